@@ -1,0 +1,44 @@
+// The platform layer for files and folders. Paths are program text (UTF-16) and become UTF-8 only here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "MyCode/StringCtrl.h"
+
+namespace albatrix {
+
+// "\" in the program's folder texts: the separator of this platform.
+constexpr char16_t kPathSep = u'/';
+
+// An absolute path starts with '/' here, or has ":\" at index 1 (a Windows path typed by a user).
+bool IsAbsolutePath(TextView path);
+
+// The path as the operating system takes it (UTF-8).
+std::string NativePath(TextView path);
+
+// Reads at most `maxBytes` of the file into `out`. False (and `out` empty) when it cannot be opened.
+bool ReadFileBytes(TextView path, Bytes& out, std::size_t maxBytes = SIZE_MAX);
+
+// Writes `bytes` under a temporary name beside `path` and renames it into place, so the file on disk is
+// always either the complete old one or the complete new one. False, with nothing left behind, on any
+// failure (folder missing, disk full, no permission).
+bool WriteFileReplacing(TextView path, std::string_view bytes);
+
+// The temporary name WriteFileReplacing and the fetcher use beside `path`: a hidden name in the same
+// folder, unique within the process.
+Text TemporaryNameBeside(TextView path);
+
+bool FileExists(TextView path);    // a regular file
+bool FolderExists(TextView path);  // a directory
+bool RemoveFile(TextView path);
+bool RenameFile(TextView from, TextView to);  // replaces `to` if it exists
+
+// Creates the folder and every missing parent. True when the folder exists afterwards.
+bool CreateFolders(TextView path);
+
+// The current directory with a trailing kPathSep: the program folder of this run.
+Text CurrentFolder();
+
+}  // namespace albatrix

@@ -1,0 +1,30 @@
+// A fresh folder per test, removed with everything in it when the test ends.
+#pragma once
+
+#include <string>
+
+#include "MyCode/StringCtrl.h"
+
+namespace albatrix::test {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }        // no trailing slash
+  Text folder() const;                                      // program text, with a trailing separator
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Reads a whole file; empty when it does not exist.
+std::string ReadWholeFile(const std::string& path);
+void WriteWholeFile(const std::string& path, const std::string& bytes);
+bool PathExists(const std::string& path);
+
+}  // namespace albatrix::test
