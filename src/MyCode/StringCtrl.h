@@ -54,12 +54,15 @@ constexpr unsigned CP_UTF8 = 65001;
 constexpr unsigned CP_BIG5 = 950;
 constexpr unsigned CP_EUCKR = 51949;
 
-// The "ANSI code page": 936 unless ALBATRIX_ANSI_CODEPAGE names another (read once per process).
+// The "ANSI code page": 936 unless ALBATRIX_ANSI_CODEPAGE names another that this system can convert
+// (a number iconv knows as "CP<n>", or 65001, 950, 51949). Read once per process.
 unsigned AnsiCodePage();
 
-// `count` bytes in `codePage` to text, ending at the first NUL character. Bytes that do not form a
-// character in that code page (a lone lead byte at the end, 0x80, 0xFF, cut UTF-8) each become U+FFFD and
-// the conversion goes on; an unknown code page gives the empty text. Never throws, never hangs.
+// `count` bytes in `codePage` to text, ending at the first NUL character. A byte at which no character
+// of that code page begins (a lone lead byte at the end, 0xFF in GBK, 0x80 in UTF-8, each byte of a cut
+// UTF-8 sequence) becomes one U+FFFD and the conversion resumes at the next byte: GBK "\x81" gives
+// U+FFFD, UTF-8 "\xE4\xB8" gives U+FFFD U+FFFD, GBK "\x81A" gives U+FFFD "A". GBK 0x80 is the euro sign,
+// as in the Windows code page. An unknown code page gives the empty text. Never throws, never hangs.
 Text BytesToText(const char* bytes, std::size_t count, unsigned codePage);
 inline Text BytesToText(std::string_view bytes, unsigned codePage) {
   return BytesToText(bytes.data(), bytes.size(), codePage);
@@ -71,20 +74,24 @@ Text AnsiToText(const char* bytes);
 // The text in code page 936, ending at the first NUL. A character GBK cannot hold becomes "?".
 Bytes TextToGbk(TextView text);
 
-// The text in `codePage` (same rules as TextToGbk); an unknown code page gives the empty result.
+// The text in `codePage` (same rules as TextToGbk); an unknown code page gives the empty result. In
+// 65001 a lone surrogate becomes U+FFFD, as in TextToUtf8.
 Bytes TextToBytes(TextView text, unsigned codePage);
 
 // True only for well-formed lead/continuation sequences with at least one byte of 0x80 or above.
 bool IsUtf8Text(const char* bytes, std::size_t count);
 
-// The edges of the program (POSIX paths, console, logs) speak UTF-8. Invalid input becomes U+FFFD; a lone
-// surrogate in text becomes U+FFFD in the output.
+// The edges of the program (POSIX paths, console, logs) speak UTF-8. Utf8ToText is strict (no overlong
+// forms, no encoded surrogates, nothing above U+10FFFF) and turns each byte at which no character begins
+// into U+FFFD, as BytesToText does; it keeps NUL characters. A lone surrogate in text becomes U+FFFD.
 std::string TextToUtf8(TextView text);
 Text Utf8ToText(std::string_view utf8);
 
 // The program's scrambler for short literals: hexadecimal digits of the complemented bytes of text XOR a
-// repeating key, with the three escapes for 0, 13 and 10. Deciphering malformed input stops at the first
-// pair that is not hexadecimal and returns what was decoded before it.
+// repeating key, with the three escapes for 0, 13 and 10. Text and key go through TextToGbk first, so
+// deciphering gives back BytesToText(TextToGbk(text), 936). Deciphering malformed input stops at the first
+// pair that is not hexadecimal (or an escape without its digit) and returns what was decoded before it.
+// An empty key gives the empty text.
 Text TextCipher(TextView text, TextView key, bool encipher);
 
 }  // namespace albatrix
