@@ -1,0 +1,137 @@
+// The program's one way to the network: every page the crawlers read and every picture the workers save
+// goes through Fetch. An attempt (FetchOnce) is self-contained: its own libcurl easy handle, nothing kept
+// afterwards but the cookies in the process-wide cookie store (CookieJar.h). Pages come back as raw bytes
+// in a UrlResponse and become text through GetText; a picture is written to its target file by the attempt
+// that downloads it.
+//
+// Everything here may be called from any number of threads at once.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "MyCode/StringCtrl.h"
+
+namespace albatrix {
+
+// The browser identity every request carries.
+inline constexpr const char* kBrowserUserAgent =
+    "Mozilla/5.0 (Windows NT 5.1) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/33.0.1750.154 Safari/537.36";
+
+// What the crawlers put into extraHeaders so the site may answer compressed.
+inline constexpr char16_t kAcceptGzipHeader[] = u"Accept-Encoding: gzip, deflate";
+
+// Memory bounds no server can push us past: a body kept in memory never grows beyond kBodyCapBytes, even
+// when the request sets no upper size (maxSizeK 0); InflateBody stops after kInflateCapBytes of output.
+inline constexpr std::size_t kBodyCapBytes = 64u << 20;
+inline constexpr std::size_t kInflateCapBytes = 256u << 20;
+
+// At most this many redirects are followed (http and https only).
+inline constexpr long kMaxRedirects = 10;
+
+// Option bits of Fetch / FetchOnce. There is no cache of our own, so neither changes the transfer;
+// FETCH_ALLOW_CACHE makes Fetch's acceptance check look at the decompressed body of a gzip reply.
+constexpr unsigned FETCH_ALLOW_CACHE = 1;
+constexpr unsigned FETCH_NO_RELOAD = 2;
+
+// Option bits of GetText.
+constexpr unsigned TEXT_GUNZIP = 0x01;     // decompress first when the reply is gzip
+constexpr unsigned TEXT_UTF8 = 0x02;       // decode as code page 65001
+constexpr unsigned TEXT_EUCKR = 0x04;      // decode as code page 51949
+constexpr unsigned TEXT_BIG5 = 0x08;       // decode as code page 950
+constexpr unsigned TEXT_AUTO_UTF8 = 0x10;  // 65001 when the bytes are well-formed UTF-8, otherwise ANSI
+
+struct UrlRequest {
+  // Both time-outs get `timeoutMs`. Callers construct with empty texts and 20000 ms and fill in the rest.
+  UrlRequest(Text url, Text targetFile, std::uint32_t timeoutMs);
+
+  Text url;            // absolute http:// or https:// address; anything else fails the attempt
+  Text verb = u"GET";
+  Text extraHeaders;   // extra request header lines, CRLF-separated, sent as they are
+  Bytes startMarker;   // keep only what follows the last occurrence seen while reading
+  Bytes endMarker;     // cut the body at its first occurrence and stop the transfer there
+  Bytes retryMarker;   // Fetch: a body containing this counts as a failed attempt
+  Text targetFile;     // absolute path that receives the body of a successful attempt; empty = memory only
+  Bytes body;          // request body, sent with its Content-Length in 1024-byte pieces; empty = none
+
+  // Bound on each wait for response data once the reply's headers are in: a server that sends nothing
+  // for this long fails the attempt, however long the whole transfer takes. 0 = no bound.
+  std::uint32_t readTimeoutMs;
+  // Bound on connecting, sending the request and waiting for the reply's headers. 0 = no bound.
+  std::uint32_t connectTimeoutMs;
+
+  std::int32_t minSizeK = 0;   // smallest accepted body, in KiB
+  std::int32_t maxSizeK = 0;   // largest accepted body, in KiB; 0 = no limit of the caller's (kBodyCapBytes)
+  std::uint32_t minBodyLength = 0;  // Fetch: the examined body must be longer than this
+  std::uint8_t attempts = 1;        // Fetch: number of attempts
+  std::uint8_t retryDelaySec = 1;   // Fetch: pause after every failed attempt
+
+  // When set and it becomes true, a transfer in flight ends within a few milliseconds and Fetch's pause
+  // between attempts wakes at once; the fetch then fails. The flag must outlive the call.
+  const std::atomic<bool>* abort = nullptr;
+};
+
+struct UrlResponse {
+  // The header block of the final reply (after redirects): status line and header lines, each ending in
+  // CRLF, then the empty line. Left as it was when an attempt gets no reply at all.
+  Text rawHeaders;
+  Bytes body;          // the body as received (never decompressed), after the marker filters
+  Bytes startMarker;   // the request's markers, copied at the start of each attempt for GetText
+  Bytes endMarker;
+  bool gzip = false;   // rawHeaders contains "gzip"
+};
+
+// Up to `attempts` attempts of FetchOnce, each judged: a successful attempt is accepted when minBodyLength
+// is 0 and retryMarker is empty, or when the examined body (decompressed with FETCH_ALLOW_CACHE and a gzip
+// reply) is longer than minBodyLength and does not contain retryMarker. After every failed attempt, the
+// last included, Fetch pauses retryDelaySec seconds (cut short by the abort flag). attempts 0 = false
+// without any request. The response keeps what the last attempt left.
+bool Fetch(UrlRequest& request, UrlResponse& response, unsigned options);
+
+// One attempt. Fails on: a bad address; no connection or no reply within connectTimeoutMs; a stall of
+// readTimeoutMs; a transfer that ends early (closed before its Content-Length, broken chunking, reset);
+// an announced Content-Length outside [minSizeK, maxSizeK] KiB (no body byte is kept then); a body that
+// grows past maxSizeK KiB (or kBodyCapBytes); a final body under minSizeK KiB; more than kMaxRedirects
+// redirects; the abort flag. An end marker ending the transfer is not a failure.
+// Page fetches (no targetFile) do not judge the HTTP status: an error page is read like any other and the
+// body of a failed attempt stays in the response. With a targetFile the attempt also fails on a final
+// status outside 2xx and when the file cannot be written; the file is written under a temporary name and
+// renamed into place, so it is complete or absent, and a failed attempt leaves the response's body empty
+// (an empty body always means "no file").
+// The marker filters run while reading only for a non-gzip reply without a targetFile.
+bool FetchOnce(UrlResponse& response, const UrlRequest& request, unsigned options);
+
+// The text of the response's body: decompressed first with TEXT_GUNZIP when the reply is gzip; for a
+// gzip reply the marker copies are applied now (they could not be while reading); decoded as ANSI when
+// the headers say "charset=GBK", else by the option bits (ANSI by default); entities decoded.
+Text GetText(const UrlResponse& response, unsigned options);
+
+// gzip or zlib decompression (recognised by the header), appending to `out`. True only when the stream
+// ends properly; a truncated or corrupt stream, or more than `maxOutput` bytes of output, gives false with
+// what was produced (at most `maxOutput` bytes) left in `out`.
+bool InflateBody(const char* bytes, std::size_t length, Bytes& out, std::size_t maxOutput = kInflateCapBytes);
+
+// Applies the marker filters to `bytes` as the read loop does: while `startMarker` occurs, drop everything
+// through its first occurrence; then cut at the first `endMarker` (dropping it too). `checkedUpTo` says how
+// many leading bytes were already filtered before (a marker cannot lie wholly inside them), so repeated
+// calls on a growing buffer cost only the new bytes; it is updated for the next call. True when the end
+// marker was found.
+bool ApplyMarkers(Bytes& bytes, std::string_view startMarker, std::string_view endMarker,
+                  std::size_t& checkedUpTo);
+
+// Hands out a request body the way it goes on the wire: pieces of at most 1024 bytes, in order.
+class RequestBodyReader {
+ public:
+  static constexpr std::size_t kPieceBytes = 1024;
+  explicit RequestBodyReader(const Bytes& body) : body_(body) {}
+  // Copies the next piece (at most min(room, kPieceBytes) bytes) into `buffer`; 0 when all was handed out.
+  std::size_t Next(char* buffer, std::size_t room);
+
+ private:
+  const Bytes& body_;
+  std::size_t offset_ = 0;
+};
+
+}  // namespace albatrix
