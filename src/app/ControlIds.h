@@ -1,0 +1,29 @@
+// The main window's control ids. Every front end addresses its controls by these numbers, so the
+// controller's rules about texts and enabled states hold for all of them.
+#pragma once
+
+namespace albatrix {
+
+constexpr int IDC_SAVE_PATH = 1000;      // save path, autocomplete combo box
+constexpr int IDC_MEMBER = 1001;         // member id or address, autocomplete combo box
+constexpr int IDC_SITE = 1002;           // site selector, drop-down list
+constexpr int IDC_GRID = 1003;           // album grid
+constexpr int IDC_GET_ALBUMS = 1004;     // "获取相册" / "终止获取"
+constexpr int IDC_DOWNLOAD = 1005;       // "下载" / "终止下载"
+constexpr int IDC_PROGRESS = 1006;       // progress line of the download run
+constexpr int IDC_CHOOSE_FOLDER = 1007;  // "设置"
+constexpr int IDC_OPEN_FOLDER = 1008;    // "打开"
+constexpr int IDC_STATUS = 1009;         // status line
+constexpr int IDC_GRID_FRAME = 1011;     // frame of the grid; its caption carries the album count
+constexpr int IDC_SELECT_ALL = 1012;     // "全选"
+constexpr int IDC_NOTICE = 1013;         // notice line over the input row
+constexpr int IDC_PREVIEW = 1014;        // "预览图"
+constexpr int IDC_UPDATE_LINK = 1030;    // "程序有更新"
+constexpr int IDC_BOTTOM_LINE = 1031;    // version and notice
+constexpr int IDC_MAKER_LINK = 1032;     // the maker's web page
+constexpr int IDC_FIND = 1034;           // "查找"
+constexpr int IDC_SUBTYPE = 1035;        // sub-type selector, shown for site entry 0 only
+constexpr int IDC_FILTER = 1036;         // "筛选"
+constexpr int IDC_EXPORT = 1037;         // "导出"
+
+}  // namespace albatrix

@@ -1,0 +1,48 @@
+#include "app/GridCells.h"
+
+#include <cstdio>
+
+#include "model/AlbumRecords.h"
+
+namespace albatrix {
+
+namespace {
+
+Text Formatted(const char* format, unsigned long long value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, format, value);
+  return Utf8ToText(buffer);
+}
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+
+}  // namespace
+
+Text CutGridTitle(TextView title) {
+  if (title.size() <= kGridTitleLength) return Text(title);
+  std::size_t keep = kGridTitleLength;
+  if (IsHighSurrogate(title[keep - 1])) --keep;
+  return Text(title.substr(0, keep));
+}
+
+Text GridNumberText(int row) { return Formatted("%04llu", static_cast<unsigned long long>(row < 0 ? 0 : row)); }
+
+Text GridCountText(std::int32_t pictureCount) {
+  if (pictureCount == -1) return u"未知";
+  return Formatted("%4llu", static_cast<std::uint32_t>(pictureCount));
+}
+
+Text GridNoteText(std::int32_t accessFlags) {
+  auto bits = static_cast<std::uint32_t>(accessFlags);
+  if (bits & 0x80000000u) return Formatted("%08llu", bits & 0x7FFFFFFFu);
+  if (accessFlags & ACCESS_ENCRYPTED) return u"加密相册";
+  if (accessFlags & ACCESS_PRIVATE) return u"私密相册";
+  if (accessFlags & ACCESS_FRIENDS) return u"好友可见";
+  return Text();
+}
+
+Text GridCaptionText(std::size_t albumIndex, TextView title) {
+  return Formatted("%llu.", static_cast<unsigned long long>(albumIndex) + 1) + Text(title);
+}
+
+}  // namespace albatrix

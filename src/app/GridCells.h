@@ -1,0 +1,34 @@
+// The texts of the album grid's cells, as every front end shows them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "MyCode/StringCtrl.h"
+
+namespace albatrix {
+
+// Titles longer than this are cut, in the album record itself, when the grid shows them.
+constexpr std::size_t kGridTitleLength = 80;
+
+// Albums per row of thumbnails in preview mode.
+constexpr int kThumbColumns = 6;
+
+// `title` cut to kGridTitleLength code units; a surrogate pair at the cut is dropped whole rather than
+// split, so the title never ends in half a character.
+Text CutGridTitle(TextView title);
+
+// List mode column 0: "%04d" of the grid row.
+Text GridNumberText(int row);
+
+// List mode column 2: "%4u" of the count, "未知" for -1.
+Text GridCountText(std::int32_t pictureCount);
+
+// List mode column 3: "加密相册", "私密相册", "好友可见" for the first of the ACCESS_* bits set (in that
+// order), nothing for none; with the top bit set, the other 31 bits as "%08u".
+Text GridNoteText(std::int32_t accessFlags);
+
+// Preview mode cell: "%d.%s" of the album index + 1 and the title.
+Text GridCaptionText(std::size_t albumIndex, TextView title);
+
+}  // namespace albatrix

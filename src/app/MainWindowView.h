@@ -1,0 +1,72 @@
+// What the main window shows, as the controller speaks to it: controls addressed by their ids
+// (ControlIds.h). Three views exist: the wx window, the command line and a recording fake in the tests.
+//
+// Every call may come from any thread (the listing thread sets status texts and grid rows while the
+// interface thread works); a view makes that safe itself, and GetText from a worker returns a copy.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "MyCode/StringCtrl.h"
+
+namespace albatrix {
+
+enum class MessageButtons { Ok, YesNo };
+
+// One album as the grid shows it. A copy: the grid never holds a reference into the album list while a
+// crawler appends to it.
+struct GridAlbum {
+  std::size_t albumIndex = 0;  // the cell's data word
+  int row = 0;                 // list mode: the row, 1 for the first album (row 0 is the header);
+                               // preview mode: album index / 6
+  int column = 0;              // list mode: 0; preview mode: album index % 6
+  Text number;                 // list mode column 0: "%04d" of the row
+  Text title;                  // list mode column 1
+  Text count;                  // list mode column 2: "%4u", or "未知"
+  Text note;                   // list mode column 3: access note
+  Text caption;                // preview mode: "%d.%s" of the index + 1 and the title
+  int thumbIndex = -1;         // preview mode: image of the thumbnail list, -1 for none
+};
+
+// Where the member box stands: over the place of the hidden sub-type selector, or 3 pixels right of the
+// visible one (top, right and bottom edges kept either way).
+enum class MemberBoxPlace { OverSubType, BesideSubType };
+
+class MainWindowView {
+ public:
+  virtual ~MainWindowView() = default;
+
+  virtual void SetText(int id, const Text& text) = 0;
+  virtual Text GetText(int id) = 0;
+  virtual void Enable(int id, bool enabled) = 0;
+  virtual void Show(int id, bool visible) = 0;
+  virtual void Check(int id, bool checked) = 0;
+  virtual bool IsChecked(int id) = 0;
+
+  // A plain message box; with YesNo, true means Yes. An empty caption is the product title.
+  virtual bool Message(const Text& text, const Text& caption = Text(),
+                       MessageButtons buttons = MessageButtons::Ok) = 0;
+
+  // Remembers an entry of an autocomplete combo box (1000, 1001); the visible list is not touched.
+  virtual void AddCandidate(int id, const Text& text) = 0;
+
+  // Drop-down lists (1002, 1035): replace every entry, select one (-1 for none), read the selection.
+  virtual void SetEntries(int id, const TextArray& entries) = 0;
+  virtual void SelectEntry(int id, int index) = 0;
+  virtual int SelectedEntry(int id) = 0;
+
+  virtual void PlaceMemberBox(MemberBoxPlace place) = 0;
+
+  // The grid: empty it and set it up for list or preview mode; show one album; the albums the user chose
+  // (album indices, in grid order); refresh the layout and repaint.
+  virtual void ResetGrid(bool previewMode) = 0;
+  virtual void ShowAlbum(const GridAlbum& album) = 0;
+  virtual std::vector<std::size_t> ChosenAlbums() = 0;
+  virtual void RefreshGrid() = 0;
+
+  // Opens a folder in the system's file browser (the command line prints it).
+  virtual void OpenFolder(const Text& path) = 0;
+};
+
+}  // namespace albatrix

@@ -1,0 +1,23 @@
+// Reading the community's album pages, the ones that list an album's pictures: free functions over page
+// text, tested with tables of pages; the fetching lives in AlbumPhotoCrawler.
+#pragma once
+
+#include "MyCode/StringCtrl.h"
+
+namespace albatrix {
+
+struct AlbumPageScan {
+  bool morePages = false;  // `class="next` stands on the page
+  TextArray entries;       // one piece per picture, in page order; none when the list holds no "<li"
+};
+
+AlbumPageScan ScanAlbumPage(Text page);
+
+struct PictureEntry {
+  Text url;          // the large picture: every "small." of the listed address turned into "big."
+  Text description;  // the `title` after the address; empty when there is none
+};
+
+PictureEntry ParsePictureEntry(Text entry);
+
+}  // namespace albatrix

@@ -1,0 +1,24 @@
+#include "discovery/PageReader.h"
+
+#include "MyCode/Trace.h"
+
+namespace albatrix {
+
+PageReader::PageReader() : request_(Text(), Text(), 20000) { request_.extraHeaders = kAcceptGzipHeader; }
+
+bool PageReader::Read(TextView address, Text& text) {
+  request_.url = Text(address);
+  text.clear();
+  if (!Fetch(request_, response_, 0)) {
+    Trace("page: cannot fetch " + TextToUtf8(address));
+    return false;
+  }
+  text = GetText(response_, TEXT_GUNZIP);
+  if (text.empty()) {
+    Trace("page: empty text from " + TextToUtf8(address));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace albatrix

@@ -1,0 +1,23 @@
+// How the crawlers read a page: one request record per crawl, reused for every page, that asks for
+// compressed replies and waits at most 20 seconds; only the address changes from page to page.
+#pragma once
+
+#include "MyCode/StringCtrl.h"
+#include "MyCode/URLSource2.h"
+
+namespace albatrix {
+
+class PageReader {
+ public:
+  PageReader();
+
+  // Fetches `address` and gives its text (decompressed, decoded, entities resolved). False when the fetch
+  // fails or the text is empty; a trace line says which.
+  bool Read(TextView address, Text& text);
+
+ private:
+  UrlRequest request_;
+  UrlResponse response_;
+};
+
+}  // namespace albatrix
