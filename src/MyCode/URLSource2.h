@@ -128,6 +128,8 @@ class RequestBodyReader {
   explicit RequestBodyReader(const Bytes& body) : body_(body) {}
   // Copies the next piece (at most min(room, kPieceBytes) bytes) into `buffer`; 0 when all was handed out.
   std::size_t Next(char* buffer, std::size_t room);
+  // Starts over from the first byte (a redirect that keeps the method sends the body again).
+  void Rewind() { offset_ = 0; }
 
  private:
   const Bytes& body_;
