@@ -30,7 +30,8 @@ Text LocalTimeStamp(std::chrono::system_clock::time_point when);
 //  4. a text made only of "." (at least one) has every "." turned into "。" (U+3002);
 //  5. CR, LF, \ / : * ? " < > | removed;
 //  6. tabs turned into "_";
-//  7. U+0007 removed;
+//  7. U+0007 removed, and with it every other control character below U+0020 but the tab (a NUL
+//     would cut the path short, and Windows refuses them all);
 //  8. trailing "." removed, then leading "." removed;
 //  9. white space trimmed at both ends again;
 // 10. only when `fallback` is true: a result that is empty or kFallbackNameLength code units or longer is

@@ -89,6 +89,7 @@ class AlbumList {
 
  private:
   void CountTitle(const Text& title);
+  void RememberCounter(const Text& cleaned, unsigned next);
   void UncountTitle(const Text& title);
 
   std::vector<std::unique_ptr<ST_PERLISTRECORD>> albums_;

@@ -144,8 +144,8 @@ SettingsLoadResult LoadSettings(SettingsBlock& block, TextView programFolder, co
 bool SaveSettings(const SettingsBlock& block, TextView programFolder);
 
 // Puts `text` first in the chosen history and moves the others down (the fifth drops out). Refused
-// (false, nothing changes) when `text` has kHistoryUnits or more code units, or equals an entry ignoring
-// case (see EqualsIgnoringCase). True when the history changed; the caller then adds the text to the box
+// (false, nothing changes) when `text` is empty, has kHistoryUnits or more code units, or equals an entry
+// ignoring case (see EqualsIgnoringCase). True when the history changed; the caller then adds the text to the box
 // and saves.
 bool AddHistory(SettingsBlock& block, HistoryKind which, TextView text);
 

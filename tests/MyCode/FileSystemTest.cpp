@@ -1,0 +1,149 @@
+#include "MyCode/FileSystem.h"
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/TempDir.h"
+
+namespace albatrix {
+namespace {
+
+using test::ReadWholeFile;
+using test::TempDir;
+using test::WriteWholeFile;
+
+Text P(const std::string& path) { return Utf8ToText(path); }
+
+int EntriesIn(const std::string& folder) {
+  int n = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder)) ++n;
+  return n;
+}
+
+TEST(FileSystemTest, IsAbsolutePath) {
+  struct Case {
+    const char16_t* path;
+    bool absolute;
+  } const cases[] = {
+      {u"/home/x", true}, {u"/", true}, {u"C:\\pics", true}, {u"d:\\", true},
+      {u"pics/a", false}, {u"", false}, {u"C:", false},     {u"C:pics", false}, {u"a:/x", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsAbsolutePath(c.path), c.absolute) << TextToUtf8(c.path);
+}
+
+TEST(FileSystemTest, WriteFileReplacingCreatesAndReplaces) {
+  TempDir dir;
+  const std::string path = dir.file("相册.dat");
+  ASSERT_TRUE(WriteFileReplacing(P(path), std::string("first\0bytes", 11)));
+  EXPECT_EQ(ReadWholeFile(path), std::string("first\0bytes", 11));
+  ASSERT_TRUE(WriteFileReplacing(P(path), "second"));
+  EXPECT_EQ(ReadWholeFile(path), "second");
+  ASSERT_TRUE(WriteFileReplacing(P(path), ""));
+  EXPECT_TRUE(FileExists(P(path)));
+  EXPECT_EQ(ReadWholeFile(path), "");
+  EXPECT_EQ(EntriesIn(dir.path()), 1) << "no temporary file is left beside it";
+}
+
+TEST(FileSystemTest, WriteFileReplacingFailsCleanly) {
+  TempDir dir;
+  // Folder missing: nothing is created.
+  EXPECT_FALSE(WriteFileReplacing(P(dir.file("no/such.dat")), "x"));
+  EXPECT_FALSE(test::PathExists(dir.file("no")));
+  // A folder in the file's place cannot be replaced by a file; the folder stays, no temporary is left.
+  std::filesystem::create_directory(dir.file("taken"));
+  std::filesystem::create_directory(dir.file("taken/inside"));
+  EXPECT_FALSE(WriteFileReplacing(P(dir.file("taken")), "x"));
+  EXPECT_TRUE(FolderExists(P(dir.file("taken"))));
+  EXPECT_EQ(EntriesIn(dir.path()), 1);
+}
+
+TEST(FileSystemTest, WriteFileReplacingKeepsOldFileWhenTheDiskFills) {
+  TempDir dir;
+  const std::string path = dir.file("soft.dat");
+  const std::string old(3000, 'o');
+  WriteWholeFile(path, old);
+  // A file-size limit makes the write stop part-way, as a full disk would.
+  struct rlimit saved {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool ok = WriteFileReplacing(P(path), std::string(10000, 'n'));
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(ReadWholeFile(path), old);
+  EXPECT_EQ(EntriesIn(dir.path()), 1);
+}
+
+TEST(FileSystemTest, TemporaryNameIsHiddenBesideAndUnique) {
+  const Text path = u"/some/folder/soft.dat";
+  std::set<Text> seen;
+  for (int i = 0; i < 50; ++i) {
+    Text temp = TemporaryNameBeside(path);
+    ASSERT_EQ(temp.rfind(u"/some/folder/.", 0), 0u) << TextToUtf8(temp);
+    EXPECT_NE(temp.find(u"soft.dat"), Text::npos);
+    EXPECT_TRUE(seen.insert(temp).second) << "repeated " << TextToUtf8(temp);
+  }
+  EXPECT_EQ(TemporaryNameBeside(u"bare.txt").find(u'/'), Text::npos);
+}
+
+TEST(FileSystemTest, ReadFileBytes) {
+  TempDir dir;
+  const std::string path = dir.file("data");
+  WriteWholeFile(path, std::string("abc\0def", 7));
+  Bytes out = "stale";
+  ASSERT_TRUE(ReadFileBytes(P(path), out));
+  EXPECT_EQ(out, std::string("abc\0def", 7));
+  ASSERT_TRUE(ReadFileBytes(P(path), out, 4));
+  EXPECT_EQ(out, std::string("abc\0", 4));
+  EXPECT_FALSE(ReadFileBytes(P(dir.file("missing")), out));
+  EXPECT_TRUE(out.empty());
+}
+
+TEST(FileSystemTest, CreateFolders) {
+  TempDir dir;
+  const std::string deep = dir.file("a/b/中文/d");
+  EXPECT_TRUE(CreateFolders(P(deep)));
+  EXPECT_TRUE(FolderExists(P(deep)));
+  EXPECT_TRUE(CreateFolders(P(deep + "/")));  // existing, with a trailing separator
+  EXPECT_FALSE(FileExists(P(deep)));
+  // A file in the way of a level.
+  WriteWholeFile(dir.file("file"), "x");
+  EXPECT_FALSE(CreateFolders(P(dir.file("file/sub"))));
+  EXPECT_FALSE(CreateFolders(P(dir.file("file"))));
+  EXPECT_FALSE(CreateFolders(u""));
+}
+
+TEST(FileSystemTest, RenameRemoveAndExistence) {
+  TempDir dir;
+  WriteWholeFile(dir.file("from"), "new");
+  WriteWholeFile(dir.file("to"), "old");
+  EXPECT_TRUE(RenameFile(P(dir.file("from")), P(dir.file("to"))));
+  EXPECT_EQ(ReadWholeFile(dir.file("to")), "new");
+  EXPECT_FALSE(FileExists(P(dir.file("from"))));
+  EXPECT_FALSE(RenameFile(P(dir.file("from")), P(dir.file("other"))));
+  EXPECT_FALSE(FolderExists(P(dir.file("to"))));
+  EXPECT_TRUE(RemoveFile(P(dir.file("to"))));
+  EXPECT_FALSE(RemoveFile(P(dir.file("to"))));
+  EXPECT_FALSE(FileExists(P(dir.path())));
+  EXPECT_TRUE(FolderExists(P(dir.path())));
+}
+
+TEST(FileSystemTest, CurrentFolderEndsWithSeparator) {
+  Text folder = CurrentFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.back(), kPathSep);
+  EXPECT_TRUE(IsAbsolutePath(folder));
+  EXPECT_TRUE(FolderExists(folder));
+}
+
+}  // namespace
+}  // namespace albatrix
