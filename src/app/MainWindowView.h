@@ -64,6 +64,8 @@ class MainWindowView {
   virtual void ShowAlbum(const GridAlbum& album) = 0;
   virtual std::vector<std::size_t> ChosenAlbums() = 0;
   virtual void RefreshGrid() = 0;
+  // Removes every image from the thumbnail list (a new listing makes thumbnails afresh).
+  virtual void ClearThumbnails() = 0;
 
   // Opens a folder in the system's file browser (the command line prints it).
   virtual void OpenFolder(const Text& path) = 0;

@@ -1,0 +1,140 @@
+// Everything the main window decides: the album list, the settings block, the state bytes through which
+// the threads coordinate, the member folder texts, the commands and the threads they start. What it shows
+// goes through MainWindowView, so every front end (wx, command line, the tests' fake) gets the same rules.
+//
+// The controller is the main window as the listing thread sees it (ListingWindow); the download engine
+// hooks in through the public state, Albums(), Settings(), MemberKey() and ListAlbumPictures().
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "MyCode/StringCtrl.h"
+#include "app/ControlIds.h"
+#include "app/MainWindowView.h"
+#include "discovery/AlbumListCrawler.h"
+#include "discovery/AlbumPhotoCrawler.h"
+#include "discovery/SiteProfile.h"
+#include "model/AlbumRecords.h"
+#include "model/Settings.h"
+
+namespace albatrix {
+
+// listingState and fillState.
+constexpr int PHASE_IDLE = 0;
+constexpr int PHASE_RUNNING = 1;
+constexpr int PHASE_STOP_ASKED = 2;
+
+// runState of the download run.
+constexpr int RUN_IDLE = 0;
+constexpr int RUN_BUSY = 1;
+constexpr int RUN_ALBUM_STOP = 2;
+constexpr int RUN_CANCEL = 3;
+
+// Caption of the window's own questions.
+inline constexpr TextView kPromptCaption = u"提示";
+
+class AlbatrixController : public ListingWindow {
+ public:
+  // `programFolder` ends with the path separator: soft.dat lives there. The view must outlive the
+  // controller.
+  AlbatrixController(MainWindowView& view, Text programFolder, SiteProfile profile = SiteProfile());
+  // Asks a running listing to stop and waits for its thread: no thread outlives the controller.
+  ~AlbatrixController() override;
+  AlbatrixController(const AlbatrixController&) = delete;
+  AlbatrixController& operator=(const AlbatrixController&) = delete;
+
+  // Start-up, first half: the program folder into the save-path box, the settings loaded (and written
+  // back) with both histories handed to their boxes, the newest save path into the save-path box.
+  void Initialize();
+  // Start-up, second half (when the start-up request is done): the site selector filled with `siteNames`
+  // (the built-in names when empty) on entry 15, the member box recognised, input accepted, the selection
+  // applied.
+  void FinishStartup(const TextArray& siteNames = {});
+
+  // Button 1004 "获取相册": before start-up has finished nothing; during a listing a stop request;
+  // otherwise the grid and the album list emptied and the listing thread started. Nothing either while
+  // the grid filler runs, since the listing would empty the album list under it.
+  void GetAlbums();
+
+  // The member box's text changed (or an entry was picked from its list): steer the site selector.
+  void RecognizeSite();
+  // The site selector's selection changed: siteCode back to 15, the sub-type selector shown for entry 0
+  // only, the member box placed beside or over it.
+  void ApplySiteSelection();
+
+  // Waits until the listing thread (if any) has ended. From the thread that drives the commands only.
+  void WaitForListing();
+
+  // Empties the grid for the current mode (previewMode) and unchecks "全选".
+  void ResetGrid();
+  // The grid's per-album step: a title longer than 80 characters is cut in the record itself; in list
+  // mode the album gets the next row unless a filter keyword rules it out; in preview mode its thumbnail
+  // step runs first. The view receives a copy.
+  void ShowAlbumInGrid(std::size_t albumIndex);
+  // Preview mode: makes album i's thumbnail when it has none (the thumbnail maker plugs in here).
+  void SetThumbnailStep(std::function<void(std::size_t albumIndex)> step);
+
+  // The album photo crawler for the download run: every picture of album `albumIndex` to `name`, stopping
+  // when runState becomes RUN_ALBUM_STOP or RUN_CANCEL. An index out of range does nothing.
+  void ListAlbumPictures(std::size_t albumIndex, const NamePictureFn& name);
+
+  // The filter of the list mode grid; empty for none.
+  void SetFilterKeyword(Text keyword);
+  Text FilterKeyword() const;
+
+  MainWindowView& View() { return view_; }
+  const Text& ProgramFolder() const { return programFolder_; }
+  // The member folder text ("" or ending with the separator) and the sub-folder text the last listing
+  // left, for the download run.
+  Text MemberKey() const;
+  Text SubFolder() const;
+
+  // The state bytes. A stop request is only a mark that the running thread reads.
+  std::atomic<int> listingState{PHASE_IDLE};
+  std::atomic<int> fillState{PHASE_IDLE};
+  std::atomic<int> runState{RUN_IDLE};
+  std::atomic<bool> readyForInput{false};
+  std::atomic<bool> previewMode{false};
+  std::atomic<int> siteCode;
+
+  // ListingWindow: the window's side of a listing.
+  const SiteProfile& Profile() const override { return profile_; }
+  AlbumList& Albums() override { return albums_; }
+  SettingsBlock& Settings() override { return settings_; }
+  void SetSiteCode(int code) override { siteCode = code; }
+  void SetMemberFolders(const Text& memberKey, const Text& subFolder) override;
+  Text MemberBoxText() override;
+  void Message(const Text& text) override;
+  void SetGridCaption(const Text& text) override;
+  void SetStatusLine(const Text& text) override;
+  void ListingNotStarted() override;
+  void EnterListing() override;
+  void LeaveListing() override;
+  void ShowAlbum(std::size_t albumIndex) override { ShowAlbumInGrid(albumIndex); }
+  void RefreshGrid() override;
+  bool StopRequested() override { return listingState == PHASE_STOP_ASKED; }
+  void AddMemberCandidate(const Text& text) override;
+  void SaveSettings() override;
+
+ private:
+  MainWindowView& view_;
+  const Text programFolder_;
+  const SiteProfile profile_;
+  AlbumList albums_;
+  SettingsBlock settings_{};
+
+  mutable std::mutex textsLock_;  // the texts below are written by one thread and read by another
+  Text memberKey_;
+  Text subFolder_;
+  Text filterKeyword_;
+
+  std::atomic<int> gridRows_{0};  // album rows of the list mode grid since its last reset
+  std::function<void(std::size_t)> thumbnailStep_;
+  std::thread listThread_;
+};
+
+}  // namespace albatrix

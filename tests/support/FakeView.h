@@ -1,0 +1,86 @@
+// A recording MainWindowView for tests: keeps every control's text, enabled, visible and checked state,
+// the drop-down entries, candidates, messages and grid rows, and a log of texts as they were set, so
+// tests check the controller's rules without a display. Safe to call from any thread.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include "app/MainWindowView.h"
+
+namespace albatrix::test {
+
+class FakeView : public MainWindowView {
+ public:
+  struct MessageRecord {
+    Text text;
+    Text caption;
+    MessageButtons buttons;
+  };
+
+  // MainWindowView
+  void SetText(int id, const Text& text) override;
+  Text GetText(int id) override;
+  void Enable(int id, bool enabled) override;
+  void Show(int id, bool visible) override;
+  void Check(int id, bool checked) override;
+  bool IsChecked(int id) override;
+  bool Message(const Text& text, const Text& caption, MessageButtons buttons) override;
+  void AddCandidate(int id, const Text& text) override;
+  void SetEntries(int id, const TextArray& entries) override;
+  void SelectEntry(int id, int index) override;
+  int SelectedEntry(int id) override;
+  void PlaceMemberBox(MemberBoxPlace place) override;
+  void ResetGrid(bool previewMode) override;
+  void ShowAlbum(const GridAlbum& album) override;
+  std::vector<std::size_t> ChosenAlbums() override;
+  void RefreshGrid() override;
+  void ClearThumbnails() override;
+  void OpenFolder(const Text& path) override;
+
+  // What was recorded. Controls never touched read as enabled, visible and unchecked.
+  bool IsEnabled(int id) const;
+  bool IsVisible(int id) const;
+  TextArray Entries(int id) const;
+  TextArray Candidates(int id) const;
+  std::vector<MessageRecord> Messages() const;
+  TextArray MessageTexts() const;
+  std::vector<GridAlbum> Rows() const;  // since the last ResetGrid
+  std::size_t RowCount() const;
+  std::vector<std::pair<int, Text>> TextLog() const;  // every SetText, in order
+  TextArray TextsSetOn(int id) const;                 // the texts one control got, in order
+  MemberBoxPlace Place() const;
+  int GridResets() const;
+  bool GridIsPreview() const;
+  int GridRefreshes() const;
+  int ThumbnailClears() const;
+  TextArray OpenedFolders() const;
+
+  // Test controls: the answer to Yes/No questions; the albums the grid reports as chosen; a step run on
+  // the calling thread after each ShowAlbum was recorded (outside the view's lock).
+  void SetAnswer(bool yes);
+  void SetChosen(std::vector<std::size_t> chosen);
+  void OnShowAlbum(std::function<void(const GridAlbum&)> step);
+
+ private:
+  mutable std::mutex lock_;
+  std::map<int, Text> texts_;
+  std::map<int, bool> enabled_, visible_, checked_;
+  std::map<int, TextArray> entries_, candidates_;
+  std::map<int, int> selected_;
+  std::vector<MessageRecord> messages_;
+  std::vector<GridAlbum> rows_;
+  std::vector<std::pair<int, Text>> textLog_;
+  MemberBoxPlace place_ = MemberBoxPlace::OverSubType;
+  int resets_ = 0, refreshes_ = 0, thumbnailClears_ = 0;
+  bool preview_ = false;
+  bool answer_ = false;
+  std::vector<std::size_t> chosen_;
+  TextArray opened_;
+  std::function<void(const GridAlbum&)> onShow_;
+};
+
+}  // namespace albatrix::test
