@@ -1,0 +1,205 @@
+// The controller's rules about texts, enabled states and the site selector, through the recording view.
+// Nothing here reaches the network: member texts without an address never request a page.
+#include <gtest/gtest.h>
+
+#include "app/AlbatrixController.h"
+#include "app/GridCells.h"
+#include "discovery/SiteRecognition.h"
+#include "support/FakeView.h"
+#include "support/TempDir.h"
+
+namespace albatrix {
+namespace {
+
+using test::FakeView;
+using test::TempDir;
+
+class ControllerTest : public ::testing::Test {
+ protected:
+  void StartUp() {
+    controller.Initialize();
+    controller.FinishStartup();
+  }
+  // Presses "获取相册" and waits for the listing thread to end.
+  void ListOnce(const Text& memberText) {
+    view.SetText(IDC_MEMBER, memberText);
+    controller.GetAlbums();
+    controller.WaitForListing();
+  }
+
+  TempDir dir;
+  FakeView view;
+  AlbatrixController controller{view, dir.folder()};
+};
+
+TEST_F(ControllerTest, StartUpWritesTheSettingsAndFillsTheSelector) {
+  EXPECT_FALSE(controller.readyForInput);
+  StartUp();
+  EXPECT_EQ(test::ReadWholeFile(dir.file("soft.dat")).size(), kSettingsFileSize);
+  EXPECT_EQ(view.GetText(IDC_SAVE_PATH), dir.folder());
+  EXPECT_EQ(view.Entries(IDC_SITE).size(), static_cast<std::size_t>(SITE_ENTRY_COUNT));
+  EXPECT_EQ(view.SelectedEntry(IDC_SITE), SITE_CODE_HUPU);
+  EXPECT_TRUE(controller.readyForInput);
+  EXPECT_FALSE(view.IsVisible(IDC_SUBTYPE));
+  EXPECT_EQ(view.Place(), MemberBoxPlace::OverSubType);
+  EXPECT_EQ(controller.siteCode, SITE_CODE_HUPU);
+}
+
+TEST_F(ControllerTest, StartUpHandsTheHistoriesToTheBoxes) {
+  SettingsBlock block{};
+  AddHistory(block, HistoryKind::Member, u"http://my.hupu.com/old");
+  AddHistory(block, HistoryKind::Member, u"http://my.hupu.com/new");
+  AddHistory(block, HistoryKind::SavePath, u"/pictures/");
+  ASSERT_TRUE(SaveSettings(block, dir.folder()));
+  StartUp();
+  EXPECT_EQ(view.Candidates(IDC_MEMBER), (TextArray{u"http://my.hupu.com/new", u"http://my.hupu.com/old"}));
+  EXPECT_EQ(view.GetText(IDC_SAVE_PATH), u"/pictures/");
+}
+
+TEST_F(ControllerTest, GetAlbumsDoesNothingBeforeStartUpHasFinished) {
+  controller.Initialize();
+  view.SetText(IDC_MEMBER, u"kobe");
+  controller.GetAlbums();
+  controller.WaitForListing();
+  EXPECT_EQ(view.GridResets(), 0);
+  EXPECT_TRUE(view.Messages().empty());
+  EXPECT_EQ(controller.listingState, PHASE_IDLE);
+}
+
+TEST_F(ControllerTest, RecognitionSteersTheSelectors) {
+  StartUp();
+  view.SetText(IDC_MEMBER, u"http://user.qzone.qq.com/123?t.qq.com");
+  controller.RecognizeSite();
+  EXPECT_EQ(view.SelectedEntry(IDC_SITE), 0);
+  EXPECT_TRUE(view.IsVisible(IDC_SUBTYPE));
+  EXPECT_EQ(view.Entries(IDC_SUBTYPE), (TextArray{u"QQ空间相册", u"QQ群相册", u"腾讯微博相册"}));
+  EXPECT_EQ(view.SelectedEntry(IDC_SUBTYPE), 2);
+  EXPECT_EQ(view.Place(), MemberBoxPlace::BesideSubType);
+
+  // A member id without an address changes neither selector.
+  view.SetText(IDC_MEMBER, u"kobe24");
+  controller.RecognizeSite();
+  EXPECT_EQ(view.SelectedEntry(IDC_SITE), 0);
+  EXPECT_EQ(view.SelectedEntry(IDC_SUBTYPE), 2);
+
+  // The community's address: entry 15, the sub-type selector hidden, the member box over its place.
+  view.SetText(IDC_MEMBER, u"http://my.hupu.com/kobe");
+  controller.RecognizeSite();
+  EXPECT_EQ(view.SelectedEntry(IDC_SITE), SITE_CODE_HUPU);
+  EXPECT_FALSE(view.IsVisible(IDC_SUBTYPE));
+  EXPECT_EQ(view.Place(), MemberBoxPlace::OverSubType);
+}
+
+TEST_F(ControllerTest, ChoosingSiteEntriesByHand) {
+  StartUp();
+  controller.siteCode = 3;
+  view.SelectEntry(IDC_SITE, 0);
+  controller.ApplySiteSelection();
+  EXPECT_TRUE(view.IsVisible(IDC_SUBTYPE));
+  EXPECT_EQ(view.SelectedEntry(IDC_SUBTYPE), 0);
+  EXPECT_EQ(controller.siteCode, SITE_CODE_HUPU);
+  view.SelectEntry(IDC_SITE, 7);
+  controller.ApplySiteSelection();
+  EXPECT_FALSE(view.IsVisible(IDC_SUBTYPE));
+  EXPECT_EQ(view.Place(), MemberBoxPlace::OverSubType);
+  view.SelectEntry(IDC_SITE, -1);  // no selection counts as "not entry 0"
+  controller.ApplySiteSelection();
+  EXPECT_FALSE(view.IsVisible(IDC_SUBTYPE));
+}
+
+TEST_F(ControllerTest, AnEmptyMemberBoxNeverEntersTheListingState) {
+  StartUp();
+  view.SetText(IDC_GRID_FRAME, u"相册列表(共5个)");
+  ListOnce(u"  \t ");
+  EXPECT_EQ(view.MessageTexts(), TextArray{Text(kNeedAddressMessage)});
+  EXPECT_EQ(controller.listingState, PHASE_IDLE);
+  EXPECT_TRUE(view.TextsSetOn(IDC_GET_ALBUMS).empty());
+  EXPECT_EQ(view.GetText(IDC_GRID_FRAME), u"相册列表(共5个)");
+  EXPECT_TRUE(view.IsEnabled(IDC_MEMBER));
+}
+
+TEST_F(ControllerTest, AMemberIdWithoutAddressIsRefusedAfterEnteringTheListingState) {
+  StartUp();
+  std::string settingsBefore = test::ReadWholeFile(dir.file("soft.dat"));
+  ListOnce(u"kobe24");
+  EXPECT_EQ(view.MessageTexts(), TextArray{Text(kNeedAddressMessage)});
+  EXPECT_EQ(view.TextsSetOn(IDC_GET_ALBUMS), (TextArray{u"终止获取", u"获取相册"}));
+  EXPECT_EQ(view.TextsSetOn(IDC_STATUS),
+            (TextArray{u"正在获取相册列表，请稍等...", u"获取相册列表完成，共0个"}));
+  EXPECT_EQ(view.GetText(IDC_GRID_FRAME), u"相册列表(共0个)");
+  EXPECT_EQ(view.GetText(IDC_PROGRESS), u"");
+  EXPECT_FALSE(view.IsVisible(IDC_NOTICE));
+  EXPECT_FALSE(view.IsEnabled(IDC_DOWNLOAD));  // nothing found: no download
+  for (int id : {IDC_SITE, IDC_MEMBER, IDC_PREVIEW, IDC_FILTER, IDC_FIND, IDC_EXPORT})
+    EXPECT_TRUE(view.IsEnabled(id)) << id;
+  EXPECT_EQ(controller.listingState, PHASE_IDLE);
+  EXPECT_EQ(controller.MemberKey(), u"");
+  EXPECT_TRUE(view.Candidates(IDC_MEMBER).empty());
+  EXPECT_EQ(test::ReadWholeFile(dir.file("soft.dat")), settingsBefore);
+}
+
+TEST_F(ControllerTest, GetAlbumsWaitsWhileTheGridIsBeingFilled) {
+  StartUp();
+  controller.fillState = PHASE_RUNNING;
+  ListOnce(u"kobe24");
+  EXPECT_EQ(view.GridResets(), 0);  // the album list under the filler stays untouched
+  EXPECT_TRUE(view.Messages().empty());
+  EXPECT_EQ(controller.listingState, PHASE_IDLE);
+}
+
+TEST_F(ControllerTest, TheGridStepCutsTitlesAndFollowsTheFilter) {
+  ST_PERLISTRECORD album;
+  for (const Text& title : {Text(81, u'x'), Text(u"Trip"), Text(u"Sea trip"), Text(u"Home")}) {
+    album.title = title;
+    album.pictureCount = title == u"Home" ? -1 : 3;
+    controller.Albums().AppendAlbum(album);
+  }
+  controller.ResetGrid();
+  controller.SetFilterKeyword(u"trip");
+  for (std::size_t i = 0; i < controller.Albums().size(); ++i) controller.ShowAlbumInGrid(i);
+  EXPECT_EQ(controller.Albums()[0].title, Text(80, u'x'));  // cut in the record itself
+  std::vector<GridAlbum> rows = view.Rows();
+  ASSERT_EQ(rows.size(), 1u);  // case-sensitive: only "Sea trip"
+  EXPECT_EQ(rows[0].albumIndex, 2u);
+  EXPECT_EQ(rows[0].number, u"0001");
+  EXPECT_EQ(rows[0].count, u"   3");
+
+  controller.SetFilterKeyword(Text());
+  controller.ResetGrid();
+  for (std::size_t i = 0; i < controller.Albums().size(); ++i) controller.ShowAlbumInGrid(i);
+  rows = view.Rows();
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[3].number, u"0004");
+  EXPECT_EQ(rows[3].row, 4);
+  EXPECT_EQ(rows[3].count, u"未知");
+  EXPECT_FALSE(view.IsChecked(IDC_SELECT_ALL));
+}
+
+TEST_F(ControllerTest, PreviewModePlacesSixAlbumsPerRow) {
+  ST_PERLISTRECORD album;
+  for (int i = 0; i < 7; ++i) {
+    album.title = u"T";
+    controller.Albums().AppendAlbum(album);
+  }
+  std::vector<std::size_t> thumbnailed;
+  controller.SetThumbnailStep([&](std::size_t i) {
+    thumbnailed.push_back(i);
+    controller.Albums().SetThumbIndex(i, static_cast<std::int32_t>(i) * 10);
+  });
+  controller.previewMode = true;
+  controller.ResetGrid();
+  EXPECT_TRUE(view.GridIsPreview());
+  for (std::size_t i = 0; i < 7; ++i) controller.ShowAlbumInGrid(i);
+  std::vector<GridAlbum> rows = view.Rows();
+  ASSERT_EQ(rows.size(), 7u);
+  EXPECT_EQ(rows[5].row, 0);
+  EXPECT_EQ(rows[5].column, 5);
+  EXPECT_EQ(rows[6].row, 1);
+  EXPECT_EQ(rows[6].column, 0);
+  EXPECT_EQ(rows[6].caption, u"7.T (6)");
+  EXPECT_EQ(rows[6].thumbIndex, 60);
+  EXPECT_EQ(thumbnailed.size(), 7u);
+}
+
+}  // namespace
+}  // namespace albatrix
