@@ -61,7 +61,7 @@ unsigned AnsiCodePage();
 // `count` bytes in `codePage` to text, ending at the first NUL character. A byte at which no character
 // of that code page begins (a lone lead byte at the end, 0xFF in GBK, 0x80 in UTF-8, each byte of a cut
 // UTF-8 sequence) becomes one U+FFFD and the conversion resumes at the next byte: GBK "\x81" gives
-// U+FFFD, UTF-8 "\xE4\xB8" gives U+FFFD U+FFFD, GBK "\x81A" gives U+FFFD "A". GBK 0x80 is the euro sign,
+// U+FFFD, UTF-8 "\xE4\xB8" gives U+FFFD U+FFFD, GBK "\x81," gives U+FFFD ",". GBK 0x80 is the euro sign,
 // as in the Windows code page. An unknown code page gives the empty text. Never throws, never hangs.
 Text BytesToText(const char* bytes, std::size_t count, unsigned codePage);
 inline Text BytesToText(std::string_view bytes, unsigned codePage) {
