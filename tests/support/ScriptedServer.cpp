@@ -1,0 +1,341 @@
+#include "support/ScriptedServer.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+namespace albatrix::test {
+
+namespace {
+
+constexpr std::size_t kMaxHead = 1 << 20;
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  return true;
+}
+
+const char* Reason(int status) {
+  switch (status) {
+    case 200: return "OK";
+    case 301: return "Moved Permanently";
+    case 302: return "Found";
+    case 307: return "Temporary Redirect";
+    case 404: return "Not Found";
+    case 500: return "Internal Server Error";
+    default: return "Status";
+  }
+}
+
+void SetNonBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
+
+}  // namespace
+
+Reply& Reply::Send(std::string bytes) {
+  steps_.push_back({Kind::Send, std::move(bytes), 0});
+  return *this;
+}
+Reply& Reply::Pause(int ms) {
+  steps_.push_back({Kind::Pause, {}, ms});
+  return *this;
+}
+Reply& Reply::Stall() {
+  steps_.push_back({Kind::Stall, {}, 0});
+  return *this;
+}
+Reply& Reply::Reset() {
+  steps_.push_back({Kind::Reset, {}, 0});
+  return *this;
+}
+Reply& Reply::Endless(std::string piece) {
+  steps_.push_back({Kind::Endless, std::move(piece), 0});
+  return *this;
+}
+
+std::string HttpHead(int status, const std::vector<std::string>& headers) {
+  std::string head = "HTTP/1.1 " + std::to_string(status) + " " + Reason(status) + "\r\n";
+  for (const std::string& h : headers) head += h + "\r\n";
+  return head + "Connection: close\r\n\r\n";
+}
+
+Reply Respond(int status, std::string body, std::vector<std::string> headers) {
+  headers.push_back("Content-Length: " + std::to_string(body.size()));
+  return Reply().Send(HttpHead(status, headers) + body);
+}
+
+// The value of the first header line named `name`; false when there is none.
+static bool FindHeader(const std::string& head, std::string_view name, std::string& value) {
+  std::size_t pos = 0;
+  while (pos < head.size()) {
+    std::size_t eol = head.find("\r\n", pos);
+    if (eol == std::string::npos) eol = head.size();
+    std::string_view line(head.data() + pos, eol - pos);
+    std::size_t colon = line.find(':');
+    if (colon != std::string_view::npos && SameNoCase(line.substr(0, colon), name)) {
+      std::string_view v = line.substr(colon + 1);
+      while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
+      value.assign(v);
+      return true;
+    }
+    pos = eol + 2;
+  }
+  return false;
+}
+
+std::string RecordedRequest::Header(std::string_view name) const {
+  std::string value;
+  FindHeader(head, name, value);
+  return value;
+}
+
+bool RecordedRequest::HasHeader(std::string_view name) const {
+  std::string value;
+  return FindHeader(head, name, value);
+}
+
+ScriptedServer::ScriptedServer() {
+  if (::pipe2(stopPipe_, O_CLOEXEC | O_NONBLOCK) != 0) throw std::runtime_error("pipe2 failed");
+  listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  int one = 1;
+  ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_port = 0;
+  if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(listenFd_, 128) != 0)
+    throw std::runtime_error("cannot listen on loopback");
+  socklen_t len = sizeof addr;
+  ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len);
+  port_ = ntohs(addr.sin_port);
+  SetNonBlocking(listenFd_);
+  acceptThread_ = std::thread([this] { AcceptLoop(); });
+}
+
+ScriptedServer::~ScriptedServer() {
+  char byte = 1;
+  // The pipe is never read, so it stays readable and wakes every wait at once.
+  (void)!::write(stopPipe_[1], &byte, 1);
+  acceptThread_.join();
+  std::vector<std::thread> threads;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    threads.swap(connections_);
+  }
+  for (std::thread& t : threads) t.join();
+  ::close(listenFd_);
+  ::close(stopPipe_[0]);
+  ::close(stopPipe_[1]);
+}
+
+std::string ScriptedServer::Url(std::string_view target) const {
+  return "http://127.0.0.1:" + std::to_string(port_) + std::string(target);
+}
+
+void ScriptedServer::On(std::string target, std::vector<Reply> replies) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  scripts_[std::move(target)] = Script{std::move(replies), 0};
+}
+
+std::vector<RecordedRequest> ScriptedServer::Requests() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  std::vector<RecordedRequest> out;
+  for (const auto& r : records_) out.push_back(*r);
+  return out;
+}
+
+std::size_t ScriptedServer::RequestCount() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return records_.size();
+}
+
+std::size_t ScriptedServer::RequestCount(std::string_view target) const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  std::size_t n = 0;
+  for (const auto& r : records_) n += r->target == target;
+  return n;
+}
+
+bool ScriptedServer::AllDone() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return open_ == 0;
+}
+
+bool ScriptedServer::Stopping() const {
+  pollfd p{stopPipe_[0], POLLIN, 0};
+  return ::poll(&p, 1, 0) > 0;
+}
+
+bool ScriptedServer::WaitFor(int fd, short events, int timeoutMs) const {
+  pollfd p[2] = {{fd, events, 0}, {stopPipe_[0], POLLIN, 0}};
+  for (;;) {
+    int n = ::poll(p, 2, timeoutMs);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0 || p[1].revents) return false;
+    return true;
+  }
+}
+
+void ScriptedServer::AcceptLoop() {
+  while (WaitFor(listenFd_, POLLIN)) {
+    int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0) continue;
+    int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    std::lock_guard<std::mutex> hold(mutex_);
+    ++open_;
+    connections_.emplace_back([this, fd] { Serve(fd); });
+  }
+}
+
+bool ScriptedServer::ReadRequest(int fd, RecordedRequest& out) {
+  std::string data;
+  char buffer[16384];
+  auto readMore = [&]() {
+    for (;;) {
+      ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+      if (n > 0) {
+        data.append(buffer, static_cast<std::size_t>(n));
+        return true;
+      }
+      if (n == 0) return false;
+      if (errno == EINTR) continue;
+      if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
+      if (!WaitFor(fd, POLLIN)) return false;
+    }
+  };
+  std::size_t headEnd;
+  while ((headEnd = data.find("\r\n\r\n")) == std::string::npos) {
+    if (data.size() > kMaxHead || !readMore()) return false;
+  }
+  std::size_t lineEnd = data.find("\r\n");
+  out.requestLine = data.substr(0, lineEnd);
+  out.head = data.substr(lineEnd + 2, headEnd + 2 - (lineEnd + 2));
+  std::size_t sp1 = out.requestLine.find(' ');
+  std::size_t sp2 = out.requestLine.find(' ', sp1 + 1);
+  out.method = out.requestLine.substr(0, sp1);
+  out.target = out.requestLine.substr(sp1 + 1, sp2 - sp1 - 1);
+  std::string rest = data.substr(headEnd + 4);
+
+  out.chunked = out.Header("Transfer-Encoding").find("chunked") != std::string::npos;
+  if (out.chunked) {
+    // Decode chunk by chunk until the zero-length one.
+    data = rest;
+    std::size_t pos = 0;
+    for (;;) {
+      std::size_t eol;
+      while ((eol = data.find("\r\n", pos)) == std::string::npos)
+        if (!readMore()) return false;
+      std::size_t size = std::stoul(data.substr(pos, eol - pos), nullptr, 16);
+      while (data.size() < eol + 2 + size + 2)
+        if (!readMore()) return false;
+      out.body.append(data, eol + 2, size);
+      pos = eol + 2 + size + 2;
+      if (size == 0) break;
+    }
+    return true;
+  }
+  std::string length = out.Header("Content-Length");
+  std::size_t want = length.empty() ? 0 : std::stoul(length);
+  data = rest;
+  while (data.size() < want)
+    if (!readMore()) return false;
+  out.body = data.substr(0, want);
+  return true;
+}
+
+bool ScriptedServer::SendAll(int fd, std::string_view bytes, std::uint64_t& sent) {
+  while (!bytes.empty()) {
+    ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    if (n > 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+      sent += static_cast<std::uint64_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      if (!WaitFor(fd, POLLOUT)) return false;
+      continue;
+    }
+    return false;
+  }
+  return true;
+}
+
+Reply ScriptedServer::ReplyFor(const std::string& target) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  auto it = scripts_.find(target);
+  if (it == scripts_.end() || it->second.replies.empty()) return Respond(404, "no such page");
+  Script& s = it->second;
+  std::size_t i = std::min(s.served++, s.replies.size() - 1);
+  return s.replies[i];
+}
+
+void ScriptedServer::Serve(int fd) {
+  auto record = std::make_shared<RecordedRequest>();
+  bool closed = false;
+  if (ReadRequest(fd, *record)) {
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      records_.push_back(record);
+    }
+    Reply reply = ReplyFor(record->target);
+    std::uint64_t sent = 0;
+    bool left = false;
+    for (const Reply::Step& step : reply.steps()) {
+      if (Stopping()) break;
+      if (step.kind == Reply::Kind::Send) {
+        if (!SendAll(fd, step.bytes, sent)) {
+          left = !Stopping();
+          break;
+        }
+      } else if (step.kind == Reply::Kind::Pause) {
+        WaitFor(stopPipe_[0], POLLIN, step.ms);
+      } else if (step.kind == Reply::Kind::Stall) {
+        // Silent until the client hangs up; whatever else it sends is dropped.
+        char sink[4096];
+        while (WaitFor(fd, POLLIN)) {
+          ssize_t n = ::recv(fd, sink, sizeof sink, 0);
+          if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) {
+            left = true;
+            break;
+          }
+        }
+        break;
+      } else if (step.kind == Reply::Kind::Reset) {
+        linger hard{1, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+        ::close(fd);
+        closed = true;
+        break;
+      } else if (step.kind == Reply::Kind::Endless) {
+        while (!Stopping() && SendAll(fd, step.bytes, sent)) {
+        }
+        left = !Stopping();
+        break;
+      }
+    }
+    std::lock_guard<std::mutex> hold(mutex_);
+    record->bytesSent = sent;
+    record->clientLeft = left;
+  }
+  if (!closed) {
+    ::shutdown(fd, SHUT_WR);
+    ::close(fd);
+  }
+  std::lock_guard<std::mutex> hold(mutex_);
+  record->done = true;
+  --open_;
+}
+
+}  // namespace albatrix::test

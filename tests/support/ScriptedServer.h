@@ -1,0 +1,111 @@
+// A raw-socket HTTP server for tests of the fetcher: it listens on 127.0.0.1 (port 0), reads each request
+// (request line, headers, body), records exactly what arrived, and replays a canned reply given as bytes
+// and actions, broken ones included: closing before the announced length, bad chunking, a reset, stalls,
+// an endless body. One request per connection; the connection is closed after the reply.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+namespace albatrix::test {
+
+// A reply as a script of actions on the connection.
+class Reply {
+ public:
+  enum class Kind { Send, Pause, Stall, Reset, Endless };
+  struct Step {
+    Kind kind;
+    std::string bytes;  // Send: what to write; Endless: the piece written again and again
+    int ms = 0;         // Pause
+  };
+
+  Reply& Send(std::string bytes);
+  Reply& Pause(int ms);               // silence for a while (the bytes before it go out as their own write)
+  Reply& Stall();                     // silence until the client leaves (or the server stops)
+  Reply& Reset();                     // abort the connection with a TCP reset
+  Reply& Endless(std::string piece);  // write `piece` until the client leaves
+
+  const std::vector<Step>& steps() const { return steps_; }
+
+ private:
+  std::vector<Step> steps_;
+};
+
+// "HTTP/1.1 <status> <reason>" with the given header lines (no CRLF in them), "Connection: close", and
+// the empty line. Content-Length is the caller's to add.
+std::string HttpHead(int status, const std::vector<std::string>& headers = {});
+
+// A complete, well-formed reply: HttpHead plus Content-Length and the body.
+Reply Respond(int status, std::string body, std::vector<std::string> headers = {});
+
+// What arrived for one request, and how its connection ended.
+struct RecordedRequest {
+  std::string requestLine;  // "GET /path HTTP/1.1"
+  std::string method;
+  std::string target;       // path and query as sent
+  std::string head;         // the header lines as received, each ending in CRLF
+  std::string body;         // decoded when it came chunked
+  bool chunked = false;     // the body came with Transfer-Encoding: chunked
+  std::uint64_t bytesSent = 0;  // reply bytes the server managed to write
+  bool clientLeft = false;  // the client closed or reset the connection before the reply was done
+  bool done = false;        // the connection is finished
+
+  // The value of the first header `name` (case-insensitive), "" when absent.
+  std::string Header(std::string_view name) const;
+  bool HasHeader(std::string_view name) const;
+};
+
+class ScriptedServer {
+ public:
+  ScriptedServer();
+  ~ScriptedServer();  // stops every script in progress and closes every connection
+  ScriptedServer(const ScriptedServer&) = delete;
+  ScriptedServer& operator=(const ScriptedServer&) = delete;
+
+  int Port() const { return port_; }
+  std::string Url(std::string_view target) const;  // "http://127.0.0.1:<port>" + target
+
+  // Replies for requests to `target` (path and query): the i-th request gets replies[i], the last one
+  // repeating. A target without replies gets a 404 page.
+  void On(std::string target, std::vector<Reply> replies);
+  void On(std::string target, Reply reply) { On(std::move(target), std::vector<Reply>{std::move(reply)}); }
+
+  std::vector<RecordedRequest> Requests() const;  // in order of arrival
+  std::size_t RequestCount() const;
+  std::size_t RequestCount(std::string_view target) const;
+  // True once every connection accepted so far has ended.
+  bool AllDone() const;
+
+ private:
+  struct Script {
+    std::vector<Reply> replies;
+    std::size_t served = 0;
+  };
+
+  void AcceptLoop();
+  void Serve(int fd);
+  // Waits until `fd` is ready for `events` or the server stops; false when stopping or on error.
+  bool WaitFor(int fd, short events, int timeoutMs = -1) const;
+  bool Stopping() const;
+  bool ReadRequest(int fd, RecordedRequest& out);
+  bool SendAll(int fd, std::string_view bytes, std::uint64_t& sent);
+  Reply ReplyFor(const std::string& target);
+
+  int listenFd_ = -1;
+  int stopPipe_[2] = {-1, -1};
+  int port_ = 0;
+  std::thread acceptThread_;
+  mutable std::mutex mutex_;
+  std::vector<std::thread> connections_;
+  std::unordered_map<std::string, Script> scripts_;
+  std::vector<std::shared_ptr<RecordedRequest>> records_;
+  std::size_t open_ = 0;
+};
+
+}  // namespace albatrix::test
