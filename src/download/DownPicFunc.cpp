@@ -1,0 +1,168 @@
+#include "download/DownPicFunc.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "MyCode/Trace.h"
+
+namespace albatrix {
+namespace {
+
+// How often the supervisor looks at the cancel flag while no worker ends: a stalled picture must not
+// hold a cancel for its whole time-out.
+constexpr auto kCancelPoll = std::chrono::milliseconds(50);
+
+constexpr std::uint32_t kWorkerConstructTimeoutMs = 20000;
+
+bool CancelSeen(const RunFlags& flags) {
+  return flags.cancelRequested.load() || flags.runState.load() == RUN_CANCEL;
+}
+
+Text ProgressText(std::int32_t done, std::size_t total) {
+  std::string text = std::to_string(done) + "/" + std::to_string(total);
+  return u"已下载" + Text(text.begin(), text.end()) + u"......";
+}
+
+// The jobs of one album and what the workers and the supervisor share about them.
+struct AlbumJobs {
+  TextArray urls;
+  TextArray fileNames;
+  TextArray requestHeaders;
+  Text folder;
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> abort{false};
+  std::mutex mutex;
+  std::condition_variable jobEnded;
+};
+
+// A worker of the pool: takes the next job until none is left or the album is abandoned. The interlocked
+// count is its last action for every job, whatever the job's outcome.
+void WorkerLoop(RunSession& session, AlbumJobs& jobs) {
+  const std::size_t n = jobs.urls.size();
+  while (!jobs.abort.load()) {
+    std::size_t i = jobs.next.fetch_add(1);
+    if (i >= n) break;
+    bool saved = false;
+    try {
+      saved = DownloadPicture(session, jobs.urls[i], jobs.folder, jobs.fileNames[i], jobs.requestHeaders[i],
+                              &jobs.abort);
+    } catch (const std::exception& e) {
+      Trace(std::string("picture job ended by an error: ") + e.what());
+    }
+    // A fetch abandoned for a cancel is no attempt at the picture.
+    if (saved || !jobs.abort.load()) ++session.picturesAttempted;
+    if (saved) ++session.picturesSaved;
+    {
+      std::lock_guard<std::mutex> lock(jobs.mutex);
+      ++session.flags.finishedCount;
+    }
+    jobs.jobEnded.notify_one();
+  }
+}
+
+}  // namespace
+
+bool DownloadPicture(RunSession& session, const Text& entry, const Text& folder, const Text& fileName,
+                     const Text& requestHeader, const std::atomic<bool>* abort) {
+  Text address = entry;
+  Text alternative;
+  std::size_t crlf = entry.find(u"\r\n");
+  if (crlf != Text::npos) {
+    address = entry.substr(0, crlf);
+    alternative = entry.substr(crlf + 2);
+  }
+  UrlRequest request(Text(), Text(), kWorkerConstructTimeoutMs);
+  request.url = address;
+  request.extraHeaders = requestHeader;
+  // The name was cleaned when it was given, so it never leads out of the album folder.
+  request.targetFile = folder + fileName;
+  request.readTimeoutMs = static_cast<std::uint32_t>(session.runLimits.timeoutSeconds) * 1000u;
+  request.minSizeK = session.runLimits.minKB;
+  request.maxSizeK = session.runLimits.maxKB;
+  request.abort = abort;
+
+  const FetchFn& fetch = session.fetch;
+  const unsigned options = FETCH_ALLOW_CACHE | FETCH_NO_RELOAD;
+  UrlResponse response;
+  bool ok = fetch ? fetch(request, response, options) : Fetch(request, response, options);
+  if (response.body.empty() && !(abort && abort->load())) {
+    request.url = alternative;
+    ok = fetch ? fetch(request, response, options) : Fetch(request, response, options);
+  }
+  return ok && !response.body.empty();
+}
+
+// A fixed pool of `threads` workers pulling jobs from a shared index, instead of a fresh thread per
+// picture: what can be observed is the same (at most `threads` fetches in flight, a job counted as
+// finished when it ends, progress after each end), and an album of thousands of small pictures does not
+// pay for thousands of thread starts.
+void DownPicFunc(RunSession& session) {
+  RunFlags& flags = session.flags;
+  flags.finishedCount = 0;
+
+  AlbumJobs jobs;
+  jobs.urls = session.pictures.urls();
+  jobs.fileNames = session.pictures.fileNames();
+  jobs.folder = session.pictures.folder();
+  const std::size_t n = jobs.urls.size();
+  jobs.requestHeaders.reserve(n);
+  for (std::size_t i = 0; i < n; ++i) jobs.requestHeaders.push_back(session.pictures.requestHeader(i));
+  const std::size_t w = std::min<std::size_t>(session.runLimits.threads, n);
+  if (w == 0) return;
+
+  flags.downloading = true;
+  const auto started = std::chrono::steady_clock::now();
+
+  std::vector<std::thread> workers;
+  workers.reserve(w);
+  for (std::size_t k = 0; k < w; ++k) {
+    std::thread thread;
+    auto body = [&session, &jobs] { WorkerLoop(session, jobs); };
+    bool ok = session.startThread ? session.startThread(thread, body) : StartThread(thread, body);
+    if (ok) {
+      workers.push_back(std::move(thread));
+    } else {
+      Trace("worker " + std::to_string(k) + " could not start");
+    }
+  }
+  if (workers.empty()) {
+    // Nobody can fetch: every job ends unfetched, so the album still finishes.
+    std::lock_guard<std::mutex> lock(jobs.mutex);
+    flags.finishedCount = static_cast<std::int32_t>(n);
+  }
+
+  std::int64_t shown = static_cast<std::int64_t>(n) + 1;
+  std::int32_t seen = 0;  // the first text comes when the first job ends
+  std::unique_lock<std::mutex> lock(jobs.mutex);
+  for (;;) {
+    jobs.jobEnded.wait_for(lock, kCancelPoll, [&] { return flags.finishedCount.load() != seen || CancelSeen(flags); });
+    if (CancelSeen(flags)) break;
+    const std::int32_t done = flags.finishedCount.load();
+    seen = done;
+    const bool allDone = static_cast<std::size_t>(done) >= n;
+    if (done != shown || allDone) {
+      lock.unlock();
+      session.view.SetText(kRunProgressLine, ProgressText(done, n));
+      lock.lock();
+      shown = done;
+    }
+    if (allDone) break;
+  }
+  lock.unlock();
+
+  // Workers still busy after a cancel abandon their fetch (which leaves no file) and take no further
+  // job; the list stays theirs until they have ended.
+  jobs.abort = true;
+  for (std::thread& worker : workers) worker.join();
+  Trace("OK");
+
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started);
+  Trace("album downloaded: " + std::to_string(seconds.count()) + " s, " + std::to_string(n) + " pictures");
+  flags.downloading = false;
+}
+
+}  // namespace albatrix

@@ -1,0 +1,171 @@
+#include "download/DownProc.h"
+
+#include <chrono>
+#include <string>
+
+#include "MyCode/FileSystem.h"
+#include "MyCode/Trace.h"
+#include "download/AlbumFiles.h"
+#include "download/DownPicFunc.h"
+#include "download/PictureNaming.h"
+#include "download/PostProcess.h"
+
+namespace albatrix {
+namespace {
+
+// Limits of a site whose settings nobody supplied: the first-run values.
+constexpr DownloadLimits kFallbackLimits{0, 0, 5, 30};
+
+bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+
+Text Trimmed(TextView text) {
+  std::size_t begin = 0, end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return Text(text.substr(begin, end - begin));
+}
+
+Text WithSeparator(Text path) {
+  if (path.empty() || path.back() != kPathSep) path += kPathSep;
+  return path;
+}
+
+Text Number(long long value) {
+  std::string digits = std::to_string(value);
+  return Text(digits.begin(), digits.end());
+}
+
+// The run thread marks the album busy again, but a cancel the button wrote meanwhile stays.
+void MarkBusy(RunFlags& flags) {
+  std::uint8_t state = flags.runState.load();
+  while (state != RUN_CANCEL && !flags.runState.compare_exchange_weak(state, RUN_BUSY)) {
+  }
+}
+
+bool Cancelled(const RunFlags& flags) { return flags.runState.load() == RUN_CANCEL; }
+
+void EnterBusyLook(RunSession& session) {
+  MarkBusy(session.flags);
+  session.view.SetText(kRunDownloadButton, kTextStopDownload);
+  for (int id : kRunBusyControls) session.view.Enable(id, false);
+}
+
+void LeaveBusyLook(RunSession& session) {
+  session.flags.runState = RUN_IDLE;
+  session.view.SetText(kRunDownloadButton, kTextDownload);
+  for (int id : kRunBusyControls) session.view.Enable(id, true);
+  session.view.SetText(kRunStatusLine, kTextRunDone);
+  session.view.SetText(kRunProgressLine, Text());
+}
+
+std::int64_t UnixNow(const RunSession& session) {
+  auto now = session.now ? session.now() : std::chrono::system_clock::now();
+  return std::chrono::duration_cast<std::chrono::seconds>(now.time_since_epoch()).count();
+}
+
+// One album of the run: list it, then write its list file or download it, then its marker and fixes.
+void RunAlbum(RunSession& session, const Text& baseFolder, std::size_t albumIndex, std::size_t position,
+              std::size_t albumCount) {
+  RunView& view = session.view;
+  RunFlags& flags = session.flags;
+  session.pictures.Clear();
+  session.pictures.SetFolder(baseFolder);
+  view.SetText(kRunStatusLine, u"正在下载第" + Number(static_cast<long long>(position)) + u"/" +
+                                   Number(static_cast<long long>(albumCount)) + u"个图集");
+  MarkBusy(flags);
+  view.SetText(kRunProgressLine, u"......");
+  session.rule = session.nameRule ? session.nameRule() : NameRule{};
+
+  if (albumIndex >= session.albums.size()) {
+    Trace("chosen album " + std::to_string(albumIndex) + " is not in the list");
+    return;
+  }
+  if (session.siteCode == kCrawledSiteCode) {
+    if (session.listAlbum) {
+      PictureSink sink = [&session](const Text& url, const Text& description, const Text& header,
+                                    std::size_t index) { BuildPictureName(session, url, description, header, index); };
+      std::function<bool()> stop = [&flags] {
+        std::uint8_t state = flags.runState.load();
+        return state == RUN_ALBUM_STOP || state == RUN_CANCEL;
+      };
+      session.listAlbum(albumIndex, sink, stop);
+    }
+  } else if (session.siteCode > kLastListedSiteCode) {
+    view.Message(kTextListTypeError);
+  }
+
+  const std::size_t listed = session.pictures.size();
+  if (listed == 0 || Cancelled(flags)) return;
+  session.totalListed += static_cast<std::int64_t>(listed);
+  const Text folder = session.pictures.folder();
+
+  if (session.rule.options & OPT_LIST_ONLY) {
+    WriteListFile(folder + AlbumSideFileName(session.albums[albumIndex].title, u".lst"), session.pictures.urls());
+    return;
+  }
+
+  view.SetText(kRunProgressLine, kTextDownloadStarted);
+  flags.cancelRequested = false;
+  DownPicFunc(session);
+  if (!Cancelled(flags)) WriteSkipMarker(session.pictures.url(0), folder);
+  if (session.rule.options & OPT_FIX_FORMAT) FixAlbumFormats(session.pictures);
+  if (session.rule.options & OPT_FIX_ORDER) FixAlbumOrder(session.pictures, UnixNow(session));
+}
+
+}  // namespace
+
+Text RunBaseFolder(TextView savePath, TextView memberKey, TextView subFolder) {
+  return WithSeparator(Trimmed(savePath)) + Text(memberKey) + Text(subFolder);
+}
+
+bool MakeFolderPath(TextView path, Text* failedFolder) {
+  // A leading separator makes the path absolute here and stays; a Windows drive ("C:\") never reaches
+  // this platform's separator, so there is no drive part to step over.
+  const Text full = WithSeparator(Trimmed(path));
+  for (std::size_t sep = full.find(kPathSep, 1); sep != Text::npos; sep = full.find(kPathSep, sep + 1)) {
+    Text folder = full.substr(0, sep);
+    if (FolderExists(folder) || CreateFolders(folder)) continue;
+    if (failedFolder) *failedFolder = folder;
+    Trace("folder could not be made: " + TextToUtf8(folder));
+    return false;
+  }
+  return true;
+}
+
+void DownloadRun(RunSession& session) {
+  RunView& view = session.view;
+  RunFlags& flags = session.flags;
+
+  const Text savePath = Trimmed(view.SavePathText());
+  if (savePath.empty()) {
+    view.Message(kTextNoSavePath);
+    flags.runState = RUN_IDLE;
+    return;
+  }
+  const Text baseFolder = RunBaseFolder(savePath, session.memberKey, session.subFolder);
+  Text failedFolder;
+  if (!MakeFolderPath(baseFolder, &failedFolder)) {
+    view.Message(failedFolder);
+    view.Message(kTextBadSavePath);
+    flags.runState = RUN_IDLE;
+    return;
+  }
+
+  EnterBusyLook(session);
+  session.pictures.SetFolder(baseFolder);
+  session.runLimits = session.limits ? session.limits() : kFallbackLimits;
+  session.totalListed = 0;
+
+  const std::vector<std::size_t> chosen = view.ChosenAlbums();
+  session.albums.selectedCount = static_cast<std::int32_t>(chosen.size());
+  if (chosen.empty()) view.Message(kTextNoAlbumChosen);
+  for (std::size_t i = 0; i < chosen.size() && !Cancelled(flags); ++i) {
+    RunAlbum(session, baseFolder, chosen[i], i + 1, chosen.size());
+  }
+
+  LeaveBusyLook(session);
+  const NameRule rule = session.nameRule ? session.nameRule() : session.rule;
+  if (session.totalListed > 0 && (rule.options & OPT_OPEN_FOLDER)) view.OpenFolder(session.pictures.folder());
+}
+
+}  // namespace albatrix

@@ -1,0 +1,178 @@
+#include "download/PictureNaming.h"
+
+#include <cstdio>
+
+#include "MyCode/FileOps.h"
+#include "MyCode/FileSystem.h"
+#include "MyCode/Trace.h"
+#include "download/AlbumFiles.h"
+#include "download/PostProcess.h"
+
+namespace albatrix {
+namespace {
+
+Text Number(long long value) {
+  std::string digits = std::to_string(value);
+  return Text(digits.begin(), digits.end());
+}
+
+Text FourDigits(long long value) {
+  char buf[32];
+  int n = std::snprintf(buf, sizeof buf, "%04lld", value);
+  return Text(buf, buf + (n > 0 ? n : 0));
+}
+
+// The base name from the picture's address: what follows its last "/", when that "/" is not the first
+// character. False when the address offers none (the picture's number is used then).
+bool NameFromAddress(const Text& url, Text& base) {
+  std::size_t slash = url.rfind(u'/');
+  if (slash == Text::npos || slash == 0) return false;
+  base = url.substr(slash + 1);
+  return true;
+}
+
+bool IsAsciiLowerEqual(TextView text, TextView lower) {
+  if (text.size() != lower.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+    if (c != lower[i]) return false;
+  }
+  return true;
+}
+
+// Album setup that comes with the first picture: the folder, and the marker an earlier run left there.
+void EnterAlbumFolder(RunSession& session, const ST_PERLISTRECORD& album) {
+  Text folder = session.pictures.folder();
+  Text name = AlbumFolderName(session.rule, album);
+  if (!name.empty()) {
+    folder += name;
+    folder += kPathSep;
+    session.pictures.SetFolder(folder);
+  }
+  if (!CreateFolders(folder)) Trace("album folder could not be made: " + TextToUtf8(folder));
+  session.skipMarker = ReadSkipMarker(folder);
+  session.takenNames.Clear();
+}
+
+}  // namespace
+
+Text ExpandPicturePlaceholders(TextView name, const ST_PERLISTRECORD& album, std::size_t pictureNumber,
+                               std::int32_t selectedCount, std::size_t albumCount, TextView memberKey) {
+  Text text(name);
+  if (text.find(u'?') == Text::npos) return text;
+  ReplaceAll(text, u"?1", album.title);
+  ReplaceAll(text, u"?2", Number(static_cast<long long>(pictureNumber)));
+  ReplaceAll(text, u"?3", Number(static_cast<long long>(album.ordinal) + 1));
+  ReplaceAll(text, u"?4", Number(album.number1));
+  ReplaceAll(text, u"?5", Number(album.number2));
+  ReplaceAll(text, u"?6", Number(selectedCount));
+  ReplaceAll(text, u"?7", Number(static_cast<long long>(albumCount)));
+  ReplaceAll(text, u"?8", memberKey);
+  ReplaceAll(text, u"?9", FourDigits(static_cast<long long>(album.ordinal) + 1));
+  return text;
+}
+
+Text ExpandFolderPlaceholders(TextView name, const ST_PERLISTRECORD& album) {
+  Text text(name);
+  if (text.find(u'?') == Text::npos) return text;
+  ReplaceAll(text, u"?1", album.title);
+  ReplaceAll(text, u"?3", Number(static_cast<long long>(album.ordinal) + 1));
+  ReplaceAll(text, u"?9", FourDigits(static_cast<long long>(album.ordinal) + 1));
+  return text;
+}
+
+Text PictureExtensionOf(TextView name) {
+  std::size_t dot = name.rfind(u'.');
+  if (dot == TextView::npos) return Text();
+  TextView tail = name.substr(dot);
+  for (TextView known : {u".jpeg", u".jpg", u".bmp", u".gif", u".png", u".tif"}) {
+    if (IsAsciiLowerEqual(tail, known)) return Text(tail);
+  }
+  return Text();
+}
+
+Text AlbumFolderName(const NameRule& rule, const ST_PERLISTRECORD& album) {
+  Text name = rule.albumFolderMode == 0 ? album.title : Text();
+  name = RuleText(rule.albumPrefix) + name + RuleText(rule.albumSuffix);
+  name = ExpandFolderPlaceholders(name, album);
+  name = SanitizeFileName(name, 0, false);
+  return FitNameToPlatform(name);
+}
+
+void BuildPictureName(RunSession& session, const Text& url, const Text& description, const Text& requestHeader,
+                      std::size_t albumIndex) {
+  if (albumIndex >= session.albums.size()) {
+    Trace("picture of an album outside the list ignored");
+    return;
+  }
+  const ST_PERLISTRECORD& album = session.albums[albumIndex];
+  const NameRule& rule = session.rule;
+  const std::size_t listed = session.pictures.size();
+
+  // A description is only ever a name: a path in it (a drive, "/", "..") is cleaned like any other text,
+  // so page text can never choose where a file goes.
+  Text base;
+  switch (rule.nameSource) {
+    case NAME_FROM_DESCRIPTION:
+      base = SanitizeFileName(description, 0, false, session.now);
+      if (base.empty()) base = album.title;
+      break;
+    case NAME_FROM_ADDRESS:
+      if (NameFromAddress(url, base)) break;
+      [[fallthrough]];
+    default:
+      base = Number(static_cast<long long>(listed) + 1);
+      break;
+  }
+  Text name = RuleText(rule.prefix) + base + RuleText(rule.suffix);
+  name = ExpandPicturePlaceholders(name, album, listed + 1, session.albums.selectedCount.load(),
+                                   session.albums.size(), session.memberKey);
+  ReplaceList(name, RuleText(rule.replaceFrom), RuleText(rule.replaceTo));
+  name = SanitizeFileName(name, kFallbackTimeStamp, true, session.now);
+
+  if (listed == 0) EnterAlbumFolder(session, album);
+  const Text folder = session.pictures.folder();
+
+  const std::size_t room = folder.size() >= kMaxPicturePathLength ? 0 : kMaxPicturePathLength - folder.size();
+  if (name.size() > room) name.resize(room);
+
+  Text extension = PictureExtensionOf(name);
+  if (extension.empty()) {
+    extension = u".jpg";
+  } else {
+    name.resize(name.size() - extension.size());
+  }
+  name = FitNameToPlatform(name, extension);
+
+  Text fileName = name + extension;
+  if (listed > 0 && session.takenNames.Contains(fileName)) {
+    unsigned k = session.takenNames.NextCounter(name, extension);
+    for (;; ++k) {
+      Text counter = u"(" + Number(k) + u")";
+      fileName = FitNameToPlatform(name, counter + extension) + counter + extension;
+      if (!session.takenNames.Contains(fileName)) break;
+    }
+    session.takenNames.RememberCounter(name, extension, k + 1);
+  }
+
+  if ((rule.options & OPT_SKIP_DOWNLOADED) && !session.skipMarker.empty() && url == session.skipMarker) {
+    // Only a running album stops here; a cancel that came in meanwhile must not be overwritten.
+    std::uint8_t busy = RUN_BUSY;
+    session.flags.runState.compare_exchange_strong(busy, RUN_ALBUM_STOP);
+    return;
+  }
+
+  session.pictures.Append(url, fileName, requestHeader);
+  session.takenNames.Add(fileName);
+  const std::size_t count = listed + 1;
+  session.view.SetText(kRunProgressLine, u"已获取到" + Number(static_cast<long long>(count)) + u"张图片信息");
+
+  if (rule.options & OPT_DESCRIPTION_FILE) {
+    if (!AppendDescription(folder, album.title, count, description)) {
+      Trace("description file could not be written in " + TextToUtf8(folder));
+    }
+  }
+}
+
+}  // namespace albatrix

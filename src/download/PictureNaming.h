@@ -1,0 +1,57 @@
+// The naming step: every picture the album photo crawler finds gets its file name here from the user's
+// naming rules; the album's folder is made with the album's first picture, the skip marker is read and
+// honoured, and the picture is appended to the picture list.
+#pragma once
+
+#include <cstddef>
+
+#include "MyCode/StringCtrl.h"
+#include "download/RunSession.h"
+#include "model/AlbumRecords.h"
+
+namespace albatrix {
+
+// The longest picture name together with its folder, in UTF-16 code units, before the extension.
+constexpr std::size_t kMaxPicturePathLength = 250;
+
+// Name source values of NameRule::nameSource.
+constexpr std::uint8_t NAME_FROM_DESCRIPTION = 0;
+constexpr std::uint8_t NAME_FROM_NUMBER = 1;
+constexpr std::uint8_t NAME_FROM_ADDRESS = 2;
+
+// The placeholders "?1" .. "?9" of a picture name, in that order: album title, the picture's number in
+// the album (pictureNumber), ordinal + 1, number1, number2, albums chosen for the run, albums in the list,
+// the member key, "%04d" of ordinal + 1.
+Text ExpandPicturePlaceholders(TextView name, const ST_PERLISTRECORD& album, std::size_t pictureNumber,
+                               std::int32_t selectedCount, std::size_t albumCount, TextView memberKey);
+
+// The placeholders an album folder name may hold: "?1", "?3" and "?9" only.
+Text ExpandFolderPlaceholders(TextView name, const ST_PERLISTRECORD& album);
+
+// The picture extension that ends `name` (".jpeg", ".jpg", ".bmp", ".gif", ".png" or ".tif" in any
+// letter case, kept in its own case), or empty when the name ends otherwise.
+Text PictureExtensionOf(TextView name);
+
+// The album's folder name from the rules (already cleaned; may be empty: the pictures then go straight
+// into the run's base folder).
+Text AlbumFolderName(const NameRule& rule, const ST_PERLISTRECORD& album);
+
+// Names one picture of album `albumIndex` and appends it to the session's picture list:
+//  - the base name by the rule's name source: the description cleaned (the album title when that leaves
+//    nothing), the last part of the address, or the picture's number; then prefix + base + suffix,
+//    placeholders, replace pairs and the fallback cleaning;
+//  - with the album's first picture: the album folder is made and its skip marker read;
+//  - the name is cut so that folder and name stay within kMaxPicturePathLength, the extension taken from
+//    it (".jpg" unless it ends in a picture extension), a name already given in the album (ignoring case)
+//    gets "(1)", "(2)", ... until it is free;
+//  - with OPT_SKIP_DOWNLOADED, the address that an earlier run began with sets runState to RUN_ALBUM_STOP
+//    and the picture is not listed;
+//  - "已获取到%d张图片信息" goes to the progress line, and with OPT_DESCRIPTION_FILE the description is
+//    added to the album's description file.
+// A description is always a name, never a path: whatever it holds, the file lies inside the album folder.
+// A name that would not fit the platform's limit for one name is cut between whole characters first.
+// An album index outside the list is ignored.
+void BuildPictureName(RunSession& session, const Text& url, const Text& description, const Text& requestHeader,
+                      std::size_t albumIndex);
+
+}  // namespace albatrix
