@@ -55,7 +55,7 @@ constexpr std::uint16_t OPT_LIST_ONLY = 0x008;                  // "只生成迅
 constexpr std::uint16_t OPT_OPEN_FOLDER = 0x010;                // "下载完成后打开保存路径"
 constexpr std::uint16_t OPT_SHOP_MAIN_PICTURES = 0x020;         // "只下载淘宝宝贝主图"
 constexpr std::uint16_t OPT_SKIP_DOWNLOADED = 0x040;            // "不下载以前下载过的图片"
-constexpr std::uint16_t OPT_BIG_PICTURES = 0x080;               // "又拍相册下载大图..."
+constexpr std::uint16_t OPT_BIG_PICTURES = 0x080;               // "又拍相册下载大图（不勾选为下载原图，下载原图速度更慢）"
 constexpr std::uint16_t OPT_SHOP_DESCRIPTION_PICTURES = 0x100;  // "只下载宝贝描述里的图片"
 
 // Per site: 8 bytes in the file (four little-endian 16-bit values in this order).

@@ -122,21 +122,6 @@ TEST(FileSystemTest, CreateFolders) {
   EXPECT_FALSE(CreateFolders(u""));
 }
 
-TEST(FileSystemTest, RenameRemoveAndExistence) {
-  TempDir dir;
-  WriteWholeFile(dir.file("from"), "new");
-  WriteWholeFile(dir.file("to"), "old");
-  EXPECT_TRUE(RenameFile(P(dir.file("from")), P(dir.file("to"))));
-  EXPECT_EQ(ReadWholeFile(dir.file("to")), "new");
-  EXPECT_FALSE(FileExists(P(dir.file("from"))));
-  EXPECT_FALSE(RenameFile(P(dir.file("from")), P(dir.file("other"))));
-  EXPECT_FALSE(FolderExists(P(dir.file("to"))));
-  EXPECT_TRUE(RemoveFile(P(dir.file("to"))));
-  EXPECT_FALSE(RemoveFile(P(dir.file("to"))));
-  EXPECT_FALSE(FileExists(P(dir.path())));
-  EXPECT_TRUE(FolderExists(P(dir.path())));
-}
-
 TEST(FileSystemTest, CurrentFolderEndsWithSeparator) {
   Text folder = CurrentFolder();
   ASSERT_FALSE(folder.empty());

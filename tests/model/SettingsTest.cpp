@@ -80,19 +80,6 @@ TEST(SettingsFileTest, ParseIsTheInverseAndKeepsSlotTails) {
   EXPECT_LE(SlotText(block.savePathHistory[2]).size(), 400u);
 }
 
-TEST(SettingsFileTest, ParseShortAndLongInput) {
-  const std::string full = SerializeSettings(KnownBlock());
-  // Short: the tail reads as zero.
-  SettingsBlock shortBlock = ParseSettings(std::string_view(full).substr(0, 7454));
-  EXPECT_EQ(shortBlock.downloadLimits[23].timeoutSeconds, 600);
-  EXPECT_EQ(RuleText(shortBlock.nameRules[15].prefix), u"前");
-  EXPECT_EQ(shortBlock.nameRules[15].options, 0);
-  EXPECT_EQ(SlotText(shortBlock.memberHistory[0]), u"");
-  // Long: only the first 19808 bytes count.
-  EXPECT_EQ(SerializeSettings(ParseSettings(full + std::string(100, '\x7F'))), full);
-  EXPECT_EQ(SerializeSettings(ParseSettings("")), std::string(19808, '\0'));
-}
-
 TEST(SettingsFileTest, RepairRules) {
   struct Case {
     std::uint16_t threads, timeout, wantThreads, wantTimeout;
