@@ -1,0 +1,561 @@
+#include "site/AlbumSite.h"
+
+#include <httplib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <regex>
+#include <shared_mutex>
+#include <thread>
+
+#include "MyCode/Trace.h"
+#include "site/SiteData.h"
+#include "site/SiteGzip.h"
+#include "site/SiteImages.h"
+#include "site/SitePages.h"
+
+namespace albatrix {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// What a path answers before any fault is applied to it.
+struct Reply {
+  int status = 200;
+  std::string contentType;
+  std::shared_ptr<const std::string> body = std::make_shared<const std::string>();
+  httplib::Headers headers;
+};
+
+struct MemberEntry {
+  SiteMember member;
+  std::map<std::string, std::size_t> albumIndex;  // album id -> index in member.albums
+};
+
+constexpr std::size_t kWriteSlice = 64 * 1024;
+constexpr std::uint64_t kDefaultBombBytes = 1ull << 30;
+
+bool AcceptsGzip(const httplib::Request& request) {
+  std::string accepted = request.get_header_value("Accept-Encoding");
+  std::transform(accepted.begin(), accepted.end(), accepted.begin(), [](unsigned char c) { return std::tolower(c); });
+  return accepted.find("gzip") != std::string::npos;
+}
+
+// True when the Cookie header holds `name=value` as one of its pairs.
+bool HasCookie(const httplib::Request& request, const std::string& pair) {
+  std::string cookies = request.get_header_value("Cookie");
+  std::size_t start = 0;
+  while (start <= cookies.size()) {
+    std::size_t end = cookies.find(';', start);
+    if (end == std::string::npos) end = cookies.size();
+    std::string item = cookies.substr(start, end - start);
+    item.erase(0, item.find_first_not_of(' '));
+    item.erase(item.find_last_not_of(' ') + 1);
+    if (item == pair) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+std::string PictureStamp(const std::string& member, const std::string& albumId, int index) {
+  return "albatrix " + member + "/" + albumId + "/" + std::to_string(index);
+}
+
+}  // namespace
+
+struct AlbumSite::Impl {
+  SiteOptions options;
+  std::string token;
+  httplib::Server server;
+  std::thread thread;
+  std::atomic<int> port{0};
+  std::atomic<bool> running{false};
+  std::atomic<bool> listenEnded{false};
+  bool started = false;
+
+  mutable std::shared_mutex dataMutex;
+  std::map<std::string, MemberEntry> members;
+
+  mutable std::mutex countMutex;
+  std::map<std::string, int> counts;
+  int total = 0;
+
+  std::mutex faultMutex;
+  std::map<std::string, SiteFault> faults;
+
+  std::atomic<bool> maintenance{false};
+
+  std::mutex wakeMutex;
+  std::condition_variable wake;
+  bool stopping = false;
+  std::uint64_t stallGeneration = 0;
+
+  std::string Base() const { return "http://127.0.0.1:" + std::to_string(port.load()); }
+
+  void Count(const std::string& path) {
+    std::lock_guard<std::mutex> lock(countMutex);
+    ++counts[path];
+    ++total;
+  }
+
+  // The fault for `path` if one applies to this request; uses up one of its `times`.
+  std::optional<SiteFault> TakeFault(const std::string& path) {
+    std::lock_guard<std::mutex> lock(faultMutex);
+    auto found = faults.find(path);
+    if (found == faults.end()) return std::nullopt;
+    SiteFault fault = found->second;
+    if (found->second.times > 0 && --found->second.times == 0) faults.erase(found);
+    return fault;
+  }
+
+  // Sleeps `ms` unless the site stops first; false when it stopped.
+  bool Pause(int ms) {
+    std::unique_lock<std::mutex> lock(wakeMutex);
+    return !wake.wait_for(lock, std::chrono::milliseconds(std::max(0, ms)), [&] { return stopping; });
+  }
+
+  bool Stopping() {
+    std::lock_guard<std::mutex> lock(wakeMutex);
+    return stopping;
+  }
+
+  Reply Page(const httplib::Request& request, const std::string& html, int status = 200) {
+    Reply reply;
+    reply.status = status;
+    reply.contentType = "text/html; charset=GBK";
+    Bytes gbk = TextToGbk(Utf8ToText(html));
+    reply.headers.emplace("Vary", "Accept-Encoding");
+    if (options.gzip && AcceptsGzip(request)) {
+      reply.headers.emplace("Content-Encoding", "gzip");
+      reply.body = std::make_shared<const std::string>(GzipBytes(gbk));
+    } else {
+      reply.body = std::make_shared<const std::string>(std::move(gbk));
+    }
+    return reply;
+  }
+
+  Reply Binary(std::string bytes, const char* contentType) {
+    Reply reply;
+    reply.contentType = contentType;
+    reply.body = std::make_shared<const std::string>(std::move(bytes));
+    return reply;
+  }
+
+  Reply Redirect(const std::string& location) {
+    Reply reply;
+    reply.status = 302;
+    reply.contentType = "text/html; charset=GBK";
+    reply.headers.emplace("Location", location);
+    return reply;
+  }
+
+  bool LoggedIn(const httplib::Request& request) const {
+    return !options.requireLogin || HasCookie(request, std::string(kCookieName) + "=" + token);
+  }
+
+  const SiteAlbum* FindAlbum(const std::string& member, const std::string& albumId,
+                             const SiteMember** owner = nullptr) const {
+    auto m = members.find(member);
+    if (m == members.end()) return nullptr;
+    auto a = m->second.albumIndex.find(albumId);
+    if (a == m->second.albumIndex.end()) return nullptr;
+    if (owner) *owner = &m->second.member;
+    return &m->second.member.albums[a->second];
+  }
+
+  std::string PictureBytes(const std::string& member, const std::string& albumId, int index, bool big) const {
+    std::shared_lock<std::shared_mutex> lock(dataMutex);
+    const SiteAlbum* album = FindAlbum(member, albumId);
+    if (!album || index < 1 || index > static_cast<int>(album->pictures.size())) return {};
+    const SitePicture& picture = album->pictures[static_cast<std::size_t>(index - 1)];
+    return big ? MakePicture(picture.kind, picture.bytes, options.seed, PictureStamp(member, albumId, index))
+               : MakeThumbnail(picture.kind, options.seed);
+  }
+
+  // Everything the site answers, by path.
+  Reply Resolve(const httplib::Request& request) {
+    static const std::regex picturePath(R"(/pic/([^/]+)/(a\d+)/(big|small)\.(\d+)(\.[A-Za-z0-9]+))");
+    static const std::regex coverPath(R"(/cover/([^/]+)/(a\d+)\.jpg)");
+    static const std::regex listPath(R"(/([^/.]+)/photo-(\d+))");
+    static const std::regex albumPath(R"(/([^/.]+)/photo/(a\d+)(?:-(\d+))?\.html)");
+    static const std::regex memberPath(R"(/([^/.]+)(?:/|/photo/?)?)");
+    const std::string& path = request.path;
+    std::smatch m;
+
+    if (path == "/login") {
+      if (request.method != "POST") return Page(request, LoginPageHtml(""));
+      if (request.get_param_value("user") != kUser || request.get_param_value("password") != kPassword)
+        return Page(request, LoginPageHtml("用户名或密码错误"), 403);
+      Reply reply = Page(request, LoginDonePageHtml(Base() + "/" + kDemoMember + "/photo-1"));
+      reply.headers.emplace("Set-Cookie", std::string(kCookieName) + "=" + token + "; Path=/; HttpOnly");
+      return reply;
+    }
+    if (std::regex_match(path, m, picturePath)) {
+      std::shared_lock<std::shared_mutex> lock(dataMutex);
+      const SiteAlbum* album = FindAlbum(m[1], m[2]);
+      int index = std::atoi(m[4].str().c_str());
+      if (album && index >= 1 && index <= static_cast<int>(album->pictures.size()) &&
+          album->pictures[static_cast<std::size_t>(index - 1)].extension == m[5].str()) {
+        const SitePicture& picture = album->pictures[static_cast<std::size_t>(index - 1)];
+        bool big = m[3] == "big";
+        return Binary(big ? MakePicture(picture.kind, picture.bytes, options.seed, PictureStamp(m[1], m[2], index))
+                          : MakeThumbnail(picture.kind, options.seed),
+                      PictureContentType(picture.kind));
+      }
+      return Page(request, ErrorPageHtml(404), 404);
+    }
+    if (std::regex_match(path, m, coverPath)) {
+      std::shared_lock<std::shared_mutex> lock(dataMutex);
+      if (FindAlbum(m[1], m[2])) return Binary(MakeCover(options.seed, "albatrix cover " + m[1].str() + "/" + m[2].str()), "image/jpeg");
+      return Page(request, ErrorPageHtml(404), 404);
+    }
+    if (path == "/") {
+      return Page(request, IndexPageHtml(KeysLocked()));
+    }
+    bool isList = std::regex_match(path, m, listPath);
+    bool isAlbum = !isList && std::regex_match(path, m, albumPath);
+    if (isList || isAlbum) {
+      if (maintenance) return Page(request, MaintenancePageHtml());
+      std::shared_lock<std::shared_mutex> lock(dataMutex);
+      auto member = members.find(m[1]);
+      if (member != members.end()) {
+        if (isList)
+          return Page(request, ListPageHtml(member->second.member, std::atoi(m[2].str().c_str()), LoggedIn(request), Base()));
+        const SiteMember* owner = nullptr;
+        const SiteAlbum* album = FindAlbum(m[1], m[2], &owner);
+        int page = m[3].matched ? std::atoi(m[3].str().c_str()) : 1;
+        if (album) return Page(request, AlbumPageHtml(*owner, *album, page, Base()));
+      }
+      return Page(request, ErrorPageHtml(404), 404);
+    }
+    if (std::regex_match(path, m, memberPath)) {
+      std::shared_lock<std::shared_mutex> lock(dataMutex);
+      if (members.count(m[1])) return Redirect(Base() + "/" + m[1].str() + "/photo-1");
+    }
+    return Page(request, ErrorPageHtml(404), 404);
+  }
+
+  std::vector<std::string> KeysLocked() const {
+    std::shared_lock<std::shared_mutex> lock(dataMutex);
+    std::vector<std::string> keys;
+    for (const auto& entry : members) keys.push_back(entry.first);
+    return keys;
+  }
+
+  static void Prepare(httplib::Response& response, const Reply& reply, int status) {
+    response.status = status;
+    for (const auto& header : reply.headers) response.set_header(header.first.c_str(), header.second);
+  }
+
+  // Sends `reply` as it is.
+  static void Deliver(httplib::Response& response, const Reply& reply) {
+    Prepare(response, reply, reply.status);
+    auto body = reply.body;
+    if (body->empty()) {
+      response.set_content("", reply.contentType.c_str());
+      return;
+    }
+    response.set_content_provider(body->size(), reply.contentType,
+                                  [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                                    return sink.write(body->data() + offset, std::min(length, kWriteSlice));
+                                  });
+  }
+
+  // Sends `reply` spoiled the way `fault` says.
+  void DeliverFault(httplib::Response& response, const Reply& reply, const SiteFault& fault) {
+    auto body = reply.body;
+    switch (fault.kind) {
+      case SiteFaultKind::Slow: {
+        Prepare(response, reply, reply.status);
+        std::size_t chunk = std::max<std::size_t>(1, fault.chunkBytes);
+        int delay = fault.delayMs;
+        response.set_content_provider(
+            body->size(), reply.contentType,
+            [this, body, chunk, delay](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+              if (offset > 0 && !Pause(delay)) return false;
+              return sink.write(body->data() + offset, std::min(length, chunk));
+            });
+        return;
+      }
+      case SiteFaultKind::Stall: {
+        Prepare(response, reply, reply.status);
+        std::size_t head = std::min(fault.bytes, body->size());
+        std::uint64_t generation;
+        {
+          std::lock_guard<std::mutex> lock(wakeMutex);
+          generation = stallGeneration;
+        }
+        response.set_content_provider(
+            body->size(), reply.contentType,
+            [this, body, head, generation](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+              if (offset < head && !sink.write(body->data() + offset, head - offset)) return false;
+              std::unique_lock<std::mutex> lock(wakeMutex);
+              wake.wait_for(lock, std::chrono::milliseconds(options.stallLimitMs),
+                            [&] { return stopping || stallGeneration != generation; });
+              return false;  // the connection is dropped: the rest never comes
+            });
+        return;
+      }
+      case SiteFaultKind::Truncate: {
+        Prepare(response, reply, reply.status);
+        std::size_t sent = body->empty() ? 0 : std::min(fault.bytes, body->size() - 1);
+        response.set_content_provider(std::max<std::size_t>(1, body->size()), reply.contentType,
+                                      [body, sent](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                                        if (offset < sent) sink.write(body->data() + offset, sent - offset);
+                                        return false;
+                                      });
+        return;
+      }
+      case SiteFaultKind::WrongLength: {
+        Prepare(response, reply, reply.status);
+        std::size_t announced = fault.bytes > 0 ? fault.bytes : std::max<std::size_t>(1, body->size() / 2);
+        response.set_content_provider(announced, reply.contentType,
+                                      [body](std::size_t, std::size_t, httplib::DataSink& sink) {
+                                        sink.write(body->data(), body->size());
+                                        return false;  // close, so the extra bytes never meet a next request
+                                      });
+        return;
+      }
+      case SiteFaultKind::Status: {
+        Reply page;
+        if (fault.body.empty()) {
+          page = Page(httplib::Request(), ErrorPageHtml(fault.status), fault.status);
+        } else {
+          page.contentType = "text/html; charset=GBK";
+          page.body = std::make_shared<const std::string>(fault.body);
+        }
+        page.status = fault.status;
+        Deliver(response, page);
+        return;
+      }
+      case SiteFaultKind::Redirect: {
+        std::string location = !fault.location.empty() && fault.location[0] == '/' ? Base() + fault.location
+                                                                                    : fault.location;
+        Reply redirect = Redirect(location);
+        if (fault.status >= 300 && fault.status < 400) redirect.status = fault.status;
+        Deliver(response, redirect);
+        return;
+      }
+      case SiteFaultKind::EndlessBody: {
+        Prepare(response, reply, 200);
+        response.headers.erase("Content-Encoding");
+        auto piece = std::make_shared<const std::string>(body->empty() ? std::string(16384, '\0') : *body);
+        response.set_chunked_content_provider(reply.contentType,
+                                              [this, piece](std::size_t, httplib::DataSink& sink) {
+                                                if (Stopping()) return false;
+                                                return sink.write(piece->data(), std::min(piece->size(), kWriteSlice));
+                                              });
+        return;
+      }
+      case SiteFaultKind::GzipBomb: {
+        Reply bomb = reply;
+        bomb.headers.erase("Content-Encoding");
+        bomb.headers.emplace("Content-Encoding", "gzip");
+        bomb.body = std::make_shared<const std::string>(GzipBomb(fault.bytes > 0 ? fault.bytes : kDefaultBombBytes));
+        Deliver(response, bomb);
+        return;
+      }
+    }
+  }
+
+  void Handle(const httplib::Request& request, httplib::Response& response) {
+    auto fault = TakeFault(request.path);
+    Reply reply = Resolve(request);
+    if (fault) {
+      Trace("album site: fault on " + request.path);
+      DeliverFault(response, reply, *fault);
+    } else {
+      Deliver(response, reply);
+    }
+  }
+};
+
+AlbumSite::AlbumSite(SiteOptions options) : impl_(std::make_unique<Impl>()) {
+  impl_->options = std::move(options);
+  SeededNumbers numbers(impl_->options.seed ^ 0xA1BA7121ull);
+  char token[40];
+  std::snprintf(token, sizeof token, "%016llx%016llx", static_cast<unsigned long long>(numbers.Next()),
+                static_cast<unsigned long long>(numbers.Next()));
+  impl_->token = token;
+  for (auto& member : MakeStartingMembers(impl_->options)) AddMember(std::move(member));
+  auto& server = impl_->server;
+  // Stalled and slow replies hold their worker; a big pool keeps them from starving everyone else.
+  server.new_task_queue = [] { return new httplib::ThreadPool(64); };
+  server.set_keep_alive_max_count(1000);
+  Impl* impl = impl_.get();
+  // Counting comes first, so that every request is seen, whatever answers it; a form's body is read only
+  // after this point, so the answers come from ordinary routes.
+  server.set_pre_routing_handler([impl](const httplib::Request& request, httplib::Response&) {
+    impl->Count(request.path);
+    return httplib::Server::HandlerResponse::Unhandled;
+  });
+  auto handle = [impl](const httplib::Request& request, httplib::Response& response) {
+    impl->Handle(request, response);
+  };
+  server.Get(".*", handle);
+  server.Post(".*", handle);
+}
+
+AlbumSite::~AlbumSite() { Stop(); }
+
+bool AlbumSite::Start(int port) {
+  if (impl_->started) return false;
+  int bound = port == 0 ? impl_->server.bind_to_any_port("127.0.0.1")
+                        : (impl_->server.bind_to_port("127.0.0.1", port) ? port : -1);
+  if (bound <= 0) {
+    Trace("album site: cannot bind 127.0.0.1:" + std::to_string(port));
+    return false;
+  }
+  impl_->started = true;
+  impl_->port = bound;
+  impl_->running = true;
+  // The socket listens from here on, so requests made before the thread runs simply queue.
+  impl_->thread = std::thread([impl = impl_.get()] {
+    impl->server.listen_after_bind();
+    impl->listenEnded = true;
+  });
+  // The server only honours stop() once its loop runs: wait for that, so that an early Stop never hangs.
+  while (!impl_->server.is_running() && !impl_->listenEnded) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  Trace("album site: serving " + BaseUrl());
+  return true;
+}
+
+void AlbumSite::Stop() {
+  if (!impl_->running.exchange(false)) return;
+  {
+    std::lock_guard<std::mutex> lock(impl_->wakeMutex);
+    impl_->stopping = true;
+  }
+  impl_->wake.notify_all();
+  impl_->server.stop();
+  if (impl_->thread.joinable()) impl_->thread.join();
+}
+
+bool AlbumSite::Running() const { return impl_->running; }
+int AlbumSite::Port() const { return impl_->port; }
+std::string AlbumSite::BaseUrl() const { return impl_->Base(); }
+std::string AlbumSite::HostFragment() const { return "127.0.0.1:" + std::to_string(Port()) + "/"; }
+std::string AlbumSite::MemberUrl(const std::string& member) const { return ListPageUrl(member, 1); }
+
+std::string AlbumSite::ListPageUrl(const std::string& member, int page) const {
+  return BaseUrl() + "/" + member + "/photo-" + std::to_string(page);
+}
+
+std::string AlbumSite::AlbumKey(const std::string& member, const std::string& albumId) {
+  return member + "/photo/" + albumId;
+}
+
+std::string AlbumSite::AlbumUrl(const std::string& member, const std::string& albumId) const {
+  return BaseUrl() + "/" + AlbumKey(member, albumId) + ".html";
+}
+
+std::string AlbumSite::AlbumPageUrl(const std::string& member, const std::string& albumId, int page) const {
+  return BaseUrl() + "/" + AlbumKey(member, albumId) + "-" + std::to_string(page) + ".html";
+}
+
+std::string AlbumSite::PicturePath(const std::string& member, const SiteAlbum& album, int index, bool big) {
+  std::string extension = ".jpg";
+  if (index >= 1 && index <= static_cast<int>(album.pictures.size()))
+    extension = album.pictures[static_cast<std::size_t>(index - 1)].extension;
+  return "/pic/" + member + "/" + album.id + (big ? "/big." : "/small.") + std::to_string(index) + extension;
+}
+
+std::string AlbumSite::PictureUrl(const std::string& member, const SiteAlbum& album, int index, bool big) const {
+  return BaseUrl() + PicturePath(member, album, index, big);
+}
+
+std::string AlbumSite::CoverPath(const std::string& member, const std::string& albumId) {
+  return "/cover/" + member + "/" + albumId + ".jpg";
+}
+
+std::string AlbumSite::LoginUrl() const { return BaseUrl() + "/login"; }
+std::string AlbumSite::SessionCookie() const { return std::string(kCookieName) + "=" + impl_->token; }
+
+void AlbumSite::AddMember(SiteMember member) {
+  MemberEntry entry;
+  for (std::size_t i = 0; i < member.albums.size(); ++i) entry.albumIndex[member.albums[i].id] = i;
+  std::string key = member.key;
+  entry.member = std::move(member);
+  std::unique_lock<std::shared_mutex> lock(impl_->dataMutex);
+  impl_->members[key] = std::move(entry);
+}
+
+std::optional<SiteMember> AlbumSite::Member(const std::string& key) const {
+  std::shared_lock<std::shared_mutex> lock(impl_->dataMutex);
+  auto found = impl_->members.find(key);
+  if (found == impl_->members.end()) return std::nullopt;
+  return found->second.member;
+}
+
+std::vector<std::string> AlbumSite::MemberKeys() const { return impl_->KeysLocked(); }
+
+SiteMember AlbumSite::GenerateMember(const std::string& key, const MemberShape& shape, std::uint64_t seed) {
+  return MakeShapedMember(key, shape, seed);
+}
+
+std::string AlbumSite::PictureBytes(const std::string& member, const std::string& albumId, int index,
+                                    bool big) const {
+  return impl_->PictureBytes(member, albumId, index, big);
+}
+
+std::string AlbumSite::CoverBytes(const std::string& member, const std::string& albumId) const {
+  std::shared_lock<std::shared_mutex> lock(impl_->dataMutex);
+  if (!impl_->FindAlbum(member, albumId)) return {};
+  return MakeCover(impl_->options.seed, "albatrix cover " + member + "/" + albumId);
+}
+
+int AlbumSite::RequestCount(const std::string& path) const {
+  std::lock_guard<std::mutex> lock(impl_->countMutex);
+  auto found = impl_->counts.find(path);
+  return found == impl_->counts.end() ? 0 : found->second;
+}
+
+int AlbumSite::TotalRequests() const {
+  std::lock_guard<std::mutex> lock(impl_->countMutex);
+  return impl_->total;
+}
+
+std::map<std::string, int> AlbumSite::RequestCounts() const {
+  std::lock_guard<std::mutex> lock(impl_->countMutex);
+  return impl_->counts;
+}
+
+void AlbumSite::ResetCounts() {
+  std::lock_guard<std::mutex> lock(impl_->countMutex);
+  impl_->counts.clear();
+  impl_->total = 0;
+}
+
+void AlbumSite::SetMaintenance(bool on) { impl_->maintenance = on; }
+
+void AlbumSite::SetFault(const std::string& path, SiteFault fault) {
+  std::lock_guard<std::mutex> lock(impl_->faultMutex);
+  if (fault.times == 0) {
+    impl_->faults.erase(path);
+    return;
+  }
+  impl_->faults[path] = std::move(fault);
+}
+
+void AlbumSite::ClearFault(const std::string& path) {
+  std::lock_guard<std::mutex> lock(impl_->faultMutex);
+  impl_->faults.erase(path);
+}
+
+void AlbumSite::ClearFaults() {
+  std::lock_guard<std::mutex> lock(impl_->faultMutex);
+  impl_->faults.clear();
+}
+
+void AlbumSite::ReleaseStalls() {
+  {
+    std::lock_guard<std::mutex> lock(impl_->wakeMutex);
+    ++impl_->stallGeneration;
+  }
+  impl_->wake.notify_all();
+}
+
+}  // namespace albatrix
