@@ -1,0 +1,38 @@
+// The subcommands of albatrix-cli. Each one gets the context the global options made and the arguments
+// after its name, and returns the process's exit status. A new subcommand is one more row of kCommands.
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "MyCode/StringCtrl.h"
+#include "discovery/SiteProfile.h"
+
+namespace albatrix {
+
+constexpr int kExitListed = 0;   // at least one album listed
+constexpr int kExitNothing = 1;  // the command ran and found nothing (after its message)
+constexpr int kExitUsage = 2;    // the command line was wrong
+
+struct CliContext {
+  SiteProfile profile;   // --site, or the demo site
+  Text defaultAddress;   // what a command takes when no address is given (the demo member with --demo)
+};
+
+struct CliCommand {
+  const char* name;
+  const char* arguments;  // as the help shows them, e.g. "[ADDRESS]"
+  const char* summary;
+  int (*run)(CliContext& context, const std::vector<std::string>& arguments);
+};
+
+std::span<const CliCommand> Commands();
+
+// Prints "albatrix-cli: <message>" and the hint to --help on stderr; returns kExitUsage.
+int UsageError(const std::string& message);
+
+// list [ADDRESS]: the get-albums command on ADDRESS, as the window runs it.
+int RunList(CliContext& context, const std::vector<std::string>& arguments);
+
+}  // namespace albatrix

@@ -1,0 +1,141 @@
+// albatrix-cli: the controller without a window. Global options set up the site and the cookie store,
+// then one subcommand of the table runs.
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "MyCode/CookieJar.h"
+#include "cli/CliCommands.h"
+#include "cli/DemoSite.h"
+
+namespace albatrix {
+
+namespace {
+
+constexpr CliCommand kCommands[] = {
+    {"list", "[ADDRESS]", "list the albums of the member (or the single album) at ADDRESS", RunList},
+};
+
+void PrintHelp() {
+  std::string text =
+      "Usage: albatrix-cli [--site URL] [--cookies FILE] [--demo] COMMAND [ARGUMENTS]\n"
+      "\n"
+      "Commands:\n";
+  for (const CliCommand& command : kCommands) {
+    std::string head = std::string("  ") + command.name + " " + command.arguments;
+    head.resize(std::max<std::size_t>(head.size() + 2, 20), ' ');
+    text += head + command.summary + "\n";
+  }
+  text +=
+      "\n"
+      "Options:\n"
+      "  --site URL      the member host's base address (default http://my.hupu.com)\n"
+      "  --cookies FILE  load the login cookies from FILE (a Netscape/Mozilla cookie file) instead of\n"
+      "                  the login browser's cookie file\n"
+      "  --demo          serve the built-in demo site on a loopback port, use it as --site, log in as\n"
+      "                  its demo account; a command without ADDRESS then takes the demo member\n"
+      "  --help, -h      show this help\n"
+      "\n"
+      "The current directory is the program folder: soft.dat is read and written there.\n"
+      "list prints one line per album to stdout: number, title, picture count and note, separated by\n"
+      "TABs; status lines and messages go to stderr. Exit status: 0 when albums were listed, 1 when\n"
+      "none were, 2 for a wrong command line.\n";
+  std::fputs(text.c_str(), stdout);
+}
+
+const CliCommand* FindCommand(const std::string& name) {
+  for (const CliCommand& command : kCommands)
+    if (name == command.name) return &command;
+  return nullptr;
+}
+
+bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+
+struct GlobalOptions {
+  std::string site;
+  std::string cookies;
+  bool demo = false;
+  std::vector<std::string> positional;  // the command and its arguments
+};
+
+// Reads the options wherever they stand; everything else is positional. -1 on success, else an exit
+// status to end with (help shown, or a usage error reported).
+int ParseOptions(const std::vector<std::string>& args, GlobalOptions& options) {
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+      options.positional.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+    } else if (arg == "--help" || arg == "-h") {
+      PrintHelp();
+      return kExitListed;
+    } else if (arg == "--demo") {
+      options.demo = true;
+    } else if (arg == "--site" || arg == "--cookies") {
+      if (i + 1 >= args.size()) return UsageError(arg + " needs a value");
+      (arg == "--site" ? options.site : options.cookies) = args[++i];
+    } else if (StartsWith(arg, "--site=")) {
+      options.site = arg.substr(7);
+    } else if (StartsWith(arg, "--cookies=")) {
+      options.cookies = arg.substr(10);
+    } else {
+      return UsageError("unknown option '" + arg + "'");
+    }
+  }
+  return -1;
+}
+
+int Main(const std::vector<std::string>& args) {
+  GlobalOptions options;
+  if (int status = ParseOptions(args, options); status >= 0) return status;
+  if (options.positional.empty()) return UsageError("no command given");
+  const CliCommand* command = FindCommand(options.positional[0]);
+  if (!command) return UsageError("unknown command '" + options.positional[0] + "'");
+  if (options.demo && !options.site.empty()) return UsageError("--demo and --site cannot be used together");
+  if (!options.site.empty() && !StartsWith(options.site, "http://") && !StartsWith(options.site, "https://"))
+    return UsageError("--site needs an http:// address, not '" + options.site + "'");
+
+  CookieJar& jar = CookieJar::Instance();
+  if (!options.cookies.empty()) {
+    jar.SetFile(Utf8ToText(options.cookies));
+    if (!jar.Load()) return UsageError("cannot read the cookie file '" + options.cookies + "'");
+  } else {
+    jar.Load();  // the login browser's cookies, when it has written any
+  }
+
+  CliContext context;
+  std::unique_ptr<AlbumSite> demo;  // declared before the command runs, so it outlives the controller
+  if (options.demo) {
+    demo = StartDemoSite();
+    if (!demo) {
+      std::fputs("albatrix-cli: the demo site could not start\n", stderr);
+      return kExitNothing;
+    }
+    if (!LogInToDemo(*demo)) std::fputs("albatrix-cli: the demo login failed\n", stderr);
+    context.profile = SiteProfile(Utf8ToText(demo->BaseUrl()));
+    context.defaultAddress = Utf8ToText(demo->MemberUrl(AlbumSite::kDemoMember));
+  } else if (!options.site.empty()) {
+    context.profile = SiteProfile(Utf8ToText(options.site));
+  }
+
+  std::vector<std::string> arguments(options.positional.begin() + 1, options.positional.end());
+  return command->run(context, arguments);
+}
+
+}  // namespace
+
+std::span<const CliCommand> Commands() { return kCommands; }
+
+int UsageError(const std::string& message) {
+  std::fprintf(stderr, "albatrix-cli: %s\nTry 'albatrix-cli --help'.\n", message.c_str());
+  return kExitUsage;
+}
+
+}  // namespace albatrix
+
+int main(int argc, char** argv) { return albatrix::Main(std::vector<std::string>(argv + 1, argv + argc)); }
