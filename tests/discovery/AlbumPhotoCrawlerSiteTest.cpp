@@ -1,0 +1,116 @@
+// The album photo crawler against the stand-in site: pages in order, one request each, every picture
+// handed to the naming step with its large address, and the run's stop honoured after a picture.
+#include <gtest/gtest.h>
+
+#include "discovery/AlbumPhotoCrawler.h"
+#include "support/SiteFixture.h"
+#include "support/TestMembers.h"
+
+namespace albatrix {
+namespace {
+
+struct Named {
+  Text url;
+  Text description;
+  Text header;
+  std::size_t album;
+};
+
+class AlbumPhotoCrawlerSiteTest : public test::SiteFixture {
+ protected:
+  // Crawls `albumPath`, collecting what the naming step gets; `stopAfter` > 0 ends the crawl after that
+  // many pictures.
+  std::vector<Named> Crawl(const Text& albumPath, std::size_t albumIndex = 0, std::size_t stopAfter = 0) {
+    std::vector<Named> named;
+    ListAlbumPictures(
+        SiteProfile(Utf8ToText(site().BaseUrl())), albumPath, albumIndex,
+        [&](const Text& url, const Text& description, const Text& header, std::size_t album) {
+          named.push_back({url, description, header, album});
+        },
+        [&] { return stopAfter > 0 && named.size() >= stopAfter; });
+    return named;
+  }
+
+  Text BigUrl(const SiteMember& member, int albumIndex, int picture) {
+    return Utf8ToText(site().PictureUrl(member.key, member.albums[albumIndex], picture, true));
+  }
+};
+
+TEST_F(AlbumPhotoCrawlerSiteTest, AOnePageAlbumIsReadWithOneRequest) {
+  SiteMember member = test::MemberWith("m", {u"One"}, 3, 2);
+  site().AddMember(member);
+  site().ResetCounts();
+  std::vector<Named> named = Crawl(u"m/photo/a1", 4);
+  EXPECT_EQ(site().TotalRequests(), 1);
+  EXPECT_EQ(site().RequestCount("/m/photo/a1-1.html"), 1);
+  ASSERT_EQ(named.size(), 2u);
+  EXPECT_EQ(named[0].url, BigUrl(member, 0, 1));
+  EXPECT_EQ(named[1].url, BigUrl(member, 0, 2));
+  EXPECT_EQ(named[1].description, u"p2");
+  EXPECT_EQ(named[1].header, u"");
+  EXPECT_EQ(named[1].album, 4u);
+}
+
+TEST_F(AlbumPhotoCrawlerSiteTest, PagesAreReadInOrderUntilTheLast) {
+  SiteMember member = test::MemberWith("m", {u"Long"}, 3, 7, 3);
+  site().AddMember(member);
+  site().ResetCounts();
+  std::vector<Named> named = Crawl(u"m/photo/a1");
+  ASSERT_EQ(named.size(), 7u);
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(named[i].url, BigUrl(member, 0, i + 1)) << i;
+  for (int page = 1; page <= 3; ++page)
+    EXPECT_EQ(site().RequestCount("/m/photo/a1-" + std::to_string(page) + ".html"), 1) << page;
+  EXPECT_EQ(site().TotalRequests(), 3);
+}
+
+TEST_F(AlbumPhotoCrawlerSiteTest, TheRunsStopEndsTheCrawlAfterThePictureBeingNamed) {
+  site().AddMember(test::MemberWith("m", {u"Long"}, 3, 9, 3));
+  site().ResetCounts();
+  std::vector<Named> named = Crawl(u"m/photo/a1", 0, 4);
+  EXPECT_EQ(named.size(), 4u);
+  EXPECT_EQ(site().RequestCount("/m/photo/a1-2.html"), 1);
+  EXPECT_EQ(site().RequestCount("/m/photo/a1-3.html"), 0);
+}
+
+TEST_F(AlbumPhotoCrawlerSiteTest, HandWrittenPagesFollowTheMarkerRules) {
+  auto serve = [&](const std::string& path, const std::string& html) {
+    SiteFault page;
+    page.kind = SiteFaultKind::Status;
+    page.status = 200;
+    page.body = TextToGbk(Utf8ToText(html));
+    site().SetFault(path, page);
+  };
+  serve("/h/photo/a9-1.html",
+        "<div class=\"albumlist\"><img src=\"cover.jpg\" alt=\"H\"></div><a class=\"next\">下一页</a>"
+        "<ul class=\"albumlist_list\">"
+        "<li><img src=\"http://p/small.x/small.1.jpg\" title=\"海 &amp; 山\"></li>"
+        "<li><span title=\"Early\"></span><img src=\"http://p/2.jpg\"></li>"
+        "<li><span>no picture here</span></li>"
+        "</ul><li><img src=\"http://p/outside.jpg\">");
+  serve("/h/photo/a9-2.html", "<ul class=\"albumlist_list\"><li><img src=\"http://p/3.jpg\" title=\"三\"></li></ul>");
+  std::vector<Named> named = Crawl(u"h/photo/a9");
+  ASSERT_EQ(named.size(), 4u);
+  EXPECT_EQ(named[0].url, u"http://p/big.x/big.1.jpg");
+  EXPECT_EQ(named[0].description, u"海 & 山");
+  EXPECT_EQ(named[1].url, u"http://p/2.jpg");
+  EXPECT_EQ(named[1].description, u"");  // its title stood before the address
+  EXPECT_EQ(named[2].url, u"");          // an entry without an address still reaches the naming step
+  EXPECT_EQ(named[3].url, u"http://p/3.jpg");
+  EXPECT_EQ(named[3].description, u"三");
+}
+
+TEST_F(AlbumPhotoCrawlerSiteTest, AnUnreadablePageEndsTheCrawlQuietly) {
+  SiteMember member = test::MemberWith("m", {u"Long"}, 3, 7, 3);
+  site().AddMember(member);
+  SiteFault truncated;
+  truncated.kind = SiteFaultKind::Truncate;
+  truncated.bytes = 10;
+  site().SetFault("/m/photo/a1-2.html", truncated);
+  std::vector<Named> named = Crawl(u"m/photo/a1");
+  EXPECT_EQ(named.size(), 3u);
+  EXPECT_EQ(site().RequestCount("/m/photo/a1-3.html"), 0);
+  EXPECT_TRUE(Crawl(u"m/photo/a404").empty());  // the site's error page holds no picture list
+}
+
+}  // namespace
+}  // namespace albatrix
