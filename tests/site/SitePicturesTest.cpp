@@ -1,0 +1,138 @@
+// Pictures and gzip of the album site, without a server.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include "PictureDecode.h"
+#include "site/SiteGzip.h"
+#include "site/SiteImages.h"
+
+namespace albatrix::test {
+namespace {
+
+const char* KindName(PictureKind kind) {
+  return kind == PictureKind::Jpeg ? "jpeg" : kind == PictureKind::Png ? "png" : "gif";
+}
+
+TEST(SitePictures, ExactSizesStayDecodable) {
+  // Sizes around the padding's edges: just above the bare picture (too little for a comment), JPEG's
+  // 65,537-byte segment limit and its 1..3-byte remainders, and sizes for benchmarks.
+  const std::size_t sizes[] = {5000, 5121, 9216, 12288, 65536, 65537 + 4096, 65537 + 4095, 65537 * 2 + 4098,
+                               200 * 1024, 1024 * 1024 + 7};
+  for (PictureKind kind : {PictureKind::Jpeg, PictureKind::Png, PictureKind::Gif}) {
+    for (std::size_t size : sizes) {
+      SCOPED_TRACE(std::string(KindName(kind)) + " " + std::to_string(size));
+      std::string bytes = MakePicture(kind, size, 7, "albatrix stamp");
+      EXPECT_EQ(bytes.size(), size);
+      DecodedPicture decoded = DecodePicture(bytes);
+      ASSERT_TRUE(decoded.ok);
+      EXPECT_EQ(decoded.kind, kind);
+      EXPECT_GT(decoded.width * decoded.height, 16 * 12 - 1);
+      EXPECT_NE(bytes.find("albatrix stamp"), std::string::npos);
+    }
+  }
+}
+
+TEST(SitePictures, EveryBareSizePlusSmallPaddingIsExact) {
+  // 1 to 24 bytes over the bare picture: the cases that cannot hold a comment of their own.
+  for (PictureKind kind : {PictureKind::Jpeg, PictureKind::Png, PictureKind::Gif}) {
+    std::size_t bare = EncodePicture(kind, 160, 120, 3).size();
+    for (std::size_t extra = 0; extra <= 24; ++extra) {
+      SCOPED_TRACE(std::string(KindName(kind)) + " +" + std::to_string(extra));
+      std::string bytes = MakePicture(kind, bare + extra, 3, "s");
+      EXPECT_EQ(bytes.size(), bare + extra);
+      EXPECT_TRUE(DecodePicture(bytes).ok);
+    }
+  }
+}
+
+TEST(SitePictures, StampsTellPicturesOfOneSizeApart) {
+  std::string first = MakePicture(PictureKind::Jpeg, 20000, 1, "albatrix demo/a1/1");
+  std::string second = MakePicture(PictureKind::Jpeg, 20000, 1, "albatrix demo/a1/2");
+  EXPECT_EQ(first.size(), second.size());
+  EXPECT_NE(first, second);
+  EXPECT_EQ(first, MakePicture(PictureKind::Jpeg, 20000, 1, "albatrix demo/a1/1"));
+}
+
+TEST(SitePictures, TooSmallARequestGivesTheSmallestBarePicture) {
+  std::string bytes = MakePicture(PictureKind::Png, 10, 1, "x");
+  EXPECT_GT(bytes.size(), 10u);
+  DecodedPicture decoded = DecodePicture(bytes);
+  ASSERT_TRUE(decoded.ok);
+  EXPECT_EQ(decoded.width, 16);
+}
+
+TEST(SitePictures, ThumbnailsAndCoversAreSmallPictures) {
+  for (PictureKind kind : {PictureKind::Jpeg, PictureKind::Png, PictureKind::Gif}) {
+    DecodedPicture thumbnail = DecodePicture(MakeThumbnail(kind, 5));
+    ASSERT_TRUE(thumbnail.ok) << KindName(kind);
+    EXPECT_EQ(thumbnail.kind, kind);
+    EXPECT_EQ(thumbnail.width, 40);
+    EXPECT_EQ(thumbnail.height, 30);
+  }
+  std::string cover = MakeCover(5, "albatrix cover demo/a1");
+  DecodedPicture decoded = DecodePicture(cover);
+  ASSERT_TRUE(decoded.ok);
+  EXPECT_EQ(decoded.width, 120);
+  EXPECT_NE(cover, MakeCover(5, "albatrix cover demo/a2"));
+}
+
+TEST(SitePictures, SeedsChangeThePixels) {
+  EXPECT_NE(DecodePicture(EncodePicture(PictureKind::Png, 64, 48, 1)).pixels,
+            DecodePicture(EncodePicture(PictureKind::Png, 64, 48, 2)).pixels);
+  EXPECT_EQ(EncodePicture(PictureKind::Gif, 64, 48, 9), EncodePicture(PictureKind::Gif, 64, 48, 9));
+}
+
+// Inflates a whole gzip member, counting the bytes and checking that each is `fill` when asked.
+struct Inflated {
+  int code = Z_OK;
+  std::uint64_t size = 0;
+  std::string text;  // kept when small
+  bool allZero = true;
+};
+
+Inflated Inflate(const std::string& gzip) {
+  Inflated result;
+  z_stream stream{};
+  inflateInit2(&stream, 47);
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(gzip.data()));
+  stream.avail_in = static_cast<uInt>(gzip.size());
+  std::vector<char> buffer(1 << 20);
+  do {
+    stream.next_out = reinterpret_cast<Bytef*>(buffer.data());
+    stream.avail_out = static_cast<uInt>(buffer.size());
+    result.code = inflate(&stream, Z_NO_FLUSH);
+    std::size_t produced = buffer.size() - stream.avail_out;
+    for (std::size_t i = 0; i < produced && result.allZero; ++i) result.allZero = buffer[i] == 0;
+    if (result.size < 65536) result.text.append(buffer.data(), produced);
+    result.size += produced;
+  } while (result.code == Z_OK);
+  inflateEnd(&stream);
+  return result;
+}
+
+TEST(SiteGzip, PagesRoundTrip) {
+  std::string page = "<html>" + std::string(5000, 'x') + "\xB5\xB1\xC7\xB0</html>";
+  std::string gzip = GzipBytes(page);
+  EXPECT_EQ(gzip.compare(0, 2, "\x1f\x8b"), 0);
+  Inflated inflated = Inflate(gzip);
+  EXPECT_EQ(inflated.code, Z_STREAM_END);
+  EXPECT_EQ(inflated.text, page);
+  EXPECT_EQ(Inflate(GzipBytes("")).code, Z_STREAM_END);
+}
+
+TEST(SiteGzip, BombsInflateToExactlyTheirSizeWithAValidTrailer) {
+  // Z_STREAM_END means that zlib checked the CRC and the length in the gzip trailer.
+  const std::uint64_t sizes[] = {0, 1, (1u << 20) - 1, 1u << 20, (3u << 20) + 17, 64u << 20};
+  for (std::uint64_t size : sizes) {
+    SCOPED_TRACE(size);
+    std::string bomb = GzipBomb(size);
+    Inflated inflated = Inflate(bomb);
+    EXPECT_EQ(inflated.code, Z_STREAM_END);
+    EXPECT_EQ(inflated.size, size);
+    EXPECT_TRUE(inflated.allZero);
+    EXPECT_LT(bomb.size(), size / 500 + 2048);
+  }
+}
+
+}  // namespace
+}  // namespace albatrix::test
