@@ -44,6 +44,9 @@ std::string HttpHead(int status, const std::vector<std::string>& headers = {});
 // A complete, well-formed reply: HttpHead plus Content-Length and the body.
 Reply Respond(int status, std::string body, std::vector<std::string> headers = {});
 
+// `plain` compressed as a server would send it: with a gzip wrapper, or a zlib one when `gzip` is false.
+std::string Compress(std::string_view plain, bool gzip = true);
+
 // What arrived for one request, and how its connection ended.
 struct RecordedRequest {
   std::string requestLine;  // "GET /path HTTP/1.1"
