@@ -105,7 +105,12 @@ CookieJar::CookieJar() : file_(DefaultCookieFile()) {
   curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
 }
 
-void CookieJar::Attach(CURL* easy) { curl_easy_setopt(easy, CURLOPT_SHARE, share_); }
+void CookieJar::Attach(CURL* easy) {
+  curl_easy_setopt(easy, CURLOPT_SHARE, share_);
+  // Sharing the store does not switch the handle's cookie engine on; without it Set-Cookie replies
+  // (the site's login) would never reach the store. "" reads no file.
+  curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
+}
 
 void CookieJar::SetFile(Text path) {
   std::lock_guard<std::mutex> hold(fileLock_);
