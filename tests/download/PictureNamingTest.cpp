@@ -1,0 +1,323 @@
+#include "download/PictureNaming.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "MyCode/FileOps.h"
+#include "download/AlbumFiles.h"
+#include "download/RunFakes.h"
+#include "support/TempDir.h"
+
+namespace albatrix {
+namespace {
+
+using test::EngineRig;
+using test::T;
+using test::TempDir;
+
+// A fixed "now" so that time-stamp names can be predicted.
+std::chrono::system_clock::time_point FixedNow() {
+  return std::chrono::system_clock::time_point(std::chrono::seconds(1700000000));
+}
+
+struct NamingRig : EngineRig {
+  TempDir dir;
+  explicit NamingRig(const std::vector<std::string>& titles = {"Trip"}) {
+    for (const std::string& title : titles) albums.push_back({title, {}});
+    ListAlbums();
+    flags.runState = RUN_BUSY;
+    pictures.SetFolder(dir.folder());
+    session.rule = rule;
+    session.now = FixedNow;
+  }
+  void Name(const std::string& url, const std::string& description, std::size_t album = 0) {
+    BuildPictureName(session, T(url), T(description), Text(), album);
+  }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> out;
+    for (const Text& name : pictures.fileNames()) out.push_back(TextToUtf8(name));
+    return out;
+  }
+};
+
+struct NamingCase {
+  const char* what;
+  int nameSource;
+  const char* prefix;
+  const char* suffix;
+  const char* replaceFrom;
+  const char* replaceTo;
+  std::vector<std::pair<std::string, std::string>> pictures;  // address, description
+  std::vector<std::string> expected;
+};
+
+TEST(PictureNaming, NamesFollowTheRules) {
+  const std::string stamp = TextToUtf8(LocalTimeStamp(FixedNow()));
+  const std::vector<NamingCase> cases = {
+      {"sequence numbers", 1, "", "", "", "", {{"http://h/a.jpg", "x"}, {"http://h/b.jpg", "y"}, {"http://h/c", ""}},
+       {"1.jpg", "2.jpg", "3.jpg"}},
+      {"an unknown name source acts as the number", 7, "", "", "", "", {{"http://h/a.gif", "x"}}, {"1.jpg"}},
+      {"duplicates get counters", 0, "", "", "", "", {{"u1", "Sunset"}, {"u2", "Sunset"}, {"u3", "Sunset"}},
+       {"Sunset.jpg", "Sunset(1).jpg", "Sunset(2).jpg"}},
+      {"duplicates ignore letter case", 0, "", "", "", "", {{"u1", "sunset"}, {"u2", "SUNSET"}},
+       {"sunset.jpg", "SUNSET(1).jpg"}},
+      {"duplicates ignore case beyond ASCII", 0, "", "", "", "", {{"u1", "Ärger"}, {"u2", "äRGER"}},
+       {"Ärger.jpg", "äRGER(1).jpg"}},
+      {"a picture extension is kept in its case", 0, "", "", "", "", {{"u1", "photo.PNG"}, {"u2", "photo.PNG"}},
+       {"photo.PNG", "photo(1).PNG"}},
+      {"other extensions are part of the name", 0, "", "", "", "", {{"u1", "a.webp"}, {"u2", "b.JPEG"}},
+       {"a.webp.jpg", "b.JPEG"}},
+      {"a counted name that is taken moves on", 0, "", "", "", "",
+       {{"u1", "Sun(1)"}, {"u2", "Sun"}, {"u3", "Sun"}, {"u4", "Sun"}},
+       {"Sun(1).jpg", "Sun.jpg", "Sun(2).jpg", "Sun(3).jpg"}},
+      {"name from the address", 2, "", "", "", "", {{"http://h/x/abc.gif", "d"}, {"/only", "d"}, {"noslash", "d"}},
+       {"abc.gif", "2.jpg", "3.jpg"}},
+      {"an address ending in / cleans to the time stamp", 2, "", "", "", "", {{"http://h/x/", "d"}},
+       {stamp + ".jpg"}},
+      {"a description cleaning to nothing takes the album title", 0, "", "", "", "",
+       {{"u1", "   "}, {"u2", "***"}}, {"Trip.jpg", "Trip(1).jpg"}},
+      {"prefix and suffix", 1, "www_", "_com", "", "", {{"u1", ""}}, {"www_1_com.jpg"}},
+      {"replace pairs in order", 0, "", "", "a|b", "1|2", {{"u1", "abc"}}, {"12c.jpg"}},
+      {"uneven replace lists leave the pieces alone", 0, "", "", "a|b", "1", {{"u1", "abc"}}, {"abc.jpg"}},
+      {"uneven replace lists replace the whole text", 1, "a|b", "", "a|b", "1", {{"u1", ""}}, {"11.jpg"}},
+      {"placeholders", 1, "?1_?2_?3_?4_?5_?6_?7_", "", "", "", {{"u1", ""}, {"u2", ""}},
+       {"Trip_1_1_0_0_0_1_1.jpg", "Trip_2_1_0_0_0_1_2.jpg"}},
+      {"what the rules add is cleaned", 1, "a:b*", "<c>", "", "", {{"u1", ""}}, {"ab1c.jpg"}},
+  };
+  for (const NamingCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    NamingRig rig;
+    rig.session.rule.nameSource = static_cast<std::uint8_t>(c.nameSource);
+    SetRuleText(rig.session.rule.prefix, T(c.prefix));
+    SetRuleText(rig.session.rule.suffix, T(c.suffix));
+    SetRuleText(rig.session.rule.replaceFrom, T(c.replaceFrom));
+    SetRuleText(rig.session.rule.replaceTo, T(c.replaceTo));
+    for (const auto& [url, description] : c.pictures) rig.Name(url, description);
+    EXPECT_EQ(rig.Names(), c.expected);
+    EXPECT_EQ(rig.pictures.size(), c.pictures.size());
+  }
+}
+
+TEST(PictureNaming, PlaceholdersOfTheListAndTheRun) {
+  NamingRig rig({"A", "B", "C"});
+  rig.albumList.selectedCount = 2;
+  rig.session.memberKey = T("member/");
+  SetRuleText(rig.session.rule.prefix, T("?9_?6_?7_?8_"));
+  rig.Name("u1", "", 2);
+  // "?8" brings the member key with its separator, which the cleaning removes.
+  EXPECT_EQ(rig.Names(), std::vector<std::string>{"0003_2_3_member_1.jpg"});
+  EXPECT_TRUE(test::PathExists(rig.dir.file("C")));
+}
+
+TEST(PictureNaming, AlbumFolderFromTheRules) {
+  {
+    NamingRig rig({"One", "Two"});
+    SetRuleText(rig.session.rule.albumPrefix, T("?9-"));
+    SetRuleText(rig.session.rule.albumSuffix, T("(?3)?2"));
+    rig.Name("u1", "", 1);
+    // Only "?1", "?3" and "?9" are placeholders here; "?2" loses its "?" to the cleaning.
+    EXPECT_EQ(TextToUtf8(rig.pictures.folder()), rig.dir.path() + "/0002-Two(2)2/");
+    EXPECT_TRUE(FolderExists(rig.pictures.folder()));
+  }
+  {
+    NamingRig rig;
+    rig.session.rule.albumFolderMode = 1;
+    rig.Name("u1", "");
+    EXPECT_EQ(rig.pictures.folder(), rig.dir.folder());
+    EXPECT_EQ(test::FolderEntries(rig.dir.path()), std::vector<std::string>{});
+  }
+}
+
+// Page text must never choose where a file goes: every description stays one name inside the album.
+TEST(PictureNaming, DescriptionsAreNeverPaths) {
+  NamingRig rig;
+  rig.session.rule.nameSource = 0;
+  const std::vector<std::string> descriptions = {"C:\\x\\y", "/etc/x", "..", "../../x", "..\\..\\y", "a/../../z"};
+  for (std::size_t i = 0; i < descriptions.size(); ++i) rig.Name("u" + std::to_string(i), descriptions[i]);
+  EXPECT_EQ(rig.Names(), (std::vector<std::string>{"Cxy.jpg", "etcx.jpg", "。。.jpg", "x.jpg", "y.jpg", "a....z.jpg"}));
+  for (const std::string& name : rig.Names()) {
+    EXPECT_EQ(name.find('/'), std::string::npos) << name;
+    EXPECT_NE(name, "..");
+  }
+}
+
+TEST(PictureNaming, LengthCapCountsTheFolder) {
+  TempDir dir;
+  // A folder of exactly `length` code units, built from short levels.
+  auto folderOf = [&dir](std::size_t length) {
+    std::string path = dir.path();
+    const std::size_t target = length - 1;
+    while (path.size() < target) {
+      std::size_t rest = target - path.size();
+      std::size_t level = rest <= 101 ? rest - 1 : std::min<std::size_t>(100, rest - 3);
+      path += "/" + std::string(level, 'd');
+    }
+    path += "/";
+    EXPECT_EQ(path.size(), length);
+    return path;
+  };
+  struct Cap {
+    std::size_t folderLength;
+    std::string description;
+    std::string expected;
+  };
+  const std::vector<Cap> caps = {
+      {240, "abcdefghijklmnop.png", "abcdefghij.jpg"},  // cut to 10 before the extension is examined
+      {230, "abcdefghijklmnop.png", "abcdefghijklmnop.png"},
+      {250, "abc", ".jpg"},
+      {260, "abc.png", ".jpg"},
+  };
+  for (const Cap& cap : caps) {
+    SCOPED_TRACE(cap.folderLength);
+    NamingRig rig;
+    rig.session.rule.nameSource = 0;
+    rig.session.rule.albumFolderMode = 1;
+    Text folder = T(folderOf(cap.folderLength));
+    ASSERT_TRUE(CreateFolders(folder));
+    rig.pictures.SetFolder(folder);
+    rig.Name("u1", cap.description);
+    EXPECT_EQ(rig.Names(), std::vector<std::string>{cap.expected});
+  }
+}
+
+TEST(PictureNaming, LongNamesFitThePlatformsNameLimit) {
+  NamingRig rig;
+  rig.session.rule.nameSource = 0;
+  std::string longName;
+  for (int i = 0; i < 100; ++i) longName += "图";  // 300 bytes in UTF-8
+  rig.Name("u1", longName);
+  rig.Name("u2", longName);
+  auto names = rig.Names();
+  ASSERT_EQ(names.size(), 2u);
+  for (const std::string& name : names) EXPECT_LE(name.size(), kMaxNameBytes) << name;
+  EXPECT_EQ(names[0], std::string(longName.substr(0, 83 * 3)) + ".jpg");
+  EXPECT_EQ(names[1], std::string(longName.substr(0, 82 * 3)) + "(1).jpg");
+  // The file can really be made.
+  EXPECT_TRUE(CreateFileWith(rig.pictures.folder() + T(names[1]), "x"));
+}
+
+TEST(PictureNaming, ManyEqualNamesStayFast) {
+  NamingRig rig;
+  rig.session.rule.nameSource = 0;
+  auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 5000; ++i) rig.Name("u" + std::to_string(i), i % 2 ? "Sunset" : "SUNSET");
+  auto elapsed = std::chrono::steady_clock::now() - start;
+  auto names = rig.Names();
+  ASSERT_EQ(names.size(), 5000u);
+  EXPECT_EQ(names[0], "SUNSET.jpg");
+  EXPECT_EQ(names[1], "Sunset(1).jpg");
+  EXPECT_EQ(names[4999], "Sunset(4999).jpg");
+  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 3000);
+}
+
+TEST(PictureNaming, ProgressTextCountsListedPictures) {
+  NamingRig rig;
+  rig.Name("u1", "");
+  rig.Name("u2", "");
+  EXPECT_EQ(rig.view.Texts(kRunProgressLine), (std::vector<std::string>{"已获取到1张图片信息", "已获取到2张图片信息"}));
+}
+
+TEST(PictureNaming, SkipMarkerStopsTheAlbum) {
+  NamingRig rig;
+  rig.session.rule.options = OPT_SKIP_DOWNLOADED;
+  ASSERT_TRUE(CreateFolders(rig.dir.folder() + u"Trip"));
+  ASSERT_TRUE(WriteSkipMarker(u"http://h/2.jpg", rig.dir.folder() + u"Trip/"));
+  rig.Name("http://h/1.jpg", "");
+  EXPECT_EQ(rig.flags.runState.load(), RUN_BUSY);
+  rig.Name("http://h/2.jpg", "");
+  EXPECT_EQ(rig.flags.runState.load(), RUN_ALBUM_STOP);
+  EXPECT_EQ(rig.Names(), std::vector<std::string>{"1.jpg"});
+
+  // Without the option the marker means nothing.
+  NamingRig plain;
+  ASSERT_TRUE(CreateFolders(plain.dir.folder() + u"Trip"));
+  ASSERT_TRUE(WriteSkipMarker(u"http://h/1.jpg", plain.dir.folder() + u"Trip/"));
+  plain.Name("http://h/1.jpg", "");
+  EXPECT_EQ(plain.flags.runState.load(), RUN_BUSY);
+  EXPECT_EQ(plain.pictures.size(), 1u);
+}
+
+TEST(PictureNaming, SkipMarkerOnTheFirstPictureListsNothing) {
+  NamingRig rig;
+  rig.session.rule.options = OPT_SKIP_DOWNLOADED;
+  ASSERT_TRUE(CreateFolders(rig.dir.folder() + u"Trip"));
+  ASSERT_TRUE(WriteSkipMarker(u"http://h/1.jpg", rig.dir.folder() + u"Trip/"));
+  rig.Name("http://h/1.jpg", "");
+  EXPECT_EQ(rig.flags.runState.load(), RUN_ALBUM_STOP);
+  EXPECT_EQ(rig.pictures.size(), 0u);
+}
+
+TEST(PictureNaming, NoMarkerMatchesNoAddressNotEvenAnEmptyOne) {
+  NamingRig rig;
+  rig.session.rule.options = OPT_SKIP_DOWNLOADED;
+  rig.Name("", "");
+  EXPECT_EQ(rig.flags.runState.load(), RUN_BUSY);
+  EXPECT_EQ(rig.pictures.size(), 1u);
+}
+
+TEST(PictureNaming, SkipStopNeverOverwritesACancel) {
+  NamingRig rig;
+  rig.session.rule.options = OPT_SKIP_DOWNLOADED;
+  ASSERT_TRUE(CreateFolders(rig.dir.folder() + u"Trip"));
+  ASSERT_TRUE(WriteSkipMarker(u"http://h/1.jpg", rig.dir.folder() + u"Trip/"));
+  rig.flags.runState = RUN_CANCEL;
+  rig.Name("http://h/1.jpg", "");
+  EXPECT_EQ(rig.flags.runState.load(), RUN_CANCEL);
+}
+
+TEST(PictureNaming, DescriptionFileBytes) {
+  NamingRig rig;
+  rig.session.rule.options = OPT_DESCRIPTION_FILE;
+  rig.Name("u1", "x");
+  rig.Name("u2", "y");
+  rig.Name("u3", "z");
+  const char bytes[] = "\xFF\xFEx\0\r\0\n\0y\0\r\0\n\0z\0\r\0\n\0";
+  const std::string expected(bytes, 2 + 3 * 6);
+  EXPECT_EQ(test::ReadWholeFile(rig.dir.file("Trip/Trip.txt")), expected);
+}
+
+TEST(PictureNaming, DescriptionFileStartsAnewAndKeepsTheRawText) {
+  NamingRig rig;
+  rig.session.rule.options = OPT_DESCRIPTION_FILE;
+  ASSERT_TRUE(CreateFolders(rig.dir.folder() + u"Trip"));
+  test::WriteWholeFile(rig.dir.file("Trip/Trip.txt"), "old content");
+  rig.session.rule.nameSource = 0;
+  rig.Name("u1", "a&amp;b 图");
+  const std::string text = test::ReadWholeFile(rig.dir.file("Trip/Trip.txt"));
+  const Text expected = u"\uFEFFa&amp;b 图\r\n";
+  std::string bytes;
+  for (char16_t c : expected) {
+    bytes.push_back(static_cast<char>(c & 0xFF));
+    bytes.push_back(static_cast<char>(c >> 8));
+  }
+  EXPECT_EQ(text, bytes);
+  EXPECT_EQ(rig.Names(), std::vector<std::string>{"a&b 图.jpg"});
+}
+
+// The hash of the taken-name set must agree with the equality it is used with, or equal names would be
+// missed. Every code unit against the partners case folding can give it.
+TEST(TakenNamesHash, AgreesWithCaseInsensitiveEquality) {
+  TakenNames::Hash hash;
+  for (unsigned c = 1; c < 0x10000; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    Text a(1, static_cast<char16_t>(c));
+    for (int delta : {1, -1, 8, -8, 16, -16, 26, -26, 32, -32, 37, -37, 48, -48, 63, -63, 64, -64, 80, -80}) {
+      int d = static_cast<int>(c) + delta;
+      if (d <= 0 || d >= 0x10000 || (d >= 0xD800 && d <= 0xDFFF)) continue;
+      Text b(1, static_cast<char16_t>(d));
+      if (EqualsIgnoringCase(a, b)) {
+        ASSERT_EQ(hash(a), hash(b)) << std::hex << c << " " << d;
+      }
+    }
+    for (char16_t special : {u'i', u'k', u's', u'\u00FF', u'\u00E5'}) {
+      Text b(1, special);
+      if (EqualsIgnoringCase(a, b)) {
+        ASSERT_EQ(hash(a), hash(b)) << std::hex << c;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace albatrix
