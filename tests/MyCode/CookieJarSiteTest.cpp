@@ -1,0 +1,209 @@
+// The cookie store: the login browser's file reaching the site, cookies the site sets kept for the next
+// request, the per-user file, and the store used from fifteen threads at once.
+#include "MyCode/CookieJar.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <thread>
+
+#include "MyCode/URLSource2.h"
+#include "support/ScriptedServer.h"
+#include "support/TempDir.h"
+
+namespace albatrix {
+namespace {
+
+using test::Respond;
+using test::ScriptedServer;
+using test::TempDir;
+
+// Points the store at a file of the test's own and empties it; never the user's real file.
+class CookieJarSiteTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    jar().SetFile(Utf8ToText(dir_.file("cookies.txt")));
+    jar().Clear();
+  }
+  void TearDown() override { jar().Clear(); }
+
+  static CookieJar& jar() { return CookieJar::Instance(); }
+  std::string cookieFile() const { return dir_.file("cookies.txt"); }
+
+  // One page fetch; returns the Cookie header the server saw.
+  static std::string CookieSent(ScriptedServer& server, const std::string& target) {
+    std::size_t before = server.RequestCount();
+    UrlRequest request(Utf8ToText(server.Url(target)), u"", 20000);
+    UrlResponse response;
+    EXPECT_TRUE(Fetch(request, response, 0)) << target;
+    auto requests = server.Requests();
+    EXPECT_EQ(requests.size(), before + 1);
+    return requests.empty() ? std::string() : requests.back().Header("Cookie");
+  }
+
+  TempDir dir_;
+};
+
+TEST(NetscapeCookieLine, KeepsSevenFieldsAndDropsTheRest) {
+  struct Case {
+    const char* line;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"example.com\tTRUE\t/\tFALSE\t0\tsid\tabc", "example.com\tTRUE\t/\tFALSE\t0\tsid\tabc"},
+      {"example.com\tTRUE\t/\tFALSE\t0\tsid\tabc\tLax\r\n", "example.com\tTRUE\t/\tFALSE\t0\tsid\tabc"},
+      {"#HttpOnly_.example.com\tTRUE\t/\tTRUE\t1999999999\tsid\tabc\tNone",
+       "#HttpOnly_.example.com\tTRUE\t/\tTRUE\t1999999999\tsid\tabc"},
+      {"example.com\tFALSE\t/\tFALSE\t0\tempty", "example.com\tFALSE\t/\tFALSE\t0\tempty\t"},
+      {"# Netscape HTTP Cookie File", ""},
+      {"", ""},
+      {"\r", ""},
+      {"example.com\tTRUE\t/\tFALSE", ""},                        // too few fields
+      {"example.com\tmaybe\t/\tFALSE\t0\tsid\tabc", ""},          // not a flag
+      {"example.com\tTRUE\t/\tFALSE\tsoon\tsid\tabc", ""},        // expiry not a number
+      {"\tTRUE\t/\tFALSE\t0\tsid\tabc", ""},                      // no domain
+  };
+  for (const Case& c : cases) EXPECT_EQ(NetscapeCookieLine(c.line), c.expected) << c.line;
+}
+
+TEST(DefaultCookieFile, FollowsXdgDataHomeThenHome) {
+  std::string savedXdg = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
+  bool hadXdg = std::getenv("XDG_DATA_HOME") != nullptr;
+  std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+
+  ::setenv("XDG_DATA_HOME", "/data/me", 1);
+  ::setenv("HOME", "/home/me", 1);
+  EXPECT_EQ(DefaultCookieFile(), u"/data/me/albatrix/cookies.txt");
+  ::setenv("XDG_DATA_HOME", "relative/path", 1);  // not absolute: ignored, as the XDG rules say
+  EXPECT_EQ(DefaultCookieFile(), u"/home/me/.local/share/albatrix/cookies.txt");
+  ::unsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(DefaultCookieFile(), u"/home/me/.local/share/albatrix/cookies.txt");
+
+  if (hadXdg) ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1);
+  ::setenv("HOME", savedHome.c_str(), 1);
+}
+
+TEST_F(CookieJarSiteTest, CookiesFromTheBrowserFileReachTheServer) {
+  ScriptedServer server;
+  server.On("/albums", Respond(200, "list"));
+  test::WriteWholeFile(cookieFile(),
+                       "# Netscape HTTP Cookie File\n"
+                       "# written by the login browser\n"
+                       "127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tS123\tLax\n"
+                       "#HttpOnly_127.0.0.1\tFALSE\t/\tFALSE\t4102444800\tuser\tU9\tNone\n"
+                       "127.0.0.1\tFALSE\t/other\tFALSE\t0\telsewhere\tno\tLax\n"
+                       "other.example\tTRUE\t/\tFALSE\t0\tforeign\tno\n"
+                       "127.0.0.1\tFALSE\t/\tFALSE\t1000\texpired\tno\n"
+                       "garbage line\n");
+  ASSERT_TRUE(jar().Load());
+  std::string cookie = CookieSent(server, "/albums");
+  EXPECT_NE(cookie.find("session=S123"), std::string::npos) << cookie;
+  EXPECT_NE(cookie.find("user=U9"), std::string::npos) << cookie;
+  EXPECT_EQ(cookie.find("elsewhere"), std::string::npos) << cookie;
+  EXPECT_EQ(cookie.find("foreign"), std::string::npos) << cookie;
+  EXPECT_EQ(cookie.find("expired"), std::string::npos) << cookie;
+
+  // Loading again after the browser changed the file replaces the changed cookie.
+  test::WriteWholeFile(cookieFile(), "127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tS456\tLax\n");
+  ASSERT_TRUE(jar().Load());
+  cookie = CookieSent(server, "/albums");
+  EXPECT_NE(cookie.find("session=S456"), std::string::npos) << cookie;
+  EXPECT_EQ(cookie.find("S123"), std::string::npos) << cookie;
+
+  jar().Clear();
+  EXPECT_EQ(CookieSent(server, "/albums"), "");
+
+  jar().SetFile(Utf8ToText(dir_.file("missing.txt")));
+  EXPECT_FALSE(jar().Load());
+}
+
+TEST_F(CookieJarSiteTest, SetCookieRepliesAreKeptForTheNextRequest) {
+  ScriptedServer server;
+  server.On("/login", Respond(200, "welcome", {"Set-Cookie: token=T42; Path=/", "Set-Cookie: lang=zh; Path=/"}));
+  server.On("/albums", Respond(200, "list"));
+  EXPECT_EQ(CookieSent(server, "/login"), "");
+  std::string cookie = CookieSent(server, "/albums");
+  EXPECT_NE(cookie.find("token=T42"), std::string::npos) << cookie;
+  EXPECT_NE(cookie.find("lang=zh"), std::string::npos) << cookie;
+  EXPECT_EQ(jar().Cookies().size(), 2u);
+}
+
+TEST_F(CookieJarSiteTest, SavedFileIsPrivateAndLoadsBack) {
+  ScriptedServer server;
+  server.On("/login", Respond(200, "welcome", {"Set-Cookie: token=T42; Path=/"}));
+  CookieSent(server, "/login");
+
+  jar().SetFile(Utf8ToText(dir_.file("deeper/albatrix/cookies.txt")));
+  ASSERT_TRUE(jar().Save());
+  std::string path = dir_.file("deeper/albatrix/cookies.txt");
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  std::string content = test::ReadWholeFile(path);
+  EXPECT_EQ(content.rfind("# Netscape HTTP Cookie File\n", 0), 0u);
+  EXPECT_NE(content.find("\ttoken\tT42"), std::string::npos) << content;
+
+  jar().Clear();
+  EXPECT_TRUE(jar().Cookies().empty());
+  ASSERT_TRUE(jar().Load());
+  EXPECT_NE(CookieSent(server, "/login").find("token=T42"), std::string::npos);
+
+  // Saving where no folder can be made fails and says so.
+  test::WriteWholeFile(dir_.file("plainfile"), "x");
+  jar().SetFile(Utf8ToText(dir_.file("plainfile/cookies.txt")));
+  EXPECT_FALSE(jar().Save());
+}
+
+TEST_F(CookieJarSiteTest, FifteenThreadsShareTheStore) {
+  ScriptedServer server;
+  const int kThreads = 15;
+  for (int i = 0; i < kThreads; ++i) {
+    std::string n = std::to_string(i);
+    server.On("/set" + n, Respond(200, "ok", {"Set-Cookie: c" + n + "=v" + n + "; Path=/"}));
+    server.On("/check" + n, Respond(200, "ok"));
+  }
+  std::atomic<bool> stop{false};
+  // Meanwhile the user interface lists, saves and reloads the store.
+  std::thread keeper([&] {
+    while (!stop) {
+      jar().Cookies();
+      jar().Save();
+      jar().Load();
+    }
+  });
+  std::vector<std::thread> threads;
+  std::atomic<int> sawOwn{0};
+  for (int i = 0; i < kThreads; ++i) {
+    threads.emplace_back([&, i] {
+      std::string n = std::to_string(i);
+      UrlResponse response;
+      UrlRequest set(Utf8ToText(server.Url("/set" + n)), u"", 20000);
+      UrlRequest check(Utf8ToText(server.Url("/check" + n)), u"", 20000);
+      for (int round = 0; round < 4; ++round) {
+        if (!Fetch(set, response, 0) || !Fetch(check, response, 0)) return;
+      }
+      for (const auto& r : server.Requests())
+        if (r.target == "/check" + n && r.Header("Cookie").find("c" + n + "=v" + n) != std::string::npos) {
+          ++sawOwn;
+          break;
+        }
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  stop = true;
+  keeper.join();
+  EXPECT_EQ(sawOwn.load(), kThreads);
+  std::vector<std::string> held = jar().Cookies();
+  for (int i = 0; i < kThreads; ++i) {
+    std::string field = "\tc" + std::to_string(i) + "\tv" + std::to_string(i);
+    EXPECT_TRUE(std::any_of(held.begin(), held.end(), [&](const std::string& line) {
+      return line.find(field) != std::string::npos;
+    })) << field;
+  }
+}
+
+}  // namespace
+}  // namespace albatrix
