@@ -1,0 +1,166 @@
+// albatrix-cli run as a process against the stand-in site: exit statuses, the album rows on stdout and
+// the status lines and messages on stderr.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <algorithm>
+#include <sstream>
+
+#include "discovery/AlbumListCrawler.h"
+#include "model/Settings.h"
+#include "support/SiteFixture.h"
+#include "support/TempDir.h"
+#include "support/TestMembers.h"
+
+namespace albatrix {
+namespace {
+
+struct CliRun {
+  int status = -1;
+  std::vector<std::string> out;  // stdout lines
+  std::vector<std::string> err;  // stderr lines
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+class CliSiteTest : public test::SiteFixture {
+ protected:
+  SiteOptions Options() const override {
+    SiteOptions options;
+    options.requireLogin = requireLogin_;
+    return options;
+  }
+
+  // Runs albatrix-cli in the test's folder, with a cookie store of its own (XDG_DATA_HOME there).
+  CliRun Cli(const std::vector<std::string>& args) {
+    std::string command = "cd " + Quoted(dir.path()) + " && XDG_DATA_HOME=" + Quoted(dir.path()) + " " +
+                          Quoted(std::string(ALBATRIX_BIN_DIR) + "/albatrix-cli");
+    for (const std::string& arg : args) command += " " + Quoted(arg);
+    command += " >" + Quoted(dir.file("out.txt")) + " 2>" + Quoted(dir.file("err.txt"));
+    int raw = std::system(command.c_str());
+    CliRun run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = Lines(test::ReadWholeFile(dir.file("out.txt")));
+    run.err = Lines(test::ReadWholeFile(dir.file("err.txt")));
+    return run;
+  }
+
+  std::string Base() { return site().BaseUrl(); }
+
+  bool requireLogin_ = false;
+  test::TempDir dir;
+};
+
+std::string Utf8(TextView text) { return TextToUtf8(text); }
+
+TEST_F(CliSiteTest, ListsAMembersAlbumsAsTheGridShowsThem) {
+  site().AddMember(test::MemberWith("kobe", {u"Trip", u"A & B", u"Trip", u"x/y"}, 3, 2));
+  CliRun run = Cli({"--site", Base(), "list", site().MemberUrl("kobe")});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, (std::vector<std::string>{"0001\tTrip\t   2\t", "0002\tA & B\t   2\t", "0003\tTrip (1)\t   2\t",
+                                               "0004\txy\t   2\t"}));
+  EXPECT_EQ(run.err, (std::vector<std::string>{"相册列表", "正在获取相册列表，请稍等...", "相册列表(共4个)",
+                                               "获取相册列表完成，共4个"}));
+  // The start folder is the program folder: the settings were written there, with the member remembered.
+  std::string settings = test::ReadWholeFile(dir.file("soft.dat"));
+  ASSERT_EQ(settings.size(), kSettingsFileSize);
+  EXPECT_EQ(Utf8(SlotText(ParseSettings(settings).memberHistory[0])), site().MemberUrl("kobe"));
+}
+
+TEST_F(CliSiteTest, NothingFoundIsStatusOneAfterTheMessage) {
+  CliRun run = Cli({"--site", Base(), "list", site().MemberUrl(AlbumSite::kEmptyMember)});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(run.out.empty());
+  EXPECT_EQ(run.err, (std::vector<std::string>{"相册列表", "正在获取相册列表，请稍等...", Utf8(kLoginFirstMessage),
+                                               "相册列表(共0个)", "获取相册列表完成，共0个"}));
+  EXPECT_EQ(test::ReadWholeFile(dir.file("soft.dat")).size(), kSettingsFileSize);  // written at every start
+}
+
+TEST_F(CliSiteTest, WithoutAnAddressTheMemberBoxIsEmpty) {
+  CliRun run = Cli({"--site", Base(), "list"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, std::vector<std::string>{Utf8(kNeedAddressMessage)});
+  EXPECT_EQ(site().TotalRequests(), 0);
+}
+
+TEST_F(CliSiteTest, TheDemoServesLogsInAndListsTheDemoMember) {
+  CliRun run = Cli({"--demo", "list"});
+  EXPECT_EQ(run.status, 0);
+  ASSERT_EQ(run.out.size(), 7u);
+  EXPECT_EQ(run.out[0], "0001\t春游 & 踏青\t   7\t");
+  EXPECT_EQ(run.out[5], "0006\t没有张数\t   0\t");
+  EXPECT_EQ(run.err.back(), "获取相册列表完成，共7个");
+}
+
+class CliLoginSiteTest : public CliSiteTest {
+ protected:
+  CliLoginSiteTest() { requireLogin_ = true; }
+};
+
+TEST_F(CliLoginSiteTest, ACookieFileCarriesTheLogin) {
+  site().AddMember(test::NumberedMember("kobe", 2));
+  CliRun anonymous = Cli({"--site", Base(), "list", site().MemberUrl("kobe")});
+  EXPECT_EQ(anonymous.status, 1);
+  EXPECT_NE(std::find(anonymous.err.begin(), anonymous.err.end(), Utf8(kLoginFirstMessage)), anonymous.err.end());
+
+  std::string cookie = site().SessionCookie();
+  std::size_t equals = cookie.find('=');
+  test::WriteWholeFile(dir.file("cookies.txt"), "# Netscape HTTP Cookie File\n127.0.0.1\tFALSE\t/\tFALSE\t0\t" +
+                                                    cookie.substr(0, equals) + "\t" + cookie.substr(equals + 1) +
+                                                    "\tLax\n");
+  CliRun loggedIn = Cli({"--cookies", dir.file("cookies.txt"), "--site", Base(), "list", site().MemberUrl("kobe")});
+  EXPECT_EQ(loggedIn.status, 0);
+  EXPECT_EQ(loggedIn.out, (std::vector<std::string>{"0001\tT1\t   0\t", "0002\tT2\t   0\t"}));
+}
+
+TEST_F(CliSiteTest, CommandLineMistakesAreStatusTwo) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string says;
+  };
+  const Case cases[] = {
+      {{}, "no command given"},
+      {{"--bogus", "list"}, "unknown option '--bogus'"},
+      {{"list", "--site"}, "--site needs a value"},
+      {{"--cookies"}, "--cookies needs a value"},
+      {{"fetch"}, "unknown command 'fetch'"},
+      {{"list", "a", "b"}, "list takes at most one address"},
+      {{"--site", "ftp://x", "list"}, "--site needs an http:// address"},
+      {{"--demo", "--site", "http://x", "list"}, "--demo and --site cannot be used together"},
+      {{"--cookies", "/nonexistent/cookies.txt", "list"}, "cannot read the cookie file"},
+  };
+  for (const Case& c : cases) {
+    CliRun run = Cli(c.args);
+    EXPECT_EQ(run.status, 2) << c.says;
+    ASSERT_FALSE(run.err.empty()) << c.says;
+    EXPECT_NE(run.err[0].find(c.says), std::string::npos) << run.err[0];
+    EXPECT_TRUE(run.out.empty()) << c.says;
+  }
+  EXPECT_EQ(site().TotalRequests(), 0);
+}
+
+TEST_F(CliSiteTest, HelpNamesEveryOption) {
+  CliRun run = Cli({"list", "--help"});
+  EXPECT_EQ(run.status, 0);
+  std::string help;
+  for (const std::string& line : run.out) help += line + "\n";
+  for (const char* word : {"--site URL", "--cookies FILE", "--demo", "--help", "list [ADDRESS]", "soft.dat"})
+    EXPECT_NE(help.find(word), std::string::npos) << word;
+  EXPECT_FALSE(test::PathExists(dir.file("soft.dat")));  // help alone starts nothing
+}
+
+}  // namespace
+}  // namespace albatrix
