@@ -1,0 +1,211 @@
+#include "download/DownPicFunc.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <thread>
+
+#include "download/RunFakes.h"
+#include "support/TempDir.h"
+#include "support/WaitFor.h"
+
+namespace albatrix {
+namespace {
+
+using test::EngineRig;
+using test::T;
+using test::TempDir;
+using test::WaitFor;
+
+struct WorkerRig : EngineRig {
+  TempDir dir;
+  WorkerRig() {
+    pictures.SetFolder(dir.folder());
+    flags.runState = RUN_BUSY;
+  }
+  void AddPictures(int n, const std::string& body = "picture") {
+    for (int i = 0; i < n; ++i) {
+      std::string url = "http://h/" + std::to_string(i) + ".jpg";
+      pictures.Append(T(url), T(std::to_string(i) + ".jpg"), Text());
+      bodies[url] = body;
+    }
+  }
+  void Run(std::uint16_t threads) {
+    session.runLimits = limits;
+    session.runLimits.threads = threads;
+    DownPicFunc(session);
+  }
+};
+
+TEST(DownPicFunc, FewerPicturesThanThreads) {
+  WorkerRig rig;
+  rig.AddPictures(3);
+  rig.Run(10);
+  EXPECT_EQ(rig.FetchedUrls().size(), 3u);
+  EXPECT_EQ(rig.flags.finishedCount.load(), 3);
+  EXPECT_EQ(rig.view.LastText(kRunProgressLine), "已下载3/3......");
+  EXPECT_FALSE(rig.flags.downloading.load());
+  EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"0.jpg", "1.jpg", "2.jpg"}));
+  EXPECT_EQ(rig.session.picturesAttempted.load(), 3);
+  EXPECT_EQ(rig.session.picturesSaved.load(), 3);
+}
+
+TEST(DownPicFunc, NeverMoreFetchesInFlightThanThreads) {
+  WorkerRig rig;
+  rig.AddPictures(40);
+  std::mutex mutex;
+  std::condition_variable changed;
+  int inFlight = 0;
+  int most = 0;
+  auto inner = rig.session.fetch;
+  rig.session.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      most = std::max(most, ++inFlight);
+      changed.notify_all();
+      // Hold the fetch until the pool is full (or a moment has passed, for the album's tail).
+      changed.wait_for(lock, std::chrono::milliseconds(100), [&] { return inFlight >= 5; });
+    }
+    bool ok = inner(request, response, options);
+    std::lock_guard<std::mutex> lock(mutex);
+    --inFlight;
+    return ok;
+  };
+  rig.Run(5);
+  EXPECT_EQ(most, 5);
+  EXPECT_EQ(rig.FetchedUrls().size(), 40u);
+  auto texts = rig.view.Texts(kRunProgressLine);
+  ASSERT_FALSE(texts.empty());
+  EXPECT_EQ(texts.back(), "已下载40/40......");
+  // Rewritten only when the count changed: no text twice in a row.
+  for (std::size_t i = 1; i < texts.size(); ++i) EXPECT_NE(texts[i], texts[i - 1]);
+  EXPECT_EQ(test::FolderEntries(rig.dir.path()).size(), 40u);
+}
+
+TEST(DownPicFunc, RequestCarriesTheRunsLimits) {
+  WorkerRig rig;
+  rig.pictures.Append(u"http://h/a.jpg", u"a.jpg", u"Referer: http://h/");
+  rig.limits = {3, 7, 1, 12};
+  std::vector<UrlRequest> seen;
+  std::vector<unsigned> options;
+  rig.session.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned o) {
+    seen.push_back(request);
+    options.push_back(o);
+    response.body = "x";
+    return true;
+  };
+  rig.Run(1);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].url, u"http://h/a.jpg");
+  EXPECT_EQ(seen[0].extraHeaders, u"Referer: http://h/");
+  EXPECT_EQ(seen[0].targetFile, rig.dir.folder() + u"a.jpg");
+  EXPECT_EQ(seen[0].readTimeoutMs, 12000u);
+  EXPECT_EQ(seen[0].connectTimeoutMs, 20000u);
+  EXPECT_EQ(seen[0].minSizeK, 3);
+  EXPECT_EQ(seen[0].maxSizeK, 7);
+  EXPECT_EQ(seen[0].attempts, 1);
+  EXPECT_NE(seen[0].abort, nullptr);
+  EXPECT_EQ(options[0], FETCH_ALLOW_CACHE | FETCH_NO_RELOAD);
+}
+
+TEST(DownPicFunc, EmptyReplyTriesTheAlternativeOnce) {
+  WorkerRig rig;
+  rig.pictures.Append(u"http://h/a.jpg\r\nhttp://h/b.jpg", u"a.jpg", Text());
+  rig.pictures.Append(u"http://h/c.jpg", u"c.jpg", Text());
+  rig.bodies["http://h/b.jpg"] = "from b";
+  rig.Run(1);
+  EXPECT_EQ(rig.FetchedUrls(), (std::vector<std::string>{"http://h/a.jpg", "http://h/b.jpg", "http://h/c.jpg", ""}));
+  EXPECT_EQ(test::ReadWholeFile(rig.dir.file("a.jpg")), "from b");
+  EXPECT_EQ(test::FolderEntries(rig.dir.path()), std::vector<std::string>{"a.jpg"});
+  EXPECT_EQ(rig.flags.finishedCount.load(), 2);
+  EXPECT_EQ(rig.session.picturesAttempted.load(), 2);
+  EXPECT_EQ(rig.session.picturesSaved.load(), 1);
+}
+
+TEST(DownPicFunc, ErrorRaisedByTheFetcherStillFinishesTheJob) {
+  WorkerRig rig;
+  rig.AddPictures(4);
+  auto inner = rig.session.fetch;
+  rig.session.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) -> bool {
+    if (request.url == u"http://h/1.jpg") throw std::runtime_error("broken");
+    return inner(request, response, options);
+  };
+  rig.Run(2);
+  EXPECT_EQ(rig.flags.finishedCount.load(), 4);
+  EXPECT_EQ(rig.view.LastText(kRunProgressLine), "已下载4/4......");
+  EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"0.jpg", "2.jpg", "3.jpg"}));
+}
+
+TEST(DownPicFunc, WorkersThatCannotStart) {
+  {
+    WorkerRig rig;
+    rig.AddPictures(4);
+    rig.session.startThread = [](std::thread&, std::function<void()>) { return false; };
+    rig.Run(3);
+    EXPECT_TRUE(rig.FetchedUrls().empty());
+    EXPECT_EQ(rig.flags.finishedCount.load(), 4);
+    EXPECT_EQ(rig.view.LastText(kRunProgressLine), "已下载4/4......");
+    EXPECT_FALSE(rig.flags.downloading.load());
+  }
+  {
+    WorkerRig rig;
+    rig.AddPictures(6);
+    int starts = 0;
+    rig.session.startThread = [&starts](std::thread& thread, std::function<void()> body) {
+      if (++starts > 1) return false;
+      return StartThread(thread, std::move(body));
+    };
+    rig.Run(3);
+    EXPECT_EQ(rig.FetchedUrls().size(), 6u);  // the one worker that started did every job
+    EXPECT_EQ(rig.view.LastText(kRunProgressLine), "已下载6/6......");
+  }
+}
+
+TEST(DownPicFunc, NothingToDo) {
+  WorkerRig rig;
+  rig.Run(5);
+  EXPECT_TRUE(rig.view.Texts(kRunProgressLine).empty());
+  EXPECT_EQ(rig.flags.finishedCount.load(), 0);
+}
+
+// A cancel during a fetch that never ends by itself: the supervisor leaves, the fetch in flight is
+// abandoned, no further job starts, and every worker has ended when DownPicFunc returns.
+TEST(DownPicFunc, CancelAbandonsFetchesInFlightAndWaitsForTheWorkers) {
+  WorkerRig rig;
+  rig.AddPictures(20);
+  std::atomic<int> inFlight{0};
+  std::atomic<bool> stuckStarted{false};
+  auto inner = rig.session.fetch;
+  rig.session.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
+    ++inFlight;
+    bool ok = false;
+    if (request.url == u"http://h/2.jpg") {
+      stuckStarted = true;
+      // A stalled server: only the abort flag ends this.
+      while (!request.abort->load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      response.body.clear();
+    } else {
+      ok = inner(request, response, options);
+    }
+    --inFlight;
+    return ok;
+  };
+  std::atomic<bool> returned{false};
+  std::thread supervisor([&] {
+    rig.Run(1);
+    EXPECT_EQ(inFlight.load(), 0);  // no worker is still fetching
+    returned = true;
+  });
+  ASSERT_TRUE(WaitFor([&] { return stuckStarted.load(); }));
+  EXPECT_TRUE(rig.flags.RequestCancel());
+  EXPECT_TRUE(WaitFor([&] { return returned.load(); }, std::chrono::seconds(3)));
+  supervisor.join();
+  // Pictures 0 and 1 were complete before the cancel and stay; 2 was abandoned; nothing after it ran.
+  EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"0.jpg", "1.jpg"}));
+  EXPECT_EQ(rig.FetchedUrls(), (std::vector<std::string>{"http://h/0.jpg", "http://h/1.jpg"}));
+  EXPECT_FALSE(rig.flags.downloading.load());
+  EXPECT_EQ(rig.session.picturesAttempted.load(), 2);
+}
+
+}  // namespace
+}  // namespace albatrix

@@ -1,0 +1,259 @@
+#include "download/DownProc.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "MyCode/FileTimes.h"
+#include "download/AlbumFiles.h"
+#include "download/RunFakes.h"
+#include "support/TempDir.h"
+
+namespace albatrix {
+namespace {
+
+using test::EngineRig;
+using test::FakeAlbum;
+using test::T;
+using test::TempDir;
+
+struct RunRig : EngineRig {
+  TempDir dir;
+  explicit RunRig(int albumCount = 1, int picturesPerAlbum = 3) {
+    for (int a = 1; a <= albumCount; ++a) {
+      FakeAlbum album{"Album " + std::to_string(a), {}};
+      for (int p = 1; p <= picturesPerAlbum; ++p) {
+        std::string url = "http://h/" + std::to_string(a) + "/" + std::to_string(p) + ".jpg";
+        album.pictures.push_back({url, "d" + std::to_string(p)});
+        bodies[url] = "\xFF\xD8 picture " + std::to_string(a) + "/" + std::to_string(p);
+      }
+      albums.push_back(album);
+    }
+    ListAlbums();
+    view.savePath = T(dir.path());  // no trailing separator: the run adds one
+    for (int a = 0; a < albumCount; ++a) view.chosen.push_back(a);
+    flags.runState = RUN_BUSY;
+  }
+  void Run() { DownloadRun(session); }
+  std::string Base() const { return dir.path() + "/"; }
+};
+
+TEST(DownloadRun, DownloadsEveryChosenAlbumIntoItsFolder) {
+  RunRig rig(2, 3);
+  rig.view.chosen = {1, 0};
+  rig.Run();
+  EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"Album 1/", "Album 2/"}));
+  for (const char* album : {"Album 1", "Album 2"}) {
+    EXPECT_EQ(test::FolderEntries(rig.Base() + album), (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg", "pic.zvk"}));
+  }
+  EXPECT_EQ(test::ReadWholeFile(rig.Base() + "Album 2/3.jpg"), "\xFF\xD8 picture 2/3");
+  EXPECT_EQ(ReadSkipMarker(T(rig.Base() + "Album 2/")), u"http://h/2/1.jpg");
+  EXPECT_EQ(rig.crawled, (std::vector<std::size_t>{1, 0}));
+  EXPECT_EQ(rig.albumList.selectedCount.load(), 2);
+  EXPECT_EQ(rig.view.Texts(kRunStatusLine), (std::vector<std::string>{"正在下载第1/2个图集", "正在下载第2/2个图集", "下载完毕"}));
+  EXPECT_EQ(rig.view.Texts(kRunDownloadButton), (std::vector<std::string>{"终止下载", "下载"}));
+  EXPECT_EQ(rig.view.LastText(kRunProgressLine), "");
+  EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
+  EXPECT_TRUE(rig.view.Messages().empty());
+  EXPECT_TRUE(rig.view.Opened().empty());  // OPT_OPEN_FOLDER is off
+}
+
+TEST(DownloadRun, ProgressTextsOfOneAlbum) {
+  RunRig rig(1, 2);
+  rig.limits.threads = 1;
+  rig.Run();
+  EXPECT_EQ(rig.view.Texts(kRunProgressLine),
+            (std::vector<std::string>{"......", "已获取到1张图片信息", "已获取到2张图片信息", "已开始下载图片",
+                                      "已下载1/2......", "已下载2/2......", ""}));
+}
+
+TEST(DownloadRun, BusyLookDisablesTheControlsAndTheEndEnablesThem) {
+  RunRig rig;
+  rig.Run();
+  std::vector<std::pair<int, bool>> expected;
+  for (bool enabled : {false, true}) {
+    for (int id : {1002, 1004, 1007, 1001, 1000, 1027, 1028, 1029}) expected.push_back({id, enabled});
+  }
+  EXPECT_EQ(rig.view.Enables(), expected);
+}
+
+TEST(DownloadRun, EmptySavePathEndsAtOnce) {
+  RunRig rig;
+  rig.view.savePath = u"  \t ";
+  rig.Run();
+  EXPECT_EQ(rig.view.Messages(), std::vector<std::string>{"请先设置保存路径"});
+  EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
+  EXPECT_TRUE(rig.view.Enables().empty());
+  EXPECT_TRUE(rig.crawled.empty());
+}
+
+TEST(DownloadRun, BaseFolderThatCannotBeMade) {
+  RunRig rig;
+  test::WriteWholeFile(rig.dir.file("file"), "in the way");
+  rig.view.savePath = T(rig.dir.path() + "/file/sub");
+  rig.Run();
+  EXPECT_EQ(rig.view.Messages(), (std::vector<std::string>{rig.dir.path() + "/file", "请检测设置的保存路径是否有误"}));
+  EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
+  EXPECT_TRUE(rig.view.Enables().empty());
+}
+
+TEST(DownloadRun, BaseFolderTakesTheMemberKeyAndEveryMissingLevel) {
+  RunRig rig;
+  rig.view.savePath = T(" " + rig.dir.path() + "/x/y ");
+  rig.session.memberKey = u"member/";
+  rig.session.rule.options = OPT_OPEN_FOLDER;
+  rig.rule.options = OPT_OPEN_FOLDER;
+  rig.Run();
+  EXPECT_EQ(test::FolderEntries(rig.Base() + "x/y/member/Album 1"),
+            (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg", "pic.zvk"}));
+  EXPECT_EQ(rig.view.Opened(), std::vector<std::string>{rig.Base() + "x/y/member/Album 1/"});
+}
+
+TEST(DownloadRun, MakeFolderPath) {
+  TempDir dir;
+  Text failed;
+  EXPECT_TRUE(MakeFolderPath(T(dir.path() + "/a/b/c"), &failed));
+  EXPECT_TRUE(FolderExists(T(dir.path() + "/a/b/c")));
+  EXPECT_TRUE(MakeFolderPath(T(dir.path() + "/a/b/c/"), &failed));
+  test::WriteWholeFile(dir.file("f"), "");
+  EXPECT_FALSE(MakeFolderPath(T(dir.path() + "/f/g/h"), &failed));
+  EXPECT_EQ(TextToUtf8(failed), dir.path() + "/f");
+  EXPECT_EQ(RunBaseFolder(u" /s ", u"m/", u""), u"/s/m/");
+  EXPECT_EQ(RunBaseFolder(u"/s/", u"", u""), u"/s/");
+}
+
+TEST(DownloadRun, ListOnlyWritesListFilesAndNothingElse) {
+  RunRig rig(3, 2);
+  rig.rule.options = OPT_LIST_ONLY | OPT_FIX_ORDER | OPT_FIX_FORMAT;
+  rig.Run();
+  for (int a = 1; a <= 3; ++a) {
+    std::string album = "Album " + std::to_string(a);
+    EXPECT_EQ(test::FolderEntries(rig.Base() + album), std::vector<std::string>{album + ".lst"});
+    EXPECT_EQ(test::ReadWholeFile(rig.Base() + album + "/" + album + ".lst"),
+              "http://h/" + std::to_string(a) + "/1.jpg\r\nhttp://h/" + std::to_string(a) + "/2.jpg\r\n");
+  }
+  EXPECT_TRUE(rig.FetchedUrls().empty());
+  EXPECT_EQ(rig.view.LastText(kRunStatusLine), "下载完毕");
+}
+
+TEST(DownloadRun, AlbumWithoutPicturesLeavesNothingAndOpensNothing) {
+  RunRig rig(1, 0);
+  rig.rule.options = OPT_LIST_ONLY | OPT_OPEN_FOLDER;
+  rig.Run();
+  EXPECT_EQ(test::FolderEntries(rig.dir.path()), std::vector<std::string>{});
+  EXPECT_TRUE(rig.view.Opened().empty());
+  EXPECT_EQ(rig.view.LastText(kRunStatusLine), "下载完毕");
+}
+
+TEST(DownloadRun, NoAlbumChosen) {
+  RunRig rig;
+  rig.view.chosen.clear();
+  rig.Run();
+  EXPECT_EQ(rig.view.Messages(), std::vector<std::string>{"请先选择要下载的相册"});
+  EXPECT_EQ(rig.view.Texts(kRunStatusLine), std::vector<std::string>{"下载完毕"});
+  EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
+  EXPECT_EQ(rig.albumList.selectedCount.load(), 0);
+}
+
+TEST(DownloadRun, SiteCodes) {
+  {
+    RunRig rig(2, 1);
+    rig.session.siteCode = 17;
+    rig.Run();
+    EXPECT_EQ(rig.view.Messages(), (std::vector<std::string>{"Error ListType Code.", "Error ListType Code."}));
+    EXPECT_TRUE(rig.crawled.empty());
+  }
+  {
+    RunRig rig(2, 1);
+    rig.session.siteCode = 3;
+    rig.Run();
+    EXPECT_TRUE(rig.view.Messages().empty());
+    EXPECT_TRUE(rig.crawled.empty());
+    EXPECT_EQ(test::FolderEntries(rig.dir.path()), std::vector<std::string>{});
+  }
+}
+
+TEST(DownloadRun, SecondRunStopsAtTheMarkedPicture) {
+  RunRig rig(1, 3);
+  rig.rule.options = OPT_SKIP_DOWNLOADED;
+  rig.Run();
+  ASSERT_EQ(ReadSkipMarker(T(rig.Base() + "Album 1/")), u"http://h/1/1.jpg");
+
+  // Two new pictures appear in front of the album; the next run lists only those.
+  auto& pictures = rig.albums[0].pictures;
+  pictures.insert(pictures.begin(), {{"http://h/1/new2.jpg", ""}, {"http://h/1/new1.jpg", ""}});
+  rig.bodies["http://h/1/new1.jpg"] = "n1";
+  rig.bodies["http://h/1/new2.jpg"] = "n2";
+  rig.flags.runState = RUN_BUSY;
+  rig.Run();
+  EXPECT_EQ(rig.pictures.urls(), (TextArray{u"http://h/1/new2.jpg", u"http://h/1/new1.jpg"}));
+  EXPECT_EQ(ReadSkipMarker(T(rig.Base() + "Album 1/")), u"http://h/1/new2.jpg");
+  EXPECT_EQ(rig.FetchedUrls().size(), 5u);
+  EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
+
+  // A third run meets the marker at the first picture: nothing is listed or fetched.
+  rig.flags.runState = RUN_BUSY;
+  rig.Run();
+  EXPECT_EQ(rig.pictures.size(), 0u);
+  EXPECT_EQ(rig.FetchedUrls().size(), 5u);
+}
+
+// The button pressed while album 2 of 5 downloads: album 2 stops, gets no marker but its fixes, and
+// albums 3 to 5 are never touched.
+TEST(DownloadRun, CancelDuringTheSecondOfFiveAlbums) {
+  RunRig rig(5, 4);
+  rig.limits.threads = 1;
+  rig.rule.options = OPT_FIX_ORDER | OPT_FIX_FORMAT;
+  rig.bodies["http://h/2/2.jpg"] = "\x89PNG";  // a PNG in a .jpg: the format fix must still see it
+  auto inner = rig.session.fetch;
+  rig.session.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
+    if (request.url != u"http://h/2/3.jpg") return inner(request, response, options);
+    // The button is pressed while this picture hangs; only the abandoning of the fetch ends it.
+    rig.flags.RequestCancel();
+    while (!request.abort->load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    response.body.clear();
+    return false;
+  };
+  rig.Run();
+  EXPECT_EQ(rig.crawled, (std::vector<std::size_t>{0, 1}));
+  EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"Album 1/", "Album 2/"}));
+  EXPECT_EQ(test::FolderEntries(rig.Base() + "Album 1"),
+            (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg", "4.jpg", "pic.zvk"}));
+  // Album 2: what was fetched before the cancel stays, the format fix renamed the PNG, no marker.
+  auto album2 = test::FolderEntries(rig.Base() + "Album 2");
+  EXPECT_EQ(std::count(album2.begin(), album2.end(), "pic.zvk"), 0);
+  EXPECT_EQ(std::count(album2.begin(), album2.end(), "2.png"), 1);
+  EXPECT_EQ(std::count(album2.begin(), album2.end(), "1.jpg"), 1);
+  std::int64_t first = 0, second = 0;
+  ASSERT_TRUE(GetFileWriteTime(T(rig.Base() + "Album 2/1.jpg"), first));
+  ASSERT_TRUE(GetFileWriteTime(T(rig.Base() + "Album 2/2.png"), second));
+  EXPECT_EQ(first - second, 60);
+  EXPECT_EQ(rig.view.LastText(kRunStatusLine), "下载完毕");
+  EXPECT_EQ(rig.view.LastText(kRunDownloadButton), "下载");
+  EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
+}
+
+TEST(DownloadRun, OrderFixStampsAMinuteApart) {
+  RunRig rig(1, 3);
+  rig.rule.options = OPT_FIX_ORDER;
+  rig.session.now = [] { return std::chrono::system_clock::time_point(std::chrono::seconds(1650000000)); };
+  rig.Run();
+  for (int p = 1; p <= 3; ++p) {
+    std::int64_t t = 0;
+    ASSERT_TRUE(GetFileWriteTime(T(rig.Base() + "Album 1/" + std::to_string(p) + ".jpg"), t));
+    EXPECT_EQ(t, 1650000000 - 60 * (p - 1));
+  }
+}
+
+TEST(DownloadRun, RequestCancelOnlyDuringARun) {
+  RunFlags flags;
+  EXPECT_FALSE(flags.RequestCancel());
+  EXPECT_FALSE(flags.cancelRequested.load());
+  flags.runState = RUN_ALBUM_STOP;
+  EXPECT_TRUE(flags.RequestCancel());
+  EXPECT_EQ(flags.runState.load(), RUN_CANCEL);
+  EXPECT_TRUE(flags.cancelRequested.load());
+}
+
+}  // namespace
+}  // namespace albatrix
