@@ -1,0 +1,161 @@
+// Whole download runs over real HTTP: the album photo crawler and the fetcher against the stand-in site,
+// with the site's faults on some pictures.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "discovery/AlbumPhotoCrawler.h"
+#include "discovery/SiteProfile.h"
+#include "download/AlbumFiles.h"
+#include "download/DownProc.h"
+#include "download/RunFakes.h"
+#include "support/SiteFixture.h"
+#include "support/TempDir.h"
+
+namespace albatrix {
+namespace {
+
+using test::T;
+using test::TempDir;
+
+SiteFault Fault(SiteFaultKind kind) {
+  SiteFault fault;
+  fault.kind = kind;
+  return fault;
+}
+
+class DownloadSiteTest : public test::SiteFixture {
+ protected:
+  // One member, one album of `count` JPEG pictures of 6 KiB described "p1", "p2", ...
+  SiteAlbum MakeAlbum(int count) {
+    SiteMember member;
+    member.key = "faults";
+    member.albumPageSize = 4;
+    SiteAlbum album;
+    album.id = "a100001";
+    album.title = u"Faults";
+    for (int i = 1; i <= count; ++i) {
+      album.pictures.push_back(SitePicture{PictureKind::Jpeg, ".jpg", 6 * 1024, T("p" + std::to_string(i))});
+    }
+    member.albums.push_back(album);
+    site().AddMember(member);
+    return album;
+  }
+
+  // A run over the albums of `member`, crawled from the site and fetched with the real fetcher.
+  struct SiteRun {
+    test::EngineRig rig;
+    SiteProfile profile;
+    TempDir dir;
+    explicit SiteRun(const AlbumSite& site, const std::string& member) : profile(T(site.BaseUrl())) {
+      auto data = site.Member(member);
+      for (const SiteAlbum& album : data->albums) {
+        ST_PERLISTRECORD record;
+        record.title = album.title;
+        record.albumPath = T(AlbumSite::AlbumKey(member, album.id));
+        rig.albumList.AppendAlbum(record);
+        rig.view.chosen.push_back(rig.view.chosen.size());
+      }
+      rig.session.fetch = nullptr;  // the real fetcher
+      rig.session.listAlbum = [this](std::size_t index, const PictureSink& sink, const std::function<bool()>& stop) {
+        ListAlbumPictures(profile, rig.albumList[index].albumPath, index, sink, stop);
+      };
+      rig.view.savePath = dir.folder();
+      rig.flags.runState = RUN_BUSY;
+    }
+    std::string Album(const std::string& title) const { return dir.path() + "/" + title; }
+  };
+};
+
+TEST_F(DownloadSiteTest, FaultsLeaveNoPartialOrWrongFileAndTheRunEnds) {
+  SiteAlbum album = MakeAlbum(9);
+  auto path = [&](int i) { return AlbumSite::PicturePath("faults", album, i, true); };
+  SiteFault stall = Fault(SiteFaultKind::Stall);
+  stall.bytes = 1000;
+  SiteFault truncate = Fault(SiteFaultKind::Truncate);
+  truncate.bytes = 3000;
+  SiteFault wrongLength = Fault(SiteFaultKind::WrongLength);
+  wrongLength.bytes = 9000;
+  SiteFault notFound = Fault(SiteFaultKind::Status);
+  notFound.status = 404;
+  notFound.body = std::string(4096, 'x');
+  SiteFault serverError = Fault(SiteFaultKind::Status);
+  serverError.status = 500;
+  SiteFault endless = Fault(SiteFaultKind::EndlessBody);
+  SiteFault redirect = Fault(SiteFaultKind::Redirect);
+  redirect.location = path(1);
+  site().SetFault(path(2), stall);
+  site().SetFault(path(3), truncate);
+  site().SetFault(path(4), wrongLength);
+  site().SetFault(path(5), notFound);
+  site().SetFault(path(6), serverError);
+  site().SetFault(path(7), endless);
+  site().SetFault(path(8), redirect);
+
+  SiteRun run(site(), "faults");
+  run.rig.limits = {0, 64, 15, 1};  // a one-second read time-out ends the stall; 64 KiB ends the endless body
+  auto started = std::chrono::steady_clock::now();
+  DownloadRun(run.rig.session);
+  auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started);
+  EXPECT_LT(seconds.count(), 15);
+
+  EXPECT_EQ(test::FolderEntries(run.Album("Faults")),
+            (std::vector<std::string>{"1.jpg", "8.jpg", "9.jpg", "pic.zvk"}));
+  EXPECT_EQ(test::ReadWholeFile(run.Album("Faults") + "/1.jpg"), site().PictureBytes("faults", album.id, 1, true));
+  EXPECT_EQ(test::ReadWholeFile(run.Album("Faults") + "/8.jpg"), site().PictureBytes("faults", album.id, 1, true));
+  EXPECT_EQ(test::ReadWholeFile(run.Album("Faults") + "/9.jpg"), site().PictureBytes("faults", album.id, 9, true));
+  EXPECT_EQ(ReadSkipMarker(T(run.Album("Faults") + "/")), T(site().BaseUrl() + path(1)));
+  EXPECT_EQ(run.rig.view.LastText(kRunStatusLine), "下载完毕");
+  EXPECT_EQ(run.rig.flags.runState.load(), RUN_IDLE);
+  EXPECT_EQ(run.rig.session.picturesAttempted.load(), 9);
+  EXPECT_EQ(run.rig.session.picturesSaved.load(), 3);
+  // The empty alternative address makes no request: the error page was asked for once.
+  EXPECT_EQ(site().RequestCount(path(5)), 1);
+}
+
+TEST_F(DownloadSiteTest, SizeLimitsKeepOnlyPicturesWithinThem) {
+  SiteMember member;
+  member.key = "sizes";
+  SiteAlbum album;
+  album.id = "a100002";
+  album.title = u"Sizes";
+  for (int kb : {2, 5, 9, 12}) {
+    album.pictures.push_back(SitePicture{PictureKind::Jpeg, ".jpg", static_cast<std::size_t>(kb) * 1024,
+                                         T(std::to_string(kb) + "k")});
+  }
+  member.albums.push_back(album);
+  site().AddMember(member);
+  SiteRun run(site(), "sizes");
+  run.rig.rule.nameSource = 0;
+  run.rig.limits = {5, 9, 2, 10};
+  DownloadRun(run.rig.session);
+  EXPECT_EQ(test::FolderEntries(run.Album("Sizes")), (std::vector<std::string>{"5k.jpg", "9k.jpg", "pic.zvk"}));
+}
+
+TEST_F(DownloadSiteTest, DemoMemberWithEveryOption) {
+  SiteRun run(site(), AlbumSite::kDemoMember);
+  run.rig.rule.nameSource = 0;
+  run.rig.rule.options = OPT_FIX_FORMAT | OPT_FIX_ORDER | OPT_DESCRIPTION_FILE;
+  run.rig.view.chosen = {0};
+  DownloadRun(run.rig.session);
+  const std::string folder = run.Album("春游 & 踏青");
+  // The PNG served as ".jpg" is renamed by the format fix; the two "Sunset" pictures are told apart; the
+  // picture without a description takes the album title.
+  EXPECT_EQ(test::FolderEntries(folder),
+            (std::vector<std::string>{"Sunset(1).jpg", "Sunset.jpg", "pic.zvk", "其实是PNG.png", "动图.gif",
+                                      "春游 & 踏青.jpg", "春游 & 踏青.txt", "樱花.jpg", "湖边 & 柳树.png"}));
+  auto demo = site().Member(AlbumSite::kDemoMember);
+  EXPECT_EQ(test::ReadWholeFile(folder + "/其实是PNG.png"), site().PictureBytes("demo", demo->albums[0].id, 4, true));
+  // The description file holds the descriptions as the page gave them, decoded from GBK.
+  std::string expected = "\xFF\xFE";
+  for (const char* d : {"樱花", "湖边 & 柳树", "动图", "其实是PNG", "Sunset", "Sunset", ""}) {
+    for (char16_t c : T(std::string(d) + "\r\n")) {
+      expected.push_back(static_cast<char>(c & 0xFF));
+      expected.push_back(static_cast<char>(c >> 8));
+    }
+  }
+  EXPECT_EQ(test::ReadWholeFile(folder + "/春游 & 踏青.txt"), expected);
+}
+
+}  // namespace
+}  // namespace albatrix
