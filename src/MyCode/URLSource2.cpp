@@ -427,6 +427,8 @@ bool FetchOnce(UrlResponse& response, const UrlRequest& request, unsigned /*opti
     if (status < 200 || status > 299) return fail("HTTP status " + std::to_string(status) + " for a file");
   }
   if (response.body.size() < t.minBytes) return fail("body smaller than the size limit");
+  // An empty picture file would only be mistaken for a picture later.
+  if (toFile && response.body.empty()) return fail("empty body for a file");
   if (toFile && !WriteFileReplacing(request.targetFile, response.body))
     return fail("cannot write " + TextToUtf8(request.targetFile));
   return true;
@@ -445,6 +447,11 @@ bool Fetch(UrlRequest& request, UrlResponse& response, unsigned options) {
           (request.retryMarker.empty() || check.find(request.retryMarker) == Bytes::npos))
         return true;
       TraceFailure(request, "reply not accepted (too short or retry marker found)");
+      if (!request.targetFile.empty()) {
+        // The attempt wrote its file before it was judged; a rejected reply leaves no file, as any failure.
+        RemoveFile(request.targetFile);
+        response.body.clear();
+      }
     }
     PauseUnlessAborted(request, std::chrono::seconds(request.retryDelaySec));
   }

@@ -85,7 +85,8 @@ struct UrlResponse {
 
 // Up to `attempts` attempts of FetchOnce, each judged: a successful attempt is accepted when minBodyLength
 // is 0 and retryMarker is empty, or when the examined body (decompressed with FETCH_ALLOW_CACHE and a gzip
-// reply) is longer than minBodyLength and does not contain retryMarker. After every failed attempt, the
+// reply) is longer than minBodyLength and does not contain retryMarker (a rejected reply's target file is
+// removed again and its body emptied, as for any failed file attempt). After every failed attempt, the
 // last included, Fetch pauses retryDelaySec seconds (cut short by the abort flag). attempts 0 = false
 // without any request. The response keeps what the last attempt left.
 bool Fetch(UrlRequest& request, UrlResponse& response, unsigned options);
@@ -97,7 +98,7 @@ bool Fetch(UrlRequest& request, UrlResponse& response, unsigned options);
 // redirects; the abort flag. An end marker ending the transfer is not a failure.
 // Page fetches (no targetFile) do not judge the HTTP status: an error page is read like any other and the
 // body of a failed attempt stays in the response. With a targetFile the attempt also fails on a final
-// status outside 2xx and when the file cannot be written; the file is written under a temporary name and
+// status outside 2xx, an empty body, and when the file cannot be written; the file is written under a temporary name and
 // renamed into place, so it is complete or absent, and a failed attempt leaves the response's body empty
 // (an empty body always means "no file").
 // The marker filters run while reading only for a non-gzip reply without a targetFile.

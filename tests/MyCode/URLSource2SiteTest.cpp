@@ -231,6 +231,28 @@ TEST(FetchSite, PictureIsWrittenWholeWithNoTemporaryLeft) {
   EXPECT_TRUE(response.body.empty());
 }
 
+TEST(FetchSite, PictureRepliesThatAreNoPictureLeaveNoFile) {
+  ScriptedServer server;
+  server.On("/empty.jpg", Respond(200, ""));
+  server.On("/busy.jpg", Respond(200, "<html>busy</html>"));
+  TempDir dir;
+  UrlResponse response;
+
+  UrlRequest empty = PageRequest(server, "/empty.jpg");
+  EXPECT_TRUE(Fetch(empty, response, 0));  // an empty page is still a page
+  empty.targetFile = Utf8ToText(dir.file("empty.jpg"));
+  EXPECT_FALSE(Fetch(empty, response, 3));
+
+  UrlRequest busy = PageRequest(server, "/busy.jpg");
+  busy.targetFile = Utf8ToText(dir.file("busy.jpg"));
+  busy.retryMarker = "busy";
+  busy.attempts = 2;
+  EXPECT_FALSE(Fetch(busy, response, 3));
+  EXPECT_EQ(server.RequestCount("/busy.jpg"), 2u);
+  EXPECT_TRUE(response.body.empty());
+  EXPECT_TRUE(NamesIn(dir).empty());
+}
+
 TEST(FetchSite, RetryMarkerGivesThreeRequestsAndThreePauses) {
   ScriptedServer server;
   server.On("/busy", Respond(200, "<p>server busy, try later</p>"));
