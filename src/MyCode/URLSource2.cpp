@@ -71,8 +71,8 @@ const char* NoProxyList() {
   return list.c_str();
 }
 
-// The value of header `name` (given in lower case with its colon) in a header block; npos-free search,
-// case-insensitive on the name. Empty view when absent.
+// The value of header `name` (given in lower case with its colon) in a header block, matched without
+// regard to case, as servers spell header names as they like. Empty when absent.
 std::string_view HeaderValue(std::string_view block, std::string_view name) {
   std::size_t pos = 0;
   while (pos < block.size()) {
@@ -136,8 +136,10 @@ int StatusOf(std::string_view statusLine) {
   std::size_t space = statusLine.find(' ');
   if (space == std::string_view::npos) return 0;
   int code = 0;
-  for (std::size_t i = space + 1; i < statusLine.size() && statusLine[i] >= '0' && statusLine[i] <= '9'; ++i)
+  for (std::size_t i = space + 1; i < statusLine.size() && i <= space + 3; ++i) {
+    if (statusLine[i] < '0' || statusLine[i] > '9') return 0;
     code = code * 10 + (statusLine[i] - '0');
+  }
   return code;
 }
 
