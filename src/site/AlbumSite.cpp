@@ -88,6 +88,10 @@ struct AlbumSite::Impl {
 
   std::atomic<bool> maintenance{false};
 
+  PictureCache pictures;
+  std::mutex bombMutex;
+  std::map<std::uint64_t, std::shared_ptr<const std::string>> bombs;  // by inflated size
+
   std::mutex wakeMutex;
   std::condition_variable wake;
   bool stopping = false;
@@ -166,13 +170,13 @@ struct AlbumSite::Impl {
     return &m->second.member.albums[a->second];
   }
 
-  std::string PictureBytes(const std::string& member, const std::string& albumId, int index, bool big) const {
+  std::string PictureBytes(const std::string& member, const std::string& albumId, int index, bool big) {
     std::shared_lock<std::shared_mutex> lock(dataMutex);
     const SiteAlbum* album = FindAlbum(member, albumId);
     if (!album || index < 1 || index > static_cast<int>(album->pictures.size())) return {};
     const SitePicture& picture = album->pictures[static_cast<std::size_t>(index - 1)];
-    return big ? MakePicture(picture.kind, picture.bytes, options.seed, PictureStamp(member, albumId, index))
-               : MakeThumbnail(picture.kind, options.seed);
+    return big ? pictures.Picture(picture.kind, picture.bytes, options.seed, PictureStamp(member, albumId, index))
+               : pictures.Thumbnail(picture.kind, options.seed);
   }
 
   // Everything the site answers, by path.
@@ -201,15 +205,15 @@ struct AlbumSite::Impl {
           album->pictures[static_cast<std::size_t>(index - 1)].extension == m[5].str()) {
         const SitePicture& picture = album->pictures[static_cast<std::size_t>(index - 1)];
         bool big = m[3] == "big";
-        return Binary(big ? MakePicture(picture.kind, picture.bytes, options.seed, PictureStamp(m[1], m[2], index))
-                          : MakeThumbnail(picture.kind, options.seed),
+        return Binary(big ? pictures.Picture(picture.kind, picture.bytes, options.seed, PictureStamp(m[1], m[2], index))
+                          : pictures.Thumbnail(picture.kind, options.seed),
                       PictureContentType(picture.kind));
       }
       return Page(request, ErrorPageHtml(404), 404);
     }
     if (std::regex_match(path, m, coverPath)) {
       std::shared_lock<std::shared_mutex> lock(dataMutex);
-      if (FindAlbum(m[1], m[2])) return Binary(MakeCover(options.seed, "albatrix cover " + m[1].str() + "/" + m[2].str()), "image/jpeg");
+      if (FindAlbum(m[1], m[2])) return Binary(Cover(m[1], m[2]), "image/jpeg");
       return Page(request, ErrorPageHtml(404), 404);
     }
     if (path == "/") {
@@ -236,6 +240,17 @@ struct AlbumSite::Impl {
       if (members.count(m[1])) return Redirect(Base() + "/" + m[1].str() + "/photo-1");
     }
     return Page(request, ErrorPageHtml(404), 404);
+  }
+
+  std::string Cover(const std::string& member, const std::string& albumId) {
+    return pictures.Cover(options.seed, "albatrix cover " + member + "/" + albumId);
+  }
+
+  std::shared_ptr<const std::string> Bomb(std::uint64_t inflatedBytes) {
+    std::lock_guard<std::mutex> lock(bombMutex);
+    auto& bomb = bombs[inflatedBytes];
+    if (!bomb) bomb = std::make_shared<const std::string>(GzipBomb(inflatedBytes));
+    return bomb;
   }
 
   std::vector<std::string> KeysLocked() const {
@@ -354,7 +369,7 @@ struct AlbumSite::Impl {
         Reply bomb = reply;
         bomb.headers.erase("Content-Encoding");
         bomb.headers.emplace("Content-Encoding", "gzip");
-        bomb.body = std::make_shared<const std::string>(GzipBomb(fault.bytes > 0 ? fault.bytes : kDefaultBombBytes));
+        bomb.body = Bomb(fault.bytes > 0 ? fault.bytes : kDefaultBombBytes);
         Deliver(response, bomb);
         return;
       }
@@ -504,7 +519,7 @@ std::string AlbumSite::PictureBytes(const std::string& member, const std::string
 std::string AlbumSite::CoverBytes(const std::string& member, const std::string& albumId) const {
   std::shared_lock<std::shared_mutex> lock(impl_->dataMutex);
   if (!impl_->FindAlbum(member, albumId)) return {};
-  return MakeCover(impl_->options.seed, "albatrix cover " + member + "/" + albumId);
+  return impl_->Cover(member, albumId);
 }
 
 int AlbumSite::RequestCount(const std::string& path) const {

@@ -2,8 +2,6 @@
 
 #include <zlib.h>
 
-#include <map>
-#include <mutex>
 
 namespace albatrix {
 namespace {
@@ -44,12 +42,6 @@ std::string GzipBytes(std::string_view data) {
 }
 
 std::string GzipBomb(std::uint64_t inflatedBytes) {
-  static std::mutex mutex;
-  static std::map<std::uint64_t, std::string> cache;
-  std::lock_guard<std::mutex> lock(mutex);
-  auto found = cache.find(inflatedBytes);
-  if (found != cache.end()) return found->second;
-
   // After a full flush the compressor starts afresh, so every further megabyte of zeros compresses to the
   // very same bytes: compress two, repeat the second, and finish the stream after them.
   const std::size_t kChunk = 1 << 20;
@@ -78,7 +70,7 @@ std::string GzipBomb(std::uint64_t inflatedBytes) {
                       static_cast<z_off_t>(rest));
   AppendLe32(out, static_cast<std::uint32_t>(crc));
   AppendLe32(out, static_cast<std::uint32_t>(inflatedBytes & 0xFFFFFFFFu));
-  return cache.emplace(inflatedBytes, std::move(out)).first->second;
+  return out;
 }
 
 }  // namespace albatrix

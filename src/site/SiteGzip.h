@@ -11,7 +11,7 @@ namespace albatrix {
 std::string GzipBytes(std::string_view data);
 
 // A valid gzip member that inflates to `inflatedBytes` zero bytes. Built from one compressed block
-// repeated, so it costs about a thousandth of that size in time and memory; cached per size.
+// repeated, so it costs about a thousandth of that size in time and memory.
 std::string GzipBomb(std::uint64_t inflatedBytes);
 
 }  // namespace albatrix

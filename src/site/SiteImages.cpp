@@ -157,17 +157,10 @@ std::string EncodeGif(int width, int height, std::uint64_t seed) {
   return out;
 }
 
-// A picture padded to its size: where the stamp may go and how much room it has there.
-struct Padded {
-  std::string bytes;
-  std::size_t stampAt = 0;
-  std::size_t stampRoom = 0;
-};
-
 // JPEG: COM segments (at most 65,537 bytes each) after the JFIF header. Fewer than 4 bytes of padding
 // cannot form a segment and go after the end-of-image marker, where decoders never look.
-Padded PadJpeg(const std::string& bare, std::size_t padding) {
-  Padded result;
+PaddedPicture PadJpeg(const std::string& bare, std::size_t padding) {
+  PaddedPicture result;
   if (padding < 4) {
     result.bytes = bare + std::string(padding, '\0');
     return result;
@@ -203,8 +196,8 @@ void AppendBe32(std::string& out, std::uint32_t value) {
 
 // PNG: one tEXt chunk "Comment" before IEND; its 20 bytes of overhead mean that less padding goes after
 // IEND instead.
-Padded PadPng(const std::string& bare, std::size_t padding) {
-  Padded result;
+PaddedPicture PadPng(const std::string& bare, std::size_t padding) {
+  PaddedPicture result;
   const std::string keyword("Comment\0", 8);
   if (padding < 12 + keyword.size() || bare.size() < 12) {
     result.bytes = bare + std::string(padding, '\0');
@@ -226,8 +219,8 @@ Padded PadPng(const std::string& bare, std::size_t padding) {
 
 // GIF: one comment extension before the trailer; its sub-blocks take any length from 1 to 255, so every
 // padding of 5 bytes or more fits exactly.
-Padded PadGif(const std::string& bare, std::size_t padding) {
-  Padded result;
+PaddedPicture PadGif(const std::string& bare, std::size_t padding) {
+  PaddedPicture result;
   if (padding < 5) {
     result.bytes = bare + std::string(padding, '\0');
     return result;
@@ -251,25 +244,6 @@ Padded PadGif(const std::string& bare, std::size_t padding) {
   return result;
 }
 
-std::mutex cacheMutex;
-std::map<std::tuple<int, int, int, std::uint64_t>, std::string> bareCache;
-std::map<std::tuple<int, std::size_t, std::uint64_t>, Padded> paddedCache;
-
-const std::string& CachedBare(PictureKind kind, int width, int height, std::uint64_t seed) {
-  auto key = std::make_tuple(static_cast<int>(kind), width, height, seed);
-  std::lock_guard<std::mutex> lock(cacheMutex);
-  auto found = bareCache.find(key);
-  if (found == bareCache.end()) found = bareCache.emplace(key, EncodePicture(kind, width, height, seed)).first;
-  return found->second;  // map nodes never move
-}
-
-std::string Stamped(const Padded& padded, std::string_view stamp) {
-  std::string bytes = padded.bytes;
-  bytes.replace(padded.stampAt, std::min(stamp.size(), padded.stampRoom),
-                stamp.substr(0, std::min(stamp.size(), padded.stampRoom)));
-  return bytes;
-}
-
 }  // namespace
 
 std::string EncodePicture(PictureKind kind, int width, int height, std::uint64_t seed) {
@@ -281,35 +255,52 @@ std::string EncodePicture(PictureKind kind, int width, int height, std::uint64_t
   return {};
 }
 
-std::string MakePicture(PictureKind kind, std::size_t bytes, std::uint64_t seed, std::string_view stamp) {
+std::string PictureCache::Picture(PictureKind kind, std::size_t bytes, std::uint64_t seed, std::string_view stamp) {
   auto key = std::make_tuple(static_cast<int>(kind), bytes, seed);
   {
-    std::lock_guard<std::mutex> lock(cacheMutex);
-    auto found = paddedCache.find(key);
-    if (found != paddedCache.end()) return Stamped(found->second, stamp);
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto found = padded_.find(key);
+    if (found != padded_.end()) return Stamped(found->second, stamp);
   }
   static constexpr std::array<std::pair<int, int>, 3> kSizes{{{160, 120}, {64, 48}, {16, 12}}};
   const std::string* bare = nullptr;
   for (auto [width, height] : kSizes) {
-    bare = &CachedBare(kind, width, height, seed);
+    bare = &Bare(kind, width, height, seed);
     if (bare->size() <= bytes) break;
   }
-  std::size_t padding = bytes > bare->size() ? bytes - bare->size() : 0;
-  Padded padded;
-  switch (kind) {
-    case PictureKind::Jpeg: padded = PadJpeg(*bare, padding); break;
-    case PictureKind::Png: padded = PadPng(*bare, padding); break;
-    case PictureKind::Gif: padded = PadGif(*bare, padding); break;
-  }
-  std::lock_guard<std::mutex> lock(cacheMutex);
-  return Stamped(paddedCache.emplace(key, std::move(padded)).first->second, stamp);
+  PaddedPicture padded = PadPicture(kind, *bare, bytes > bare->size() ? bytes - bare->size() : 0);
+  std::lock_guard<std::mutex> lock(mutex_);
+  return Stamped(padded_.emplace(key, std::move(padded)).first->second, stamp);
 }
 
-std::string MakeThumbnail(PictureKind kind, std::uint64_t seed) { return CachedBare(kind, 40, 30, seed); }
+std::string PictureCache::Thumbnail(PictureKind kind, std::uint64_t seed) { return Bare(kind, 40, 30, seed); }
 
-std::string MakeCover(std::uint64_t seed, std::string_view stamp) {
-  const std::string& bare = CachedBare(PictureKind::Jpeg, 120, 90, seed);
-  return Stamped(PadJpeg(bare, 68), stamp);
+std::string PictureCache::Cover(std::uint64_t seed, std::string_view stamp) {
+  return Stamped(PadPicture(PictureKind::Jpeg, Bare(PictureKind::Jpeg, 120, 90, seed), 68), stamp);
+}
+
+const std::string& PictureCache::Bare(PictureKind kind, int width, int height, std::uint64_t seed) {
+  auto key = std::make_tuple(static_cast<int>(kind), width, height, seed);
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto found = bare_.find(key);
+  if (found == bare_.end()) found = bare_.emplace(key, EncodePicture(kind, width, height, seed)).first;
+  return found->second;  // map nodes never move, and entries are never removed
+}
+
+PaddedPicture PadPicture(PictureKind kind, const std::string& bare, std::size_t padding) {
+  switch (kind) {
+    case PictureKind::Png: return PadPng(bare, padding);
+    case PictureKind::Gif: return PadGif(bare, padding);
+    case PictureKind::Jpeg: break;
+  }
+  return PadJpeg(bare, padding);
+}
+
+std::string PictureCache::Stamped(const PaddedPicture& padded, std::string_view stamp) {
+  std::string bytes = padded.bytes;
+  std::size_t n = std::min(stamp.size(), padded.stampRoom);
+  bytes.replace(padded.stampAt, n, stamp.substr(0, n));
+  return bytes;
 }
 
 const char* PictureContentType(PictureKind kind) {

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <thread>
+#include <vector>
+
 #include "PictureDecode.h"
 #include "site/SiteGzip.h"
 #include "site/SiteImages.h"
@@ -14,6 +17,7 @@ const char* KindName(PictureKind kind) {
 }
 
 TEST(SitePictures, ExactSizesStayDecodable) {
+  PictureCache cache;
   // Sizes around the padding's edges: just above the bare picture (too little for a comment), JPEG's
   // 65,537-byte segment limit and its 1..3-byte remainders, and sizes for benchmarks.
   const std::size_t sizes[] = {5000, 5121, 9216, 12288, 65536, 65537 + 4096, 65537 + 4095, 65537 * 2 + 4098,
@@ -21,7 +25,7 @@ TEST(SitePictures, ExactSizesStayDecodable) {
   for (PictureKind kind : {PictureKind::Jpeg, PictureKind::Png, PictureKind::Gif}) {
     for (std::size_t size : sizes) {
       SCOPED_TRACE(std::string(KindName(kind)) + " " + std::to_string(size));
-      std::string bytes = MakePicture(kind, size, 7, "albatrix stamp");
+      std::string bytes = cache.Picture(kind, size, 7, "albatrix stamp");
       EXPECT_EQ(bytes.size(), size);
       DecodedPicture decoded = DecodePicture(bytes);
       ASSERT_TRUE(decoded.ok);
@@ -33,12 +37,13 @@ TEST(SitePictures, ExactSizesStayDecodable) {
 }
 
 TEST(SitePictures, EveryBareSizePlusSmallPaddingIsExact) {
+  PictureCache cache;
   // 1 to 24 bytes over the bare picture: the cases that cannot hold a comment of their own.
   for (PictureKind kind : {PictureKind::Jpeg, PictureKind::Png, PictureKind::Gif}) {
     std::size_t bare = EncodePicture(kind, 160, 120, 3).size();
     for (std::size_t extra = 0; extra <= 24; ++extra) {
       SCOPED_TRACE(std::string(KindName(kind)) + " +" + std::to_string(extra));
-      std::string bytes = MakePicture(kind, bare + extra, 3, "s");
+      std::string bytes = cache.Picture(kind, bare + extra, 3, "s");
       EXPECT_EQ(bytes.size(), bare + extra);
       EXPECT_TRUE(DecodePicture(bytes).ok);
     }
@@ -46,15 +51,17 @@ TEST(SitePictures, EveryBareSizePlusSmallPaddingIsExact) {
 }
 
 TEST(SitePictures, StampsTellPicturesOfOneSizeApart) {
-  std::string first = MakePicture(PictureKind::Jpeg, 20000, 1, "albatrix demo/a1/1");
-  std::string second = MakePicture(PictureKind::Jpeg, 20000, 1, "albatrix demo/a1/2");
+  PictureCache cache;
+  std::string first = cache.Picture(PictureKind::Jpeg, 20000, 1, "albatrix demo/a1/1");
+  std::string second = cache.Picture(PictureKind::Jpeg, 20000, 1, "albatrix demo/a1/2");
   EXPECT_EQ(first.size(), second.size());
   EXPECT_NE(first, second);
-  EXPECT_EQ(first, MakePicture(PictureKind::Jpeg, 20000, 1, "albatrix demo/a1/1"));
+  EXPECT_EQ(first, cache.Picture(PictureKind::Jpeg, 20000, 1, "albatrix demo/a1/1"));
 }
 
 TEST(SitePictures, TooSmallARequestGivesTheSmallestBarePicture) {
-  std::string bytes = MakePicture(PictureKind::Png, 10, 1, "x");
+  PictureCache cache;
+  std::string bytes = cache.Picture(PictureKind::Png, 10, 1, "x");
   EXPECT_GT(bytes.size(), 10u);
   DecodedPicture decoded = DecodePicture(bytes);
   ASSERT_TRUE(decoded.ok);
@@ -62,24 +69,38 @@ TEST(SitePictures, TooSmallARequestGivesTheSmallestBarePicture) {
 }
 
 TEST(SitePictures, ThumbnailsAndCoversAreSmallPictures) {
+  PictureCache cache;
   for (PictureKind kind : {PictureKind::Jpeg, PictureKind::Png, PictureKind::Gif}) {
-    DecodedPicture thumbnail = DecodePicture(MakeThumbnail(kind, 5));
+    DecodedPicture thumbnail = DecodePicture(cache.Thumbnail(kind, 5));
     ASSERT_TRUE(thumbnail.ok) << KindName(kind);
     EXPECT_EQ(thumbnail.kind, kind);
     EXPECT_EQ(thumbnail.width, 40);
     EXPECT_EQ(thumbnail.height, 30);
   }
-  std::string cover = MakeCover(5, "albatrix cover demo/a1");
+  std::string cover = cache.Cover(5, "albatrix cover demo/a1");
   DecodedPicture decoded = DecodePicture(cover);
   ASSERT_TRUE(decoded.ok);
   EXPECT_EQ(decoded.width, 120);
-  EXPECT_NE(cover, MakeCover(5, "albatrix cover demo/a2"));
+  EXPECT_NE(cover, cache.Cover(5, "albatrix cover demo/a2"));
 }
 
 TEST(SitePictures, SeedsChangeThePixels) {
   EXPECT_NE(DecodePicture(EncodePicture(PictureKind::Png, 64, 48, 1)).pixels,
             DecodePicture(EncodePicture(PictureKind::Png, 64, 48, 2)).pixels);
   EXPECT_EQ(EncodePicture(PictureKind::Gif, 64, 48, 9), EncodePicture(PictureKind::Gif, 64, 48, 9));
+}
+
+TEST(SitePictures, ThreadsSharingACacheGetWhatOneThreadAloneGets) {
+  PictureCache shared, alone;
+  std::vector<std::string> results(8);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 8; ++t)
+    threads.emplace_back([&, t] {
+      results[t] = shared.Picture(t % 2 ? PictureKind::Png : PictureKind::Gif, 30000, 2, "t" + std::to_string(t));
+    });
+  for (auto& thread : threads) thread.join();
+  for (int t = 0; t < 8; ++t)
+    EXPECT_EQ(results[t], alone.Picture(t % 2 ? PictureKind::Png : PictureKind::Gif, 30000, 2, "t" + std::to_string(t)));
 }
 
 // Inflates a whole gzip member, counting the bytes and checking that each is `fill` when asked.
