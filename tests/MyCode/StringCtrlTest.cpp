@@ -140,33 +140,16 @@ TEST(ReplaceList, ReplacesItemByItemOrTheWholeListLiterally) {
       {u"a", u"a|b", u"b|c", u"c"},
       // An empty find item replaces nothing (and must not loop).
       {u"a", u"|a", u"X|Y", u"Y"},
+      // No lists at all: plain replacement, left to right, never rescanning what was put in.
       {u"abc", u"b", u"X", u"aXc"},
+      {u"aa", u"a", u"aa", u"aaaa"},
+      {u"aaa", u"aa", u"b", u"ba"},
       {u"第1页/第2页", u"/|页", u"_|", u"第1_第2"},
   };
   for (const Case& c : cases) {
     Text text = c.text;
     ReplaceList(text, c.finds, c.replaces);
     EXPECT_EQ(text, c.result) << TextToUtf8(c.text) << " / " << TextToUtf8(c.finds);
-  }
-}
-
-TEST(ReplaceAll, ScansLeftToRightWithoutRescanningReplacements) {
-  struct Case {
-    const char16_t* text;
-    const char16_t* find;
-    const char16_t* with;
-    const char16_t* result;
-  } const cases[] = {
-      {u"aa", u"a", u"aa", u"aaaa"},
-      {u"aaa", u"aa", u"b", u"ba"},
-      {u"abc", u"", u"X", u"abc"},
-      {u"a.b.c", u".", u"", u"abc"},
-      {u"xyz", u"q", u"Q", u"xyz"},
-  };
-  for (const Case& c : cases) {
-    Text text = c.text;
-    ReplaceAll(text, c.find, c.with);
-    EXPECT_EQ(text, c.result) << TextToUtf8(c.text);
   }
 }
 
