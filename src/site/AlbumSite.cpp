@@ -20,8 +20,6 @@
 namespace albatrix {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // What a path answers before any fault is applied to it.
 struct Reply {
   int status = 200;

@@ -69,8 +69,10 @@ enum class SiteFaultKind {
   Slow,         // the body in chunks of `chunkBytes` with `delayMs` between them
   Stall,        // headers and the first `bytes` of the body, then nothing until ReleaseStalls, Stop or
                 // the options' stall limit; then the connection is closed
-  Truncate,     // the full Content-Length is announced, `bytes` are sent, the connection is closed
-  WrongLength,  // Content-Length announces `bytes` while the whole real body is sent; then closed
+  Truncate,     // the full Content-Length is announced, `bytes` are sent (one short of the whole at most),
+                // the connection is closed
+  WrongLength,  // Content-Length announces `bytes` (half the real size when 0) while the whole real body is
+                // sent; then the connection is closed
   Status,       // `status` (e.g. 404, 500) with `body` (a small HTML page when empty)
   Redirect,     // `status` (302 when not 3xx) to `location` (a path is taken relative to BaseUrl())
   EndlessBody,  // 200 without Content-Length, chunked, never ends while the client reads
