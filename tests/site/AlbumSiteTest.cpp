@@ -84,6 +84,14 @@ TEST_F(AlbumSiteTest, DemoMemberCrawlsLikeTheProgramCrawlsIt) {
   }
   ASSERT_EQ(page, 3);
   ASSERT_EQ(albums.size(), demo.albums.size());
+  // Entities come back decoded; a double quote ends the attribute as the program reads it.
+  EXPECT_EQ(albums[0].title, u"春游 & 踏青");
+  EXPECT_EQ(albums[0].pictureCount, 7u);
+  EXPECT_EQ(albums[1].title, u"上海/北京\\天津:旅行*?<精选>|");
+  EXPECT_EQ(albums[2].title, albums[3].title);
+  EXPECT_EQ(albums[4].title, u"他说");
+  EXPECT_EQ(albums[5].pictureCount, 0u);  // states no count
+  EXPECT_EQ(albums[6].title, u"It's 夏天");
 
   for (std::size_t a = 0; a < albums.size(); ++a) {
     const SiteAlbum& album = demo.albums[a];
@@ -100,6 +108,8 @@ TEST_F(AlbumSiteTest, DemoMemberCrawlsLikeTheProgramCrawlsIt) {
     }
     ASSERT_EQ(pictures.size(), album.pictures.size());
     for (std::size_t p = 0; p < pictures.size(); ++p) {
+      const Text& description = album.pictures[p].description;
+      EXPECT_EQ(pictures[p].description, description.substr(0, description.find(u'"')));
       RawReply big = RawGet(site().Port(), PathOf(site(), pictures[p].url), "Accept-Encoding: gzip\r\n");
       EXPECT_EQ(big.status, 200);
       EXPECT_EQ(big.body, site().PictureBytes("demo", album.id, static_cast<int>(p) + 1, true));
@@ -201,6 +211,9 @@ TEST_F(AlbumSiteTest, UnknownAddressesAnswer404WithAPageAndMembersRedirect) {
   EXPECT_EQ(member.status, 302);
   EXPECT_EQ(member.Header("Location"), site().MemberUrl("demo"));
   EXPECT_FALSE(WalkListPage(FetchPage("/empty/photo-1")).hasEntries);
+  WalkedListPage beyond = WalkListPage(FetchPage("/demo/photo-4"));
+  EXPECT_FALSE(beyond.hasEntries);
+  EXPECT_FALSE(beyond.more);
 }
 
 TEST_F(AlbumSiteTest, CountsEveryRequestPerPathExactly) {
