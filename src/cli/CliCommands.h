@@ -2,7 +2,6 @@
 // after its name, and returns the process's exit status. A new subcommand is one more row of kCommands.
 #pragma once
 
-#include <span>
 #include <string>
 #include <vector>
 
@@ -26,8 +25,6 @@ struct CliCommand {
   const char* summary;
   int (*run)(CliContext& context, const std::vector<std::string>& arguments);
 };
-
-std::span<const CliCommand> Commands();
 
 // Prints "albatrix-cli: <message>" and the hint to --help on stderr; returns kExitUsage.
 int UsageError(const std::string& message);

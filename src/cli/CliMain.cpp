@@ -129,8 +129,6 @@ int Main(const std::vector<std::string>& args) {
 
 }  // namespace
 
-std::span<const CliCommand> Commands() { return kCommands; }
-
 int UsageError(const std::string& message) {
   std::fprintf(stderr, "albatrix-cli: %s\nTry 'albatrix-cli --help'.\n", message.c_str());
   return kExitUsage;
