@@ -126,16 +126,18 @@ void AlbatrixController::ShowAlbumInGrid(std::size_t albumIndex) {
 
 void AlbatrixController::SetThumbnailStep(std::function<void(std::size_t)> step) { thumbnailStep_ = std::move(step); }
 
-void AlbatrixController::ListAlbumPictures(std::size_t albumIndex, const NamePictureFn& name) {
+void AlbatrixController::ListAlbumPictures(std::size_t albumIndex, const NamePictureFn& name,
+                                           const CrawlStopFn& stop) {
   if (albumIndex >= albums_.size()) {
     Trace("album crawl: no album at index " + std::to_string(albumIndex));
     return;
   }
   Text albumPath = albums_[albumIndex].albumPath;
-  albatrix::ListAlbumPictures(profile_, albumPath, albumIndex, name, [this] {
-    int state = runState;
+  CrawlStopFn runStopped = [this] {
+    std::uint8_t state = runFlags.runState;
     return state == RUN_ALBUM_STOP || state == RUN_CANCEL;
-  });
+  };
+  albatrix::ListAlbumPictures(profile_, albumPath, albumIndex, name, stop ? stop : runStopped);
 }
 
 void AlbatrixController::SetFilterKeyword(Text keyword) {

@@ -3,7 +3,7 @@
 // goes through MainWindowView, so every front end (wx, command line, the tests' fake) gets the same rules.
 //
 // The controller is the main window as the listing thread sees it (ListingWindow); the download engine
-// hooks in through the public state, Albums(), Settings(), MemberKey() and ListAlbumPictures().
+// hooks in through runFlags, Albums(), Settings(), MemberKey() and ListAlbumPictures().
 #pragma once
 
 #include <atomic>
@@ -18,6 +18,7 @@
 #include "discovery/AlbumListCrawler.h"
 #include "discovery/AlbumPhotoCrawler.h"
 #include "discovery/SiteProfile.h"
+#include "download/RunSession.h"
 #include "model/AlbumRecords.h"
 #include "model/Settings.h"
 
@@ -27,12 +28,6 @@ namespace albatrix {
 constexpr int PHASE_IDLE = 0;
 constexpr int PHASE_RUNNING = 1;
 constexpr int PHASE_STOP_ASKED = 2;
-
-// runState of the download run.
-constexpr int RUN_IDLE = 0;
-constexpr int RUN_BUSY = 1;
-constexpr int RUN_ALBUM_STOP = 2;
-constexpr int RUN_CANCEL = 3;
 
 // Caption of the window's own questions.
 inline constexpr TextView kPromptCaption = u"提示";
@@ -78,9 +73,10 @@ class AlbatrixController : public ListingWindow {
   // Preview mode: makes album i's thumbnail when it has none (the thumbnail maker plugs in here).
   void SetThumbnailStep(std::function<void(std::size_t albumIndex)> step);
 
-  // The album photo crawler for the download run: every picture of album `albumIndex` to `name`, stopping
-  // when runState becomes RUN_ALBUM_STOP or RUN_CANCEL. An index out of range does nothing.
-  void ListAlbumPictures(std::size_t albumIndex, const NamePictureFn& name);
+  // The album photo crawler for the download run (a RunSession's listAlbum): every picture of album
+  // `albumIndex` to `name`, asking `stop` after each; without `stop`, the crawl ends when runState becomes
+  // RUN_ALBUM_STOP or RUN_CANCEL. An index out of range does nothing.
+  void ListAlbumPictures(std::size_t albumIndex, const NamePictureFn& name, const CrawlStopFn& stop = {});
 
   // The filter of the list mode grid; empty for none.
   void SetFilterKeyword(Text keyword);
@@ -96,10 +92,10 @@ class AlbatrixController : public ListingWindow {
   // The state bytes. A stop request is only a mark that the running thread reads.
   std::atomic<int> listingState{PHASE_IDLE};
   std::atomic<int> fillState{PHASE_IDLE};
-  std::atomic<int> runState{RUN_IDLE};
   std::atomic<bool> readyForInput{false};
   std::atomic<bool> previewMode{false};
   std::atomic<int> siteCode;
+  RunFlags runFlags;  // runState and the other flags of the download run
 
   // ListingWindow: the window's side of a listing.
   const SiteProfile& Profile() const override { return profile_; }

@@ -252,5 +252,28 @@ TEST_F(ListingSiteTest, ANewListingClearsTheLastOne) {
   EXPECT_EQ(controller->Albums()[0].ordinal, 0);
 }
 
+TEST_F(ListingSiteTest, TheDownloadRunCrawlsAListedAlbumUntilItsStateSaysStop) {
+  site().AddMember(MemberWith("pics", {u"A", u"B"}, 3, 7, 3));
+  List(MemberAddress("pics"));
+  ASSERT_EQ(controller->Albums().size(), 2u);
+  TextArray urls;
+  auto name = [&](const Text& url, const Text&, const Text&, std::size_t album) {
+    EXPECT_EQ(album, 1u);
+    urls.push_back(url);
+    if (urls.size() == 2) controller->runFlags.runState = RUN_CANCEL;  // the button pressed meanwhile
+  };
+  controller->runFlags.runState = RUN_BUSY;
+  controller->ListAlbumPictures(1, name);
+  ASSERT_EQ(urls.size(), 2u);
+  EXPECT_EQ(urls[1], Utf8ToText(site().PictureUrl("pics", site().Member("pics")->albums[1], 2, true)));
+
+  urls.clear();
+  controller->runFlags.runState = RUN_BUSY;
+  controller->ListAlbumPictures(1, name, [] { return false; });  // the run's own stop check wins
+  EXPECT_EQ(urls.size(), 7u);
+  controller->ListAlbumPictures(5, name);  // no such album
+  EXPECT_EQ(urls.size(), 7u);
+}
+
 }  // namespace
 }  // namespace albatrix
