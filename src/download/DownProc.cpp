@@ -136,6 +136,7 @@ void DownloadRun(RunSession& session) {
   RunView& view = session.view;
   RunFlags& flags = session.flags;
 
+  session.started = false;
   const Text savePath = Trimmed(view.SavePathText());
   if (savePath.empty()) {
     view.Message(kTextNoSavePath);
@@ -152,6 +153,7 @@ void DownloadRun(RunSession& session) {
   }
 
   EnterBusyLook(session);
+  session.started = true;
   session.pictures.SetFolder(baseFolder);
   session.runLimits = session.limits ? session.limits() : kFallbackLimits;
   session.totalListed = 0;

@@ -143,6 +143,7 @@ struct RunSession {
   Text skipMarker;             // the address that an earlier run of this album began with
   TakenNames takenNames;
   std::int64_t totalListed = 0;  // pictures listed over the whole run
+  bool started = false;          // the save path was usable and the run went through the chosen albums
 
   // Counts of the whole run, for a summary: picture jobs a worker carried out (cancelled ones not
   // included), and those that ended with the picture's file saved.

@@ -56,6 +56,7 @@ TEST(DownloadRun, DownloadsEveryChosenAlbumIntoItsFolder) {
   EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
   EXPECT_TRUE(rig.view.Messages().empty());
   EXPECT_TRUE(rig.view.Opened().empty());  // OPT_OPEN_FOLDER is off
+  EXPECT_TRUE(rig.session.started);
 }
 
 TEST(DownloadRun, ProgressTextsOfOneAlbum) {
@@ -83,6 +84,7 @@ TEST(DownloadRun, EmptySavePathEndsAtOnce) {
   rig.Run();
   EXPECT_EQ(rig.view.Messages(), std::vector<std::string>{"请先设置保存路径"});
   EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
+  EXPECT_FALSE(rig.session.started);
   EXPECT_TRUE(rig.view.Enables().empty());
   EXPECT_TRUE(rig.crawled.empty());
 }
