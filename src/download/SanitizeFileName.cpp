@@ -73,6 +73,10 @@ Text SanitizeFileName(TextView name, unsigned fallbackNumber, bool fallback, con
   std::size_t first = text.find_first_not_of(u'.');
   text.erase(0, first == Text::npos ? text.size() : first);
   Trim(text);
+  // Trimming after the dots went can expose a name made of dots again (". . ." ends as "."), and "." or
+  // ".." as a folder name would mean this folder or its parent; such a name gets the same "。" as one
+  // that was all dots from the start.
+  if (text == u"." || text == u"..") std::fill(text.begin(), text.end(), u'\u3002');
 
   if (fallback && (text.empty() || text.size() >= kFallbackNameLength)) {
     if (fallbackNumber == kFallbackTimeStamp) {

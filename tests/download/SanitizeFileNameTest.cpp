@@ -47,6 +47,8 @@ TEST_F(SanitizeFileNameTest, CleansWithoutFallback) {
       {u". a ."sv, u"a"sv},      // dots at the ends go, then the spaces they exposed
       {u". ."sv, u""sv},         // not only dots, so no "。": the dots go and the space is trimmed
       {u"a . ."sv, u"a ."sv},    // only the dots at the very end go
+      {u". . ."sv, u"。"sv},      // trimming exposes a lone dot: never a name that means a folder itself
+      {u". .. ."sv, u"。。"sv},
       {u"\t..\t"sv, u"。。"sv},  // the tabs are trimmed first, so the text is all dots
       {u"ok.jpg"sv, u"ok.jpg"sv},
       {u"中文 相册"sv, u"中文 相册"sv},
