@@ -398,6 +398,10 @@ AlbumSite::AlbumSite(SiteOptions options) : impl_(std::make_unique<Impl>()) {
   // Stalled and slow replies hold their worker; a big pool keeps them from starving everyone else.
   server.new_task_queue = [] { return new httplib::ThreadPool(64); };
   server.set_keep_alive_max_count(1000);
+  // Stop waits for every connection: an idle kept-alive one, or a reply blocked on a client that stopped
+  // reading, would otherwise hold it for the library's 5 s default.
+  server.set_keep_alive_timeout(1);
+  server.set_write_timeout(2, 0);
   Impl* impl = impl_.get();
   // Counting comes first, so that every request is seen, whatever answers it; a form's body is read only
   // after this point, so the answers come from ordinary routes.
