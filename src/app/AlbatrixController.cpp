@@ -15,6 +15,8 @@ AlbatrixController::~AlbatrixController() {
   int running = PHASE_RUNNING;
   listingState.compare_exchange_strong(running, PHASE_STOP_ASKED);
   WaitForListing();
+  runFlags.RequestCancel();
+  WaitForDownload();
 }
 
 void AlbatrixController::Initialize() {

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -78,6 +79,34 @@ class AlbatrixController : public ListingWindow {
   // RUN_ALBUM_STOP or RUN_CANCEL. An index out of range does nothing.
   void ListAlbumPictures(std::size_t albumIndex, const NamePictureFn& name, const CrawlStopFn& stop = {});
 
+  // Button 1005 "下载": during a run the press asks it to cancel (RUN_CANCEL and cancelRequested);
+  // otherwise runState becomes RUN_BUSY and the download run (DownProc.h) starts on a thread of its own
+  // over the albums the view reports as chosen. When that thread cannot start: "Create thread:GetListFunc
+  // failed." and back to RUN_IDLE, so the next press starts a run again.
+  void Download();
+  // Waits until the download run thread (if any) has ended. From the thread that drives the commands only.
+  void WaitForDownload();
+  // Button 1008 "打开": while the workers of an album run, that album's folder; otherwise the folder in the
+  // save-path box, when it is not empty.
+  void OpenSaveFolder();
+
+  // What the last download run did, read once it has ended.
+  struct DownloadSummary {
+    bool started = false;      // the save path was usable and the chosen albums were gone through
+    std::size_t albums = 0;    // albums chosen
+    std::int64_t listed = 0;   // pictures listed
+    std::int64_t saved = 0;    // picture files saved
+    std::int64_t failed = 0;   // pictures a worker tried and could not save
+  };
+  DownloadSummary LastDownload() const;
+
+  // The current site's naming rules and download limits as the download run reads them, and the way to
+  // change settings while a run may be reading them; the change is saved at once (false when soft.dat
+  // could not be written).
+  NameRule CurrentNameRule() const;
+  DownloadLimits CurrentLimits() const;
+  bool EditSettings(const std::function<void(SettingsBlock&)>& edit);
+
   // The filter of the list mode grid; empty for none.
   void SetFilterKeyword(Text keyword);
   Text FilterKeyword() const;
@@ -131,6 +160,11 @@ class AlbatrixController : public ListingWindow {
   std::atomic<int> gridRows_{0};  // album rows of the list mode grid since its last reset
   std::function<void(std::size_t)> thumbnailStep_;
   std::thread listThread_;
+
+  mutable std::mutex settingsLock_;  // the run reads the current site's records while the interface edits
+  std::unique_ptr<RunView> downloadView_;  // the run's view of the window, over view_
+  std::unique_ptr<RunSession> session_;
+  std::thread downloadThread_;
 };
 
 }  // namespace albatrix

@@ -32,4 +32,13 @@ int UsageError(const std::string& message);
 // list [ADDRESS]: the get-albums command on ADDRESS, as the window runs it.
 int RunList(CliContext& context, const std::vector<std::string>& arguments);
 
+// download [ADDRESS] --save DIR [--albums LIST]: lists as list does, then the download button on the
+// chosen rows (LIST: all, or 1-based rows such as 1,3-5) with DIR as the save path. Ctrl-C is the
+// button's second press (exit status 130). Status, progress and a summary line go to stderr.
+int RunDownload(CliContext& context, const std::vector<std::string>& arguments);
+
+// settings [set KEY=VALUE ...]: the current site's download limits, naming rules and option bits from
+// soft.dat, shown, or changed with the settings dialogs' validation and saved.
+int RunSettings(CliContext& context, const std::vector<std::string>& arguments);
+
 }  // namespace albatrix

@@ -15,6 +15,10 @@ namespace {
 
 constexpr CliCommand kCommands[] = {
     {"list", "[ADDRESS]", "list the albums of the member (or the single album) at ADDRESS", RunList},
+    {"download", "[ADDRESS] --save DIR [--albums LIST]",
+     "list, then download the rows of LIST (all, or e.g. 1,3-5) into DIR", RunDownload},
+    {"settings", "[set KEY=VALUE ...]", "show or change the limits, naming rules and options",
+     RunSettings},
 };
 
 void PrintHelp() {
@@ -40,7 +44,17 @@ void PrintHelp() {
       "The current directory is the program folder: soft.dat is read and written there.\n"
       "list prints one line per album to stdout: number, title, picture count and note, separated by\n"
       "TABs; status lines and messages go to stderr. Exit status: 0 when albums were listed, 1 when\n"
-      "none were, 2 for a wrong command line.\n";
+      "none were, 2 for a wrong command line.\n"
+      "download prints the same lines, then downloads the chosen albums into DIR with the settings of\n"
+      "soft.dat; status and progress go to stderr, ending with a summary line (albums, pictures listed,\n"
+      "files saved, pictures failed). Ctrl-C cancels the run as a second press of the download button\n"
+      "would (exit status 130); 0 when the run ended normally, 1 when nothing could be listed.\n"
+      "settings prints one KEY=VALUE line per setting with the window's name for it; settings set\n"
+      "changes them: threads (1-15), timeout (10 or more), min-kb, max-kb, prefix, suffix, replace-from,\n"
+      "replace-to, album-prefix, album-suffix (38 characters at most), name-source (0 description,\n"
+      "1 number, 2 address), album-folder (0 album title, 1 none), and list-only, description-file,\n"
+      "fix-order, fix-format, skip-downloaded, open-folder (on or off). Limits out of range give\n"
+      "\"参数错误\" and nothing is saved.\n";
   std::fputs(text.c_str(), stdout);
 }
 
@@ -83,6 +97,8 @@ int ParseOptions(const std::vector<std::string>& args, GlobalOptions& options) {
       options.site = arg.substr(7);
     } else if (StartsWith(arg, "--cookies=")) {
       options.cookies = arg.substr(10);
+    } else if (!options.positional.empty()) {
+      options.positional.push_back(arg);  // an option of the command's own
     } else {
       return UsageError("unknown option '" + arg + "'");
     }

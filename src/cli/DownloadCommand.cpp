@@ -1,0 +1,129 @@
+// download [ADDRESS] --save DIR [--albums LIST]: lists as `list` does, then runs the download button on
+// the chosen rows, with Ctrl-C as the button's second press.
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <thread>
+
+#include "MyCode/FileSystem.h"
+#include "app/AlbatrixController.h"
+#include "cli/AlbumRows.h"
+#include "cli/CliCommands.h"
+#include "cli/ProgressView.h"
+
+namespace albatrix {
+namespace {
+
+constexpr int kExitInterrupted = 130;
+
+volatile std::sig_atomic_t interrupted = 0;
+extern "C" void OnInterrupt(int) { interrupted = 1; }
+
+// Ctrl-C while this lives sets `interrupted` instead of ending the process.
+class InterruptCatcher {
+ public:
+  InterruptCatcher() {
+    interrupted = 0;
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &previous_);
+  }
+  ~InterruptCatcher() { sigaction(SIGINT, &previous_, nullptr); }
+
+ private:
+  struct sigaction previous_ {};
+};
+
+struct DownloadArguments {
+  std::string address;
+  std::string save;
+  std::string albums = "all";
+};
+
+// -1 when the arguments are usable, else the exit status of the usage error reported.
+int ParseArguments(const std::vector<std::string>& arguments, DownloadArguments& out) {
+  bool haveAddress = false, haveSave = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& arg = arguments[i];
+    auto value = [&](const char* name, std::string& into) -> int {
+      std::string prefix = std::string(name) + "=";
+      if (arg.rfind(prefix, 0) == 0) {
+        into = arg.substr(prefix.size());
+        return -1;
+      }
+      if (i + 1 >= arguments.size()) return UsageError(std::string(name) + " needs a value");
+      into = arguments[++i];
+      return -1;
+    };
+    if (arg == "--save" || arg.rfind("--save=", 0) == 0) {
+      if (int status = value("--save", out.save); status >= 0) return status;
+      haveSave = true;
+    } else if (arg == "--albums" || arg.rfind("--albums=", 0) == 0) {
+      if (int status = value("--albums", out.albums); status >= 0) return status;
+    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+      return UsageError("download: unknown option '" + arg + "'");
+    } else if (!haveAddress) {
+      out.address = arg;
+      haveAddress = true;
+    } else {
+      return UsageError("download takes at most one address");
+    }
+  }
+  if (!haveSave || out.save.empty()) return UsageError("download needs --save DIR");
+  return -1;
+}
+
+std::string SummaryLine(const AlbatrixController::DownloadSummary& summary) {
+  return std::to_string(summary.albums) + " albums, " + std::to_string(summary.listed) + " pictures listed, " +
+         std::to_string(summary.saved) + " files saved, " + std::to_string(summary.failed) + " pictures failed";
+}
+
+}  // namespace
+
+int RunDownload(CliContext& context, const std::vector<std::string>& arguments) {
+  DownloadArguments args;
+  if (int status = ParseArguments(arguments, args); status >= 0) return status;
+  std::optional<AlbumRows> rows = ParseAlbumRows(args.albums);
+  if (!rows) return UsageError("--albums takes all or rows such as 1,3-5, not '" + args.albums + "'");
+  Text address = args.address.empty() ? context.defaultAddress : Utf8ToText(args.address);
+
+  ProgressView view(isatty(STDERR_FILENO) != 0);
+  AlbatrixController controller(view, CurrentFolder(), context.profile);
+  controller.Initialize();
+  controller.FinishStartup();
+  view.SetText(IDC_MEMBER, address);
+  controller.RecognizeSite();
+  controller.GetAlbums();
+  controller.WaitForListing();
+  const std::size_t listed = view.ShownRows();
+  if (listed == 0) return kExitNothing;
+  if (!rows->all && rows->highest > listed) {
+    return UsageError("--albums names row " + std::to_string(rows->highest) + ", but only " + std::to_string(listed) +
+                      " albums were listed");
+  }
+  view.ChooseRows(*rows);
+  view.SetText(IDC_SAVE_PATH, Utf8ToText(args.save));
+
+  bool cancelled = false;
+  {
+    InterruptCatcher catcher;
+    controller.Download();
+    while (controller.runFlags.runState.load() != RUN_IDLE) {
+      if (interrupted && !cancelled) {
+        controller.Download();  // the button's second press
+        cancelled = true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    controller.WaitForDownload();
+  }
+  const AlbatrixController::DownloadSummary summary = controller.LastDownload();
+  view.Note(Utf8ToText(SummaryLine(summary)));
+  if (cancelled) return kExitInterrupted;
+  return summary.started ? kExitListed : kExitNothing;
+}
+
+}  // namespace albatrix

@@ -1,0 +1,61 @@
+#include "cli/ProgressView.h"
+
+#include "app/ControlIds.h"
+
+namespace albatrix {
+
+void ProgressView::ClearProgress() {
+  if (!progressShown_) return;
+  std::fputs("\r\033[K", notes_);
+  std::fflush(notes_);
+  progressShown_ = false;
+}
+
+void ProgressView::SetText(int id, const Text& text) {
+  std::lock_guard<std::mutex> hold(lock_);
+  if (id != IDC_PROGRESS) {
+    ClearProgress();
+    CliView::SetText(id, text);
+    return;
+  }
+  CliView::SetText(id, text);  // kept for GetText
+  std::string line = TextToUtf8(text);
+  if (terminal_) {
+    std::fputs(("\r" + line + "\033[K").c_str(), notes_);
+    progressShown_ = !line.empty();
+  } else if (!line.empty()) {
+    std::fputs((line + "\n").c_str(), notes_);
+  }
+  std::fflush(notes_);
+}
+
+bool ProgressView::Message(const Text& text, const Text& caption, MessageButtons buttons) {
+  std::lock_guard<std::mutex> hold(lock_);
+  ClearProgress();
+  return CliView::Message(text, caption, buttons);
+}
+
+std::vector<std::size_t> ProgressView::ChosenAlbums() {
+  std::vector<std::size_t> shown = CliView::ChosenAlbums();
+  std::lock_guard<std::mutex> hold(lock_);
+  std::vector<std::size_t> chosen;
+  for (std::size_t row = 1; row <= shown.size(); ++row)
+    if (rows_.Contains(row)) chosen.push_back(shown[row - 1]);
+  return chosen;
+}
+
+std::size_t ProgressView::ShownRows() { return CliView::ChosenAlbums().size(); }
+
+void ProgressView::ChooseRows(const AlbumRows& rows) {
+  std::lock_guard<std::mutex> hold(lock_);
+  rows_ = rows;
+}
+
+void ProgressView::Note(const Text& text) {
+  std::lock_guard<std::mutex> hold(lock_);
+  ClearProgress();
+  std::fputs((TextToUtf8(text) + "\n").c_str(), notes_);
+  std::fflush(notes_);
+}
+
+}  // namespace albatrix

@@ -1,0 +1,37 @@
+// The command line's view during a download: the list view, plus the progress line (1006) on stderr -
+// rewritten in place on a terminal, one line per text otherwise - and the albums the user chose by row.
+#pragma once
+
+#include <mutex>
+
+#include "cli/AlbumRows.h"
+#include "cli/CliView.h"
+
+namespace albatrix {
+
+class ProgressView : public CliView {
+ public:
+  explicit ProgressView(bool terminal, std::FILE* rows = stdout, std::FILE* notes = stderr)
+      : CliView(rows, notes), terminal_(terminal), notes_(notes) {}
+
+  void SetText(int id, const Text& text) override;
+  bool Message(const Text& text, const Text& caption, MessageButtons buttons) override;
+  // The albums of the chosen rows, in grid order.
+  std::vector<std::size_t> ChosenAlbums() override;
+
+  std::size_t ShownRows();
+  void ChooseRows(const AlbumRows& rows);
+  // A line of the command's own on stderr.
+  void Note(const Text& text);
+
+ private:
+  void ClearProgress();  // with lock_ held
+
+  std::mutex lock_;
+  const bool terminal_;
+  std::FILE* notes_;
+  bool progressShown_ = false;
+  AlbumRows rows_{true, {}, 0};
+};
+
+}  // namespace albatrix

@@ -1,0 +1,271 @@
+// albatrix-cli download and settings run as processes against the stand-in site: the exact tree of files
+// a run writes and their bytes, the site's faults, Ctrl-C, exit statuses and the settings file.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "download/AlbumFiles.h"
+#include "download/RunFakes.h"
+#include "model/Settings.h"
+#include "support/SiteFixture.h"
+#include "support/TempDir.h"
+#include "support/TestMembers.h"
+#include "support/WaitFor.h"
+
+extern char** environ;
+
+namespace albatrix {
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// Every file under `root` with its bytes, by its path relative to `root`; folders as "path/" with "".
+std::map<std::string, std::string> Tree(const std::string& root) {
+  std::map<std::string, std::string> tree;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root, ec)) {
+    std::string relative = std::filesystem::relative(entry.path(), root).string();
+    tree[entry.is_directory() ? relative + "/" : relative] =
+        entry.is_directory() ? std::string() : test::ReadWholeFile(entry.path().string());
+  }
+  return tree;
+}
+
+// albatrix-cli as a child process in the test's folder, its output in files there.
+class CliProcess {
+ public:
+  CliProcess(const test::TempDir& dir, const std::vector<std::string>& args) : dir_(dir) {
+    std::vector<std::string> argv = {std::string(ALBATRIX_BIN_DIR) + "/albatrix-cli"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> raw;
+    for (std::string& a : argv) raw.push_back(a.data());
+    raw.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, dir.file("out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, dir.file("err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addchdir_np(&actions, dir.path().c_str());
+    std::string xdg = "XDG_DATA_HOME=" + dir.path();  // a cookie store of its own
+    std::vector<char*> env;
+    for (char** e = environ; *e; ++e)
+      if (std::string(*e).rfind("XDG_DATA_HOME=", 0) != 0) env.push_back(*e);
+    env.push_back(xdg.data());
+    env.push_back(nullptr);
+    if (posix_spawn(&pid_, raw[0], &actions, nullptr, raw.data(), env.data()) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~CliProcess() {
+    if (pid_ > 0 && status_ < 0) {
+      kill(pid_, SIGKILL);
+      Wait();
+    }
+  }
+
+  int Wait() {
+    if (pid_ <= 0) return -1;
+    if (status_ >= 0) return status_;
+    int raw = 0;
+    if (waitpid(pid_, &raw, 0) == pid_) status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    return status_;
+  }
+  void Interrupt() { kill(pid_, SIGINT); }
+  std::string Err() const { return test::ReadWholeFile(dir_.file("err.txt")); }
+  std::vector<std::string> ErrLines() const { return Lines(Err()); }
+  std::vector<std::string> OutLines() const { return Lines(test::ReadWholeFile(dir_.file("out.txt"))); }
+
+ private:
+  const test::TempDir& dir_;
+  pid_t pid_ = -1;
+  int status_ = -1;
+};
+
+class DownloadCliSiteTest : public test::SiteFixture {
+ protected:
+  SiteOptions Options() const override {
+    SiteOptions options;
+    options.requireLogin = false;
+    options.stallLimitMs = 1500;  // a stalled reply ends (cut short) well within a test
+    return options;
+  }
+  void SetUp() override {
+    test::SiteFixture::SetUp();
+    site().AddMember(test::MemberWith("kobe", {u"Trip", u"A & B", u"Trip"}, 2, 3, 2));
+  }
+  int Cli(const std::vector<std::string>& args) {
+    last_ = std::make_unique<CliProcess>(dir, args);
+    return last_->Wait();
+  }
+  std::vector<std::string> DownloadArgs(std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {"--site", site().BaseUrl(), "download", site().MemberUrl("kobe"), "--save", "out"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+  }
+  std::string Picture(int album, int index) {
+    auto member = site().Member("kobe");
+    return site().PictureBytes("kobe", member->albums[static_cast<std::size_t>(album)].id, index, true);
+  }
+  std::string PictureUrl(int album, int index) {
+    auto member = site().Member("kobe");
+    return site().PictureUrl("kobe", member->albums[static_cast<std::size_t>(album)], index, true);
+  }
+  std::string Marker(int album) {
+    Text url = Utf8ToText(PictureUrl(album, 1));
+    std::string bytes;
+    for (char16_t c : url) {
+      bytes.push_back(static_cast<char>(c & 0xFF));
+      bytes.push_back(static_cast<char>(c >> 8));
+    }
+    return bytes;
+  }
+
+  test::TempDir dir;
+  std::unique_ptr<CliProcess> last_;
+};
+
+TEST_F(DownloadCliSiteTest, DownloadsEveryAlbumIntoTheSavePath) {
+  ASSERT_EQ(Cli(DownloadArgs()), 0) << last_->Err();
+  std::map<std::string, std::string> expected = {{"kobe/", ""}};
+  const char* folders[] = {"Trip", "A & B", "Trip (1)"};
+  for (int a = 0; a < 3; ++a) {
+    std::string folder = std::string("kobe/") + folders[a];
+    expected[folder + "/"] = "";
+    for (int p = 1; p <= 3; ++p) expected[folder + "/p" + std::to_string(p) + ".jpg"] = Picture(a, p);
+    expected[folder + "/pic.zvk"] = Marker(a);
+  }
+  EXPECT_EQ(Tree(dir.path() + "/out"), expected);
+  EXPECT_EQ(last_->OutLines(), (std::vector<std::string>{"0001\tTrip\t   3\t", "0002\tA & B\t   3\t",
+                                                         "0003\tTrip (1)\t   3\t"}));
+  auto err = last_->ErrLines();
+  ASSERT_GE(err.size(), 2u);
+  EXPECT_EQ(err[err.size() - 2], "下载完毕");
+  EXPECT_EQ(err.back(), "3 albums, 9 pictures listed, 9 files saved, 0 pictures failed");
+  EXPECT_NE(std::find(err.begin(), err.end(), "正在下载第3/3个图集"), err.end());
+  EXPECT_NE(std::find(err.begin(), err.end(), "已下载3/3......"), err.end());
+}
+
+TEST_F(DownloadCliSiteTest, ChosenRowsOnly) {
+  ASSERT_EQ(Cli(DownloadArgs({"--albums", "3,2-2"})), 0) << last_->Err();
+  EXPECT_EQ(test::FolderEntries(dir.path() + "/out/kobe"), (std::vector<std::string>{"A & B/", "Trip (1)/"}));
+  EXPECT_EQ(last_->ErrLines().back(), "2 albums, 6 pictures listed, 6 files saved, 0 pictures failed");
+}
+
+TEST_F(DownloadCliSiteTest, UsageErrorsAndNothingListed) {
+  EXPECT_EQ(Cli({"--site", site().BaseUrl(), "download", site().MemberUrl("kobe")}), 2);
+  EXPECT_EQ(Cli(DownloadArgs({"--albums", "2-1"})), 2);
+  EXPECT_EQ(Cli(DownloadArgs({"--albums", "0"})), 2);
+  EXPECT_EQ(Cli(DownloadArgs({"--albums", "4"})), 2);  // only three rows were listed
+  EXPECT_EQ(Cli(DownloadArgs({"--colour", "red"})), 2);
+  EXPECT_FALSE(test::PathExists(dir.path() + "/out"));
+  EXPECT_EQ(Cli({"--site", site().BaseUrl(), "download", site().MemberUrl(AlbumSite::kEmptyMember), "--save", "out"}), 1);
+  EXPECT_FALSE(test::PathExists(dir.path() + "/out"));
+}
+
+TEST_F(DownloadCliSiteTest, ListOnlyFromTheSettingsWritesListFiles) {
+  ASSERT_EQ(Cli({"settings", "set", "list-only=on", "name-source=1"}), 0) << last_->Err();
+  ASSERT_EQ(Cli(DownloadArgs({"--albums", "1"})), 0) << last_->Err();
+  std::string list;
+  for (int p = 1; p <= 3; ++p) list += PictureUrl(0, p) + "\r\n";
+  EXPECT_EQ(Tree(dir.path() + "/out"),
+            (std::map<std::string, std::string>{{"kobe/", ""}, {"kobe/Trip/", ""}, {"kobe/Trip/Trip.lst", list}}));
+  EXPECT_EQ(last_->ErrLines().back(), "1 albums, 3 pictures listed, 0 files saved, 0 pictures failed");
+}
+
+TEST_F(DownloadCliSiteTest, FaultsLeaveNoPartialFileAndTheRunEnds) {
+  auto member = site().Member("kobe");
+  auto path = [&](int album, int index) {
+    return AlbumSite::PicturePath("kobe", member->albums[static_cast<std::size_t>(album)], index, true);
+  };
+  auto fault = [](SiteFaultKind kind, std::size_t bytes = 0, int status = 404) {
+    SiteFault f;
+    f.kind = kind;
+    f.bytes = bytes;
+    f.status = status;
+    return f;
+  };
+  site().SetFault(path(0, 1), fault(SiteFaultKind::Stall, 1000));
+  site().SetFault(path(0, 2), fault(SiteFaultKind::Truncate, 1000));
+  site().SetFault(path(1, 1), fault(SiteFaultKind::WrongLength, 100000));
+  site().SetFault(path(1, 2), fault(SiteFaultKind::Status, 0, 404));
+  site().SetFault(path(1, 3), fault(SiteFaultKind::Status, 0, 500));
+  site().SetFault(path(2, 1), fault(SiteFaultKind::EndlessBody));
+  ASSERT_EQ(Cli({"settings", "set", "max-kb=64", "name-source=1"}), 0);
+  auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(Cli(DownloadArgs()), 0) << last_->Err();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
+  std::map<std::string, std::string> expected = {
+      {"kobe/", ""},           {"kobe/Trip/", ""},   {"kobe/A & B/", ""},           {"kobe/Trip (1)/", ""},
+      {"kobe/Trip/3.jpg", Picture(0, 3)},            {"kobe/Trip (1)/2.jpg", Picture(2, 2)},
+      {"kobe/Trip (1)/3.jpg", Picture(2, 3)},
+      {"kobe/Trip/pic.zvk", Marker(0)}, {"kobe/A & B/pic.zvk", Marker(1)}, {"kobe/Trip (1)/pic.zvk", Marker(2)},
+  };
+  EXPECT_EQ(Tree(dir.path() + "/out"), expected);  // no partial file, no temporary file
+  EXPECT_EQ(last_->ErrLines().back(), "3 albums, 9 pictures listed, 3 files saved, 6 pictures failed");
+}
+
+// Ctrl-C during album 2 of 3 is the button's second press: album 2 stops without its marker, album 3 is
+// never started, the run ends with "下载完毕" and the exit status is 130.
+TEST_F(DownloadCliSiteTest, InterruptCancelsTheRun) {
+  auto member = site().Member("kobe");
+  SiteFault stall;
+  stall.kind = SiteFaultKind::Stall;
+  stall.bytes = 100;
+  site().SetFault(AlbumSite::PicturePath("kobe", member->albums[1], 2, true), stall);
+  ASSERT_EQ(Cli({"settings", "set", "threads=1", "name-source=1"}), 0);
+  CliProcess run(dir, DownloadArgs());
+  // Picture 2 of album 2 hangs; the press comes while it does.
+  ASSERT_TRUE(test::WaitFor([&] {
+    const std::string err = run.Err();
+    const std::size_t album2 = err.find("正在下载第2/3个图集");
+    return album2 != std::string::npos && err.find("已下载1/3......", album2) != std::string::npos;
+  }));
+  run.Interrupt();
+  EXPECT_EQ(run.Wait(), 130);
+  auto err = run.ErrLines();
+  ASSERT_GE(err.size(), 2u);
+  EXPECT_EQ(err[err.size() - 2], "下载完毕");
+  EXPECT_EQ(std::count(err.begin(), err.end(), "正在下载第3/3个图集"), 0);
+  EXPECT_EQ(test::FolderEntries(dir.path() + "/out/kobe"), (std::vector<std::string>{"A & B/", "Trip/"}));
+  EXPECT_EQ(test::FolderEntries(dir.path() + "/out/kobe/A & B"), std::vector<std::string>{"1.jpg"});
+  EXPECT_EQ(err.back(), "3 albums, 6 pictures listed, 4 files saved, 0 pictures failed");
+}
+
+TEST_F(DownloadCliSiteTest, SettingsShowAndChange) {
+  ASSERT_EQ(Cli({"settings"}), 0);
+  auto shown = last_->OutLines();
+  ASSERT_EQ(shown.size(), 21u);
+  EXPECT_EQ(shown[0], "threads=5\t线程数(1~15)");
+  EXPECT_EQ(shown[12], "list-only=off\t只生成迅雷下载列表");
+
+  ASSERT_EQ(Cli({"settings", "set", "threads=15", "timeout=10", "prefix=?9_", "fix-order=on"}), 0);
+  SettingsBlock block = ParseSettings(test::ReadWholeFile(dir.file("soft.dat")));
+  EXPECT_EQ(block.downloadLimits[15].threads, 15);
+  EXPECT_EQ(block.downloadLimits[15].timeoutSeconds, 10);
+  EXPECT_EQ(RuleText(block.nameRules[15].prefix), u"?9_");
+  EXPECT_EQ(block.nameRules[15].options & OPT_FIX_ORDER, OPT_FIX_ORDER);
+
+  const std::string before = test::ReadWholeFile(dir.file("soft.dat"));
+  EXPECT_EQ(Cli({"settings", "set", "prefix=x", "threads=16"}), 1);
+  EXPECT_EQ(last_->ErrLines(), std::vector<std::string>{"参数错误"});
+  EXPECT_EQ(Cli({"settings", "set", "timeout=9"}), 1);
+  EXPECT_EQ(Cli({"settings", "set", "bogus=1"}), 2);
+  EXPECT_EQ(Cli({"settings", "set"}), 2);
+  EXPECT_EQ(Cli({"settings", "show"}), 2);
+  EXPECT_EQ(test::ReadWholeFile(dir.file("soft.dat")), before);
+}
+
+}  // namespace
+}  // namespace albatrix
