@@ -1,0 +1,112 @@
+// The download button and "打开" on the controller, through the recording view, against the stand-in site.
+#include <gtest/gtest.h>
+
+#include "app/AlbatrixController.h"
+#include "download/DownProc.h"
+#include "support/FakeView.h"
+#include "support/SiteFixture.h"
+#include "support/TempDir.h"
+#include "support/TestMembers.h"
+#include "support/WaitFor.h"
+
+namespace albatrix {
+namespace {
+
+using test::FakeView;
+using test::TempDir;
+
+class ControllerDownloadSiteTest : public test::SiteFixture {
+ protected:
+  SiteOptions Options() const override {
+    SiteOptions options;
+    options.requireLogin = false;
+    return options;
+  }
+  void SetUp() override {
+    test::SiteFixture::SetUp();
+    site().AddMember(test::MemberWith("kobe", {u"One", u"Two"}, 3, 3, 3));
+    controller = std::make_unique<AlbatrixController>(view, dir.folder(), SiteProfile(Utf8ToText(site().BaseUrl())));
+    controller->Initialize();
+    controller->FinishStartup();
+    view.SetText(IDC_MEMBER, Utf8ToText(site().MemberUrl("kobe")));
+    controller->GetAlbums();
+    controller->WaitForListing();
+    ASSERT_EQ(controller->Albums().size(), 2u);
+    view.SetText(IDC_SAVE_PATH, Utf8ToText(saveDir.path()));
+  }
+  void TearDown() override {
+    controller.reset();
+    test::SiteFixture::TearDown();
+  }
+  // Makes picture `index` of album `album` hang until the site is told to let it go.
+  void Stall(int album, int index) {
+    auto member = site().Member("kobe");
+    SiteFault stall;
+    stall.kind = SiteFaultKind::Stall;
+    site().SetFault(AlbumSite::PicturePath("kobe", member->albums[static_cast<std::size_t>(album)], index, true), stall);
+  }
+
+  TempDir dir;
+  TempDir saveDir;
+  FakeView view;
+  std::unique_ptr<AlbatrixController> controller;
+};
+
+TEST_F(ControllerDownloadSiteTest, PressStartsARunThatReturnsToIdle) {
+  view.SetChosen({1});
+  controller->Download();
+  controller->WaitForDownload();
+  EXPECT_EQ(controller->runFlags.runState.load(), RUN_IDLE);
+  EXPECT_EQ(view.TextsSetOn(IDC_DOWNLOAD), (TextArray{u"终止下载", u"下载"}));
+  EXPECT_EQ(view.GetText(IDC_STATUS), u"下载完毕");
+  EXPECT_TRUE(view.IsEnabled(IDC_GET_ALBUMS));
+  EXPECT_TRUE(test::PathExists(saveDir.path() + "/kobe/Two/p3.jpg"));
+  EXPECT_FALSE(test::PathExists(saveDir.path() + "/kobe/One"));
+  AlbatrixController::DownloadSummary summary = controller->LastDownload();
+  EXPECT_TRUE(summary.started);
+  EXPECT_EQ(summary.albums, 1u);
+  EXPECT_EQ(summary.listed, 3);
+  EXPECT_EQ(summary.saved, 3);
+  EXPECT_EQ(summary.failed, 0);
+
+  // "打开" after the run opens the save path.
+  controller->OpenSaveFolder();
+  EXPECT_EQ(view.OpenedFolders(), TextArray{Utf8ToText(saveDir.path())});
+}
+
+TEST_F(ControllerDownloadSiteTest, SecondPressCancelsAndOpenShowsTheAlbumBeingDownloaded) {
+  Stall(0, 2);
+  view.SetChosen({0, 1});
+  controller->Download();
+  ASSERT_TRUE(test::WaitFor([&] { return controller->runFlags.downloading.load(); }));
+  EXPECT_EQ(controller->runFlags.runState.load(), RUN_BUSY);
+  EXPECT_FALSE(view.IsEnabled(IDC_GET_ALBUMS));
+  // While the workers run, "打开" opens the album's folder rather than the save path.
+  controller->OpenSaveFolder();
+  EXPECT_EQ(view.OpenedFolders(), TextArray{Utf8ToText(saveDir.path() + "/kobe/One/")});
+
+  controller->Download();  // the second press
+  EXPECT_TRUE(controller->runFlags.cancelRequested.load());
+  ASSERT_TRUE(test::WaitFor([&] { return controller->runFlags.runState.load() == RUN_IDLE; }));
+  controller->WaitForDownload();
+  EXPECT_EQ(view.GetText(IDC_STATUS), u"下载完毕");
+  EXPECT_EQ(view.GetText(IDC_DOWNLOAD), u"下载");
+  EXPECT_FALSE(test::PathExists(saveDir.path() + "/kobe/One/pic.zvk"));
+  EXPECT_FALSE(test::PathExists(saveDir.path() + "/kobe/Two"));
+}
+
+TEST_F(ControllerDownloadSiteTest, EmptySavePathIsRefusedAndTheNextPressStartsAgain) {
+  view.SetChosen({0});
+  view.SetText(IDC_SAVE_PATH, u"   ");
+  controller->Download();
+  controller->WaitForDownload();
+  EXPECT_EQ(view.MessageTexts(), TextArray{u"请先设置保存路径"});
+  EXPECT_EQ(controller->runFlags.runState.load(), RUN_IDLE);
+  view.SetText(IDC_SAVE_PATH, Utf8ToText(saveDir.path()));
+  controller->Download();
+  controller->WaitForDownload();
+  EXPECT_TRUE(test::PathExists(saveDir.path() + "/kobe/One/p1.jpg"));
+}
+
+}  // namespace
+}  // namespace albatrix
