@@ -1,0 +1,51 @@
+# The download benchmarks' shared steps (sourced by download-*.sh; not a benchmark itself).
+# bench_download NAME PICTURES KB: the stand-in site (a separate albatrix-site process) serves one album of
+# PICTURES pictures of KB KiB each. Our list-only mode writes the album's ".lst" file; then our download
+# run with 15 threads (listing included) races aria2c -j15 fed that list, against the same site in the
+# same run. Best of three each; our CPU seconds and peak RSS are those of our best run.
+# Like our fetcher, the peer opens one connection per picture (--enable-http-keep-alive=false): reusing a
+# connection to this server costs a delayed acknowledgement (about 40 ms) per request, which would time
+# the server's socket settings rather than the client.
+bench_download() {
+  local name=$1 pictures=$2 kb=$3
+  start_site --albums 1 --pictures "$pictures" --picture-kb "$kb" --album-page-size 100 --no-login || return 0
+  local work cli=$BENCH_BUILD/albatrix-cli
+  work=$(mktemp -d)
+  (
+    cd "$work"
+    "$cli" settings set threads=15 name-source=1 list-only=on >/dev/null
+    "$cli" --site "$SITE_BASE" download "$SITE_MEMBER" --save lists >/dev/null 2>&1
+    "$cli" settings set list-only=off >/dev/null
+  )
+  local list
+  list=$(find "$work/lists" -name '*.lst' | head -n 1)
+  if [ -z "$list" ] || [ "$(wc -l <"$list")" -ne "$pictures" ]; then
+    echo "bench: $name: our list-only run wrote no list of $pictures pictures" >&2
+    stop_site
+    rm -rf "$work"
+    return 0
+  fi
+
+  local best_ours="" best_peer="" cpu="" rss="" run wall c r saved
+  for run in 1 2 3; do
+    (cd "$work" && measure_ours "$work/rows.txt" "$cli" --site "$SITE_BASE" download "$SITE_MEMBER" --save "ours$run"
+     echo "$WALL $CPU $RSS_MB" >"$work/last")
+    read -r wall c r <"$work/last"
+    saved=$(find "$work/ours$run" -name '*.jpg' | wc -l)
+    if [ "$saved" -ne "$pictures" ]; then echo "bench: $name: we saved $saved of $pictures pictures" >&2; fi
+    if [ -z "$best_ours" ] || awk -v a="$wall" -v b="$best_ours" 'BEGIN { exit !(a < b) }'; then
+      best_ours=$wall cpu=$c rss=$r
+    fi
+    rm -rf "$work/ours$run"
+    measure_peer aria2c -j15 -i "$list" -d "$work/peer$run" --file-allocation=none --allow-overwrite=true \
+      --enable-http-keep-alive=false \
+      --auto-file-renaming=false --console-log-level=error --summary-interval=0 --download-result=hide -q
+    saved=$(find "$work/peer$run" -type f | wc -l)
+    if [ "$saved" -ne "$pictures" ]; then echo "bench: $name: aria2c saved $saved of $pictures pictures" >&2; fi
+    best_peer=$(min_of "$best_peer" "$PEER_WALL")
+    rm -rf "$work/peer$run"
+  done
+  stop_site
+  rm -rf "$work"
+  report "$name" "$best_ours" "$best_peer" "$cpu" "$rss"
+}
