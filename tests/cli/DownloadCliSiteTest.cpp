@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <pty.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -241,6 +242,35 @@ TEST_F(DownloadCliSiteTest, InterruptCancelsTheRun) {
   EXPECT_EQ(test::FolderEntries(dir.path() + "/out/kobe"), (std::vector<std::string>{"A & B/", "Trip/"}));
   EXPECT_EQ(test::FolderEntries(dir.path() + "/out/kobe/A & B"), std::vector<std::string>{"1.jpg"});
   EXPECT_EQ(err.back(), "3 albums, 6 pictures listed, 4 files saved, 0 pictures failed");
+}
+
+// On a terminal the progress line is rewritten in place, and cleared before the next line.
+TEST_F(DownloadCliSiteTest, OnATerminalTheProgressLineIsRewrittenInPlace) {
+  std::vector<std::string> argv = {std::string(ALBATRIX_BIN_DIR) + "/albatrix-cli"};
+  for (const std::string& arg : DownloadArgs({"--albums", "1"})) argv.push_back(arg);
+  std::vector<char*> raw;
+  for (std::string& a : argv) raw.push_back(a.data());
+  raw.push_back(nullptr);
+  int master = -1;
+  pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (chdir(dir.path().c_str()) != 0) _exit(127);
+    setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
+    execv(raw[0], raw.data());
+    _exit(127);
+  }
+  std::string output;
+  char buffer[4096];
+  for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) output.append(buffer, static_cast<std::size_t>(n));
+  close(master);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+  // The terminal turns each line end into CR LF.
+  EXPECT_NE(output.find("\r已获取到3张图片信息\033[K\r已开始下载图片\033[K"), std::string::npos) << output;
+  EXPECT_NE(output.find("\r已下载3/3......\033[K\r\033[K下载完毕\r\n"), std::string::npos) << output;
+  EXPECT_EQ(output.find("已下载3/3......\r\n"), std::string::npos);
 }
 
 TEST_F(DownloadCliSiteTest, SettingsShowAndChange) {
