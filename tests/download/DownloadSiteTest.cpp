@@ -1,5 +1,5 @@
-// Whole download runs over real HTTP: the album photo crawler and the fetcher against the stand-in site,
-// with the site's faults on some pictures.
+// Whole download runs in-process over real HTTP: the album photo crawler and the fetcher against the
+// stand-in site. The site's faults are run through the command line (tests/cli).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -18,30 +18,8 @@ namespace {
 using test::T;
 using test::TempDir;
 
-SiteFault Fault(SiteFaultKind kind) {
-  SiteFault fault;
-  fault.kind = kind;
-  return fault;
-}
-
 class DownloadSiteTest : public test::SiteFixture {
  protected:
-  // One member, one album of `count` JPEG pictures of 6 KiB described "p1", "p2", ...
-  SiteAlbum MakeAlbum(int count) {
-    SiteMember member;
-    member.key = "faults";
-    member.albumPageSize = 4;
-    SiteAlbum album;
-    album.id = "a100001";
-    album.title = u"Faults";
-    for (int i = 1; i <= count; ++i) {
-      album.pictures.push_back(SitePicture{PictureKind::Jpeg, ".jpg", 6 * 1024, T("p" + std::to_string(i))});
-    }
-    member.albums.push_back(album);
-    site().AddMember(member);
-    return album;
-  }
-
   // A run over the albums of `member`, crawled from the site and fetched with the real fetcher.
   struct SiteRun {
     test::EngineRig rig;
@@ -66,52 +44,6 @@ class DownloadSiteTest : public test::SiteFixture {
     std::string Album(const std::string& title) const { return dir.path() + "/" + title; }
   };
 };
-
-TEST_F(DownloadSiteTest, FaultsLeaveNoPartialOrWrongFileAndTheRunEnds) {
-  SiteAlbum album = MakeAlbum(9);
-  auto path = [&](int i) { return AlbumSite::PicturePath("faults", album, i, true); };
-  SiteFault stall = Fault(SiteFaultKind::Stall);
-  stall.bytes = 1000;
-  SiteFault truncate = Fault(SiteFaultKind::Truncate);
-  truncate.bytes = 3000;
-  SiteFault wrongLength = Fault(SiteFaultKind::WrongLength);
-  wrongLength.bytes = 9000;
-  SiteFault notFound = Fault(SiteFaultKind::Status);
-  notFound.status = 404;
-  notFound.body = std::string(4096, 'x');
-  SiteFault serverError = Fault(SiteFaultKind::Status);
-  serverError.status = 500;
-  SiteFault endless = Fault(SiteFaultKind::EndlessBody);
-  SiteFault redirect = Fault(SiteFaultKind::Redirect);
-  redirect.location = path(1);
-  site().SetFault(path(2), stall);
-  site().SetFault(path(3), truncate);
-  site().SetFault(path(4), wrongLength);
-  site().SetFault(path(5), notFound);
-  site().SetFault(path(6), serverError);
-  site().SetFault(path(7), endless);
-  site().SetFault(path(8), redirect);
-
-  SiteRun run(site(), "faults");
-  run.rig.limits = {0, 64, 15, 1};  // a one-second read time-out ends the stall; 64 KiB ends the endless body
-  auto started = std::chrono::steady_clock::now();
-  DownloadRun(run.rig.session);
-  auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started);
-  EXPECT_LT(seconds.count(), 15);
-
-  EXPECT_EQ(test::FolderEntries(run.Album("Faults")),
-            (std::vector<std::string>{"1.jpg", "8.jpg", "9.jpg", "pic.zvk"}));
-  EXPECT_EQ(test::ReadWholeFile(run.Album("Faults") + "/1.jpg"), site().PictureBytes("faults", album.id, 1, true));
-  EXPECT_EQ(test::ReadWholeFile(run.Album("Faults") + "/8.jpg"), site().PictureBytes("faults", album.id, 1, true));
-  EXPECT_EQ(test::ReadWholeFile(run.Album("Faults") + "/9.jpg"), site().PictureBytes("faults", album.id, 9, true));
-  EXPECT_EQ(ReadSkipMarker(T(run.Album("Faults") + "/")), T(site().BaseUrl() + path(1)));
-  EXPECT_EQ(run.rig.view.LastText(kRunStatusLine), "下载完毕");
-  EXPECT_EQ(run.rig.flags.runState.load(), RUN_IDLE);
-  EXPECT_EQ(run.rig.session.picturesAttempted.load(), 9);
-  EXPECT_EQ(run.rig.session.picturesSaved.load(), 3);
-  // The empty alternative address makes no request: the error page was asked for once.
-  EXPECT_EQ(site().RequestCount(path(5)), 1);
-}
 
 TEST_F(DownloadSiteTest, SizeLimitsKeepOnlyPicturesWithinThem) {
   SiteMember member;
