@@ -7,7 +7,7 @@
 #include "discovery/ListPageParser.h"
 #include "discovery/PageReader.h"
 #include "discovery/SiteRecognition.h"
-#include "download/SanitizeFileName.h"
+#include "MyCode/SanitizeFileName.h"
 
 namespace albatrix {
 

@@ -15,7 +15,7 @@
 
 #include "MyCode/StringCtrl.h"
 #include "MyCode/URLSource2.h"
-#include "download/SanitizeFileName.h"
+#include "MyCode/SanitizeFileName.h"
 #include "model/AlbumRecords.h"
 #include "model/PictureList.h"
 #include "model/Settings.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "MyCode/Trace.h"
-#include "download/SanitizeFileName.h"
+#include "MyCode/SanitizeFileName.h"
 
 namespace albatrix {
 namespace {

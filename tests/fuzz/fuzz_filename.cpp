@@ -1,7 +1,7 @@
 // File-name cleaning on fuzzed titles. Input: mode byte, name (see FuzzInput.h). Mode bit 0 turns the
 // fallback on, bit 1 asks for the time-stamp fallback instead of "pic<number>".
 #include "FuzzInput.h"
-#include "download/SanitizeFileName.h"
+#include "MyCode/SanitizeFileName.h"
 
 using namespace albatrix;
 

@@ -1,4 +1,4 @@
-#include "download/SanitizeFileName.h"
+#include "MyCode/SanitizeFileName.h"
 
 #include <cstdlib>
 #include <ctime>
