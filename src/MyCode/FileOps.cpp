@@ -26,20 +26,10 @@ bool RenameFileNoReplace(TextView from, TextView to) {
   return true;
 }
 
-static bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
 static bool WriteWithFlags(TextView path, std::string_view bytes, int flags) {
   int fd = ::open(NativePath(path).c_str(), flags | O_CLOEXEC, 0644);
   if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes);
+  bool ok = WriteAllToDescriptor(fd, bytes);
   return (::close(fd) == 0) && ok;
 }
 

@@ -41,7 +41,7 @@ Text TemporaryNameBeside(TextView path) {
   return folder + u"." + name + Utf8ToText(tag);
 }
 
-static bool WriteAll(int fd, std::string_view bytes) {
+bool WriteAllToDescriptor(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     ssize_t n = ::write(fd, bytes.data(), bytes.size());
     if (n < 0 && errno == EINTR) continue;
@@ -56,7 +56,7 @@ bool WriteFileReplacing(TextView path, std::string_view bytes) {
   std::string tempNative = NativePath(temp);
   int fd = ::open(tempNative.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes);
+  bool ok = WriteAllToDescriptor(fd, bytes);
   ok = (::fsync(fd) == 0) && ok;
   ok = (::close(fd) == 0) && ok;
   if (ok) ok = ::rename(tempNative.c_str(), NativePath(path).c_str()) == 0;

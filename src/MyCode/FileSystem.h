@@ -21,6 +21,10 @@ std::string NativePath(TextView path);
 // Reads at most `maxBytes` of the file into `out`. False (and `out` empty) when it cannot be opened.
 bool ReadFileBytes(TextView path, Bytes& out, std::size_t maxBytes = SIZE_MAX);
 
+// Writes all of `bytes` to an open descriptor, going on after short writes and interruptions. False when
+// the system refuses a write (disk full, quota, I/O error).
+bool WriteAllToDescriptor(int fd, std::string_view bytes);
+
 // Writes `bytes` under a temporary name beside `path` and renames it into place, so the file on disk is
 // always either the complete old one or the complete new one. False, with nothing left behind, on any
 // failure (folder missing, disk full, no permission).

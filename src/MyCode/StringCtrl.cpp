@@ -370,4 +370,12 @@ Text TextCipher(TextView text, TextView key, bool encipher) {
   return encipher ? Encipher(textBytes, keyBytes) : Decipher(textBytes, keyBytes);
 }
 
+Text TrimBlanks(TextView text) {
+  auto blank = [](char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); };
+  std::size_t begin = 0, end = text.size();
+  while (begin < end && blank(text[begin])) ++begin;
+  while (end > begin && blank(text[end - 1])) --end;
+  return Text(text.substr(begin, end - begin));
+}
+
 }  // namespace albatrix

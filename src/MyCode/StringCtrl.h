@@ -45,6 +45,10 @@ void ReplaceList(Text& text, TextView finds, TextView replaces);
 // Replaces every occurrence of `find` (non-empty) by `with`, left to right, non-overlapping.
 void ReplaceAll(Text& text, TextView find, TextView with);
 
+// The text without the blanks (space, tab, line feed, vertical tab, form feed, carriage return) at
+// either end: how the program trims what a user typed.
+Text TrimBlanks(TextView text);
+
 // &quot; &amp; &lt; &gt; &nbsp; &hellip; &#39; in that order, each over the whole text.
 void DecodeEntities(Text& text);
 

@@ -29,6 +29,13 @@ struct CliCommand {
 // Prints "albatrix-cli: <message>" and the hint to --help on stderr; returns kExitUsage.
 int UsageError(const std::string& message);
 
+class AlbatrixController;
+class MainWindowView;
+
+// Starts the controller as the window starts, types `address` into the member box and presses
+// "获取相册", then waits for the listing to end. The rows reach the view as the grid would show them.
+void ListAlbumsOf(AlbatrixController& controller, MainWindowView& view, const Text& address);
+
 // list [ADDRESS]: the get-albums command on ADDRESS, as the window runs it.
 int RunList(CliContext& context, const std::vector<std::string>& arguments);
 

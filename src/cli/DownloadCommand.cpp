@@ -92,12 +92,7 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
 
   ProgressView view(isatty(STDERR_FILENO) != 0);
   AlbatrixController controller(view, CurrentFolder(), context.profile);
-  controller.Initialize();
-  controller.FinishStartup();
-  view.SetText(IDC_MEMBER, address);
-  controller.RecognizeSite();
-  controller.GetAlbums();
-  controller.WaitForListing();
+  ListAlbumsOf(controller, view, address);
   const std::size_t listed = view.ShownRows();
   if (listed == 0) return kExitNothing;
   if (!rows->all && rows->highest > listed) {

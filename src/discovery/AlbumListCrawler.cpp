@@ -13,10 +13,6 @@ namespace albatrix {
 
 namespace {
 
-bool IsBlank(char16_t c) {
-  return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f';
-}
-
 Text CountText(const char* before, std::size_t n, const char* after) {
   return Utf8ToText(std::string(before) + std::to_string(n) + after);
 }
@@ -50,13 +46,6 @@ Text ListSingleAlbum(ListingWindow& window, PageReader& reader, TextView memberT
 }
 
 }  // namespace
-
-Text TrimBlanks(TextView text) {
-  std::size_t begin = 0, end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return Text(text.substr(begin, end - begin));
-}
 
 Text MemberFolderText(TextView key) {
   Text folder = SanitizeFileName(key, 0, false);

@@ -53,8 +53,6 @@ class ListingWindow {
   virtual void SaveSettings() = 0;
 };
 
-// White space (space, tab, CR, LF, VT, FF) trimmed at both ends, as the member box's text is read.
-Text TrimBlanks(TextView text);
 
 // The member folder text the download run puts under the save path: the key cleaned as a file name, then
 // ending with the path separator unless it is empty.

@@ -16,15 +16,6 @@ namespace {
 // Limits of a site whose settings nobody supplied: the first-run values.
 constexpr DownloadLimits kFallbackLimits{0, 0, 5, 30};
 
-bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
-
-Text Trimmed(TextView text) {
-  std::size_t begin = 0, end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return Text(text.substr(begin, end - begin));
-}
-
 Text WithSeparator(Text path) {
   if (path.empty() || path.back() != kPathSep) path += kPathSep;
   return path;
@@ -115,13 +106,13 @@ void RunAlbum(RunSession& session, const Text& baseFolder, std::size_t albumInde
 }  // namespace
 
 Text RunBaseFolder(TextView savePath, TextView memberKey, TextView subFolder) {
-  return WithSeparator(Trimmed(savePath)) + Text(memberKey) + Text(subFolder);
+  return WithSeparator(TrimBlanks(savePath)) + Text(memberKey) + Text(subFolder);
 }
 
 bool MakeFolderPath(TextView path, Text* failedFolder) {
   // A leading separator makes the path absolute here and stays; a Windows drive ("C:\") never reaches
   // this platform's separator, so there is no drive part to step over.
-  const Text full = WithSeparator(Trimmed(path));
+  const Text full = WithSeparator(TrimBlanks(path));
   for (std::size_t sep = full.find(kPathSep, 1); sep != Text::npos; sep = full.find(kPathSep, sep + 1)) {
     Text folder = full.substr(0, sep);
     if (FolderExists(folder) || CreateFolders(folder)) continue;
@@ -137,7 +128,7 @@ void DownloadRun(RunSession& session) {
   RunFlags& flags = session.flags;
 
   session.started = false;
-  const Text savePath = Trimmed(view.SavePathText());
+  const Text savePath = TrimBlanks(view.SavePathText());
   if (savePath.empty()) {
     view.Message(kTextNoSavePath);
     flags.runState = RUN_IDLE;

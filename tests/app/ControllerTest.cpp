@@ -177,10 +177,8 @@ TEST_F(ControllerTest, TheGridStepCutsTitlesAndFollowsTheFilter) {
 
 TEST_F(ControllerTest, PreviewModePlacesSixAlbumsPerRow) {
   ST_PERLISTRECORD album;
-  for (int i = 0; i < 7; ++i) {
-    album.title = u"T";
-    controller.Albums().AppendAlbum(album);
-  }
+  album.title = u"T";  // AppendAlbum leaves the caller's record as it was
+  for (int i = 0; i < 7; ++i) controller.Albums().AppendAlbum(album);
   std::vector<std::size_t> thumbnailed;
   controller.SetThumbnailStep([&](std::size_t i) {
     thumbnailed.push_back(i);
