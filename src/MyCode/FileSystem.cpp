@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "MyCode/FileOps.h"
+
 namespace albatrix {
 
 bool IsAbsolutePath(TextView path) {
@@ -37,8 +39,10 @@ Text TemporaryNameBeside(TextView path) {
   std::size_t slash = path.find_last_of(kPathSep);
   Text folder = slash == TextView::npos ? Text() : Text(path.substr(0, slash + 1));
   Text name = Text(slash == TextView::npos ? path : path.substr(slash + 1));
-  std::string tag = "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".part";
-  return folder + u"." + name + Utf8ToText(tag);
+  const Text tag = Utf8ToText("." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".part");
+  // The name part gives way, never the tag: a name that was cut to the platform's limit must still have
+  // a temporary beside it, and the tag alone keeps it unique.
+  return folder + u"." + FitNameToPlatform(name, u"." + tag) + tag;
 }
 
 bool WriteAllToDescriptor(int fd, std::string_view bytes) {

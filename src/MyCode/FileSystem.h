@@ -31,7 +31,8 @@ bool WriteAllToDescriptor(int fd, std::string_view bytes);
 bool WriteFileReplacing(TextView path, std::string_view bytes);
 
 // The temporary name WriteFileReplacing and the fetcher use beside `path`: a hidden name in the same
-// folder, unique within the process.
+// folder, unique within the process, and never longer than the platform allows one name to be (the
+// file's own name is cut between whole characters to make room for the tag).
 Text TemporaryNameBeside(TextView path);
 
 bool FileExists(TextView path);    // a regular file

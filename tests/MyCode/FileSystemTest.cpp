@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "MyCode/FileOps.h"
 #include "support/TempDir.h"
 
 namespace albatrix {
@@ -93,6 +94,33 @@ TEST(FileSystemTest, TemporaryNameIsHiddenBesideAndUnique) {
     EXPECT_TRUE(seen.insert(temp).second) << "repeated " << TextToUtf8(temp);
   }
   EXPECT_EQ(TemporaryNameBeside(u"bare.txt").find(u'/'), Text::npos);
+}
+
+// Names already cut to the platform's 255-byte limit (as picture names are) still get a temporary beside
+// them, so the write does not fail on the temporary's length.
+TEST(FileSystemTest, NamesAtTheLengthLimitCanBeWritten) {
+  std::string cjk, emoji;
+  for (int i = 0; i < 85; ++i) cjk += "图";           // 255 bytes
+  for (int i = 0; i < 63; ++i) emoji += "\U0001F600";  // 252 bytes
+  const std::string names[] = {std::string(255, 'a'), cjk, emoji + "abc", std::string(251, 'b') + ".lst"};
+  TempDir dir;
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    ASSERT_EQ(name.size(), kMaxNameBytes);
+    const Text path = P(dir.file(name));
+    std::set<Text> seen;
+    for (int i = 0; i < 3; ++i) {
+      Text temp = TemporaryNameBeside(path);
+      std::string tempName = TextToUtf8(temp.substr(temp.rfind(u'/') + 1));
+      EXPECT_LE(tempName.size(), kMaxNameBytes) << tempName;
+      EXPECT_EQ(tempName[0], '.');
+      EXPECT_EQ(Utf8ToText(tempName), temp.substr(temp.rfind(u'/') + 1)) << "cut between whole characters";
+      EXPECT_TRUE(seen.insert(temp).second);
+    }
+    ASSERT_TRUE(WriteFileReplacing(path, name));
+    EXPECT_EQ(ReadWholeFile(dir.file(name)), name);
+  }
+  EXPECT_EQ(EntriesIn(dir.path()), 4) << "no temporary file is left beside them";
 }
 
 TEST(FileSystemTest, ReadFileBytes) {

@@ -138,6 +138,21 @@ TEST(DownloadRun, ListOnlyWritesListFilesAndNothingElse) {
   EXPECT_EQ(rig.view.LastText(kRunStatusLine), "下载完毕");
 }
 
+// A description of 100 CJK characters: the name is cut to fit one name's limit, and the picture is
+// really saved under it (the write's temporary name must fit as well).
+TEST(DownloadRun, PictureWithALongDescriptionIsSaved) {
+  RunRig rig(1, 1);
+  std::string description;
+  for (int i = 0; i < 100; ++i) description += "图";
+  rig.albums[0].pictures[0].second = description;
+  rig.rule.nameSource = 0;
+  rig.Run();
+  const std::string name = description.substr(0, 83 * 3) + ".jpg";
+  EXPECT_EQ(test::FolderEntries(rig.Base() + "Album 1"), (std::vector<std::string>{"pic.zvk", name}));
+  EXPECT_EQ(test::ReadWholeFile(rig.Base() + "Album 1/" + name), "\xFF\xD8 picture 1/1");
+  EXPECT_EQ(rig.session.picturesSaved.load(), 1);
+}
+
 TEST(DownloadRun, AlbumWithoutPicturesLeavesNothingAndOpensNothing) {
   RunRig rig(1, 0);
   rig.rule.options = OPT_LIST_ONLY | OPT_OPEN_FOLDER;
