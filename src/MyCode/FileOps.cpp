@@ -70,4 +70,11 @@ Text FitNameToPlatform(TextView name, TextView ending) {
   return Text(name.substr(0, i));
 }
 
+Text CutToUnits(TextView name, std::size_t maxUnits) {
+  if (name.size() <= maxUnits) return Text(name);
+  std::size_t keep = maxUnits;
+  if (keep > 0 && name[keep - 1] >= 0xD800 && name[keep - 1] <= 0xDBFF) --keep;
+  return Text(name.substr(0, keep));
+}
+
 }  // namespace albatrix

@@ -31,4 +31,9 @@ std::size_t NativeNameBytes(TextView name);
 // in kMaxNameBytes. `name` unchanged when it already fits.
 Text FitNameToPlatform(TextView name, TextView ending = {});
 
+// The first `maxUnits` UTF-16 code units of `name`, one fewer when the cut would keep only the first half
+// of a surrogate pair: a length cap never leaves half a character in a name. `name` unchanged when it is
+// no longer.
+Text CutToUnits(TextView name, std::size_t maxUnits);
+
 }  // namespace albatrix

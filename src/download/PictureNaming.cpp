@@ -135,7 +135,7 @@ void BuildPictureName(RunSession& session, const Text& url, const Text& descript
   const Text folder = session.pictures.folder();
 
   const std::size_t room = folder.size() >= kMaxPicturePathLength ? 0 : kMaxPicturePathLength - folder.size();
-  if (name.size() > room) name.resize(room);
+  name = CutToUnits(name, room);
 
   Text extension = PictureExtensionOf(name);
   if (extension.empty()) {

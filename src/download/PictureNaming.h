@@ -41,9 +41,9 @@ Text AlbumFolderName(const NameRule& rule, const ST_PERLISTRECORD& album);
 //    nothing), the last part of the address, or the picture's number; then prefix + base + suffix,
 //    placeholders, replace pairs and the fallback cleaning;
 //  - with the album's first picture: the album folder is made and its skip marker read;
-//  - the name is cut so that folder and name stay within kMaxPicturePathLength, the extension taken from
-//    it (".jpg" unless it ends in a picture extension), a name already given in the album (ignoring case)
-//    gets "(1)", "(2)", ... until it is free;
+//  - the name is cut (never inside a surrogate pair) so that folder and name stay within
+//    kMaxPicturePathLength, the extension taken from it (".jpg" unless it ends in a picture extension),
+//    a name already given in the album (ignoring case) gets "(1)", "(2)", ... until it is free;
 //  - with OPT_SKIP_DOWNLOADED, the address that an earlier run began with sets runState to RUN_ALBUM_STOP
 //    and the picture is not listed;
 //  - "已获取到%d张图片信息" goes to the progress line, and with OPT_DESCRIPTION_FILE the description is

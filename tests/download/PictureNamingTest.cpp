@@ -167,6 +167,8 @@ TEST(PictureNaming, LengthCapCountsTheFolder) {
       {230, "abcdefghijklmnop.png", "abcdefghijklmnop.png"},
       {250, "abc", ".jpg"},
       {260, "abc.png", ".jpg"},
+      {240, "abcdefghi\U0001F600xyz", "abcdefghi.jpg"},  // the emoji straddles the cut: dropped whole
+      {240, "abcdefgh\U0001F600xyz", "abcdefgh\U0001F600.jpg"},
   };
   for (const Cap& cap : caps) {
     SCOPED_TRACE(cap.folderLength);
