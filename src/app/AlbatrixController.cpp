@@ -100,8 +100,7 @@ void AlbatrixController::ResetGrid() {
 
 void AlbatrixController::ShowAlbumInGrid(std::size_t albumIndex) {
   if (albumIndex >= albums_.size()) return;
-  if (albums_[albumIndex].title.size() > kGridTitleLength)
-    albums_.SetTitle(albumIndex, CutGridTitle(albums_[albumIndex].title));
+  albums_.CutTitle(albumIndex, kGridTitleLength);
 
   GridAlbum cell;
   cell.albumIndex = albumIndex;

@@ -67,9 +67,9 @@ class AlbatrixController : public ListingWindow {
 
   // Empties the grid for the current mode (previewMode) and unchecks "全选".
   void ResetGrid();
-  // The grid's per-album step: a title longer than 80 characters is cut in the record itself; in list
-  // mode the album gets the next row unless a filter keyword rules it out; in preview mode its thumbnail
-  // step runs first. The view receives a copy.
+  // The grid's per-album step: a title longer than 80 characters is cut in the record itself and kept
+  // unique (AlbumList::CutTitle); in list mode the album gets the next row unless a filter keyword rules
+  // it out; in preview mode its thumbnail step runs first. The view receives a copy.
   void ShowAlbumInGrid(std::size_t albumIndex);
   // Preview mode: makes album i's thumbnail when it has none (the thumbnail maker plugs in here).
   void SetThumbnailStep(std::function<void(std::size_t albumIndex)> step);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "MyCode/FileOps.h"
 #include "model/AlbumRecords.h"
 
 namespace albatrix {
@@ -14,16 +15,9 @@ Text Formatted(const char* format, unsigned long long value) {
   return Utf8ToText(buffer);
 }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-
 }  // namespace
 
-Text CutGridTitle(TextView title) {
-  if (title.size() <= kGridTitleLength) return Text(title);
-  std::size_t keep = kGridTitleLength;
-  if (IsHighSurrogate(title[keep - 1])) --keep;
-  return Text(title.substr(0, keep));
-}
+Text CutGridTitle(TextView title) { return CutToUnits(title, kGridTitleLength); }
 
 Text GridNumberText(int row) { return Formatted("%04llu", static_cast<unsigned long long>(row < 0 ? 0 : row)); }
 

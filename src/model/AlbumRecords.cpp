@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 
+#include "MyCode/FileOps.h"
 #include "MyCode/Trace.h"
 #include "MyCode/SanitizeFileName.h"
 
@@ -75,6 +76,23 @@ void AlbumList::SetTitle(std::size_t i, Text title) {
   albums_[i]->title = std::move(title);
   CountTitle(albums_[i]->title);
   // A title that went away may free a numbered name that a remembered counter has already passed.
+  nextCounter_.clear();
+}
+
+void AlbumList::CutTitle(std::size_t i, std::size_t maxUnits) {
+  if (i >= albums_.size() || albums_[i]->title.size() <= maxUnits) return;
+  Text& title = albums_[i]->title;
+  UncountTitle(title);
+  const Text cut = CutToUnits(title, maxUnits);
+  Text unique = cut;
+  for (unsigned counter = 1; HasTitle(unique); ++counter) {
+    const Text number = NumberedTitle(Text(), counter);
+    const std::size_t room = number.size() < maxUnits ? maxUnits - number.size() : 0;
+    unique = CutToUnits(cut, room) + number;
+  }
+  title = std::move(unique);
+  CountTitle(title);
+  // The long title went away, which may free a numbered name that a remembered counter has passed.
   nextCounter_.clear();
 }
 

@@ -70,9 +70,15 @@ class AlbumList {
   const ST_PERLISTRECORD& operator[](std::size_t i) const;
   const ST_PERLISTRECORD& at(std::size_t i) const { return (*this)[i]; }
 
-  // Replaces the title of album i as it stands (no cleaning, no uniqueness step): the grid cuts long
-  // titles to 80 characters in the record itself. Out-of-range i does nothing.
+  // Replaces the title of album i as it stands (no cleaning, no uniqueness step). Out-of-range i does
+  // nothing.
   void SetTitle(std::size_t i, Text title);
+
+  // Cuts the title of album i to at most `maxUnits` code units, never inside a surrogate pair (the grid's
+  // rule for long titles), and keeps titles unique: when another album already holds the cut title, the
+  // title becomes a shorter cut + " (k)" with the first free k, the whole still within `maxUnits`, so two
+  // albums never share a folder. A title no longer than that, or an out-of-range i, is left alone.
+  void CutTitle(std::size_t i, std::size_t maxUnits);
 
   // The thumbnail index of album i (-1: none). Out-of-range i does nothing.
   void SetThumbIndex(std::size_t i, std::int32_t thumbIndex);

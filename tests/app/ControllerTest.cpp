@@ -175,6 +175,19 @@ TEST_F(ControllerTest, TheGridStepCutsTitlesAndFollowsTheFilter) {
   EXPECT_FALSE(view.IsChecked(IDC_SELECT_ALL));
 }
 
+TEST_F(ControllerTest, TheGridCutKeepsAlbumsInFoldersOfTheirOwn) {
+  ST_PERLISTRECORD album;
+  album.title = Text(90, u'x');
+  for (int i = 0; i < 2; ++i) controller.Albums().AppendAlbum(album);
+  controller.ResetGrid();
+  for (std::size_t i = 0; i < 2; ++i) controller.ShowAlbumInGrid(i);
+  EXPECT_EQ(controller.Albums()[0].title, Text(80, u'x'));
+  EXPECT_EQ(controller.Albums()[1].title, Text(76, u'x') + u" (1)");
+  std::vector<GridAlbum> rows = view.Rows();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[1].title, controller.Albums()[1].title);
+}
+
 TEST_F(ControllerTest, PreviewModePlacesSixAlbumsPerRow) {
   ST_PERLISTRECORD album;
   album.title = u"T";  // AppendAlbum leaves the caller's record as it was

@@ -130,6 +130,47 @@ TEST(AlbumListTest, SetTitleKeepsUniquenessExact) {
   EXPECT_EQ(list.size(), 4u);
 }
 
+// Long titles are cut in the record (as the grid shows them); albums that the cut makes equal stay apart,
+// within the length and without half characters, so they never download into one folder. The cut may
+// come after all albums were appended or after each one.
+TEST(AlbumListTest, CutTitlesStayUnique) {
+  const Text t90(90, u'T');
+  const Text t76(76, u'T');
+  const Text emojiAtTheEnd = Text(75, u'a') + u"\U0001F600xyz";  // 80 units; the emoji at 75-76
+  struct Case {
+    const char* what;
+    std::vector<Text> titles;
+    bool cutAfterEach;
+    std::vector<Text> expected;
+  } const cases[] = {
+      {"one album is only cut", {t90}, false, {Text(80, u'T')}},
+      {"two albums", {t90, t90}, false, {Text(80, u'T'), t76 + u" (1)"}},
+      {"three albums", {t90, t90, t90}, false, {Text(80, u'T'), t76 + u" (1)", t76 + u" (2)"}},
+      {"three albums, each cut as it comes", {t90, t90, t90}, true, {Text(80, u'T'), t76 + u" (1)", t76 + u" (2)"}},
+      {"a pair at the numbered cut is dropped whole",
+       {emojiAtTheEnd + u"more", emojiAtTheEnd + u"more"},
+       false,
+       {emojiAtTheEnd, Text(75, u'a') + u" (1)"}},
+      {"short titles are left alone", {u"Trip", u"Trip"}, false, {u"Trip", u"Trip (1)"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    AlbumList list;
+    for (const Text& title : c.titles) {
+      list.AppendAlbum(Album(title));
+      if (c.cutAfterEach) list.CutTitle(list.size() - 1, 80);
+    }
+    if (!c.cutAfterEach) {
+      for (std::size_t i = 0; i < list.size(); ++i) list.CutTitle(i, 80);
+    }
+    EXPECT_EQ(Titles(list), c.expected);
+    for (const Text& title : c.expected) EXPECT_TRUE(list.HasTitle(title));
+  }
+  AlbumList list;
+  list.CutTitle(0, 80);  // out of range: nothing
+  EXPECT_TRUE(list.empty());
+}
+
 TEST(AlbumListTest, ClearAlbumsEmptiesAndForgetsTitles) {
   AlbumList list;
   list.ClearAlbums();  // nothing to do on an empty list
