@@ -56,6 +56,7 @@ void WorkerLoop(RunSession& session, AlbumJobs& jobs) {
     // A fetch abandoned for a cancel is no attempt at the picture.
     if (saved || !jobs.abort.load()) ++session.picturesAttempted;
     if (saved) ++session.picturesSaved;
+    if (saved && i == 0) session.firstPictureSaved = true;
     {
       std::lock_guard<std::mutex> lock(jobs.mutex);
       ++session.flags.finishedCount;
@@ -103,6 +104,7 @@ bool DownloadPicture(RunSession& session, const Text& entry, const Text& folder,
 void DownPicFunc(RunSession& session) {
   RunFlags& flags = session.flags;
   flags.finishedCount = 0;
+  session.firstPictureSaved = false;
 
   AlbumJobs jobs;
   jobs.urls = session.pictures.urls();

@@ -12,8 +12,9 @@ namespace albatrix {
 // (cancelRequested or runState RUN_CANCEL): then no further job starts, fetches in flight are abandoned
 // (they leave no file), and every worker has ended before this returns, so the list may be emptied or
 // post-processed at once. finishedCount counts the jobs that ended; "已下载%d/%d......" goes to the
-// progress line whenever it changed. A worker thread that cannot be started leaves its jobs to the others;
-// when none can be started, every job counts as finished without a fetch.
+// progress line whenever it changed; firstPictureSaved tells whether picture 0 was saved. A worker thread
+// that cannot be started leaves its jobs to the others; when none can be started, every job counts as
+// finished without a fetch.
 void DownPicFunc(RunSession& session);
 
 // One job: fetches picture `index` of the list into `folder`; on an empty reply once more from the entry's

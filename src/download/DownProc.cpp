@@ -98,7 +98,15 @@ void RunAlbum(RunSession& session, const Text& baseFolder, std::size_t albumInde
   view.SetText(kRunProgressLine, kTextDownloadStarted);
   flags.cancelRequested = false;
   DownPicFunc(session);
-  if (!Cancelled(flags)) WriteSkipMarker(session.pictures.url(0), folder);
+  // The marker says "downloaded up to here": an album whose first picture was not saved (every fetch
+  // failed, say) must be fetched again by the next run, not skipped.
+  if (Cancelled(flags)) {
+    Trace("album cancelled: no skip marker");
+  } else if (!session.firstPictureSaved) {
+    Trace("first picture not saved: no skip marker in " + TextToUtf8(folder));
+  } else {
+    WriteSkipMarker(session.pictures.url(0), folder);
+  }
   if (session.rule.options & OPT_FIX_FORMAT) FixAlbumFormats(session.pictures);
   if (session.rule.options & OPT_FIX_ORDER) FixAlbumOrder(session.pictures, UnixNow(session));
 }

@@ -28,7 +28,8 @@ Text RunBaseFolder(TextView savePath, TextView memberKey, TextView subFolder);
 
 // The whole run, on the calling thread (the controller gives it a thread of its own). Expects runState
 // RUN_BUSY (the button set it); leaves it RUN_IDLE. The early exits (no save path, a base folder that
-// cannot be made) show their message and return to idle without entering the busy look.
+// cannot be made) show their message and return to idle without entering the busy look. An album's skip
+// marker is written only when its download was not cancelled and its first picture was saved.
 void DownloadRun(RunSession& session);
 
 }  // namespace albatrix

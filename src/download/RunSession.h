@@ -149,6 +149,9 @@ struct RunSession {
   // included), and those that ended with the picture's file saved.
   std::atomic<std::int64_t> picturesAttempted{0};
   std::atomic<std::int64_t> picturesSaved{0};
+  // Whether the current album's first picture (the one its skip marker names) was saved; the workers
+  // set it, DownPicFunc clears it when it starts.
+  std::atomic<bool> firstPictureSaved{false};
 };
 
 }  // namespace albatrix

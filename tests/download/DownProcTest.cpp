@@ -153,6 +153,36 @@ TEST(DownloadRun, PictureWithALongDescriptionIsSaved) {
   EXPECT_EQ(rig.session.picturesSaved.load(), 1);
 }
 
+// The marker names the album's first picture as downloaded: without that picture's file there is none,
+// so the next run with "skip downloaded" fetches the album again instead of listing nothing.
+TEST(DownloadRun, SkipMarkerOnlyWhenTheFirstPictureWasSaved) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> failing;  // addresses whose fetch fails
+    bool marker;
+  } const cases[] = {
+      {"every fetch fails", {"http://h/1/1.jpg", "http://h/1/2.jpg", "http://h/1/3.jpg"}, false},
+      {"the first fails", {"http://h/1/1.jpg"}, false},
+      {"a later one fails", {"http://h/1/3.jpg"}, true},
+      {"all saved", {}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RunRig rig(1, 3);
+    rig.rule.options = OPT_SKIP_DOWNLOADED;
+    for (const std::string& url : c.failing) rig.bodies.erase(url);
+    rig.Run();
+    EXPECT_EQ(test::PathExists(rig.Base() + "Album 1/pic.zvk"), c.marker);
+    if (c.marker) {
+      EXPECT_EQ(ReadSkipMarker(T(rig.Base() + "Album 1/")), u"http://h/1/1.jpg");
+    }
+    // The next run lists the whole album again exactly when there was no marker.
+    rig.flags.runState = RUN_BUSY;
+    rig.Run();
+    EXPECT_EQ(rig.pictures.size(), c.marker ? 0u : 3u);
+  }
+}
+
 TEST(DownloadRun, AlbumWithoutPicturesLeavesNothingAndOpensNothing) {
   RunRig rig(1, 0);
   rig.rule.options = OPT_LIST_ONLY | OPT_OPEN_FOLDER;
