@@ -141,7 +141,12 @@ void DownPicFunc(RunSession& session) {
   std::int32_t seen = 0;  // the first text comes when the first job ends
   std::unique_lock<std::mutex> lock(jobs.mutex);
   for (;;) {
-    jobs.jobEnded.wait_for(lock, kCancelPoll, [&] { return flags.finishedCount.load() != seen || CancelSeen(flags); });
+    // A poll that saw neither an ended job nor a cancel shows nothing: the first text comes when a
+    // worker ends.
+    if (!jobs.jobEnded.wait_for(lock, kCancelPoll,
+                                [&] { return flags.finishedCount.load() != seen || CancelSeen(flags); })) {
+      continue;
+    }
     if (CancelSeen(flags)) break;
     const std::int32_t done = flags.finishedCount.load();
     seen = done;

@@ -82,6 +82,19 @@ TEST(DownPicFunc, NeverMoreFetchesInFlightThanThreads) {
   EXPECT_EQ(test::FolderEntries(rig.dir.path()).size(), 40u);
 }
 
+// Fetches slower than the supervisor's cancel poll: the progress text still comes only when a job ends.
+TEST(DownPicFunc, SlowFetchesShowNoProgressBeforeAJobEnds) {
+  WorkerRig rig;
+  rig.AddPictures(2);
+  auto inner = rig.session.fetch;
+  rig.session.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));  // a slow server
+    return inner(request, response, options);
+  };
+  rig.Run(1);
+  EXPECT_EQ(rig.view.Texts(kRunProgressLine), (std::vector<std::string>{"已下载1/2......", "已下载2/2......"}));
+}
+
 TEST(DownPicFunc, RequestCarriesTheRunsLimits) {
   WorkerRig rig;
   rig.pictures.Append(u"http://h/a.jpg", u"a.jpg", u"Referer: http://h/");
