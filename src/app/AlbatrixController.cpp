@@ -15,7 +15,7 @@ AlbatrixController::~AlbatrixController() {
   int running = PHASE_RUNNING;
   listingState.compare_exchange_strong(running, PHASE_STOP_ASKED);
   WaitForListing();
-  runFlags.RequestCancel();
+  CancelDownload();
   WaitForDownload();
 }
 

@@ -79,11 +79,15 @@ class AlbatrixController : public ListingWindow {
   // RUN_ALBUM_STOP or RUN_CANCEL. An index out of range does nothing.
   void ListAlbumPictures(std::size_t albumIndex, const NamePictureFn& name, const CrawlStopFn& stop = {});
 
-  // Button 1005 "下载": during a run the press asks it to cancel (RUN_CANCEL and cancelRequested);
-  // otherwise runState becomes RUN_BUSY and the download run (DownProc.h) starts on a thread of its own
-  // over the albums the view reports as chosen. When that thread cannot start: "Create thread:GetListFunc
-  // failed." and back to RUN_IDLE, so the next press starts a run again.
+  // Button 1005 "下载": during a run the press asks it to cancel (CancelDownload); otherwise runState
+  // becomes RUN_BUSY and the download run (DownProc.h) starts on a thread of its own over the albums the
+  // view reports as chosen. When that thread cannot start: "Create thread:GetListFunc failed." and back
+  // to RUN_IDLE, so the next press starts a run again.
   void Download();
+  // The button's second press alone: asks a running download to cancel (RUN_CANCEL and
+  // cancelRequested). Does nothing when no run is active, so it can never start one; true when a run
+  // was asked.
+  bool CancelDownload();
   // Waits until the download run thread (if any) has ended. From the thread that drives the commands only.
   void WaitForDownload();
   // Button 1008 "打开": while the workers of an album run, that album's folder; otherwise the folder in the

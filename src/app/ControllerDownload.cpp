@@ -29,9 +29,13 @@ class DownloadRunView : public RunView {
 }  // namespace
 
 void AlbatrixController::Download() {
+  if (runFlags.runState.load() != RUN_IDLE) {
+    CancelDownload();  // a run that has just ended meanwhile is not started again by this press
+    return;
+  }
   std::uint8_t idle = RUN_IDLE;
   if (!runFlags.runState.compare_exchange_strong(idle, RUN_BUSY)) {
-    runFlags.RequestCancel();
+    CancelDownload();
     return;
   }
   // The last run has returned to idle already; its thread ends at once.
@@ -53,6 +57,8 @@ void AlbatrixController::Download() {
     view_.Message(u"Create thread:GetListFunc failed.");
   }
 }
+
+bool AlbatrixController::CancelDownload() { return runFlags.RequestCancel(); }
 
 void AlbatrixController::WaitForDownload() {
   if (downloadThread_.joinable()) downloadThread_.join();

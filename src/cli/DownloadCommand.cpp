@@ -108,7 +108,7 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
     controller.Download();
     while (controller.runFlags.runState.load() != RUN_IDLE) {
       if (interrupted && !cancelled) {
-        controller.Download();  // the button's second press
+        controller.CancelDownload();  // the button's second press; never a new run if this one just ended
         cancelled = true;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(20));

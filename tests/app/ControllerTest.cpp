@@ -147,6 +147,19 @@ TEST_F(ControllerTest, GetAlbumsWaitsWhileTheGridIsBeingFilled) {
   EXPECT_EQ(controller.listingState, PHASE_IDLE);
 }
 
+// The command line's Ctrl-C: a cancel that reaches a run which has just ended must not start another.
+TEST_F(ControllerTest, CancelDownloadNeverStartsARun) {
+  StartUp();
+  view.SetText(IDC_SAVE_PATH, Utf8ToText(dir.path()));
+  EXPECT_FALSE(controller.CancelDownload());
+  controller.WaitForDownload();
+  EXPECT_EQ(controller.runFlags.runState.load(), RUN_IDLE);
+  EXPECT_FALSE(controller.runFlags.cancelRequested.load());
+  EXPECT_TRUE(view.TextsSetOn(IDC_DOWNLOAD).empty());
+  EXPECT_TRUE(view.TextsSetOn(IDC_STATUS).empty());
+  EXPECT_TRUE(view.Messages().empty());
+}
+
 TEST_F(ControllerTest, TheGridStepCutsTitlesAndFollowsTheFilter) {
   ST_PERLISTRECORD album;
   for (const Text& title : {Text(81, u'x'), Text(u"Trip"), Text(u"Sea trip"), Text(u"Home")}) {
