@@ -50,8 +50,14 @@ void AlbatrixController::GetAlbums() {
     Trace("get albums: the grid is still being filled; nothing started");
     return;
   }
-  // The last listing has left its state already; let it finish writing the member history.
+  if (runFlags.runState.load() != RUN_IDLE) {
+    Trace("get albums: a download run is active; nothing started");
+    return;
+  }
+  // The last listing has left its state already; let it finish writing the member history. A last run
+  // has returned to idle too, and its thread no longer reads the album list.
   WaitForListing();
+  WaitForDownload();
 
   ResetGrid();
   albums_.ClearAlbums();

@@ -53,7 +53,7 @@ class AlbatrixController : public ListingWindow {
 
   // Button 1004 "获取相册": before start-up has finished nothing; during a listing a stop request;
   // otherwise the grid and the album list emptied and the listing thread started. Nothing either while
-  // the grid filler runs, since the listing would empty the album list under it.
+  // the grid filler or a download run is active, since the listing would empty the album list under it.
   void GetAlbums();
 
   // The member box's text changed (or an entry was picked from its list): steer the site selector.
@@ -79,7 +79,8 @@ class AlbatrixController : public ListingWindow {
   // RUN_ALBUM_STOP or RUN_CANCEL. An index out of range does nothing.
   void ListAlbumPictures(std::size_t albumIndex, const NamePictureFn& name, const CrawlStopFn& stop = {});
 
-  // Button 1005 "下载": during a run the press asks it to cancel (CancelDownload); otherwise runState
+  // Button 1005 "下载": during a run the press asks it to cancel (CancelDownload); while a listing runs
+  // nothing, since the listing empties and refills the album list the run walks; otherwise runState
   // becomes RUN_BUSY and the download run (DownProc.h) starts on a thread of its own over the albums the
   // view reports as chosen. When that thread cannot start: "Create thread:GetListFunc failed." and back
   // to RUN_IDLE, so the next press starts a run again.

@@ -33,6 +33,10 @@ void AlbatrixController::Download() {
     CancelDownload();  // a run that has just ended meanwhile is not started again by this press
     return;
   }
+  if (listingState.load() != PHASE_IDLE) {
+    Trace("download: a listing is running; nothing started");
+    return;
+  }
   std::uint8_t idle = RUN_IDLE;
   if (!runFlags.runState.compare_exchange_strong(idle, RUN_BUSY)) {
     CancelDownload();

@@ -1,6 +1,8 @@
 // The download button and "打开" on the controller, through the recording view, against the stand-in site.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/AlbatrixController.h"
 #include "download/DownProc.h"
 #include "support/FakeView.h"
@@ -93,6 +95,47 @@ TEST_F(ControllerDownloadSiteTest, SecondPressCancelsAndOpenShowsTheAlbumBeingDo
   EXPECT_EQ(view.GetText(IDC_DOWNLOAD), u"下载");
   EXPECT_FALSE(test::PathExists(saveDir.path() + "/kobe/One/pic.zvk"));
   EXPECT_FALSE(test::PathExists(saveDir.path() + "/kobe/Two"));
+}
+
+// Listing and downloading keep apart: a listing would empty the album list under the run's thread, and
+// a run would walk a list that a listing is emptying and refilling.
+TEST_F(ControllerDownloadSiteTest, GetAlbumsIsRefusedWhileARunIsActive) {
+  Stall(0, 1);
+  view.SetChosen({0});
+  controller->Download();
+  ASSERT_TRUE(test::WaitFor([&] { return controller->runFlags.downloading.load(); }));
+  const int resets = view.GridResets();
+  site().ResetCounts();
+  controller->GetAlbums();
+  EXPECT_EQ(controller->listingState, PHASE_IDLE);
+  EXPECT_EQ(controller->Albums().size(), 2u);
+  EXPECT_EQ(view.GridResets(), resets);
+  controller->CancelDownload();
+  controller->WaitForDownload();
+  controller->WaitForListing();
+  EXPECT_EQ(site().RequestCount("/kobe/photo-1"), 0);
+  // Once the run is over the press lists again.
+  controller->GetAlbums();
+  controller->WaitForListing();
+  EXPECT_EQ(site().RequestCount("/kobe/photo-1"), 1);
+  EXPECT_EQ(controller->Albums().size(), 2u);
+}
+
+TEST_F(ControllerDownloadSiteTest, DownloadIsRefusedWhileAListingRuns) {
+  SiteFault stall;
+  stall.kind = SiteFaultKind::Stall;
+  site().SetFault("/kobe/photo-1", stall);
+  site().ResetCounts();
+  view.SetChosen({0});
+  controller->GetAlbums();
+  ASSERT_TRUE(test::WaitFor([&] { return site().RequestCount("/kobe/photo-1") == 1; }));
+  controller->Download();
+  EXPECT_EQ(controller->runFlags.runState.load(), RUN_IDLE);
+  controller->WaitForDownload();
+  EXPECT_TRUE(view.TextsSetOn(IDC_DOWNLOAD).empty());
+  site().ReleaseStalls();
+  controller->WaitForListing();
+  EXPECT_TRUE(std::filesystem::is_empty(saveDir.path()));
 }
 
 TEST_F(ControllerDownloadSiteTest, EmptySavePathIsRefusedAndTheNextPressStartsAgain) {
