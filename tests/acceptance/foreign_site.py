@@ -191,6 +191,7 @@ MAKERS = {"jpeg": lambda seed: make_jpeg(96, 64, seed),
 LONG_TITLE = "洛杉矶湖人队夺冠庆典" * 9          # 90 characters
 LONG_DESCRIPTION = "紫金王朝的荣耀时刻" * 11 + "终"  # 100 characters
 LONG_ASCII_DESCRIPTION = "long_" + "x" * 220 + "_end.png"
+TWIN_TITLE = "双胞胎相册" * 16                    # 80 characters: two titles alike up to here
 
 
 def pic(path, kind, title_attr, *, chunked=False, gz="never", title_first=False):
@@ -246,6 +247,8 @@ ALBUMS = {
          pic("/img/1013/2.small.jpg", "jpeg", "合影.PNG")],
     ]),
     "1014": ("表情", 1, [[pic("/img/1014/1.small.jpg", "jpeg", "x")]]),
+    "3001": (TWIN_TITLE + "之一", 1, [[pic("/img/3001/1.small.jpg", "jpeg", "同名")]]),
+    "3002": (TWIN_TITLE + "之二", 1, [[pic("/img/3002/1.small.jpg", "png", "同名")]]),
     "2001": ("维护前的相册", 5, [[pic("/img/2001/1.small.jpg", "jpeg", "一")]]),
     "2002": ("第二本", 6, [[pic("/img/2002/1.small.jpg", "jpeg", "二")]]),
 }
@@ -301,6 +304,10 @@ MEMBER_LISTS = {
         [list_entry("2003", "不该出现", "(共1张)", href="maint_guy/photo/a2003.html")],
     ],
     "down_now": ["maintenance"],
+    "twins": [
+        [list_entry("3001", TWIN_TITLE + "之一", "(共1张)", href="twins/photo/a3001.html"),
+         list_entry("3002", TWIN_TITLE + "之二", "(共1张)", href="twins/photo/a3002.html")],
+    ],
 }
 # How each list page is sent: (gzip, charset, chunked, wrapper around the list)
 LIST_PAGE_STYLE = [("asked", "GBK", False, False), ("never", "gbk", True, False), ("always", None, True, True)]
