@@ -393,6 +393,26 @@ bool ApplyMarkers(Bytes& bytes, std::string_view startMarker, std::string_view e
   return false;
 }
 
+// A server may compress a picture that nobody asked it to compress. Saved as received, the file would
+// hold a gzip stream under a picture's name: a file's body is therefore decoded when the final reply
+// says "Content-Encoding: gzip" (or deflate), within the same size limit as any body. False when it does
+// not decode.
+static bool EqualsNoCase(std::string_view text, std::string_view lower) {
+  return text.size() == lower.size() && StartsWithNoCase(text, lower);
+}
+
+static bool DecodeContentEncoding(Transfer& t) {
+  std::string_view coding = HeaderValue(t.finalBlock, "content-encoding:");
+  while (!coding.empty() && (coding.back() == '\r' || coding.back() == ' ')) coding.remove_suffix(1);
+  if (!EqualsNoCase(coding, "gzip") && !EqualsNoCase(coding, "x-gzip") && !EqualsNoCase(coding, "deflate"))
+    return true;
+  Bytes decoded;
+  if (!InflateBody(t.response.body.data(), t.response.body.size(), decoded, t.maxBytes + 1)) return false;
+  if (decoded.size() > t.maxBytes) return false;
+  t.response.body = std::move(decoded);
+  return true;
+}
+
 bool FetchOnce(UrlResponse& response, const UrlRequest& request, unsigned /*options*/) {
   response.body.clear();
   response.startMarker = request.startMarker;
@@ -429,6 +449,7 @@ bool FetchOnce(UrlResponse& response, const UrlRequest& request, unsigned /*opti
     if (status < 200 || status > 299) return fail("HTTP status " + std::to_string(status) + " for a file");
   }
   if (response.body.size() < t.minBytes) return fail("body smaller than the size limit");
+  if (toFile && !DecodeContentEncoding(t)) return fail("a content-encoded file that does not decode");
   // An empty picture file would only be mistaken for a picture later.
   if (toFile && response.body.empty()) return fail("empty body for a file");
   if (toFile && !WriteFileReplacing(request.targetFile, response.body))

@@ -231,6 +231,33 @@ TEST(FetchSite, PictureIsWrittenWholeWithNoTemporaryLeft) {
   EXPECT_TRUE(response.body.empty());
 }
 
+TEST(FetchSite, PictureCompressedUnaskedIsSavedDecoded) {
+  ScriptedServer server;
+  Bytes picture = Pattern(50000);
+  server.On("/gz.jpg", Respond(200, test::Compress(picture), {"Content-Encoding: gzip"}));
+  server.On("/zlib.jpg", Respond(200, test::Compress(picture, false), {"Content-Encoding: deflate"}));
+  server.On("/broken.jpg", Respond(200, test::Compress(picture).substr(0, 1000), {"Content-Encoding: gzip"}));
+  server.On("/bomb.jpg", Respond(200, test::Compress(Bytes(3 << 20, 'x')), {"Content-Encoding: gzip"}));
+  TempDir dir;
+  UrlResponse response;
+  for (const char* name : {"gz.jpg", "zlib.jpg"}) {
+    UrlRequest request = PageRequest(server, std::string("/") + name);
+    request.extraHeaders.clear();  // the workers never ask for compression
+    request.targetFile = Utf8ToText(dir.file(name));
+    ASSERT_TRUE(Fetch(request, response, 3)) << name;
+    EXPECT_EQ(test::ReadWholeFile(dir.file(name)), picture) << name;
+  }
+  // A stream that does not decode, or decodes past the size limit, is no picture.
+  for (const char* name : {"broken.jpg", "bomb.jpg"}) {
+    UrlRequest request = PageRequest(server, std::string("/") + name);
+    request.targetFile = Utf8ToText(dir.file(name));
+    request.maxSizeK = 1024;
+    EXPECT_FALSE(Fetch(request, response, 3)) << name;
+    EXPECT_FALSE(test::PathExists(dir.file(name))) << name;
+  }
+  EXPECT_EQ(NamesIn(dir).size(), 2u);
+}
+
 TEST(FetchSite, PictureRepliesThatAreNoPictureLeaveNoFile) {
   ScriptedServer server;
   server.On("/empty.jpg", Respond(200, ""));
