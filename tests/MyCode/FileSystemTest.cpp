@@ -1,8 +1,6 @@
 #include "MyCode/FileSystem.h"
 
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -10,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "MyCode/FileOps.h"
+#include "support/DiskFull.h"
 #include "support/TempDir.h"
 
 namespace albatrix {
@@ -69,16 +68,7 @@ TEST(FileSystemTest, WriteFileReplacingKeepsOldFileWhenTheDiskFills) {
   const std::string path = dir.file("soft.dat");
   const std::string old(3000, 'o');
   WriteWholeFile(path, old);
-  // A file-size limit makes the write stop part-way, as a full disk would.
-  struct rlimit saved {};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = saved;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  bool ok = WriteFileReplacing(P(path), std::string(10000, 'n'));
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, oldHandler);
+  bool ok = test::WithFileSizeLimit(4096, [&] { return WriteFileReplacing(P(path), std::string(10000, 'n')); });
   EXPECT_FALSE(ok);
   EXPECT_EQ(ReadWholeFile(path), old);
   EXPECT_EQ(EntriesIn(dir.path()), 1);

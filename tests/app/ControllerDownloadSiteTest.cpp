@@ -6,7 +6,7 @@
 #include "app/AlbatrixController.h"
 #include "download/DownProc.h"
 #include "support/FakeView.h"
-#include "support/SiteFixture.h"
+#include "support/ControllerSiteFixture.h"
 #include "support/TempDir.h"
 #include "support/TestMembers.h"
 #include "support/WaitFor.h"
@@ -17,28 +17,14 @@ namespace {
 using test::FakeView;
 using test::TempDir;
 
-class ControllerDownloadSiteTest : public test::SiteFixture {
+class ControllerDownloadSiteTest : public test::ControllerSiteFixture {
  protected:
-  SiteOptions Options() const override {
-    SiteOptions options;
-    options.requireLogin = false;
-    return options;
-  }
   void SetUp() override {
-    test::SiteFixture::SetUp();
+    test::ControllerSiteFixture::SetUp();
     site().AddMember(test::MemberWith("kobe", {u"One", u"Two"}, 3, 3, 3));
-    controller = std::make_unique<AlbatrixController>(view, dir.folder(), SiteProfile(Utf8ToText(site().BaseUrl())));
-    controller->Initialize();
-    controller->FinishStartup();
-    view.SetText(IDC_MEMBER, Utf8ToText(site().MemberUrl("kobe")));
-    controller->GetAlbums();
-    controller->WaitForListing();
+    List(Utf8ToText(site().MemberUrl("kobe")));
     ASSERT_EQ(controller->Albums().size(), 2u);
     view.SetText(IDC_SAVE_PATH, Utf8ToText(saveDir.path()));
-  }
-  void TearDown() override {
-    controller.reset();
-    test::SiteFixture::TearDown();
   }
   // Makes picture `index` of album `album` hang until the site is told to let it go.
   void Stall(int album, int index) {
@@ -48,10 +34,7 @@ class ControllerDownloadSiteTest : public test::SiteFixture {
     site().SetFault(AlbumSite::PicturePath("kobe", member->albums[static_cast<std::size_t>(album)], index, true), stall);
   }
 
-  TempDir dir;
   TempDir saveDir;
-  FakeView view;
-  std::unique_ptr<AlbatrixController> controller;
 };
 
 TEST_F(ControllerDownloadSiteTest, PressStartsARunThatReturnsToIdle) {

@@ -6,7 +6,7 @@
 
 #include "app/AlbatrixController.h"
 #include "support/FakeView.h"
-#include "support/SiteFixture.h"
+#include "support/ControllerSiteFixture.h"
 #include "support/TempDir.h"
 #include "support/TestMembers.h"
 #include "support/WaitFor.h"
@@ -18,33 +18,9 @@ using test::FakeView;
 using test::MemberWith;
 using test::NumberedMember;
 
-class ListingSiteTest : public test::SiteFixture {
+class ListingSiteTest : public test::ControllerSiteFixture {
  protected:
-  SiteOptions Options() const override {
-    SiteOptions options;
-    options.requireLogin = false;
-    return options;
-  }
-
-  void SetUp() override {
-    test::SiteFixture::SetUp();
-    controller = std::make_unique<AlbatrixController>(view, dir.folder(), SiteProfile(Utf8ToText(site().BaseUrl())));
-    controller->Initialize();
-    controller->FinishStartup();
-  }
-  void TearDown() override {
-    controller.reset();
-    test::SiteFixture::TearDown();
-  }
-
   Text MemberAddress(const std::string& key) { return Utf8ToText(site().MemberUrl(key)); }
-
-  // Presses "获取相册" for `address` and waits until the listing thread has ended.
-  void List(const Text& address) {
-    view.SetText(IDC_MEMBER, address);
-    controller->GetAlbums();
-    controller->WaitForListing();
-  }
 
   // Serves `html` (written in GBK) at `path` instead of the site's own page.
   void ServeHandPage(const std::string& path, const std::string& html) {
@@ -60,10 +36,6 @@ class ListingSiteTest : public test::SiteFixture {
     for (const GridAlbum& row : view.Rows()) titles.push_back(row.title);
     return titles;
   }
-
-  test::TempDir dir;
-  FakeView view;
-  std::unique_ptr<AlbatrixController> controller;
 };
 
 TEST_F(ListingSiteTest, AOnePageMemberIsReadWithOneRequest) {

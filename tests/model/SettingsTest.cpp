@@ -1,8 +1,6 @@
 #include "model/Settings.h"
 
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -11,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/DiskFull.h"
 #include "support/TempDir.h"
 
 namespace albatrix {
@@ -248,8 +247,6 @@ TEST(SaveSettingsTest, WritesTheWholeBlock) {
 }
 
 TEST(SaveSettingsTest, FailedWriteLeavesTheOldFileWhole) {
-  // A file-size limit stands in for a full disk: the write stops part-way. Permission bits cannot be
-  // used, because the tests may run as root.
   TempDir dir;
   SettingsBlock old = KnownBlock();
   ASSERT_TRUE(SaveSettings(old, dir.folder()));
@@ -257,15 +254,7 @@ TEST(SaveSettingsTest, FailedWriteLeavesTheOldFileWhole) {
 
   SettingsBlock changed = old;
   changed.downloadLimits[0].threads = 9;
-  struct rlimit saved {};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = saved;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  bool ok = SaveSettings(changed, dir.folder());
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, oldHandler);
+  bool ok = test::WithFileSizeLimit(4096, [&] { return SaveSettings(changed, dir.folder()); });
 
   EXPECT_FALSE(ok);
   EXPECT_EQ(ReadWholeFile(dir.file("soft.dat")), before);

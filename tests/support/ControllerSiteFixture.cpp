@@ -1,0 +1,29 @@
+#include "support/ControllerSiteFixture.h"
+
+namespace albatrix::test {
+
+SiteOptions ControllerSiteFixture::Options() const {
+  SiteOptions options;
+  options.requireLogin = false;
+  return options;
+}
+
+void ControllerSiteFixture::SetUp() {
+  SiteFixture::SetUp();
+  controller = std::make_unique<AlbatrixController>(view, dir.folder(), SiteProfile(Utf8ToText(site().BaseUrl())));
+  controller->Initialize();
+  controller->FinishStartup();
+}
+
+void ControllerSiteFixture::TearDown() {
+  controller.reset();  // joins the controller's threads while the site still answers
+  SiteFixture::TearDown();
+}
+
+void ControllerSiteFixture::List(const Text& address) {
+  view.SetText(IDC_MEMBER, address);
+  controller->GetAlbums();
+  controller->WaitForListing();
+}
+
+}  // namespace albatrix::test
