@@ -42,6 +42,16 @@ struct WalkedListPage {
   std::vector<WalkedAlbum> albums;
 };
 
+// The list of a page between `listMarker` and "</ul>", split at "<li": the piece before the first "<li"
+// comes first and is no entry. Empty when no "<li" occurs.
+inline TextArray EntriesAfter(Text text, TextView listMarker) {
+  SkipPast(text, listMarker, true);
+  CutBefore(text, u"</ul>");
+  TextArray pieces;
+  SplitText(text, u"<li", pieces);
+  return pieces;
+}
+
 inline WalkedListPage WalkListPage(Text text) {
   WalkedListPage page;
   if (ContainsAfterFirst(text, u"当前页面正在维护中")) {
@@ -49,10 +59,8 @@ inline WalkedListPage WalkListPage(Text text) {
     return page;
   }
   page.more = text.find(u"id=\"j_next") != Text::npos;
-  SkipPast(text, u"class=\"album_list", true);
-  CutBefore(text, u"</ul>");
-  TextArray pieces;
-  if (SplitText(text, u"<li", pieces) == 0) return page;
+  TextArray pieces = EntriesAfter(text, u"class=\"album_list");
+  if (pieces.empty()) return page;
   page.hasEntries = true;
   for (std::size_t i = 1; i < pieces.size(); ++i) {
     Text entry = pieces[i];
@@ -95,10 +103,8 @@ struct WalkedAlbumPage {
 inline WalkedAlbumPage WalkAlbumPage(Text text) {
   WalkedAlbumPage page;
   page.more = text.find(u"class=\"next") != Text::npos;
-  SkipPast(text, u"class=\"albumlist_list", true);
-  CutBefore(text, u"</ul>");
-  TextArray pieces;
-  if (SplitText(text, u"<li", pieces) == 0) return page;
+  TextArray pieces = EntriesAfter(text, u"class=\"albumlist_list");
+  if (pieces.empty()) return page;
   page.hasEntries = true;
   for (std::size_t i = 1; i < pieces.size(); ++i) {
     Text entry = pieces[i];
