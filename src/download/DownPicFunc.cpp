@@ -149,14 +149,18 @@ void DownPicFunc(RunSession& session) {
     }
     if (CancelSeen(flags)) break;
     const std::int32_t done = flags.finishedCount.load();
-    seen = done;
     const bool allDone = static_cast<std::size_t>(done) >= n;
-    if (done != shown || allDone) {
+    // Pool workers take their next job without waiting for this loop, so several jobs can end between
+    // two wake-ups; every count is still shown once, in order, as a supervisor that hands out each job
+    // itself would show it.
+    for (std::int32_t count = seen + 1; count <= done; ++count) {
+      if (count == shown) continue;
       lock.unlock();
-      session.view.SetText(kRunProgressLine, ProgressText(done, n));
+      session.view.SetText(kRunProgressLine, ProgressText(count, n));
       lock.lock();
-      shown = done;
+      shown = count;
     }
+    seen = done;
     if (allDone) break;
   }
   lock.unlock();
