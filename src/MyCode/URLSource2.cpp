@@ -481,6 +481,20 @@ bool Fetch(UrlRequest& request, UrlResponse& response, unsigned options) {
   return false;
 }
 
+Text DescribeFetchFailure(FetchFailure failure, long httpStatus) {
+  switch (failure) {
+    case FetchFailure::None: return u"no failure";
+    case FetchFailure::SizeLimit: return u"left out by size limits";
+    case FetchFailure::HttpStatus: return Utf8ToText("HTTP " + std::to_string(httpStatus));
+    case FetchFailure::Network: return u"network error";
+    case FetchFailure::Timeout: return u"time-out";
+    case FetchFailure::NotPicture: return u"not a picture";
+    case FetchFailure::CannotWrite: return u"cannot write the file";
+    case FetchFailure::Cancelled: return u"cancelled";
+  }
+  return u"unknown failure";
+}
+
 Text GetText(const UrlResponse& response, unsigned options) {
   Bytes work;
   if ((options & TEXT_GUNZIP) && response.gzip)

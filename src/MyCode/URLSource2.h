@@ -73,7 +73,24 @@ struct UrlRequest {
   const std::atomic<bool>* abort = nullptr;
 };
 
+// Why a fetch failed, so a run can tell a picture left out by its size limits from one that is lost.
+enum class FetchFailure : std::uint8_t {
+  None,         // the fetch succeeded (or has not been tried)
+  SizeLimit,    // the announced or the actual length lies outside [minSizeK, maxSizeK]: left out, not lost
+  HttpStatus,   // the final reply's status was not 2xx (httpStatus says which)
+  Network,      // no connection, a reset, a transfer that ended early, a broken or lying reply
+  Timeout,      // no reply or a stall longer than the request's time-outs
+  NotPicture,   // the reply cannot be a whole picture (an HTML page, an empty body, conflicting lengths)
+  CannotWrite,  // the target file could not be written
+  Cancelled,    // the request's abort flag was raised
+};
+
+// A short English name for the reason ("size limit", "HTTP 404", "time-out", ...), for reports.
+Text DescribeFetchFailure(FetchFailure failure, long httpStatus);
+
 struct UrlResponse {
+  FetchFailure failure = FetchFailure::None;  // why the last attempt failed; None after a success
+  long httpStatus = 0;                        // the final reply's status code; 0 when none arrived
   // The header block of the final reply (after redirects): status line and header lines, each ending in
   // CRLF, then the empty line. Left as it was when an attempt gets no reply at all.
   Text rawHeaders;
