@@ -55,17 +55,41 @@ bool WriteAllToDescriptor(int fd, std::string_view bytes) {
   return true;
 }
 
-bool WriteFileReplacing(TextView path, std::string_view bytes) {
-  Text temp = TemporaryNameBeside(path);
-  std::string tempNative = NativePath(temp);
-  int fd = ::open(tempNative.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  bool ok = WriteAllToDescriptor(fd, bytes);
-  ok = (::fsync(fd) == 0) && ok;
-  ok = (::close(fd) == 0) && ok;
-  if (ok) ok = ::rename(tempNative.c_str(), NativePath(path).c_str()) == 0;
-  if (!ok) ::unlink(tempNative.c_str());
+FileReplacer::FileReplacer(TextView path) : path_(path) {}
+
+FileReplacer::~FileReplacer() { Discard(); }
+
+bool FileReplacer::Open() {
+  Discard();
+  temp_ = TemporaryNameBeside(path_);
+  fd_ = ::open(NativePath(temp_).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd_ < 0) temp_.clear();
+  return fd_ >= 0;
+}
+
+bool FileReplacer::Write(std::string_view bytes) { return fd_ >= 0 && WriteAllToDescriptor(fd_, bytes); }
+
+bool FileReplacer::Commit() {
+  if (fd_ < 0) return false;
+  bool ok = ::fsync(fd_) == 0;
+  ok = (::close(fd_) == 0) && ok;
+  fd_ = -1;
+  if (ok) ok = ::rename(NativePath(temp_).c_str(), NativePath(path_).c_str()) == 0;
+  if (ok) temp_.clear();
+  else Discard();
   return ok;
+}
+
+void FileReplacer::Discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temp_.empty()) ::unlink(NativePath(temp_).c_str());
+  temp_.clear();
+}
+
+bool WriteFileReplacing(TextView path, std::string_view bytes) {
+  FileReplacer file(path);
+  return file.Open() && file.Write(bytes) && file.Commit();
 }
 
 bool FileExists(TextView path) {

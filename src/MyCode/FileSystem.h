@@ -30,6 +30,32 @@ bool WriteAllToDescriptor(int fd, std::string_view bytes);
 // failure (folder missing, disk full, no permission).
 bool WriteFileReplacing(TextView path, std::string_view bytes);
 
+// A file written a piece at a time under a temporary name beside its final path, and renamed into place
+// only by Commit: until then (and for ever, when Commit is never called or fails) the final path keeps
+// what it held before, and the temporary is removed when the object goes.
+class FileReplacer {
+ public:
+  explicit FileReplacer(TextView path);
+  ~FileReplacer();  // discards an uncommitted temporary
+  FileReplacer(const FileReplacer&) = delete;
+  FileReplacer& operator=(const FileReplacer&) = delete;
+
+  // Creates the temporary. False when it cannot be created (folder missing, no permission).
+  bool Open();
+  // Appends to the temporary. False when the system refuses (disk full, quota, I/O error).
+  bool Write(std::string_view bytes);
+  // Flushes the bytes to the disk and renames the temporary into place. False (and nothing left behind)
+  // when any step fails.
+  bool Commit();
+  // Removes the temporary now.
+  void Discard();
+
+ private:
+  Text path_;
+  Text temp_;
+  int fd_ = -1;
+};
+
 // The temporary name WriteFileReplacing and the fetcher use beside `path`: a hidden name in the same
 // folder, unique within the process, and never longer than the platform allows one name to be (the
 // file's own name is cut between whole characters to make room for the tag).

@@ -89,12 +89,13 @@ bool DownloadPicture(RunSession& session, const Text& entry, const Text& folder,
   const FetchFn& fetch = session.fetch;
   const unsigned options = FETCH_ALLOW_CACHE | FETCH_NO_RELOAD;
   UrlResponse response;
+  // A picture streams to its file, so the fetch's result, not the body, says whether it came.
   bool ok = fetch ? fetch(request, response, options) : Fetch(request, response, options);
-  if (response.body.empty() && !(abort && abort->load())) {
+  if (!ok && !(abort && abort->load())) {
     request.url = alternative;
     ok = fetch ? fetch(request, response, options) : Fetch(request, response, options);
   }
-  return ok && !response.body.empty();
+  return ok;
 }
 
 // A fixed pool of `threads` workers pulling jobs from a shared index, instead of a fresh thread per

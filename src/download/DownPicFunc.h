@@ -17,7 +17,7 @@ namespace albatrix {
 // finished without a fetch.
 void DownPicFunc(RunSession& session);
 
-// One job: fetches picture `index` of the list into `folder`; on an empty reply once more from the entry's
+// One job: fetches picture `index` of the list into `folder`; when that fails, once more from the entry's
 // alternative address (the part after CR LF, possibly empty). True when the picture's file was saved.
 bool DownloadPicture(RunSession& session, const Text& entry, const Text& folder, const Text& fileName,
                      const Text& requestHeader, const std::atomic<bool>* abort);
