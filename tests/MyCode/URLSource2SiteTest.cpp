@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "support/FetchKit.h"
 #include "support/ScriptedServer.h"
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
@@ -16,34 +17,17 @@ namespace albatrix {
 namespace {
 
 using test::HttpHead;
+using test::NamesIn;
+using test::PageRequest;
+using test::Pattern;
 using test::Reply;
 using test::Respond;
 using test::ScriptedServer;
 using test::TempDir;
 using Clock = std::chrono::steady_clock;
 
-UrlRequest PageRequest(const ScriptedServer& server, std::string_view target) {
-  UrlRequest request(Utf8ToText(server.Url(target)), u"", 20000);
-  request.extraHeaders = kAcceptGzipHeader;
-  request.retryDelaySec = 0;  // tests of the pause set it themselves
-  return request;
-}
-
 double SecondsSince(Clock::time_point began) {
   return std::chrono::duration<double>(Clock::now() - began).count();
-}
-
-std::vector<std::string> NamesIn(const TempDir& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-    names.push_back(entry.path().filename().string());
-  return names;
-}
-
-Bytes Pattern(std::size_t size) {
-  Bytes bytes(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
-  return bytes;
 }
 
 TEST(FetchSite, PageCarriesBrowserHeadersAndKeepsTheFinalHeaderBlock) {

@@ -2,6 +2,7 @@
 // text decoding of a response, and the requests that must fail before any connection.
 #include "MyCode/URLSource2.h"
 
+#include "support/FetchKit.h"
 #include "support/ScriptedServer.h"
 
 #include <gtest/gtest.h>
@@ -12,27 +13,7 @@
 namespace albatrix {
 namespace {
 
-// A gzip stream that inflates to `megabytes` MiB of zeros, built without holding the plain data.
-Bytes GzipBomb(std::size_t megabytes) {
-  z_stream zs{};
-  EXPECT_EQ(deflateInit2(&zs, 9, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY), Z_OK);
-  Bytes zeros(1 << 20, '\0');
-  Bytes out;
-  char buffer[65536];
-  for (std::size_t i = 0; i < megabytes; ++i) {
-    zs.next_in = reinterpret_cast<Bytef*>(zeros.data());
-    zs.avail_in = static_cast<uInt>(zeros.size());
-    int flush = i + 1 == megabytes ? Z_FINISH : Z_NO_FLUSH;
-    do {
-      zs.next_out = reinterpret_cast<Bytef*>(buffer);
-      zs.avail_out = sizeof buffer;
-      deflate(&zs, flush);
-      out.append(buffer, sizeof buffer - zs.avail_out);
-    } while (zs.avail_out == 0);
-  }
-  deflateEnd(&zs);
-  return out;
-}
+using test::GzipBomb;
 
 Bytes SamplePage() {
   Bytes page;
