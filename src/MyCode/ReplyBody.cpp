@@ -33,7 +33,8 @@ class PageBody : public ReplyBody {
         return Fail(FetchFailure::Network, "page inflates beyond the page limit");
     }
     if (!filter_) {
-      if (body_.size() + bytes.size() > maxBytes_) return Fail(FetchFailure::SizeLimit, "body larger than the size limit");
+      if (body_.size() + bytes.size() > maxBytes_)
+        return Fail(FetchFailure::SizeLimit, "body larger than the size limit");
       body_.append(bytes);
       return true;
     }

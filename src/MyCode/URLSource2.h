@@ -55,7 +55,8 @@ struct UrlRequest {
   Bytes startMarker;   // keep only what follows the last occurrence seen while reading
   Bytes endMarker;     // cut the body at its first occurrence and stop the transfer there
   Bytes retryMarker;   // Fetch: a body containing this counts as a failed attempt
-  Text targetFile;     // absolute path that receives the (decoded) body of a successful attempt; empty = a page in memory
+  Text targetFile;     // absolute path that receives the (decoded) body of a successful attempt; empty =
+                       // a page, kept in memory
   Bytes body;          // request body, sent with its Content-Length in 1024-byte pieces; empty = none
 
   // Bound on each wait for response data once the reply's headers are in: a server that sends nothing
