@@ -49,7 +49,7 @@ TEST_F(ControllerDownloadSiteTest, PressStartsARunThatReturnsToIdle) {
   EXPECT_FALSE(test::PathExists(saveDir.path() + "/kobe/One"));
   AlbatrixController::DownloadSummary summary = controller->LastDownload();
   EXPECT_TRUE(summary.started);
-  EXPECT_EQ(summary.albums, 1u);
+  EXPECT_EQ(summary.albums, 1);
   EXPECT_EQ(summary.listed, 3);
   EXPECT_EQ(summary.saved, 3);
   EXPECT_EQ(summary.failed, 0);

@@ -46,8 +46,7 @@ TEST(DownPicFunc, FewerPicturesThanThreads) {
   EXPECT_EQ(rig.view.LastText(kRunProgressLine), "已下载3/3......");
   EXPECT_FALSE(rig.flags.downloading.load());
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"0.jpg", "1.jpg", "2.jpg"}));
-  EXPECT_EQ(rig.session.picturesAttempted.load(), 3);
-  EXPECT_EQ(rig.session.picturesSaved.load(), 3);
+  EXPECT_EQ(rig.Outcomes(), std::vector<PictureOutcome>(3, PictureOutcome::Saved));
 }
 
 TEST(DownPicFunc, NeverMoreFetchesInFlightThanThreads) {
@@ -131,8 +130,7 @@ TEST(DownPicFunc, EmptyReplyTriesTheAlternativeOnce) {
   EXPECT_EQ(test::ReadWholeFile(rig.dir.file("a.jpg")), "from b");
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), std::vector<std::string>{"a.jpg"});
   EXPECT_EQ(rig.flags.finishedCount.load(), 2);
-  EXPECT_EQ(rig.session.picturesAttempted.load(), 2);
-  EXPECT_EQ(rig.session.picturesSaved.load(), 1);
+  EXPECT_EQ(rig.Outcomes(), (std::vector<PictureOutcome>{PictureOutcome::Saved, PictureOutcome::Failed}));
 }
 
 TEST(DownPicFunc, ErrorRaisedByTheFetcherStillFinishesTheJob) {
@@ -217,7 +215,11 @@ TEST(DownPicFunc, CancelAbandonsFetchesInFlightAndWaitsForTheWorkers) {
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"0.jpg", "1.jpg"}));
   EXPECT_EQ(rig.FetchedUrls(), (std::vector<std::string>{"http://h/0.jpg", "http://h/1.jpg"}));
   EXPECT_FALSE(rig.flags.downloading.load());
-  EXPECT_EQ(rig.session.picturesAttempted.load(), 2);
+  // Pictures 0 and 1 saved, 2 abandoned, the rest never taken: the cancel makes no failures.
+  std::vector<PictureOutcome> expected(20, PictureOutcome::NotTried);
+  expected[0] = expected[1] = PictureOutcome::Saved;
+  expected[2] = PictureOutcome::Cancelled;
+  EXPECT_EQ(rig.Outcomes(), expected);
 }
 
 }  // namespace
