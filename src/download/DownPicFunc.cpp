@@ -27,6 +27,17 @@ Text ProgressText(std::int32_t done, std::size_t total) {
   return u"已下载" + Text(text.begin(), text.end()) + u"......";
 }
 
+bool Raised(const std::atomic<bool>* abort) { return abort && abort->load(); }
+
+// What a fetch that left no file means for the picture.
+PictureResult Unsaved(const UrlResponse& response, const std::atomic<bool>* abort) {
+  if (Raised(abort) || response.failure == FetchFailure::Cancelled) return {PictureOutcome::Cancelled, u"cancelled"};
+  if (response.failure == FetchFailure::SizeLimit) return {PictureOutcome::LeftOut, Text()};
+  // A fetcher that gives no reason still gave no picture.
+  if (response.failure == FetchFailure::None) return {PictureOutcome::Failed, u"nothing received"};
+  return {PictureOutcome::Failed, DescribeFetchFailure(response.failure, response.httpStatus)};
+}
+
 // The jobs of one album and what the workers and the supervisor share about them.
 struct AlbumJobs {
   TextArray urls;
@@ -61,21 +72,6 @@ void WorkerLoop(RunSession& session, AlbumJobs& jobs) {
     }
     jobs.jobEnded.notify_one();
   }
-}
-
-}  // namespace
-
-namespace {
-
-bool Raised(const std::atomic<bool>* abort) { return abort && abort->load(); }
-
-// What a fetch that left no file means for the picture.
-PictureResult Unsaved(const UrlResponse& response, const std::atomic<bool>* abort) {
-  if (Raised(abort) || response.failure == FetchFailure::Cancelled) return {PictureOutcome::Cancelled, u"cancelled"};
-  if (response.failure == FetchFailure::SizeLimit) return {PictureOutcome::LeftOut, Text()};
-  // A fetcher that gives no reason still gave no picture.
-  if (response.failure == FetchFailure::None) return {PictureOutcome::Failed, u"nothing received"};
-  return {PictureOutcome::Failed, DescribeFetchFailure(response.failure, response.httpStatus)};
 }
 
 }  // namespace

@@ -133,6 +133,31 @@ TEST(DownPicFunc, EmptyReplyTriesTheAlternativeOnce) {
   EXPECT_EQ(rig.Outcomes(), (std::vector<PictureOutcome>{PictureOutcome::Saved, PictureOutcome::Failed}));
 }
 
+// How a job ends tells a picture left out by the size limits from a lost one, and keeps the reason. An
+// empty alternative address tells nothing new, so the first reply's reason stands.
+TEST(DownPicFunc, EachJobSaysHowItEnded) {
+  WorkerRig rig;
+  rig.pictures.Append(u"http://h/small.jpg", u"1.jpg", Text());
+  rig.pictures.Append(u"http://h/gone.jpg", u"2.jpg", Text());
+  rig.pictures.Append(u"http://h/slow.jpg\r\nhttp://h/html.jpg", u"3.jpg", Text());
+  rig.pictures.Append(u"http://h/disk.jpg", u"4.jpg", Text());
+  rig.pictures.Append(u"http://h/quiet.jpg", u"5.jpg", Text());
+  rig.refusals["http://h/small.jpg"] = FetchFailure::SizeLimit;
+  rig.refusals["http://h/slow.jpg"] = FetchFailure::Timeout;
+  rig.refusals["http://h/html.jpg"] = FetchFailure::NotPicture;
+  rig.refusals["http://h/disk.jpg"] = FetchFailure::CannotWrite;
+  rig.refusals["http://h/quiet.jpg"] = FetchFailure::None;  // a fetcher that names no reason
+  rig.Run(2);
+  std::vector<std::string> ended;
+  for (const PictureResult& r : rig.session.albumResults) {
+    ended.push_back(std::to_string(static_cast<int>(r.outcome)) + " " + TextToUtf8(r.reason));
+  }
+  const auto failed = std::to_string(static_cast<int>(PictureOutcome::Failed)) + " ";
+  EXPECT_EQ(ended, (std::vector<std::string>{std::to_string(static_cast<int>(PictureOutcome::LeftOut)) + " ",
+                                             failed + "HTTP 404", failed + "not a picture",
+                                             failed + "cannot write the file", failed + "nothing received"}));
+}
+
 TEST(DownPicFunc, ErrorRaisedByTheFetcherStillFinishesTheJob) {
   WorkerRig rig;
   rig.AddPictures(4);
