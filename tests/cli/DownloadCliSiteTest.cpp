@@ -179,6 +179,9 @@ TEST_F(DownloadCliSiteTest, UsageErrorsAndNothingListed) {
   EXPECT_FALSE(test::PathExists(dir.path() + "/out"));
   EXPECT_EQ(Cli({"--site", site().BaseUrl(), "download", site().MemberUrl(AlbumSite::kEmptyMember), "--save", "out"}), 1);
   EXPECT_FALSE(test::PathExists(dir.path() + "/out"));
+  // A save path that cannot be made is refused: status 1 as well.
+  test::WriteWholeFile(dir.file("plain-file"), "x");
+  EXPECT_EQ(Cli({"--site", site().BaseUrl(), "download", site().MemberUrl("kobe"), "--save", "plain-file/out"}), 1);
 }
 
 TEST_F(DownloadCliSiteTest, ListOnlyFromTheSettingsWritesListFiles) {
