@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <string>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -75,6 +76,16 @@ Text CutToUnits(TextView name, std::size_t maxUnits) {
   std::size_t keep = maxUnits;
   if (keep > 0 && name[keep - 1] >= 0xD800 && name[keep - 1] <= 0xDBFF) --keep;
   return Text(name.substr(0, keep));
+}
+
+Text FirstFreeNumberedName(const Text& name, const TakenFn& taken, const FitFn& fit) {
+  Text unique = name;
+  for (unsigned counter = 1; taken(unique); ++counter) {
+    const std::string digits = " (" + std::to_string(counter) + ")";
+    const Text number(digits.begin(), digits.end());
+    unique = fit(name, number) + number;
+  }
+  return unique;
 }
 
 }  // namespace albatrix

@@ -2,40 +2,18 @@
 // the chosen rows, with Ctrl-C as the button's second press.
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <thread>
 
 #include "MyCode/FileSystem.h"
 #include "app/AlbatrixController.h"
 #include "cli/AlbumRows.h"
 #include "cli/CliCommands.h"
+#include "cli/Interrupt.h"
 #include "cli/ProgressView.h"
 
 namespace albatrix {
 namespace {
-
-constexpr int kExitInterrupted = 130;
-
-volatile std::sig_atomic_t interrupted = 0;
-extern "C" void OnInterrupt(int) { interrupted = 1; }
-
-// Ctrl-C while this lives sets `interrupted` instead of ending the process.
-class InterruptCatcher {
- public:
-  InterruptCatcher() {
-    interrupted = 0;
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previous_);
-  }
-  ~InterruptCatcher() { sigaction(SIGINT, &previous_, nullptr); }
-
- private:
-  struct sigaction previous_ {};
-};
 
 struct DownloadArguments {
   std::string address;
@@ -78,7 +56,14 @@ int ParseArguments(const std::vector<std::string>& arguments, DownloadArguments&
 
 std::string SummaryLine(const AlbatrixController::DownloadSummary& summary) {
   return std::to_string(summary.albums) + " albums, " + std::to_string(summary.listed) + " pictures listed, " +
-         std::to_string(summary.saved) + " files saved, " + std::to_string(summary.failed) + " pictures failed";
+         std::to_string(summary.saved) + " files saved, " + std::to_string(summary.leftOut) +
+         " left out by size limits, " + std::to_string(summary.failed) + " failed";
+}
+
+// One line per failed picture: album title, address, reason, separated by TABs (a cleaned title holds
+// none).
+Text FailureLine(const FailedPicture& failure) {
+  return failure.albumTitle + u"\t" + failure.url + u"\t" + failure.reason;
 }
 
 }  // namespace
@@ -92,7 +77,8 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
 
   ProgressView view(isatty(STDERR_FILENO) != 0);
   AlbatrixController controller(view, CurrentFolder(), context.profile);
-  ListAlbumsOf(controller, view, address);
+  InterruptCatcher catcher;
+  if (ListAlbumsOf(controller, view, address)) return kExitInterrupted;
   const std::size_t listed = view.ShownRows();
   if (listed == 0) return kExitNothing;
   if (!rows->all && rows->highest > listed) {
@@ -103,22 +89,21 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
   view.SetText(IDC_SAVE_PATH, Utf8ToText(args.save));
 
   bool cancelled = false;
-  {
-    InterruptCatcher catcher;
-    controller.Download();
-    while (controller.runFlags.runState.load() != RUN_IDLE) {
-      if (interrupted && !cancelled) {
-        controller.CancelDownload();  // the button's second press; never a new run if this one just ended
-        cancelled = true;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  controller.Download();
+  while (controller.runFlags.runState.load() != RUN_IDLE) {
+    if (!cancelled && InterruptCatcher::Interrupted()) {
+      controller.CancelDownload();  // the button's second press; never a new run if this one just ended
+      cancelled = true;
     }
-    controller.WaitForDownload();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
+  controller.WaitForDownload();
   const AlbatrixController::DownloadSummary summary = controller.LastDownload();
   view.Note(Utf8ToText(SummaryLine(summary)));
-  if (cancelled) return kExitInterrupted;
-  return summary.started ? kExitListed : kExitNothing;
+  for (const FailedPicture& failure : summary.failures) view.Note(FailureLine(failure));
+  if (cancelled || InterruptCatcher::Interrupted()) return kExitInterrupted;
+  if (!summary.started) return kExitNothing;
+  return summary.failed > 0 ? kExitSomeFailed : kExitListed;
 }
 
 }  // namespace albatrix
