@@ -298,6 +298,7 @@ TEST_F(MainWindowTest, EnterPressesGetAlbumsAndEscapeCloses) {
   CAlbatrixDlg& w = window();
   // An empty member box: the listing thread refuses with a message box, which the interface thread shows
   // for it and which is answered here.
+  w.Combo(IDC_MEMBER)->Edit()->SetFocus();
   wxKeyEvent enter(wxEVT_CHAR_HOOK);
   enter.m_keyCode = WXK_RETURN;
   bool refused = false;
