@@ -123,6 +123,10 @@ class AlbatrixController : public ListingWindow {
   bool EditSettings(const std::function<void(SettingsBlock&)>& edit);
   // A copy of the whole block, taken under the lock (menus and dialogs read from it).
   SettingsBlock SettingsCopy() const;
+  // The save-path history rule of "设置" and of a drop: `path` goes first into the history unless it is
+  // refused (AddHistory); only when the history changed is it offered in the save-path box and the
+  // settings saved. True when it changed.
+  bool AddSavePathHistory(TextView path);
 
   // The filter of the list mode grid; empty for none.
   void SetFilterKeyword(Text keyword);
