@@ -111,6 +111,10 @@ class AlbatrixController : public ListingWindow {
   NameRule CurrentNameRule() const;
   DownloadLimits CurrentLimits() const;
   bool EditSettings(const std::function<void(SettingsBlock&)>& edit);
+  // The save-path history rule of "设置" and of a drop: `path` goes first into the history unless it is
+  // refused (AddHistory); only when the history changed is it offered in the save-path box and the
+  // settings saved. True when it changed.
+  bool AddSavePathHistory(TextView path);
 
   // The filter of the list mode grid; empty for none.
   void SetFilterKeyword(Text keyword);

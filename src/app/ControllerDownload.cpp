@@ -104,4 +104,14 @@ bool AlbatrixController::EditSettings(const std::function<void(SettingsBlock&)>&
   return albatrix::SaveSettings(settings_, programFolder_);
 }
 
+bool AlbatrixController::AddSavePathHistory(TextView path) {
+  {
+    std::lock_guard<std::mutex> hold(settingsLock_);
+    if (!AddHistory(settings_, HistoryKind::SavePath, path)) return false;
+    albatrix::SaveSettings(settings_, programFolder_);
+  }
+  view_.AddCandidate(IDC_SAVE_PATH, Text(path));
+  return true;
+}
+
 }  // namespace albatrix
