@@ -7,7 +7,12 @@
 #include <wx/dcclient.h>
 #include <wx/settings.h>
 
+#include <memory>
+
+#include <wx/weakref.h>
+
 #include "MyCode/Trace.h"
+#include "app/AboutBox.h"
 #include "gui/WxText.h"
 
 namespace albatrix {
@@ -92,11 +97,26 @@ void CSplashScreenEx::OnPaint(wxPaintEvent&) {
 }
 
 void CSplashScreenEx::OnCharHook(wxKeyEvent& event) {
-  if (event.GetKeyCode() == WXK_ESCAPE && onEscape_) {
-    onEscape_();
+  if (event.GetKeyCode() != WXK_ESCAPE) {
+    event.Skip();
     return;
   }
-  event.Skip();
+  // The splash goes first: a top-level window left standing would keep the program alive.
+  std::function<void()> escape = std::move(onEscape_);
+  Hide();
+  Destroy();
+  if (escape) escape();
+}
+
+void PlugInSplash(WindowSetup& setup, std::function<void()> closeWindow) {
+  auto splash = std::make_shared<wxWeakRef<CSplashScreenEx>>();
+  setup.showSplash = [splash, closeWindow] {
+    *splash = new CSplashScreenEx(Text(kSplashText), MakeSplashBitmap(), closeWindow);
+    (*splash)->ShowSplash();
+  };
+  setup.hideSplash = [splash] {
+    if (CSplashScreenEx* shown = *splash) shown->HideSplash();
+  };
 }
 
 }  // namespace albatrix

@@ -12,6 +12,7 @@
 #include <wx/region.h>
 
 #include "MyCode/StringCtrl.h"
+#include "gui/AlbatrixDlg.h"
 
 namespace albatrix {
 
@@ -56,5 +57,9 @@ class CSplashScreenEx : public wxFrame {
   bool painted_ = false;
   std::chrono::steady_clock::time_point shownAt_;
 };
+
+// Plugs the program's splash into the window's start-up: shown when start-up begins, hidden and destroyed
+// when it is done. Escape on it takes the splash away and runs `closeWindow` (the window's clean close).
+void PlugInSplash(WindowSetup& setup, std::function<void()> closeWindow);
 
 }  // namespace albatrix

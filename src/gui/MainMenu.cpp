@@ -57,6 +57,12 @@ wxMenuBar* CreateMainMenuBar() {
   return bar;
 }
 
+MenuActions DesktopMenuActions(const Desktop& desktop) {
+  MenuActions actions;
+  if (auto open = desktop.openBrowser) actions.openBrowser = [open](const Text& address) { open(ToWx(address)); };
+  return actions;
+}
+
 void RefreshMenuStates(wxMenuBar& bar, const MenuCommands& commands) {
   for (const MenuPopupSpec& popup : MenuBarLayout()) {
     for (const MenuItemSpec& spec : popup.items) {

@@ -6,6 +6,7 @@
 #include <wx/menu.h>
 
 #include "app/MenuCommands.h"
+#include "gui/Desktop.h"
 
 namespace albatrix {
 
@@ -20,5 +21,9 @@ void RefreshMenuStates(wxMenuBar& bar, const MenuCommands& commands);
 // keep the commands alive, so the menu lives exactly as long as the frame; `controller` must outlive it.
 // Actions left empty get the program's own: the system browser, CDlgDownSet, CDlgSaveSet, CAboutDlg.
 void InstallMainMenu(wxFrame& frame, AlbatrixController& controller, MenuActions actions);
+
+// The menu's actions on the window's desktop: its browser opener opens the help pages and, until the login
+// browser exists, the login pages; the dialogs and the about box are the program's own.
+MenuActions DesktopMenuActions(const Desktop& desktop);
 
 }  // namespace albatrix

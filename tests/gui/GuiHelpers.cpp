@@ -1,10 +1,9 @@
 #include "GuiHelpers.h"
 
-#include <gtest/gtest.h>
+#include "GuiHarness.h"
 
 #include <chrono>
 #include <cstdlib>
-#include <thread>
 
 #include <wx/app.h>
 #include <wx/button.h>
@@ -39,14 +38,8 @@ void PressKey(wxWindow* window, int keyCode) {
   window->HandleWindowEvent(key);
 }
 
-bool YieldUntil(const std::function<bool()>& condition, int timeoutMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return condition();
-    wxTheApp->Yield(true);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
+void DisplayTest::SetUp() {
+  if (!HaveDisplay()) GTEST_SKIP() << "no display: run under xvfb-run";
 }
 
 std::string Utf8(const wxString& text) { return std::string(text.utf8_str()); }
@@ -77,7 +70,7 @@ void SaveScreenshot(wxWindow* window, const std::string& name) {
   if (!folder || !*folder) return;
   window->Raise();
   window->Update();
-  YieldUntil([] { return false; }, 500);  // let the window system draw what was just shown
+  PumpFor(std::chrono::milliseconds(500));  // let the window system draw what was just shown
   // ImageMagick reads the X server itself: wx's screen DC on GTK 3 does not follow later drawing.
   const wxRect rect = window->GetScreenRect();
   const std::string command = "import -window root -crop " + std::to_string(rect.width) + "x" +

@@ -1,11 +1,13 @@
-// Helpers for the window tests: running a modal dialog with steps played inside its loop, pressing
-// buttons and keys through the widgets' own events, waiting for the event loop, reading labels, and
+// Helpers for the dialog and menu tests: running a modal dialog with steps played inside its loop,
+// pressing buttons and keys through the widgets' own events, reading labels, expecting dialogs, and
 // screenshots for a person to look at.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include <wx/dialog.h>
 #include <wx/testing.h>
@@ -22,8 +24,11 @@ int RunModal(wxDialog& dialog, const std::function<void()>& steps);
 void Click(wxWindow* parent, int buttonId);
 // Sends a key press (as the char hook sees it) to a window.
 void PressKey(wxWindow* window, int keyCode);
-// Lets the event loop run until `condition` holds or `timeoutMs` passes.
-bool YieldUntil(const std::function<bool()>& condition, int timeoutMs = 3000);
+// Tests that need a display and nothing else; they skip themselves without one.
+class DisplayTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+};
 
 // Every label of a window's descendants in creation order: static texts, static boxes, radio buttons,
 // check boxes, buttons and links.

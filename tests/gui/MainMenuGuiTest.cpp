@@ -1,11 +1,12 @@
-// The menu bar in a real frame: its structure as wx holds it after a pop-up opens, the check marks and
-// enabled states that follow the settings, and commands chosen through the frame's own events.
+// The menu bar in the program's window: its structure as wx holds it after a pop-up opens, the check
+// marks and enabled states that follow the settings, and commands chosen through the window's own events.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
 #include <wx/frame.h>
 
+#include "GuiHarness.h"
 #include "GuiHelpers.h"
 #include "app/AboutBox.h"
 #include "app/SettingsEditing.h"
@@ -15,48 +16,47 @@
 #include "gui/MainMenu.h"
 #include "gui/MenuIds.h"
 #include "gui/WxText.h"
-#include "support/FakeView.h"
-#include "support/TempDir.h"
 
 namespace albatrix {
 namespace {
 
-class MainMenuGuiTest : public ::testing::Test {
+// The program's window on the stand-in site with the menu installed as the program installs it, over a
+// desktop that records what would open.
+class MainMenuGuiTest : public test::WindowFixture {
  protected:
-  MainMenuGuiTest() {
-    controller.Initialize();
-    frame = new wxFrame(nullptr, wxID_ANY, "Albatrix", wxDefaultPosition, wxSize(640, 360));
-    MenuActions actions;
-    actions.openBrowser = [this](const Text& address) { opened.push_back(address); };
-    InstallMainMenu(*frame, controller, actions);
-    frame->Show();
+  void SetUp() override {
+    test::WindowFixture::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    Desktop recording;
+    std::shared_ptr<test::DesktopRecord> record = desktop;
+    recording.openBrowser = [record](const wxString& page) { record->openedPages.push_back(page); };
+    InstallMainMenu(window(), controller(), DesktopMenuActions(recording));
   }
-  ~MainMenuGuiTest() override { delete frame; }
 
+  AlbatrixController& controller() { return window().Controller(); }
   void OpenPopup(std::size_t index) {
-    wxMenuEvent open(wxEVT_MENU_OPEN, 0, frame->GetMenuBar()->GetMenu(index));
-    frame->HandleWindowEvent(open);
+    wxMenuEvent open(wxEVT_MENU_OPEN, 0, window().GetMenuBar()->GetMenu(index));
+    window().HandleWindowEvent(open);
   }
   void Choose(int commandId) {
     wxCommandEvent choose(wxEVT_MENU, MenuWxId(commandId));
-    frame->HandleWindowEvent(choose);
+    window().HandleWindowEvent(choose);
   }
-  wxMenuItem* Item(int commandId) { return frame->GetMenuBar()->FindItem(MenuWxId(commandId)); }
+  wxMenuItem* Item(int commandId) { return window().GetMenuBar()->FindItem(MenuWxId(commandId)); }
   std::string SettingsFile() const { return test::ReadWholeFile(dir.file("soft.dat")); }
-
-  test::TempDir dir;
-  test::FakeView view;
-  AlbatrixController controller{view, dir.folder()};
-  wxFrame* frame = nullptr;
-  TextArray opened;
+  TextArray Opened() const {
+    TextArray pages;
+    for (const wxString& page : desktop->openedPages) pages.push_back(FromWx(page));
+    return pages;
+  }
 };
 
 TEST_F(MainMenuGuiTest, TheBarHoldsTheLayoutAfterAPopupOpens) {
-  ASSERT_TRUE(controller.EditSettings([](SettingsBlock& block) {
+  ASSERT_TRUE(controller().EditSettings([](SettingsBlock& block) {
     block.nameRules[15].options = OPT_FIX_ORDER | OPT_SKIP_DOWNLOADED | OPT_SHOP_MAIN_PICTURES;
   }));
   OpenPopup(1);
-  wxMenuBar* bar = frame->GetMenuBar();
+  wxMenuBar* bar = window().GetMenuBar();
   ASSERT_EQ(bar->GetMenuCount(), MenuBarLayout().size());
   for (std::size_t p = 0; p < MenuBarLayout().size(); ++p) {
     const MenuPopupSpec& spec = MenuBarLayout()[p];
@@ -79,7 +79,7 @@ TEST_F(MainMenuGuiTest, TheBarHoldsTheLayoutAfterAPopupOpens) {
       }
       EXPECT_EQ(MenuCommandId(item->GetId()), want.commandId);
       const ItemState state =
-          MenuItemState(want.commandId, controller.CurrentNameRule().options, controller.siteCode.load());
+          MenuItemState(want.commandId, controller().CurrentNameRule().options, controller().siteCode.load());
       EXPECT_EQ(item->IsEnabled(), state.enabled) << want.commandId;
       if (item->IsCheckable()) EXPECT_EQ(item->IsChecked(), state.checked) << want.commandId;
     }
@@ -90,7 +90,7 @@ TEST_F(MainMenuGuiTest, TheBarHoldsTheLayoutAfterAPopupOpens) {
   EXPECT_TRUE(Item(32808)->IsChecked());   // the file's bit shows
   EXPECT_FALSE(Item(32808)->IsEnabled());  // but at the community the item cannot be chosen
   EXPECT_FALSE(Item(32776)->IsEnabled());
-  test::SaveScreenshot(frame, "menu-bar");
+  test::SaveScreenshot(&window(), "main-window");
 }
 
 TEST_F(MainMenuGuiTest, ChecksFollowEachToggleWhenThePopupOpensAgain) {
@@ -102,7 +102,7 @@ TEST_F(MainMenuGuiTest, ChecksFollowEachToggleWhenThePopupOpensAgain) {
   OpenPopup(1);
   EXPECT_TRUE(Item(32802)->IsChecked());
 
-  controller.siteCode = 11;  // the shop site: its items come alive
+  controller().siteCode = 11;  // the shop site: its items come alive
   OpenPopup(1);
   EXPECT_TRUE(Item(32808)->IsEnabled());
   Choose(32808);
@@ -116,15 +116,15 @@ TEST_F(MainMenuGuiTest, UnlistedIdsAndTheImportItemsDoNothing) {
   ASSERT_EQ(std::remove(dir.file("soft.dat").c_str()), 0);
   for (int id : {32777, 32780, 32796, 32823, 32811, 32809, 32810}) Choose(id);
   EXPECT_TRUE(SettingsFile().empty());
-  EXPECT_TRUE(opened.empty());
+  EXPECT_TRUE(Opened().empty());
 }
 
 TEST_F(MainMenuGuiTest, HelpAndLoginItemsOpenTheirAddresses) {
   Choose(ID_INSTRUCTIONS);
   Choose(ID_FEEDBACK);
   Choose(ID_LOGIN_HUPU);
-  EXPECT_EQ(opened, (TextArray{MakerPageAddress(ID_INSTRUCTIONS), MakerPageAddress(ID_FEEDBACK),
-                               controller.Profile().BaseAddress() + u"/login"}));
+  EXPECT_EQ(Opened(), (TextArray{MakerPageAddress(ID_INSTRUCTIONS), MakerPageAddress(ID_FEEDBACK),
+                               controller().Profile().BaseAddress() + u"/login"}));
 }
 
 TEST_F(MainMenuGuiTest, SettingsItemsRunTheirDialogsAndSaveOnlyOnOk) {
@@ -137,7 +137,9 @@ TEST_F(MainMenuGuiTest, SettingsItemsRunTheirDialogsAndSaveOnlyOnOk) {
   wxTEST_DIALOG(Choose(ID_ABOUT), test::ExpectDialog<CAboutDlg>(wxID_OK));
 }
 
-TEST(AboutBoxGuiTest, ShowsTheVersionAndClosesOnItsButton) {
+using AboutBoxGuiTest = test::DisplayTest;
+
+TEST_F(AboutBoxGuiTest, ShowsTheVersionAndClosesOnItsButton) {
   CAboutDlg about(nullptr);
   EXPECT_EQ(test::Utf8(about.GetTitle()), "关于");
   const std::vector<std::string> labels = test::LabelsOf(&about);

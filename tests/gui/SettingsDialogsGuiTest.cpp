@@ -16,13 +16,15 @@ namespace {
 
 using test::Click;
 using test::RunModal;
+using DownloadDialogGuiTest = test::DisplayTest;
+using NameDialogGuiTest = test::DisplayTest;
 
 wxTextCtrl* Edit(wxWindow* dialog, int id) { return static_cast<wxTextCtrl*>(dialog->FindWindow(id)); }
 wxRadioButton* Radio(wxWindow* dialog, int id) { return static_cast<wxRadioButton*>(dialog->FindWindow(id)); }
 
 void Type(wxWindow* dialog, int id, const char* text) { Edit(dialog, id)->SetValue(wxString::FromUTF8(text)); }
 
-TEST(DownloadDialogGuiTest, ShowsItsTextsAndTheCurrentValues) {
+TEST_F(DownloadDialogGuiTest, ShowsItsTextsAndTheCurrentValues) {
   DownloadLimits limits{7, 900, 5, 30};
   CDlgDownSet dialog(nullptr, limits);
   EXPECT_EQ(test::Utf8(dialog.GetTitle()), "设置");
@@ -40,7 +42,7 @@ TEST(DownloadDialogGuiTest, ShowsItsTextsAndTheCurrentValues) {
   EXPECT_EQ(RunModal(dialog, [&] { test::SaveScreenshot(&dialog, "download-settings"); }), test::kLeftOpen);
 }
 
-TEST(DownloadDialogGuiTest, OkStoresValidValues) {
+TEST_F(DownloadDialogGuiTest, OkStoresValidValues) {
   DownloadLimits limits{0, 0, 5, 30};
   CDlgDownSet dialog(nullptr, limits);
   EXPECT_EQ(RunModal(dialog,
@@ -58,7 +60,7 @@ TEST(DownloadDialogGuiTest, OkStoresValidValues) {
   EXPECT_EQ(limits.maxKB, 65535);
 }
 
-TEST(DownloadDialogGuiTest, RefusedValuesSayParameterErrorAndChangeNothing) {
+TEST_F(DownloadDialogGuiTest, RefusedValuesSayParameterErrorAndChangeNothing) {
   for (const char* threads : {"16", "0", "-1", "abc"}) {
     SCOPED_TRACE(threads);
     DownloadLimits limits{1, 2, 5, 30};
@@ -83,7 +85,7 @@ TEST(DownloadDialogGuiTest, RefusedValuesSayParameterErrorAndChangeNothing) {
   }
 }
 
-TEST(DownloadDialogGuiTest, TheCloseBoxStoresNothing) {
+TEST_F(DownloadDialogGuiTest, TheCloseBoxStoresNothing) {
   DownloadLimits limits{0, 0, 5, 30};
   CDlgDownSet dialog(nullptr, limits);
   EXPECT_EQ(RunModal(dialog,
@@ -95,7 +97,7 @@ TEST(DownloadDialogGuiTest, TheCloseBoxStoresNothing) {
   EXPECT_EQ(limits.threads, 5);
 }
 
-TEST(NameDialogGuiTest, ShowsItsTextsAndTheChoiceTheNamingApplies) {
+TEST_F(NameDialogGuiTest, ShowsItsTextsAndTheChoiceTheNamingApplies) {
   NameRule rule{};
   SetRuleText(rule.prefix, u"前_");
   SetRuleText(rule.replaceTo, u"x|y");
@@ -129,7 +131,7 @@ TEST(NameDialogGuiTest, ShowsItsTextsAndTheChoiceTheNamingApplies) {
   EXPECT_EQ(rule.albumFolderMode, 1);
 }
 
-TEST(NameDialogGuiTest, OkCutsTextsAndStoresTheRadios) {
+TEST_F(NameDialogGuiTest, OkCutsTextsAndStoresTheRadios) {
   NameRule rule{};
   rule.options = OPT_FIX_ORDER;
   CDlgSaveSet dialog(nullptr, rule);
@@ -158,7 +160,7 @@ TEST(NameDialogGuiTest, OkCutsTextsAndStoresTheRadios) {
   EXPECT_EQ(rule.options, OPT_FIX_ORDER);
 }
 
-TEST(NameDialogGuiTest, EscapeStoresNothing) {
+TEST_F(NameDialogGuiTest, EscapeStoresNothing) {
   NameRule rule{};
   rule.nameSource = 5;
   CDlgSaveSet dialog(nullptr, rule);

@@ -8,11 +8,16 @@
 #include <wx/image.h>
 #include <wx/weakref.h>
 
+#include "GuiHarness.h"
 #include "GuiHelpers.h"
+#include "gui/AlbatrixDlg.h"
 #include "gui/CSplashScreenEx.h"
+#include "support/TempDir.h"
 
 namespace albatrix {
 namespace {
+
+using SplashGuiTest = test::DisplayTest;
 
 // A 6 x 3 bitmap whose key pixels are marked 'k' in `rows`.
 wxBitmap TestBitmap(const std::vector<std::string>& rows) {
@@ -32,7 +37,7 @@ wxBitmap TestBitmap(const std::vector<std::string>& rows) {
   return wxBitmap(image, 24);
 }
 
-TEST(SplashGuiTest, KeyPixelsLieOutsideAndAllOthersInside) {
+TEST_F(SplashGuiTest, KeyPixelsLieOutsideAndAllOthersInside) {
   const std::vector<std::string> rows = {"kk..kk", "k....k", "..kk.."};
   wxRegion region = SplashRegion(TestBitmap(rows), SplashKeyColour());
   for (int y = 0; y < 3; ++y) {
@@ -43,13 +48,13 @@ TEST(SplashGuiTest, KeyPixelsLieOutsideAndAllOthersInside) {
   EXPECT_EQ(region.Contains(6, 0), wxOutRegion);
 }
 
-TEST(SplashGuiTest, ABitmapWithoutKeyPixelsGivesTheFullRectangle) {
+TEST_F(SplashGuiTest, ABitmapWithoutKeyPixelsGivesTheFullRectangle) {
   wxRegion region = SplashRegion(TestBitmap({"......", "......"}), SplashKeyColour());
   EXPECT_EQ(region.GetBox(), wxRect(0, 0, 6, 2));
   EXPECT_EQ(region.Contains(wxRect(0, 0, 6, 2)), wxInRegion);
 }
 
-TEST(SplashGuiTest, TheProgramsPictureHasKeyCorners) {
+TEST_F(SplashGuiTest, TheProgramsPictureHasKeyCorners) {
   wxBitmap bitmap = MakeSplashBitmap();
   ASSERT_TRUE(bitmap.IsOk());
   EXPECT_EQ(bitmap.GetSize(), wxSize(300, 167));
@@ -62,7 +67,7 @@ TEST(SplashGuiTest, TheProgramsPictureHasKeyCorners) {
   }
 }
 
-TEST(SplashGuiTest, ShowsForItsFirstPaintAndGoesWithinItsLimit) {
+TEST_F(SplashGuiTest, ShowsForItsFirstPaintAndGoesWithinItsLimit) {
   auto* splash = new CSplashScreenEx(u"正在启动，请稍候……", MakeSplashBitmap(), {});
   EXPECT_EQ(splash->GetSize(), wxSize(300, 167));
   const wxRect screen = wxRect(wxPoint(0, 0), wxGetDisplaySize());
@@ -71,16 +76,16 @@ TEST(SplashGuiTest, ShowsForItsFirstPaintAndGoesWithinItsLimit) {
   splash->ShowSplash();
   EXPECT_TRUE(splash->IsShown());
   EXPECT_FALSE(splash->IsActive());
-  EXPECT_TRUE(test::YieldUntil([&] { return splash->Painted(); }));
+  EXPECT_TRUE(test::PumpUntil([&] { return splash->Painted(); }));
   test::SaveScreenshot(splash, "splash");
   wxWeakRef<wxWindow> alive(splash);
   splash->HideSplash();
   const auto took = std::chrono::steady_clock::now() - start;
   EXPECT_LE(took, CSplashScreenEx::kLongest + std::chrono::milliseconds(500));  // the screenshot's own wait
-  EXPECT_TRUE(test::YieldUntil([&] { return !alive; }));  // destroyed
+  EXPECT_TRUE(test::PumpUntil([&] { return !alive; }));  // destroyed
 }
 
-TEST(SplashGuiTest, APictureThatFailedGivesAnEmptyWindowAndStartUpGoesOn) {
+TEST_F(SplashGuiTest, APictureThatFailedGivesAnEmptyWindowAndStartUpGoesOn) {
   auto* splash = new CSplashScreenEx(u"x", wxBitmap(), {});
   EXPECT_LE(splash->GetSize().x * splash->GetSize().y, 1);  // GTK makes no window smaller than 1 x 1
   const auto start = std::chrono::steady_clock::now();
@@ -90,7 +95,7 @@ TEST(SplashGuiTest, APictureThatFailedGivesAnEmptyWindowAndStartUpGoesOn) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
 }
 
-TEST(SplashGuiTest, EscapeAsksForTheCleanClose) {
+TEST_F(SplashGuiTest, EscapeAsksForTheCleanClose) {
   int closes = 0;
   auto* splash = new CSplashScreenEx(u"x", MakeSplashBitmap(), [&] { ++closes; });
   test::PressKey(splash, 'A');
@@ -98,6 +103,29 @@ TEST(SplashGuiTest, EscapeAsksForTheCleanClose) {
   test::PressKey(splash, WXK_ESCAPE);
   EXPECT_EQ(closes, 1);
   splash->HideSplash();
+}
+
+// Escape while the program starts: the splash goes, and the window takes its clean close without ever
+// showing.
+TEST_F(SplashGuiTest, EscapeDuringStartUpClosesTheWindowCleanly) {
+  test::TempDir dir;
+  WindowSetup setup;
+  setup.programFolder = dir.folder();
+  CAlbatrixDlg* window = nullptr;
+  PlugInSplash(setup, [&window] { window->Close(); });
+  window = new CAlbatrixDlg(std::move(setup));
+  wxWeakRef<wxFrame> windowAlive(window);
+  window->StartUp();
+  CSplashScreenEx* splash = nullptr;
+  for (wxWindow* top : wxTopLevelWindows) {
+    if (auto* found = dynamic_cast<CSplashScreenEx*>(top)) splash = found;
+  }
+  ASSERT_NE(splash, nullptr);
+  EXPECT_TRUE(splash->IsShown());
+  wxWeakRef<wxWindow> splashAlive(splash);
+  test::PressKey(splash, WXK_ESCAPE);
+  EXPECT_TRUE(test::PumpUntil([&] { return !windowAlive && !splashAlive; }));
+  EXPECT_EQ(test::ReadWholeFile(dir.file("soft.dat")).size(), kSettingsFileSize);
 }
 
 }  // namespace
