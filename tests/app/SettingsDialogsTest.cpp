@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "app/SettingsEditing.h"
 
 namespace albatrix {
@@ -85,12 +87,7 @@ TEST(SettingsDialogs, NameFieldsCutTextsAndShowTheAppliedChoice) {
   fields.nameSourceChoice = 2;
   fields.albumFolderChoice = 0;
   ApplyNameDialog(fields, rule);
-  EXPECT_EQ(RuleText(rule.prefix), long45.substr(0, 38));
-  EXPECT_EQ(RuleText(rule.suffix), u"");
-  EXPECT_EQ(RuleText(rule.replaceFrom), u"a|b");
-  EXPECT_EQ(RuleText(rule.replaceTo), u"c|d");
-  EXPECT_EQ(RuleText(rule.albumPrefix), u"[");
-  EXPECT_EQ(RuleText(rule.albumSuffix), u"]");
+  EXPECT_EQ(NameDialogFieldsOf(rule).texts, (std::array<Text, 6>{long45.substr(0, 38), u"", u"a|b", u"c|d", u"[", u"]"}));
   EXPECT_EQ(rule.nameSource, 2);
   EXPECT_EQ(rule.albumFolderMode, 0);
   EXPECT_EQ(rule.options, OPT_FIX_ORDER);

@@ -2,6 +2,8 @@
 // box leave in the record.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
 
@@ -23,6 +25,11 @@ wxTextCtrl* Edit(wxWindow* dialog, int id) { return static_cast<wxTextCtrl*>(dia
 wxRadioButton* Radio(wxWindow* dialog, int id) { return static_cast<wxRadioButton*>(dialog->FindWindow(id)); }
 
 void Type(wxWindow* dialog, int id, const char* text) { Edit(dialog, id)->SetValue(wxString::FromUTF8(text)); }
+
+// threads, timeout, min, max
+std::array<int, 4> Values(const DownloadLimits& limits) {
+  return {limits.threads, limits.timeoutSeconds, limits.minKB, limits.maxKB};
+}
 
 TEST_F(DownloadDialogGuiTest, ShowsItsTextsAndTheCurrentValues) {
   DownloadLimits limits{7, 900, 5, 30};
@@ -54,10 +61,7 @@ TEST_F(DownloadDialogGuiTest, OkStoresValidValues) {
                        Click(&dialog, IDC_SETTINGS_OK);
                      }),
             wxID_OK);
-  EXPECT_EQ(limits.threads, 15);
-  EXPECT_EQ(limits.timeoutSeconds, 10);
-  EXPECT_EQ(limits.minKB, 4464);
-  EXPECT_EQ(limits.maxKB, 65535);
+  EXPECT_EQ(Values(limits), (std::array<int, 4>{15, 10, 4464, 65535}));
 }
 
 TEST_F(DownloadDialogGuiTest, RefusedValuesSayParameterErrorAndChangeNothing) {
@@ -78,10 +82,7 @@ TEST_F(DownloadDialogGuiTest, RefusedValuesSayParameterErrorAndChangeNothing) {
               wxID_CANCEL);
     EXPECT_EQ(message, "参数错误");
     EXPECT_TRUE(stayedOpen);
-    EXPECT_EQ(limits.threads, 5);
-    EXPECT_EQ(limits.timeoutSeconds, 30);
-    EXPECT_EQ(limits.minKB, 1);
-    EXPECT_EQ(limits.maxKB, 2);
+    EXPECT_EQ(Values(limits), (std::array<int, 4>{5, 30, 1, 2}));
   }
 }
 
@@ -94,7 +95,7 @@ TEST_F(DownloadDialogGuiTest, TheCloseBoxStoresNothing) {
                        dialog.Close();
                      }),
             wxID_CANCEL);
-  EXPECT_EQ(limits.threads, 5);
+  EXPECT_EQ(Values(limits), (std::array<int, 4>{5, 30, 0, 0}));
 }
 
 TEST_F(NameDialogGuiTest, ShowsItsTextsAndTheChoiceTheNamingApplies) {
@@ -149,12 +150,8 @@ TEST_F(NameDialogGuiTest, OkCutsTextsAndStoresTheRadios) {
                        Click(&dialog, IDC_SETTINGS_OK);
                      }),
             wxID_OK);
-  EXPECT_EQ(TextToUtf8(RuleText(rule.prefix)), std::string(long45).substr(0, 38));
-  EXPECT_EQ(RuleText(rule.suffix), u"_后");
-  EXPECT_EQ(RuleText(rule.replaceFrom), u"a|b");
-  EXPECT_EQ(RuleText(rule.replaceTo), u"c|d");
-  EXPECT_EQ(RuleText(rule.albumPrefix), u"[");
-  EXPECT_EQ(RuleText(rule.albumSuffix), u"]");
+  EXPECT_EQ(NameDialogFieldsOf(rule).texts,
+            (std::array<Text, 6>{Utf8ToText(long45).substr(0, 38), u"_后", u"a|b", u"c|d", u"[", u"]"}));
   EXPECT_EQ(rule.nameSource, 2);
   EXPECT_EQ(rule.albumFolderMode, 1);
   EXPECT_EQ(rule.options, OPT_FIX_ORDER);
