@@ -21,13 +21,19 @@ constexpr std::array<int, kColumns> kListWidths = {50, 575, 50, 100, 0, 0};
 constexpr std::array<const char*, kColumns> kListHeaders = {"序号", "名称", "数量", "备注", "", ""};
 const wxColour kSelectionBackground(199, 227, 227);
 
-// Draws the cell's text kCellMargin pixels inside its border, on the usual background.
+// Draws the cell's text kCellMargin pixels inside its border. A selected cell has the selection colours
+// whether or not the grid has the focus, so the chosen albums stay plain to see while the user works
+// elsewhere in the window.
 class MarginRenderer : public wxGridCellStringRenderer {
  public:
   void Draw(wxGrid& grid, wxGridCellAttr& attr, wxDC& dc, const wxRect& rect, int row, int col,
             bool isSelected) override {
-    wxGridCellRenderer::Draw(grid, attr, dc, rect, row, col, isSelected);
-    SetTextColoursAndFont(grid, attr, dc, isSelected);
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.SetBrush(wxBrush(isSelected ? grid.GetSelectionBackground() : attr.GetBackgroundColour()));
+    dc.DrawRectangle(rect);
+    dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
+    dc.SetTextForeground(isSelected ? grid.GetSelectionForeground() : attr.GetTextColour());
+    dc.SetFont(attr.GetFont());
     int hAlign = wxALIGN_LEFT, vAlign = wxALIGN_CENTRE;
     attr.GetAlignment(&hAlign, &vAlign);
     wxRect inside = rect;

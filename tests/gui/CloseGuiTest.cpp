@@ -32,16 +32,18 @@ namespace albatrix::test {
 
 namespace {
 
-// The window's app, made to press the buttons itself and close once the work is under way.
-class CloseChildApp : public CAlbatrixApp {
+// The window's app, made to press the buttons itself: "listing" and "download" close the window once
+// that work is under way; "show-listing" lists, says where the window stands ("listed X Y W H") and
+// stays open for a screenshot.
+class ScriptedApp : public CAlbatrixApp {
  public:
-  CloseChildApp(const WindowOptions& options, std::string phase, std::string member)
+  ScriptedApp(const WindowOptions& options, std::string phase, std::string member)
       : CAlbatrixApp(options), phase_(std::move(phase)), member_(std::move(member)) {}
 
  protected:
   void OnWindowReady(CAlbatrixDlg& window) override {
     window_ = &window;
-    window.View().SetText(IDC_MEMBER, Utf8ToText(member_));
+    if (!member_.empty()) window.View().SetText(IDC_MEMBER, Utf8ToText(member_));
     Press(IDC_GET_ALBUMS);
     poll_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Step(); });
     poll_.Start(5);
@@ -54,6 +56,17 @@ class CloseChildApp : public CAlbatrixApp {
   }
   void Step() {
     AlbatrixController& controller = window_->Controller();
+    if (phase_ == "show-listing") {
+      if (controller.listingState != PHASE_IDLE || window_->Grid()->GetNumberRows() == 0) return;
+      poll_.Stop();
+      window_->Grid()->SelectRow(1);
+      window_->Grid()->SelectRow(3, true);
+      window_->Update();
+      wxRect where = window_->GetScreenRect();
+      std::printf("listed %d %d %d %d\n", where.x, where.y, where.width, where.height);
+      std::fflush(stdout);
+      return;
+    }
     if (phase_ == "listing") {
       if (controller.listingState == PHASE_RUNNING && window_->Grid()->GetNumberRows() > 0) Close();
       return;
@@ -194,14 +207,17 @@ TEST_F(CloseTest, DuringADownloadOfTwoAlbums) {
 
 }  // namespace
 
+// --close-child PHASE BASE MEMBER, or --close-child show-listing --demo.
 int RunCloseChild(int argc, char** argv) {
-  if (argc < 5) return 2;
+  if (argc < 4) return 2;
   std::string phase = argv[2];
-  std::string base = argv[3];
-  std::string member = argv[4];
-  char* args[] = {argv[0], const_cast<char*>("--site"), base.data(), nullptr};
-  return RunAlbatrix(3, args, [&](const WindowOptions& options) {
-    return new CloseChildApp(options, phase, member);
+  std::string site = argv[3];
+  std::string member = argc > 4 ? argv[4] : "";
+  char* siteArgs[] = {argv[0], const_cast<char*>("--site"), site.data(), nullptr};
+  char* demoArgs[] = {argv[0], const_cast<char*>("--demo"), nullptr};
+  bool demo = site == "--demo";
+  return RunAlbatrix(demo ? 2 : 3, demo ? demoArgs : siteArgs, [&](const WindowOptions& options) {
+    return new ScriptedApp(options, phase, member);
   });
 }
 

@@ -69,10 +69,9 @@ void WindowFixture::SetUp() {
 }
 
 void WindowFixture::TearDown() {
-  if (window_) {
-    wxWeakRef<wxFrame> alive(window_);
+  if (window_) {  // a test may have closed it already
     window_->Close(true);
-    EXPECT_TRUE(PumpUntil([&alive] { return !alive; })) << "the window was not destroyed";
+    EXPECT_TRUE(PumpUntil([this] { return !window_; })) << "the window was not destroyed";
   }
   site_.reset();
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <wx/string.h>
+#include <wx/weakref.h>
 
 #include <chrono>
 #include <functional>
@@ -60,13 +61,14 @@ class WindowFixture : public ::testing::Test {
 
   AlbumSite& site() { return *site_; }
   CAlbatrixDlg& window() { return *window_; }
+  bool WindowAlive() const { return window_.get() != nullptr; }
 
   TempDir dir;
   std::shared_ptr<DesktopRecord> desktop = std::make_shared<DesktopRecord>();
 
  private:
   std::unique_ptr<AlbumSite> site_;
-  CAlbatrixDlg* window_ = nullptr;
+  wxWeakRef<CAlbatrixDlg> window_;
 };
 
 }  // namespace albatrix::test

@@ -6,7 +6,11 @@
 #include <wx/choice.h>
 #include <wx/hyperlink.h>
 #include <wx/textctrl.h>
+#include <wx/msgdlg.h>
+#include <wx/testing.h>
 #include <wx/uiaction.h>
+
+#include <filesystem>
 
 #include <sys/stat.h>
 
@@ -253,6 +257,48 @@ TEST_F(MainWindowTest, ChosenFolderAndDropsFollowTheHistoryRule) {
 
   Press(IDC_OPEN_FOLDER);
   EXPECT_EQ(desktop->openedFolders, std::vector<wxString>{ToWx(Utf8ToText(dir.file("my.pics/")))});
+}
+
+TEST_F(MainWindowTest, EnterPressesGetAlbumsAndEscapeCloses) {
+  CAlbatrixDlg& w = window();
+  // An empty member box: the listing thread refuses with a message box, which the interface thread shows
+  // for it and which is answered here.
+  wxKeyEvent enter(wxEVT_CHAR_HOOK);
+  enter.m_keyCode = WXK_RETURN;
+  bool refused = false;
+  wxTEST_DIALOG(
+      {
+        w.ProcessWindowEvent(enter);
+        refused = PumpUntil([&] { return w.Controller().listingState == PHASE_IDLE && Enabled(IDC_SITE); });
+      },
+      wxExpectModal<wxMessageDialog>(wxID_OK));
+  EXPECT_TRUE(refused);
+  EXPECT_EQ(Label(IDC_GET_ALBUMS), U8("获取相册"));
+
+  wxKeyEvent escape(wxEVT_CHAR_HOOK);
+  escape.m_keyCode = WXK_ESCAPE;
+  w.ProcessWindowEvent(escape);
+  EXPECT_TRUE(PumpUntil([this] { return !WindowAlive(); }));
+}
+
+class DownloadWindowTest : public WindowFixture {};
+
+TEST_F(DownloadWindowTest, GetAlbumsThenDownloadSavesThePictures) {
+  CAlbatrixDlg& w = window();
+  site().AddMember(MemberWith("m2", {u"first", u"second"}, 3, 3));
+  TypeInto(IDC_MEMBER, wxString::FromUTF8(site().MemberUrl("m2")));
+  Press(IDC_GET_ALBUMS);
+  ASSERT_TRUE(PumpUntil([&] { return w.Controller().listingState == PHASE_IDLE && Enabled(IDC_DOWNLOAD); }));
+  Click(IDC_SELECT_ALL, true);
+  Press(IDC_DOWNLOAD);
+  ASSERT_TRUE(PumpUntil([&] { return Label(IDC_DOWNLOAD) == U8("终止下载"); }));
+  ASSERT_TRUE(PumpUntil([&] { return w.Controller().runFlags.runState == RUN_IDLE && Label(IDC_DOWNLOAD) == U8("下载"); },
+                        std::chrono::seconds(30)));
+  int pictures = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path()))
+    if (entry.path().extension() == ".jpg") ++pictures;
+  EXPECT_EQ(pictures, 6);
+  EXPECT_EQ(w.Controller().LastDownload().saved, 6);
 }
 
 // Real keys through the X server: the list opens on "p" and follows "i" and "c" while every key stays in
