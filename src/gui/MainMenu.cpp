@@ -85,7 +85,12 @@ void InstallMainMenu(wxFrame& frame, AlbatrixController& controller, MenuActions
   auto commands = std::make_shared<MenuCommands>(controller, WithProgramDefaults(frame, std::move(actions)));
   RefreshMenuStates(*bar, *commands);
   frame.Bind(
-      wxEVT_MENU, [commands](wxCommandEvent& event) { commands->Run(MenuCommandId(event.GetId())); },
+      wxEVT_MENU,
+      [commands, &frame](wxCommandEvent& event) {
+        commands->Run(MenuCommandId(event.GetId()));
+        // Also where a platform sends no opening event, the marks never lag behind a choice.
+        if (wxMenuBar* shown = frame.GetMenuBar()) RefreshMenuStates(*shown, *commands);
+      },
       MenuWxId(ID_MENU_FIRST), MenuWxId(ID_MENU_LAST));
   frame.Bind(wxEVT_MENU_OPEN, [commands, &frame](wxMenuEvent& event) {
     if (wxMenuBar* shown = frame.GetMenuBar()) RefreshMenuStates(*shown, *commands);

@@ -81,7 +81,9 @@ TEST_F(MainMenuGuiTest, TheBarHoldsTheLayoutAfterAPopupOpens) {
       const ItemState state =
           MenuItemState(want.commandId, controller().CurrentNameRule().options, controller().siteCode.load());
       EXPECT_EQ(item->IsEnabled(), state.enabled) << want.commandId;
-      if (item->IsCheckable()) EXPECT_EQ(item->IsChecked(), state.checked) << want.commandId;
+      if (item->IsCheckable()) {
+        EXPECT_EQ(item->IsChecked(), state.checked) << want.commandId;
+      }
     }
   }
   EXPECT_TRUE(Item(32799)->IsChecked());
