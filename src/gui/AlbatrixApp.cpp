@@ -6,6 +6,8 @@
 #include "MyCode/FileSystem.h"
 #include "cli/DemoSite.h"
 #include "gui/AlbatrixDlg.h"
+#include "gui/CSplashScreenEx.h"
+#include "gui/MainMenu.h"
 #include "site/AlbumSite.h"
 
 namespace albatrix {
@@ -31,7 +33,10 @@ bool CAlbatrixApp::OnInit() {
     setup.profile = SiteProfile(Utf8ToText(options_.site));
   }
   setup.startupDone = [this] { OnWindowReady(*window_); };
+  PlugInSplash(setup, [this] { window_->Close(); });
+  const MenuActions menuActions = DesktopMenuActions(setup.desktop);
   window_ = new CAlbatrixDlg(std::move(setup));
+  InstallMainMenu(*window_, window_->Controller(), menuActions);
   window_->StartUp();
   return true;
 }
