@@ -274,7 +274,7 @@ void CAlbatrixDlg::StartUp() {
   if (RunsFromTemporaryFolder(setup_.programFolder) && setup_.desktop.documentsFolder) {
     Text documents = DocumentsSavePath(FromWx(setup_.desktop.documentsFolder()));
     if (!CreateFolders(documents)) Trace("start-up: the documents folder could not be made: " + TextToUtf8(documents));
-    if (SlotText(controller_->Settings().savePathHistory[0]).empty()) view_->SetText(IDC_SAVE_PATH, documents);
+    if (SlotText(controller_->SettingsCopy().savePathHistory[0]).empty()) view_->SetText(IDC_SAVE_PATH, documents);
   }
 
   if (setup_.showSplash) setup_.showSplash();

@@ -108,7 +108,7 @@ TEST(SavePathRulesTest, HistoryInOtherCaseChangesNeitherHistoryNorFile) {
   struct stat second{};
   ASSERT_EQ(::stat(dir.file("soft.dat").c_str(), &second), 0);
   EXPECT_EQ(first.st_ino, second.st_ino) << "the file was written again";
-  EXPECT_EQ(SlotText(controller.Settings().savePathHistory[0]), u"/Pics/Summer/");
+  EXPECT_EQ(SlotText(controller.SettingsCopy().savePathHistory[0]), u"/Pics/Summer/");
 }
 
 TEST(CsvExportTest, Lines) {
