@@ -240,22 +240,16 @@ TEST_F(DownloadCliSiteTest, FaultsLeaveNoPartialFileAndAreReported) {
   const std::string summary = "3 albums, 9 pictures listed, 3 files saved, ";
   auto at = std::find_if(err.begin(), err.end(), [&](const std::string& line) { return line.rfind(summary, 0) == 0; });
   ASSERT_NE(at, err.end()) << last_->Err();
-  // The endless reply is cut at max-kb: left out when the fetcher says so, failed when it cannot tell.
-  int leftOut = -1, failed = -1;
-  ASSERT_EQ(std::sscanf(at->c_str() + summary.size(), "%d left out by size limits, %d failed", &leftOut, &failed), 2);
-  EXPECT_EQ(leftOut + failed, 6);
-  EXPECT_LE(leftOut, 1);
+  // The endless reply is cut at max-kb, which leaves it out; the five others are lost, each with its reason
+  // (the site closes a stalled reply after its stall limit, before the run's time-out).
+  EXPECT_EQ(*at, summary + "1 left out by size limits, 5 failed");
   std::vector<std::string> reported(at + 1, err.end());
-  ASSERT_EQ(reported.size(), static_cast<std::size_t>(failed));
-  std::vector<std::string> lost = {"Trip\t" + PictureUrl(0, 1), "Trip\t" + PictureUrl(0, 2),
-                                   "A & B\t" + PictureUrl(1, 2), "A & B\t" + PictureUrl(1, 3),
-                                   "Trip (1)\t" + PictureUrl(2, 1)};
-  for (const std::string& picture : lost) {
-    auto line = std::find_if(reported.begin(), reported.end(),
-                             [&](const std::string& l) { return l.rfind(picture + "\t", 0) == 0; });
-    ASSERT_NE(line, reported.end()) << picture;
-    EXPECT_GT(line->size(), picture.size() + 1) << "no reason given: " << *line;
-  }
+  std::vector<std::string> lost = {"Trip\t" + PictureUrl(0, 1) + "\tnetwork error",
+                                   "Trip\t" + PictureUrl(0, 2) + "\tnetwork error",
+                                   "A & B\t" + PictureUrl(1, 2) + "\tHTTP 404",
+                                   "A & B\t" + PictureUrl(1, 3) + "\tHTTP 500",
+                                   "Trip (1)\t" + PictureUrl(2, 1) + "\tnetwork error"};
+  EXPECT_EQ(reported, lost);
 
   // With the faults gone the next run fetches exactly what is missing, and nothing fails.
   site().ClearFaults();
