@@ -64,13 +64,15 @@ CDlgWebOpen::~CDlgWebOpen() = default;
 // the client's; the field keeps its left edge and height and ends 5 pixels left of the button.
 void CDlgWebOpen::BuildControls() {
   const int gap = ConvertDialogToPixels(wxSize(3, 0)).x;
-  address_ = new wxTextCtrl(this, IDC_WEB_ADDRESS, wxString(), wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER);
+  address_ = new wxTextCtrl(this, IDC_WEB_ADDRESS, wxString(), wxDefaultPosition, wxDefaultSize,
+                            wxTE_PROCESS_ENTER);
   address_->SetName(U8("网址"));
   open_ = new wxButton(this, IDC_WEB_OPEN, U8("打开"));
   open_->SetDefault();
 
   auto* row = new wxBoxSizer(wxHORIZONTAL);
-  row->Add(new wxStaticText(this, wxID_ANY, U8("网址：")), wxSizerFlags().CenterVertical().Border(wxLEFT | wxRIGHT, gap));
+  row->Add(new wxStaticText(this, wxID_ANY, U8("网址：")),
+           wxSizerFlags().CenterVertical().Border(wxLEFT | wxRIGHT, gap));
   row->Add(address_, wxSizerFlags(1).CenterVertical());
   row->AddSpacer(5);
   row->Add(open_, wxSizerFlags().CenterVertical());

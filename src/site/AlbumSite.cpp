@@ -196,7 +196,8 @@ struct AlbumSite::Impl {
       // is a session cookie, which a browser keeps in memory and never writes to its cookie file.
       std::string lifetime;
       if (!request.get_param_value("remember").empty()) lifetime = "; Max-Age=" + std::to_string(kRememberSeconds);
-      reply.headers.emplace("Set-Cookie", std::string(kCookieName) + "=" + token + "; Path=/" + lifetime + "; HttpOnly");
+      reply.headers.emplace("Set-Cookie",
+                            std::string(kCookieName) + "=" + token + "; Path=/" + lifetime + "; HttpOnly");
       return reply;
     }
     if (std::regex_match(path, m, picturePath)) {
