@@ -258,6 +258,8 @@ TEST_F(LoginBrowserTest, ResizingKeepsTheRule) {
 
 TEST_F(LoginBrowserTest, FiveOpenAndCloseCyclesLeaveNoWindowBehind) {
   const std::size_t windows = wxTopLevelWindows.GetCount();
+  // Browsers of earlier tests may still be ending.
+  PumpUntil([] { return PageProcesses() == 0; }, std::chrono::seconds(5));
   const int processes = PageProcesses();
   for (int cycle = 1; cycle <= 5; ++cycle) {
     CDlgWebOpen* dialog = Open(LoginAddress());
