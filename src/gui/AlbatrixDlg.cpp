@@ -4,7 +4,7 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/dnd.h>
-#include <wx/filename.h>
+#include <wx/filefn.h>
 #include <wx/hyperlink.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
@@ -252,7 +252,9 @@ void CAlbatrixDlg::OnCharHook(wxKeyEvent& event) {
     }
     return;
   }
-  if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
+  // Enter on a focused button presses that button, as in a dialog; anywhere else it presses 1004.
+  bool onButton = dynamic_cast<wxButton*>(wxWindow::FindFocus()) != nullptr;
+  if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && !onButton) {
     if (open && open->SelectedItem() >= 0) {
       open->Pick(open->SelectedItem());
       return;

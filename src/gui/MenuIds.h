@@ -9,4 +9,7 @@ constexpr int kMenuIdOffset = 30000;
 constexpr int MenuWxId(int commandId) { return commandId - kMenuIdOffset; }
 constexpr int MenuCommandId(int wxId) { return wxId + kMenuIdOffset; }
 
+// The menu's commands land between the control ids (1000-1037) and wx's stock ids (4999-5999).
+static_assert(MenuWxId(32772) > 1037 && MenuWxId(32823) < 4999, "menu item ids collide");
+
 }  // namespace albatrix

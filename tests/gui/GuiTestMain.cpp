@@ -18,6 +18,15 @@ int RunLoginChild(int argc, char** argv);
 void PrepareBrowserEnvironment();
 }
 
+namespace {
+
+// A wx assertion fails the running test instead of opening a dialog nobody answers.
+void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg) {
+  ADD_FAILURE() << "wx assertion in " << func << " (" << file << ":" << line << "): " << cond << " " << msg;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   albatrix::test::PrepareBrowserEnvironment();
   if (argc >= 2 && std::strcmp(argv[1], "--close-child") == 0) return albatrix::test::RunCloseChild(argc, argv);
@@ -25,6 +34,7 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (::testing::GTEST_FLAG(list_tests) || !albatrix::test::HaveDisplay()) return RUN_ALL_TESTS();
 
+  wxSetAssertHandler(FailOnAssert);
   wxApp::SetInstance(new wxApp);
   int wxArgc = 1;
   char* wxArgv[] = {argv[0], nullptr};
