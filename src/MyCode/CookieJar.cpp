@@ -90,6 +90,31 @@ std::string NetscapeCookieLine(std::string_view line) {
   return out;
 }
 
+std::string CookieLine(const BrowserCookie& cookie) {
+  std::string_view domain = cookie.domain;
+  bool domainCookie = cookie.domainCookie;
+  while (!domain.empty() && domain.front() == '.') {
+    domain.remove_prefix(1);
+    domainCookie = true;
+  }
+  std::string_view path = cookie.path.empty() ? std::string_view("/") : std::string_view(cookie.path);
+  if (domain.empty() || cookie.name.empty()) return {};
+  for (std::string_view field : {domain, path, std::string_view(cookie.name), std::string_view(cookie.value)})
+    if (field.find_first_of("\t\r\n") != std::string_view::npos) return {};
+  std::string line = cookie.httpOnly ? "#HttpOnly_" : "";
+  if (domainCookie) line += '.';
+  line += domain;
+  line += domainCookie ? "\tTRUE\t" : "\tFALSE\t";
+  line += path;
+  line += cookie.secure ? "\tTRUE\t" : "\tFALSE\t";
+  line += std::to_string(cookie.expires > 0 ? cookie.expires : 0);
+  line += '\t';
+  line += cookie.name;
+  line += '\t';
+  line += cookie.value;
+  return line;
+}
+
 CookieJar& CookieJar::Instance() {
   // Never destroyed: worker threads may still be fetching while the process ends.
   static CookieJar* jar = new CookieJar;
@@ -147,11 +172,22 @@ bool CookieJar::Load() {
   while (pos < content.size()) {
     std::size_t eol = content.find('\n', pos);
     if (eol == Bytes::npos) eol = content.size();
-    std::string line = NetscapeCookieLine(std::string_view(content).substr(pos, eol - pos));
-    if (!line.empty()) lines.push_back(std::move(line));
+    lines.emplace_back(content, pos, eol - pos);
     pos = eol + 1;
   }
-  Commands(lines);
+  Merge(lines);
+  return true;
+}
+
+bool CookieJar::PrepareFolder() const {
+  Text path = File();
+  std::size_t slash = path.find_last_of(kPathSep);
+  if (slash == Text::npos || slash == 0) return false;
+  TextView folder = TextView(path).substr(0, slash);
+  if (!CreateFolders(folder) || ::chmod(NativePath(folder).c_str(), 0700) != 0) {
+    Trace("cookie folder cannot be made private: " + TextToUtf8(folder));
+    return false;
+  }
   return true;
 }
 
@@ -165,6 +201,16 @@ bool CookieJar::Save() const {
   if (WritePrivateFile(path, content)) return true;
   Trace("cookie file cannot be written: " + TextToUtf8(path));
   return false;
+}
+
+std::size_t CookieJar::Merge(const std::vector<std::string>& lines) {
+  std::vector<std::string> taken;
+  for (const std::string& line : lines) {
+    std::string checked = NetscapeCookieLine(line);
+    if (!checked.empty()) taken.push_back(std::move(checked));
+  }
+  Commands(taken);
+  return taken.size();
 }
 
 void CookieJar::Clear() { Commands({"ALL"}); }

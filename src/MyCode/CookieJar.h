@@ -6,6 +6,8 @@
 
 #include <curl/curl.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -27,6 +29,24 @@ Text DefaultCookieFile();
 // columns (WebKit writes an eighth, SameSite) are dropped. Empty for comments, blank and malformed lines.
 std::string NetscapeCookieLine(std::string_view line);
 
+// One cookie as the login browser holds it.
+struct BrowserCookie {
+  std::string domain;          // the host it came from, or the domain it is for ("example.com", ".example.com")
+  bool domainCookie = false;   // also sent to every host under `domain`; a leading "." on `domain` says so too
+  std::string path = "/";
+  std::string name;
+  std::string value;
+  bool secure = false;
+  bool httpOnly = false;
+  std::int64_t expires = 0;    // seconds since 1970; 0 for a session cookie, which lasts as long as the program
+};
+
+// The cookie as one line the store takes (the 7-field Netscape form): a session cookie gets expiry 0, an
+// HttpOnly one the "#HttpOnly_" prefix, a domain cookie the leading "." and the subdomain flag TRUE.
+// Empty when the cookie cannot be written as one line: no domain or name, or a tab or line break in any
+// field (a page may set such a value; written out, it would forge further fields or cookies).
+std::string CookieLine(const BrowserCookie& cookie);
+
 class CookieJar {
  public:
   // "The cookie store" of the process. Its file starts as DefaultCookieFile(); nothing is loaded until
@@ -39,6 +59,11 @@ class CookieJar {
   void SetFile(Text path);
   Text File() const;
 
+  // Makes the file's folder private (created with mode 0700, or narrowed to it) before the login browser
+  // keeps its cookies in the file: the browser creates the file readable by everyone, and it holds logins.
+  // False when there is no file or its folder cannot be made private.
+  bool PrepareFolder() const;
+
   // Adds every cookie of the file (merging: a cookie with the same domain, path and name is replaced).
   // May be called again at any time to pick up what the login browser wrote. False when the file cannot
   // be read; cookies already held stay.
@@ -46,6 +71,10 @@ class CookieJar {
   // Writes every cookie held to the file in Netscape format, mode 0600, through a temporary file renamed
   // into place (creating the folder when missing). False when it cannot be written.
   bool Save() const;
+  // Adds the login browser's cookies, one Netscape line each (CookieLine): a cookie with the same name,
+  // domain and path as one held replaces it, whether the site or the file set that one. Malformed lines
+  // are skipped. Returns how many lines were taken. The file is not touched: the browser writes it.
+  std::size_t Merge(const std::vector<std::string>& lines);
   // Forgets every cookie held (the file is not touched).
   void Clear();
 

@@ -36,6 +36,9 @@ Text EndingOf(const Text& fragment) {
   return dot == Text::npos ? fragment : fragment.substr(dot);
 }
 
+constexpr TextView kCommunityFragment = u"hupu.com/";
+constexpr TextView kCommunityLogin = u"https://passport.hupu.com/login";
+
 Text DecimalText(int n) { return Utf8ToText(std::to_string(n)); }
 
 }  // namespace
@@ -46,6 +49,7 @@ SiteProfile::SiteProfile(TextView baseAddress) : base_(baseAddress) {
   while (!base_.empty() && base_.back() == u'/') base_.pop_back();
   fragment_ = FragmentOf(base_);
   ending_ = EndingOf(fragment_);
+  login_ = fragment_ == kCommunityFragment ? Text(kCommunityLogin) : base_ + u"/login";
 }
 
 Text SiteProfile::AlbumListPageAddress(TextView memberKey, int page) const {

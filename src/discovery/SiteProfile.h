@@ -26,6 +26,10 @@ class SiteProfile {
   // follows it.
   const Text& DomainEnding() const { return ending_; }
 
+  // Where the login browser opens for this site: the community's passport page for the community's own
+  // hosts, base + "/login" for any other base (the stand-in site's login form).
+  const Text& LoginAddress() const { return login_; }
+
   // Album-list page `page` (from 1) of a member: base + "/<key>/photo-<page>".
   Text AlbumListPageAddress(TextView memberKey, int page) const;
 
@@ -36,6 +40,7 @@ class SiteProfile {
   Text base_;
   Text fragment_;
   Text ending_;
+  Text login_;
 };
 
 }  // namespace albatrix

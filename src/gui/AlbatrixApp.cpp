@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "MyCode/CookieJar.h"
 #include "MyCode/FileSystem.h"
 #include "cli/DemoSite.h"
 #include "gui/AlbatrixDlg.h"
@@ -20,6 +21,8 @@ bool CAlbatrixApp::OnInit() {
   WindowSetup setup;
   setup.programFolder = CurrentFolder();
   setup.desktop = SystemDesktop();
+  // Logins kept by an earlier run's login browser ("下次自动登录"): the file is the browser's.
+  CookieJar::Instance().Load();
   if (options_.demo) {
     demoSite_ = StartDemoSite();
     if (!demoSite_) {

@@ -17,6 +17,7 @@
 #include "app/CsvExport.h"
 #include "app/SavePathRules.h"
 #include "app/StartupRules.h"
+#include "gui/CDlgWebOpen.h"
 #include "gui/ComboBox2.h"
 #include "gui/MyGridCtrl.h"
 #include "gui/WxMainView.h"
@@ -171,6 +172,14 @@ void CAlbatrixDlg::PlaceMemberBox(MemberBoxPlace) {
   // The row's sizer puts the box where it belongs: over the hidden selector's place, or 3 pixels right
   // of the visible one.
   panel_->Layout();
+}
+
+CDlgWebOpen* CAlbatrixDlg::OpenLoginBrowser(const wxString& startAddress) {
+  WebOpenSetup web;
+  web.startAddress = startAddress;
+  web.siteAddress = ToWx(setup_.profile.BaseAddress());
+  web.clipboardText = setup_.desktop.clipboardText;
+  return new CDlgWebOpen(this, std::move(web));
 }
 
 void CAlbatrixDlg::OpenFolder(const wxString& folder) {

@@ -23,6 +23,7 @@ class wxPanel;
 namespace albatrix {
 
 class CComboBox2;
+class CDlgWebOpen;
 class CMyGridCtrl;
 class WxMainView;
 
@@ -63,6 +64,11 @@ class CAlbatrixDlg : public wxFrame {
   void PlaceMemberBox(MemberBoxPlace place);
   void Relayout();
   void OpenFolder(const wxString& folder);
+
+  // A new login browser over this window at `startAddress` (empty: the field shows the clipboard's text and
+  // nothing loads), its cookies for this window's site going with the program's requests. The menu's
+  // login items open theirs here; earlier ones stay open.
+  CDlgWebOpen* OpenLoginBrowser(const wxString& startAddress);
 
   // Files dropped on the window: the first path leads the save path.
   void DropFiles(const wxArrayString& paths);

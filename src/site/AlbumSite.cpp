@@ -192,7 +192,12 @@ struct AlbumSite::Impl {
       if (request.get_param_value("user") != kUser || request.get_param_value("password") != kPassword)
         return Page(request, LoginPageHtml("用户名或密码错误"), 403);
       Reply reply = Page(request, LoginDonePageHtml(Base() + "/" + kDemoMember + "/photo-1"));
-      reply.headers.emplace("Set-Cookie", std::string(kCookieName) + "=" + token + "; Path=/; HttpOnly");
+      // As real sites do: only "下次自动登录" makes the login outlive the browser; without it the cookie
+      // is a session cookie, which a browser keeps in memory and never writes to its cookie file.
+      std::string lifetime;
+      if (!request.get_param_value("remember").empty()) lifetime = "; Max-Age=" + std::to_string(kRememberSeconds);
+      reply.headers.emplace("Set-Cookie",
+                            std::string(kCookieName) + "=" + token + "; Path=/" + lifetime + "; HttpOnly");
       return reply;
     }
     if (std::regex_match(path, m, picturePath)) {

@@ -10,7 +10,8 @@
 //   BASE/pic/<member>/<album>/big.<i><ext>   picture i (from 1) of an album, the full picture
 //   BASE/pic/<member>/<album>/small.<i><ext> its small thumbnail (same kind, few pixels)
 //   BASE/cover/<member>/<album>.jpg          the album's cover, a small JPEG
-//   BASE/login  GET: a form; POST user=demo&password=demo: sets the session cookie
+//   BASE/login  GET: a form; POST user=demo&password=demo: sets the session cookie, a session cookie
+//                unless the form's "下次自动登录" box (remember=1) asks for one kept kRememberSeconds
 //   BASE/                                    an index of the members
 // An album's key (the text a list entry's href carries before ".html", and that album pages are named
 // after) is "<member>/photo/<album>"; the list pages carry <base href="/"> so that the relative hrefs
@@ -106,6 +107,7 @@ class AlbumSite {
   static constexpr const char* kUser = "demo";
   static constexpr const char* kPassword = "demo";
   static constexpr const char* kCookieName = "albatrix_sid";
+  static constexpr int kRememberSeconds = 30 * 24 * 3600;  // "下次自动登录": the cookie's Max-Age
   static constexpr const char* kMaintenanceText = "当前页面正在维护中";  // UTF-8; the pages carry it in GBK
 
   explicit AlbumSite(SiteOptions options = {});

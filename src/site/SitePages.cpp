@@ -118,6 +118,7 @@ std::string LoginPageHtml(const std::string& message) {
       "<form method=\"post\" action=\"/login\">\n"
       "<label>用户名 <input type=\"text\" name=\"user\" /></label>\n"
       "<label>密码 <input type=\"password\" name=\"password\" /></label>\n"
+      "<label><input type=\"checkbox\" name=\"remember\" value=\"1\" />下次自动登录</label>\n"
       "<input type=\"submit\" value=\"登录\" />\n</form>\n";
   return html + kFoot;
 }

@@ -12,6 +12,7 @@
 
 #include "MyCode/URLSource2.h"
 #include "support/ScriptedServer.h"
+#include "support/SiteFixture.h"
 #include "support/TempDir.h"
 
 namespace albatrix {
@@ -118,6 +119,34 @@ TEST_F(CookieJarSiteTest, CookiesFromTheBrowserFileReachTheServer) {
 
   jar().SetFile(Utf8ToText(dir_.file("missing.txt")));
   EXPECT_FALSE(jar().Load());
+}
+
+TEST_F(CookieJarSiteTest, MergedBrowserLoginOpensTheAlbumSitesLists) {
+  std::unique_ptr<AlbumSite> site = test::StartSite();
+  ASSERT_TRUE(site);
+  UrlRequest list(Utf8ToText(site->ListPageUrl(AlbumSite::kDemoMember, 1)), u"", 20000);
+  auto showsAlbums = [&] {
+    UrlResponse response;
+    EXPECT_TRUE(Fetch(list, response, 0));
+    return GetText(response, TEXT_GUNZIP).find(u"class=\"name\"") != Text::npos;
+  };
+  EXPECT_FALSE(showsAlbums());
+
+  // What the login browser holds after the form: a session cookie, HttpOnly, for the site's host only.
+  std::string pair = site->SessionCookie();
+  BrowserCookie cookie;
+  cookie.domain = "127.0.0.1";
+  cookie.name = AlbumSite::kCookieName;
+  cookie.value = pair.substr(pair.find('=') + 1);
+  cookie.httpOnly = true;
+  ASSERT_EQ(jar().Merge({CookieLine(cookie)}), 1u);
+  EXPECT_TRUE(showsAlbums());
+
+  // A stale login merged over it is what the site sees next: one cookie of that name, replaced.
+  cookie.value = "stale";
+  jar().Merge({CookieLine(cookie)});
+  EXPECT_FALSE(showsAlbums());
+  EXPECT_EQ(jar().Cookies().size(), 1u);
 }
 
 TEST_F(CookieJarSiteTest, SetCookieRepliesAreKeptForTheNextRequest) {

@@ -34,6 +34,13 @@ TEST(SiteProfile, PageAddressesFollowTheTemplates) {
   EXPECT_EQ(profile.AlbumPageAddress(u"kobe/photo/a12", 1), u"http://127.0.0.1:8123/kobe/photo/a12-1.html");
 }
 
+TEST(SiteProfile, LoginAddressIsTheCommunitysPassportOrTheBasesOwnForm) {
+  EXPECT_EQ(SiteProfile().LoginAddress(), u"https://passport.hupu.com/login");
+  EXPECT_EQ(SiteProfile(u"http://www.hupu.com/").LoginAddress(), u"https://passport.hupu.com/login");
+  EXPECT_EQ(SiteProfile(u"http://127.0.0.1:8123/").LoginAddress(), u"http://127.0.0.1:8123/login");
+  EXPECT_EQ(SiteProfile(u"http://hupu.com.example.org").LoginAddress(), u"http://hupu.com.example.org/login");
+}
+
 TEST(SiteRecognition, TableKeepsThePartsOrderAndEndsWithTheCommunity) {
   int last = -1;
   for (const SiteRow& row : SITE_TABLE) {

@@ -12,6 +12,10 @@
 
 namespace albatrix::test {
 int RunCloseChild(int argc, char** argv);
+int RunLoginChild(int argc, char** argv);
+// Points the cookie file and WebKit's data at a folder of this run, never the user's own; sets what
+// WebKit needs under Xvfb where the environment does not say otherwise. Children inherit both.
+void PrepareBrowserEnvironment();
 }
 
 namespace {
@@ -24,7 +28,9 @@ void FailOnAssert(const wxString& file, int line, const wxString& func, const wx
 }  // namespace
 
 int main(int argc, char** argv) {
+  albatrix::test::PrepareBrowserEnvironment();
   if (argc >= 2 && std::strcmp(argv[1], "--close-child") == 0) return albatrix::test::RunCloseChild(argc, argv);
+  if (argc >= 2 && std::strcmp(argv[1], "--login-child") == 0) return albatrix::test::RunLoginChild(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   if (::testing::GTEST_FLAG(list_tests) || !albatrix::test::HaveDisplay()) return RUN_ALL_TESTS();
 

@@ -73,6 +73,29 @@ TEST_F(AlbumSiteTest, AlbumListsNeedTheLoginCookie) {
   }
 }
 
+TEST_F(AlbumSiteTest, OnlyTheRememberBoxMakesTheLoginCookiePersistent) {
+  httplib::Client client("127.0.0.1", site().Port());
+  auto form = client.Get("/login");
+  ASSERT_TRUE(form);
+  EXPECT_NE(form->body.find("name=\"remember\""), std::string::npos);
+  EXPECT_NE(PageText(form->body).find(u"下次自动登录"), Text::npos);
+
+  struct Case {
+    const char* body;
+    bool persistent;
+  };
+  for (const Case& c : {Case{"user=demo&password=demo", false}, Case{"user=demo&password=demo&remember=1", true}}) {
+    auto reply = client.Post("/login", c.body, "application/x-www-form-urlencoded");
+    ASSERT_TRUE(reply);
+    std::string cookie = reply->get_header_value("Set-Cookie");
+    EXPECT_EQ(cookie.rfind(site().SessionCookie() + ";", 0), 0u) << cookie;
+    EXPECT_NE(cookie.find("HttpOnly"), std::string::npos) << cookie;
+    EXPECT_EQ(cookie.find("Expires"), std::string::npos) << cookie;
+    bool lasts = cookie.find("; Max-Age=" + std::to_string(AlbumSite::kRememberSeconds)) != std::string::npos;
+    EXPECT_EQ(lasts, c.persistent) << cookie;
+  }
+}
+
 TEST_F(AlbumSiteTest, DemoMemberCrawlsLikeTheProgramCrawlsIt) {
   const SiteMember demo = *site().Member(AlbumSite::kDemoMember);
   std::vector<WalkedAlbum> albums;

@@ -1,0 +1,130 @@
+#include "gui/CDlgWebOpen.h"
+
+#include <wx/button.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/webview.h>
+
+#include "MyCode/Trace.h"
+#include "gui/BrowserCookies.h"
+#include "gui/WxText.h"
+
+namespace albatrix {
+
+const char* const kLoginBrowserTitle = "登录成功后手动关闭对话框";
+const char* const kNoBrowserMessage =
+    "无法创建内置浏览器：本机缺少 WebKit 网页组件（libwebkit2gtk-4.0）。请安装后重新打开登录窗口；"
+    "主窗口的其他功能不受影响。";
+
+namespace {
+
+wxString U8(const char* text) { return wxString::FromUTF8(text); }
+
+// A close that waits this long for the last cookie read goes on without it.
+constexpr int kLastMergeWaitMs = 2000;
+
+wxWebView* MakeSystemBrowser(wxWindow* parent, int id, const wxString& address) {
+  if (!CanMakeBrowser()) return nullptr;
+  return wxWebView::New(parent, id, address);
+}
+
+}  // namespace
+
+bool CanMakeBrowser() { return wxWebView::IsBackendAvailable(wxWebViewBackendDefault); }
+
+CDlgWebOpen::CDlgWebOpen(wxWindow* parent, WebOpenSetup setup)
+    : wxDialog(parent, wxID_ANY, U8(kLoginBrowserTitle), wxDefaultPosition, wxDefaultSize,
+               wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER | wxMINIMIZE_BOX | wxMAXIMIZE_BOX),
+      setup_(std::move(setup)) {
+  BuildControls();
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OpenAddress(); }, IDC_WEB_OPEN);
+  Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) { OpenAddress(); }, IDC_WEB_ADDRESS);
+  Bind(wxEVT_CLOSE_WINDOW, &CDlgWebOpen::OnClose, this);
+  Bind(wxEVT_CHAR_HOOK, &CDlgWebOpen::OnCharHook, this);
+  lastMergeWait_.SetOwner(this);
+  Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+    Trace("login browser: the last cookie read took too long; closing without it");
+    Destroy();
+  });
+
+  SetClientSize(ConvertDialogToPixels(wxSize(470, 381)));
+  CentreOnParent();
+  if (!setup_.startAddress.empty())
+    address_->ChangeValue(setup_.startAddress);
+  else
+    address_->ChangeValue(setup_.clipboardText ? setup_.clipboardText() : wxString());
+  Show();
+}
+
+CDlgWebOpen::~CDlgWebOpen() = default;
+
+// The address row over the browser. The sizers hold the resize rule: the browser keeps its left and top
+// edges and reaches the client's right and bottom; "打开" keeps its height and width with its right edge on
+// the client's; the field keeps its left edge and height and ends 5 pixels left of the button.
+void CDlgWebOpen::BuildControls() {
+  const int gap = ConvertDialogToPixels(wxSize(3, 0)).x;
+  address_ = new wxTextCtrl(this, IDC_WEB_ADDRESS, wxString(), wxDefaultPosition, wxDefaultSize,
+                            wxTE_PROCESS_ENTER);
+  address_->SetName(U8("网址"));
+  open_ = new wxButton(this, IDC_WEB_OPEN, U8("打开"));
+  open_->SetDefault();
+
+  auto* row = new wxBoxSizer(wxHORIZONTAL);
+  row->Add(new wxStaticText(this, wxID_ANY, U8("网址：")),
+           wxSizerFlags().CenterVertical().Border(wxLEFT | wxRIGHT, gap));
+  row->Add(address_, wxSizerFlags(1).CenterVertical());
+  row->AddSpacer(5);
+  row->Add(open_, wxSizerFlags().CenterVertical());
+
+  // With a start address the page loads at once; without one the browser shows an empty page.
+  wxString first = setup_.startAddress.empty() ? wxString(wxWebViewDefaultURLStr) : setup_.startAddress;
+  browser_ = setup_.createBrowser ? setup_.createBrowser(this, IDC_WEB_BROWSER, first)
+                                  : MakeSystemBrowser(this, IDC_WEB_BROWSER, first);
+  if (browser_) {
+    browserArea_ = browser_;
+    cookies_ = std::make_unique<BrowserCookies>(*browser_, setup_.siteAddress);
+  } else {
+    Trace("login browser: no web view could be made");
+    auto* message = new wxStaticText(this, IDC_WEB_BROWSER, U8(kNoBrowserMessage));
+    message->Wrap(ConvertDialogToPixels(wxSize(400, 0)).x);
+    browserArea_ = message;
+  }
+
+  auto* all = new wxBoxSizer(wxVERTICAL);
+  all->Add(row, wxSizerFlags().Expand().Border(wxTOP | wxBOTTOM, gap));
+  all->Add(browserArea_, wxSizerFlags(1).Expand().Border(browser_ ? 0 : wxALL, 4 * gap));
+  SetSizer(all);
+  SetMinSize(ClientToWindowSize(ConvertDialogToPixels(wxSize(160, 80))));
+}
+
+void CDlgWebOpen::OpenAddress() {
+  if (browser_) browser_->LoadURL(address_->GetValue());
+}
+
+void CDlgWebOpen::OnCharHook(wxKeyEvent& event) {
+  if (event.GetKeyCode() == WXK_ESCAPE) {
+    Close();
+    return;
+  }
+  event.Skip();
+}
+
+// Hidden at once; destroyed once the browser's cookies are merged a last time (or the read took too long),
+// so the login reaches the program's requests and no browser is left running.
+void CDlgWebOpen::OnClose(wxCloseEvent&) {
+  if (closing_) return;
+  closing_ = true;
+  Hide();
+  if (!cookies_) {
+    Destroy();
+    return;
+  }
+  lastMergeWait_.StartOnce(kLastMergeWaitMs);
+  cookies_->Merge([this] {
+    lastMergeWait_.Stop();
+    Destroy();
+  });
+}
+
+}  // namespace albatrix
