@@ -116,7 +116,7 @@ std::optional<std::uint16_t> ToggledOptions(int commandId, std::uint16_t options
 }
 
 Text LoginAddress(int commandId, TextView memberBoxText, int subTypeEntry, const SiteProfile& profile) {
-  if (commandId == ID_LOGIN_HUPU) return profile.BaseAddress() + u"/login";
+  if (commandId == ID_LOGIN_HUPU) return profile.LoginAddress();
   if (commandId == ID_LOGIN_CUSTOM) return profile.BaseAddress() + u"/";
   for (const LoginPage& page : kLoginPages) {
     if (page.commandId != commandId) continue;

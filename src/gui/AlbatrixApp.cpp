@@ -9,6 +9,7 @@
 #include "gui/AlbatrixDlg.h"
 #include "gui/CSplashScreenEx.h"
 #include "gui/MainMenu.h"
+#include "gui/WxText.h"
 #include "site/AlbumSite.h"
 
 namespace albatrix {
@@ -37,8 +38,9 @@ bool CAlbatrixApp::OnInit() {
   }
   setup.startupDone = [this] { OnWindowReady(*window_); };
   PlugInSplash(setup, [this] { window_->Close(); });
-  const MenuActions menuActions = DesktopMenuActions(setup.desktop);
+  MenuActions menuActions = DesktopMenuActions(setup.desktop);
   window_ = new CAlbatrixDlg(std::move(setup));
+  menuActions.openLogin = [window = window_](const Text& address) { window->OpenLoginBrowser(ToWx(address)); };
   InstallMainMenu(*window_, window_->Controller(), menuActions);
   window_->StartUp();
   return true;

@@ -106,6 +106,7 @@ TEST(MenuBar, LoginAddresses) {
   EXPECT_EQ(LoginAddress(ID_LOGIN_QQ, u"12a45", 0, site), qq);    // only digits
   EXPECT_EQ(LoginAddress(ID_LOGIN_BAIDU, u"12345", 0, site).find(u"12345"), Text::npos);
   EXPECT_EQ(LoginAddress(ID_LOGIN_HUPU, u"", 0, site), u"http://127.0.0.1:8123/login");
+  EXPECT_EQ(LoginAddress(ID_LOGIN_HUPU, u"", 0, SiteProfile()), SiteProfile().LoginAddress());  // the passport page
   EXPECT_EQ(LoginAddress(ID_LOGIN_CUSTOM, u"", 0, site), u"http://127.0.0.1:8123/");
   for (const MenuItemSpec& item : MenuBarLayout()[0].items) {
     EXPECT_FALSE(LoginAddress(item.commandId, u"", 0, site).empty()) << item.commandId;  // no dead login item

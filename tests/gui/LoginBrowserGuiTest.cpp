@@ -26,10 +26,12 @@
 #include "GuiHarness.h"
 #include "MyCode/CookieJar.h"
 #include "app/ControlIds.h"
+#include "app/MenuBar.h"
 #include "discovery/AlbumListCrawler.h"
 #include "gui/AlbatrixApp.h"
 #include "gui/BrowserCookies.h"
 #include "gui/CDlgWebOpen.h"
+#include "gui/MenuIds.h"
 #include "gui/MyGridCtrl.h"
 #include "gui/WxText.h"
 #include "support/SiteFixture.h"
@@ -413,7 +415,17 @@ class LoginChildApp : public CAlbatrixApp {
   void OnWindowReady(CAlbatrixDlg& window) override {
     window_ = &window;
     CookieJar::Instance().Clear();  // only this login counts, not one an earlier test left in the file
-    first_ = window.OpenLoginBrowser(ToWx(window.Controller().Profile().LoginAddress()));
+    // The way a user opens it: "虎扑" in the login menu.
+    wxCommandEvent choose(wxEVT_MENU, MenuWxId(ID_LOGIN_HUPU));
+    window.ProcessWindowEvent(choose);
+    for (wxWindow* top : wxTopLevelWindows) {
+      if (auto* dialog = dynamic_cast<CDlgWebOpen*>(top)) first_ = dialog;
+    }
+    if (!first_) {
+      std::puts("the menu opened no login browser");
+      window.Close();
+      return;
+    }
     if (!first_->Browser()) {
       std::puts("no browser");
       window.Close();
