@@ -9,15 +9,11 @@
 namespace albatrix {
 
 AlbatrixController::AlbatrixController(MainWindowView& view, Text programFolder, SiteProfile profile)
-    : siteCode(SITE_CODE_HUPU), view_(view), programFolder_(std::move(programFolder)), profile_(std::move(profile)) {}
-
-AlbatrixController::~AlbatrixController() {
-  int running = PHASE_RUNNING;
-  listingState.compare_exchange_strong(running, PHASE_STOP_ASKED);
-  WaitForListing();
-  CancelDownload();
-  WaitForDownload();
+    : siteCode(SITE_CODE_HUPU), view_(view), programFolder_(std::move(programFolder)), profile_(std::move(profile)) {
+  thumbnailStep_ = [this](std::size_t albumIndex) { MakeThumbnail(albumIndex); };
 }
+
+AlbatrixController::~AlbatrixController() { Shutdown(); }
 
 void AlbatrixController::Initialize() {
   view_.SetText(IDC_SAVE_PATH, programFolder_);
@@ -44,7 +40,10 @@ void AlbatrixController::GetAlbums() {
   // the request is only written over a running state: a stop mark must never outlive its listing.
   int state = listingState.load();
   while (state != PHASE_IDLE) {
-    if (state == PHASE_STOP_ASKED || listingState.compare_exchange_weak(state, PHASE_STOP_ASKED)) return;
+    if (state == PHASE_STOP_ASKED || listingState.compare_exchange_weak(state, PHASE_STOP_ASKED)) {
+      coverAbort_ = true;  // a cover in flight ends now, not after its time-out
+      return;
+    }
   }
   if (fillState != PHASE_IDLE) {
     Trace("get albums: the grid is still being filled; nothing started");
@@ -57,11 +56,17 @@ void AlbatrixController::GetAlbums() {
   // The last listing has left its state already; let it finish writing the member history. A last run
   // has returned to idle too, and its thread no longer reads the album list.
   WaitForListing();
+  WaitForFill();
   WaitForDownload();
 
   ResetGrid();
   albums_.ClearAlbums();
-  view_.ClearThumbnails();
+  {
+    std::lock_guard<std::mutex> hold(thumbLock_);
+    nextThumbnail_ = 0;
+    view_.ClearThumbnails();
+  }
+  coverAbort_ = false;
   listingState = PHASE_RUNNING;
   siteCode = SITE_CODE_HUPU;
   try {
@@ -201,7 +206,12 @@ void AlbatrixController::LeaveListing() {
   view_.Enable(IDC_SITE, true);
   view_.Enable(IDC_DOWNLOAD, !albums_.empty());
   view_.SetText(IDC_GET_ALBUMS, u"获取相册");
-  for (int id : {IDC_MEMBER, IDC_PREVIEW, IDC_FILTER, IDC_FIND, IDC_EXPORT}) view_.Enable(id, true);
+  for (int id : {IDC_MEMBER, IDC_PREVIEW, IDC_EXPORT}) view_.Enable(id, true);
+  // The preview switch turned "筛选" and "查找" off; a filter in preview mode would refill the list
+  // grid's rows over the thumbnails.
+  if (!previewMode) {
+    for (int id : {IDC_FILTER, IDC_FIND}) view_.Enable(id, true);
+  }
   listingState = PHASE_IDLE;
 }
 
