@@ -71,7 +71,7 @@ class ScriptedApp : public CAlbatrixApp {
       if (controller.fillState != PHASE_IDLE) return;
       phase_ = "show-listing";
       window_->Grid()->SelectBlock(0, 1, 0, 1);
-      window_->Grid()->SelectBlock(1, 2, 1, 2, true);
+      window_->Grid()->SelectBlock(0, 3, 0, 3, true);
     }
     if (phase_ == "show-listing") {
       if (controller.listingState != PHASE_IDLE || window_->Grid()->GetNumberRows() == 0) return;
