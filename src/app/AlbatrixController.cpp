@@ -9,14 +9,11 @@
 namespace albatrix {
 
 AlbatrixController::AlbatrixController(MainWindowView& view, Text programFolder, SiteProfile profile)
-    : siteCode(SITE_CODE_HUPU), view_(view), programFolder_(std::move(programFolder)), profile_(std::move(profile)) {}
-
-AlbatrixController::~AlbatrixController() {
-  StopListing();
-  WaitForListing();
-  CancelDownload();
-  WaitForDownload();
+    : siteCode(SITE_CODE_HUPU), view_(view), programFolder_(std::move(programFolder)), profile_(std::move(profile)) {
+  thumbnailStep_ = [this](std::size_t albumIndex) { MakeThumbnail(albumIndex); };
 }
+
+AlbatrixController::~AlbatrixController() { Shutdown(); }
 
 void AlbatrixController::Initialize() {
   view_.SetText(IDC_SAVE_PATH, programFolder_);
@@ -60,12 +57,18 @@ void AlbatrixController::GetAlbums() {
   // The last listing has left its state already; let it finish writing the member history. A last run
   // has returned to idle too, and its thread no longer reads the album list.
   WaitForListing();
+  WaitForFill();
   WaitForDownload();
 
   ResetGrid();
   albums_.ClearAlbums();
-  view_.ClearThumbnails();
+  {
+    std::lock_guard<std::mutex> hold(thumbLock_);
+    nextThumbnail_ = 0;
+    view_.ClearThumbnails();
+  }
   listingAbort_ = false;
+  coverAbort_ = false;
   listingState = PHASE_RUNNING;
   siteCode = SITE_CODE_HUPU;
   try {
@@ -84,7 +87,9 @@ void AlbatrixController::StopListing() {
   while (state != PHASE_IDLE) {
     if (state == PHASE_STOP_ASKED || listingState.compare_exchange_weak(state, PHASE_STOP_ASKED)) break;
   }
-  if (state != PHASE_IDLE) listingAbort_ = true;
+  if (state == PHASE_IDLE) return;
+  listingAbort_ = true;  // the page in flight ends now, not after its time-out
+  coverAbort_ = true;    // and so does a cover
 }
 
 void AlbatrixController::WaitForListing() {
@@ -215,7 +220,12 @@ void AlbatrixController::LeaveListing() {
   view_.Enable(IDC_SITE, true);
   view_.Enable(IDC_DOWNLOAD, !albums_.empty());
   view_.SetText(IDC_GET_ALBUMS, u"获取相册");
-  for (int id : {IDC_MEMBER, IDC_PREVIEW, IDC_FILTER, IDC_FIND, IDC_EXPORT}) view_.Enable(id, true);
+  for (int id : {IDC_MEMBER, IDC_PREVIEW, IDC_EXPORT}) view_.Enable(id, true);
+  // The preview switch turned "筛选" and "查找" off; a filter in preview mode would refill the list
+  // grid's rows over the thumbnails.
+  if (!previewMode) {
+    for (int id : {IDC_FILTER, IDC_FIND}) view_.Enable(id, true);
+  }
   listingState = PHASE_IDLE;
 }
 

@@ -12,11 +12,13 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
 #include "MyCode/StringCtrl.h"
 #include "app/ControlIds.h"
+#include "app/GridCells.h"
 #include "app/MainWindowView.h"
 #include "discovery/AlbumListCrawler.h"
 #include "discovery/AlbumPhotoCrawler.h"
@@ -34,6 +36,13 @@ constexpr int PHASE_STOP_ASKED = 2;
 
 // Caption of the window's own questions.
 inline constexpr TextView kPromptCaption = u"提示";
+
+// Decodes a cover file (by its content, whatever its name says) and scales it to the thumbnail size;
+// nothing when it does not decode. Runs on the thread that fills the grid.
+using ThumbnailMaker = std::function<std::optional<ThumbnailPixels>(const Text& coverFile)>;
+
+// The preview switch's question while a fill runs.
+inline constexpr TextView kStopFillQuestion = u"模式转换未完成,是否中断?";
 
 class AlbatrixController : public ListingWindow {
  public:
@@ -78,8 +87,33 @@ class AlbatrixController : public ListingWindow {
   // unique (AlbumList::CutTitle); in list mode the album gets the next row unless a filter keyword rules
   // it out; in preview mode its thumbnail step runs first. The view receives a copy.
   void ShowAlbumInGrid(std::size_t albumIndex);
-  // Preview mode: makes album i's thumbnail when it has none (the thumbnail maker plugs in here).
+  // Preview mode: makes album i's thumbnail when it has none. The default step is MakeThumbnail.
   void SetThumbnailStep(std::function<void(std::size_t albumIndex)> step);
+  // How covers become thumbnails; without one no cover is fetched.
+  void SetThumbnailMaker(ThumbnailMaker maker);
+  // Once per album and listing (while its thumbIndex is -1): the cover fetched into "tmp" and made into
+  // a thumbnail, which gets the next index of the view's thumbnail list. A cover that cannot be fetched
+  // or decoded leaves the album without one, silently.
+  void MakeThumbnail(std::size_t albumIndex);
+
+  // Box 1014 "预览图" was clicked; the view's check state of 1014 is the box's new state. While a fill
+  // runs: the question whether to stop it (Yes asks it to stop), and the box goes back as it was.
+  // Otherwise the find window is hidden ("筛选" and "查找" off) for preview mode or "筛选" and "查找" on
+  // for list mode, the grid is reset to the new mode and the filler thread shows every album in it.
+  void SwitchPreview();
+  // The fill pass: albums 0..N-1 shown until a stop is asked, then the grid refreshed, fillState 0 and
+  // the filter keyword emptied. Runs on the filler thread, or on the interface thread for a filter.
+  void FillGrid();
+  // "筛选" ended with OK: the list keeps its header and widths, and shows only the albums whose title
+  // contains the trimmed keyword (case-sensitive), numbered from "0001"; an empty keyword shows all.
+  // Refused (false) while a fill or a listing runs, since both write the same grid.
+  bool ApplyFilter(TextView keyword);
+  // Waits until the filler thread (if any) has ended. From the thread that drives the commands only.
+  void WaitForFill();
+
+  // The clean close: every stop request raised (listing, fill, download run, the covers' transfers),
+  // then every thread joined. Idempotent.
+  void Shutdown();
 
   // The album photo crawler for the download run (a RunSession's listAlbum): every picture of album
   // `albumIndex` to `name`, asking `stop` after each; without `stop`, the crawl ends when runState becomes
@@ -182,6 +216,12 @@ class AlbatrixController : public ListingWindow {
   std::atomic<int> gridRows_{0};  // album rows of the list mode grid since its last reset
   std::function<void(std::size_t)> thumbnailStep_;
   std::thread listThread_;
+
+  ThumbnailMaker thumbnailMaker_;
+  std::atomic<bool> coverAbort_{false};  // raised by a fill stop, a listing stop and the close
+  std::mutex thumbLock_;                 // the next thumbnail index and its assignment
+  int nextThumbnail_ = 0;
+  std::thread fillThread_;
 
   mutable std::mutex settingsLock_;  // the run reads the current site's records while the interface edits
   std::unique_ptr<RunView> downloadView_;  // the run's view of the window, over view_

@@ -26,4 +26,7 @@ constexpr int IDC_SUBTYPE = 1035;        // sub-type selector, shown for site en
 constexpr int IDC_FILTER = 1036;         // "筛选"
 constexpr int IDC_EXPORT = 1037;         // "导出"
 
+// The find window (its template's number): the controller hides it through the view like a control.
+constexpr int IDD_FIND = 704;
+
 }  // namespace albatrix

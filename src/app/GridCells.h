@@ -11,8 +11,10 @@ namespace albatrix {
 // Titles longer than this are cut, in the album record itself, when the grid shows them.
 constexpr std::size_t kGridTitleLength = 80;
 
-// Albums per row of thumbnails in preview mode.
+// Albums per row of thumbnails in preview mode, and the thumbnails' size in pixels.
 constexpr int kThumbColumns = 6;
+constexpr int kThumbWidth = 113;
+constexpr int kThumbHeight = 120;
 
 // `title` cut to kGridTitleLength code units; a surrogate pair at the cut is dropped whole rather than
 // split, so the title never ends in half a character.

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "MyCode/StringCtrl.h"
@@ -27,6 +28,14 @@ struct GridAlbum {
   Text note;                   // list mode column 3: access note
   Text caption;                // preview mode: "%d.%s" of the index + 1 and the title
   int thumbIndex = -1;         // preview mode: image of the thumbnail list, -1 for none
+};
+
+// A thumbnail as the filling thread makes it: width x height pixels, 3 bytes (red, green, blue) each,
+// row by row. Plain bytes, so it can be made off the interface thread and become a picture there.
+struct ThumbnailPixels {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgb;
 };
 
 // Where the member box stands: over the place of the hidden sub-type selector, or 3 pixels right of the
@@ -66,6 +75,12 @@ class MainWindowView {
   virtual void RefreshGrid() = 0;
   // Removes every image from the thumbnail list (a new listing makes thumbnails afresh).
   virtual void ClearThumbnails() = 0;
+  // Puts `pixels` into the thumbnail list at `index` (the next free one), before any cell naming it is
+  // shown. A view that draws no pictures ignores it.
+  virtual void AddThumbnail(int /*index*/, const ThumbnailPixels& /*pixels*/) {}
+  // The list mode grid loses its album rows and keeps its header, its column widths and "全选" (a filter
+  // refills it). A view without such a grid starts a list afresh.
+  virtual void ClearAlbumRows() { ResetGrid(false); }
 
   // Opens a folder in the system's file browser (the command line prints it).
   virtual void OpenFolder(const Text& path) = 0;

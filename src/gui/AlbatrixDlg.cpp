@@ -19,6 +19,7 @@
 #include "app/StartupRules.h"
 #include "gui/CDlgWebOpen.h"
 #include "gui/ComboBox2.h"
+#include "gui/GridModes.h"
 #include "gui/MyGridCtrl.h"
 #include "gui/WxMainView.h"
 #include "gui/WxText.h"
@@ -59,6 +60,7 @@ CAlbatrixDlg::CAlbatrixDlg(WindowSetup setup)
   controller_ = std::make_unique<AlbatrixController>(*view_, setup_.programFolder, setup_.profile);
   BuildControls();
   BindEvents();
+  InstallGridModes(*this);
   SetClientSize(ConvertDialogToPixels(wxSize(471, 323)));
 }
 
@@ -164,7 +166,14 @@ CComboBox2* CAlbatrixDlg::Combo(int id) const {
   return nullptr;
 }
 
-wxWindow* CAlbatrixDlg::Control(int id) const { return id > 0 ? FindWindow(id) : nullptr; }
+wxWindow* CAlbatrixDlg::Control(int id) const {
+  if (id <= 0) return nullptr;
+  if (wxWindow* control = FindWindow(id)) return control;
+  // The window's own small windows (the find window) are top-level windows, which FindWindow skips.
+  for (wxWindow* top : wxTopLevelWindows)
+    if (top->GetParent() == this && top->GetId() == id) return top;
+  return nullptr;
+}
 
 void CAlbatrixDlg::Relayout() { panel_->Layout(); }
 
@@ -345,14 +354,7 @@ void CAlbatrixDlg::OnClose(wxCloseEvent&) {
   // Stop, join, destroy: every waiting worker is released first, then every stop request is raised and
   // every thread joined (the controller does both as it goes), and only then do the controls go.
   view_->BeginClosing();
-  AlbatrixController& controller = *controller_;
-  int running = PHASE_RUNNING;
-  controller.listingState.compare_exchange_strong(running, PHASE_STOP_ASKED);
-  running = PHASE_RUNNING;
-  controller.fillState.compare_exchange_strong(running, PHASE_STOP_ASKED);
-  controller.CancelDownload();
-  controller.WaitForListing();
-  controller.WaitForDownload();
+  controller_->Shutdown();
   Destroy();
 }
 

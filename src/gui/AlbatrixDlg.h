@@ -59,7 +59,7 @@ class CAlbatrixDlg : public wxFrame {
   CMyGridCtrl* Grid() const { return grid_; }
   // The autocomplete box with that id (1000, 1001), or null.
   CComboBox2* Combo(int id) const;
-  // The control with that id, or null for an id the window lacks.
+  // The control with that id (or the window's own small window, IDD_FIND), or null for an id it lacks.
   wxWindow* Control(int id) const;
   void PlaceMemberBox(MemberBoxPlace place);
   void Relayout();

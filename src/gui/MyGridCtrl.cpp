@@ -15,8 +15,6 @@ namespace {
 
 constexpr int kColumns = 6;
 constexpr int kCellMargin = 8;  // pixels between a cell's border and its text
-constexpr int kThumbWidth = 113;
-constexpr int kThumbHeight = 120;
 constexpr std::array<int, kColumns> kListWidths = {50, 575, 50, 100, 0, 0};
 constexpr std::array<const char*, kColumns> kListHeaders = {"序号", "名称", "数量", "备注", "", ""};
 const wxColour kSelectionBackground(199, 227, 227);
@@ -38,6 +36,15 @@ class MarginRenderer : public wxGridCellStringRenderer {
     attr.GetAlignment(&hAlign, &vAlign);
     wxRect inside = rect;
     inside.Deflate(kCellMargin, 0);
+    // A thumbnail stands at the cell's left, its text beside it.
+    auto& albums = static_cast<CMyGridCtrl&>(grid);
+    if (const wxBitmap* thumbnail = albums.Thumbnail(albums.ThumbnailAt(row, col))) {
+      dc.DrawBitmap(*thumbnail, inside.x, rect.y + (rect.height - thumbnail->GetHeight()) / 2);
+      int used = thumbnail->GetWidth() + kCellMargin;
+      inside.x += used;
+      inside.width -= used;
+      if (inside.width <= 0) return;
+    }
     grid.DrawTextRectangle(dc, grid.GetCellValue(row, col), inside, hAlign, vAlign);
   }
   wxGridCellRenderer* Clone() const override { return new MarginRenderer; }
@@ -118,6 +125,7 @@ CMyGridCtrl::CMyGridCtrl(wxWindow* parent, int id)
   GetGridWindow()->SetBackgroundColour(*wxWHITE);
   SetCellHighlightPenWidth(0);
   SetCellHighlightROPenWidth(0);
+  Bind(wxEVT_GRID_CELL_LEFT_CLICK, &CMyGridCtrl::OnCellClick, this);
   Reset(GridMode::List);
 }
 
@@ -203,12 +211,83 @@ TextArray CMyGridCtrl::RowTexts(int row) const {
 }
 
 std::vector<TextArray> CMyGridCtrl::ExportRows() const {
-  // The grid's first row is never written: in list mode it is the header; in preview mode the first row
-  // of thumbnails stays out as well.
+  // The header is no row of the table, so every row is written: in preview mode the first row of
+  // thumbnails is albums 1 to 6, not a header.
+  return AlbumRowTexts();
+}
+
+std::vector<TextArray> CMyGridCtrl::AlbumRowTexts() const {
   std::vector<TextArray> rows;
-  int first = Mode() == GridMode::List ? 0 : 1;
-  for (int row = first; row < table_->GetNumberRows(); ++row) rows.push_back(RowTexts(row));
+  rows.reserve(static_cast<std::size_t>(table_->GetNumberRows()));
+  for (int row = 0; row < table_->GetNumberRows(); ++row) rows.push_back(RowTexts(row));
   return rows;
+}
+
+void CMyGridCtrl::ClearAlbumRows() {
+  wxGridUpdateLocker batch(this);
+  int oldRows = table_->GetNumberRows();
+  table_->Clear(table_->Mode());
+  if (oldRows > 0) {
+    wxGridTableMessage deleted(table_, wxGRIDTABLE_NOTIFY_ROWS_DELETED, 0, oldRows);
+    ProcessTableMessage(deleted);
+  }
+  ClearSelection();
+  m_currentCellCoords = wxGridNoCellCoords;
+}
+
+void CMyGridCtrl::SetThumbnail(int index, const ThumbnailPixels& pixels) {
+  if (index < 0 || pixels.width <= 0 || pixels.height <= 0 ||
+      pixels.rgb.size() != static_cast<std::size_t>(pixels.width) * static_cast<std::size_t>(pixels.height) * 3)
+    return;
+  if (thumbnails_.size() <= static_cast<std::size_t>(index)) thumbnails_.resize(static_cast<std::size_t>(index) + 1);
+  // The image only borrows the bytes (static data); the bitmap takes a copy of its own.
+  wxImage image(pixels.width, pixels.height, const_cast<unsigned char*>(pixels.rgb.data()), true);
+  thumbnails_[static_cast<std::size_t>(index)] = wxBitmap(image, 24);
+}
+
+void CMyGridCtrl::ClearThumbnails() {
+  thumbnails_.clear();
+  if (Mode() == GridMode::Preview) ForceRefresh();
+}
+
+const wxBitmap* CMyGridCtrl::Thumbnail(int index) const {
+  if (index < 0 || static_cast<std::size_t>(index) >= thumbnails_.size()) return nullptr;
+  const wxBitmap& bitmap = thumbnails_[static_cast<std::size_t>(index)];
+  return bitmap.IsOk() ? &bitmap : nullptr;
+}
+
+int CMyGridCtrl::ThumbnailAt(int row, int col) const {
+  const GridAlbum* album = Mode() == GridMode::Preview ? table_->At(row, col) : nullptr;
+  return album ? album->thumbIndex : -1;
+}
+
+int CMyGridCtrl::TopSelectedRow() const {
+  int top = -1;
+  for (const wxGridBlockCoords& block : GetSelectedBlocks())
+    if (top < 0 || block.GetTopRow() < top) top = block.GetTopRow();
+  return top;
+}
+
+void CMyGridCtrl::SelectAlbumRow(int row) {
+  if (row < 0 || row >= table_->GetNumberRows()) return;
+  ClearSelection();
+  m_currentCellCoords = wxGridNoCellCoords;
+  SelectRow(row);
+  int unitX = 0, unitY = 0;
+  GetScrollPixelsPerUnit(&unitX, &unitY);
+  if (unitY > 0) Scroll(-1, GetRowTop(row) / unitY);
+  Refresh();
+}
+
+void CMyGridCtrl::OnCellClick(wxGridEvent& event) {
+  if (!singleRow_ || Mode() != GridMode::List) {
+    event.Skip();
+    return;
+  }
+  // Neither ctrl nor shift extends the selection while the find window is open.
+  ClearSelection();
+  SetGridCursor(event.GetRow(), event.GetCol());
+  SelectRow(event.GetRow());
 }
 
 }  // namespace albatrix

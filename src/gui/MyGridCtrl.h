@@ -5,6 +5,8 @@
 
 #include <wx/grid.h>
 
+#include <wx/bitmap.h>
+
 #include <vector>
 
 #include "app/MainWindowView.h"
@@ -41,9 +43,36 @@ class CMyGridCtrl : public wxGrid {
 
   // The texts of one row as shown, header included for row -1 (list mode).
   TextArray RowTexts(int row) const;
+  // Every album row's texts, top down (what the find window searches).
+  std::vector<TextArray> AlbumRowTexts() const;
+
+  // List mode: the album rows go, the header, the column widths and the selection mode stay.
+  void ClearAlbumRows();
+
+  // The thumbnail list: the picture at `index` (the list grows to it); emptied for a new listing. A
+  // cell whose thumbIndex names a picture shows it at its left. Interface thread only.
+  void SetThumbnail(int index, const ThumbnailPixels& pixels);
+  void ClearThumbnails();
+  const wxBitmap* Thumbnail(int index) const;
+  // The thumbnail index of the album in a cell; -1 for none.
+  int ThumbnailAt(int row, int col) const;
+  int ThumbnailCount() const { return static_cast<int>(thumbnails_.size()); }
+
+  // While on in list mode, a click selects the clicked row alone (the find window's rows).
+  void SetSingleRowSelection(bool on) { singleRow_ = on; }
+  bool SingleRowSelection() const { return singleRow_; }
+  // The topmost row holding a selected cell; -1 when nothing is selected.
+  int TopSelectedRow() const;
+  // Clears the cursor and the selection, selects `row` alone and scrolls it to the top of the view as
+  // far as the scroll range allows.
+  void SelectAlbumRow(int row);
 
  private:
+  void OnCellClick(wxGridEvent& event);
+
   AlbumTable* table_;
+  std::vector<wxBitmap> thumbnails_;
+  bool singleRow_ = false;
 };
 
 }  // namespace albatrix

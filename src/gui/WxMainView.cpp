@@ -260,8 +260,16 @@ void WxMainView::RefreshGrid() {
 }
 
 void WxMainView::ClearThumbnails() {
-  // The list mode grid has no thumbnails; preview mode keeps its image list in the grid and empties it
-  // on its reset.
+  Run([this] { window_.Grid()->ClearThumbnails(); });
+}
+
+void WxMainView::AddThumbnail(int index, const ThumbnailPixels& pixels) {
+  // The bitmap is made on the interface thread; the filling thread hands over plain bytes.
+  Run([this, index, pixels] { window_.Grid()->SetThumbnail(index, pixels); });
+}
+
+void WxMainView::ClearAlbumRows() {
+  Run([this] { window_.Grid()->ClearAlbumRows(); });
 }
 
 void WxMainView::OpenFolder(const Text& path) {

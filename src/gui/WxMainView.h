@@ -47,6 +47,8 @@ class WxMainView : public MainWindowView {
   std::vector<std::size_t> ChosenAlbums() override;
   void RefreshGrid() override;
   void ClearThumbnails() override;
+  void AddThumbnail(int index, const ThumbnailPixels& pixels) override;
+  void ClearAlbumRows() override;
   void OpenFolder(const Text& path) override;
 
   // The user changed a control: the copies follow. Interface thread only.

@@ -56,11 +56,30 @@ class ScriptedApp : public CAlbatrixApp {
   }
   void Step() {
     AlbatrixController& controller = window_->Controller();
+    if (phase_ == "show-preview") {
+      // Listed first, then switched to thumbnails; shown once the last cover is in.
+      if (controller.listingState != PHASE_IDLE || window_->Grid()->GetNumberRows() == 0) return;
+      if (!controller.previewMode) {
+        auto* box = dynamic_cast<wxCheckBox*>(window_->Control(IDC_PREVIEW));
+        box->SetValue(true);
+        wxCommandEvent click(wxEVT_CHECKBOX, IDC_PREVIEW);
+        click.SetEventObject(box);
+        click.SetInt(1);
+        box->ProcessWindowEvent(click);
+        return;
+      }
+      if (controller.fillState != PHASE_IDLE) return;
+      phase_ = "show-listing";
+      window_->Grid()->SelectBlock(0, 1, 0, 1);
+      window_->Grid()->SelectBlock(0, 3, 0, 3, true);
+    }
     if (phase_ == "show-listing") {
       if (controller.listingState != PHASE_IDLE || window_->Grid()->GetNumberRows() == 0) return;
       poll_.Stop();
-      window_->Grid()->SelectRow(1);
-      window_->Grid()->SelectRow(3, true);
+      if (!controller.previewMode) {
+        window_->Grid()->SelectRow(1);
+        window_->Grid()->SelectRow(3, true);
+      }
       window_->Update();
       wxRect where = window_->GetScreenRect();
       std::printf("listed %d %d %d %d\n", where.x, where.y, where.width, where.height);
@@ -207,7 +226,7 @@ TEST_F(CloseTest, DuringADownloadOfTwoAlbums) {
 
 }  // namespace
 
-// --close-child PHASE BASE MEMBER, or --close-child show-listing --demo.
+// --close-child PHASE BASE MEMBER, or --close-child show-listing (or show-preview) --demo.
 int RunCloseChild(int argc, char** argv) {
   if (argc < 4) return 2;
   std::string phase = argv[2];

@@ -106,6 +106,17 @@ void FakeView::RefreshGrid() {
 void FakeView::ClearThumbnails() {
   std::lock_guard<std::mutex> hold(lock_);
   ++thumbnailClears_;
+  thumbnails_.clear();
+}
+
+void FakeView::AddThumbnail(int index, const ThumbnailPixels&) {
+  std::lock_guard<std::mutex> hold(lock_);
+  thumbnails_.push_back(index);
+}
+
+std::vector<int> FakeView::ThumbnailIndices() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return thumbnails_;
 }
 
 void FakeView::OpenFolder(const Text& path) {

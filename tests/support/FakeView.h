@@ -39,6 +39,7 @@ class FakeView : public MainWindowView {
   std::vector<std::size_t> ChosenAlbums() override;
   void RefreshGrid() override;
   void ClearThumbnails() override;
+  void AddThumbnail(int index, const ThumbnailPixels& pixels) override;
   void OpenFolder(const Text& path) override;
 
   // What was recorded. Controls never touched read as enabled, visible and unchecked.
@@ -57,6 +58,7 @@ class FakeView : public MainWindowView {
   bool GridIsPreview() const;
   int GridRefreshes() const;
   int ThumbnailClears() const;
+  std::vector<int> ThumbnailIndices() const;  // AddThumbnail's indices since the last ClearThumbnails
   TextArray OpenedFolders() const;
 
   // Test controls: the answer to Yes/No questions; the albums the grid reports as chosen; a step run on
@@ -76,6 +78,7 @@ class FakeView : public MainWindowView {
   std::vector<std::pair<int, Text>> textLog_;
   MemberBoxPlace place_ = MemberBoxPlace::OverSubType;
   int resets_ = 0, refreshes_ = 0, thumbnailClears_ = 0;
+  std::vector<int> thumbnails_;
   bool preview_ = false;
   bool answer_ = false;
   std::vector<std::size_t> chosen_;

@@ -1,0 +1,152 @@
+// The preview switch, the filler and the filter through the recording view. No album here has a cover
+// address and no thumbnail maker is set, so nothing reaches the network.
+#include <gtest/gtest.h>
+
+#include "app/AlbatrixController.h"
+#include "support/FakeView.h"
+#include "support/TempDir.h"
+#include "support/WaitFor.h"
+
+namespace albatrix {
+namespace {
+
+class PreviewControllerTest : public ::testing::Test {
+ protected:
+  void AddAlbums(std::initializer_list<const char16_t*> titles) {
+    ST_PERLISTRECORD album;
+    for (const char16_t* title : titles) {
+      album.title = title;
+      controller.Albums().AppendAlbum(album);
+    }
+  }
+  // The user clicks 1014 into `checked`; returns once a fill that started has ended.
+  void ClickPreview(bool checked) {
+    view.UserCheck(checked);
+    controller.SwitchPreview();
+    ASSERT_TRUE(test::WaitFor([&] { return controller.fillState == PHASE_IDLE; }));
+    controller.WaitForFill();
+  }
+  std::vector<std::size_t> ShownIndices() const {
+    std::vector<std::size_t> indices;
+    for (const GridAlbum& row : view.Rows()) indices.push_back(row.albumIndex);
+    return indices;
+  }
+
+  struct View : test::FakeView {
+    void UserCheck(bool checked) { Check(IDC_PREVIEW, checked); }
+  };
+
+  test::TempDir dir;
+  View view;
+  AlbatrixController controller{view, dir.folder()};
+};
+
+TEST_F(PreviewControllerTest, TheSwitchFillsTheGridInTheNewModeAndTurnsFilterAndFindOffAndOn) {
+  AddAlbums({u"a", u"b", u"c", u"d", u"e", u"f", u"g"});
+  view.Check(IDC_SELECT_ALL, true);
+  ClickPreview(true);
+  EXPECT_TRUE(controller.previewMode);
+  EXPECT_TRUE(view.GridIsPreview());
+  EXPECT_FALSE(view.IsChecked(IDC_SELECT_ALL));
+  EXPECT_FALSE(view.IsVisible(IDD_FIND));
+  EXPECT_FALSE(view.IsEnabled(IDC_FILTER));
+  EXPECT_FALSE(view.IsEnabled(IDC_FIND));
+  std::vector<GridAlbum> rows = view.Rows();
+  ASSERT_EQ(rows.size(), 7u);
+  EXPECT_EQ(rows[6].row, 1);  // the 7th album starts the second row
+  EXPECT_EQ(rows[6].column, 0);
+  EXPECT_EQ(rows[6].caption, u"7.g");
+  EXPECT_EQ(rows[6].thumbIndex, -1);  // no cover: the cell shows its text
+  EXPECT_GE(view.GridRefreshes(), 1);
+
+  ClickPreview(false);
+  EXPECT_FALSE(controller.previewMode);
+  EXPECT_FALSE(view.GridIsPreview());
+  EXPECT_TRUE(view.IsEnabled(IDC_FILTER));
+  EXPECT_TRUE(view.IsEnabled(IDC_FIND));
+  rows = view.Rows();
+  ASSERT_EQ(rows.size(), 7u);
+  EXPECT_EQ(rows[6].number, u"0007");
+  EXPECT_TRUE(view.Messages().empty());
+}
+
+TEST_F(PreviewControllerTest, AClickDuringAFillAsksAndPutsTheBoxBack) {
+  for (bool yes : {false, true}) {
+    controller.fillState = PHASE_RUNNING;
+    view.SetAnswer(yes);
+    int resets = view.GridResets();
+    view.UserCheck(true);
+    controller.SwitchPreview();
+    ASSERT_EQ(view.Messages().size(), yes ? 2u : 1u);
+    const test::FakeView::MessageRecord asked = view.Messages().back();
+    EXPECT_EQ(asked.text, u"模式转换未完成,是否中断?");
+    EXPECT_EQ(asked.caption, u"提示");
+    EXPECT_EQ(asked.buttons, MessageButtons::YesNo);
+    EXPECT_FALSE(view.IsChecked(IDC_PREVIEW)) << "the box goes back as it was";
+    EXPECT_EQ(controller.fillState, yes ? PHASE_STOP_ASKED : PHASE_RUNNING);
+    EXPECT_FALSE(controller.previewMode);
+    EXPECT_EQ(view.GridResets(), resets);
+    EXPECT_TRUE(view.IsEnabled(IDC_FILTER));
+  }
+  controller.fillState = PHASE_IDLE;
+}
+
+TEST_F(PreviewControllerTest, AFilterIsRefusedWhileAFillRuns) {
+  AddAlbums({u"trip", u"home"});
+  controller.fillState = PHASE_RUNNING;
+  EXPECT_FALSE(controller.ApplyFilter(u"trip"));
+  EXPECT_EQ(view.GridResets(), 0);
+  EXPECT_TRUE(view.Rows().empty());
+  EXPECT_EQ(controller.FilterKeyword(), u"");
+  controller.fillState = PHASE_IDLE;
+}
+
+TEST_F(PreviewControllerTest, LeavingAListingInPreviewModeKeepsFilterAndFindOff) {
+  ClickPreview(true);
+  controller.EnterListing();
+  controller.LeaveListing();
+  EXPECT_FALSE(view.IsEnabled(IDC_FILTER));
+  EXPECT_FALSE(view.IsEnabled(IDC_FIND));
+  EXPECT_TRUE(view.IsEnabled(IDC_PREVIEW));
+  EXPECT_TRUE(view.IsEnabled(IDC_EXPORT));
+
+  ClickPreview(false);
+  controller.EnterListing();
+  EXPECT_FALSE(view.IsEnabled(IDC_FILTER));
+  controller.LeaveListing();
+  EXPECT_TRUE(view.IsEnabled(IDC_FILTER));
+  EXPECT_TRUE(view.IsEnabled(IDC_FIND));
+}
+
+TEST_F(PreviewControllerTest, AFilterNumbersTheMatchesAfreshAndKeepsTheirAlbums) {
+  AddAlbums({u"Sea trip", u"Home", u"trip 2", u"Trip", u"round trip"});
+  controller.ResetGrid();
+  for (std::size_t i = 0; i < controller.Albums().size(); ++i) controller.ShowAlbumInGrid(i);
+  view.Check(IDC_SELECT_ALL, true);
+
+  ASSERT_TRUE(controller.ApplyFilter(u"  trip "));
+  std::vector<GridAlbum> rows = view.Rows();
+  ASSERT_EQ(rows.size(), 3u);  // case-sensitive: "Trip" stays out
+  EXPECT_EQ(ShownIndices(), (std::vector<std::size_t>{0, 2, 4}));
+  EXPECT_EQ(rows[0].number, u"0001");
+  EXPECT_EQ(rows[2].number, u"0003");
+  EXPECT_EQ(rows[2].title, u"round trip");
+  EXPECT_EQ(controller.FilterKeyword(), u"");  // emptied at the end of the pass
+  EXPECT_TRUE(view.IsChecked(IDC_SELECT_ALL));  // the filter leaves "全选" alone
+  EXPECT_EQ(controller.fillState, PHASE_IDLE);
+
+  ASSERT_TRUE(controller.ApplyFilter(u""));
+  EXPECT_EQ(ShownIndices(), (std::vector<std::size_t>{0, 1, 2, 3, 4}));
+  EXPECT_EQ(view.Rows().back().number, u"0005");
+}
+
+TEST_F(PreviewControllerTest, AFilterIsRefusedInPreviewMode) {
+  AddAlbums({u"trip"});
+  ClickPreview(true);
+  int resets = view.GridResets();
+  EXPECT_FALSE(controller.ApplyFilter(u"trip"));
+  EXPECT_EQ(view.GridResets(), resets);
+}
+
+}  // namespace
+}  // namespace albatrix

@@ -1,0 +1,116 @@
+// Preview mode against the stand-in site: every cover fetched once per listing, thumbnails numbered in
+// album order, a broken cover left without one, and a fill stop that does not wait for a stalled cover.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "support/ControllerSiteFixture.h"
+#include "support/WaitFor.h"
+
+namespace albatrix {
+namespace {
+
+// Stands in for the picture decoder: a non-empty cover file makes a thumbnail.
+std::optional<ThumbnailPixels> FakeThumbnail(const Text& file) {
+  if (test::ReadWholeFile(TextToUtf8(file)).empty()) return std::nullopt;
+  ThumbnailPixels pixels;
+  pixels.width = kThumbWidth;
+  pixels.height = kThumbHeight;
+  pixels.rgb.assign(static_cast<std::size_t>(kThumbWidth) * kThumbHeight * 3, 0x80);
+  return pixels;
+}
+
+class PreviewSiteTest : public test::ControllerSiteFixture {
+ protected:
+  void SetUp() override {
+    ControllerSiteFixture::SetUp();
+    controller->SetThumbnailMaker(FakeThumbnail);
+  }
+  void ClickPreview(bool checked) {
+    view.Check(IDC_PREVIEW, checked);
+    controller->SwitchPreview();
+    ASSERT_TRUE(test::WaitFor([&] { return controller->fillState == PHASE_IDLE; }));
+    controller->WaitForFill();
+  }
+  int CoverRequests() {
+    int total = 0;
+    for (const auto& [path, count] : site().RequestCounts())
+      if (path.rfind("/cover/", 0) == 0) total += count;
+    return total;
+  }
+  void ListDemo() { List(Utf8ToText(site().MemberUrl(AlbumSite::kDemoMember))); }
+  std::size_t AlbumCount() { return controller->Albums().size(); }
+};
+
+TEST_F(PreviewSiteTest, PreviewListPreviewFetchesEachCoverOnce) {
+  ListDemo();
+  ASSERT_GE(AlbumCount(), 7u);
+  EXPECT_EQ(CoverRequests(), 0);  // list mode fetches no covers
+  ClickPreview(true);
+  const int albums = static_cast<int>(AlbumCount());
+  EXPECT_EQ(CoverRequests(), albums);
+  for (std::size_t i = 0; i < AlbumCount(); ++i) {
+    EXPECT_EQ(controller->Albums()[i].thumbIndex, static_cast<int>(i)) << "covers come one at a time, in order";
+    EXPECT_TRUE(test::PathExists(dir.file("tmp/" + std::to_string(i) + ".jpg")));
+  }
+  std::vector<GridAlbum> rows = view.Rows();
+  ASSERT_EQ(rows.size(), AlbumCount());
+  EXPECT_EQ(rows[3].thumbIndex, 3);
+
+  ClickPreview(false);
+  ClickPreview(true);
+  EXPECT_EQ(CoverRequests(), albums);  // thumbnails are kept within a listing
+  EXPECT_EQ(view.ThumbnailIndices().size(), AlbumCount());
+  EXPECT_EQ(view.Rows().back().thumbIndex, albums - 1);
+
+  // A new listing in preview mode makes them afresh as it appends.
+  ListDemo();
+  EXPECT_EQ(CoverRequests(), 2 * albums);
+  EXPECT_EQ(controller->Albums()[0].thumbIndex, 0);
+  EXPECT_FALSE(view.IsEnabled(IDC_FILTER));
+  EXPECT_FALSE(view.IsEnabled(IDC_FIND));
+  EXPECT_TRUE(view.Messages().empty());
+}
+
+TEST_F(PreviewSiteTest, ABrokenCoverLeavesItsAlbumWithoutAThumbnail) {
+  ListDemo();
+  ASSERT_GE(AlbumCount(), 2u);
+  std::string member = AlbumSite::kDemoMember;
+  std::optional<SiteMember> demo = site().Member(member);
+  ASSERT_TRUE(demo);
+  site().SetFault(AlbumSite::CoverPath(member, demo->albums[1].id), SiteFault{});  // 404
+  ClickPreview(true);
+  EXPECT_EQ(controller->Albums()[0].thumbIndex, 0);
+  EXPECT_EQ(controller->Albums()[1].thumbIndex, -1);
+  EXPECT_EQ(controller->Albums()[2].thumbIndex, 1);
+  EXPECT_FALSE(test::PathExists(dir.file("tmp/1.jpg")));
+  EXPECT_TRUE(view.Messages().empty());
+}
+
+TEST_F(PreviewSiteTest, StoppingAFillEndsAStalledCoverAtOnce) {
+  ListDemo();
+  std::string member = AlbumSite::kDemoMember;
+  std::optional<SiteMember> demo = site().Member(member);
+  ASSERT_TRUE(demo);
+  std::string stalled = AlbumSite::CoverPath(member, demo->albums[0].id);
+  SiteFault stall;
+  stall.kind = SiteFaultKind::Stall;
+  stall.bytes = 10;
+  site().SetFault(stalled, stall);
+  view.Check(IDC_PREVIEW, true);
+  controller->SwitchPreview();
+  ASSERT_TRUE(test::WaitFor([&] { return site().RequestCount(stalled) == 1; }));
+  view.SetAnswer(true);
+  view.Check(IDC_PREVIEW, false);
+  auto asked = std::chrono::steady_clock::now();
+  controller->SwitchPreview();
+  EXPECT_TRUE(test::WaitFor([&] { return controller->fillState == PHASE_IDLE; }, std::chrono::seconds(1)));
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2));
+  controller->WaitForFill();
+  EXPECT_TRUE(view.IsChecked(IDC_PREVIEW));  // the box stayed as it was
+  EXPECT_LT(view.Rows().size(), AlbumCount());  // a stopped fill keeps what it showed
+  EXPECT_EQ(CoverRequests(), 1);
+}
+
+}  // namespace
+}  // namespace albatrix
