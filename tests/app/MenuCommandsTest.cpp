@@ -183,14 +183,14 @@ TEST_F(MenuCommandsTest, LoginHelpAndAboutItemsOpenWhatTheyName) {
   MenuCommands menu = Commands();
   for (const MenuItemSpec& item : MenuBarLayout()[0].items) EXPECT_TRUE(menu.Run(item.commandId));
   ASSERT_EQ(opened.size(), MenuBarLayout()[0].items.size());  // without a login browser: the system's
-  EXPECT_EQ(opened[10], controller.Profile().BaseAddress() + u"/login");
+  EXPECT_EQ(opened[10], controller.Profile().LoginAddress());
 
   TextArray logins;
   actions.openLogin = [&](const Text& address) { logins.push_back(address); };
   MenuCommands withBrowser = Commands();
   opened.clear();
   EXPECT_TRUE(withBrowser.Run(ID_LOGIN_HUPU));
-  EXPECT_EQ(logins, TextArray{controller.Profile().BaseAddress() + u"/login"});
+  EXPECT_EQ(logins, TextArray{controller.Profile().LoginAddress()});
   for (int id : {ID_FILE_TOOLS, ID_INSTRUCTIONS, ID_CONSULT, ID_FEEDBACK}) EXPECT_TRUE(withBrowser.Run(id));
   EXPECT_EQ(opened, (TextArray{MakerPageAddress(ID_FILE_TOOLS), MakerPageAddress(ID_INSTRUCTIONS),
                                MakerPageAddress(ID_CONSULT), MakerPageAddress(ID_FEEDBACK)}));

@@ -126,7 +126,7 @@ TEST_F(MainMenuGuiTest, HelpAndLoginItemsOpenTheirAddresses) {
   Choose(ID_FEEDBACK);
   Choose(ID_LOGIN_HUPU);
   EXPECT_EQ(Opened(), (TextArray{MakerPageAddress(ID_INSTRUCTIONS), MakerPageAddress(ID_FEEDBACK),
-                               controller().Profile().BaseAddress() + u"/login"}));
+                               controller().Profile().LoginAddress()}));
 }
 
 TEST_F(MainMenuGuiTest, SettingsItemsRunTheirDialogsAndSaveOnlyOnOk) {
