@@ -21,10 +21,16 @@ bool CreateFileWith(TextView path, std::string_view bytes);
 // bytes cannot be written completely.
 bool AppendToFile(TextView path, std::string_view bytes);
 
-// The most bytes one file or folder name may take in the platform's form (255 on Linux).
+// The most units one file or folder name may take in the platform's form: 255 bytes of UTF-8 on Linux,
+// 255 UTF-16 units on Windows.
 constexpr std::size_t kMaxNameBytes = 255;
+#ifdef _WIN32
+constexpr bool kNamesInUtf16 = true;
+#else
+constexpr bool kNamesInUtf16 = false;
+#endif
 
-// The number of bytes `name` takes as a name on this platform (UTF-8 here).
+// The number of units (as kMaxNameBytes counts them) `name` takes as a name on this platform.
 std::size_t NativeNameBytes(TextView name);
 
 // The longest beginning of `name`, cut between whole characters, such that it followed by `ending` fits

@@ -10,18 +10,23 @@
 namespace albatrix {
 
 // "\" in the program's folder texts: the separator of this platform.
+#ifdef _WIN32
+constexpr char16_t kPathSep = u'\\';
+#else
 constexpr char16_t kPathSep = u'/';
+#endif
 
 // An absolute path starts with '/' here, or has ":\" at index 1 (a Windows path typed by a user).
 bool IsAbsolutePath(TextView path);
 
-// The path as the operating system takes it (UTF-8).
+// The path as the operating system takes it: UTF-8 on POSIX; on Windows the same UTF-8 text, which the
+// Windows half turns into the wide form the "W" calls take (see WidePath there).
 std::string NativePath(TextView path);
 
 // Reads at most `maxBytes` of the file into `out`. False (and `out` empty) when it cannot be opened.
 bool ReadFileBytes(TextView path, Bytes& out, std::size_t maxBytes = SIZE_MAX);
 
-// Writes all of `bytes` to an open descriptor, going on after short writes and interruptions. False when
+// Writes all of `bytes` to an open descriptor (a C runtime descriptor on Windows), going on after short writes and interruptions. False when
 // the system refuses a write (disk full, quota, I/O error).
 bool WriteAllToDescriptor(int fd, std::string_view bytes);
 
@@ -29,6 +34,19 @@ bool WriteAllToDescriptor(int fd, std::string_view bytes);
 // always either the complete old one or the complete new one. False, with nothing left behind, on any
 // failure (folder missing, disk full, no permission).
 bool WriteFileReplacing(TextView path, std::string_view bytes);
+
+// Who may read a file the program writes: everyone who may read the folder, or only its owner (the
+// cookie file). On Windows the per-user folders the program keeps such files in are private already.
+enum class FileAccess { Shared, OwnerOnly };
+
+// WriteFileReplacing for a file only its owner may read, not even for a moment.
+bool WritePrivateFileReplacing(TextView path, std::string_view bytes);
+
+// WriteFileReplacing and WritePrivateFileReplacing in one: the platform's half of both.
+bool WriteFileReplacingAs(TextView path, std::string_view bytes, FileAccess access);
+
+// This process's id, which keeps temporary names of two running programs apart.
+unsigned long CurrentProcessId();
 
 // The temporary name WriteFileReplacing and the fetcher use beside `path`: a hidden name in the same
 // folder, unique within the process, and never longer than the platform allows one name to be (the

@@ -1,12 +1,10 @@
 // download [ADDRESS] --save DIR [--albums LIST]: lists as `list` does, then runs the download button on
 // the chosen rows, with Ctrl-C as the button's second press.
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <thread>
 
+#include "MyCode/Console.h"
 #include "MyCode/FileSystem.h"
 #include "app/AlbatrixController.h"
 #include "cli/AlbumRows.h"
@@ -17,25 +15,6 @@ namespace albatrix {
 namespace {
 
 constexpr int kExitInterrupted = 130;
-
-volatile std::sig_atomic_t interrupted = 0;
-extern "C" void OnInterrupt(int) { interrupted = 1; }
-
-// Ctrl-C while this lives sets `interrupted` instead of ending the process.
-class InterruptCatcher {
- public:
-  InterruptCatcher() {
-    interrupted = 0;
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previous_);
-  }
-  ~InterruptCatcher() { sigaction(SIGINT, &previous_, nullptr); }
-
- private:
-  struct sigaction previous_ {};
-};
 
 struct DownloadArguments {
   std::string address;
@@ -90,7 +69,7 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
   if (!rows) return UsageError("--albums takes all or rows such as 1,3-5, not '" + args.albums + "'");
   Text address = args.address.empty() ? context.defaultAddress : Utf8ToText(args.address);
 
-  ProgressView view(isatty(STDERR_FILENO) != 0);
+  ProgressView view(StderrIsTerminal());
   AlbatrixController controller(view, CurrentFolder(), context.profile);
   ListAlbumsOf(controller, view, address);
   const std::size_t listed = view.ShownRows();
@@ -107,7 +86,7 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
     InterruptCatcher catcher;
     controller.Download();
     while (controller.runFlags.runState.load() != RUN_IDLE) {
-      if (interrupted && !cancelled) {
+      if (catcher.Interrupted() && !cancelled) {
         controller.CancelDownload();  // the button's second press; never a new run if this one just ended
         cancelled = true;
       }

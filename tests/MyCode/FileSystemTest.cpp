@@ -75,19 +75,20 @@ TEST(FileSystemTest, WriteFileReplacingKeepsOldFileWhenTheDiskFills) {
 }
 
 TEST(FileSystemTest, TemporaryNameIsHiddenBesideAndUnique) {
-  const Text path = u"/some/folder/soft.dat";
+  const Text folder = Text(u"some") + kPathSep + u"folder" + kPathSep;
+  const Text path = folder + u"soft.dat";
   std::set<Text> seen;
   for (int i = 0; i < 50; ++i) {
     Text temp = TemporaryNameBeside(path);
-    ASSERT_EQ(temp.rfind(u"/some/folder/.", 0), 0u) << TextToUtf8(temp);
+    ASSERT_EQ(temp.rfind(folder + u".", 0), 0u) << TextToUtf8(temp);
     EXPECT_NE(temp.find(u"soft.dat"), Text::npos);
     EXPECT_TRUE(seen.insert(temp).second) << "repeated " << TextToUtf8(temp);
   }
-  EXPECT_EQ(TemporaryNameBeside(u"bare.txt").find(u'/'), Text::npos);
+  EXPECT_EQ(TemporaryNameBeside(u"bare.txt").find(kPathSep), Text::npos);
 }
 
-// Names already cut to the platform's 255-byte limit (as picture names are) still get a temporary beside
-// them, so the write does not fail on the temporary's length.
+// Names already cut to the platform's limit (as picture names are; 255 bytes here, 255 UTF-16 units on
+// Windows) still get a temporary beside them, so the write does not fail on the temporary's length.
 TEST(FileSystemTest, NamesAtTheLengthLimitCanBeWritten) {
   std::string cjk, emoji;
   for (int i = 0; i < 85; ++i) cjk += "图";           // 255 bytes
@@ -96,15 +97,15 @@ TEST(FileSystemTest, NamesAtTheLengthLimitCanBeWritten) {
   TempDir dir;
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
-    ASSERT_EQ(name.size(), kMaxNameBytes);
+    ASSERT_EQ(name.size(), 255u);
     const Text path = P(dir.file(name));
     std::set<Text> seen;
     for (int i = 0; i < 3; ++i) {
       Text temp = TemporaryNameBeside(path);
-      std::string tempName = TextToUtf8(temp.substr(temp.rfind(u'/') + 1));
-      EXPECT_LE(tempName.size(), kMaxNameBytes) << tempName;
+      std::string tempName = TextToUtf8(temp.substr(temp.rfind(kPathSep) + 1));
+      EXPECT_LE(NativeNameBytes(Utf8ToText(tempName)), kMaxNameBytes) << tempName;
       EXPECT_EQ(tempName[0], '.');
-      EXPECT_EQ(Utf8ToText(tempName), temp.substr(temp.rfind(u'/') + 1)) << "cut between whole characters";
+      EXPECT_EQ(Utf8ToText(tempName), temp.substr(temp.rfind(kPathSep) + 1)) << "cut between whole characters";
       EXPECT_TRUE(seen.insert(temp).second);
     }
     ASSERT_TRUE(WriteFileReplacing(path, name));

@@ -192,9 +192,12 @@ TEST(PictureNaming, LongNamesFitThePlatformsNameLimit) {
   rig.Name("u2", longName);
   auto names = rig.Names();
   ASSERT_EQ(names.size(), 2u);
-  for (const std::string& name : names) EXPECT_LE(name.size(), kMaxNameBytes) << name;
-  EXPECT_EQ(names[0], std::string(longName.substr(0, 83 * 3)) + ".jpg");
-  EXPECT_EQ(names[1], std::string(longName.substr(0, 82 * 3)) + "(1).jpg");
+  for (const std::string& name : names) EXPECT_LE(NativeNameBytes(T(name)), kMaxNameBytes) << name;
+  // 255 UTF-8 bytes hold 83 of the characters beside ".jpg" and 82 beside "(1).jpg"; 255 UTF-16 units
+  // (Windows) hold all 100.
+  const std::size_t first = kNamesInUtf16 ? 100 : 83, second = kNamesInUtf16 ? 100 : 82;
+  EXPECT_EQ(names[0], std::string(longName.substr(0, first * 3)) + ".jpg");
+  EXPECT_EQ(names[1], std::string(longName.substr(0, second * 3)) + "(1).jpg");
   // The file can really be made.
   EXPECT_TRUE(CreateFileWith(rig.pictures.folder() + T(names[1]), "x"));
 }

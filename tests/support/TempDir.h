@@ -16,7 +16,7 @@ class TempDir {
 
   const std::string& path() const { return path_; }        // no trailing slash
   Text folder() const;                                      // program text, with a trailing separator
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  std::string file(const std::string& name) const;          // path() + the platform's separator + name
 
  private:
   std::string path_;

@@ -1,0 +1,44 @@
+// The Windows half of FileOps: wide calls, and names counted in UTF-16 units as NTFS counts them.
+#include "MyCode/FileOps.h"
+
+#include "MyCode/FileSystem.h"
+#include "MyCode/Win32.h"
+
+namespace albatrix {
+
+namespace {
+
+// Opens (creating or emptying, or appending to an existing file) and writes all of `bytes`.
+bool WriteWithDisposition(TextView path, std::string_view bytes, DWORD access, DWORD disposition) {
+  HANDLE h = ::CreateFileW(WidePath(path).c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  while (ok && !bytes.empty()) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+    DWORD written = 0;
+    ok = ::WriteFile(h, bytes.data(), chunk, &written, nullptr) && written > 0;
+    if (ok) bytes.remove_prefix(written);
+  }
+  return ::CloseHandle(h) != 0 && ok;
+}
+
+}  // namespace
+
+bool RenameFileNoReplace(TextView from, TextView to) {
+  // Without MOVEFILE_REPLACE_EXISTING the move fails when `to` exists, atomically.
+  return ::MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), 0) != 0;
+}
+
+bool CreateFileWith(TextView path, std::string_view bytes) {
+  return WriteWithDisposition(path, bytes, GENERIC_WRITE, CREATE_ALWAYS);
+}
+
+bool AppendToFile(TextView path, std::string_view bytes) {
+  // FILE_APPEND_DATA without plain write access: every write lands at the end, as O_APPEND does.
+  return WriteWithDisposition(path, bytes, FILE_APPEND_DATA, OPEN_EXISTING);
+}
+
+std::size_t NativeNameBytes(TextView name) { return name.size(); }
+
+}  // namespace albatrix
