@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "MyCode/FileOps.h"
+#include "MyCode/FileTimes.h"
 #include "support/DiskFull.h"
 #include "support/TempDir.h"
 
@@ -147,6 +148,35 @@ TEST(FileSystemTest, CurrentFolderEndsWithSeparator) {
   EXPECT_EQ(folder.back(), kPathSep);
   EXPECT_TRUE(IsAbsolutePath(folder));
   EXPECT_TRUE(FolderExists(folder));
+}
+
+// Album folders under a long save path with long titles pass the classic 260-character limit of Windows
+// paths; every file call must still reach them (through "\\?\" there).
+TEST(FileSystemTest, PathsBeyondTwoHundredSixtyCharactersWork) {
+  TempDir dir;
+  Text folder = dir.folder();
+  for (int level = 0; level < 4; ++level) folder += Text(90, static_cast<char16_t>(u'a' + level)) + u"相册" + kPathSep;
+  ASSERT_GT(folder.size(), 300u);
+  ASSERT_TRUE(CreateFolders(folder));
+  EXPECT_TRUE(FolderExists(folder));
+  const Text file = folder + u"图.jpg";
+  ASSERT_TRUE(WriteFileReplacing(file, "picture"));
+  EXPECT_TRUE(FileExists(file));
+  ASSERT_TRUE(AppendToFile(file, "+tail"));
+  Bytes bytes;
+  ASSERT_TRUE(ReadFileBytes(file, bytes));
+  EXPECT_EQ(bytes, "picture+tail");
+  ASSERT_TRUE(CreateFileWith(folder + u"other.jpg", "other"));
+  EXPECT_FALSE(RenameFileNoReplace(folder + u"other.jpg", file)) << "an existing file is never replaced";
+  ASSERT_TRUE(RenameFile(folder + u"other.jpg", file));
+  ASSERT_TRUE(ReadFileBytes(file, bytes));
+  EXPECT_EQ(bytes, "other");
+  ASSERT_TRUE(SetFileTimes(file, 1500000000));
+  std::int64_t written = 0;
+  ASSERT_TRUE(GetFileWriteTime(file, written));
+  EXPECT_EQ(written, 1500000000);
+  EXPECT_TRUE(RemoveFile(file));
+  EXPECT_FALSE(FileExists(file));
 }
 
 }  // namespace
