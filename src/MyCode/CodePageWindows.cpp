@@ -9,6 +9,13 @@ namespace albatrix {
 
 namespace {
 
+// 51949 (EUC-KR) is missing from some systems (wine's among them); 949 decodes every EUC-KR sequence the
+// same way, so it stands in there.
+unsigned SystemCodePage(unsigned codePage) {
+  if (codePage == CP_EUCKR && !::IsValidCodePage(CP_EUCKR)) return 949;
+  return codePage;
+}
+
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
@@ -46,10 +53,13 @@ unsigned AnsiCodePage() {
   return codePage;
 }
 
-bool CodePageSupported(unsigned codePage) { return codePage == CP_UTF8 || ::IsValidCodePage(codePage) != 0; }
+bool CodePageSupported(unsigned codePage) {
+  return codePage == CP_UTF8 || ::IsValidCodePage(SystemCodePage(codePage)) != 0;
+}
 
 bool IconvDecode(std::string_view bytes, unsigned codePage, Text& out, std::size_t initialUnits) {
   if (!CodePageSupported(codePage)) return false;
+  codePage = SystemCodePage(codePage);
   out.reserve(out.size() + initialUnits);
   if (DecodeStrict(bytes, codePage, out)) return true;
   // Character by character: a byte at which no character begins becomes U+FFFD, and decoding resumes at
@@ -77,6 +87,7 @@ bool IconvDecode(std::string_view bytes, unsigned codePage, Text& out, std::size
 
 bool IconvEncode(TextView text, unsigned codePage, Bytes& out, std::size_t initialBytes) {
   if (!CodePageSupported(codePage)) return false;
+  codePage = SystemCodePage(codePage);
   out.reserve(out.size() + initialBytes);
   if (EncodeStrict(text, codePage, out)) return true;
   // A character the code page cannot hold, and a lone surrogate, becomes one "?" (a pair is one character).

@@ -2,6 +2,8 @@
 
 namespace albatrix {
 
+std::size_t NativeNameBytes(TextView name) { return TextToUtf8(name).size(); }
+
 Text FitNameToPlatform(TextView name, TextView ending) {
   std::size_t room = NativeNameBytes(ending);
   room = room >= kMaxNameBytes ? 0 : kMaxNameBytes - room;
@@ -13,10 +15,7 @@ Text FitNameToPlatform(TextView name, TextView ending) {
     std::size_t bytes;
     const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < name.size() && name[i + 1] >= 0xDC00 &&
                       name[i + 1] <= 0xDFFF;
-    if (kNamesInUtf16) {
-      units = pair ? 2 : 1;
-      bytes = units;  // Windows counts a name in UTF-16 units
-    } else if (c < 0x80) {
+    if (c < 0x80) {
       bytes = 1;
     } else if (c < 0x800) {
       bytes = 2;

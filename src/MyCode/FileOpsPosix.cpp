@@ -42,6 +42,4 @@ bool AppendToFile(TextView path, std::string_view bytes) {
   return WriteWithFlags(path, bytes, O_WRONLY | O_APPEND);
 }
 
-std::size_t NativeNameBytes(TextView name) { return NativePath(name).size(); }
-
 }  // namespace albatrix

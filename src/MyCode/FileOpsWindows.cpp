@@ -1,4 +1,4 @@
-// The Windows half of FileOps: wide calls, and names counted in UTF-16 units as NTFS counts them.
+// The Windows half of FileOps: the wide calls.
 #include "MyCode/FileOps.h"
 
 #include "MyCode/FileSystem.h"
@@ -26,8 +26,18 @@ bool WriteWithDisposition(TextView path, std::string_view bytes, DWORD access, D
 }  // namespace
 
 bool RenameFileNoReplace(TextView from, TextView to) {
+  const std::wstring source = WidePath(from), target = WidePath(to);
+  // Names differing only in case are one file here: the new case goes on through a temporary name, as a
+  // direct move to the "existing" target would keep the old spelling (or fail) on some file systems.
+  if (source != target && ::CompareStringOrdinal(source.c_str(), -1, target.c_str(), -1, TRUE) == CSTR_EQUAL) {
+    const std::wstring temp = WidePath(TemporaryNameBeside(from));
+    if (!::MoveFileExW(source.c_str(), temp.c_str(), 0)) return false;
+    if (::MoveFileExW(temp.c_str(), target.c_str(), 0)) return true;
+    ::MoveFileExW(temp.c_str(), source.c_str(), 0);
+    return false;
+  }
   // Without MOVEFILE_REPLACE_EXISTING the move fails when `to` exists, atomically.
-  return ::MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), 0) != 0;
+  return ::MoveFileExW(source.c_str(), target.c_str(), 0) != 0;
 }
 
 bool CreateFileWith(TextView path, std::string_view bytes) {
@@ -38,7 +48,5 @@ bool AppendToFile(TextView path, std::string_view bytes) {
   // FILE_APPEND_DATA without plain write access: every write lands at the end, as O_APPEND does.
   return WriteWithDisposition(path, bytes, FILE_APPEND_DATA, OPEN_EXISTING);
 }
-
-std::size_t NativeNameBytes(TextView name) { return name.size(); }
 
 }  // namespace albatrix

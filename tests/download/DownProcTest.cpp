@@ -15,6 +15,7 @@ namespace {
 using test::EngineRig;
 using test::FakeAlbum;
 using test::T;
+using test::PlatformPath;
 using test::TempDir;
 
 struct RunRig : EngineRig {
@@ -35,7 +36,7 @@ struct RunRig : EngineRig {
     flags.runState = RUN_BUSY;
   }
   void Run() { DownloadRun(session); }
-  std::string Base() const { return dir.path() + "/"; }
+  std::string Base() const { return PlatformPath(dir.path() + "/"); }
 };
 
 TEST(DownloadRun, DownloadsEveryChosenAlbumIntoItsFolder) {
@@ -92,36 +93,36 @@ TEST(DownloadRun, EmptySavePathEndsAtOnce) {
 TEST(DownloadRun, BaseFolderThatCannotBeMade) {
   RunRig rig;
   test::WriteWholeFile(rig.dir.file("file"), "in the way");
-  rig.view.savePath = T(rig.dir.path() + "/file/sub");
+  rig.view.savePath = T(rig.dir.file(PlatformPath("file/sub")));
   rig.Run();
-  EXPECT_EQ(rig.view.Messages(), (std::vector<std::string>{rig.dir.path() + "/file", "请检测设置的保存路径是否有误"}));
+  EXPECT_EQ(rig.view.Messages(), (std::vector<std::string>{rig.dir.file("file"), "请检测设置的保存路径是否有误"}));
   EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
   EXPECT_TRUE(rig.view.Enables().empty());
 }
 
 TEST(DownloadRun, BaseFolderTakesTheMemberKeyAndEveryMissingLevel) {
   RunRig rig;
-  rig.view.savePath = T(" " + rig.dir.path() + "/x/y ");
-  rig.session.memberKey = u"member/";
+  rig.view.savePath = T(" " + rig.dir.file(PlatformPath("x/y ")));
+  rig.session.memberKey = PlatformPath(u"member/");
   rig.session.rule.options = OPT_OPEN_FOLDER;
   rig.rule.options = OPT_OPEN_FOLDER;
   rig.Run();
-  EXPECT_EQ(test::FolderEntries(rig.Base() + "x/y/member/Album 1"),
+  EXPECT_EQ(test::FolderEntries(rig.Base() + PlatformPath("x/y/member/Album 1")),
             (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg", "pic.zvk"}));
-  EXPECT_EQ(rig.view.Opened(), std::vector<std::string>{rig.Base() + "x/y/member/Album 1/"});
+  EXPECT_EQ(rig.view.Opened(), std::vector<std::string>{rig.Base() + PlatformPath("x/y/member/Album 1/")});
 }
 
 TEST(DownloadRun, MakeFolderPath) {
   TempDir dir;
   Text failed;
-  EXPECT_TRUE(MakeFolderPath(T(dir.path() + "/a/b/c"), &failed));
-  EXPECT_TRUE(FolderExists(T(dir.path() + "/a/b/c")));
-  EXPECT_TRUE(MakeFolderPath(T(dir.path() + "/a/b/c/"), &failed));
+  EXPECT_TRUE(MakeFolderPath(T(dir.file(PlatformPath("a/b/c"))), &failed));
+  EXPECT_TRUE(FolderExists(T(dir.file(PlatformPath("a/b/c")))));
+  EXPECT_TRUE(MakeFolderPath(T(dir.file(PlatformPath("a/b/c/"))), &failed));
   test::WriteWholeFile(dir.file("f"), "");
-  EXPECT_FALSE(MakeFolderPath(T(dir.path() + "/f/g/h"), &failed));
-  EXPECT_EQ(TextToUtf8(failed), dir.path() + "/f");
-  EXPECT_EQ(RunBaseFolder(u" /s ", u"m/", u""), u"/s/m/");
-  EXPECT_EQ(RunBaseFolder(u"/s/", u"", u""), u"/s/");
+  EXPECT_FALSE(MakeFolderPath(T(dir.file(PlatformPath("f/g/h"))), &failed));
+  EXPECT_EQ(TextToUtf8(failed), dir.file("f"));
+  EXPECT_EQ(RunBaseFolder(PlatformPath(u" /s "), PlatformPath(u"m/"), u""), PlatformPath(u"/s/m/"));
+  EXPECT_EQ(RunBaseFolder(PlatformPath(u"/s/"), u"", u""), PlatformPath(u"/s/"));
 }
 
 TEST(DownloadRun, ListOnlyWritesListFilesAndNothingElse) {
@@ -131,7 +132,7 @@ TEST(DownloadRun, ListOnlyWritesListFilesAndNothingElse) {
   for (int a = 1; a <= 3; ++a) {
     std::string album = "Album " + std::to_string(a);
     EXPECT_EQ(test::FolderEntries(rig.Base() + album), std::vector<std::string>{album + ".lst"});
-    EXPECT_EQ(test::ReadWholeFile(rig.Base() + album + "/" + album + ".lst"),
+    EXPECT_EQ(test::ReadWholeFile(rig.Base() + PlatformPath(album + "/" + album + ".lst")),
               "http://h/" + std::to_string(a) + "/1.jpg\r\nhttp://h/" + std::to_string(a) + "/2.jpg\r\n");
   }
   EXPECT_TRUE(rig.FetchedUrls().empty());
@@ -149,7 +150,7 @@ TEST(DownloadRun, PictureWithALongDescriptionIsSaved) {
   rig.Run();
   const std::string name = description.substr(0, 83 * 3) + ".jpg";
   EXPECT_EQ(test::FolderEntries(rig.Base() + "Album 1"), (std::vector<std::string>{"pic.zvk", name}));
-  EXPECT_EQ(test::ReadWholeFile(rig.Base() + "Album 1/" + name), "\xFF\xD8 picture 1/1");
+  EXPECT_EQ(test::ReadWholeFile(rig.Base() + PlatformPath("Album 1/") + name), "\xFF\xD8 picture 1/1");
   EXPECT_EQ(rig.session.picturesSaved.load(), 1);
 }
 

@@ -57,6 +57,18 @@ std::string TempDir::file(const std::string& name) const {
   return path_ + static_cast<char>(kPathSep) + name;
 }
 
+std::string PlatformPath(std::string path) {
+  for (char& c : path)
+    if (c == '/') c = static_cast<char>(kPathSep);
+  return path;
+}
+
+Text PlatformPath(Text path) {
+  for (char16_t& c : path)
+    if (c == u'/') c = kPathSep;
+  return path;
+}
+
 Text TempDir::folder() const { return Utf8ToText(path_) + kPathSep; }
 
 std::string ReadWholeFile(const std::string& path) {

@@ -22,6 +22,11 @@ class TempDir {
   std::string path_;
 };
 
+// `path` written with '/' as the platform writes it (with '\' on Windows), so expectations of paths the
+// program builds hold on every platform.
+std::string PlatformPath(std::string path);
+Text PlatformPath(Text path);
+
 // Reads a whole file; empty when it does not exist.
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);
