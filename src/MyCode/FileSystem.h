@@ -26,8 +26,8 @@ std::string NativePath(TextView path);
 // Reads at most `maxBytes` of the file into `out`. False (and `out` empty) when it cannot be opened.
 bool ReadFileBytes(TextView path, Bytes& out, std::size_t maxBytes = SIZE_MAX);
 
-// Writes all of `bytes` to an open descriptor (a C runtime descriptor on Windows), going on after short writes and interruptions. False when
-// the system refuses a write (disk full, quota, I/O error).
+// Writes all of `bytes` to an open descriptor (a C runtime one on Windows), going on after short writes and
+// interruptions. False when the system refuses a write (disk full, quota, I/O error).
 bool WriteAllToDescriptor(int fd, std::string_view bytes);
 
 // Writes `bytes` under a temporary name beside `path` and renames it into place, so the file on disk is
