@@ -18,17 +18,18 @@ void UseUtf8Console();
 // True when standard error is a terminal (a console on Windows) rather than a file or pipe.
 bool StderrIsTerminal();
 
-// While one lives, Ctrl-C (SIGINT on POSIX; Ctrl-C and Ctrl-Break on a Windows console) raises a flag
-// instead of ending the process. One at a time.
+// While one lives, Ctrl-C (SIGINT on POSIX; Ctrl-C and Ctrl-Break on a Windows console) only marks that
+// it came instead of ending the process, so a command can turn the mark into its own stop and end through
+// its normal path. One at a time; one serves the whole command, listing and download alike.
 class InterruptCatcher {
  public:
-  InterruptCatcher();
-  ~InterruptCatcher();
+  InterruptCatcher();   // clears the mark and catches Ctrl-C
+  ~InterruptCatcher();  // Ctrl-C as it was before
   InterruptCatcher(const InterruptCatcher&) = delete;
   InterruptCatcher& operator=(const InterruptCatcher&) = delete;
 
-  // True once Ctrl-C came while this catcher lived.
-  bool Interrupted() const;
+  // True once Ctrl-C came while a catcher lived.
+  static bool Interrupted();
 };
 
 }  // namespace albatrix

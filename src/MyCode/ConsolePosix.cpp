@@ -34,6 +34,6 @@ InterruptCatcher::InterruptCatcher() {
 
 InterruptCatcher::~InterruptCatcher() { sigaction(SIGINT, &previousAction, nullptr); }
 
-bool InterruptCatcher::Interrupted() const { return interrupted != 0; }
+bool InterruptCatcher::Interrupted() { return interrupted != 0; }
 
 }  // namespace albatrix

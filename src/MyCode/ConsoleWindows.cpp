@@ -47,6 +47,6 @@ InterruptCatcher::InterruptCatcher() {
 
 InterruptCatcher::~InterruptCatcher() { ::SetConsoleCtrlHandler(OnConsoleControl, FALSE); }
 
-bool InterruptCatcher::Interrupted() const { return interrupted.load(); }
+bool InterruptCatcher::Interrupted() { return interrupted.load(); }
 
 }  // namespace albatrix

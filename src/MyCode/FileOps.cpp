@@ -1,5 +1,7 @@
 #include "MyCode/FileOps.h"
 
+#include <string>
+
 namespace albatrix {
 
 std::size_t NativeNameBytes(TextView name) { return TextToUtf8(name).size(); }
@@ -37,6 +39,16 @@ Text CutToUnits(TextView name, std::size_t maxUnits) {
   std::size_t keep = maxUnits;
   if (keep > 0 && name[keep - 1] >= 0xD800 && name[keep - 1] <= 0xDBFF) --keep;
   return Text(name.substr(0, keep));
+}
+
+Text FirstFreeNumberedName(const Text& name, const TakenFn& taken, const FitFn& fit) {
+  Text unique = name;
+  for (unsigned counter = 1; taken(unique); ++counter) {
+    const std::string digits = " (" + std::to_string(counter) + ")";
+    const Text number(digits.begin(), digits.end());
+    unique = fit(name, number) + number;
+  }
+  return unique;
 }
 
 }  // namespace albatrix

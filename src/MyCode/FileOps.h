@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string_view>
 
 #include "MyCode/StringCtrl.h"
@@ -37,5 +38,12 @@ Text FitNameToPlatform(TextView name, TextView ending = {});
 // of a surrogate pair: a length cap never leaves half a character in a name. `name` unchanged when it is
 // no longer.
 Text CutToUnits(TextView name, std::size_t maxUnits);
+
+// `name` when `taken` says it is free; otherwise the first free of "<name> (1)", "<name> (2)", ..., where
+// `fit(name, " (k)")` gives the beginning of the name that leaves room for the number within the caller's
+// limit (units, bytes). The one way a name is made unique against others under a length limit.
+using TakenFn = std::function<bool(const Text& name)>;
+using FitFn = std::function<Text(TextView name, TextView ending)>;
+Text FirstFreeNumberedName(const Text& name, const TakenFn& taken, const FitFn& fit);
 
 }  // namespace albatrix

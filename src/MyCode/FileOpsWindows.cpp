@@ -13,13 +13,7 @@ bool WriteWithDisposition(TextView path, std::string_view bytes, DWORD access, D
   HANDLE h = ::CreateFileW(WidePath(path).c_str(), access, FILE_SHARE_READ, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
-  bool ok = true;
-  while (ok && !bytes.empty()) {
-    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
-    DWORD written = 0;
-    ok = ::WriteFile(h, bytes.data(), chunk, &written, nullptr) && written > 0;
-    if (ok) bytes.remove_prefix(written);
-  }
+  const bool ok = WriteAllToHandle(h, bytes);
   return ::CloseHandle(h) != 0 && ok;
 }
 

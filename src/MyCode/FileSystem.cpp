@@ -23,12 +23,48 @@ Text TemporaryNameBeside(TextView path) {
   return folder + u"." + FitNameToPlatform(name, u"." + tag) + tag;
 }
 
+FileReplacer::FileReplacer(TextView path, FileAccess access) : path_(path), access_(access) {}
+
+FileReplacer::~FileReplacer() { Discard(); }
+
+bool FileReplacer::Open() {
+  Discard();
+  temp_ = TemporaryNameBeside(path_);
+  file_ = CreateTemporary(temp_, access_);
+  if (file_ == kNoFile) temp_.clear();
+  return file_ != kNoFile;
+}
+
+bool FileReplacer::Write(std::string_view bytes) { return file_ != kNoFile && WriteAll(file_, bytes); }
+
+bool FileReplacer::Commit() {
+  if (file_ == kNoFile) return false;
+  bool ok = FlushAndClose(file_);
+  file_ = kNoFile;
+  if (ok) ok = MoveIntoPlace(temp_, path_);
+  if (ok) temp_.clear();
+  else Discard();
+  return ok;
+}
+
+void FileReplacer::Discard() {
+  if (file_ != kNoFile) Close(file_);
+  file_ = kNoFile;
+  if (!temp_.empty()) RemoveFile(temp_);
+  temp_.clear();
+}
+
+static bool WriteWholeFileReplacing(TextView path, std::string_view bytes, FileAccess access) {
+  FileReplacer file(path, access);
+  return file.Open() && file.Write(bytes) && file.Commit();
+}
+
 bool WriteFileReplacing(TextView path, std::string_view bytes) {
-  return WriteFileReplacingAs(path, bytes, FileAccess::Shared);
+  return WriteWholeFileReplacing(path, bytes, FileAccess::Shared);
 }
 
 bool WritePrivateFileReplacing(TextView path, std::string_view bytes) {
-  return WriteFileReplacingAs(path, bytes, FileAccess::OwnerOnly);
+  return WriteWholeFileReplacing(path, bytes, FileAccess::OwnerOnly);
 }
 
 }  // namespace albatrix

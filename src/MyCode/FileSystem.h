@@ -42,11 +42,49 @@ enum class FileAccess { Shared, OwnerOnly };
 // WriteFileReplacing for a file only its owner may read, not even for a moment.
 bool WritePrivateFileReplacing(TextView path, std::string_view bytes);
 
-// WriteFileReplacing and WritePrivateFileReplacing in one: the platform's half of both.
-bool WriteFileReplacingAs(TextView path, std::string_view bytes, FileAccess access);
-
 // This process's id, which keeps temporary names of two running programs apart.
 unsigned long CurrentProcessId();
+
+// A file written a piece at a time under a temporary name beside its final path, and renamed into place
+// only by Commit: until then (and for ever, when Commit is never called or fails) the final path keeps
+// what it held before, and the temporary is removed when the object goes.
+class FileReplacer {
+ public:
+  explicit FileReplacer(TextView path, FileAccess access = FileAccess::Shared);
+  ~FileReplacer();  // discards an uncommitted temporary
+  FileReplacer(const FileReplacer&) = delete;
+  FileReplacer& operator=(const FileReplacer&) = delete;
+
+  // Creates the temporary. False when it cannot be created (folder missing, no permission).
+  bool Open();
+  // Appends to the temporary. False when the system refuses (disk full, quota, I/O error).
+  bool Write(std::string_view bytes);
+  // Flushes the bytes to the disk and renames the temporary into place. False (and nothing left behind)
+  // when any step fails.
+  bool Commit();
+  // Removes the temporary now.
+  void Discard();
+
+ private:
+  // The platform's half. An open file is a descriptor on POSIX and a HANDLE on Windows, held as an
+  // integer so that this header names neither; both mark "no file" with -1.
+  using NativeFile = std::intptr_t;
+  static constexpr NativeFile kNoFile = -1;
+  // Creates `temp` afresh for writing, readable as `access` says; kNoFile when the system refuses.
+  static NativeFile CreateTemporary(TextView temp, FileAccess access);
+  static bool WriteAll(NativeFile file, std::string_view bytes);
+  // Forces the written bytes to the disk and closes the file; false when either fails. Closed either way.
+  static bool FlushAndClose(NativeFile file);
+  static void Close(NativeFile file);
+  // Renames `temp` to `path`, replacing what is there, and makes the rename itself durable where the
+  // system lets the caller ask for that.
+  static bool MoveIntoPlace(TextView temp, TextView path);
+
+  Text path_;
+  FileAccess access_;
+  Text temp_;
+  NativeFile file_ = kNoFile;
+};
 
 // The temporary name WriteFileReplacing and the fetcher use beside `path`: a hidden name in the same
 // folder, unique within the process, and never longer than the platform allows one name to be (the

@@ -39,23 +39,34 @@ bool WriteAllToDescriptor(int fd, std::string_view bytes) {
 
 unsigned long CurrentProcessId() { return static_cast<unsigned long>(::getpid()); }
 
-bool WriteFileReplacingAs(TextView path, std::string_view bytes, FileAccess access) {
-  Text temp = TemporaryNameBeside(path);
-  std::string tempNative = NativePath(temp);
+FileReplacer::NativeFile FileReplacer::CreateTemporary(TextView temp, FileAccess access) {
   const mode_t mode = access == FileAccess::OwnerOnly ? 0600 : 0644;
   // A private file never reuses what lies at its temporary name, whoever put it there.
   const int create = access == FileAccess::OwnerOnly ? O_EXCL : O_TRUNC;
-  int fd = ::open(tempNative.c_str(), O_WRONLY | O_CREAT | create | O_CLOEXEC, mode);
-  if (fd < 0) return false;
+  int fd = ::open(NativePath(temp).c_str(), O_WRONLY | O_CREAT | create | O_CLOEXEC, mode);
+  if (fd < 0) return kNoFile;
   // The umask may have taken bits away, never added them; fchmod makes the mode exact either way.
-  bool ok = access != FileAccess::OwnerOnly || ::fchmod(fd, mode) == 0;
-  ok = ok && WriteAllToDescriptor(fd, bytes);
-  ok = (::fsync(fd) == 0) && ok;
-  ok = (::close(fd) == 0) && ok;
-  if (ok) ok = ::rename(tempNative.c_str(), NativePath(path).c_str()) == 0;
-  if (!ok) ::unlink(tempNative.c_str());
-  return ok;
+  if (access == FileAccess::OwnerOnly && ::fchmod(fd, mode) != 0) {
+    ::close(fd);
+    ::unlink(NativePath(temp).c_str());
+    return kNoFile;
+  }
+  return fd;
 }
+
+bool FileReplacer::WriteAll(NativeFile file, std::string_view bytes) {
+  return WriteAllToDescriptor(static_cast<int>(file), bytes);
+}
+
+bool FileReplacer::FlushAndClose(NativeFile file) {
+  const int fd = static_cast<int>(file);
+  bool ok = ::fsync(fd) == 0;
+  return (::close(fd) == 0) && ok;
+}
+
+void FileReplacer::Close(NativeFile file) { ::close(static_cast<int>(file)); }
+
+bool FileReplacer::MoveIntoPlace(TextView temp, TextView path) { return RenameFile(temp, path); }
 
 bool FileExists(TextView path) {
   struct stat st;

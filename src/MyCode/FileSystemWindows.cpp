@@ -26,18 +26,14 @@ class Handle {
   Handle& operator=(const Handle&) = delete;
   bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
   HANDLE get() const { return h_; }
-  // Closes now; false when the system reports a failure (the last buffered bytes could not be written).
-  bool Close() {
-    bool closed = !ok() || ::CloseHandle(h_) != 0;
-    h_ = INVALID_HANDLE_VALUE;
-    return closed;
-  }
 
  private:
   HANDLE h_;
 };
 
 DWORD Attributes(TextView path) { return ::GetFileAttributesW(WidePath(path).c_str()); }
+
+}  // namespace
 
 bool WriteAllToHandle(HANDLE h, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -48,8 +44,6 @@ bool WriteAllToHandle(HANDLE h, std::string_view bytes) {
   }
   return true;
 }
-
-}  // namespace
 
 std::wstring WidePath(TextView path) {
   std::wstring wide = WideText(path);
@@ -91,18 +85,30 @@ bool WriteAllToDescriptor(int fd, std::string_view bytes) {
   return true;
 }
 
-bool WriteFileReplacingAs(TextView path, std::string_view bytes, FileAccess access) {
-  // The folders a private file is kept in (%APPDATA%) are the user's alone already.
-  (void)access;
-  const std::wstring temp = WidePath(TemporaryNameBeside(path));
-  Handle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.ok()) return false;
-  bool ok = WriteAllToHandle(file.get(), bytes);
-  ok = ::FlushFileBuffers(file.get()) != 0 && ok;
-  ok = file.Close() && ok;
-  if (ok) ok = ::MoveFileExW(temp.c_str(), WidePath(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-  if (!ok) ::DeleteFileW(temp.c_str());
-  return ok;
+FileReplacer::NativeFile FileReplacer::CreateTemporary(TextView temp, FileAccess access) {
+  // The folders a private file is kept in (%APPDATA%) are the user's alone already; like the POSIX half,
+  // a private file still never reuses what lies at its temporary name.
+  const DWORD create = access == FileAccess::OwnerOnly ? CREATE_NEW : CREATE_ALWAYS;
+  HANDLE h = ::CreateFileW(WidePath(temp).c_str(), GENERIC_WRITE, 0, nullptr, create, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // INVALID_HANDLE_VALUE is -1 as an integer: kNoFile.
+  return reinterpret_cast<NativeFile>(h);
+}
+
+bool FileReplacer::WriteAll(NativeFile file, std::string_view bytes) {
+  return WriteAllToHandle(reinterpret_cast<HANDLE>(file), bytes);
+}
+
+bool FileReplacer::FlushAndClose(NativeFile file) {
+  HANDLE h = reinterpret_cast<HANDLE>(file);
+  bool ok = ::FlushFileBuffers(h) != 0;
+  return ::CloseHandle(h) != 0 && ok;
+}
+
+void FileReplacer::Close(NativeFile file) { ::CloseHandle(reinterpret_cast<HANDLE>(file)); }
+
+bool FileReplacer::MoveIntoPlace(TextView temp, TextView path) {
+  return ::MoveFileExW(WidePath(temp).c_str(), WidePath(path).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool FileExists(TextView path) {

@@ -42,6 +42,28 @@ void RemoveIf(Text& text, Pred pred) {
   text.erase(std::remove_if(text.begin(), text.end(), pred), text.end());
 }
 
+// COM0 and LPT0 are no devices.
+bool IsDeviceDigit(char16_t c) { return c >= u'1' && c <= u'9'; }
+
+char16_t AsciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
+
+// CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9, in any letter case.
+bool IsReservedDeviceName(TextView part) {
+  Text upper;
+  for (char16_t c : part) upper += AsciiUpper(c);
+  if (upper == u"CON" || upper == u"PRN" || upper == u"AUX" || upper == u"NUL") return true;
+  return upper.size() == 4 && (upper.compare(0, 3, u"COM") == 0 || upper.compare(0, 3, u"LPT") == 0) &&
+         IsDeviceDigit(upper[3]);
+}
+
+// Windows opens the device, not a file, for a name whose part before its first dot is a device name
+// ("nul.jpg" included); "_" after that part makes it an ordinary name again.
+void AvoidReservedDeviceName(Text& text) {
+  const std::size_t dot = text.find(u'.');
+  const std::size_t partEnd = dot == Text::npos ? text.size() : dot;
+  if (IsReservedDeviceName(TextView(text).substr(0, partEnd))) text.insert(partEnd, 1, u'_');
+}
+
 }  // namespace
 
 Text LocalTimeStamp(std::chrono::system_clock::time_point when) {
@@ -68,15 +90,18 @@ Text SanitizeFileName(TextView name, unsigned fallbackNumber, bool fallback, con
   RemoveIf(text, IsRemovedCharacter);
   std::replace(text.begin(), text.end(), u'\t', u'_');
   RemoveIf(text, IsRemovedControl);
-  std::size_t end = text.find_last_not_of(u'.');
-  text.erase(end == Text::npos ? 0 : end + 1);
-  std::size_t first = text.find_first_not_of(u'.');
-  text.erase(0, first == Text::npos ? text.size() : first);
-  Trim(text);
-  // Trimming after the dots went can expose a name made of dots again (". . ." ends as "."), and "." or
-  // ".." as a folder name would mean this folder or its parent; such a name gets the same "。" as one
-  // that was all dots from the start.
-  if (text == u"." || text == u"..") std::fill(text.begin(), text.end(), u'\u3002');
+  // Windows drops a trailing dot or space from a name, so "dots . . ." must not keep the dot that the
+  // trim exposes: the two steps repeat until neither changes anything. A name can then never be "." or
+  // "..", which would mean the folder itself or its parent.
+  for (std::size_t before = Text::npos; before != text.size();) {
+    before = text.size();
+    std::size_t end = text.find_last_not_of(u'.');
+    text.erase(end == Text::npos ? 0 : end + 1);
+    std::size_t first = text.find_first_not_of(u'.');
+    text.erase(0, first == Text::npos ? text.size() : first);
+    Trim(text);
+  }
+  AvoidReservedDeviceName(text);
 
   if (fallback && (text.empty() || text.size() >= kFallbackNameLength)) {
     if (fallbackNumber == kFallbackTimeStamp) {

@@ -33,7 +33,11 @@ Text LocalTimeStamp(std::chrono::system_clock::time_point when);
 //  7. U+0007 removed, and with it every other control character below U+0020 but the tab (a NUL
 //     would cut the path short, and Windows refuses them all);
 //  8. trailing "." removed, then leading "." removed;
-//  9. white space trimmed at both ends again;
+//  9. white space trimmed at both ends again; 8 and 9 repeat until nothing changes, so the result never
+//     ends in a dot or a space (Windows would drop them);
+//  a part before the first dot (the whole name when it has none) that is a device name Windows reserves
+//     (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, any letter case) gets "_" after it: "nul.jpg" is
+//     "nul_.jpg";
 // 10. only when `fallback` is true: a result that is empty or kFallbackNameLength code units or longer is
 //     replaced by LocalTimeStamp(now()) when `fallbackNumber` is kFallbackTimeStamp, else by "pic<number>".
 // With `fallback` false the result may be empty or long; the caller decides.

@@ -1,7 +1,6 @@
 #include "MyCode/URLSource2.h"
 
 #include <curl/curl.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -11,7 +10,9 @@
 #include <thread>
 
 #include "MyCode/CookieJar.h"
-#include "MyCode/FileSystem.h"
+#include "MyCode/ReplyBody.h"
+#include "MyCode/ReplyHead.h"
+#include "MyCode/StreamInflater.h"
 #include "MyCode/Trace.h"
 
 namespace albatrix {
@@ -27,16 +28,6 @@ constexpr auto kReadPause = std::chrono::milliseconds(10);
 
 // How often the transfer loop looks at the abort flag and the stall clock when nothing happens.
 constexpr int kPollMs = 10;
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
-}
 
 // The address as libcurl takes it: UTF-8, with bytes no URL may carry raw (controls, space, non-ASCII)
 // percent-encoded, as a browser does when a page names a picture with such characters. Empty when the
@@ -71,76 +62,69 @@ const char* NoProxyList() {
   return list.c_str();
 }
 
-// The value of header `name` (given in lower case with its colon) in a header block, matched without
-// regard to case, as servers spell header names as they like. Empty when absent.
-std::string_view HeaderValue(std::string_view block, std::string_view name) {
-  std::size_t pos = 0;
-  while (pos < block.size()) {
-    std::size_t eol = block.find('\n', pos);
-    if (eol == std::string_view::npos) eol = block.size();
-    std::string_view line = block.substr(pos, eol - pos);
-    if (StartsWithNoCase(line, name)) {
-      std::string_view value = line.substr(name.size());
-      while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
-      return value;
-    }
-    pos = eol + 1;
-  }
-  return {};
-}
-
-// The announced body length: leading blanks skipped, decimal digits up to the first non-digit.
-bool ParseLength(std::string_view value, std::uint64_t& length) {
-  std::size_t i = 0;
-  length = 0;
-  while (i < value.size() && value[i] >= '0' && value[i] <= '9') {
-    if (length > (UINT64_MAX - 9) / 10) return false;
-    length = length * 10 + static_cast<std::uint64_t>(value[i] - '0');
-    ++i;
-  }
-  return i > 0;
-}
+std::uint64_t KiB(std::int32_t k) { return static_cast<std::uint64_t>(std::max(k, 0)) * 1024; }
 
 // Everything one attempt tracks while libcurl runs it. Callbacks run on the fetching thread only.
 struct Transfer {
-  Transfer(const UrlRequest& req, UrlResponse& resp) : request(req), response(resp), reader(req.body) {}
+  Transfer(const UrlRequest& req, UrlResponse& resp, const PictureAcceptance* accept)
+      : request(req), response(resp), acceptance(accept), reader(req.body) {}
 
   const UrlRequest& request;
   UrlResponse& response;
+  const PictureAcceptance* acceptance;
   RequestBodyReader reader;
-
-  std::uint64_t minBytes = 0;
-  std::uint64_t maxBytes = kBodyCapBytes;
-  bool filter = false;  // marker filters while reading (decided when the body begins)
 
   std::string block;          // the header block being collected
   bool collecting = false;
   bool replyHeadersIn = false;  // a final (non-1xx) header block has arrived
   std::string finalBlock;     // the last complete header block
-  bool bodyStarted = false;
-  std::size_t checkedUpTo = 0;
+  std::unique_ptr<ReplyBody> body;  // made when the final reply's body begins (or ends empty)
   bool endMarkerHit = false;
   std::size_t sincePause = 0;
   Clock::time_point lastActivity = Clock::now();
-  const char* failure = nullptr;  // our own reason to end the transfer
+  FetchFailure failure = FetchFailure::None;  // our own reason to end the transfer
+  std::string why;
 
+  bool ToFile() const { return !request.targetFile.empty(); }
   bool Aborted() const { return request.abort && request.abort->load(std::memory_order_relaxed); }
+
+  bool Stop(FetchFailure reason, std::string text) {
+    failure = reason;
+    why = std::move(text);
+    return false;
+  }
 
   // The allowed silence at this point of the exchange, 0 = unbounded.
   std::uint32_t SilenceLimitMs() const {
     return replyHeadersIn ? request.readTimeoutMs : request.connectTimeoutMs;
   }
+
+  // Judges the final reply by its headers, before any body byte is kept, and makes the body's sink.
+  bool BeginBody();
 };
 
-int StatusOf(std::string_view statusLine) {
-  std::size_t space = statusLine.find(' ');
-  if (space == std::string_view::npos) return 0;
-  int code = 0;
-  for (std::size_t i = space + 1; i < statusLine.size() && i <= space + 3; ++i) {
-    if (statusLine[i] < '0' || statusLine[i] > '9') return 0;
-    code = code * 10 + (statusLine[i] - '0');
+bool Transfer::BeginBody() {
+  const std::string_view head = finalBlock;
+  const int status = StatusOf(head);
+  if (ToFile() && (status < 200 || status > 299))
+    return Stop(FetchFailure::HttpStatus, "HTTP status " + std::to_string(status) + " for a file");
+  std::uint64_t announced = 0;
+  const AnnouncedLength length = ContentLengthOf(head, announced);
+  // Whichever length we believed, part of the body could be lost or another reply's bytes taken for it.
+  if (length == AnnouncedLength::Conflicting) return Stop(FetchFailure::Network, "conflicting Content-Length values");
+  if (ToFile() && IsHtmlContentType(head))
+    return Stop(FetchFailure::NotPicture, "an HTML page where a picture was expected");
+  // A compressed picture is judged by what it inflates to, as it inflates: its announced length is not
+  // the picture's.
+  const bool encoded = ToFile() && IsContentEncoded(head);
+  if (length == AnnouncedLength::One && !encoded) {
+    std::uint64_t upper = ToFile() ? PictureLimitBytes(request)
+                                   : (request.maxSizeK > 0 ? KiB(request.maxSizeK) : UINT64_MAX);
+    if (announced < KiB(request.minSizeK) || announced > upper)
+      return Stop(FetchFailure::SizeLimit, "announced length outside the size limits");
   }
-  return code;
+  body = ToFile() ? MakePictureBody(request, encoded, acceptance) : MakePageBody(request, response);
+  return true;
 }
 
 extern "C" size_t OnHeaderLine(char* data, size_t size, size_t count, void* user) {
@@ -165,48 +149,21 @@ extern "C" size_t OnHeaderLine(char* data, size_t size, size_t count, void* user
   return size * count;
 }
 
-// Judges the announced length before the first body byte is kept.
-bool LengthAcceptable(const Transfer& t) {
-  std::string_view value = HeaderValue(t.finalBlock, "content-length:");
-  std::uint64_t length = 0;
-  if (value.empty() || !ParseLength(value, length)) return true;
-  return length >= t.minBytes && length <= t.maxBytes;
-}
-
 extern "C" size_t OnBodyData(char* data, size_t size, size_t count, void* user) {
   auto& t = *static_cast<Transfer*>(user);
   std::size_t n = size * count;
   t.lastActivity = Clock::now();
   if (t.Aborted()) {
-    t.failure = "aborted";
+    t.Stop(FetchFailure::Cancelled, "aborted");
     return 0;
   }
-  Bytes& body = t.response.body;
-  if (!t.bodyStarted) {
-    t.bodyStarted = true;
-    t.filter = !t.response.gzip && t.request.targetFile.empty() &&
-               (!t.request.startMarker.empty() || !t.request.endMarker.empty());
-    if (!LengthAcceptable(t)) {
-      t.failure = "announced length outside the size limits";
-      return 0;
-    }
-  }
-  if (t.filter) {
-    body.append(data, n);
-    if (ApplyMarkers(body, t.request.startMarker, t.request.endMarker, t.checkedUpTo)) {
+  if (!t.body && !t.BeginBody()) return 0;
+  if (!t.body->Take(std::string_view(data, n))) {
+    if (t.body->EndMarkerReached())
       t.endMarkerHit = true;
-      return 0;  // the rest of the reply is not wanted
-    }
-    if (body.size() > t.maxBytes) {
-      t.failure = "body larger than the size limit";
-      return 0;
-    }
-  } else {
-    if (body.size() + n > t.maxBytes) {
-      t.failure = "body larger than the size limit";
-      return 0;
-    }
-    body.append(data, n);
+    else
+      t.Stop(t.body->failure(), t.body->why());
+    return 0;
   }
   t.sincePause += n;
   while (t.sincePause >= kReadPieceBytes) {
@@ -321,12 +278,13 @@ CURLcode Run(Handles& h, Transfer& t) {
     if (curl_multi_perform(h.multi, &running) != CURLM_OK) return CURLE_FAILED_INIT;
     if (!running) break;
     if (t.Aborted()) {
-      t.failure = "aborted";
+      t.Stop(FetchFailure::Cancelled, "aborted");
       return CURLE_ABORTED_BY_CALLBACK;
     }
     std::uint32_t limit = t.SilenceLimitMs();
     if (limit > 0 && Clock::now() - t.lastActivity >= std::chrono::milliseconds(limit)) {
-      t.failure = t.replyHeadersIn ? "no data within the read time-out" : "no reply within the connect time-out";
+      t.Stop(FetchFailure::Timeout,
+             t.replyHeadersIn ? "no data within the read time-out" : "no reply within the connect time-out");
       return CURLE_OPERATION_TIMEDOUT;
     }
     curl_multi_poll(h.multi, nullptr, 0, kPollMs, nullptr);
@@ -393,75 +351,71 @@ bool ApplyMarkers(Bytes& bytes, std::string_view startMarker, std::string_view e
   return false;
 }
 
-// A server may compress a picture that nobody asked it to compress. Saved as received, the file would
-// hold a gzip stream under a picture's name: a file's body is therefore decoded when the final reply
-// says "Content-Encoding: gzip" (or deflate), within the same size limit as any body. False when it does
-// not decode.
-static bool EqualsNoCase(std::string_view text, std::string_view lower) {
-  return text.size() == lower.size() && StartsWithNoCase(text, lower);
+namespace {
+
+// libcurl's own ways of failing, in our words.
+FetchFailure FailureOf(CURLcode rc) {
+  return rc == CURLE_OPERATION_TIMEDOUT ? FetchFailure::Timeout : FetchFailure::Network;
 }
 
-static bool DecodeContentEncoding(Transfer& t) {
-  std::string_view coding = HeaderValue(t.finalBlock, "content-encoding:");
-  while (!coding.empty() && (coding.back() == '\r' || coding.back() == ' ')) coding.remove_suffix(1);
-  if (!EqualsNoCase(coding, "gzip") && !EqualsNoCase(coding, "x-gzip") && !EqualsNoCase(coding, "deflate"))
-    return true;
-  Bytes decoded;
-  if (!InflateBody(t.response.body.data(), t.response.body.size(), decoded, t.maxBytes + 1)) return false;
-  if (decoded.size() > t.maxBytes) return false;
-  t.response.body = std::move(decoded);
-  return true;
-}
-
-bool FetchOnce(UrlResponse& response, const UrlRequest& request, unsigned /*options*/) {
+// One attempt; with `acceptance`, a picture is also judged by Fetch's acceptance check before it is put
+// in place, so a refused reply never replaces the file that was there.
+bool Attempt(UrlResponse& response, const UrlRequest& request, const PictureAcceptance* acceptance) {
   response.body.clear();
   response.startMarker = request.startMarker;
   response.endMarker = request.endMarker;
   response.gzip = false;
+  response.failure = FetchFailure::None;
+  response.httpStatus = 0;
 
-  const bool toFile = !request.targetFile.empty();
-  auto fail = [&](std::string_view why) {
+  auto fail = [&](FetchFailure failure, std::string_view why) {
     TraceFailure(request, why);
-    if (toFile) response.body.clear();  // no file, so no body: callers may judge by the body alone
+    response.failure = failure;
     return false;
   };
 
   std::string url = WireUrl(request.url);
-  if (url.empty()) return fail("not an http or https address");
-  if (request.abort && request.abort->load()) return fail("aborted");
+  if (url.empty()) return fail(FetchFailure::Network, "not an http or https address");
+  if (request.abort && request.abort->load()) return fail(FetchFailure::Cancelled, "aborted");
 
   EnsureCurlInitialised();
   Handles handles;
-  if (!handles.easy || !handles.multi) return fail("libcurl could not start a transfer");
-  Transfer t(request, response);
-  t.minBytes = static_cast<std::uint64_t>(std::max(request.minSizeK, 0)) * 1024;
-  if (request.maxSizeK > 0)
-    t.maxBytes = std::min<std::uint64_t>(static_cast<std::uint64_t>(request.maxSizeK) * 1024, kBodyCapBytes);
+  if (!handles.easy || !handles.multi) return fail(FetchFailure::Network, "libcurl could not start a transfer");
+  Transfer t(request, response, acceptance);
   SetUp(handles, t, url);
 
   CURLcode rc = Run(handles, t);
-  if (t.failure) return fail(t.failure);
-  if (rc != CURLE_OK && !(rc == CURLE_WRITE_ERROR && t.endMarkerHit)) return fail(curl_easy_strerror(rc));
-
-  if (toFile) {
-    long status = 0;
-    curl_easy_getinfo(handles.easy, CURLINFO_RESPONSE_CODE, &status);
-    if (status < 200 || status > 299) return fail("HTTP status " + std::to_string(status) + " for a file");
-  }
-  if (response.body.size() < t.minBytes) return fail("body smaller than the size limit");
-  if (toFile && !DecodeContentEncoding(t)) return fail("a content-encoded file that does not decode");
-  // An empty picture file would only be mistaken for a picture later.
-  if (toFile && response.body.empty()) return fail("empty body for a file");
-  if (toFile && !WriteFileReplacing(request.targetFile, response.body))
-    return fail("cannot write " + TextToUtf8(request.targetFile));
+  if (t.replyHeadersIn) curl_easy_getinfo(handles.easy, CURLINFO_RESPONSE_CODE, &response.httpStatus);
+  if (t.failure != FetchFailure::None) return fail(t.failure, t.why);
+  if (rc != CURLE_OK && !(rc == CURLE_WRITE_ERROR && t.endMarkerHit))
+    return fail(FailureOf(rc), curl_easy_strerror(rc));
+  // A reply without a single body byte is judged now.
+  if (!t.body && !t.BeginBody()) return fail(t.failure, t.why);
+  if (!t.body->Finish()) return fail(t.body->failure(), t.body->why());
   return true;
 }
 
+}  // namespace
+
+bool FetchOnce(UrlResponse& response, const UrlRequest& request, unsigned /*options*/) {
+  return Attempt(response, request, nullptr);
+}
+
 bool Fetch(UrlRequest& request, UrlResponse& response, unsigned options) {
+  if (request.attempts == 0) {
+    response.failure = FetchFailure::Network;
+    return false;
+  }
+  const bool judged = request.minBodyLength > 0 || !request.retryMarker.empty();
+  const bool toFile = !request.targetFile.empty();
+  const PictureAcceptance acceptance{request.minBodyLength, request.retryMarker};
   for (unsigned attempt = 1; attempt <= request.attempts; ++attempt) {
-    if (request.abort && request.abort->load()) return false;
-    if (FetchOnce(response, request, options)) {
-      if (request.minBodyLength == 0 && request.retryMarker.empty()) return true;
+    if (request.abort && request.abort->load()) {
+      response.failure = FetchFailure::Cancelled;
+      return false;
+    }
+    if (Attempt(response, request, toFile && judged ? &acceptance : nullptr)) {
+      if (toFile || !judged) return true;
       Bytes inflated;
       bool unpack = (options & FETCH_ALLOW_CACHE) && response.gzip;
       if (unpack) InflateBody(response.body.data(), response.body.size(), inflated);
@@ -470,11 +424,7 @@ bool Fetch(UrlRequest& request, UrlResponse& response, unsigned options) {
           (request.retryMarker.empty() || check.find(request.retryMarker) == Bytes::npos))
         return true;
       TraceFailure(request, "reply not accepted (too short or retry marker found)");
-      if (!request.targetFile.empty()) {
-        // The attempt wrote its file before it was judged; a rejected reply leaves no file, as any failure.
-        RemoveFile(request.targetFile);
-        response.body.clear();
-      }
+      response.failure = FetchFailure::Network;
     }
     PauseUnlessAborted(request, std::chrono::seconds(request.retryDelaySec));
   }
@@ -496,15 +446,17 @@ Text DescribeFetchFailure(FetchFailure failure, long httpStatus) {
 }
 
 Text GetText(const UrlResponse& response, unsigned options) {
-  Bytes work;
-  if ((options & TEXT_GUNZIP) && response.gzip)
-    InflateBody(response.body.data(), response.body.size(), work);
-  else
-    work = response.body;
+  // A plain body is read where it lies: a page near the page limit is not held twice.
+  Bytes unpacked;
   if (response.gzip) {
+    if (options & TEXT_GUNZIP)
+      InflateBody(response.body.data(), response.body.size(), unpacked);
+    else
+      unpacked = response.body;
     std::size_t checked = 0;
-    ApplyMarkers(work, response.startMarker, response.endMarker, checked);
+    ApplyMarkers(unpacked, response.startMarker, response.endMarker, checked);
   }
+  const Bytes& work = response.gzip ? unpacked : response.body;
 
   Text text;
   if (response.rawHeaders.find(u"charset=GBK") != Text::npos)
@@ -524,39 +476,17 @@ Text GetText(const UrlResponse& response, unsigned options) {
 }
 
 bool InflateBody(const char* bytes, std::size_t length, Bytes& out, std::size_t maxOutput) {
-  z_stream zs{};
-  // 15 + 32: a zlib or a gzip header is recognised by itself.
-  if (inflateInit2(&zs, 47) != Z_OK) return false;
-  char buffer[8192];
-  std::size_t produced = 0;
-  bool ok = false;
-  for (;;) {
-    if (zs.avail_in == 0 && length > 0) {
-      std::size_t piece = std::min<std::size_t>(length, UINT_MAX);
-      zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes));
-      zs.avail_in = static_cast<uInt>(piece);
-      bytes += piece;
-      length -= piece;
-    }
-    zs.next_out = reinterpret_cast<Bytef*>(buffer);
-    zs.avail_out = sizeof buffer;
-    int rc = inflate(&zs, Z_NO_FLUSH);
-    std::size_t n = sizeof buffer - zs.avail_out;
-    if (produced + n > maxOutput) {
-      out.append(buffer, maxOutput - produced);
-      Trace("InflateBody: output larger than the limit, stopped");
-      break;
-    }
-    out.append(buffer, n);
-    produced += n;
-    if (rc == Z_STREAM_END) {
-      ok = true;
-      break;
-    }
-    if (rc != Z_OK) break;  // truncated (Z_BUF_ERROR) or corrupt data
-  }
-  inflateEnd(&zs);
-  return ok;
+  std::size_t room = maxOutput;
+  StreamInflater inflater;
+  auto take = [&](std::string_view piece) {
+    std::size_t kept = std::min(piece.size(), room);
+    out.append(piece.data(), kept);
+    room -= kept;
+    return kept == piece.size();
+  };
+  StreamInflater::State state = inflater.Feed(std::string_view(bytes, length), take);
+  if (state == StreamInflater::State::Stopped) Trace("InflateBody: output larger than the limit, stopped");
+  return state == StreamInflater::State::End;
 }
 
 }  // namespace albatrix

@@ -1,8 +1,8 @@
 // The program's one way to the network: every page the crawlers read and every picture the workers save
 // goes through Fetch. An attempt (FetchOnce) is self-contained: its own libcurl easy handle, nothing kept
 // afterwards but the cookies in the process-wide cookie store (CookieJar.h). Pages come back as raw bytes
-// in a UrlResponse and become text through GetText; a picture is written to its target file by the attempt
-// that downloads it.
+// in a UrlResponse and become text through GetText; a picture streams to its target file as it arrives
+// (decoded on the fly when the server compressed it), so no whole picture is ever held in memory.
 //
 // Everything here may be called from any number of threads at once.
 #pragma once
@@ -23,10 +23,12 @@ inline constexpr const char* kBrowserUserAgent =
 // What the crawlers put into extraHeaders so the site may answer compressed.
 inline constexpr char16_t kAcceptGzipHeader[] = u"Accept-Encoding: gzip, deflate";
 
-// Memory bounds no server can push us past: a body kept in memory never grows beyond kBodyCapBytes, even
-// when the request sets no upper size (maxSizeK 0); InflateBody stops after kInflateCapBytes of output.
-inline constexpr std::size_t kBodyCapBytes = 64u << 20;
-inline constexpr std::size_t kInflateCapBytes = 256u << 20;
+// Bounds no server can push us past, whatever the request's own limits say. A page's text, as received and
+// as decoded, never exceeds kPageCapBytes (a page that would fails as a broken reply; InflateBody stops
+// there by default). A picture never exceeds kPictureCapBytes decoded: with maxSizeK 0 it is the only cap,
+// and a larger reply is left out as by a size limit.
+inline constexpr std::size_t kPageCapBytes = 32u << 20;
+inline constexpr std::uint64_t kPictureCapBytes = 4ull << 30;
 
 // At most this many redirects are followed (http and https only).
 inline constexpr long kMaxRedirects = 10;
@@ -53,7 +55,8 @@ struct UrlRequest {
   Bytes startMarker;   // keep only what follows the last occurrence seen while reading
   Bytes endMarker;     // cut the body at its first occurrence and stop the transfer there
   Bytes retryMarker;   // Fetch: a body containing this counts as a failed attempt
-  Text targetFile;     // absolute path that receives the body of a successful attempt; empty = memory only
+  Text targetFile;     // absolute path that receives the (decoded) body of a successful attempt; empty =
+                       // a page, kept in memory
   Bytes body;          // request body, sent with its Content-Length in 1024-byte pieces; empty = none
 
   // Bound on each wait for response data once the reply's headers are in: a server that sends nothing
@@ -62,8 +65,9 @@ struct UrlRequest {
   // Bound on connecting, sending the request and waiting for the reply's headers. 0 = no bound.
   std::uint32_t connectTimeoutMs;
 
-  std::int32_t minSizeK = 0;   // smallest accepted body, in KiB
-  std::int32_t maxSizeK = 0;   // largest accepted body, in KiB; 0 = no limit of the caller's (kBodyCapBytes)
+  std::int32_t minSizeK = 0;   // smallest accepted body, in KiB (a picture's decoded size)
+  std::int32_t maxSizeK = 0;   // largest accepted body, in KiB (a picture's decoded size); 0 = no limit of
+                               // the caller's (kPageCapBytes, kPictureCapBytes still hold)
   std::uint32_t minBodyLength = 0;  // Fetch: the examined body must be longer than this
   std::uint8_t attempts = 1;        // Fetch: number of attempts
   std::uint8_t retryDelaySec = 1;   // Fetch: pause after every failed attempt
@@ -76,11 +80,15 @@ struct UrlRequest {
 // Why a fetch failed, so a run can tell a picture left out by its size limits from one that is lost.
 enum class FetchFailure : std::uint8_t {
   None,         // the fetch succeeded (or has not been tried)
-  SizeLimit,    // the announced or the actual length lies outside [minSizeK, maxSizeK]: left out, not lost
-  HttpStatus,   // the final reply's status was not 2xx (httpStatus says which)
-  Network,      // no connection, a reset, a transfer that ended early, a broken or lying reply
+  SizeLimit,    // the announced or the actual (decoded) length lies outside [minSizeK, maxSizeK], or a
+                // picture is beyond kPictureCapBytes: left out, not lost
+  HttpStatus,   // a picture's final reply had a status outside 2xx (httpStatus says which)
+  Network,      // no connection, a reset, a transfer that ended early, a broken or lying reply (two
+                // Content-Length values that differ, a page beyond kPageCapBytes), a bad address, a page
+                // refused by Fetch's acceptance check
   Timeout,      // no reply or a stall longer than the request's time-outs
-  NotPicture,   // the reply cannot be a whole picture (an HTML page, an empty body, conflicting lengths)
+  NotPicture,   // the reply cannot be a whole picture: an HTML page, an empty body, compressed data that
+                // does not decode, a reply refused by Fetch's acceptance check
   CannotWrite,  // the target file could not be written
   Cancelled,    // the request's abort flag was raised
 };
@@ -94,30 +102,36 @@ struct UrlResponse {
   // The header block of the final reply (after redirects): status line and header lines, each ending in
   // CRLF, then the empty line. Left as it was when an attempt gets no reply at all.
   Text rawHeaders;
-  Bytes body;          // the body as received (never decompressed), after the marker filters
+  Bytes body;          // a page's body as received (never decompressed), after the marker filters; always
+                       // empty for a picture, which went to its file
   Bytes startMarker;   // the request's markers, copied at the start of each attempt for GetText
   Bytes endMarker;
   bool gzip = false;   // rawHeaders contains "gzip"
 };
 
 // Up to `attempts` attempts of FetchOnce, each judged: a successful attempt is accepted when minBodyLength
-// is 0 and retryMarker is empty, or when the examined body (decompressed with FETCH_ALLOW_CACHE and a gzip
-// reply) is longer than minBodyLength and does not contain retryMarker (a rejected reply's target file is
-// removed again and its body emptied, as for any failed file attempt). After every failed attempt, the
-// last included, Fetch pauses retryDelaySec seconds (cut short by the abort flag). attempts 0 = false
-// without any request. The response keeps what the last attempt left.
+// is 0 and retryMarker is empty, or when the examined body is longer than minBodyLength and does not
+// contain retryMarker. A page's examined body is decompressed with FETCH_ALLOW_CACHE and a gzip reply; a
+// picture is examined as it is written (decoded) and a refused one is never put in place. After every
+// failed attempt, the last included, Fetch pauses retryDelaySec seconds (cut short by the abort flag).
+// attempts 0 = false without any request. The response keeps what the last attempt left; on false its
+// `failure` says why (Cancelled when the abort flag ended it).
 bool Fetch(UrlRequest& request, UrlResponse& response, unsigned options);
 
-// One attempt. Fails on: a bad address; no connection or no reply within connectTimeoutMs; a stall of
-// readTimeoutMs; a transfer that ends early (closed before its Content-Length, broken chunking, reset);
-// an announced Content-Length outside [minSizeK, maxSizeK] KiB (no body byte is kept then); a body that
-// grows past maxSizeK KiB (or kBodyCapBytes); a final body under minSizeK KiB; more than kMaxRedirects
-// redirects; the abort flag. An end marker ending the transfer is not a failure.
+// One attempt; `response.failure` says why it failed (None after a success), `httpStatus` what the final
+// reply's status was. Fails on: a bad address; no connection or no reply within connectTimeoutMs; a stall
+// of readTimeoutMs; a transfer that ends early (closed before its Content-Length, broken chunking, reset);
+// two Content-Length values that differ; an announced Content-Length outside [minSizeK, maxSizeK] KiB (no
+// body byte is kept then); a body that grows past maxSizeK KiB; a final body under minSizeK KiB; more than
+// kMaxRedirects redirects; the abort flag. An end marker ending the transfer is not a failure.
 // Page fetches (no targetFile) do not judge the HTTP status: an error page is read like any other and the
-// body of a failed attempt stays in the response. With a targetFile the attempt also fails on a final
-// status outside 2xx, an empty body, and when the file cannot be written; the file is written under a temporary name and
-// renamed into place, so it is complete or absent, and a failed attempt leaves the response's body empty
-// (an empty body always means "no file").
+// body of a failed attempt stays in the response; beyond kPageCapBytes of text (as received, or as a gzip
+// page inflates) a page fails. With a targetFile the attempt also fails on a final status outside 2xx, a
+// Content-Type of text/html, an empty body, compressed data that does not decode, and when the file
+// cannot be written. A picture streams to a temporary name beside its target as it arrives, inflated on
+// the way when the reply says Content-Encoding gzip or deflate (its size limits are judged on the decoded
+// bytes), and is renamed into place only when the whole of it arrived and was judged good: the file is
+// complete or absent, and the response's body stays empty either way.
 // The marker filters run while reading only for a non-gzip reply without a targetFile.
 bool FetchOnce(UrlResponse& response, const UrlRequest& request, unsigned options);
 
@@ -129,7 +143,7 @@ Text GetText(const UrlResponse& response, unsigned options);
 // gzip or zlib decompression (recognised by the header), appending to `out`. True only when the stream
 // ends properly; a truncated or corrupt stream, or more than `maxOutput` bytes of output, gives false with
 // what was produced (at most `maxOutput` bytes) left in `out`.
-bool InflateBody(const char* bytes, std::size_t length, Bytes& out, std::size_t maxOutput = kInflateCapBytes);
+bool InflateBody(const char* bytes, std::size_t length, Bytes& out, std::size_t maxOutput = kPageCapBytes);
 
 // Applies the marker filters to `bytes` as the read loop does: while `startMarker` occurs, drop everything
 // through its first occurrence; then cut at the first `endMarker` (dropping it too). `checkedUpTo` says how

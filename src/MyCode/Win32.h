@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace albatrix {
 
@@ -23,5 +24,9 @@ inline Text FromWide(const wchar_t* text, std::size_t count) { return Text(text,
 // The path as the "W" file calls take it: with "\\?\" before an absolute path that is longer than the
 // classic limit allows, so deep album folders with long titles still open.
 std::wstring WidePath(TextView path);
+
+// Writes all of `bytes` to an open file, going on after short writes. False when the system refuses a
+// write (disk full, quota, I/O error).
+bool WriteAllToHandle(HANDLE h, std::string_view bytes);
 
 }  // namespace albatrix

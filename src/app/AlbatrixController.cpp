@@ -12,8 +12,7 @@ AlbatrixController::AlbatrixController(MainWindowView& view, Text programFolder,
     : siteCode(SITE_CODE_HUPU), view_(view), programFolder_(std::move(programFolder)), profile_(std::move(profile)) {}
 
 AlbatrixController::~AlbatrixController() {
-  int running = PHASE_RUNNING;
-  listingState.compare_exchange_strong(running, PHASE_STOP_ASKED);
+  StopListing();
   WaitForListing();
   CancelDownload();
   WaitForDownload();
@@ -23,8 +22,12 @@ void AlbatrixController::Initialize() {
   view_.SetText(IDC_SAVE_PATH, programFolder_);
   HistoryBoxes boxes;
   boxes.addCandidate = [this](int comboId, const Text& text) { view_.AddCandidate(comboId, text); };
-  LoadSettings(settings_, programFolder_, boxes);
-  Text newestPath = SlotText(settings_.savePathHistory[0]);
+  Text newestPath;
+  {
+    std::lock_guard<std::mutex> hold(settingsLock_);
+    LoadSettings(settings_, programFolder_, boxes);
+    newestPath = SlotText(settings_.savePathHistory[0]);
+  }
   if (!newestPath.empty()) view_.SetText(IDC_SAVE_PATH, newestPath);
 }
 
@@ -42,9 +45,9 @@ void AlbatrixController::GetAlbums() {
   if (!readyForInput) return;
   // A press during a listing is a stop request. The listing may leave its state at this very moment, so
   // the request is only written over a running state: a stop mark must never outlive its listing.
-  int state = listingState.load();
-  while (state != PHASE_IDLE) {
-    if (state == PHASE_STOP_ASKED || listingState.compare_exchange_weak(state, PHASE_STOP_ASKED)) return;
+  if (listingState.load() != PHASE_IDLE) {
+    StopListing();
+    return;
   }
   if (fillState != PHASE_IDLE) {
     Trace("get albums: the grid is still being filled; nothing started");
@@ -62,6 +65,7 @@ void AlbatrixController::GetAlbums() {
   ResetGrid();
   albums_.ClearAlbums();
   view_.ClearThumbnails();
+  listingAbort_ = false;
   listingState = PHASE_RUNNING;
   siteCode = SITE_CODE_HUPU;
   try {
@@ -71,6 +75,16 @@ void AlbatrixController::GetAlbums() {
     listingState = PHASE_IDLE;  // otherwise every later press would only ask a missing thread to stop
     view_.Message(u"Create thread:GetListFunc failed.");
   }
+}
+
+void AlbatrixController::StopListing() {
+  // The listing may leave its state at this very moment, so the mark is only written over a running
+  // state: a stop mark must never outlive its listing. The abort flag is lowered when the next starts.
+  int state = listingState.load();
+  while (state != PHASE_IDLE) {
+    if (state == PHASE_STOP_ASKED || listingState.compare_exchange_weak(state, PHASE_STOP_ASKED)) break;
+  }
+  if (state != PHASE_IDLE) listingAbort_ = true;
 }
 
 void AlbatrixController::WaitForListing() {
@@ -144,7 +158,7 @@ void AlbatrixController::ListAlbumPictures(std::size_t albumIndex, const NamePic
     std::uint8_t state = runFlags.runState;
     return state == RUN_ALBUM_STOP || state == RUN_CANCEL;
   };
-  albatrix::ListAlbumPictures(profile_, albumPath, albumIndex, name, stop ? stop : runStopped);
+  albatrix::ListAlbumPictures(profile_, albumPath, albumIndex, name, stop ? stop : runStopped, &runFlags.abortFetches);
 }
 
 void AlbatrixController::SetFilterKeyword(Text keyword) {
@@ -209,6 +223,11 @@ void AlbatrixController::RefreshGrid() { view_.RefreshGrid(); }
 
 void AlbatrixController::AddMemberCandidate(const Text& text) { view_.AddCandidate(IDC_MEMBER, text); }
 
-void AlbatrixController::SaveSettings() { albatrix::SaveSettings(settings_, programFolder_); }
+bool AlbatrixController::RememberMember(const Text& text) {
+  std::lock_guard<std::mutex> hold(settingsLock_);
+  if (!AddHistory(settings_, HistoryKind::Member, text)) return false;
+  albatrix::SaveSettings(settings_, programFolder_);
+  return true;
+}
 
 }  // namespace albatrix

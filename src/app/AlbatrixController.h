@@ -3,7 +3,8 @@
 // goes through MainWindowView, so every front end (wx, command line, the tests' fake) gets the same rules.
 //
 // The controller is the main window as the listing thread sees it (ListingWindow); the download engine
-// hooks in through runFlags, Albums(), Settings(), MemberKey() and ListAlbumPictures().
+// hooks in through runFlags, Albums(), CurrentNameRule(), CurrentLimits(), MemberKey() and
+// ListAlbumPictures().
 #pragma once
 
 #include <atomic>
@@ -12,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "MyCode/StringCtrl.h"
 #include "app/ControlIds.h"
@@ -38,7 +40,8 @@ class AlbatrixController : public ListingWindow {
   // `programFolder` ends with the path separator: soft.dat lives there. The view must outlive the
   // controller.
   AlbatrixController(MainWindowView& view, Text programFolder, SiteProfile profile = SiteProfile());
-  // Asks a running listing to stop and waits for its thread: no thread outlives the controller.
+  // Asks a running listing or download to stop, cutting their requests short, and waits for their
+  // threads: no thread outlives the controller.
   ~AlbatrixController() override;
   AlbatrixController(const AlbatrixController&) = delete;
   AlbatrixController& operator=(const AlbatrixController&) = delete;
@@ -51,7 +54,8 @@ class AlbatrixController : public ListingWindow {
   // applied.
   void FinishStartup(const TextArray& siteNames = {});
 
-  // Button 1004 "获取相册": before start-up has finished nothing; during a listing a stop request;
+  // Button 1004 "获取相册": before start-up has finished nothing; during a listing a stop request, which
+  // also ends the page in flight at once;
   // otherwise the grid and the album list emptied and the listing thread started. Nothing either while
   // the grid filler or a download run is active, since the listing would empty the album list under it.
   void GetAlbums();
@@ -62,6 +66,9 @@ class AlbatrixController : public ListingWindow {
   // only, the member box placed beside or over it.
   void ApplySiteSelection();
 
+  // The button's second press alone: asks a running listing to stop and ends its page in flight. Does
+  // nothing when no listing runs, so it can never start one.
+  void StopListing();
   // Waits until the listing thread (if any) has ended. From the thread that drives the commands only.
   void WaitForListing();
 
@@ -98,19 +105,28 @@ class AlbatrixController : public ListingWindow {
   // What the last download run did, read once it has ended.
   struct DownloadSummary {
     bool started = false;      // the save path was usable and the chosen albums were gone through
-    std::size_t albums = 0;    // albums chosen
+    std::int64_t albums = 0;   // albums begun (all chosen ones unless the run was cancelled)
     std::int64_t listed = 0;   // pictures listed
     std::int64_t saved = 0;    // picture files saved
-    std::int64_t failed = 0;   // pictures a worker tried and could not save
+    std::int64_t leftOut = 0;  // pictures outside the size limits
+    std::int64_t failed = 0;   // pictures that could not be saved
+    std::vector<FailedPicture> failures;  // each failed picture with its album and reason
   };
   DownloadSummary LastDownload() const;
 
   // The current site's naming rules and download limits as the download run reads them, and the way to
   // change settings while a run may be reading them; the change is saved at once (false when soft.dat
-  // could not be written).
+  // could not be written). Every change and save of the block goes through the one settings lock, the
+  // listing's member history included, so two changes at once both reach the file.
   NameRule CurrentNameRule() const;
   DownloadLimits CurrentLimits() const;
   bool EditSettings(const std::function<void(SettingsBlock&)>& edit);
+  // A copy of the whole block, taken under the lock (menus and dialogs read from it).
+  SettingsBlock SettingsCopy() const;
+  // The save-path history rule of "设置" and of a drop: `path` goes first into the history unless it is
+  // refused (AddHistory); only when the history changed is it offered in the save-path box and the
+  // settings saved. True when it changed.
+  bool AddSavePathHistory(TextView path);
 
   // The filter of the list mode grid; empty for none.
   void SetFilterKeyword(Text keyword);
@@ -134,7 +150,6 @@ class AlbatrixController : public ListingWindow {
   // ListingWindow: the window's side of a listing.
   const SiteProfile& Profile() const override { return profile_; }
   AlbumList& Albums() override { return albums_; }
-  SettingsBlock& Settings() override { return settings_; }
   void SetSiteCode(int code) override { siteCode = code; }
   void SetMemberFolders(const Text& memberKey, const Text& subFolder) override;
   Text MemberBoxText() override;
@@ -147,8 +162,9 @@ class AlbatrixController : public ListingWindow {
   void ShowAlbum(std::size_t albumIndex) override { ShowAlbumInGrid(albumIndex); }
   void RefreshGrid() override;
   bool StopRequested() override { return listingState == PHASE_STOP_ASKED; }
+  const std::atomic<bool>* FetchAbort() override { return &listingAbort_; }
+  bool RememberMember(const Text& text) override;
   void AddMemberCandidate(const Text& text) override;
-  void SaveSettings() override;
 
  private:
   MainWindowView& view_;
@@ -162,6 +178,7 @@ class AlbatrixController : public ListingWindow {
   Text subFolder_;
   Text filterKeyword_;
 
+  std::atomic<bool> listingAbort_{false};  // raised with a stop request; lowered when a listing starts
   std::atomic<int> gridRows_{0};  // album rows of the list mode grid since its last reset
   std::function<void(std::size_t)> thumbnailStep_;
   std::thread listThread_;

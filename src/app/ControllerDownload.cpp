@@ -81,10 +81,12 @@ AlbatrixController::DownloadSummary AlbatrixController::LastDownload() const {
   DownloadSummary summary;
   if (!session_) return summary;
   summary.started = session_->started;
-  summary.albums = static_cast<std::size_t>(albums_.selectedCount.load());
+  summary.albums = session_->albumsBegun;
   summary.listed = session_->totalListed;
-  summary.saved = session_->picturesSaved.load();
-  summary.failed = session_->picturesAttempted.load() - summary.saved;
+  summary.saved = session_->picturesSaved;
+  summary.leftOut = session_->picturesLeftOut;
+  summary.failed = session_->picturesFailed;
+  summary.failures = session_->failures;
   return summary;
 }
 
@@ -98,10 +100,25 @@ DownloadLimits AlbatrixController::CurrentLimits() const {
   return settings_.downloadLimits.at(static_cast<std::size_t>(siteCode.load()));
 }
 
+SettingsBlock AlbatrixController::SettingsCopy() const {
+  std::lock_guard<std::mutex> hold(settingsLock_);
+  return settings_;
+}
+
 bool AlbatrixController::EditSettings(const std::function<void(SettingsBlock&)>& edit) {
   std::lock_guard<std::mutex> hold(settingsLock_);
   edit(settings_);
   return albatrix::SaveSettings(settings_, programFolder_);
+}
+
+bool AlbatrixController::AddSavePathHistory(TextView path) {
+  {
+    std::lock_guard<std::mutex> hold(settingsLock_);
+    if (!AddHistory(settings_, HistoryKind::SavePath, path)) return false;
+    albatrix::SaveSettings(settings_, programFolder_);
+  }
+  view_.AddCandidate(IDC_SAVE_PATH, Text(path));
+  return true;
 }
 
 }  // namespace albatrix

@@ -7,6 +7,8 @@ namespace {
 
 constexpr std::uint16_t kMaxThreads = 15;
 constexpr std::uint16_t kMinTimeoutSeconds = 10;
+constexpr int kShopSiteCode = 11;        // the shop site, whose pictures come as main and description pictures
+constexpr int kBigPictureSiteCode = 7;   // the photo site that offers a large size beside the source picture
 
 // The six text slots of a naming rule by their command-line names.
 struct TextField {
@@ -96,17 +98,23 @@ bool ApplyOne(DownloadLimits& limits, NameRule& rule, const std::string& key, co
 
 const std::vector<OptionItem>& OptionItems() {
   static const std::vector<OptionItem> items = {
-      {"list-only", OPT_LIST_ONLY, u"只生成迅雷下载列表", true},
-      {"description-file", OPT_DESCRIPTION_FILE, u"生成图片原始名文件", true},
-      {"fix-order", OPT_FIX_ORDER, u"修正图片顺序", true},
-      {"fix-format", OPT_FIX_FORMAT, u"修正图片格式", true},
-      {"skip-downloaded", OPT_SKIP_DOWNLOADED, u"不下载以前下载过的图片", true},
-      {"open-folder", OPT_OPEN_FOLDER, u"下载完成后打开保存路径", true},
-      {"shop-main-pictures", OPT_SHOP_MAIN_PICTURES, u"只下载淘宝宝贝主图", false},
-      {"shop-description-pictures", OPT_SHOP_DESCRIPTION_PICTURES, u"只下载宝贝描述里的图片", false},
-      {"big-pictures", OPT_BIG_PICTURES, u"又拍相册下载大图（不勾选为下载原图，下载原图速度更慢）", false},
+      {"list-only", OPT_LIST_ONLY, u"只生成迅雷下载列表", true, 32802, -1},
+      {"description-file", OPT_DESCRIPTION_FILE, u"生成图片原始名文件", true, 32804, -1},
+      {"fix-order", OPT_FIX_ORDER, u"修正图片顺序", true, 32799, -1},
+      {"fix-format", OPT_FIX_FORMAT, u"修正图片格式", true, 32800, -1},
+      {"skip-downloaded", OPT_SKIP_DOWNLOADED, u"不下载以前下载过的图片", true, 32774, -1},
+      {"open-folder", OPT_OPEN_FOLDER, u"下载完成后打开保存路径", true, 32812, -1},
+      {"shop-main-pictures", OPT_SHOP_MAIN_PICTURES, u"只下载淘宝宝贝主图", false, 32808, kShopSiteCode},
+      {"shop-description-pictures", OPT_SHOP_DESCRIPTION_PICTURES, u"只下载宝贝描述里的图片", false, 32814,
+       kShopSiteCode},
+      {"big-pictures", OPT_BIG_PICTURES, u"又拍相册下载大图（不勾选为下载原图，下载原图速度更慢）", false, 32776,
+       kBigPictureSiteCode},
   };
   return items;
+}
+
+bool DownloadLimitsValid(const DownloadLimits& limits) {
+  return limits.threads >= 1 && limits.threads <= kMaxThreads && limits.timeoutSeconds >= kMinTimeoutSeconds;
 }
 
 std::vector<std::string> DescribeSettings(const SettingsBlock& block, int siteCode) {
@@ -148,7 +156,7 @@ SettingsEditResult ApplySettingEdits(SettingsBlock& block, int siteCode, const s
       return SettingsEditResult::UsageError;
     }
   }
-  if (limits.threads < 1 || limits.threads > kMaxThreads || limits.timeoutSeconds < kMinTimeoutSeconds) {
+  if (!DownloadLimitsValid(limits)) {
     error = TextToUtf8(kTextBadParameters);
     return SettingsEditResult::BadParameters;
   }

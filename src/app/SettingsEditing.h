@@ -14,14 +14,20 @@ namespace albatrix {
 // What the download settings dialog says to a thread count outside 1-15 or a time-out below 10.
 inline constexpr char16_t kTextBadParameters[] = u"参数错误";
 
-// The option bits with their menu texts, in the menu's order.
+// The option bits with their menu texts and command ids, in the menu's order.
 struct OptionItem {
   const char* key;       // "fix-format", ...; the command line's name for it
   std::uint16_t bit;
   const char16_t* menuText;
   bool usedHere;         // false: only a shop site or site 7 reads it; it is kept but does nothing here
+  int commandId;         // the "<设置>" menu item that toggles it
+  int onlyAtSite;        // the one site code where the menu item is enabled; -1: every site
 };
 const std::vector<OptionItem>& OptionItems();
+
+// The range the download run needs: 1 to 15 threads and a time-out of 10 seconds or more. Every way of
+// changing the limits (the dialog, the command line) stores them only when this holds.
+bool DownloadLimitsValid(const DownloadLimits& limits);
 
 // One line per setting of `siteCode`'s records, "key=value", then a TAB and what the window calls it:
 // the limits, the six texts, name-source and album-folder with their radio texts, and every option bit

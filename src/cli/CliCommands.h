@@ -10,9 +10,12 @@
 
 namespace albatrix {
 
-constexpr int kExitListed = 0;   // at least one album listed
-constexpr int kExitNothing = 1;  // the command ran and found nothing (after its message)
+constexpr int kExitListed = 0;   // at least one album listed; a download where nothing failed
+constexpr int kExitNothing = 1;  // the command ran and found nothing (after its message), or the save
+                                 // path was refused
 constexpr int kExitUsage = 2;    // the command line was wrong
+constexpr int kExitSomeFailed = 3;  // a download where some pictures could not be saved
+constexpr int kExitInterrupted = 130;  // Ctrl-C ended the command (through its normal path)
 
 struct CliContext {
   SiteProfile profile;   // --site, or the demo site
@@ -34,7 +37,9 @@ class MainWindowView;
 
 // Starts the controller as the window starts, types `address` into the member box and presses
 // "获取相册", then waits for the listing to end. The rows reach the view as the grid would show them.
-void ListAlbumsOf(AlbatrixController& controller, MainWindowView& view, const Text& address);
+// Ctrl-C meanwhile (with an InterruptCatcher alive) is the button's second press, which also ends the
+// page in flight; true when that happened.
+bool ListAlbumsOf(AlbatrixController& controller, MainWindowView& view, const Text& address);
 
 // list [ADDRESS]: the get-albums command on ADDRESS, as the window runs it.
 int RunList(CliContext& context, const std::vector<std::string>& arguments);

@@ -1,6 +1,5 @@
 // download [ADDRESS] --save DIR [--albums LIST]: lists as `list` does, then runs the download button on
 // the chosen rows, with Ctrl-C as the button's second press.
-#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -13,8 +12,6 @@
 
 namespace albatrix {
 namespace {
-
-constexpr int kExitInterrupted = 130;
 
 struct DownloadArguments {
   std::string address;
@@ -57,7 +54,14 @@ int ParseArguments(const std::vector<std::string>& arguments, DownloadArguments&
 
 std::string SummaryLine(const AlbatrixController::DownloadSummary& summary) {
   return std::to_string(summary.albums) + " albums, " + std::to_string(summary.listed) + " pictures listed, " +
-         std::to_string(summary.saved) + " files saved, " + std::to_string(summary.failed) + " pictures failed";
+         std::to_string(summary.saved) + " files saved, " + std::to_string(summary.leftOut) +
+         " left out by size limits, " + std::to_string(summary.failed) + " failed";
+}
+
+// One line per failed picture: album title, address, reason, separated by TABs (a cleaned title holds
+// none).
+Text FailureLine(const FailedPicture& failure) {
+  return failure.albumTitle + u"\t" + failure.url + u"\t" + failure.reason;
 }
 
 }  // namespace
@@ -71,7 +75,8 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
 
   ProgressView view(StderrIsTerminal());
   AlbatrixController controller(view, CurrentFolder(), context.profile);
-  ListAlbumsOf(controller, view, address);
+  InterruptCatcher catcher;
+  if (ListAlbumsOf(controller, view, address)) return kExitInterrupted;
   const std::size_t listed = view.ShownRows();
   if (listed == 0) return kExitNothing;
   if (!rows->all && rows->highest > listed) {
@@ -82,22 +87,21 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
   view.SetText(IDC_SAVE_PATH, Utf8ToText(args.save));
 
   bool cancelled = false;
-  {
-    InterruptCatcher catcher;
-    controller.Download();
-    while (controller.runFlags.runState.load() != RUN_IDLE) {
-      if (catcher.Interrupted() && !cancelled) {
-        controller.CancelDownload();  // the button's second press; never a new run if this one just ended
-        cancelled = true;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  controller.Download();
+  while (controller.runFlags.runState.load() != RUN_IDLE) {
+    if (!cancelled && InterruptCatcher::Interrupted()) {
+      controller.CancelDownload();  // the button's second press; never a new run if this one just ended
+      cancelled = true;
     }
-    controller.WaitForDownload();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
+  controller.WaitForDownload();
   const AlbatrixController::DownloadSummary summary = controller.LastDownload();
   view.Note(Utf8ToText(SummaryLine(summary)));
-  if (cancelled) return kExitInterrupted;
-  return summary.started ? kExitListed : kExitNothing;
+  for (const FailedPicture& failure : summary.failures) view.Note(FailureLine(failure));
+  if (cancelled || InterruptCatcher::Interrupted()) return kExitInterrupted;
+  if (!summary.started) return kExitNothing;
+  return summary.failed > 0 ? kExitSomeFailed : kExitListed;
 }
 
 }  // namespace albatrix

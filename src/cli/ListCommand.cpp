@@ -1,17 +1,37 @@
+#include <chrono>
+#include <thread>
+
 #include "app/AlbatrixController.h"
 #include "cli/CliCommands.h"
 #include "cli/CliView.h"
+#include "MyCode/Console.h"
 #include "MyCode/FileSystem.h"
 
 namespace albatrix {
 
-void ListAlbumsOf(AlbatrixController& controller, MainWindowView& view, const Text& address) {
+namespace {
+
+// How often the command looks for Ctrl-C while a phase runs.
+constexpr auto kInterruptPoll = std::chrono::milliseconds(20);
+
+}  // namespace
+
+bool ListAlbumsOf(AlbatrixController& controller, MainWindowView& view, const Text& address) {
   controller.Initialize();
   controller.FinishStartup();
   view.SetText(IDC_MEMBER, address);
   controller.RecognizeSite();
   controller.GetAlbums();
+  bool stopped = false;
+  while (controller.listingState.load() != PHASE_IDLE) {
+    if (!stopped && InterruptCatcher::Interrupted()) {
+      controller.StopListing();  // never a new listing, should this one have just ended
+      stopped = true;
+    }
+    std::this_thread::sleep_for(kInterruptPoll);
+  }
   controller.WaitForListing();
+  return stopped || InterruptCatcher::Interrupted();
 }
 
 int RunList(CliContext& context, const std::vector<std::string>& arguments) {
@@ -20,7 +40,8 @@ int RunList(CliContext& context, const std::vector<std::string>& arguments) {
 
   CliView view;
   AlbatrixController controller(view, CurrentFolder(), context.profile);
-  ListAlbumsOf(controller, view, address);
+  InterruptCatcher catcher;
+  if (ListAlbumsOf(controller, view, address)) return kExitInterrupted;
   return controller.Albums().empty() ? kExitNothing : kExitListed;
 }
 

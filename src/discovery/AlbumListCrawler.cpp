@@ -56,7 +56,7 @@ Text MemberFolderText(TextView key) {
 }
 
 Text ParseAlbumListPages(ListingWindow& window, TextView memberText) {
-  PageReader reader;
+  PageReader reader(window.FetchAbort());
   if (NamesOneAlbum(memberText)) return ListSingleAlbum(window, reader, memberText);
 
   const SiteProfile& profile = window.Profile();
@@ -112,10 +112,7 @@ int GetListFunc(ListingWindow& window) {
 
   if (n > 0) {
     Text remembered = TrimBlanks(window.MemberBoxText());
-    if (AddHistory(window.Settings(), HistoryKind::Member, remembered)) {
-      window.AddMemberCandidate(remembered);
-      window.SaveSettings();
-    }
+    if (window.RememberMember(remembered)) window.AddMemberCandidate(remembered);
   }
   return 0;
 }

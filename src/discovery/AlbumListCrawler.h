@@ -2,6 +2,7 @@
 // page, showing each album in the grid as soon as it is appended. Runs on the listing thread.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 
 #include "MyCode/StringCtrl.h"
@@ -25,7 +26,6 @@ class ListingWindow {
 
   virtual const SiteProfile& Profile() const = 0;
   virtual AlbumList& Albums() = 0;
-  virtual SettingsBlock& Settings() = 0;
 
   virtual void SetSiteCode(int siteCode) = 0;
   // The member folder text and the sub-folder text the download run puts under the save path.
@@ -47,10 +47,16 @@ class ListingWindow {
 
   // True once the user asked the listing to stop; read after every album.
   virtual bool StopRequested() = 0;
+  // Raised together with the stop request, so a page (or a cover) in flight ends at once instead of
+  // after its time-out. Null: requests of this listing cannot be cut short.
+  virtual const std::atomic<bool>* FetchAbort() { return nullptr; }
 
-  // A text the member history took: offered to the member box and the settings written.
+  // Adds `text` to the member history and, when the history changed, writes the settings: both under
+  // the window's settings lock, so a change made at the same moment elsewhere is never lost from the
+  // file. True when the history changed.
+  virtual bool RememberMember(const Text& text) = 0;
+  // A text the member history took: offered to the member box.
   virtual void AddMemberCandidate(const Text& text) = 0;
-  virtual void SaveSettings() = 0;
 };
 
 

@@ -9,8 +9,8 @@
 namespace albatrix {
 
 void ListAlbumPictures(const SiteProfile& profile, TextView albumPath, std::size_t albumIndex,
-                       const NamePictureFn& name, const CrawlStopFn& stop) {
-  PageReader reader;
+                       const NamePictureFn& name, const CrawlStopFn& stop, const std::atomic<bool>* abort) {
+  PageReader reader(abort);
   const Text noHeader;
   for (int page = 1;; ++page) {
     Text text;

@@ -2,6 +2,7 @@
 // which the download run supplies. Runs on the download thread, before any worker of the album starts.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 
@@ -19,8 +20,10 @@ using NamePictureFn = std::function<void(const Text& url, const Text& descriptio
 using CrawlStopFn = std::function<bool()>;
 
 // Reads the album pages of `albumPath` from page 1 until the last page, a page that cannot be read, or a
-// page without pictures, handing each picture to `name` in page order. Shows no message.
+// page without pictures, handing each picture to `name` in page order. Shows no message. `abort` (may be
+// null) ends a page fetch in flight when it is raised, and with it the crawl.
 void ListAlbumPictures(const SiteProfile& profile, TextView albumPath, std::size_t albumIndex,
-                       const NamePictureFn& name, const CrawlStopFn& stop);
+                       const NamePictureFn& name, const CrawlStopFn& stop,
+                       const std::atomic<bool>* abort = nullptr);
 
 }  // namespace albatrix

@@ -4,7 +4,10 @@
 
 namespace albatrix {
 
-PageReader::PageReader() : request_(Text(), Text(), 20000) { request_.extraHeaders = kAcceptGzipHeader; }
+PageReader::PageReader(const std::atomic<bool>* abort) : request_(Text(), Text(), 20000) {
+  request_.extraHeaders = kAcceptGzipHeader;
+  request_.abort = abort;
+}
 
 bool PageReader::Read(TextView address, Text& text) {
   request_.url = Text(address);

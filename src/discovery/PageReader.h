@@ -2,6 +2,8 @@
 // compressed replies and waits at most 20 seconds; only the address changes from page to page.
 #pragma once
 
+#include <atomic>
+
 #include "MyCode/StringCtrl.h"
 #include "MyCode/URLSource2.h"
 
@@ -9,7 +11,8 @@ namespace albatrix {
 
 class PageReader {
  public:
-  PageReader();
+  // `abort` (may be null) cuts a page in flight short when it is raised; it must outlive the reader.
+  explicit PageReader(const std::atomic<bool>* abort = nullptr);
 
   // Fetches `address` and gives its text (decompressed, decoded, entities resolved). False when the fetch
   // fails or the text is empty; a trace line says which.

@@ -27,12 +27,24 @@ Text ProgressText(std::int32_t done, std::size_t total) {
   return u"已下载" + Text(text.begin(), text.end()) + u"......";
 }
 
+bool Raised(const std::atomic<bool>* abort) { return abort && abort->load(); }
+
+// What a fetch that left no file means for the picture.
+PictureResult Unsaved(const UrlResponse& response, const std::atomic<bool>* abort) {
+  if (Raised(abort) || response.failure == FetchFailure::Cancelled) return {PictureOutcome::Cancelled, u"cancelled"};
+  if (response.failure == FetchFailure::SizeLimit) return {PictureOutcome::LeftOut, Text()};
+  // A fetcher that gives no reason still gave no picture.
+  if (response.failure == FetchFailure::None) return {PictureOutcome::Failed, u"nothing received"};
+  return {PictureOutcome::Failed, DescribeFetchFailure(response.failure, response.httpStatus)};
+}
+
 // The jobs of one album and what the workers and the supervisor share about them.
 struct AlbumJobs {
   TextArray urls;
   TextArray fileNames;
   TextArray requestHeaders;
   Text folder;
+  std::vector<PictureResult> results;  // slot i written only by the worker that took job i
   std::atomic<std::size_t> next{0};
   std::atomic<bool> abort{false};
   std::mutex mutex;
@@ -46,17 +58,14 @@ void WorkerLoop(RunSession& session, AlbumJobs& jobs) {
   while (!jobs.abort.load()) {
     std::size_t i = jobs.next.fetch_add(1);
     if (i >= n) break;
-    bool saved = false;
+    PictureResult& result = jobs.results[i];
     try {
-      saved = DownloadPicture(session, jobs.urls[i], jobs.folder, jobs.fileNames[i], jobs.requestHeaders[i],
-                              &jobs.abort);
+      result = DownloadPicture(session, jobs.urls[i], jobs.folder, jobs.fileNames[i], jobs.requestHeaders[i],
+                               &jobs.abort);
     } catch (const std::exception& e) {
       Trace(std::string("picture job ended by an error: ") + e.what());
+      result = {PictureOutcome::Failed, Utf8ToText(std::string("error: ") + e.what())};
     }
-    // A fetch abandoned for a cancel is no attempt at the picture.
-    if (saved || !jobs.abort.load()) ++session.picturesAttempted;
-    if (saved) ++session.picturesSaved;
-    if (saved && i == 0) session.firstPictureSaved = true;
     {
       std::lock_guard<std::mutex> lock(jobs.mutex);
       ++session.flags.finishedCount;
@@ -67,8 +76,8 @@ void WorkerLoop(RunSession& session, AlbumJobs& jobs) {
 
 }  // namespace
 
-bool DownloadPicture(RunSession& session, const Text& entry, const Text& folder, const Text& fileName,
-                     const Text& requestHeader, const std::atomic<bool>* abort) {
+PictureResult DownloadPicture(RunSession& session, const Text& entry, const Text& folder, const Text& fileName,
+                              const Text& requestHeader, const std::atomic<bool>* abort) {
   Text address = entry;
   Text alternative;
   std::size_t crlf = entry.find(u"\r\n");
@@ -88,13 +97,18 @@ bool DownloadPicture(RunSession& session, const Text& entry, const Text& folder,
 
   const FetchFn& fetch = session.fetch;
   const unsigned options = FETCH_ALLOW_CACHE | FETCH_NO_RELOAD;
+  // A picture streams to its file, so the fetch's result, not the body, says whether it came.
+  auto fetchOnce = [&](UrlResponse& response) {
+    return fetch ? fetch(request, response, options) : Fetch(request, response, options);
+  };
   UrlResponse response;
-  bool ok = fetch ? fetch(request, response, options) : Fetch(request, response, options);
-  if (response.body.empty() && !(abort && abort->load())) {
-    request.url = alternative;
-    ok = fetch ? fetch(request, response, options) : Fetch(request, response, options);
-  }
-  return ok && !response.body.empty();
+  if (fetchOnce(response)) return {PictureOutcome::Saved, Text()};
+  if (Raised(abort)) return Unsaved(response, abort);
+  request.url = alternative;
+  UrlResponse second;
+  if (fetchOnce(second)) return {PictureOutcome::Saved, Text()};
+  // A fetch of no address at all tells nothing about the picture: the first reply's reason stands.
+  return Unsaved(alternative.empty() ? response : second, abort);
 }
 
 // A fixed pool of `threads` workers pulling jobs from a shared index, instead of a fresh thread per
@@ -104,7 +118,7 @@ bool DownloadPicture(RunSession& session, const Text& entry, const Text& folder,
 void DownPicFunc(RunSession& session) {
   RunFlags& flags = session.flags;
   flags.finishedCount = 0;
-  session.firstPictureSaved = false;
+  session.albumResults.clear();
 
   AlbumJobs jobs;
   jobs.urls = session.pictures.urls();
@@ -113,8 +127,12 @@ void DownPicFunc(RunSession& session) {
   const std::size_t n = jobs.urls.size();
   jobs.requestHeaders.reserve(n);
   for (std::size_t i = 0; i < n; ++i) jobs.requestHeaders.push_back(session.pictures.requestHeader(i));
+  jobs.results.resize(n);
   const std::size_t w = std::min<std::size_t>(session.runLimits.threads, n);
-  if (w == 0) return;
+  if (w == 0) {
+    session.albumResults = std::move(jobs.results);
+    return;
+  }
 
   flags.downloading = true;
   const auto started = std::chrono::steady_clock::now();
@@ -169,6 +187,7 @@ void DownPicFunc(RunSession& session) {
   // job; the list stays theirs until they have ended.
   jobs.abort = true;
   for (std::thread& worker : workers) worker.join();
+  session.albumResults = std::move(jobs.results);
   Trace("OK");
 
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started);

@@ -12,14 +12,15 @@ namespace albatrix {
 // (cancelRequested or runState RUN_CANCEL): then no further job starts, fetches in flight are abandoned
 // (they leave no file), and every worker has ended before this returns, so the list may be emptied or
 // post-processed at once. finishedCount counts the jobs that ended; "已下载%d/%d......" goes to the
-// progress line whenever it changed; firstPictureSaved tells whether picture 0 was saved. A worker thread
+// progress line whenever it changed; albumResults says afterwards how every job ended. A worker thread
 // that cannot be started leaves its jobs to the others; when none can be started, every job counts as
-// finished without a fetch.
+// finished without a fetch (NotTried).
 void DownPicFunc(RunSession& session);
 
-// One job: fetches picture `index` of the list into `folder`; on an empty reply once more from the entry's
-// alternative address (the part after CR LF, possibly empty). True when the picture's file was saved.
-bool DownloadPicture(RunSession& session, const Text& entry, const Text& folder, const Text& fileName,
-                     const Text& requestHeader, const std::atomic<bool>* abort);
+// One job: fetches the picture `entry` names into `folder` + `fileName`; when that fails, once more from
+// the entry's alternative address (the part after CR LF, possibly empty). Saved, LeftOut (the fetcher's
+// size limits), Cancelled (`abort` raised) or Failed with the fetcher's reason.
+PictureResult DownloadPicture(RunSession& session, const Text& entry, const Text& folder, const Text& fileName,
+                              const Text& requestHeader, const std::atomic<bool>* abort);
 
 }  // namespace albatrix

@@ -54,11 +54,58 @@ std::int64_t UnixNow(const RunSession& session) {
   return std::chrono::duration_cast<std::chrono::seconds>(now.time_since_epoch()).count();
 }
 
+// The first address of a picture entry (an entry may carry an alternative after CR LF).
+Text FirstAddress(const Text& entry) { return entry.substr(0, entry.find(u"\r\n")); }
+
+// Adds the album's picture results to the run's counts and failure list. Returns the largest index of
+// a picture that failed, -1 when none did. In a cancelled album the pictures the cancel kept from being
+// fetched count nowhere; otherwise a picture no worker took failed too.
+std::ptrdiff_t TallyAlbum(RunSession& session, const Text& albumTitle, bool cancelled) {
+  std::ptrdiff_t lastFailed = -1;
+  const std::vector<PictureResult>& results = session.albumResults;
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    const PictureResult& result = results[i];
+    switch (result.outcome) {
+      case PictureOutcome::Saved:
+        ++session.picturesSaved;
+        continue;
+      case PictureOutcome::LeftOut:
+        ++session.picturesLeftOut;
+        continue;
+      case PictureOutcome::Cancelled:
+        continue;
+      case PictureOutcome::NotTried:
+        if (cancelled) continue;
+        break;
+      case PictureOutcome::Failed:
+        break;
+    }
+    ++session.picturesFailed;
+    const Text reason = result.outcome == PictureOutcome::NotTried ? Text(u"not fetched") : result.reason;
+    session.failures.push_back({albumTitle, FirstAddress(session.pictures.url(i)), reason});
+    lastFailed = static_cast<std::ptrdiff_t>(i);
+  }
+  return lastFailed;
+}
+
+// The marker says "everything from here on down is done": the picture after the last one that failed,
+// so the next run fetches every failed picture again and stops where nothing is missing. When the last
+// picture failed, an older marker still marks what lies below this run's list and stays.
+void MarkAlbumDone(RunSession& session, const Text& folder, std::ptrdiff_t lastFailed) {
+  const std::size_t next = static_cast<std::size_t>(lastFailed + 1);
+  if (next < session.pictures.size()) {
+    WriteSkipMarker(session.pictures.url(next), folder);
+  } else {
+    Trace("the album's last picture failed: skip marker left as it is in " + TextToUtf8(folder));
+  }
+}
+
 // One album of the run: list it, then write its list file or download it, then its marker and fixes.
 void RunAlbum(RunSession& session, const Text& baseFolder, std::size_t albumIndex, std::size_t position,
               std::size_t albumCount) {
   RunView& view = session.view;
   RunFlags& flags = session.flags;
+  ++session.albumsBegun;
   session.pictures.Clear();
   session.pictures.SetFolder(baseFolder);
   view.SetText(kRunStatusLine, u"正在下载第" + Number(static_cast<long long>(position)) + u"/" +
@@ -98,14 +145,12 @@ void RunAlbum(RunSession& session, const Text& baseFolder, std::size_t albumInde
   view.SetText(kRunProgressLine, kTextDownloadStarted);
   flags.cancelRequested = false;
   DownPicFunc(session);
-  // The marker says "downloaded up to here": an album whose first picture was not saved (every fetch
-  // failed, say) must be fetched again by the next run, not skipped.
-  if (Cancelled(flags)) {
+  const bool cancelled = Cancelled(flags);
+  const std::ptrdiff_t lastFailed = TallyAlbum(session, session.albums[albumIndex].title, cancelled);
+  if (cancelled) {
     Trace("album cancelled: no skip marker");
-  } else if (!session.firstPictureSaved) {
-    Trace("first picture not saved: no skip marker in " + TextToUtf8(folder));
   } else {
-    WriteSkipMarker(session.pictures.url(0), folder);
+    MarkAlbumDone(session, folder, lastFailed);
   }
   if (session.rule.options & OPT_FIX_FORMAT) FixAlbumFormats(session.pictures);
   if (session.rule.options & OPT_FIX_ORDER) FixAlbumOrder(session.pictures, UnixNow(session));
@@ -136,6 +181,9 @@ void DownloadRun(RunSession& session) {
   RunFlags& flags = session.flags;
 
   session.started = false;
+  // A cancel of the last run must not cut this one's requests short. (A cancel of this run that came
+  // before this point has set RUN_CANCEL as well, so no album of it begins.)
+  flags.abortFetches = false;
   const Text savePath = TrimBlanks(view.SavePathText());
   if (savePath.empty()) {
     view.Message(kTextNoSavePath);
@@ -156,6 +204,10 @@ void DownloadRun(RunSession& session) {
   session.pictures.SetFolder(baseFolder);
   session.runLimits = session.limits ? session.limits() : kFallbackLimits;
   session.totalListed = 0;
+  session.albumsBegun = 0;
+  session.picturesSaved = session.picturesLeftOut = session.picturesFailed = 0;
+  session.failures.clear();
+  session.albumFolders.Clear();
 
   const std::vector<std::size_t> chosen = view.ChosenAlbums();
   session.albums.selectedCount = static_cast<std::int32_t>(chosen.size());

@@ -28,8 +28,10 @@ Text RunBaseFolder(TextView savePath, TextView memberKey, TextView subFolder);
 
 // The whole run, on the calling thread (the controller gives it a thread of its own). Expects runState
 // RUN_BUSY (the button set it); leaves it RUN_IDLE. The early exits (no save path, a base folder that
-// cannot be made) show their message and return to idle without entering the busy look. An album's skip
-// marker is written only when its download was not cancelled and its first picture was saved.
+// cannot be made) show their message and return to idle without entering the busy look. After an album
+// that was not cancelled, its skip marker names the picture after the last one that failed (pictures
+// left out by the size limits count as done); when the last picture failed the marker is left as it is.
+// The session's counts and failure list say afterwards what the run did.
 void DownloadRun(RunSession& session);
 
 }  // namespace albatrix

@@ -46,6 +46,12 @@ void EnterAlbumFolder(RunSession& session, const ST_PERLISTRECORD& album) {
   Text folder = session.pictures.folder();
   Text name = AlbumFolderName(session.rule, album);
   if (!name.empty()) {
+    // Titles are unique, but prefix, suffix and the length cap can still make two albums' folders one,
+    // and a file system that ignores case makes "Trip" and "trip" one too.
+    name = FirstFreeNumberedName(
+        name, [&session](const Text& taken) { return session.albumFolders.Contains(taken); },
+        [](TextView base, TextView number) { return FitNameToPlatform(base, number); });
+    session.albumFolders.Add(name);
     folder += name;
     folder += kPathSep;
     session.pictures.SetFolder(folder);

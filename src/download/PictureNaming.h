@@ -40,7 +40,9 @@ Text AlbumFolderName(const NameRule& rule, const ST_PERLISTRECORD& album);
 //  - the base name by the rule's name source: the description cleaned (the album title when that leaves
 //    nothing), the last part of the address, or the picture's number; then prefix + base + suffix,
 //    placeholders, replace pairs and the fallback cleaning;
-//  - with the album's first picture: the album folder is made and its skip marker read;
+//  - with the album's first picture: the album folder is made and its skip marker read; a folder name
+//    another album of the run already has (ignoring case) gets " (1)", " (2)", ... within the limit of
+//    one name;
 //  - the name is cut (never inside a surrogate pair) so that folder and name stay within
 //    kMaxPicturePathLength, the extension taken from it (".jpg" unless it ends in a picture extension),
 //    a name already given in the album (ignoring case) gets "(1)", "(2)", ... until it is free;

@@ -11,6 +11,7 @@ bool RunFlags::RequestCancel() {
   while (state != RUN_IDLE) {
     if (runState.compare_exchange_weak(state, RUN_CANCEL)) {
       cancelRequested = true;
+      abortFetches = true;
       return true;
     }
   }

@@ -52,9 +52,12 @@ struct RunFlags {
   std::atomic<bool> cancelRequested{false};   // set with RUN_CANCEL; cleared before each album's download
   std::atomic<bool> downloading{false};       // true while the workers of an album run ("打开" looks at it)
   std::atomic<std::int32_t> finishedCount{0};  // picture jobs of the current album that have ended
+  // Raised with a cancel and kept until the next run starts: every request of the run watches it (album
+  // pages, pictures), so nothing in flight holds a cancel for its time-out.
+  std::atomic<bool> abortFetches{false};
 
-  // The button pressed during a run: RUN_CANCEL and cancelRequested. False when no run is active (the
-  // caller then starts one).
+  // The button pressed during a run: RUN_CANCEL, cancelRequested and abortFetches. False when no run is
+  // active (the caller then starts one).
   bool RequestCancel();
 };
 
@@ -116,6 +119,27 @@ class TakenNames {
   std::unordered_map<Text, unsigned, Hash, Equal> counters_;  // base + U+0000 + extension -> next k
 };
 
+// How one picture job of an album ended.
+enum class PictureOutcome : std::uint8_t {
+  NotTried,   // no worker took it (none could start, or the album was cancelled first)
+  Saved,      // the picture's file was written
+  LeftOut,    // the picture lies outside the size limits: done, by the user's choice
+  Failed,     // the picture is lost for this run (reason says why)
+  Cancelled,  // the fetch was abandoned for a cancel
+};
+
+struct PictureResult {
+  PictureOutcome outcome = PictureOutcome::NotTried;
+  Text reason;  // for Failed: why, in a few words ("HTTP 404", "time-out", ...)
+};
+
+// A picture of the run that could not be saved, for the report at the end.
+struct FailedPicture {
+  Text albumTitle;
+  Text url;
+  Text reason;
+};
+
 struct RunSession {
   RunSession(RunView& view, RunFlags& flags, AlbumList& albums, PictureList& pictures)
       : view(view), flags(flags), albums(albums), pictures(pictures) {}
@@ -145,13 +169,18 @@ struct RunSession {
   std::int64_t totalListed = 0;  // pictures listed over the whole run
   bool started = false;          // the save path was usable and the run went through the chosen albums
 
-  // Counts of the whole run, for a summary: picture jobs a worker carried out (cancelled ones not
-  // included), and those that ended with the picture's file saved.
-  std::atomic<std::int64_t> picturesAttempted{0};
-  std::atomic<std::int64_t> picturesSaved{0};
-  // Whether the current album's first picture (the one its skip marker names) was saved; the workers
-  // set it, DownPicFunc clears it when it starts.
-  std::atomic<bool> firstPictureSaved{false};
+  TakenNames albumFolders;       // album folder names given in this run, so no two albums share one
+
+  // How each picture job of the current album ended, by picture index; DownPicFunc fills it.
+  std::vector<PictureResult> albumResults;
+
+  // What the whole run did, for a summary once it has ended (written by the run thread only). Pictures
+  // of a cancelled album that were never fetched, or whose fetch the cancel abandoned, count nowhere.
+  std::int64_t albumsBegun = 0;
+  std::int64_t picturesSaved = 0;
+  std::int64_t picturesLeftOut = 0;  // outside the size limits
+  std::int64_t picturesFailed = 0;
+  std::vector<FailedPicture> failures;  // every failed picture, in order
 };
 
 }  // namespace albatrix

@@ -83,14 +83,11 @@ void AlbumList::CutTitle(std::size_t i, std::size_t maxUnits) {
   if (i >= albums_.size() || albums_[i]->title.size() <= maxUnits) return;
   Text& title = albums_[i]->title;
   UncountTitle(title);
-  const Text cut = CutToUnits(title, maxUnits);
-  Text unique = cut;
-  for (unsigned counter = 1; HasTitle(unique); ++counter) {
-    const Text number = NumberedTitle(Text(), counter);
-    const std::size_t room = number.size() < maxUnits ? maxUnits - number.size() : 0;
-    unique = CutToUnits(cut, room) + number;
-  }
-  title = std::move(unique);
+  title = FirstFreeNumberedName(
+      CutToUnits(title, maxUnits), [this](const Text& name) { return HasTitle(name); },
+      [maxUnits](TextView name, TextView number) {
+        return CutToUnits(name, number.size() < maxUnits ? maxUnits - number.size() : 0);
+      });
   CountTitle(title);
   // The long title went away, which may free a numbered name that a remembered counter has passed.
   nextCounter_.clear();

@@ -76,6 +76,11 @@ void EachRuleSlot(Rule& rule, Io&& io) {
   io(rule.albumSuffix);
 }
 
+
+Text SettingsPath(TextView programFolder) { return Text(programFolder) + kSettingsFileName; }
+
+}  // namespace
+
 char16_t FoldCase(char16_t c) {
   if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 32);  // Latin-1
@@ -100,10 +105,6 @@ char16_t FoldCase(char16_t c) {
   if (c >= 0xFF21 && c <= 0xFF3A) return static_cast<char16_t>(c + 32);  // full-width Ａ..Ｚ
   return c;
 }
-
-Text SettingsPath(TextView programFolder) { return Text(programFolder) + kSettingsFileName; }
-
-}  // namespace
 
 void SetSlotText(char16_t* slot, std::size_t units, TextView text, std::size_t maxLength) {
   if (units == 0) return;

@@ -154,4 +154,8 @@ bool AddHistory(SettingsBlock& block, HistoryKind which, TextView text);
 // the full-width Latin letters; everything else (CJK included) compares exactly.
 bool EqualsIgnoringCase(TextView a, TextView b);
 
+// The one-unit lower-casing EqualsIgnoringCase folds with; typed-text matching uses it too, so a match
+// and a history comparison agree on what differs only in case.
+char16_t FoldCase(char16_t c);
+
 }  // namespace albatrix

@@ -64,6 +64,36 @@ TEST(FileSystemTest, WriteFileReplacingFailsCleanly) {
   EXPECT_EQ(EntriesIn(dir.path()), 1);
 }
 
+// Written a piece at a time: the old file stays whole until Commit, and a file never committed leaves
+// nothing behind.
+TEST(FileSystemTest, FileReplacerPutsTheFileInPlaceOnlyOnCommit) {
+  TempDir dir;
+  const std::string path = dir.file("pic.jpg");
+  WriteWholeFile(path, "old picture");
+  {
+    FileReplacer file(P(path));
+    ASSERT_TRUE(file.Open());
+    ASSERT_TRUE(file.Write("new "));
+    ASSERT_TRUE(file.Write("picture"));
+    EXPECT_EQ(ReadWholeFile(path), "old picture");
+    EXPECT_EQ(EntriesIn(dir.path()), 2);  // the temporary beside it
+  }
+  EXPECT_EQ(ReadWholeFile(path), "old picture");
+  EXPECT_EQ(EntriesIn(dir.path()), 1);
+
+  FileReplacer file(P(path));
+  ASSERT_TRUE(file.Open());
+  ASSERT_TRUE(file.Write("new picture"));
+  ASSERT_TRUE(file.Commit());
+  EXPECT_EQ(ReadWholeFile(path), "new picture");
+  EXPECT_EQ(EntriesIn(dir.path()), 1);
+  EXPECT_FALSE(file.Write("more"));  // committed: the file is no longer open for writing
+
+  FileReplacer nowhere(P(dir.file("no/such.jpg")));
+  EXPECT_FALSE(nowhere.Open());
+  EXPECT_FALSE(nowhere.Commit());
+}
+
 TEST(FileSystemTest, WriteFileReplacingKeepsOldFileWhenTheDiskFills) {
   TempDir dir;
   const std::string path = dir.file("soft.dat");

@@ -47,13 +47,33 @@ TEST_F(SanitizeFileNameTest, CleansWithoutFallback) {
       {u"\u3000title\u00A0"sv, u"title"sv},
       {u". a ."sv, u"a"sv},      // dots at the ends go, then the spaces they exposed
       {u". ."sv, u""sv},         // not only dots, so no "。": the dots go and the space is trimmed
-      {u"a . ."sv, u"a ."sv},    // only the dots at the very end go
-      {u". . ."sv, u"。"sv},      // trimming exposes a lone dot: never a name that means a folder itself
-      {u". .. ."sv, u"。。"sv},
+      {u"a . ."sv, u"a"sv},      // the dots and the spaces they expose go, again and again
+      {u"dots . . ."sv, u"dots"sv},
+      {u"a. . ."sv, u"a"sv},
+      {u". . ."sv, u""sv},       // never "." left: a name that would mean the folder itself
+      {u". .. ."sv, u""sv},
+      {u"a .b. ."sv, u"a .b"sv},  // dots inside stay
       {u"\t..\t"sv, u"。。"sv},  // the tabs are trimmed first, so the text is all dots
       {u"ok.jpg"sv, u"ok.jpg"sv},
       {u"中文 相册"sv, u"中文 相册"sv},
       {u"a * b"sv, u"a  b"sv},   // runs collapse before removal, so a removed "*" leaves two spaces
+      // Device names Windows reserves, alone or before the first dot, in any case, get "_" after them.
+      {u"CON"sv, u"CON_"sv},
+      {u"nul.jpg"sv, u"nul_.jpg"sv},
+      {u"Aux.tar.gz"sv, u"Aux_.tar.gz"sv},
+      {u"prn"sv, u"prn_"sv},
+      {u"com1"sv, u"com1_"sv},
+      {u"LPT9.png"sv, u"LPT9_.png"sv},
+      {u" con . "sv, u"con_"sv},     // judged after the trims
+      {u"CON..."sv, u"CON_"sv},
+      {u"&#67;ON"sv, u"&#67;ON"sv},  // not an entity this cleaning decodes
+      {u"COM0"sv, u"COM0"sv},        // no such device
+      {u"COM10"sv, u"COM10"sv},
+      {u"LPT"sv, u"LPT"sv},
+      {u"CONSOLE"sv, u"CONSOLE"sv},
+      {u"my con.jpg"sv, u"my con.jpg"sv},
+      {u"x.CON"sv, u"x.CON"sv},      // only the part before the first dot counts
+      {u"ＣＯＮ"sv, u"ＣＯＮ"sv},      // full-width letters are no device name
       {u""sv, u""sv},
   };
   for (const Case& c : cases) {
@@ -62,13 +82,15 @@ TEST_F(SanitizeFileNameTest, CleansWithoutFallback) {
 }
 
 TEST_F(SanitizeFileNameTest, FallbackReplacesEmptyResults) {
-  for (const char16_t* input : {u"   ", u"***", u"", u"..\u0007.."}) {
+  for (const char16_t* input : {u"   ", u"***", u"", u"..\u0007..", u". . ."}) {
     SCOPED_TRACE(TextToUtf8(input));
     EXPECT_EQ(SanitizeFileName(input, kFallbackTimeStamp, true, fixedClock), u"20231114221320");
     EXPECT_EQ(SanitizeFileName(input, 7, true, fixedClock), u"pic7");
     EXPECT_EQ(SanitizeFileName(input, 0, true, fixedClock), u"pic0");
     EXPECT_EQ(SanitizeFileName(input, 0xFFFF, false, fixedClock), u"");
   }
+  // A device name is no empty result: it keeps its "_".
+  EXPECT_EQ(SanitizeFileName(u"nul", kFallbackTimeStamp, true, fixedClock), u"nul_");
 }
 
 TEST_F(SanitizeFileNameTest, FallbackReplacesOverLongResults) {

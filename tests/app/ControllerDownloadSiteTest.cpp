@@ -1,6 +1,7 @@
 // The download button and "打开" on the controller, through the recording view, against the stand-in site.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "app/AlbatrixController.h"
@@ -49,7 +50,7 @@ TEST_F(ControllerDownloadSiteTest, PressStartsARunThatReturnsToIdle) {
   EXPECT_FALSE(test::PathExists(saveDir.path() + "/kobe/One"));
   AlbatrixController::DownloadSummary summary = controller->LastDownload();
   EXPECT_TRUE(summary.started);
-  EXPECT_EQ(summary.albums, 1u);
+  EXPECT_EQ(summary.albums, 1);
   EXPECT_EQ(summary.listed, 3);
   EXPECT_EQ(summary.saved, 3);
   EXPECT_EQ(summary.failed, 0);
@@ -78,6 +79,41 @@ TEST_F(ControllerDownloadSiteTest, SecondPressCancelsAndOpenShowsTheAlbumBeingDo
   EXPECT_EQ(view.GetText(IDC_DOWNLOAD), u"下载");
   EXPECT_FALSE(test::PathExists(saveDir.path() + "/kobe/One/pic.zvk"));
   EXPECT_FALSE(test::PathExists(saveDir.path() + "/kobe/Two"));
+}
+
+// A cancel ends the request in flight, whatever it is: an album page the site holds, or a picture.
+TEST_F(ControllerDownloadSiteTest, CancelEndsAStalledPageOrPictureAtOnce) {
+  auto member = site().Member("kobe");
+  const std::string base = site().BaseUrl();
+  const std::string albumPage = site().AlbumPageUrl("kobe", member->albums[0].id, 1).substr(base.size());
+  const std::string picture = AlbumSite::PicturePath("kobe", member->albums[0], 1, true);
+  for (const std::string& path : {albumPage, picture}) {
+    SCOPED_TRACE(path);
+    SiteFault stall;
+    stall.kind = SiteFaultKind::Stall;
+    stall.bytes = 10;
+    site().ClearFaults();
+    site().SetFault(path, stall);
+    site().ResetCounts();
+    view.SetChosen({0, 1});
+    controller->Download();
+    ASSERT_TRUE(test::WaitFor([&] { return site().RequestCount(path) == 1; }));
+    const auto pressed = std::chrono::steady_clock::now();
+    ASSERT_TRUE(controller->CancelDownload());
+    EXPECT_TRUE(test::WaitFor([&] { return controller->runFlags.runState.load() == RUN_IDLE; },
+                              std::chrono::seconds(1)));
+    EXPECT_LT(std::chrono::steady_clock::now() - pressed, std::chrono::seconds(1));
+    controller->WaitForDownload();
+    EXPECT_EQ(controller->LastDownload().albums, 1);  // the second album was never begun
+    EXPECT_EQ(controller->LastDownload().failed, 0);
+    EXPECT_FALSE(test::PathExists(saveDir.path() + "/kobe/Two"));
+  }
+  // The next run is not cut short by the last one's cancel.
+  site().ClearFaults();
+  view.SetChosen({1});
+  controller->Download();
+  controller->WaitForDownload();
+  EXPECT_EQ(controller->LastDownload().saved, 3);
 }
 
 // Listing and downloading keep apart: a listing would empty the album list under the run's thread, and

@@ -157,7 +157,9 @@ TEST_F(CliSiteTest, HelpNamesEveryOption) {
   EXPECT_EQ(run.status, 0);
   std::string help;
   for (const std::string& line : run.out) help += line + "\n";
-  for (const char* word : {"--site URL", "--cookies FILE", "--demo", "--help", "list [ADDRESS]", "soft.dat"})
+  for (const char* word : {"--site URL", "--cookies FILE", "--demo", "--help", "list [ADDRESS]", "soft.dat",
+                           "N albums, P pictures listed, S files saved, L left out by size limits, F failed",
+                           "4 GiB", "3 some pictures failed", "130 cancelled"})
     EXPECT_NE(help.find(word), std::string::npos) << word;
   EXPECT_FALSE(test::PathExists(dir.file("soft.dat")));  // help alone starts nothing
 }

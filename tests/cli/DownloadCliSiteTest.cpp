@@ -80,9 +80,14 @@ class CliProcess {
     if (pid_ <= 0) return -1;
     if (status_ >= 0) return status_;
     int raw = 0;
-    if (waitpid(pid_, &raw, 0) == pid_) status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    if (waitpid(pid_, &raw, 0) == pid_) {
+      signalled_ = WIFSIGNALED(raw);
+      status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    }
     return status_;
   }
+  // The process was ended by a signal rather than by returning its own status.
+  bool Signalled() const { return signalled_; }
   void Interrupt() { kill(pid_, SIGINT); }
   std::string Err() const { return test::ReadWholeFile(dir_.file("err.txt")); }
   std::vector<std::string> ErrLines() const { return Lines(Err()); }
@@ -92,6 +97,7 @@ class CliProcess {
   const test::TempDir& dir_;
   pid_t pid_ = -1;
   int status_ = -1;
+  bool signalled_ = false;
 };
 
 class DownloadCliSiteTest : public test::SiteFixture {
@@ -153,7 +159,7 @@ TEST_F(DownloadCliSiteTest, DownloadsEveryAlbumIntoTheSavePath) {
   auto err = last_->ErrLines();
   ASSERT_GE(err.size(), 2u);
   EXPECT_EQ(err[err.size() - 2], "下载完毕");
-  EXPECT_EQ(err.back(), "3 albums, 9 pictures listed, 9 files saved, 0 pictures failed");
+  EXPECT_EQ(err.back(), "3 albums, 9 pictures listed, 9 files saved, 0 left out by size limits, 0 failed");
   EXPECT_NE(std::find(err.begin(), err.end(), "正在下载第3/3个图集"), err.end());
   EXPECT_NE(std::find(err.begin(), err.end(), "已下载3/3......"), err.end());
 }
@@ -161,7 +167,7 @@ TEST_F(DownloadCliSiteTest, DownloadsEveryAlbumIntoTheSavePath) {
 TEST_F(DownloadCliSiteTest, ChosenRowsOnly) {
   ASSERT_EQ(Cli(DownloadArgs({"--albums", "3,2-2"})), 0) << last_->Err();
   EXPECT_EQ(test::FolderEntries(dir.path() + "/out/kobe"), (std::vector<std::string>{"A & B/", "Trip (1)/"}));
-  EXPECT_EQ(last_->ErrLines().back(), "2 albums, 6 pictures listed, 6 files saved, 0 pictures failed");
+  EXPECT_EQ(last_->ErrLines().back(), "2 albums, 6 pictures listed, 6 files saved, 0 left out by size limits, 0 failed");
 }
 
 TEST_F(DownloadCliSiteTest, UsageErrorsAndNothingListed) {
@@ -173,6 +179,9 @@ TEST_F(DownloadCliSiteTest, UsageErrorsAndNothingListed) {
   EXPECT_FALSE(test::PathExists(dir.path() + "/out"));
   EXPECT_EQ(Cli({"--site", site().BaseUrl(), "download", site().MemberUrl(AlbumSite::kEmptyMember), "--save", "out"}), 1);
   EXPECT_FALSE(test::PathExists(dir.path() + "/out"));
+  // A save path that cannot be made is refused: status 1 as well.
+  test::WriteWholeFile(dir.file("plain-file"), "x");
+  EXPECT_EQ(Cli({"--site", site().BaseUrl(), "download", site().MemberUrl("kobe"), "--save", "plain-file/out"}), 1);
 }
 
 TEST_F(DownloadCliSiteTest, ListOnlyFromTheSettingsWritesListFiles) {
@@ -182,10 +191,13 @@ TEST_F(DownloadCliSiteTest, ListOnlyFromTheSettingsWritesListFiles) {
   for (int p = 1; p <= 3; ++p) list += PictureUrl(0, p) + "\r\n";
   EXPECT_EQ(Tree(dir.path() + "/out"),
             (std::map<std::string, std::string>{{"kobe/", ""}, {"kobe/Trip/", ""}, {"kobe/Trip/Trip.lst", list}}));
-  EXPECT_EQ(last_->ErrLines().back(), "1 albums, 3 pictures listed, 0 files saved, 0 pictures failed");
+  EXPECT_EQ(last_->ErrLines().back(), "1 albums, 3 pictures listed, 0 files saved, 0 left out by size limits, 0 failed");
 }
 
-TEST_F(DownloadCliSiteTest, FaultsLeaveNoPartialFileAndTheRunEnds) {
+// Faulty replies leave no partial file, each failed picture is reported with its album, address and
+// reason after the summary, and the exit status says that some failed. Each album's marker names the
+// picture after its last failure, so the next run fetches exactly the failed pictures again.
+TEST_F(DownloadCliSiteTest, FaultsLeaveNoPartialFileAndAreReported) {
   auto member = site().Member("kobe");
   auto path = [&](int album, int index) {
     return AlbumSite::PicturePath("kobe", member->albums[static_cast<std::size_t>(album)], index, true);
@@ -199,23 +211,61 @@ TEST_F(DownloadCliSiteTest, FaultsLeaveNoPartialFileAndTheRunEnds) {
   };
   site().SetFault(path(0, 1), fault(SiteFaultKind::Stall, 1000));
   site().SetFault(path(0, 2), fault(SiteFaultKind::Truncate, 1000));
-  site().SetFault(path(1, 1), fault(SiteFaultKind::WrongLength, 100000));
+  site().SetFault(path(1, 1), fault(SiteFaultKind::EndlessBody));
   site().SetFault(path(1, 2), fault(SiteFaultKind::Status, 0, 404));
   site().SetFault(path(1, 3), fault(SiteFaultKind::Status, 0, 500));
-  site().SetFault(path(2, 1), fault(SiteFaultKind::EndlessBody));
-  ASSERT_EQ(Cli({"settings", "set", "max-kb=64", "name-source=1"}), 0);
+  site().SetFault(path(2, 1), fault(SiteFaultKind::WrongLength, 100000));
+  ASSERT_EQ(Cli({"settings", "set", "max-kb=200", "name-source=1", "skip-downloaded=on"}), 0);
   auto started = std::chrono::steady_clock::now();
-  ASSERT_EQ(Cli(DownloadArgs()), 0) << last_->Err();
+  ASSERT_EQ(Cli(DownloadArgs()), 3) << last_->Err();
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
+  auto markerOf = [&](int album, int index) {
+    std::string bytes;
+    for (char16_t c : Utf8ToText(PictureUrl(album, index))) {
+      bytes.push_back(static_cast<char>(c & 0xFF));
+      bytes.push_back(static_cast<char>(c >> 8));
+    }
+    return bytes;
+  };
   std::map<std::string, std::string> expected = {
       {"kobe/", ""},           {"kobe/Trip/", ""},   {"kobe/A & B/", ""},           {"kobe/Trip (1)/", ""},
       {"kobe/Trip/3.jpg", Picture(0, 3)},            {"kobe/Trip (1)/2.jpg", Picture(2, 2)},
       {"kobe/Trip (1)/3.jpg", Picture(2, 3)},
+      {"kobe/Trip/pic.zvk", markerOf(0, 3)},         {"kobe/Trip (1)/pic.zvk", markerOf(2, 2)},
   };
-  // No partial file, no temporary file, and no skip marker: every album's first picture failed, so the
-  // next run fetches the albums again.
+  // No partial file, no temporary file; "A & B" lost its last picture, so it has no marker.
   EXPECT_EQ(Tree(dir.path() + "/out"), expected);
-  EXPECT_EQ(last_->ErrLines().back(), "3 albums, 9 pictures listed, 3 files saved, 6 pictures failed");
+
+  auto err = last_->ErrLines();
+  const std::string summary = "3 albums, 9 pictures listed, 3 files saved, ";
+  auto at = std::find_if(err.begin(), err.end(), [&](const std::string& line) { return line.rfind(summary, 0) == 0; });
+  ASSERT_NE(at, err.end()) << last_->Err();
+  // The endless reply is cut at max-kb: left out when the fetcher says so, failed when it cannot tell.
+  int leftOut = -1, failed = -1;
+  ASSERT_EQ(std::sscanf(at->c_str() + summary.size(), "%d left out by size limits, %d failed", &leftOut, &failed), 2);
+  EXPECT_EQ(leftOut + failed, 6);
+  EXPECT_LE(leftOut, 1);
+  std::vector<std::string> reported(at + 1, err.end());
+  ASSERT_EQ(reported.size(), static_cast<std::size_t>(failed));
+  std::vector<std::string> lost = {"Trip\t" + PictureUrl(0, 1), "Trip\t" + PictureUrl(0, 2),
+                                   "A & B\t" + PictureUrl(1, 2), "A & B\t" + PictureUrl(1, 3),
+                                   "Trip (1)\t" + PictureUrl(2, 1)};
+  for (const std::string& picture : lost) {
+    auto line = std::find_if(reported.begin(), reported.end(),
+                             [&](const std::string& l) { return l.rfind(picture + "\t", 0) == 0; });
+    ASSERT_NE(line, reported.end()) << picture;
+    EXPECT_GT(line->size(), picture.size() + 1) << "no reason given: " << *line;
+  }
+
+  // With the faults gone the next run fetches exactly what is missing, and nothing fails.
+  site().ClearFaults();
+  ASSERT_EQ(Cli(DownloadArgs()), 0) << last_->Err();
+  EXPECT_EQ(last_->ErrLines().back(), "3 albums, 6 pictures listed, 6 files saved, 0 left out by size limits, 0 failed");
+  const auto tree = Tree(dir.path() + "/out");
+  const char* folders[] = {"Trip", "A & B", "Trip (1)"};
+  for (int a = 0; a < 3; ++a) {
+    EXPECT_EQ(tree.at(std::string("kobe/") + folders[a] + "/pic.zvk"), markerOf(a, 1)) << folders[a];
+  }
 }
 
 // Ctrl-C during album 2 of 3 is the button's second press: album 2 stops without its marker, album 3 is
@@ -242,7 +292,76 @@ TEST_F(DownloadCliSiteTest, InterruptCancelsTheRun) {
   EXPECT_EQ(std::count(err.begin(), err.end(), "正在下载第3/3个图集"), 0);
   EXPECT_EQ(test::FolderEntries(dir.path() + "/out/kobe"), (std::vector<std::string>{"A & B/", "Trip/"}));
   EXPECT_EQ(test::FolderEntries(dir.path() + "/out/kobe/A & B"), std::vector<std::string>{"1.jpg"});
-  EXPECT_EQ(err.back(), "3 albums, 6 pictures listed, 4 files saved, 0 pictures failed");
+  // Only the albums begun count; the abandoned picture is no failure.
+  EXPECT_EQ(err.back(), "2 albums, 6 pictures listed, 4 files saved, 0 left out by size limits, 0 failed");
+}
+
+// Ctrl-C ends albatrix-cli within a second with exit status 130 in both phases, also while the site
+// holds a page: the request in flight is cut short, not waited for.
+class CliInterruptSiteTest : public DownloadCliSiteTest {
+ protected:
+  SiteOptions Options() const override {
+    SiteOptions options = DownloadCliSiteTest::Options();
+    options.stallLimitMs = 30000;  // far longer than a cancel may take
+    return options;
+  }
+  std::string PathOf(const std::string& url) { return url.substr(site().BaseUrl().size()); }
+  void StallAt(const std::string& path) {
+    SiteFault stall;
+    stall.kind = SiteFaultKind::Stall;
+    stall.bytes = 50;
+    site().SetFault(path, stall);
+  }
+  // Runs `args`, presses Ctrl-C once the site has seen the request for `path`, and gives the seconds
+  // from the press to the end of the process.
+  double InterruptWhileStalled(const std::vector<std::string>& args, const std::string& path, CliProcess*& out) {
+    run_ = std::make_unique<CliProcess>(dir, args);
+    out = run_.get();
+    EXPECT_TRUE(test::WaitFor([&] { return site().RequestCount(path) == 1; }));
+    const auto pressed = std::chrono::steady_clock::now();
+    run_->Interrupt();
+    run_->Wait();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - pressed).count();
+  }
+  std::unique_ptr<CliProcess> run_;
+};
+
+TEST_F(CliInterruptSiteTest, DuringAListPageOfList) {
+  site().AddMember(test::NumberedMember("many", 7));  // three list pages of three
+  const std::string page = PathOf(site().ListPageUrl("many", 2));
+  StallAt(page);
+  CliProcess* run = nullptr;
+  const double seconds =
+      InterruptWhileStalled({"--site", site().BaseUrl(), "list", site().MemberUrl("many")}, page, run);
+  EXPECT_LT(seconds, 1.0);
+  EXPECT_FALSE(run->Signalled());
+  EXPECT_EQ(run->Wait(), 130);
+  EXPECT_EQ(run->OutLines().size(), 3u);  // the albums of page 1 were listed
+}
+
+TEST_F(CliInterruptSiteTest, DuringAListPageOfDownload) {
+  const std::string page = PathOf(site().MemberUrl("kobe"));
+  StallAt(page);
+  CliProcess* run = nullptr;
+  const double seconds = InterruptWhileStalled(DownloadArgs(), page, run);
+  EXPECT_LT(seconds, 1.0);
+  EXPECT_FALSE(run->Signalled());
+  EXPECT_EQ(run->Wait(), 130);
+  EXPECT_FALSE(test::PathExists(dir.path() + "/out/kobe"));
+}
+
+TEST_F(CliInterruptSiteTest, DuringAnAlbumPageOfDownload) {
+  auto member = site().Member("kobe");
+  const std::string page = PathOf(site().AlbumPageUrl("kobe", member->albums[1].id, 1));
+  StallAt(page);
+  CliProcess* run = nullptr;
+  const double seconds = InterruptWhileStalled(DownloadArgs(), page, run);
+  EXPECT_LT(seconds, 1.0);
+  EXPECT_EQ(run->Wait(), 130);
+  auto err = run->ErrLines();
+  ASSERT_FALSE(err.empty());
+  EXPECT_EQ(err.back(), "2 albums, 3 pictures listed, 3 files saved, 0 left out by size limits, 0 failed");
+  EXPECT_EQ(test::FolderEntries(dir.path() + "/out/kobe"), std::vector<std::string>{"Trip/"});
 }
 
 // On a terminal the progress line is rewritten in place, and cleared before the next line.

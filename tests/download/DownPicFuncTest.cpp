@@ -46,8 +46,7 @@ TEST(DownPicFunc, FewerPicturesThanThreads) {
   EXPECT_EQ(rig.view.LastText(kRunProgressLine), "已下载3/3......");
   EXPECT_FALSE(rig.flags.downloading.load());
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"0.jpg", "1.jpg", "2.jpg"}));
-  EXPECT_EQ(rig.session.picturesAttempted.load(), 3);
-  EXPECT_EQ(rig.session.picturesSaved.load(), 3);
+  EXPECT_EQ(rig.Outcomes(), std::vector<PictureOutcome>(3, PictureOutcome::Saved));
 }
 
 TEST(DownPicFunc, NeverMoreFetchesInFlightThanThreads) {
@@ -131,8 +130,32 @@ TEST(DownPicFunc, EmptyReplyTriesTheAlternativeOnce) {
   EXPECT_EQ(test::ReadWholeFile(rig.dir.file("a.jpg")), "from b");
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), std::vector<std::string>{"a.jpg"});
   EXPECT_EQ(rig.flags.finishedCount.load(), 2);
-  EXPECT_EQ(rig.session.picturesAttempted.load(), 2);
-  EXPECT_EQ(rig.session.picturesSaved.load(), 1);
+  EXPECT_EQ(rig.Outcomes(), (std::vector<PictureOutcome>{PictureOutcome::Saved, PictureOutcome::Failed}));
+}
+
+// How a job ends tells a picture left out by the size limits from a lost one, and keeps the reason. An
+// empty alternative address tells nothing new, so the first reply's reason stands.
+TEST(DownPicFunc, EachJobSaysHowItEnded) {
+  WorkerRig rig;
+  rig.pictures.Append(u"http://h/small.jpg", u"1.jpg", Text());
+  rig.pictures.Append(u"http://h/gone.jpg", u"2.jpg", Text());
+  rig.pictures.Append(u"http://h/slow.jpg\r\nhttp://h/html.jpg", u"3.jpg", Text());
+  rig.pictures.Append(u"http://h/disk.jpg", u"4.jpg", Text());
+  rig.pictures.Append(u"http://h/quiet.jpg", u"5.jpg", Text());
+  rig.refusals["http://h/small.jpg"] = FetchFailure::SizeLimit;
+  rig.refusals["http://h/slow.jpg"] = FetchFailure::Timeout;
+  rig.refusals["http://h/html.jpg"] = FetchFailure::NotPicture;
+  rig.refusals["http://h/disk.jpg"] = FetchFailure::CannotWrite;
+  rig.refusals["http://h/quiet.jpg"] = FetchFailure::None;  // a fetcher that names no reason
+  rig.Run(2);
+  std::vector<std::string> ended;
+  for (const PictureResult& r : rig.session.albumResults) {
+    ended.push_back(std::to_string(static_cast<int>(r.outcome)) + " " + TextToUtf8(r.reason));
+  }
+  const auto failed = std::to_string(static_cast<int>(PictureOutcome::Failed)) + " ";
+  EXPECT_EQ(ended, (std::vector<std::string>{std::to_string(static_cast<int>(PictureOutcome::LeftOut)) + " ",
+                                             failed + "HTTP 404", failed + "not a picture",
+                                             failed + "cannot write the file", failed + "nothing received"}));
 }
 
 TEST(DownPicFunc, ErrorRaisedByTheFetcherStillFinishesTheJob) {
@@ -217,7 +240,11 @@ TEST(DownPicFunc, CancelAbandonsFetchesInFlightAndWaitsForTheWorkers) {
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"0.jpg", "1.jpg"}));
   EXPECT_EQ(rig.FetchedUrls(), (std::vector<std::string>{"http://h/0.jpg", "http://h/1.jpg"}));
   EXPECT_FALSE(rig.flags.downloading.load());
-  EXPECT_EQ(rig.session.picturesAttempted.load(), 2);
+  // Pictures 0 and 1 saved, 2 abandoned, the rest never taken: the cancel makes no failures.
+  std::vector<PictureOutcome> expected(20, PictureOutcome::NotTried);
+  expected[0] = expected[1] = PictureOutcome::Saved;
+  expected[2] = PictureOutcome::Cancelled;
+  EXPECT_EQ(rig.Outcomes(), expected);
 }
 
 }  // namespace

@@ -151,37 +151,123 @@ TEST(DownloadRun, PictureWithALongDescriptionIsSaved) {
   const std::string name = description.substr(0, 83 * 3) + ".jpg";
   EXPECT_EQ(test::FolderEntries(rig.Base() + "Album 1"), (std::vector<std::string>{"pic.zvk", name}));
   EXPECT_EQ(test::ReadWholeFile(rig.Base() + PlatformPath("Album 1/") + name), "\xFF\xD8 picture 1/1");
-  EXPECT_EQ(rig.session.picturesSaved.load(), 1);
+  EXPECT_EQ(rig.session.picturesSaved, 1);
 }
 
-// The marker names the album's first picture as downloaded: without that picture's file there is none,
-// so the next run with "skip downloaded" fetches the album again instead of listing nothing.
-TEST(DownloadRun, SkipMarkerOnlyWhenTheFirstPictureWasSaved) {
+// The marker says "done from here on down": it names the picture after the last one that failed, so the
+// next run fetches every failed picture again and stops where nothing is missing. A picture left out by
+// the size limits is done. When the last picture failed, the marker is left as it was.
+TEST(DownloadRun, SkipMarkerNamesThePictureAfterTheLastFailure) {
+  constexpr FetchFailure ok = FetchFailure::None;
+  constexpr FetchFailure lost = FetchFailure::HttpStatus;
+  constexpr FetchFailure cut = FetchFailure::SizeLimit;
   struct Case {
     const char* what;
-    std::vector<std::string> failing;  // addresses whose fetch fails
-    bool marker;
+    std::vector<FetchFailure> pictures;  // how each of the four pictures' fetch ends
+    const char* olderMarker;             // a marker an earlier run left, or null
+    const char* marker;                  // the marker afterwards, or null for none
+    std::size_t listedNext;              // pictures the next run lists
   } const cases[] = {
-      {"every fetch fails", {"http://h/1/1.jpg", "http://h/1/2.jpg", "http://h/1/3.jpg"}, false},
-      {"the first fails", {"http://h/1/1.jpg"}, false},
-      {"a later one fails", {"http://h/1/3.jpg"}, true},
-      {"all saved", {}, true},
+      {"all saved", {ok, ok, ok, ok}, nullptr, "http://h/1/1.jpg", 0},
+      {"2 is lost, 3 cut off in transfer", {ok, lost, FetchFailure::Network, ok}, nullptr, "http://h/1/4.jpg", 3},
+      {"2 is lost, 3 left out by the size limits", {ok, lost, cut, ok}, nullptr, "http://h/1/3.jpg", 2},
+      {"the first left out by the size limits", {cut, ok, ok, ok}, nullptr, "http://h/1/1.jpg", 0},
+      {"every picture left out", {cut, cut, cut, cut}, nullptr, "http://h/1/1.jpg", 0},
+      {"the first lost", {lost, ok, ok, ok}, nullptr, "http://h/1/2.jpg", 1},
+      {"a time-out in the middle", {ok, FetchFailure::Timeout, ok, ok}, nullptr, "http://h/1/3.jpg", 2},
+      {"the last lost", {ok, ok, ok, lost}, nullptr, nullptr, 4},
+      {"everything lost", {lost, lost, lost, lost}, nullptr, nullptr, 4},
+      {"the last lost keeps an older marker", {ok, ok, ok, lost}, "http://h/1/old.jpg", "http://h/1/old.jpg", 4},
+      {"an older marker is replaced", {ok, ok, ok, ok}, "http://h/1/old.jpg", "http://h/1/1.jpg", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    RunRig rig(1, 3);
+    RunRig rig(1, 4);
     rig.rule.options = OPT_SKIP_DOWNLOADED;
-    for (const std::string& url : c.failing) rig.bodies.erase(url);
-    rig.Run();
-    EXPECT_EQ(test::PathExists(rig.Base() + "Album 1/pic.zvk"), c.marker);
-    if (c.marker) {
-      EXPECT_EQ(ReadSkipMarker(T(rig.Base() + "Album 1/")), u"http://h/1/1.jpg");
+    for (std::size_t i = 0; i < c.pictures.size(); ++i) {
+      if (c.pictures[i] != ok) rig.refusals["http://h/1/" + std::to_string(i + 1) + ".jpg"] = c.pictures[i];
     }
-    // The next run lists the whole album again exactly when there was no marker.
+    if (c.olderMarker) {
+      ASSERT_TRUE(MakeFolderPath(T(rig.Base() + "Album 1/")));
+      ASSERT_TRUE(WriteSkipMarker(T(c.olderMarker), T(rig.Base() + "Album 1/")));
+    }
+    rig.Run();
+    EXPECT_EQ(test::PathExists(rig.Base() + "Album 1/pic.zvk"), c.marker != nullptr);
+    if (c.marker) {
+      EXPECT_EQ(ReadSkipMarker(T(rig.Base() + "Album 1/")), T(c.marker));
+    }
+
+    // The next run, with every picture there, lists down to the marked one and marks the album done.
+    rig.refusals.clear();
     rig.flags.runState = RUN_BUSY;
     rig.Run();
-    EXPECT_EQ(rig.pictures.size(), c.marker ? 0u : 3u);
+    EXPECT_EQ(rig.pictures.size(), c.listedNext);
+    if (c.listedNext > 0) {
+      EXPECT_EQ(ReadSkipMarker(T(rig.Base() + "Album 1/")), u"http://h/1/1.jpg");
+    }
   }
+}
+
+// Pictures left out by the size limits are counted apart from failed ones; each failed picture keeps
+// its album's title, its address and the reason.
+TEST(DownloadRun, CountsLeftOutApartFromFailedAndKeepsEachFailure) {
+  RunRig rig(2, 3);
+  rig.refusals["http://h/1/1.jpg"] = FetchFailure::HttpStatus;
+  rig.refusals["http://h/1/3.jpg"] = FetchFailure::SizeLimit;
+  rig.refusals["http://h/2/2.jpg"] = FetchFailure::Timeout;
+  rig.refusals["http://h/2/3.jpg"] = FetchFailure::NotPicture;
+  rig.Run();
+  EXPECT_EQ(rig.session.albumsBegun, 2);
+  EXPECT_EQ(rig.session.totalListed, 6);
+  EXPECT_EQ(rig.session.picturesSaved, 2);
+  EXPECT_EQ(rig.session.picturesLeftOut, 1);
+  EXPECT_EQ(rig.session.picturesFailed, 3);
+  std::vector<std::string> failures;
+  for (const FailedPicture& f : rig.session.failures) {
+    failures.push_back(TextToUtf8(f.albumTitle + u" | " + f.url + u" | " + f.reason));
+  }
+  EXPECT_EQ(failures, (std::vector<std::string>{"Album 1 | http://h/1/1.jpg | HTTP 404",
+                                                "Album 2 | http://h/2/2.jpg | time-out",
+                                                "Album 2 | http://h/2/3.jpg | not a picture"}));
+  // A second run starts its counts afresh.
+  rig.refusals.clear();
+  rig.flags.runState = RUN_BUSY;
+  rig.Run();
+  EXPECT_EQ(rig.session.picturesSaved, 6);
+  EXPECT_EQ(rig.session.picturesFailed, 0);
+  EXPECT_TRUE(rig.session.failures.empty());
+}
+
+// Prefix, suffix and the 255-byte cap can give two albums with different titles one folder, and titles
+// that differ only in case are one folder where case is ignored: a later album gets " (k)", within the
+// cap, and no album's pictures overwrite another's.
+TEST(DownloadRun, EveryAlbumOfARunGetsAFolderOfItsOwn) {
+  const std::string cjk79 = [] {
+    std::string s;
+    for (int i = 0; i < 79; ++i) s += "图";
+    return s;
+  }();
+  const std::string prefix(38, 'p');
+  const std::string sharedName = prefix + cjk79.substr(0, 72 * 3);  // 254 bytes: the cap cuts both here
+  RunRig rig(4, 1);
+  rig.albumList.SetTitle(0, T(cjk79 + "A"));
+  rig.albumList.SetTitle(1, T(cjk79 + "B"));
+  rig.albumList.SetTitle(2, u"Trip");
+  rig.albumList.SetTitle(3, u"trip");
+  SetRuleText(rig.rule.albumPrefix, T(prefix));
+  rig.Run();
+  const std::string numbered = prefix + cjk79.substr(0, 71 * 3) + " (1)";  // 255 bytes
+  std::vector<std::string> folders = {numbered + "/", sharedName + "/", prefix + "Trip/", prefix + "trip (1)/"};
+  std::sort(folders.begin(), folders.end());
+  EXPECT_EQ(test::FolderEntries(rig.dir.path()), folders);
+  EXPECT_EQ(test::ReadWholeFile(rig.Base() + sharedName + "/1.jpg"), "\xFF\xD8 picture 1/1");
+  EXPECT_EQ(test::ReadWholeFile(rig.Base() + numbered + "/1.jpg"), "\xFF\xD8 picture 2/1");
+  EXPECT_EQ(test::ReadWholeFile(rig.Base() + prefix + "trip (1)/1.jpg"), "\xFF\xD8 picture 4/1");
+
+  // The next run gives every album the same folder again.
+  rig.flags.runState = RUN_BUSY;
+  rig.Run();
+  EXPECT_EQ(test::FolderEntries(rig.dir.path()).size(), 4u);
 }
 
 TEST(DownloadRun, AlbumWithoutPicturesLeavesNothingAndOpensNothing) {
@@ -264,6 +350,8 @@ TEST(DownloadRun, CancelDuringTheSecondOfFiveAlbums) {
   };
   rig.Run();
   EXPECT_EQ(rig.crawled, (std::vector<std::size_t>{0, 1}));
+  EXPECT_EQ(rig.session.albumsBegun, 2);
+  EXPECT_EQ(rig.session.picturesFailed, 0);  // the abandoned picture is no failure
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"Album 1/", "Album 2/"}));
   EXPECT_EQ(test::FolderEntries(rig.Base() + "Album 1"),
             (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg", "4.jpg", "pic.zvk"}));

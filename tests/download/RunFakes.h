@@ -93,7 +93,8 @@ struct FakeAlbum {
 };
 
 // Everything one engine test needs: lists, flags, view, a session wired to a fake crawler over `albums`
-// and a fake fetcher that serves `bodies` (address -> bytes; unknown addresses give an empty reply).
+// and a fake fetcher that serves `bodies` (address -> bytes). An address in `refusals` fails with that
+// reason (HttpStatus as a 404); an unknown one fails as a 404 would.
 struct EngineRig {
   RecordingRunView view;
   RunFlags flags;
@@ -103,6 +104,7 @@ struct EngineRig {
   DownloadLimits limits{0, 0, 5, 30};
   std::vector<FakeAlbum> albums;
   std::map<std::string, std::string> bodies;
+  std::map<std::string, FetchFailure> refusals;
   std::vector<std::size_t> crawled;  // album indices the crawler was asked for
   std::mutex fetchMutex;
   std::vector<std::string> fetchedUrls;
@@ -126,8 +128,15 @@ struct EngineRig {
         fetchedUrls.push_back(url);
       }
       response.body.clear();
+      response.failure = FetchFailure::None;
+      response.httpStatus = 200;
+      auto refused = refusals.find(url);
       auto it = bodies.find(url);
-      if (it == bodies.end() || it->second.empty()) return false;
+      if (refused != refusals.end() || it == bodies.end() || it->second.empty()) {
+        response.failure = refused != refusals.end() ? refused->second : FetchFailure::HttpStatus;
+        if (response.failure == FetchFailure::HttpStatus) response.httpStatus = 404;
+        return false;
+      }
       if (!request.targetFile.empty() && !WriteFileReplacing(request.targetFile, it->second)) return false;
       response.body = it->second;
       return true;
@@ -141,6 +150,13 @@ struct EngineRig {
       record.title = T(album.title);
       albumList.AppendAlbum(record);
     }
+  }
+
+  // How each picture job of the last album ended.
+  std::vector<PictureOutcome> Outcomes() const {
+    std::vector<PictureOutcome> outcomes;
+    for (const PictureResult& result : session.albumResults) outcomes.push_back(result.outcome);
+    return outcomes;
   }
 
   std::vector<std::string> FetchedUrls() {

@@ -1,0 +1,151 @@
+#include "MyCode/ReplyBody.h"
+
+#include <algorithm>
+
+#include "MyCode/FileSystem.h"
+#include "MyCode/StreamInflater.h"
+
+namespace albatrix {
+
+namespace {
+
+std::uint64_t KiB(std::int32_t k) { return static_cast<std::uint64_t>(std::max(k, 0)) * 1024; }
+
+class PageBody : public ReplyBody {
+ public:
+  PageBody(const UrlRequest& request, UrlResponse& response)
+      : request_(request),
+        body_(response.body),
+        filter_(!response.gzip && (!request.startMarker.empty() || !request.endMarker.empty())),
+        maxBytes_(request.maxSizeK > 0 ? KiB(request.maxSizeK) : UINT64_MAX),
+        minBytes_(KiB(request.minSizeK)) {
+    // A gzip page is kept as sent and inflated by GetText; what it inflates to is counted here, so a
+    // small compressed page that would become gigabytes of text fails before anyone inflates it.
+    if (response.gzip) inflater_ = std::make_unique<StreamInflater>();
+  }
+
+  bool Take(std::string_view bytes) override {
+    received_ += bytes.size();
+    if (received_ > kPageCapBytes) return Fail(FetchFailure::Network, "page larger than the page limit");
+    if (inflater_ && inflater_->state() == StreamInflater::State::More) {
+      auto counted = [this](std::string_view) { return inflater_->produced() <= kPageCapBytes; };
+      if (inflater_->Feed(bytes, counted) == StreamInflater::State::Stopped)
+        return Fail(FetchFailure::Network, "page inflates beyond the page limit");
+    }
+    if (!filter_) {
+      if (body_.size() + bytes.size() > maxBytes_)
+        return Fail(FetchFailure::SizeLimit, "body larger than the size limit");
+      body_.append(bytes);
+      return true;
+    }
+    body_.append(bytes);
+    if (ApplyMarkers(body_, request_.startMarker, request_.endMarker, checkedUpTo_)) {
+      endMarkerReached_ = true;
+      return false;  // the rest of the reply is not wanted
+    }
+    if (body_.size() > maxBytes_) return Fail(FetchFailure::SizeLimit, "body larger than the size limit");
+    return true;
+  }
+
+  bool Finish() override {
+    if (body_.size() < minBytes_) return Fail(FetchFailure::SizeLimit, "body smaller than the size limit");
+    return true;
+  }
+
+ private:
+  const UrlRequest& request_;
+  Bytes& body_;
+  const bool filter_;
+  const std::uint64_t maxBytes_;
+  const std::uint64_t minBytes_;
+  std::unique_ptr<StreamInflater> inflater_;
+  std::size_t checkedUpTo_ = 0;
+  std::uint64_t received_ = 0;
+};
+
+class PictureBody : public ReplyBody {
+ public:
+  PictureBody(const UrlRequest& request, bool encoded, const PictureAcceptance* acceptance)
+      : file_(request.targetFile),
+        limit_(PictureLimitBytes(request)),
+        minBytes_(KiB(request.minSizeK)),
+        acceptance_(acceptance) {
+    if (encoded) inflater_ = std::make_unique<StreamInflater>();
+  }
+
+  bool Take(std::string_view bytes) override {
+    if (!opened_) {
+      if (!file_.Open()) return Fail(FetchFailure::CannotWrite, "cannot create the temporary file");
+      opened_ = true;
+    }
+    if (!inflater_) return Keep(bytes);
+    received_ += bytes.size();
+    // Compressed data that hardly inflates is still bounded by what we are willing to receive.
+    if (received_ > kPictureCapBytes) return Fail(FetchFailure::SizeLimit, "compressed body beyond the picture limit");
+    switch (inflater_->Feed(bytes, [this](std::string_view piece) { return Keep(piece); })) {
+      case StreamInflater::State::Stopped: return false;  // Keep said why
+      case StreamInflater::State::Broken: return Fail(FetchFailure::NotPicture, "compressed body does not decode");
+      default: return true;  // after the stream's end, whatever follows is ignored
+    }
+  }
+
+  bool Finish() override {
+    if (inflater_ && inflater_->state() != StreamInflater::State::End)
+      return Fail(FetchFailure::Network, "compressed body ended before its stream did");
+    if (written_ < minBytes_) return Fail(FetchFailure::SizeLimit, "body smaller than the size limit");
+    // An empty picture file would only be mistaken for a picture later.
+    if (written_ == 0) return Fail(FetchFailure::NotPicture, "empty body for a file");
+    if (acceptance_ && (written_ <= acceptance_->minBodyLength || markerSeen_))
+      return Fail(FetchFailure::NotPicture, "reply not accepted (too short or retry marker found)");
+    if (!file_.Commit()) return Fail(FetchFailure::CannotWrite, "cannot write the file");
+    return true;
+  }
+
+ private:
+  // Writes decoded bytes to the temporary file, judging the size on the way.
+  bool Keep(std::string_view piece) {
+    if (written_ + piece.size() > limit_) return Fail(FetchFailure::SizeLimit, "body larger than the size limit");
+    LookForRetryMarker(piece);
+    if (!file_.Write(piece)) return Fail(FetchFailure::CannotWrite, "cannot write the temporary file");
+    written_ += piece.size();
+    return true;
+  }
+
+  // The marker may straddle two pieces: the last marker-length-minus-one bytes are kept to search again.
+  void LookForRetryMarker(std::string_view piece) {
+    if (!acceptance_ || markerSeen_) return;
+    std::string_view marker = acceptance_->retryMarker;
+    if (marker.empty()) return;
+    tail_.append(piece);
+    markerSeen_ = tail_.find(marker) != std::string::npos;
+    if (tail_.size() >= marker.size()) tail_.erase(0, tail_.size() - (marker.size() - 1));
+  }
+
+  FileReplacer file_;
+  bool opened_ = false;
+  std::unique_ptr<StreamInflater> inflater_;
+  const std::uint64_t limit_;
+  const std::uint64_t minBytes_;
+  const PictureAcceptance* acceptance_;
+  std::uint64_t written_ = 0;
+  std::uint64_t received_ = 0;
+  std::string tail_;
+  bool markerSeen_ = false;
+};
+
+}  // namespace
+
+std::uint64_t PictureLimitBytes(const UrlRequest& request) {
+  return request.maxSizeK > 0 ? std::min(KiB(request.maxSizeK), kPictureCapBytes) : kPictureCapBytes;
+}
+
+std::unique_ptr<ReplyBody> MakePageBody(const UrlRequest& request, UrlResponse& response) {
+  return std::make_unique<PageBody>(request, response);
+}
+
+std::unique_ptr<ReplyBody> MakePictureBody(const UrlRequest& request, bool encoded,
+                                           const PictureAcceptance* acceptance) {
+  return std::make_unique<PictureBody>(request, encoded, acceptance);
+}
+
+}  // namespace albatrix

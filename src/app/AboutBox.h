@@ -1,0 +1,14 @@
+// What the program says about itself: the about box that "版本信息" shows, and the splash line.
+#pragma once
+
+#include "MyCode/StringCtrl.h"
+
+namespace albatrix {
+
+inline constexpr TextView kAboutTitle = u"关于";
+inline constexpr TextView kAboutVersion = u"版本号：14.06.22.01";
+inline constexpr TextView kAboutLine = u"Albatrix：批量下载虎扑相册";
+inline constexpr TextView kAboutClose = u"确定";
+inline constexpr TextView kSplashText = u"正在启动 Albatrix，请稍候……";
+
+}  // namespace albatrix

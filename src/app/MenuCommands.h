@@ -1,0 +1,51 @@
+// What the menu bar's commands do to the main window's controller: the option items toggle a bit of the
+// current site's naming rule and save, the settings items run a dialog on a copy of the current site's
+// record and save it when the dialog ends with OK, the login and help items open addresses, "版本信息"
+// shows the about box. The dialogs, the about box and the openers are handed in, so a test records what
+// would open.
+#pragma once
+
+#include <functional>
+
+#include "app/AlbatrixController.h"
+#include "app/MenuBar.h"
+
+namespace albatrix {
+
+struct MenuActions {
+  // The system's browser (or mail program, for a mailto: address).
+  std::function<void(const Text& address)> openBrowser;
+  // The login browser; when empty, openBrowser opens the login page instead.
+  std::function<void(const Text& address)> openLogin;
+  // The settings dialogs: true when the user ended them with OK, the record then holding what to store.
+  std::function<bool(DownloadLimits& limits)> downloadDialog;
+  std::function<bool(NameRule& rule)> nameDialog;
+  std::function<void()> aboutBox;
+};
+
+class MenuCommands {
+ public:
+  // The controller must outlive this.
+  MenuCommands(AlbatrixController& controller, MenuActions actions);
+
+  // The item's look now, from the current site's option bits and site code (MenuItemState).
+  ItemState State(int commandId) const;
+
+  // Runs a menu command. False when the id does nothing (not an item of the menu, an import/export item,
+  // or an option item that is disabled at the current site).
+  bool Run(int commandId);
+
+  // Toggles an option item's bit of the current site's naming rule under the settings lock and writes
+  // soft.dat, even when nothing else changed. False (nothing changed) for an id that is no option item or
+  // whose item is disabled at the current site.
+  bool ToggleOption(int commandId);
+
+ private:
+  bool RunDownloadDialog();
+  bool RunNameDialog();
+
+  AlbatrixController& controller_;
+  MenuActions actions_;
+};
+
+}  // namespace albatrix

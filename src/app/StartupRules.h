@@ -1,0 +1,41 @@
+// The window's start-up rules that need no window: what of the clipboard goes into the member box, when
+// the program folder is a temporary one, and what the desktop program's command line asks for.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "MyCode/StringCtrl.h"
+
+namespace albatrix {
+
+// Clipboard text trimmed at both ends, when it has 1 to 199 code units: most likely an address the user
+// copied. Longer text is something else and is left out.
+std::optional<Text> ClipboardMemberText(TextView clipboard);
+
+// True when the lower-cased program folder contains "/temp/" or "/locals": the program was started from
+// an unpacking or temporary folder, where downloads would be lost.
+bool RunsFromTemporaryFolder(TextView programFolder);
+
+// The save path for that case: the documents folder, a separator when it has none at its end, then
+// "Albatrix" and a separator.
+Text DocumentsSavePath(TextView documentsFolder);
+
+// What `albatrix` was asked to do.
+struct WindowOptions {
+  bool help = false;
+  bool demo = false;      // serve the built-in demo site, log in, put the demo member in the member box
+  std::string site;       // the member host's base address; empty for the community's own
+  std::string error;      // a usage error; empty when the arguments were understood
+};
+
+// Reads the arguments after the program name: --demo, --site URL (or --site=URL), --help / -h. Without
+// --site, `siteVariable` (ALBATRIX_SITE, null when unset) names the base address; --demo takes neither.
+// A base address must start with http:// or https://.
+WindowOptions ParseWindowArguments(const std::vector<std::string>& args, const char* siteVariable);
+
+// The text --help prints.
+const char* WindowUsage();
+
+}  // namespace albatrix

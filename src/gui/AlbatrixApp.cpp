@@ -1,0 +1,65 @@
+#include "gui/AlbatrixApp.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "MyCode/FileSystem.h"
+#include "cli/DemoSite.h"
+#include "gui/AlbatrixDlg.h"
+#include "gui/CSplashScreenEx.h"
+#include "gui/MainMenu.h"
+
+namespace albatrix {
+
+CAlbatrixApp::CAlbatrixApp(WindowOptions options) : options_(std::move(options)) {}
+
+CAlbatrixApp::~CAlbatrixApp() = default;
+
+bool CAlbatrixApp::OnInit() {
+  WindowSetup setup;
+  setup.programFolder = CurrentFolder();
+  setup.desktop = SystemDesktop();
+  if (options_.demo) {
+    demoSite_ = DemoSite::Start();
+    if (!demoSite_) {
+      std::fputs("albatrix: the demo site could not start\n", stderr);
+      return false;
+    }
+    if (!demoSite_->LogIn()) std::fputs("albatrix: the demo login failed\n", stderr);
+    setup.profile = SiteProfile(Utf8ToText(demoSite_->BaseUrl()));
+    setup.memberText = Utf8ToText(demoSite_->DemoMemberUrl());
+  } else if (!options_.site.empty()) {
+    setup.profile = SiteProfile(Utf8ToText(options_.site));
+  }
+  setup.startupDone = [this] { OnWindowReady(*window_); };
+  PlugInSplash(setup, [this] { window_->Close(); });
+  const MenuActions menuActions = DesktopMenuActions(setup.desktop);
+  window_ = new CAlbatrixDlg(std::move(setup));
+  InstallMainMenu(*window_, window_->Controller(), menuActions);
+  window_->StartUp();
+  return true;
+}
+
+int CAlbatrixApp::OnExit() {
+  demoSite_.reset();  // the window and its threads are gone: nothing asks the site any more
+  return wxApp::OnExit();
+}
+
+int RunAlbatrix(int argc, char** argv, std::function<CAlbatrixApp*(const WindowOptions&)> makeApp) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  WindowOptions options = ParseWindowArguments(args, std::getenv("ALBATRIX_SITE"));
+  if (!options.error.empty()) {
+    std::fprintf(stderr, "albatrix: %s\nTry 'albatrix --help'.\n", options.error.c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(WindowUsage(), stdout);
+    return 0;
+  }
+  wxApp::SetInstance(makeApp ? makeApp(options) : new CAlbatrixApp(options));
+  int noArguments = 1;  // ours are read already; GTK's own need not be passed through
+  char* programOnly[] = {argv[0], nullptr};
+  return wxEntry(noArguments, programOnly);
+}
+
+}  // namespace albatrix

@@ -1,0 +1,350 @@
+#include "gui/AlbatrixDlg.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/dnd.h>
+#include <wx/filefn.h>
+#include <wx/hyperlink.h>
+#include <wx/panel.h>
+#include <wx/sizer.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+
+#include "MyCode/FileSystem.h"
+#include "MyCode/Trace.h"
+#include "app/ControlIds.h"
+#include "app/CsvExport.h"
+#include "app/SavePathRules.h"
+#include "app/StartupRules.h"
+#include "gui/ComboBox2.h"
+#include "gui/MyGridCtrl.h"
+#include "gui/WxMainView.h"
+#include "gui/WxText.h"
+
+namespace albatrix {
+
+const char* const kProductTitle = "Albatrix 虎扑相册批量下载";
+const char* const kMakerPage = "https://albatrix.example.org/";
+
+namespace {
+
+const char* const kNotice = "粘贴会员主页或相册的地址，点“获取相册”列出相册，选中后点“下载”。";
+const char* const kBottomLine = "版本号：14.06.22.01";
+const char* const kMakerLinkText = "Albatrix 主页";
+const char* const kFolderTitle = "请选择文件保存目录：";
+const char* const kExportFilter = "导出后，自行调整列宽(*.csv)|*.csv";
+
+wxString U8(const char* text) { return wxString::FromUTF8(text); }
+
+// Drops on the window: files and folders from a file manager.
+class PathDropTarget : public wxFileDropTarget {
+ public:
+  explicit PathDropTarget(CAlbatrixDlg& window) : window_(window) {}
+  bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& paths) override {
+    window_.DropFiles(paths);
+    return true;
+  }
+
+ private:
+  CAlbatrixDlg& window_;
+};
+
+}  // namespace
+
+CAlbatrixDlg::CAlbatrixDlg(WindowSetup setup)
+    : wxFrame(nullptr, wxID_ANY, U8(kProductTitle)), setup_(std::move(setup)) {
+  view_ = std::make_unique<WxMainView>(*this);
+  controller_ = std::make_unique<AlbatrixController>(*view_, setup_.programFolder, setup_.profile);
+  BuildControls();
+  BindEvents();
+  SetClientSize(ConvertDialogToPixels(wxSize(471, 323)));
+}
+
+CAlbatrixDlg::~CAlbatrixDlg() {
+  // Normally gone already (OnClose); a window destroyed otherwise still stops and joins its threads
+  // before its controls go.
+  if (view_) view_->BeginClosing();
+  controller_.reset();
+}
+
+// --- layout ---------------------------------------------------------------------------------------
+
+void CAlbatrixDlg::BuildControls() {
+  panel_ = new wxPanel(this, wxID_ANY);
+  const int gap = ConvertDialogToPixels(wxSize(3, 0)).x;
+  auto label = [this](int id, const wxString& text, long style = 0) {
+    return new wxStaticText(panel_, id, text, wxDefaultPosition, wxDefaultSize, style);
+  };
+  auto link = [](wxWindow* parent, int id, const wxString& text, const wxString& address = wxString()) {
+    return new wxHyperlinkCtrl(parent, id, text, address.empty() ? U8("#") : address, wxDefaultPosition,
+                               wxDefaultSize, wxHL_ALIGN_LEFT | wxNO_BORDER);
+  };
+  auto button = [this](int id, const char* text) { return new wxButton(panel_, id, U8(text)); };
+
+  auto* notice = label(IDC_NOTICE, U8(kNotice), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
+
+  // Site selector, sub-type selector, member box, the two commands. The sub-type selector and the member
+  // box share a row of their own: hidden, the selector leaves its place to the member box, whose right
+  // edge stays; shown, the member box starts 3 pixels right of it.
+  auto* site = new wxChoice(panel_, IDC_SITE);
+  site->SetName(U8("站点"));
+  auto* subtype = new wxChoice(panel_, IDC_SUBTYPE);
+  subtype->SetName(U8("相册类型"));
+  subtype->Hide();
+  memberBox_ = new CComboBox2(panel_, IDC_MEMBER, U8("会员主页或相册地址"));
+  memberRow_ = new wxBoxSizer(wxHORIZONTAL);
+  memberRow_->Add(subtype, wxSizerFlags().CenterVertical().Border(wxRIGHT, 3));
+  memberRow_->Add(memberBox_, wxSizerFlags(1).CenterVertical());
+  auto* getAlbums = button(IDC_GET_ALBUMS, "获取相册");
+  getAlbums->SetDefault();
+  auto* download = button(IDC_DOWNLOAD, "下载");
+  download->Disable();
+  auto* inputRow = new wxBoxSizer(wxHORIZONTAL);
+  inputRow->Add(site, wxSizerFlags().CenterVertical().Border(wxRIGHT, gap));
+  inputRow->Add(memberRow_, wxSizerFlags(1).CenterVertical());
+  inputRow->Add(getAlbums, wxSizerFlags().CenterVertical().Border(wxLEFT, gap));
+  inputRow->Add(download, wxSizerFlags().CenterVertical().Border(wxLEFT, gap));
+
+  savePathBox_ = new CComboBox2(panel_, IDC_SAVE_PATH, U8("保存路径"));
+  auto* pathRow = new wxBoxSizer(wxHORIZONTAL);
+  pathRow->Add(label(wxID_ANY, U8("保存路径:")), wxSizerFlags().CenterVertical().Border(wxRIGHT, gap));
+  pathRow->Add(savePathBox_, wxSizerFlags(1).CenterVertical());
+  pathRow->Add(button(IDC_CHOOSE_FOLDER, "设置"), wxSizerFlags().CenterVertical().Border(wxLEFT, gap));
+  pathRow->Add(button(IDC_OPEN_FOLDER, "打开"), wxSizerFlags().CenterVertical().Border(wxLEFT, gap));
+
+  // The album list: the grid, and under it the selection, the mode and the list's links.
+  auto* frame = new wxStaticBox(panel_, IDC_GRID_FRAME, U8("相册列表"));
+  grid_ = new CMyGridCtrl(frame, IDC_GRID);
+  auto* listBar = new wxBoxSizer(wxHORIZONTAL);
+  listBar->Add(new wxCheckBox(frame, IDC_SELECT_ALL, U8("全选")), wxSizerFlags().CenterVertical());
+  listBar->Add(new wxCheckBox(frame, IDC_PREVIEW, U8("预览图")), wxSizerFlags().CenterVertical().Border(wxLEFT, 4 * gap));
+  listBar->AddStretchSpacer();
+  listBar->Add(link(frame, IDC_EXPORT, U8("导出")), wxSizerFlags().CenterVertical().Border(wxLEFT, 3 * gap));
+  listBar->Add(link(frame, IDC_FILTER, U8("筛选")), wxSizerFlags().CenterVertical().Border(wxLEFT, 3 * gap));
+  listBar->Add(link(frame, IDC_FIND, U8("查找")), wxSizerFlags().CenterVertical().Border(wxLEFT, 3 * gap));
+  auto* listBox = new wxStaticBoxSizer(frame, wxVERTICAL);
+  listBox->Add(grid_, wxSizerFlags(1).Expand().Border(wxALL, gap));
+  listBox->Add(listBar, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxBOTTOM, gap));
+
+  auto* statusRow = new wxBoxSizer(wxHORIZONTAL);
+  statusRow->Add(label(IDC_STATUS, U8("state1"), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END),
+                 wxSizerFlags(3).CenterVertical());
+  statusRow->Add(label(IDC_PROGRESS, U8("state2"), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END),
+                 wxSizerFlags(2).CenterVertical().Border(wxLEFT, gap));
+
+  auto* bottomRow = new wxBoxSizer(wxHORIZONTAL);
+  bottomRow->Add(label(IDC_BOTTOM_LINE, U8(kBottomLine)), wxSizerFlags().CenterVertical());
+  auto* update = link(panel_, IDC_UPDATE_LINK, U8("程序有更新"));
+  update->Hide();
+  bottomRow->Add(update, wxSizerFlags().CenterVertical().Border(wxLEFT, 3 * gap));
+  bottomRow->AddStretchSpacer();
+  bottomRow->Add(link(panel_, IDC_MAKER_LINK, U8(kMakerLinkText), U8(kMakerPage)), wxSizerFlags().CenterVertical());
+
+  auto* all = new wxBoxSizer(wxVERTICAL);
+  const int border = 2 * gap;
+  all->Add(notice, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxTOP, border));
+  all->Add(inputRow, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxTOP, border));
+  all->Add(pathRow, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxTOP, border));
+  all->Add(listBox, wxSizerFlags(1).Expand().Border(wxLEFT | wxRIGHT | wxTOP, border));
+  all->Add(statusRow, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxTOP, border));
+  all->Add(bottomRow, wxSizerFlags().Expand().Border(wxALL, border));
+  panel_->SetSizer(all);
+  SetMinSize(ClientToWindowSize(all->GetMinSize()));
+
+  auto* drop = new PathDropTarget(*this);
+  panel_->SetDropTarget(drop);
+  grid_->GetGridWindow()->SetDropTarget(new PathDropTarget(*this));
+}
+
+CComboBox2* CAlbatrixDlg::Combo(int id) const {
+  if (id == IDC_MEMBER) return memberBox_;
+  if (id == IDC_SAVE_PATH) return savePathBox_;
+  return nullptr;
+}
+
+wxWindow* CAlbatrixDlg::Control(int id) const { return id > 0 ? FindWindow(id) : nullptr; }
+
+void CAlbatrixDlg::Relayout() { panel_->Layout(); }
+
+void CAlbatrixDlg::PlaceMemberBox(MemberBoxPlace) {
+  // The row's sizer puts the box where it belongs: over the hidden selector's place, or 3 pixels right
+  // of the visible one.
+  panel_->Layout();
+}
+
+void CAlbatrixDlg::OpenFolder(const wxString& folder) {
+  if (setup_.desktop.openFolder) setup_.desktop.openFolder(folder);
+}
+
+// --- events ---------------------------------------------------------------------------------------
+
+void CAlbatrixDlg::BindEvents() {
+  auto onButton = [this](int id, std::function<void()> run) {
+    Bind(wxEVT_BUTTON, [run](wxCommandEvent&) { run(); }, id);
+  };
+  onButton(IDC_GET_ALBUMS, [this] { controller_->GetAlbums(); });
+  onButton(IDC_DOWNLOAD, [this] { controller_->Download(); });
+  onButton(IDC_CHOOSE_FOLDER, [this] { ChooseSaveFolder(); });
+  onButton(IDC_OPEN_FOLDER, [this] { controller_->OpenSaveFolder(); });
+
+  Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) {
+    view_->UserCheck(IDC_SELECT_ALL, event.IsChecked());
+    grid_->SelectEveryAlbum(event.IsChecked());
+  }, IDC_SELECT_ALL);
+  Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) {
+    if (onPreviewSwitch) {
+      view_->UserCheck(IDC_PREVIEW, event.IsChecked());
+      onPreviewSwitch();
+      return;
+    }
+    // Without thumbnails there is no preview mode to switch to: the box stays as it was.
+    Trace("preview: no thumbnail mode in this window");
+    dynamic_cast<wxCheckBox*>(event.GetEventObject())->SetValue(!event.IsChecked());
+  }, IDC_PREVIEW);
+
+  Bind(wxEVT_HYPERLINK, [this](wxHyperlinkEvent&) { Export(); }, IDC_EXPORT);
+  Bind(wxEVT_HYPERLINK, [this](wxHyperlinkEvent&) { if (onFilter) onFilter(); }, IDC_FILTER);
+  Bind(wxEVT_HYPERLINK, [this](wxHyperlinkEvent&) { if (onFind) onFind(); }, IDC_FIND);
+  Bind(wxEVT_HYPERLINK, [this](wxHyperlinkEvent&) {
+    if (setup_.desktop.openBrowser) setup_.desktop.openBrowser(U8(kMakerPage));
+  }, IDC_MAKER_LINK);
+  Bind(wxEVT_HYPERLINK, [](wxHyperlinkEvent&) {}, IDC_UPDATE_LINK);
+
+  Bind(wxEVT_CHOICE, [this](wxCommandEvent& event) {
+    view_->UserSelection(IDC_SITE, event.GetSelection());
+    controller_->ApplySiteSelection();
+  }, IDC_SITE);
+  Bind(wxEVT_CHOICE, [this](wxCommandEvent& event) { view_->UserSelection(IDC_SUBTYPE, event.GetSelection()); },
+       IDC_SUBTYPE);
+
+  auto followMember = [this] {
+    view_->UserText(IDC_MEMBER, FromWx(memberBox_->GetValue()));
+    controller_->RecognizeSite();
+  };
+  memberBox_->onEdited = followMember;
+  memberBox_->onPicked = followMember;
+  auto followPath = [this] { view_->UserText(IDC_SAVE_PATH, FromWx(savePathBox_->GetValue())); };
+  savePathBox_->onEdited = followPath;
+  savePathBox_->onPicked = followPath;
+
+  Bind(wxEVT_CHAR_HOOK, &CAlbatrixDlg::OnCharHook, this);
+  Bind(wxEVT_CLOSE_WINDOW, &CAlbatrixDlg::OnClose, this);
+}
+
+void CAlbatrixDlg::OnCharHook(wxKeyEvent& event) {
+  int key = event.GetKeyCode();
+  CComboBox2* open = memberBox_->IsListShown() ? memberBox_ : savePathBox_->IsListShown() ? savePathBox_ : nullptr;
+  if (key == WXK_ESCAPE) {
+    if (open) {
+      open->CancelList();
+    } else {
+      Close();
+    }
+    return;
+  }
+  // Enter on a focused button presses that button, as in a dialog; anywhere else it presses 1004.
+  bool onButton = dynamic_cast<wxButton*>(wxWindow::FindFocus()) != nullptr;
+  if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && !onButton) {
+    if (open && open->SelectedItem() >= 0) {
+      open->Pick(open->SelectedItem());
+      return;
+    }
+    if (open) open->CancelList();
+    wxCommandEvent press(wxEVT_BUTTON, IDC_GET_ALBUMS);
+    press.SetEventObject(Control(IDC_GET_ALBUMS));
+    ProcessWindowEvent(press);
+    return;
+  }
+  event.Skip();
+}
+
+// --- start-up ---------------------------------------------------------------------------------------
+
+void CAlbatrixDlg::StartUp() {
+  if (setup_.desktop.clipboardText) {
+    if (std::optional<Text> member = ClipboardMemberText(FromWx(setup_.desktop.clipboardText())))
+      view_->SetText(IDC_MEMBER, *member);
+  }
+  if (setup_.memberText) view_->SetText(IDC_MEMBER, *setup_.memberText);
+
+  controller_->Initialize();
+  // From a temporary or unpacking folder the downloads would be lost: the documents folder takes the
+  // program folder's place, unless the history names a save path of the user's own.
+  if (RunsFromTemporaryFolder(setup_.programFolder) && setup_.desktop.documentsFolder) {
+    Text documents = DocumentsSavePath(FromWx(setup_.desktop.documentsFolder()));
+    if (!CreateFolders(documents)) Trace("start-up: the documents folder could not be made: " + TextToUtf8(documents));
+    if (SlotText(controller_->SettingsCopy().savePathHistory[0]).empty()) view_->SetText(IDC_SAVE_PATH, documents);
+  }
+
+  if (setup_.showSplash) setup_.showSplash();
+  // The start-up request of the original is none here; its completion is the next turn of the loop.
+  CallAfter([this] { FinishStartUp(); });
+}
+
+void CAlbatrixDlg::FinishStartUp() {
+  if (closing_) return;
+  if (setup_.hideSplash) setup_.hideSplash();
+  controller_->FinishStartup();
+  Show();
+  Raise();
+  startupFinished_ = true;
+  if (setup_.startupDone) setup_.startupDone();
+}
+
+// --- commands ---------------------------------------------------------------------------------------
+
+void CAlbatrixDlg::ChooseSaveFolder() {
+  if (!setup_.desktop.chooseFolder) return;
+  wxString chosen = setup_.desktop.chooseFolder(this, U8(kFolderTitle), savePathBox_->GetValue());
+  if (chosen.empty()) return;
+  UseSavePath(FolderWithSeparator(FromWx(chosen)));
+}
+
+void CAlbatrixDlg::DropFiles(const wxArrayString& paths) {
+  if (paths.empty()) return;
+  const wxString& first = paths[0];
+  DroppedKind kind = wxDirExists(first)    ? DroppedKind::Folder
+                     : wxFileExists(first) ? DroppedKind::File
+                                           : DroppedKind::Missing;
+  Text path = DroppedSavePath(FromWx(first), kind);
+  if (!path.empty()) UseSavePath(path);
+}
+
+void CAlbatrixDlg::UseSavePath(const Text& path) {
+  view_->SetText(IDC_SAVE_PATH, path);
+  controller_->AddSavePathHistory(path);  // refuses what is too long or already there in any case
+}
+
+void CAlbatrixDlg::Export() {
+  if (!setup_.desktop.chooseSaveFile) return;
+  wxString chosen = setup_.desktop.chooseSaveFile(this, U8(kExportFilter));
+  if (chosen.empty()) return;
+  Text path = WithCsvExtension(FromWx(chosen));
+  // Nothing is reported to the user; a failed export leaves no half file behind.
+  if (!WriteCsvFile(path, grid_->ExportRows())) Trace("export: could not write " + TextToUtf8(path));
+}
+
+// --- closing ------------------------------------------------------------------------------------------
+
+void CAlbatrixDlg::OnClose(wxCloseEvent&) {
+  if (closing_) return;
+  closing_ = true;
+  Hide();
+  memberBox_->CancelList();
+  savePathBox_->CancelList();
+  // Stop, join, destroy: every waiting worker is released first, then every stop request is raised and
+  // every thread joined (the controller does both as it goes), and only then do the controls go.
+  view_->BeginClosing();
+  AlbatrixController& controller = *controller_;
+  int running = PHASE_RUNNING;
+  controller.listingState.compare_exchange_strong(running, PHASE_STOP_ASKED);
+  running = PHASE_RUNNING;
+  controller.fillState.compare_exchange_strong(running, PHASE_STOP_ASKED);
+  controller.CancelDownload();
+  controller.WaitForListing();
+  controller.WaitForDownload();
+  Destroy();
+}
+
+}  // namespace albatrix

@@ -1,0 +1,98 @@
+// CAlbatrixDlg: the main window. A wxFrame (a dialog cannot carry a menu bar on every platform) holding
+// the controls of ControlIds.h with those numbers as their wx ids, laid out with sizers. It shows the
+// controller and forwards the user's commands to it; what the commands decide lives in app/.
+//
+// Plug-in points: the menu bar goes in with SetMenuBar (menu items take MenuWxId ids); the splash shows
+// through WindowSetup's hooks; the preview switch, the filter and the find links call the handlers below
+// once set.
+#pragma once
+
+#include <wx/frame.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "app/AlbatrixController.h"
+#include "discovery/SiteProfile.h"
+#include "gui/Desktop.h"
+
+class wxBoxSizer;
+class wxPanel;
+
+namespace albatrix {
+
+class CComboBox2;
+class CMyGridCtrl;
+class WxMainView;
+
+// The product title: names the site the program reads.
+extern const char* const kProductTitle;
+// The maker's web page behind link 1032.
+extern const char* const kMakerPage;
+
+struct WindowSetup {
+  Text programFolder;        // ends with the separator; soft.dat lives here
+  SiteProfile profile;       // the member host
+  Desktop desktop;           // openers, choosers, clipboard
+  std::optional<Text> memberText;  // put into the member box after the clipboard's text (the demo member)
+  // The splash: shown while the start-up step is pending, hidden before the window shows.
+  std::function<void()> showSplash;
+  std::function<void()> hideSplash;
+  // Called once the window shows and takes input.
+  std::function<void()> startupDone;
+};
+
+class CAlbatrixDlg : public wxFrame {
+ public:
+  explicit CAlbatrixDlg(WindowSetup setup);
+  ~CAlbatrixDlg() override;
+
+  // Start-up: the clipboard's address, the program folder, the settings; then, as the next step of the
+  // event loop, the site selector and input; the window shows then. The frame stays hidden until then.
+  void StartUp();
+  bool StartupFinished() const { return startupFinished_; }
+
+  AlbatrixController& Controller() { return *controller_; }
+  WxMainView& View() { return *view_; }
+  CMyGridCtrl* Grid() const { return grid_; }
+  // The autocomplete box with that id (1000, 1001), or null.
+  CComboBox2* Combo(int id) const;
+  // The control with that id, or null for an id the window lacks.
+  wxWindow* Control(int id) const;
+  void PlaceMemberBox(MemberBoxPlace place);
+  void Relayout();
+  void OpenFolder(const wxString& folder);
+
+  // Files dropped on the window: the first path leads the save path.
+  void DropFiles(const wxArrayString& paths);
+  // "导出": the file chooser, then the grid's rows to the chosen file.
+  void Export();
+
+  // Plug-in points of the preview switch (1014), "筛选" (1036) and "查找" (1034).
+  std::function<void()> onPreviewSwitch;
+  std::function<void()> onFilter;
+  std::function<void()> onFind;
+
+ private:
+  void BuildControls();
+  void BindEvents();
+  void FinishStartUp();
+  void ChooseSaveFolder();
+  void UseSavePath(const Text& path);
+  void OnCharHook(wxKeyEvent& event);
+  void OnClose(wxCloseEvent& event);
+
+  WindowSetup setup_;
+  std::unique_ptr<WxMainView> view_;
+  std::unique_ptr<AlbatrixController> controller_;
+  wxPanel* panel_ = nullptr;
+  wxBoxSizer* memberRow_ = nullptr;
+  CComboBox2* memberBox_ = nullptr;
+  CComboBox2* savePathBox_ = nullptr;
+  CMyGridCtrl* grid_ = nullptr;
+  bool startupFinished_ = false;
+  bool closing_ = false;
+};
+
+}  // namespace albatrix

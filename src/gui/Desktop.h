@@ -1,0 +1,30 @@
+// What the window asks of the desktop: opening a folder or a web address, choosing a folder or a file,
+// reading the clipboard. Injected, so the tests record what would open instead of opening it.
+#pragma once
+
+#include <wx/string.h>
+
+#include <functional>
+
+class wxWindow;
+
+namespace albatrix {
+
+struct Desktop {
+  std::function<void(const wxString& folder)> openFolder;
+  std::function<void(const wxString& address)> openBrowser;
+  // The chosen folder, or empty when the user cancelled.
+  std::function<wxString(wxWindow* parent, const wxString& title, const wxString& start)> chooseFolder;
+  // The chosen file to write (the dialog asked before overwriting), or empty when cancelled.
+  std::function<wxString(wxWindow* parent, const wxString& filter)> chooseSaveFile;
+  // The clipboard's text, empty when it holds none.
+  std::function<wxString()> clipboardText;
+  // The user's documents folder.
+  std::function<wxString()> documentsFolder;
+};
+
+// The real desktop: wxLaunchDefaultApplication, wxLaunchDefaultBrowser, wxDirDialog, wxFileDialog,
+// wxClipboard, wxStandardPaths.
+Desktop SystemDesktop();
+
+}  // namespace albatrix

@@ -1,0 +1,101 @@
+#include "gui/MainMenu.h"
+
+#include <memory>
+
+#include <wx/utils.h>
+
+#include "gui/CAboutDlg.h"
+#include "gui/CDlgDownSet.h"
+#include "gui/CDlgSaveSet.h"
+#include "gui/MenuIds.h"
+#include "gui/WxText.h"
+
+namespace albatrix {
+namespace {
+
+MenuActions WithProgramDefaults(wxFrame& frame, MenuActions actions) {
+  if (!actions.openBrowser) actions.openBrowser = [](const Text& address) { wxLaunchDefaultBrowser(ToWx(address)); };
+  if (!actions.downloadDialog) {
+    actions.downloadDialog = [&frame](DownloadLimits& limits) {
+      CDlgDownSet dialog(&frame, limits);
+      return dialog.ShowModal() == wxID_OK;
+    };
+  }
+  if (!actions.nameDialog) {
+    actions.nameDialog = [&frame](NameRule& rule) {
+      CDlgSaveSet dialog(&frame, rule);
+      return dialog.ShowModal() == wxID_OK;
+    };
+  }
+  if (!actions.aboutBox) {
+    actions.aboutBox = [&frame] {
+      CAboutDlg dialog(&frame);
+      dialog.ShowModal();
+    };
+  }
+  return actions;
+}
+
+}  // namespace
+
+wxMenuBar* CreateMainMenuBar() {
+  auto* bar = new wxMenuBar;
+  for (const MenuPopupSpec& popup : MenuBarLayout()) {
+    auto* menu = new wxMenu;
+    for (const MenuItemSpec& item : popup.items) {
+      if (item.commandId == kMenuSeparator) {
+        menu->AppendSeparator();
+      } else if (item.commandId == kMenuBlankLine) {
+        menu->Append(wxID_ANY, ToWx(item.text))->Enable(false);
+      } else {
+        const bool option = ToggledOptions(item.commandId, 0).has_value();
+        menu->Append(MenuWxId(item.commandId), ToWx(item.text), wxString(), option ? wxITEM_CHECK : wxITEM_NORMAL);
+      }
+    }
+    bar->Append(menu, ToWx(popup.title));
+  }
+  return bar;
+}
+
+MenuActions DesktopMenuActions(const Desktop& desktop) {
+  MenuActions actions;
+  if (auto open = desktop.openBrowser) actions.openBrowser = [open](const Text& address) { open(ToWx(address)); };
+  return actions;
+}
+
+void RefreshMenuStates(wxMenuBar& bar, const MenuCommands& commands) {
+  for (const MenuPopupSpec& popup : MenuBarLayout()) {
+    for (const MenuItemSpec& spec : popup.items) {
+      if (!IsMenuCommand(spec.commandId)) continue;
+      wxMenuItem* item = bar.FindItem(MenuWxId(spec.commandId));
+      if (!item) continue;
+      const ItemState state = commands.State(spec.commandId);
+      if (item->IsCheckable()) item->Check(state.checked);
+      item->Enable(state.enabled);
+    }
+  }
+}
+
+void InstallMainMenu(wxFrame& frame, AlbatrixController& controller, MenuActions actions) {
+  wxMenuBar* bar = CreateMainMenuBar();
+  frame.SetMenuBar(bar);
+  for (std::size_t i = 0; i < MenuBarLayout().size(); ++i) {
+    if (!MenuBarLayout()[i].enabled) bar->EnableTop(i, false);
+  }
+  auto commands = std::make_shared<MenuCommands>(controller, WithProgramDefaults(frame, std::move(actions)));
+  RefreshMenuStates(*bar, *commands);
+  frame.Bind(
+      wxEVT_MENU,
+      [commands, &frame](wxCommandEvent& event) {
+        commands->Run(MenuCommandId(event.GetId()));
+        // Also where a platform sends no opening event, the marks never lag behind a choice.
+        if (wxMenuBar* shown = frame.GetMenuBar()) RefreshMenuStates(*shown, *commands);
+      },
+      MenuWxId(ID_MENU_FIRST), MenuWxId(ID_MENU_LAST));
+  frame.Bind(wxEVT_MENU_OPEN, [commands, &frame](wxMenuEvent& event) {
+    if (wxMenuBar* shown = frame.GetMenuBar()) RefreshMenuStates(*shown, *commands);
+    event.Skip();
+  });
+}
+
+}  // namespace albatrix

@@ -1,0 +1,214 @@
+#include "gui/MyGridCtrl.h"
+
+#include <wx/dc.h>
+#include <wx/generic/gridctrl.h>
+
+#include <algorithm>
+#include <array>
+
+#include "app/GridCells.h"
+#include "gui/WxText.h"
+
+namespace albatrix {
+
+namespace {
+
+constexpr int kColumns = 6;
+constexpr int kCellMargin = 8;  // pixels between a cell's border and its text
+constexpr int kThumbWidth = 113;
+constexpr int kThumbHeight = 120;
+constexpr std::array<int, kColumns> kListWidths = {50, 575, 50, 100, 0, 0};
+constexpr std::array<const char*, kColumns> kListHeaders = {"序号", "名称", "数量", "备注", "", ""};
+const wxColour kSelectionBackground(199, 227, 227);
+
+// Draws the cell's text kCellMargin pixels inside its border. A selected cell has the selection colours
+// whether or not the grid has the focus, so the chosen albums stay plain to see while the user works
+// elsewhere in the window.
+class MarginRenderer : public wxGridCellStringRenderer {
+ public:
+  void Draw(wxGrid& grid, wxGridCellAttr& attr, wxDC& dc, const wxRect& rect, int row, int col,
+            bool isSelected) override {
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.SetBrush(wxBrush(isSelected ? grid.GetSelectionBackground() : attr.GetBackgroundColour()));
+    dc.DrawRectangle(rect);
+    dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
+    dc.SetTextForeground(isSelected ? grid.GetSelectionForeground() : attr.GetTextColour());
+    dc.SetFont(attr.GetFont());
+    int hAlign = wxALIGN_LEFT, vAlign = wxALIGN_CENTRE;
+    attr.GetAlignment(&hAlign, &vAlign);
+    wxRect inside = rect;
+    inside.Deflate(kCellMargin, 0);
+    grid.DrawTextRectangle(dc, grid.GetCellValue(row, col), inside, hAlign, vAlign);
+  }
+  wxGridCellRenderer* Clone() const override { return new MarginRenderer; }
+};
+
+}  // namespace
+
+// The rows' copies. List mode: one album a row. Preview mode: albums by their row and column.
+class AlbumTable : public wxGridTableBase {
+ public:
+  void Clear(GridMode mode) {
+    mode_ = mode;
+    rows_.clear();
+  }
+  GridMode Mode() const { return mode_; }
+
+  void Append(const GridAlbum& album) {
+    if (mode_ == GridMode::List) {
+      rows_.push_back(album);
+      return;
+    }
+    std::size_t at = static_cast<std::size_t>(album.row) * kColumns + static_cast<std::size_t>(album.column);
+    if (rows_.size() <= at) rows_.resize(at + 1);
+    rows_[at] = album;
+  }
+
+  const GridAlbum* At(int row, int col) const {
+    std::size_t at = mode_ == GridMode::List ? static_cast<std::size_t>(row)
+                                             : static_cast<std::size_t>(row) * kColumns + static_cast<std::size_t>(col);
+    if (row < 0 || at >= rows_.size()) return nullptr;
+    const GridAlbum& album = rows_[at];
+    if (mode_ == GridMode::Preview && album.caption.empty()) return nullptr;
+    return &album;
+  }
+
+  int GetNumberRows() override {
+    if (mode_ == GridMode::List) return static_cast<int>(rows_.size());
+    return static_cast<int>((rows_.size() + kColumns - 1) / kColumns);
+  }
+  int GetNumberCols() override { return kColumns; }
+  wxString GetValue(int row, int col) override { return ToWx(CellText(row, col)); }
+  void SetValue(int, int, const wxString&) override {}  // read-only
+  bool IsEmptyCell(int row, int col) override { return CellText(row, col).empty(); }
+  wxString GetColLabelValue(int col) override {
+    if (mode_ == GridMode::Preview || col < 0 || col >= kColumns) return wxString();
+    return wxString::FromUTF8(kListHeaders[static_cast<std::size_t>(col)]);
+  }
+
+  Text CellText(int row, int col) const {
+    const GridAlbum* album = At(row, col);
+    if (!album) return Text();
+    if (mode_ == GridMode::Preview) return album->caption;
+    switch (col) {
+      case 0: return album->number;
+      case 1: return album->title;
+      case 2: return album->count;
+      case 3: return album->note;
+      default: return Text();
+    }
+  }
+
+ private:
+  GridMode mode_ = GridMode::List;
+  std::vector<GridAlbum> rows_;
+};
+
+CMyGridCtrl::CMyGridCtrl(wxWindow* parent, int id)
+    : wxGrid(parent, id, wxDefaultPosition, wxDefaultSize, wxWANTS_CHARS | wxBORDER_THEME, "album grid") {
+  table_ = new AlbumTable;
+  SetTable(table_, true, wxGridSelectRows);
+  EnableEditing(false);
+  SetRowLabelSize(0);
+  DisableDragRowSize();
+  SetDefaultRenderer(new MarginRenderer);
+  SetDefaultCellBackgroundColour(*wxWHITE);
+  SetSelectionBackground(kSelectionBackground);
+  SetSelectionForeground(*wxBLACK);
+  GetGridWindow()->SetBackgroundColour(*wxWHITE);
+  SetCellHighlightPenWidth(0);
+  SetCellHighlightROPenWidth(0);
+  Reset(GridMode::List);
+}
+
+void CMyGridCtrl::Reset(GridMode mode) {
+  wxGridUpdateLocker batch(this);
+  int oldRows = table_->GetNumberRows();
+  table_->Clear(mode);
+  if (oldRows > 0) {
+    wxGridTableMessage deleted(table_, wxGRIDTABLE_NOTIFY_ROWS_DELETED, 0, oldRows);
+    ProcessTableMessage(deleted);
+  }
+  ClearSelection();
+  m_currentCellCoords = wxGridNoCellCoords;
+  if (mode == GridMode::List) {
+    SetSelectionMode(wxGridSelectRows);
+    SetColLabelSize(wxGRID_AUTOSIZE);
+    SetDefaultRowSize(GetCharHeight() + kCellMargin, true);
+    for (int col = 0; col < kColumns; ++col) SetColSize(col, FromDIP(kListWidths[static_cast<std::size_t>(col)]));
+  } else {
+    SetSelectionMode(wxGridSelectCells);
+    SetColLabelSize(0);
+    SetDefaultRowSize(kThumbHeight + 10, true);
+    for (int col = 0; col < kColumns; ++col) SetColSize(col, kThumbWidth + 2 * kCellMargin);
+  }
+}
+
+GridMode CMyGridCtrl::Mode() const { return table_->Mode(); }
+
+void CMyGridCtrl::AppendAlbums(const std::vector<GridAlbum>& albums) {
+  if (albums.empty()) return;
+  wxGridUpdateLocker batch(this);
+  int before = table_->GetNumberRows();
+  for (const GridAlbum& album : albums) table_->Append(album);
+  int after = table_->GetNumberRows();
+  if (after > before) {
+    wxGridTableMessage appended(table_, wxGRIDTABLE_NOTIFY_ROWS_APPENDED, after - before);
+    ProcessTableMessage(appended);
+  } else {
+    ForceRefresh();  // preview cells filled into the last row
+  }
+}
+
+int CMyGridCtrl::AlbumRows() const { return table_->GetNumberRows(); }
+
+const GridAlbum* CMyGridCtrl::AlbumAt(int row) const { return table_->At(row, 0); }
+
+std::vector<std::size_t> CMyGridCtrl::ChosenAlbums() const {
+  std::vector<std::pair<int, int>> cells;  // (row, column), to sort top down
+  bool list = Mode() == GridMode::List;
+  for (const wxGridBlockCoords& block : GetSelectedBlocks()) {
+    for (int row = block.GetTopRow(); row <= block.GetBottomRow(); ++row) {
+      if (list) {
+        cells.emplace_back(row, 0);
+        continue;
+      }
+      for (int col = block.GetLeftCol(); col <= block.GetRightCol(); ++col) cells.emplace_back(row, col);
+    }
+  }
+  std::sort(cells.begin(), cells.end());
+  cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
+  std::vector<std::size_t> chosen;
+  chosen.reserve(cells.size());
+  for (const auto& [row, col] : cells)
+    if (const GridAlbum* album = table_->At(row, col)) chosen.push_back(album->albumIndex);
+  return chosen;
+}
+
+void CMyGridCtrl::SelectEveryAlbum(bool select) {
+  if (select) {
+    SelectAll();
+    return;
+  }
+  ClearSelection();
+  m_currentCellCoords = wxGridNoCellCoords;
+  Refresh();
+}
+
+TextArray CMyGridCtrl::RowTexts(int row) const {
+  TextArray texts;
+  for (int col = 0; col < kColumns; ++col)
+    texts.push_back(row < 0 ? FromWx(table_->GetColLabelValue(col)) : table_->CellText(row, col));
+  return texts;
+}
+
+std::vector<TextArray> CMyGridCtrl::ExportRows() const {
+  // The grid's first row is never written: in list mode it is the header; in preview mode the first row
+  // of thumbnails stays out as well.
+  std::vector<TextArray> rows;
+  int first = Mode() == GridMode::List ? 0 : 1;
+  for (int row = first; row < table_->GetNumberRows(); ++row) rows.push_back(RowTexts(row));
+  return rows;
+}
+
+}  // namespace albatrix

@@ -1,0 +1,288 @@
+#include "gui/WxMainView.h"
+
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/msgdlg.h>
+
+#include "MyCode/Trace.h"
+#include "app/ControlIds.h"
+#include "gui/AlbatrixDlg.h"
+#include "gui/ComboBox2.h"
+#include "gui/MyGridCtrl.h"
+#include "gui/WxText.h"
+
+namespace albatrix {
+
+WxMainView::WxMainView(CAlbatrixDlg& window) : window_(window), interfaceThread_(std::this_thread::get_id()) {
+  drainTimer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Drain(); });
+}
+
+WxMainView::~WxMainView() {
+  BeginClosing();
+  drainTimer_.Stop();
+}
+
+// --- the crossing ---------------------------------------------------------------------------------
+
+void WxMainView::Run(std::function<void()> call) {
+  if (OnInterfaceThread()) {
+    Flush();  // what a worker asked for earlier comes first
+    call();
+    return;
+  }
+  Queue(Call{std::move(call), GridAlbum()});
+}
+
+void WxMainView::Queue(Call call) {
+  if (closing_) return;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    queue_.push_back(std::move(call));
+  }
+  Wake();
+}
+
+void WxMainView::Wake() {
+  // One wake-up is enough for any number of calls: the drain takes them all.
+  if (wakePending_.exchange(true)) return;
+  window_.CallAfter([this] {
+    if (closing_) return;
+    auto since = std::chrono::steady_clock::now() - lastDrain_;
+    if (since >= kDrainInterval) {
+      Drain();
+    } else if (!drainTimer_.IsRunning()) {
+      auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(kDrainInterval - since);
+      drainTimer_.StartOnce(static_cast<int>(rest.count()) + 1);
+    }
+  });
+}
+
+void WxMainView::Flush() {
+  bool pending;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    pending = !queue_.empty();
+  }
+  if (pending) Drain();
+}
+
+void WxMainView::Drain() {
+  auto started = std::chrono::steady_clock::now();
+  lastDrain_ = started;
+  wakePending_ = false;  // a call queued from here on wakes the next drain
+  // One call at a time off the shared queue: a message box's own event loop may drain again, and what
+  // it leaves is then taken in order by this loop.
+  for (;;) {
+    Call call;
+    std::vector<GridAlbum> rows;
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      while (!queue_.empty() && !queue_.front().run) {
+        rows.push_back(std::move(queue_.front().row));
+        queue_.pop_front();
+      }
+      if (rows.empty()) {
+        if (queue_.empty()) break;
+        call = std::move(queue_.front());
+        queue_.pop_front();
+      }
+    }
+    if (closing_) continue;  // dropped: the window is going
+    if (!rows.empty()) {
+      window_.Grid()->AppendAlbums(rows);
+    } else {
+      call.run();
+    }
+  }
+  auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+  if (took > longestDrain_) longestDrain_ = took;
+}
+
+template <typename T>
+T WxMainView::Ask(std::function<T()> ask, T whenClosing) {
+  if (OnInterfaceThread()) {
+    Flush();
+    return closing_ ? whenClosing : ask();
+  }
+  struct Answer {
+    bool done = false;
+    T value;
+  };
+  auto answer = std::make_shared<Answer>();
+  answer->value = whenClosing;
+  Queue(Call{[this, ask, answer] {
+               T value = ask();
+               std::lock_guard<std::mutex> hold(lock_);
+               answer->value = std::move(value);
+               answer->done = true;
+               answered_.notify_all();
+             },
+             GridAlbum()});
+  std::unique_lock<std::mutex> hold(lock_);
+  answered_.wait(hold, [&] { return answer->done || closing_; });
+  return answer->done ? answer->value : whenClosing;
+}
+
+void WxMainView::BeginClosing() {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    closing_ = true;
+    queue_.clear();
+  }
+  answered_.notify_all();
+}
+
+// --- MainWindowView ---------------------------------------------------------------------------------
+
+void WxMainView::SetText(int id, const Text& text) {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    texts_[id] = text;  // read back at once, whichever thread asks
+  }
+  Run([this, id, text] {
+    if (CComboBox2* combo = window_.Combo(id)) {
+      combo->SetValue(ToWx(text));
+    } else if (wxWindow* control = window_.Control(id)) {
+      if (auto* labelled = dynamic_cast<wxControl*>(control)) {
+        labelled->SetLabelText(ToWx(text));
+      } else {
+        control->SetLabel(ToWx(text));
+      }
+    }
+  });
+}
+
+Text WxMainView::GetText(int id) {
+  std::lock_guard<std::mutex> hold(lock_);
+  auto found = texts_.find(id);
+  return found == texts_.end() ? Text() : found->second;
+}
+
+void WxMainView::Enable(int id, bool enabled) {
+  Run([this, id, enabled] {
+    if (wxWindow* control = window_.Control(id)) control->Enable(enabled);
+  });
+}
+
+void WxMainView::Show(int id, bool visible) {
+  Run([this, id, visible] {
+    wxWindow* control = window_.Control(id);
+    if (control && control->Show(visible)) window_.Relayout();
+  });
+}
+
+void WxMainView::Check(int id, bool checked) {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    checked_[id] = checked;
+  }
+  Run([this, id, checked] {
+    if (auto* box = dynamic_cast<wxCheckBox*>(window_.Control(id))) box->SetValue(checked);
+  });
+}
+
+bool WxMainView::IsChecked(int id) {
+  std::lock_guard<std::mutex> hold(lock_);
+  return checked_[id];
+}
+
+bool WxMainView::Message(const Text& text, const Text& caption, MessageButtons buttons) {
+  Trace("message: " + TextToUtf8(text));
+  return Ask<bool>(
+      [this, text, caption, buttons] {
+        wxMessageDialog box(&window_, ToWx(text), caption.empty() ? window_.GetTitle() : ToWx(caption),
+                            buttons == MessageButtons::YesNo ? wxYES_NO : wxOK);
+        return box.ShowModal() == wxID_YES;
+      },
+      false);
+}
+
+void WxMainView::AddCandidate(int id, const Text& text) {
+  Run([this, id, text] {
+    if (CComboBox2* combo = window_.Combo(id)) combo->AddCandidate(text);
+  });
+}
+
+void WxMainView::SetEntries(int id, const TextArray& entries) {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    entryCounts_[id] = static_cast<int>(entries.size());
+    selected_[id] = -1;
+  }
+  Run([this, id, entries] {
+    auto* choice = dynamic_cast<wxChoice*>(window_.Control(id));
+    if (!choice) return;
+    wxArrayString items;
+    for (const Text& entry : entries) items.push_back(ToWx(entry));
+    choice->Set(items);
+  });
+}
+
+void WxMainView::SelectEntry(int id, int index) {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    selected_[id] = index >= 0 && index < entryCounts_[id] ? index : -1;
+    index = selected_[id];
+  }
+  Run([this, id, index] {
+    if (auto* choice = dynamic_cast<wxChoice*>(window_.Control(id))) choice->SetSelection(index);
+  });
+}
+
+int WxMainView::SelectedEntry(int id) {
+  std::lock_guard<std::mutex> hold(lock_);
+  auto found = selected_.find(id);
+  return found == selected_.end() ? -1 : found->second;
+}
+
+void WxMainView::PlaceMemberBox(MemberBoxPlace place) {
+  Run([this, place] { window_.PlaceMemberBox(place); });
+}
+
+void WxMainView::ResetGrid(bool previewMode) {
+  Run([this, previewMode] { window_.Grid()->Reset(previewMode ? GridMode::Preview : GridMode::List); });
+}
+
+void WxMainView::ShowAlbum(const GridAlbum& album) {
+  if (OnInterfaceThread()) {
+    Run([this, album] { window_.Grid()->AppendAlbums({album}); });
+    return;
+  }
+  Queue(Call{{}, album});
+}
+
+std::vector<std::size_t> WxMainView::ChosenAlbums() {
+  return Ask<std::vector<std::size_t>>([this] { return window_.Grid()->ChosenAlbums(); }, {});
+}
+
+void WxMainView::RefreshGrid() {
+  Run([this] { window_.Grid()->ForceRefresh(); });
+}
+
+void WxMainView::ClearThumbnails() {
+  // The list mode grid has no thumbnails; preview mode keeps its image list in the grid and empties it
+  // on its reset.
+}
+
+void WxMainView::OpenFolder(const Text& path) {
+  Run([this, path] { window_.OpenFolder(ToWx(path)); });
+}
+
+// --- the user's side ----------------------------------------------------------------------------------
+
+void WxMainView::UserText(int id, const Text& text) {
+  std::lock_guard<std::mutex> hold(lock_);
+  texts_[id] = text;
+}
+
+void WxMainView::UserCheck(int id, bool checked) {
+  std::lock_guard<std::mutex> hold(lock_);
+  checked_[id] = checked;
+}
+
+void WxMainView::UserSelection(int id, int index) {
+  std::lock_guard<std::mutex> hold(lock_);
+  selected_[id] = index;
+}
+
+}  // namespace albatrix

@@ -1,0 +1,102 @@
+// The window's MainWindowView: the one place where calls from the controller's threads cross to the
+// interface thread. A call made on the interface thread runs at once (after everything still queued, so
+// the order of calls is kept); a call from any other thread is queued, and the interface thread drains
+// the queue at most once every 50 ms, appending consecutive grid rows in one batch. No widget is touched
+// off the interface thread. Reads (GetText, IsChecked, SelectedEntry) answer from copies that both
+// sides keep current; a worker's message box and its ChosenAlbums wait for the interface thread, and
+// every such wait ends (with No and nothing chosen) once closing has begun.
+#pragma once
+
+#include <wx/timer.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "app/MainWindowView.h"
+
+namespace albatrix {
+
+class CAlbatrixDlg;
+
+class WxMainView : public MainWindowView {
+ public:
+  // Made on the interface thread; `window` outlives the view.
+  explicit WxMainView(CAlbatrixDlg& window);
+  ~WxMainView() override;
+
+  void SetText(int id, const Text& text) override;
+  Text GetText(int id) override;
+  void Enable(int id, bool enabled) override;
+  void Show(int id, bool visible) override;
+  void Check(int id, bool checked) override;
+  bool IsChecked(int id) override;
+  bool Message(const Text& text, const Text& caption, MessageButtons buttons) override;
+  void AddCandidate(int id, const Text& text) override;
+  void SetEntries(int id, const TextArray& entries) override;
+  void SelectEntry(int id, int index) override;
+  int SelectedEntry(int id) override;
+  void PlaceMemberBox(MemberBoxPlace place) override;
+  void ResetGrid(bool previewMode) override;
+  void ShowAlbum(const GridAlbum& album) override;
+  std::vector<std::size_t> ChosenAlbums() override;
+  void RefreshGrid() override;
+  void ClearThumbnails() override;
+  void OpenFolder(const Text& path) override;
+
+  // The user changed a control: the copies follow. Interface thread only.
+  void UserText(int id, const Text& text);
+  void UserCheck(int id, bool checked);
+  void UserSelection(int id, int index);
+
+  // Closing has begun: waiting workers are released and their further calls are dropped.
+  void BeginClosing();
+  bool Closing() const { return closing_; }
+
+  // Runs every queued call now. Interface thread only.
+  void Flush();
+
+  // Longest time the interface thread spent in one drain, for the benchmark.
+  std::chrono::microseconds LongestDrain() const { return longestDrain_; }
+
+  static constexpr std::chrono::milliseconds kDrainInterval{50};
+
+ private:
+  struct Call {
+    std::function<void()> run;  // empty for a grid row
+    GridAlbum row;
+  };
+
+  bool OnInterfaceThread() const { return std::this_thread::get_id() == interfaceThread_; }
+  // The crossing: `call` runs on the interface thread, in order with every other call.
+  void Run(std::function<void()> call);
+  void Queue(Call call);
+  void Wake();
+  void Drain();
+  // Runs `ask` on the interface thread and waits for its answer; `whenClosing` once closing has begun.
+  template <typename T>
+  T Ask(std::function<T()> ask, T whenClosing);
+
+  CAlbatrixDlg& window_;
+  const std::thread::id interfaceThread_;
+  wxTimer drainTimer_;
+  std::chrono::steady_clock::time_point lastDrain_{};
+  std::chrono::microseconds longestDrain_{0};
+
+  std::mutex lock_;
+  std::condition_variable answered_;
+  std::deque<Call> queue_;
+  std::atomic<bool> wakePending_{false};
+  std::atomic<bool> closing_{false};
+  std::map<int, Text> texts_;
+  std::map<int, bool> checked_;
+  std::map<int, int> selected_;
+  std::map<int, int> entryCounts_;
+};
+
+}  // namespace albatrix

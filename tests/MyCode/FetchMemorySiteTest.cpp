@@ -1,0 +1,169 @@
+// What one reply costs the whole process in memory, read from a child process that makes one fetch as the
+// program does (albatrix-fetch-probe) against a loopback server serving the reply: a page that inflates to
+// a gigabyte, a gigabyte page of spaces, an endless picture with no size limit. The child reports its own
+// peak (VmHWM): the rusage a parent gets counts the parent's memory at the fork as the child's.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/FetchKit.h"
+#include "support/ScriptedServer.h"
+#include "support/TempDir.h"
+#include "support/WaitFor.h"
+
+extern char** environ;
+
+namespace albatrix {
+namespace {
+
+using test::HttpHead;
+using test::Reply;
+using test::ScriptedServer;
+using test::TempDir;
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;  // shadow memory and quarantines would be counted as ours
+#else
+constexpr bool kSanitized = false;
+#endif
+
+constexpr long kRssBoundKb = 128 * 1024;
+
+// The probe as a child process, its output in a file; the peak resident size it reports when it ends.
+class Probe {
+ public:
+  explicit Probe(std::vector<std::string> args) {
+    args.insert(args.begin(), std::string(ALBATRIX_BIN_DIR) + "/albatrix-fetch-probe");
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, output_.file("out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~Probe() {
+    if (pid_ > 0 && !ended_) {
+      ::kill(pid_, SIGKILL);
+      Reap(0);
+    }
+  }
+
+  // Waits for the child to end by itself; false when it has not within `timeout`.
+  bool WaitExit(std::chrono::milliseconds timeout) {
+    return test::WaitFor([&] { return Reap(WNOHANG); }, timeout);
+  }
+  // Asks the child to give up its fetch, as a cancel does, and waits for it to end.
+  bool Cancel(std::chrono::milliseconds timeout) {
+    if (pid_ > 0 && !ended_) ::kill(pid_, SIGTERM);
+    return WaitExit(timeout);
+  }
+  bool started() const { return pid_ > 0; }
+  int exitCode() const { return exitCode_; }  // -1 when it did not end by itself
+  // The child's own peak resident size, as it reported it on its way out; -1 when it did not.
+  long PeakRssKb() const {
+    std::string out = test::ReadWholeFile(output_.file("out.txt"));
+    std::size_t at = out.rfind("peak-rss-kb ");
+    return at == std::string::npos ? -1 : std::atol(out.c_str() + at + 12);
+  }
+
+ private:
+  bool Reap(int flags) {
+    if (ended_) return true;
+    int status = 0;
+    if (::waitpid(pid_, &status, flags) != pid_) return false;
+    ended_ = true;
+    exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return true;
+  }
+
+  TempDir output_;
+  pid_t pid_ = -1;
+  bool ended_ = false;
+  int exitCode_ = -1;
+};
+
+struct PageCase {
+  const char* name;
+  Reply reply;
+  int exitCode;  // 0: the page was read, 1: the fetch failed
+};
+
+// Each page read by a probe of its own: it must end by itself, in bounded memory, and the server must see
+// it leave by the page limit at the latest.
+void ExpectBoundedPages(const std::vector<PageCase>& cases) {
+  for (const PageCase& c : cases) {
+    ScriptedServer server;
+    server.On("/page", c.reply);
+    Probe probe({"page", server.Url("/page")});
+    ASSERT_TRUE(probe.started());
+    ASSERT_TRUE(probe.WaitExit(std::chrono::seconds(20))) << c.name;
+    EXPECT_EQ(probe.exitCode(), c.exitCode) << c.name;
+    EXPECT_GT(probe.PeakRssKb(), 0) << c.name;
+    EXPECT_LT(probe.PeakRssKb(), kRssBoundKb) << c.name;
+    ::testing::Test::RecordProperty(c.name, std::to_string(probe.PeakRssKb()) + " KiB");
+    EXPECT_TRUE(test::WaitFor([&] { return server.AllDone(); })) << c.name;
+    EXPECT_LT(server.Requests().at(0).bytesSent, kPageCapBytes + (16u << 20)) << c.name;
+  }
+}
+
+TEST(FetchMemory, PageThatInflatesToAGigabyteFailsInBoundedMemory) {
+  if (kSanitized) GTEST_SKIP() << "peak memory is not ours under a sanitizer";
+  ExpectBoundedPages({
+      {"a page that inflates to 1 GiB of zeros",
+       test::Respond(200, test::GzipBomb(1024), {"Content-Encoding: gzip", "Content-Type: text/html"}), 1},
+      {"the largest page there may be", test::Respond(200, Bytes(kPageCapBytes - 1024, 'a')), 0},
+  });
+}
+
+TEST(FetchMemory, GigabytePageOfSpacesFailsAtThePageLimit) {
+  if (kSanitized) GTEST_SKIP() << "peak memory is not ours under a sanitizer";
+  const std::string spaces(65536, ' ');
+  ExpectBoundedPages({
+      {"1 GiB of spaces, announced", Reply().Send(HttpHead(200, {"Content-Length: 1073741824"})).Endless(spaces), 1},
+      {"spaces without end, unannounced", Reply().Send(HttpHead(200)).Endless(spaces), 1},
+  });
+}
+
+TEST(FetchMemory, EndlessPictureWithoutALimitStreamsToDiskInBoundedMemory) {
+  if (kSanitized) GTEST_SKIP() << "peak memory is not ours under a sanitizer";
+  ScriptedServer server;
+  server.On("/endless.jpg", Reply().Send(HttpHead(200, {"Content-Type: image/jpeg"})).Endless(test::Pattern(65536)));
+  TempDir dir;
+  Probe probe({"picture", server.Url("/endless.jpg"), dir.file("endless.jpg"), "0"});
+  ASSERT_TRUE(probe.started());
+  // Well past any size a picture could once be held in memory at, it is still on its way to the disk.
+  const std::uintmax_t kWritten = 48u << 20;
+  std::uintmax_t seen = 0;
+  bool grew = test::WaitFor(
+      [&] {
+        for (const std::string& name : test::NamesIn(dir)) {
+          std::error_code ec;
+          std::uintmax_t size = std::filesystem::file_size(dir.file(name), ec);
+          if (!ec) seen = std::max(seen, size);
+        }
+        return seen >= kWritten;
+      },
+      std::chrono::seconds(15));
+  ASSERT_TRUE(probe.Cancel(std::chrono::seconds(5)));
+  EXPECT_EQ(probe.exitCode(), 1);
+  EXPECT_TRUE(grew) << "largest file seen: " << seen;
+  // Never complete, so never under its name; the cancelled temporary is gone too.
+  EXPECT_TRUE(test::NamesIn(dir).empty());
+  EXPECT_GT(probe.PeakRssKb(), 0);
+  EXPECT_LT(probe.PeakRssKb(), kRssBoundKb);
+  ::testing::Test::RecordProperty("endless picture", std::to_string(probe.PeakRssKb()) + " KiB");
+}
+
+}  // namespace
+}  // namespace albatrix

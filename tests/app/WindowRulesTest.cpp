@@ -1,0 +1,167 @@
+// The window's rules that need no window: start-up, the save path from a drop and its history, the CSV
+// export's bytes and the autocomplete list.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "app/AlbatrixController.h"
+#include "app/ComboFilter.h"
+#include "app/CsvExport.h"
+#include "app/SavePathRules.h"
+#include "app/StartupRules.h"
+#include "support/FakeView.h"
+#include "support/TempDir.h"
+
+namespace albatrix {
+namespace {
+
+using test::TempDir;
+
+TEST(StartupRulesTest, ClipboardTextOfOneTo199UnitsGoesIntoTheMemberBox) {
+  EXPECT_EQ(ClipboardMemberText(u"  http://my.hupu.com/abc \r\n"), Text(u"http://my.hupu.com/abc"));
+  EXPECT_EQ(ClipboardMemberText(Text(199, u'x')), Text(199, u'x'));
+  // The count is taken after trimming.
+  EXPECT_EQ(ClipboardMemberText(u" " + Text(199, u'x') + u" "), Text(199, u'x'));
+  EXPECT_FALSE(ClipboardMemberText(Text(200, u'x')));
+  EXPECT_FALSE(ClipboardMemberText(u" \t\r\n "));
+  EXPECT_FALSE(ClipboardMemberText(u""));
+  // Units, not characters: 100 characters outside the BMP are 200 units.
+  Text pairs;
+  for (int i = 0; i < 100; ++i) pairs += u"\U0001F600";
+  EXPECT_FALSE(ClipboardMemberText(pairs));
+}
+
+TEST(StartupRulesTest, TemporaryProgramFolders) {
+  struct Case {
+    const char16_t* folder;
+    bool temporary;
+  } cases[] = {
+      {u"/tmp/unpack/Temp/albatrix/", true}, {u"/home/u/TEMP/", true},    {u"/home/u/tEmP/x/", true},
+      {u"/home/u/.Locals/", false},          {u"/home/u/Locals/", true},  {u"/home/u/localsoft/", true},
+      {u"/home/u/temporary/", false},        {u"/home/u/mytemp/", false}, {u"/home/u/albatrix/", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(RunsFromTemporaryFolder(c.folder), c.temporary) << TextToUtf8(c.folder);
+  EXPECT_EQ(DocumentsSavePath(u"/home/u/Documents"), u"/home/u/Documents/Albatrix/");
+  EXPECT_EQ(DocumentsSavePath(u"/home/u/Documents/"), u"/home/u/Documents/Albatrix/");
+}
+
+TEST(StartupRulesTest, CommandLine) {
+  using Args = std::vector<std::string>;
+  WindowOptions demo = ParseWindowArguments({"--demo"}, "http://127.0.0.1:1");
+  EXPECT_TRUE(demo.demo);
+  EXPECT_EQ(demo.site, "");  // the demo brings its own site
+  EXPECT_EQ(ParseWindowArguments({"--site", "http://127.0.0.1:9"}, "http://127.0.0.1:1").site, "http://127.0.0.1:9");
+  EXPECT_EQ(ParseWindowArguments({"--site=http://a.b"}, nullptr).site, "http://a.b");
+  EXPECT_EQ(ParseWindowArguments({}, "http://127.0.0.1:1").site, "http://127.0.0.1:1");
+  EXPECT_EQ(ParseWindowArguments({}, nullptr).site, "");
+  EXPECT_TRUE(ParseWindowArguments({"-h"}, nullptr).help);
+  for (const Args& bad : {Args{"--site"}, Args{"--site", "127.0.0.1:9"}, Args{"--demo", "--site", "http://a"},
+                          Args{"--frobnicate"}})
+    EXPECT_FALSE(ParseWindowArguments(bad, nullptr).error.empty()) << bad[0];
+  EXPECT_FALSE(ParseWindowArguments({}, "ftp://x").error.empty());
+  std::string usage = WindowUsage();
+  EXPECT_NE(usage.find("--demo"), std::string::npos);
+  EXPECT_NE(usage.find("--site URL"), std::string::npos);
+}
+
+TEST(SavePathRulesTest, DroppedPaths) {
+  struct Case {
+    const char16_t* path;
+    DroppedKind kind;
+    const char16_t* savePath;
+  } cases[] = {
+      {u"/pics/a.jpg", DroppedKind::File, u"/pics/"},
+      {u"/pics", DroppedKind::Folder, u"/pics/"},
+      {u"/pics/", DroppedKind::Folder, u"/pics/"},
+      // A folder with a dot in its name is that folder, not its parent.
+      {u"/home/u/my.pics", DroppedKind::Folder, u"/home/u/my.pics/"},
+      // A file without an extension still stands for its folder.
+      {u"/pics/README", DroppedKind::File, u"/pics/"},
+      {u"/a.jpg", DroppedKind::File, u"/"},
+      // Gone by the time it is read: the text decides.
+      {u"/gone/b.png", DroppedKind::Missing, u"/gone/"},
+      {u"/gone.d/sub", DroppedKind::Missing, u"/gone.d/sub/"},
+      {u"", DroppedKind::Missing, u""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DroppedSavePath(c.path, c.kind), c.savePath) << TextToUtf8(c.path);
+  EXPECT_EQ(FolderWithSeparator(u"/x"), u"/x/");
+  EXPECT_EQ(FolderWithSeparator(u""), u"");
+}
+
+TEST(SavePathRulesTest, HistoryInOtherCaseChangesNeitherHistoryNorFile) {
+  TempDir dir;
+  test::FakeView view;
+  AlbatrixController controller(view, dir.folder());
+  controller.Initialize();
+  EXPECT_TRUE(controller.AddSavePathHistory(u"/Pics/Summer/"));
+  EXPECT_EQ(view.Candidates(IDC_SAVE_PATH).back(), u"/Pics/Summer/");
+  std::string before = test::ReadWholeFile(dir.file("soft.dat"));
+  ASSERT_EQ(before.size(), kSettingsFileSize);
+  struct stat first{};
+  ASSERT_EQ(::stat(dir.file("soft.dat").c_str(), &first), 0);
+
+  std::size_t candidates = view.Candidates(IDC_SAVE_PATH).size();
+  EXPECT_FALSE(controller.AddSavePathHistory(u"/pics/SUMMER/"));
+  EXPECT_FALSE(controller.AddSavePathHistory(Text(400, u'a')));
+  EXPECT_EQ(view.Candidates(IDC_SAVE_PATH).size(), candidates);
+  EXPECT_EQ(test::ReadWholeFile(dir.file("soft.dat")), before);
+  struct stat second{};
+  ASSERT_EQ(::stat(dir.file("soft.dat").c_str(), &second), 0);
+  EXPECT_EQ(first.st_ino, second.st_ino) << "the file was written again";
+  EXPECT_EQ(SlotText(controller.SettingsCopy().savePathHistory[0]), u"/Pics/Summer/");
+}
+
+TEST(CsvExportTest, Lines) {
+  struct Case {
+    TextArray cells;
+    std::string bytes;
+  } cases[] = {
+      {{u"0001", u"夏天", u"  12", u"", u"", u""}, "0001,\xCF\xC4\xCC\xEC,  12,,,,\r\n"},
+      {{u"a,b"}, "a','b,\r\n"},
+      {{u"say \"hi\""}, "say \"\"hi\"\",\r\n"},
+      {{u"it's"}, "its,\r\n"},
+      {{u"'a','b'"}, "a','b,\r\n"},  // apostrophes go before commas are turned
+      {{u"\U0001F600x"}, "?x,\r\n"},  // GBK has no emoji
+      {{}, "\r\n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CsvLine(c.cells), c.bytes);
+}
+
+TEST(CsvExportTest, FileIsWholeOrAbsent) {
+  TempDir dir;
+  Text path = Utf8ToText(dir.file("out.csv"));
+  ASSERT_TRUE(WriteCsvFile(path, {{u"1", u"a"}, {u"2", u"b"}}));
+  EXPECT_EQ(test::ReadWholeFile(dir.file("out.csv")), "1,a,\r\n2,b,\r\n");
+  ASSERT_TRUE(WriteCsvFile(path, {}));
+  EXPECT_TRUE(test::PathExists(dir.file("out.csv")));
+  EXPECT_EQ(test::ReadWholeFile(dir.file("out.csv")), "");
+  // A folder that does not exist: nothing written, nothing left.
+  EXPECT_FALSE(WriteCsvFile(Utf8ToText(dir.file("missing/out.csv")), {{u"x"}}));
+  EXPECT_FALSE(test::PathExists(dir.file("missing")));
+
+  EXPECT_EQ(WithCsvExtension(u"/x/list"), u"/x/list.csv");
+  EXPECT_EQ(WithCsvExtension(u"/x/list.CSV"), u"/x/list.CSV");
+  EXPECT_EQ(WithCsvExtension(u"/x/list.txt"), u"/x/list.txt.csv");
+}
+
+TEST(ComboFilterTest, Examples) {
+  Text marked = Text(u"abc") + Text(kCandidateSeparator) + u"xyz";
+  struct Case {
+    TextArray candidates;
+    const char16_t* typed;
+    TextArray shown;
+  } cases[] = {
+      {{u"D:\\Pics", u"d:\\photos"}, u"PIC", {u"d:\\pics"}},
+      {{marked}, u"b", {u"abc"}},
+      {{marked}, u"xyz", {u"abc"}},
+      {{u"/Pics/", u"/Pics/", u"/pics/"}, u"p", {u"/pics/", u"/pics/", u"/pics/"}},  // no de-duplication
+      {{u"/a/", u"/b/"}, u"zz", {}},
+      {{u"/a/"}, u"", {}},
+      {{u"http://my.hupu.com/ÄBC", u"相册Ä"}, u"ä", {u"http://my.hupu.com/äbc", u"相册ä"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FilterCandidates(c.candidates, c.typed), c.shown) << TextToUtf8(c.typed);
+  EXPECT_EQ(LowerText(u"ABC相册ÀΣЖＡ"), u"abc相册àσжａ");
+}
+
+}  // namespace
+}  // namespace albatrix

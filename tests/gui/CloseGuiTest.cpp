@@ -1,0 +1,224 @@
+// Closing the window with work in flight: the program itself runs as a child process (this test program
+// with "--close-child", running the window's own app), presses "获取相册" (and "下载"), and closes the window
+// while the listing or the download runs. The parent watches: exit status 0 within 3 seconds of the
+// close, no temporary or partial file left, soft.dat still whole.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <wx/checkbox.h>
+#include <wx/timer.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+#include "GuiHarness.h"
+#include "app/ControlIds.h"
+#include "gui/AlbatrixApp.h"
+#include "gui/AlbatrixDlg.h"
+#include "gui/MyGridCtrl.h"
+#include "gui/WxMainView.h"
+#include "model/PictureList.h"
+#include "support/SiteFixture.h"
+#include "support/TestMembers.h"
+#include "support/WaitFor.h"
+
+namespace albatrix::test {
+
+namespace {
+
+// The window's app, made to press the buttons itself: "listing" and "download" close the window once
+// that work is under way; "show-listing" lists, says where the window stands ("listed X Y W H") and
+// stays open for a screenshot.
+class ScriptedApp : public CAlbatrixApp {
+ public:
+  ScriptedApp(const WindowOptions& options, std::string phase, std::string member)
+      : CAlbatrixApp(options), phase_(std::move(phase)), member_(std::move(member)) {}
+
+ protected:
+  void OnWindowReady(CAlbatrixDlg& window) override {
+    window_ = &window;
+    if (!member_.empty()) window.View().SetText(IDC_MEMBER, Utf8ToText(member_));
+    Press(IDC_GET_ALBUMS);
+    poll_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Step(); });
+    poll_.Start(5);
+  }
+
+ private:
+  void Press(int id) {
+    wxCommandEvent press(wxEVT_BUTTON, id);
+    window_->ProcessWindowEvent(press);
+  }
+  void Step() {
+    AlbatrixController& controller = window_->Controller();
+    if (phase_ == "show-listing") {
+      if (controller.listingState != PHASE_IDLE || window_->Grid()->GetNumberRows() == 0) return;
+      poll_.Stop();
+      window_->Grid()->SelectRow(1);
+      window_->Grid()->SelectRow(3, true);
+      window_->Update();
+      wxRect where = window_->GetScreenRect();
+      std::printf("listed %d %d %d %d\n", where.x, where.y, where.width, where.height);
+      std::fflush(stdout);
+      return;
+    }
+    if (phase_ == "listing") {
+      if (controller.listingState == PHASE_RUNNING && window_->Grid()->GetNumberRows() > 0) Close();
+      return;
+    }
+    if (!pressedDownload_) {
+      if (controller.listingState != PHASE_IDLE || window_->Grid()->GetNumberRows() < 2) return;
+      window_->Grid()->SelectEveryAlbum(true);
+      Press(IDC_DOWNLOAD);
+      pressedDownload_ = true;
+      return;
+    }
+    if (controller.runFlags.downloading) Close();
+  }
+  void Close() {
+    poll_.Stop();
+    std::puts("closing");
+    std::fflush(stdout);
+    window_->Close();
+  }
+
+  std::string phase_, member_;
+  CAlbatrixDlg* window_ = nullptr;
+  wxTimer poll_;
+  bool pressedDownload_ = false;
+};
+
+struct Child {
+  pid_t pid = -1;
+  int output = -1;
+};
+
+Child StartChild(const std::string& phase, const AlbumSite& site, const std::string& folder) {
+  int pipeFds[2];
+  if (::pipe(pipeFds) != 0) return {};
+  std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  std::string base = site.BaseUrl();
+  std::string member = site.MemberUrl("m1");
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(pipeFds[1], 1);
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+    if (::chdir(folder.c_str()) != 0) ::_exit(126);
+    ::execl(self.c_str(), self.c_str(), "--close-child", phase.c_str(), base.c_str(), member.c_str(),
+            static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(pipeFds[1]);
+  return {pid, pipeFds[0]};
+}
+
+// Every file under `folder` whose name marks it as temporary (".<pid>.<n>.part") or hidden.
+std::vector<std::string> LeftOvers(const std::string& folder) {
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    std::string name = entry.path().filename().string();
+    if (name.front() == '.' || name.find(".part") != std::string::npos) found.push_back(entry.path().string());
+  }
+  return found;
+}
+
+class CloseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!HaveDisplay()) GTEST_SKIP() << "no display: run under xvfb-run";
+    SiteOptions options;
+    options.requireLogin = false;
+    site_ = StartSite(options);
+    ASSERT_TRUE(site_);
+  }
+
+  void CloseDuring(const std::string& phase) {
+    Child child = StartChild(phase, *site_, dir.path());
+    ASSERT_GT(child.pid, 0);
+    // Wait for the child's "closing" line.
+    std::string said;
+    ::fcntl(child.output, F_SETFL, O_NONBLOCK);
+    WaitFor([&] {
+      char buffer[256];
+      ssize_t got = ::read(child.output, buffer, sizeof buffer);
+      if (got > 0) said.append(buffer, static_cast<std::size_t>(got));
+      return said.find("closing\n") != std::string::npos || got == 0;
+    }, std::chrono::seconds(60));
+    auto closed = std::chrono::steady_clock::now();
+    ::close(child.output);
+    if (said.find("closing\n") == std::string::npos) {
+      ::kill(child.pid, SIGKILL);
+      ::waitpid(child.pid, nullptr, 0);
+      FAIL() << "the child never closed its window";
+    }
+
+    int status = 0;
+    bool ended = WaitFor([&] { return ::waitpid(child.pid, &status, WNOHANG) == child.pid; }, std::chrono::seconds(3));
+    auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - closed);
+    if (!ended) {
+      ::kill(child.pid, SIGKILL);
+      ::waitpid(child.pid, &status, 0);
+      FAIL() << "still running 3 s after the close";
+    }
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_LT(took.count(), 3000);
+    EXPECT_EQ(LeftOvers(dir.path()), std::vector<std::string>{});
+    EXPECT_EQ(ReadWholeFile(dir.file("soft.dat")).size(), 19808u);
+  }
+
+  TempDir dir;
+  std::unique_ptr<AlbumSite> site_;
+};
+
+TEST_F(CloseTest, DuringAListing) {
+  // Twelve list pages, each a little slow: the close comes while pages are still being read.
+  site_->AddMember(NumberedMember("m1", 36, 3));
+  SiteFault slow;
+  slow.kind = SiteFaultKind::Slow;
+  slow.delayMs = 50;
+  slow.chunkBytes = 100;
+  for (int page = 2; page <= 12; ++page) site_->SetFault("/m1/photo-" + std::to_string(page), slow);
+  CloseDuring("listing");
+  EXPECT_EQ(site_->RequestCount("/m1/photo-12"), 0) << "the listing was not stopped";
+}
+
+TEST_F(CloseTest, DuringADownloadOfTwoAlbums) {
+  SiteMember member = MemberWith("m1", {u"first", u"second"}, 3, 6);
+  for (SiteAlbum& album : member.albums)
+    for (SitePicture& picture : album.pictures) picture.bytes = 200 * 1024;
+  site_->AddMember(member);
+  // Pictures trickle in: every one is in flight when the window closes.
+  SiteFault trickle;
+  trickle.kind = SiteFaultKind::Slow;
+  trickle.delayMs = 100;
+  trickle.chunkBytes = 4096;
+  for (const SiteAlbum& album : member.albums)
+    for (int i = 1; i <= static_cast<int>(album.pictures.size()); ++i)
+      site_->SetFault(AlbumSite::PicturePath("m1", album, i, true), trickle);
+  CloseDuring("download");
+}
+
+}  // namespace
+
+// --close-child PHASE BASE MEMBER, or --close-child show-listing --demo.
+int RunCloseChild(int argc, char** argv) {
+  if (argc < 4) return 2;
+  std::string phase = argv[2];
+  std::string site = argv[3];
+  std::string member = argc > 4 ? argv[4] : "";
+  char* siteArgs[] = {argv[0], const_cast<char*>("--site"), site.data(), nullptr};
+  char* demoArgs[] = {argv[0], const_cast<char*>("--demo"), nullptr};
+  bool demo = site == "--demo";
+  return RunAlbatrix(demo ? 2 : 3, demo ? demoArgs : siteArgs, [&](const WindowOptions& options) {
+    return new ScriptedApp(options, phase, member);
+  });
+}
+
+}  // namespace albatrix::test

@@ -1,0 +1,70 @@
+// Helpers for the dialog and menu tests: running a modal dialog with steps played inside its loop,
+// pressing buttons and keys through the widgets' own events, reading labels, expecting dialogs, and
+// screenshots for a person to look at.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <wx/dialog.h>
+#include <wx/testing.h>
+#include <wx/msgdlg.h>
+
+namespace albatrix::test {
+
+// Shows `dialog` modally and plays `steps` inside its loop. Returns what ShowModal returned; when the
+// steps leave the dialog open, it is ended with kLeftOpen so a failing test never hangs.
+constexpr int kLeftOpen = -4242;
+int RunModal(wxDialog& dialog, const std::function<void()>& steps);
+
+// Sends a button's click as the button itself does.
+void Click(wxWindow* parent, int buttonId);
+// Sends a key press (as the char hook sees it) to a window.
+void PressKey(wxWindow* window, int keyCode);
+// Tests that need a display and nothing else; they skip themselves without one.
+class DisplayTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+};
+
+// Every label of a window's descendants in creation order: static texts, static boxes, radio buttons,
+// check boxes, buttons and links.
+std::vector<std::string> LabelsOf(wxWindow* window);
+std::string Utf8(const wxString& text);
+
+// Saves what the screen shows of `window` (its frame and menu bar included) to
+// $ALBATRIX_SCREENSHOT_DIR/<name>.png when that variable is set.
+void SaveScreenshot(wxWindow* window, const std::string& name);
+
+// A message box that must appear: records its text and answers OK.
+class ExpectMessage : public wxExpectModalBase<wxMessageDialog, ExpectMessage> {
+ public:
+  explicit ExpectMessage(std::string* text) : text_(text) {}
+
+ protected:
+  int OnInvoked(wxMessageDialog* dialog) const override {
+    *text_ = Utf8(dialog->GetMessage());
+    return wxID_OK;
+  }
+
+ private:
+  std::string* text_;
+};
+
+// A dialog of type D that must appear: answered with `code` without being shown.
+template <class D>
+class ExpectDialog : public wxExpectModalBase<D, ExpectDialog<D>> {
+ public:
+  explicit ExpectDialog(int code) : code_(code) {}
+
+ protected:
+  int OnInvoked(D*) const override { return code_; }
+
+ private:
+  int code_;
+};
+
+}  // namespace albatrix::test

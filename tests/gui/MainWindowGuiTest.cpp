@@ -1,0 +1,393 @@
+// The main window under a display: its controls, the member box's place, a listing on the stand-in site
+// through the window, the export and the autocomplete box with real keystrokes.
+#include <gtest/gtest.h>
+
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/hyperlink.h>
+#include <wx/textctrl.h>
+#include <wx/msgdlg.h>
+#include <wx/testing.h>
+#include <wx/uiaction.h>
+
+#include <filesystem>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "GuiHarness.h"
+#include "app/ControlIds.h"
+#include "app/CsvExport.h"
+#include "gui/ComboBox2.h"
+#include "gui/MyGridCtrl.h"
+#include "gui/WxMainView.h"
+#include "gui/WxText.h"
+#include "support/TestMembers.h"
+#include "support/WaitFor.h"
+
+namespace albatrix::test {
+namespace {
+
+wxString U8(const char* text) { return wxString::FromUTF8(text); }
+
+using MainWindowTest = WindowFixture;
+
+TEST_F(MainWindowTest, InitialTextsAndStates) {
+  CAlbatrixDlg& w = window();
+  EXPECT_TRUE(w.IsShown());
+  EXPECT_NE(w.GetTitle().Find(U8("虎扑")), wxNOT_FOUND);
+  EXPECT_EQ(w.GetClientSize(), w.ConvertDialogToPixels(wxSize(471, 323)));
+
+  struct Expected {
+    int id;
+    const char* label;
+    bool enabled;
+  } controls[] = {
+      {IDC_GET_ALBUMS, "获取相册", true}, {IDC_DOWNLOAD, "下载", false},   {IDC_CHOOSE_FOLDER, "设置", true},
+      {IDC_OPEN_FOLDER, "打开", true},    {IDC_GRID_FRAME, "相册列表", true}, {IDC_SELECT_ALL, "全选", true},
+      {IDC_PREVIEW, "预览图", true},      {IDC_EXPORT, "导出", true},      {IDC_FILTER, "筛选", true},
+      {IDC_FIND, "查找", true},           {IDC_STATUS, "state1", true},    {IDC_PROGRESS, "state2", true},
+  };
+  for (const Expected& c : controls) {
+    EXPECT_EQ(Label(c.id), U8(c.label)) << c.id;
+    EXPECT_EQ(Enabled(c.id), c.enabled) << c.id;
+  }
+  EXPECT_EQ(w.GetDefaultItem(), w.Control(IDC_GET_ALBUMS));
+  for (int id : {IDC_EXPORT, IDC_FILTER, IDC_FIND, IDC_UPDATE_LINK, IDC_MAKER_LINK})
+    EXPECT_TRUE(dynamic_cast<wxHyperlinkCtrl*>(w.Control(id))) << id;
+  for (int id : {IDC_SELECT_ALL, IDC_PREVIEW}) EXPECT_FALSE(dynamic_cast<wxCheckBox*>(w.Control(id))->GetValue());
+  EXPECT_FALSE(w.Control(IDC_UPDATE_LINK)->IsShown());
+  EXPECT_FALSE(w.Control(IDC_SUBTYPE)->IsShown());
+
+  auto* site = dynamic_cast<wxChoice*>(w.Control(IDC_SITE));
+  ASSERT_TRUE(site);
+  EXPECT_EQ(site->GetCount(), 16u);
+  EXPECT_EQ(site->GetSelection(), 15);
+  EXPECT_EQ(Label(IDC_SAVE_PATH), ToWx(dir.folder()));
+  EXPECT_EQ(ReadWholeFile(dir.file("soft.dat")).size(), 19808u);
+
+  CMyGridCtrl* grid = w.Grid();
+  EXPECT_EQ(grid->GetRowLabelSize(), 0);
+  const char* headers[] = {"序号", "名称", "数量", "备注", "", ""};
+  const int widths[] = {50, 575, 50, 100, 0, 0};
+  ASSERT_EQ(grid->GetNumberCols(), 6);
+  for (int col = 0; col < 6; ++col) {
+    EXPECT_EQ(grid->GetColLabelValue(col), U8(headers[col]));
+    EXPECT_EQ(grid->GetColSize(col), grid->FromDIP(widths[col]));
+  }
+  EXPECT_EQ(grid->GetSelectionBackground(), wxColour(199, 227, 227));
+  EXPECT_EQ(grid->GetSelectionForeground(), *wxBLACK);
+  EXPECT_EQ(grid->GetNumberRows(), 0);
+
+  // The maker's page goes to the browser, not anywhere else.
+  wxHyperlinkEvent follow(w.Control(IDC_MAKER_LINK), IDC_MAKER_LINK, U8(kMakerPage));
+  w.Control(IDC_MAKER_LINK)->ProcessWindowEvent(follow);
+  EXPECT_EQ(desktop->openedPages, std::vector<wxString>{U8(kMakerPage)});
+}
+
+TEST_F(MainWindowTest, MemberBoxTakesTheSubTypeSelectorsPlace) {
+  CAlbatrixDlg& w = window();
+  auto* site = dynamic_cast<wxChoice*>(w.Control(IDC_SITE));
+  auto* subtype = dynamic_cast<wxChoice*>(w.Control(IDC_SUBTYPE));
+  wxWindow* member = w.Control(IDC_MEMBER);
+  wxRect wide = member->GetRect();
+
+  auto choose = [&](int entry) {
+    site->SetSelection(entry);
+    wxCommandEvent pick(wxEVT_CHOICE, IDC_SITE);
+    pick.SetEventObject(site);
+    pick.SetInt(entry);
+    site->ProcessWindowEvent(pick);
+    PumpFor(std::chrono::milliseconds(20));
+  };
+  choose(0);
+  ASSERT_TRUE(subtype->IsShown());
+  EXPECT_EQ(subtype->GetCount(), 3u);
+  EXPECT_EQ(subtype->GetString(0), U8("QQ空间相册"));
+  EXPECT_EQ(subtype->GetSelection(), 0);
+  wxRect beside = member->GetRect();
+  wxRect selector = subtype->GetRect();
+  EXPECT_EQ(beside.GetLeft(), selector.GetRight() + 1 + 3);
+  EXPECT_EQ(beside.GetRight(), wide.GetRight());
+  EXPECT_EQ(beside.GetTop(), wide.GetTop());
+  EXPECT_EQ(beside.GetBottom(), wide.GetBottom());
+
+  choose(15);
+  EXPECT_FALSE(subtype->IsShown());
+  wxRect over = member->GetRect();
+  EXPECT_EQ(over.GetLeft(), selector.GetLeft());
+  EXPECT_EQ(over.GetRight(), wide.GetRight());
+  EXPECT_EQ(over.GetTop(), wide.GetTop());
+  EXPECT_EQ(over.GetBottom(), wide.GetBottom());
+  EXPECT_EQ(over, wide);
+}
+
+class ListingWindowTest : public WindowFixture {
+ protected:
+  void SetUp() override {
+    WindowFixture::SetUp();
+    if (IsSkipped()) return;
+    titles = {u"春天", u"a,b", u"say \"hi\"", u"it's", u"smile"};
+    for (int i = 6; i <= 14; ++i) titles.push_back(Utf8ToText("album " + std::to_string(i)));
+    site().AddMember(MemberWith("m1", titles, 3));
+    // The second page comes slowly, so the window is seen in its listing state.
+    SiteFault slow;
+    slow.kind = SiteFaultKind::Slow;
+    slow.delayMs = 150;
+    slow.chunkBytes = 256;
+    site().SetFault("/m1/photo-2", slow);
+  }
+  std::vector<Text> titles;
+};
+
+TEST_F(ListingWindowTest, ListingThroughTheWindowThenSelectAllAndExport) {
+  CAlbatrixDlg& w = window();
+  TypeInto(IDC_MEMBER, wxString::FromUTF8(site().MemberUrl("m1")));
+  Press(IDC_GET_ALBUMS);
+  ASSERT_TRUE(PumpUntil([&] { return Label(IDC_GET_ALBUMS) == U8("终止获取"); }));
+  for (int id : {IDC_SITE, IDC_DOWNLOAD, IDC_MEMBER, IDC_PREVIEW, IDC_FILTER, IDC_FIND, IDC_EXPORT})
+    EXPECT_FALSE(Enabled(id)) << id;
+  EXPECT_TRUE(Enabled(IDC_GET_ALBUMS));
+  EXPECT_EQ(Label(IDC_STATUS), U8("正在获取相册列表，请稍等..."));
+  EXPECT_EQ(Label(IDC_PROGRESS), wxString());
+
+  ASSERT_TRUE(PumpUntil([&] { return Label(IDC_GET_ALBUMS) == U8("获取相册"); }, std::chrono::seconds(30)));
+  for (int id : {IDC_SITE, IDC_DOWNLOAD, IDC_MEMBER, IDC_PREVIEW, IDC_FILTER, IDC_FIND, IDC_EXPORT})
+    EXPECT_TRUE(Enabled(id)) << id;
+  EXPECT_EQ(Label(IDC_GRID_FRAME), U8("相册列表(共14个)"));
+  EXPECT_EQ(Label(IDC_STATUS), U8("获取相册列表完成，共14个"));
+
+  CMyGridCtrl* grid = w.Grid();
+  ASSERT_EQ(grid->GetNumberRows(), 14);
+  EXPECT_EQ(grid->GetCellValue(0, 0), "0001");
+  EXPECT_EQ(grid->GetCellValue(1, 1), "a,b");
+  EXPECT_EQ(grid->GetCellValue(13, 0), "0014");
+  EXPECT_EQ(grid->GetCellValue(13, 1), "album 14");
+  EXPECT_EQ(grid->GetCellValue(13, 2), "   0");
+  EXPECT_EQ(grid->GetColSize(1), grid->FromDIP(575));
+  EXPECT_EQ(grid->GetColSize(4), 0);
+
+  EXPECT_TRUE(w.View().ChosenAlbums().empty());
+  Click(IDC_SELECT_ALL, true);
+  std::vector<std::size_t> all(14);
+  for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
+  EXPECT_EQ(w.View().ChosenAlbums(), all);
+  Click(IDC_SELECT_ALL, false);
+  EXPECT_TRUE(w.View().ChosenAlbums().empty());
+  EXPECT_EQ(grid->GetGridCursorRow(), -1);
+
+  // Ctrl-style picks of two rows come back top down.
+  grid->SelectRow(9, true);
+  grid->SelectRow(2, true);
+  EXPECT_EQ(w.View().ChosenAlbums(), (std::vector<std::size_t>{2, 9}));
+
+  desktop->chosenFile = ToWx(Utf8ToText(dir.file("albums")));  // no extension: ".csv" is added
+  wxHyperlinkEvent follow(w.Control(IDC_EXPORT), IDC_EXPORT, wxString());
+  w.Control(IDC_EXPORT)->ProcessWindowEvent(follow);
+  EXPECT_EQ(desktop->exportFilter, U8("导出后，自行调整列宽(*.csv)|*.csv"));
+  // Every row as the grid shows it (the titles were cleaned for folder names on the way in).
+  std::string expected;
+  for (int row = 0; row < grid->GetNumberRows(); ++row) expected += CsvLine(grid->RowTexts(row));
+  std::string written = ReadWholeFile(dir.file("albums.csv"));
+  EXPECT_EQ(written, expected);
+  // The bytes a spreadsheet gets: GBK, commas kept apart, apostrophes gone, CR LF.
+  const std::string head = "0001,\xB4\xBA\xCC\xEC,   0,,,,\r\n0002,a','b,   0,,,,\r\n0003,";
+  const std::string tail = "\r\n0014,album 14,   0,,,,\r\n";
+  EXPECT_EQ(written.substr(0, head.size()), head);
+  EXPECT_NE(written.find("\r\n0004,its,   0,,,,\r\n"), std::string::npos);
+  ASSERT_GT(written.size(), tail.size());
+  EXPECT_EQ(written.substr(written.size() - tail.size()), tail);
+  EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 14);
+}
+
+TEST_F(MainWindowTest, WorkerCallsCrossToTheInterfaceThreadInOrder) {
+  CAlbatrixDlg& w = window();
+  WxMainView& view = w.View();
+  std::thread worker([&view] {
+    view.SetText(IDC_STATUS, u"one");
+    EXPECT_EQ(view.GetText(IDC_STATUS), u"one");  // the copy, at once
+    for (int i = 0; i < 300; ++i) {
+      GridAlbum album;
+      album.albumIndex = static_cast<std::size_t>(i);
+      album.row = i + 1;
+      album.number = Utf8ToText(std::to_string(i));
+      view.ShowAlbum(album);
+    }
+    view.SetText(IDC_STATUS, u"two");
+    view.Enable(IDC_DOWNLOAD, true);
+    view.Enable(4242, false);  // an id the window lacks
+  });
+  worker.join();
+  EXPECT_EQ(Label(IDC_STATUS), U8("state1"));  // nothing touched the widgets from the worker
+  ASSERT_TRUE(PumpUntil([&] { return Enabled(IDC_DOWNLOAD); }));
+  EXPECT_EQ(Label(IDC_STATUS), U8("two"));
+  EXPECT_EQ(w.Grid()->GetNumberRows(), 300);
+  EXPECT_EQ(w.Grid()->GetCellValue(299, 0), "299");
+}
+
+TEST_F(MainWindowTest, AWorkersMessageBoxWaitEndsWhenClosingBegins) {
+  WxMainView& view = window().View();
+  std::atomic<int> answer{-1};
+  std::thread worker([&] { answer = view.Message(u"问题", u"提示", MessageButtons::YesNo) ? 1 : 0; });
+  // The question is queued for the interface thread, which is not pumped here: the worker waits.
+  EXPECT_FALSE(WaitFor([&] { return answer != -1; }, std::chrono::milliseconds(200)));
+  view.BeginClosing();
+  EXPECT_TRUE(WaitFor([&] { return answer != -1; }, std::chrono::seconds(2)));
+  worker.join();
+  EXPECT_EQ(answer, 0);  // released as No
+  // A worker's calls after that are dropped, not queued for a window that is going.
+  std::thread([&view] { view.SetText(IDC_STATUS, u"late"); }).join();
+  PumpFor(std::chrono::milliseconds(80));
+  EXPECT_EQ(Label(IDC_STATUS), U8("state1"));
+}
+
+class StartupWindowTest : public WindowFixture {
+ protected:
+  void Prepare(WindowSetup& setup) override {
+    ASSERT_EQ(::mkdir(dir.file("Temp").c_str(), 0700), 0);
+    setup.programFolder = Utf8ToText(dir.file("Temp/"));
+    desktop->clipboard = "  http://my.hupu.com/someone \n";
+    desktop->documents = wxString::FromUTF8(dir.file("docs"));
+  }
+};
+
+TEST_F(StartupWindowTest, ClipboardAndTemporaryFolderRules) {
+  EXPECT_EQ(Label(IDC_MEMBER), "http://my.hupu.com/someone");
+  EXPECT_EQ(Label(IDC_SAVE_PATH), wxString::FromUTF8(dir.file("docs/Albatrix/")));
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("docs/Albatrix")));
+  EXPECT_EQ(ReadWholeFile(dir.file("Temp/soft.dat")).size(), 19808u);
+}
+
+TEST_F(MainWindowTest, ChosenFolderAndDropsFollowTheHistoryRule) {
+  CAlbatrixDlg& w = window();
+  desktop->chosenFolder = ToWx(Utf8ToText(dir.file("Pics")));
+  Press(IDC_CHOOSE_FOLDER);
+  EXPECT_EQ(desktop->folderTitle, U8("请选择文件保存目录："));
+  EXPECT_EQ(Label(IDC_SAVE_PATH), ToWx(Utf8ToText(dir.file("Pics/"))));
+  std::string settings = ReadWholeFile(dir.file("soft.dat"));
+  ASSERT_EQ(settings.size(), 19808u);
+
+  // The same folder in other letter case: the box follows, the history and soft.dat do not.
+  desktop->chosenFolder = ToWx(Utf8ToText(dir.file("PICS")));
+  Press(IDC_CHOOSE_FOLDER);
+  EXPECT_EQ(ReadWholeFile(dir.file("soft.dat")), settings);
+  EXPECT_EQ(w.Combo(IDC_SAVE_PATH)->Candidates().size(), 1u);
+
+  // A dropped file stands for its folder; a folder named like a file is itself.
+  WriteWholeFile(dir.file("a.jpg"), "x");
+  ASSERT_EQ(::mkdir(dir.file("my.pics").c_str(), 0700), 0);
+  auto paths = [](std::initializer_list<std::string> list) {
+    wxArrayString array;
+    for (const std::string& path : list) array.push_back(wxString::FromUTF8(path));
+    return array;
+  };
+  w.DropFiles(paths({dir.file("a.jpg"), "/ignored"}));
+  EXPECT_EQ(Label(IDC_SAVE_PATH), ToWx(dir.folder()));
+  w.DropFiles(paths({dir.file("my.pics")}));
+  EXPECT_EQ(Label(IDC_SAVE_PATH), ToWx(Utf8ToText(dir.file("my.pics/"))));
+  EXPECT_EQ(w.View().GetText(IDC_SAVE_PATH), Utf8ToText(dir.file("my.pics/")));
+
+  Press(IDC_OPEN_FOLDER);
+  EXPECT_EQ(desktop->openedFolders, std::vector<wxString>{ToWx(Utf8ToText(dir.file("my.pics/")))});
+}
+
+TEST_F(MainWindowTest, EnterPressesGetAlbumsAndEscapeCloses) {
+  CAlbatrixDlg& w = window();
+  // An empty member box: the listing thread refuses with a message box, which the interface thread shows
+  // for it and which is answered here.
+  w.Combo(IDC_MEMBER)->Edit()->SetFocus();
+  wxKeyEvent enter(wxEVT_CHAR_HOOK);
+  enter.m_keyCode = WXK_RETURN;
+  bool refused = false;
+  wxTEST_DIALOG(
+      {
+        w.ProcessWindowEvent(enter);
+        refused = PumpUntil([&] { return w.Controller().listingState == PHASE_IDLE && Enabled(IDC_SITE); });
+      },
+      wxExpectModal<wxMessageDialog>(wxID_OK));
+  EXPECT_TRUE(refused);
+  EXPECT_EQ(Label(IDC_GET_ALBUMS), U8("获取相册"));
+
+  wxKeyEvent escape(wxEVT_CHAR_HOOK);
+  escape.m_keyCode = WXK_ESCAPE;
+  w.ProcessWindowEvent(escape);
+  EXPECT_TRUE(PumpUntil([this] { return !WindowAlive(); }));
+}
+
+class DownloadWindowTest : public WindowFixture {};
+
+TEST_F(DownloadWindowTest, GetAlbumsThenDownloadSavesThePictures) {
+  CAlbatrixDlg& w = window();
+  site().AddMember(MemberWith("m2", {u"first", u"second"}, 3, 3));
+  TypeInto(IDC_MEMBER, wxString::FromUTF8(site().MemberUrl("m2")));
+  Press(IDC_GET_ALBUMS);
+  ASSERT_TRUE(PumpUntil([&] { return w.Controller().listingState == PHASE_IDLE && Enabled(IDC_DOWNLOAD); }));
+  Click(IDC_SELECT_ALL, true);
+  Press(IDC_DOWNLOAD);
+  // The press made the run busy at once; it reads the chosen albums from the grid through the interface
+  // thread, so it only gets going while the loop runs.
+  EXPECT_NE(w.Controller().runFlags.runState, RUN_IDLE);
+  ASSERT_TRUE(PumpUntil([&] { return w.Controller().runFlags.runState == RUN_IDLE && Label(IDC_DOWNLOAD) == U8("下载"); },
+                        std::chrono::seconds(30)));
+  int pictures = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path()))
+    if (entry.path().extension() == ".jpg") ++pictures;
+  EXPECT_EQ(pictures, 6);
+  EXPECT_EQ(w.Controller().LastDownload().saved, 6);
+}
+
+// Real keys through the X server: the list opens on "p" and follows "i" and "c" while every key stays in
+// the text box.
+TEST_F(MainWindowTest, AutocompleteFollowsRealKeystrokes) {
+  CAlbatrixDlg& w = window();
+  CComboBox2* box = w.Combo(IDC_MEMBER);
+  for (const char16_t* candidate : {u"http://x/Pics", u"http://x/photos", u"http://x/epic"})
+    w.View().AddCandidate(IDC_MEMBER, candidate);
+  int edits = 0;
+  auto recognize = box->onEdited;
+  box->onEdited = [&] {
+    ++edits;
+    recognize();
+  };
+  box->Edit()->SetFocus();
+  wxUIActionSimulator keys;
+  wxRect edit = box->Edit()->GetScreenRect();
+  keys.MouseMove(edit.GetLeft() + 5, edit.GetTop() + edit.GetHeight() / 2);
+  keys.MouseClick();
+  PumpFor(std::chrono::milliseconds(100));
+  const char* typed[] = {"p", "pi", "pic"};
+  for (int i = 0; i < 3; ++i) {
+    keys.Char(typed[2][i]);
+    ASSERT_TRUE(PumpUntil([&] { return box->GetValue() == typed[i]; }, std::chrono::seconds(5)))
+        << "after key " << i << " the box reads '" << box->GetValue() << "'";
+    EXPECT_TRUE(box->IsListShown());
+  }
+  EXPECT_EQ(edits, 3);
+  EXPECT_EQ(box->Edit()->GetInsertionPoint(), 3);
+  wxArrayString shown = box->VisibleItems();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0], "http://x/pics");
+  EXPECT_EQ(shown[1], "http://x/epic");
+  EXPECT_EQ(w.View().GetText(IDC_MEMBER), u"pic");
+
+  // Escape cancels the list and keeps the text (and the window).
+  keys.Char(WXK_ESCAPE);
+  ASSERT_TRUE(PumpUntil([&] { return !box->IsListShown(); }));
+  EXPECT_TRUE(box->VisibleItems().empty());
+  EXPECT_EQ(box->GetValue(), "pic");
+  EXPECT_TRUE(w.IsShown());
+
+  // The arrow shows every candidate as it was added.
+  box->ShowAllCandidates();
+  EXPECT_EQ(box->VisibleItems().size(), 3u);
+  EXPECT_EQ(box->VisibleItems()[0], "http://x/Pics");
+  box->Pick(2);
+  EXPECT_EQ(box->GetValue(), "http://x/epic");
+  EXPECT_FALSE(box->IsListShown());
+}
+
+}  // namespace
+}  // namespace albatrix::test
