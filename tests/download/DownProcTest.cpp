@@ -47,8 +47,8 @@ TEST(DownloadRun, DownloadsEveryChosenAlbumIntoItsFolder) {
   for (const char* album : {"Album 1", "Album 2"}) {
     EXPECT_EQ(test::FolderEntries(rig.Base() + album), (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg", "pic.zvk"}));
   }
-  EXPECT_EQ(test::ReadWholeFile(rig.Base() + "Album 2/3.jpg"), "\xFF\xD8 picture 2/3");
-  EXPECT_EQ(ReadSkipMarker(T(rig.Base() + "Album 2/")), u"http://h/2/1.jpg");
+  EXPECT_EQ(test::ReadWholeFile(rig.Base() + PlatformPath("Album 2/3.jpg")), "\xFF\xD8 picture 2/3");
+  EXPECT_EQ(ReadSkipMarker(T(rig.Base() + PlatformPath("Album 2/"))), u"http://h/2/1.jpg");
   EXPECT_EQ(rig.crawled, (std::vector<std::size_t>{1, 0}));
   EXPECT_EQ(rig.albumList.selectedCount.load(), 2);
   EXPECT_EQ(rig.view.Texts(kRunStatusLine), (std::vector<std::string>{"正在下载第1/2个图集", "正在下载第2/2个图集", "下载完毕"}));
@@ -188,13 +188,13 @@ TEST(DownloadRun, SkipMarkerNamesThePictureAfterTheLastFailure) {
       if (c.pictures[i] != ok) rig.refusals["http://h/1/" + std::to_string(i + 1) + ".jpg"] = c.pictures[i];
     }
     if (c.olderMarker) {
-      ASSERT_TRUE(MakeFolderPath(T(rig.Base() + "Album 1/")));
-      ASSERT_TRUE(WriteSkipMarker(T(c.olderMarker), T(rig.Base() + "Album 1/")));
+      ASSERT_TRUE(MakeFolderPath(T(rig.Base() + PlatformPath("Album 1/"))));
+      ASSERT_TRUE(WriteSkipMarker(T(c.olderMarker), T(rig.Base() + PlatformPath("Album 1/"))));
     }
     rig.Run();
-    EXPECT_EQ(test::PathExists(rig.Base() + "Album 1/pic.zvk"), c.marker != nullptr);
+    EXPECT_EQ(test::PathExists(rig.Base() + PlatformPath("Album 1/pic.zvk")), c.marker != nullptr);
     if (c.marker) {
-      EXPECT_EQ(ReadSkipMarker(T(rig.Base() + "Album 1/")), T(c.marker));
+      EXPECT_EQ(ReadSkipMarker(T(rig.Base() + PlatformPath("Album 1/"))), T(c.marker));
     }
 
     // The next run, with every picture there, lists down to the marked one and marks the album done.
@@ -203,7 +203,7 @@ TEST(DownloadRun, SkipMarkerNamesThePictureAfterTheLastFailure) {
     rig.Run();
     EXPECT_EQ(rig.pictures.size(), c.listedNext);
     if (c.listedNext > 0) {
-      EXPECT_EQ(ReadSkipMarker(T(rig.Base() + "Album 1/")), u"http://h/1/1.jpg");
+      EXPECT_EQ(ReadSkipMarker(T(rig.Base() + PlatformPath("Album 1/"))), u"http://h/1/1.jpg");
     }
   }
 }
@@ -311,7 +311,7 @@ TEST(DownloadRun, SecondRunStopsAtTheMarkedPicture) {
   RunRig rig(1, 3);
   rig.rule.options = OPT_SKIP_DOWNLOADED;
   rig.Run();
-  ASSERT_EQ(ReadSkipMarker(T(rig.Base() + "Album 1/")), u"http://h/1/1.jpg");
+  ASSERT_EQ(ReadSkipMarker(T(rig.Base() + PlatformPath("Album 1/"))), u"http://h/1/1.jpg");
 
   // Two new pictures appear in front of the album; the next run lists only those.
   auto& pictures = rig.albums[0].pictures;
@@ -321,7 +321,7 @@ TEST(DownloadRun, SecondRunStopsAtTheMarkedPicture) {
   rig.flags.runState = RUN_BUSY;
   rig.Run();
   EXPECT_EQ(rig.pictures.urls(), (TextArray{u"http://h/1/new2.jpg", u"http://h/1/new1.jpg"}));
-  EXPECT_EQ(ReadSkipMarker(T(rig.Base() + "Album 1/")), u"http://h/1/new2.jpg");
+  EXPECT_EQ(ReadSkipMarker(T(rig.Base() + PlatformPath("Album 1/"))), u"http://h/1/new2.jpg");
   EXPECT_EQ(rig.FetchedUrls().size(), 5u);
   EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
 
@@ -361,8 +361,8 @@ TEST(DownloadRun, CancelDuringTheSecondOfFiveAlbums) {
   EXPECT_EQ(std::count(album2.begin(), album2.end(), "2.png"), 1);
   EXPECT_EQ(std::count(album2.begin(), album2.end(), "1.jpg"), 1);
   std::int64_t first = 0, second = 0;
-  ASSERT_TRUE(GetFileWriteTime(T(rig.Base() + "Album 2/1.jpg"), first));
-  ASSERT_TRUE(GetFileWriteTime(T(rig.Base() + "Album 2/2.png"), second));
+  ASSERT_TRUE(GetFileWriteTime(T(rig.Base() + PlatformPath("Album 2/1.jpg")), first));
+  ASSERT_TRUE(GetFileWriteTime(T(rig.Base() + PlatformPath("Album 2/2.png")), second));
   EXPECT_EQ(first - second, 60);
   EXPECT_EQ(rig.view.LastText(kRunStatusLine), "下载完毕");
   EXPECT_EQ(rig.view.LastText(kRunDownloadButton), "下载");
@@ -376,7 +376,7 @@ TEST(DownloadRun, OrderFixStampsAMinuteApart) {
   rig.Run();
   for (int p = 1; p <= 3; ++p) {
     std::int64_t t = 0;
-    ASSERT_TRUE(GetFileWriteTime(T(rig.Base() + "Album 1/" + std::to_string(p) + ".jpg"), t));
+    ASSERT_TRUE(GetFileWriteTime(T(rig.Base() + PlatformPath("Album 1/") + std::to_string(p) + ".jpg"), t));
     EXPECT_EQ(t, 1650000000 - 60 * (p - 1));
   }
 }
