@@ -1,6 +1,7 @@
-// The iconv layer under the code-page conversions of StringCtrl. Each thread keeps its own converters
-// (an iconv descriptor carries conversion state and must never be used by two threads at once); they are
-// opened on first use and closed when the thread ends.
+// The system layer under the code-page conversions of StringCtrl: iconv on POSIX (each thread keeps its
+// own converters, as an iconv descriptor carries conversion state and must never be used by two threads
+// at once; they are opened on first use and closed when the thread ends), MultiByteToWideChar and
+// WideCharToMultiByte on Windows, where the ANSI code page is the system's (GetACP).
 #pragma once
 
 #include <cstddef>
@@ -11,7 +12,7 @@
 
 namespace albatrix {
 
-// True when this platform can convert `codePage` (65001 always; the others when iconv has a converter).
+// True when this platform can convert `codePage` (65001 always; the others when the system has a converter).
 bool CodePageSupported(unsigned codePage);
 
 // The code page a setting names: the decimal number in `value` when it is a supported code page,

@@ -1,9 +1,5 @@
 #include "MyCode/CookieJar.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdlib>
 
@@ -28,25 +24,6 @@ namespace {
 
 std::once_flag curlOnce;
 
-// Writes `bytes` to a temporary file of mode 0600 beside `path` and renames it into place, so the cookie
-// file is never readable by others, not even for a moment, and is complete or the old one.
-bool WritePrivateFile(TextView path, std::string_view bytes) {
-  std::string temp = NativePath(TemporaryNameBeside(path));
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  bool ok = ::fchmod(fd, 0600) == 0;
-  while (ok && !bytes.empty()) {
-    ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  ok = (::close(fd) == 0) && ok;
-  if (ok) ok = ::rename(temp.c_str(), NativePath(path).c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
-}
-
 bool IsFlag(std::string_view field) {
   return field == "TRUE" || field == "FALSE" || field == "true" || field == "false";
 }
@@ -55,14 +32,6 @@ bool IsFlag(std::string_view field) {
 
 void EnsureCurlInitialised() {
   std::call_once(curlOnce, [] { curl_global_init(CURL_GLOBAL_ALL); });
-}
-
-Text DefaultCookieFile() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  if (data && data[0] == '/') return Utf8ToText(data) + u"/albatrix/cookies.txt";
-  const char* home = std::getenv("HOME");
-  if (home && *home) return Utf8ToText(home) + u"/.local/share/albatrix/cookies.txt";
-  return {};
 }
 
 std::string NetscapeCookieLine(std::string_view line) {
@@ -198,7 +167,7 @@ bool CookieJar::Save() const {
   if (slash != Text::npos && slash > 0 && !CreateFolders(TextView(path).substr(0, slash))) return false;
   std::string content = "# Netscape HTTP Cookie File\n";
   for (const std::string& line : Cookies()) content += line + "\n";
-  if (WritePrivateFile(path, content)) return true;
+  if (WritePrivateFileReplacing(path, content)) return true;
   Trace("cookie file cannot be written: " + TextToUtf8(path));
   return false;
 }

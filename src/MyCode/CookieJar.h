@@ -21,7 +21,8 @@ namespace albatrix {
 void EnsureCurlInitialised();
 
 // The per-user cookie file: $XDG_DATA_HOME/albatrix/cookies.txt, or ~/.local/share/albatrix/cookies.txt
-// when XDG_DATA_HOME is unset, empty or relative. Empty when neither that nor HOME is known.
+// when XDG_DATA_HOME is unset, empty or relative; "%APPDATA%\Albatrix\cookies.txt" on Windows. Empty
+// when the system names no such folder. (Made by the platform's half of UserFolders.)
 Text DefaultCookieFile();
 
 // One cookie line of a Netscape/Mozilla cookie file in the 7-field form libcurl takes (domain, subdomain

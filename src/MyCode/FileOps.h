@@ -22,10 +22,12 @@ bool CreateFileWith(TextView path, std::string_view bytes);
 // bytes cannot be written completely.
 bool AppendToFile(TextView path, std::string_view bytes);
 
-// The most bytes one file or folder name may take in the platform's form (255 on Linux).
+// The most bytes one file or folder name may take as UTF-8 (255 on Linux). Windows would take 255 UTF-16
+// units, more for Chinese names; names are cut to the UTF-8 limit there too, so a tree is named alike on
+// both and still fits when it is copied to (or written by wine onto) a Linux file system.
 constexpr std::size_t kMaxNameBytes = 255;
 
-// The number of bytes `name` takes as a name on this platform (UTF-8 here).
+// The number of bytes `name` takes as a UTF-8 name.
 std::size_t NativeNameBytes(TextView name);
 
 // The longest beginning of `name`, cut between whole characters, such that it followed by `ending` fits

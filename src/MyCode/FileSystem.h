@@ -10,19 +10,24 @@
 namespace albatrix {
 
 // "\" in the program's folder texts: the separator of this platform.
+#ifdef _WIN32
+constexpr char16_t kPathSep = u'\\';
+#else
 constexpr char16_t kPathSep = u'/';
+#endif
 
 // An absolute path starts with '/' here, or has ":\" at index 1 (a Windows path typed by a user).
 bool IsAbsolutePath(TextView path);
 
-// The path as the operating system takes it (UTF-8).
+// The path as the operating system takes it: UTF-8 on POSIX; on Windows the same UTF-8 text, which the
+// Windows half turns into the wide form the "W" calls take (see WidePath there).
 std::string NativePath(TextView path);
 
 // Reads at most `maxBytes` of the file into `out`. False (and `out` empty) when it cannot be opened.
 bool ReadFileBytes(TextView path, Bytes& out, std::size_t maxBytes = SIZE_MAX);
 
-// Writes all of `bytes` to an open descriptor, going on after short writes and interruptions. False when
-// the system refuses a write (disk full, quota, I/O error).
+// Writes all of `bytes` to an open descriptor (a C runtime one on Windows), going on after short writes and
+// interruptions. False when the system refuses a write (disk full, quota, I/O error).
 bool WriteAllToDescriptor(int fd, std::string_view bytes);
 
 // Writes `bytes` under a temporary name beside `path` and renames it into place, so the file on disk is
@@ -30,12 +35,22 @@ bool WriteAllToDescriptor(int fd, std::string_view bytes);
 // failure (folder missing, disk full, no permission).
 bool WriteFileReplacing(TextView path, std::string_view bytes);
 
+// Who may read a file the program writes: everyone who may read the folder, or only its owner (the
+// cookie file). On Windows the per-user folders the program keeps such files in are private already.
+enum class FileAccess { Shared, OwnerOnly };
+
+// WriteFileReplacing for a file only its owner may read, not even for a moment.
+bool WritePrivateFileReplacing(TextView path, std::string_view bytes);
+
+// This process's id, which keeps temporary names of two running programs apart.
+unsigned long CurrentProcessId();
+
 // A file written a piece at a time under a temporary name beside its final path, and renamed into place
 // only by Commit: until then (and for ever, when Commit is never called or fails) the final path keeps
 // what it held before, and the temporary is removed when the object goes.
 class FileReplacer {
  public:
-  explicit FileReplacer(TextView path);
+  explicit FileReplacer(TextView path, FileAccess access = FileAccess::Shared);
   ~FileReplacer();  // discards an uncommitted temporary
   FileReplacer(const FileReplacer&) = delete;
   FileReplacer& operator=(const FileReplacer&) = delete;
@@ -51,9 +66,24 @@ class FileReplacer {
   void Discard();
 
  private:
+  // The platform's half. An open file is a descriptor on POSIX and a HANDLE on Windows, held as an
+  // integer so that this header names neither; both mark "no file" with -1.
+  using NativeFile = std::intptr_t;
+  static constexpr NativeFile kNoFile = -1;
+  // Creates `temp` afresh for writing, readable as `access` says; kNoFile when the system refuses.
+  static NativeFile CreateTemporary(TextView temp, FileAccess access);
+  static bool WriteAll(NativeFile file, std::string_view bytes);
+  // Forces the written bytes to the disk and closes the file; false when either fails. Closed either way.
+  static bool FlushAndClose(NativeFile file);
+  static void Close(NativeFile file);
+  // Renames `temp` to `path`, replacing what is there, and makes the rename itself durable where the
+  // system lets the caller ask for that.
+  static bool MoveIntoPlace(TextView temp, TextView path);
+
   Text path_;
+  FileAccess access_;
   Text temp_;
-  int fd_ = -1;
+  NativeFile file_ = kNoFile;
 };
 
 // The temporary name WriteFileReplacing and the fetcher use beside `path`: a hidden name in the same

@@ -12,7 +12,8 @@ namespace albatrix {
 std::uint64_t WindowsFileTime(std::int64_t unixSeconds);
 
 // Opens the existing file for reading and writing and, when `unixSeconds` is above 0, sets its access and
-// write times to that moment. False when the file cannot be opened so (missing, a folder, read-only) or
+// write times to that moment (and its creation time too on Windows, where the system keeps one that a
+// program may set). False when the file cannot be opened so (missing, a folder, read-only) or
 // the times cannot be set; nothing is changed then.
 bool SetFileTimes(TextView path, std::int64_t unixSeconds);
 

@@ -236,11 +236,6 @@ void CutAtNul(Text& text) {
 
 }  // namespace
 
-unsigned AnsiCodePage() {
-  static const unsigned codePage = CodePageFromSetting(std::getenv("ALBATRIX_ANSI_CODEPAGE"));
-  return codePage;
-}
-
 Text BytesToText(const char* bytes, std::size_t count, unsigned codePage) {
   if (!bytes || count == 0) return {};
   if (!AsciiSafe(codePage)) {

@@ -52,7 +52,11 @@ Text TrimBlanks(TextView text);
 // &quot; &amp; &lt; &gt; &nbsp; &hellip; &#39; in that order, each over the whole text.
 void DecodeEntities(Text& text);
 
-// Code pages the program converts with.
+// Code pages the program converts with. <windows.h> (which curl's header pulls in there) defines CP_UTF8
+// as a macro of the same value; the program's constant takes its place.
+#ifdef CP_UTF8
+#undef CP_UTF8
+#endif
 constexpr unsigned CP_GBK = 936;
 constexpr unsigned CP_UTF8 = 65001;
 constexpr unsigned CP_BIG5 = 950;

@@ -15,6 +15,7 @@ constexpr int kExitNothing = 1;  // the command ran and found nothing (after its
                                  // path was refused
 constexpr int kExitUsage = 2;    // the command line was wrong
 constexpr int kExitSomeFailed = 3;  // a download where some pictures could not be saved
+constexpr int kExitInterrupted = 130;  // Ctrl-C ended the command (through its normal path)
 
 struct CliContext {
   SiteProfile profile;   // --site, or the demo site

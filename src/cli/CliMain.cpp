@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "MyCode/Console.h"
 #include "MyCode/CookieJar.h"
 #include "cli/CliCommands.h"
 #include "cli/DemoSite.h"
@@ -130,16 +131,16 @@ int Main(const std::vector<std::string>& args) {
   }
 
   CliContext context;
-  std::unique_ptr<AlbumSite> demo;  // declared before the command runs, so it outlives the controller
+  std::unique_ptr<DemoSite> demo;  // declared before the command runs, so it outlives the controller
   if (options.demo) {
-    demo = StartDemoSite();
+    demo = DemoSite::Start();
     if (!demo) {
       std::fputs("albatrix-cli: the demo site could not start\n", stderr);
       return kExitNothing;
     }
-    if (!LogInToDemo(*demo)) std::fputs("albatrix-cli: the demo login failed\n", stderr);
+    if (!demo->LogIn()) std::fputs("albatrix-cli: the demo login failed\n", stderr);
     context.profile = SiteProfile(Utf8ToText(demo->BaseUrl()));
-    context.defaultAddress = Utf8ToText(demo->MemberUrl(AlbumSite::kDemoMember));
+    context.defaultAddress = Utf8ToText(demo->DemoMemberUrl());
   } else if (!options.site.empty()) {
     context.profile = SiteProfile(Utf8ToText(options.site));
   }
@@ -157,4 +158,7 @@ int UsageError(const std::string& message) {
 
 }  // namespace albatrix
 
-int main(int argc, char** argv) { return albatrix::Main(std::vector<std::string>(argv + 1, argv + argc)); }
+int main(int argc, char** argv) {
+  albatrix::UseUtf8Console();
+  return albatrix::Main(albatrix::Utf8Arguments(argc, argv));
+}

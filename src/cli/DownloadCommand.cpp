@@ -1,15 +1,13 @@
 // download [ADDRESS] --save DIR [--albums LIST]: lists as `list` does, then runs the download button on
 // the chosen rows, with Ctrl-C as the button's second press.
-#include <unistd.h>
-
 #include <chrono>
 #include <thread>
 
+#include "MyCode/Console.h"
 #include "MyCode/FileSystem.h"
 #include "app/AlbatrixController.h"
 #include "cli/AlbumRows.h"
 #include "cli/CliCommands.h"
-#include "cli/Interrupt.h"
 #include "cli/ProgressView.h"
 
 namespace albatrix {
@@ -75,7 +73,7 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
   if (!rows) return UsageError("--albums takes all or rows such as 1,3-5, not '" + args.albums + "'");
   Text address = args.address.empty() ? context.defaultAddress : Utf8ToText(args.address);
 
-  ProgressView view(isatty(STDERR_FILENO) != 0);
+  ProgressView view(StderrIsTerminal());
   AlbatrixController controller(view, CurrentFolder(), context.profile);
   InterruptCatcher catcher;
   if (ListAlbumsOf(controller, view, address)) return kExitInterrupted;

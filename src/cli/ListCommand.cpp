@@ -4,7 +4,7 @@
 #include "app/AlbatrixController.h"
 #include "cli/CliCommands.h"
 #include "cli/CliView.h"
-#include "cli/Interrupt.h"
+#include "MyCode/Console.h"
 #include "MyCode/FileSystem.h"
 
 namespace albatrix {

@@ -10,7 +10,6 @@
 #include "gui/CSplashScreenEx.h"
 #include "gui/MainMenu.h"
 #include "gui/WxText.h"
-#include "site/AlbumSite.h"
 
 namespace albatrix {
 
@@ -25,14 +24,14 @@ bool CAlbatrixApp::OnInit() {
   // Logins kept by an earlier run's login browser ("下次自动登录"): the file is the browser's.
   CookieJar::Instance().Load();
   if (options_.demo) {
-    demoSite_ = StartDemoSite();
+    demoSite_ = DemoSite::Start();
     if (!demoSite_) {
       std::fputs("albatrix: the demo site could not start\n", stderr);
       return false;
     }
-    if (!LogInToDemo(*demoSite_)) std::fputs("albatrix: the demo login failed\n", stderr);
+    if (!demoSite_->LogIn()) std::fputs("albatrix: the demo login failed\n", stderr);
     setup.profile = SiteProfile(Utf8ToText(demoSite_->BaseUrl()));
-    setup.memberText = Utf8ToText(demoSite_->MemberUrl(AlbumSite::kDemoMember));
+    setup.memberText = Utf8ToText(demoSite_->DemoMemberUrl());
   } else if (!options_.site.empty()) {
     setup.profile = SiteProfile(Utf8ToText(options_.site));
   }

@@ -11,7 +11,7 @@
 
 namespace albatrix {
 
-class AlbumSite;
+class DemoSite;
 class CAlbatrixDlg;
 
 class CAlbatrixApp : public wxApp {
@@ -29,7 +29,7 @@ class CAlbatrixApp : public wxApp {
  private:
   WindowOptions options_;
   CAlbatrixDlg* window_ = nullptr;  // owned by wx; valid until it closes
-  std::unique_ptr<AlbumSite> demoSite_;  // --demo: served from this process until the end
+  std::unique_ptr<DemoSite> demoSite_;  // --demo: served from this process until the end
 };
 
 // The program: reads the arguments, answers --help, runs `app` (made from the options) under wx.

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "MyCode/FileOps.h"
+#include "MyCode/FileTimes.h"
 #include "support/DiskFull.h"
 #include "support/TempDir.h"
 
@@ -105,15 +106,16 @@ TEST(FileSystemTest, WriteFileReplacingKeepsOldFileWhenTheDiskFills) {
 }
 
 TEST(FileSystemTest, TemporaryNameIsHiddenBesideAndUnique) {
-  const Text path = u"/some/folder/soft.dat";
+  const Text folder = Text(u"some") + kPathSep + u"folder" + kPathSep;
+  const Text path = folder + u"soft.dat";
   std::set<Text> seen;
   for (int i = 0; i < 50; ++i) {
     Text temp = TemporaryNameBeside(path);
-    ASSERT_EQ(temp.rfind(u"/some/folder/.", 0), 0u) << TextToUtf8(temp);
+    ASSERT_EQ(temp.rfind(folder + u".", 0), 0u) << TextToUtf8(temp);
     EXPECT_NE(temp.find(u"soft.dat"), Text::npos);
     EXPECT_TRUE(seen.insert(temp).second) << "repeated " << TextToUtf8(temp);
   }
-  EXPECT_EQ(TemporaryNameBeside(u"bare.txt").find(u'/'), Text::npos);
+  EXPECT_EQ(TemporaryNameBeside(u"bare.txt").find(kPathSep), Text::npos);
 }
 
 // Names already cut to the platform's 255-byte limit (as picture names are) still get a temporary beside
@@ -131,10 +133,10 @@ TEST(FileSystemTest, NamesAtTheLengthLimitCanBeWritten) {
     std::set<Text> seen;
     for (int i = 0; i < 3; ++i) {
       Text temp = TemporaryNameBeside(path);
-      std::string tempName = TextToUtf8(temp.substr(temp.rfind(u'/') + 1));
+      std::string tempName = TextToUtf8(temp.substr(temp.rfind(kPathSep) + 1));
       EXPECT_LE(tempName.size(), kMaxNameBytes) << tempName;
       EXPECT_EQ(tempName[0], '.');
-      EXPECT_EQ(Utf8ToText(tempName), temp.substr(temp.rfind(u'/') + 1)) << "cut between whole characters";
+      EXPECT_EQ(Utf8ToText(tempName), temp.substr(temp.rfind(kPathSep) + 1)) << "cut between whole characters";
       EXPECT_TRUE(seen.insert(temp).second);
     }
     ASSERT_TRUE(WriteFileReplacing(path, name));
@@ -176,6 +178,35 @@ TEST(FileSystemTest, CurrentFolderEndsWithSeparator) {
   EXPECT_EQ(folder.back(), kPathSep);
   EXPECT_TRUE(IsAbsolutePath(folder));
   EXPECT_TRUE(FolderExists(folder));
+}
+
+// Album folders under a long save path with long titles pass the classic 260-character limit of Windows
+// paths; every file call must still reach them (through "\\?\" there).
+TEST(FileSystemTest, PathsBeyondTwoHundredSixtyCharactersWork) {
+  TempDir dir;
+  Text folder = dir.folder();
+  for (int level = 0; level < 4; ++level) folder += Text(90, static_cast<char16_t>(u'a' + level)) + u"相册" + kPathSep;
+  ASSERT_GT(folder.size(), 300u);
+  ASSERT_TRUE(CreateFolders(folder));
+  EXPECT_TRUE(FolderExists(folder));
+  const Text file = folder + u"图.jpg";
+  ASSERT_TRUE(WriteFileReplacing(file, "picture"));
+  EXPECT_TRUE(FileExists(file));
+  ASSERT_TRUE(AppendToFile(file, "+tail"));
+  Bytes bytes;
+  ASSERT_TRUE(ReadFileBytes(file, bytes));
+  EXPECT_EQ(bytes, "picture+tail");
+  ASSERT_TRUE(CreateFileWith(folder + u"other.jpg", "other"));
+  EXPECT_FALSE(RenameFileNoReplace(folder + u"other.jpg", file)) << "an existing file is never replaced";
+  ASSERT_TRUE(RenameFile(folder + u"other.jpg", file));
+  ASSERT_TRUE(ReadFileBytes(file, bytes));
+  EXPECT_EQ(bytes, "other");
+  ASSERT_TRUE(SetFileTimes(file, 1500000000));
+  std::int64_t written = 0;
+  ASSERT_TRUE(GetFileWriteTime(file, written));
+  EXPECT_EQ(written, 1500000000);
+  EXPECT_TRUE(RemoveFile(file));
+  EXPECT_FALSE(FileExists(file));
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Environment.h"
+
 namespace albatrix {
 namespace {
 
@@ -15,8 +17,7 @@ class SanitizeFileNameTest : public ::testing::Test {
  protected:
   void SetUp() override {
     // Pin the local time zone so the time stamp is known.
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
+    test::SetEnvironment("TZ", "UTC");
   }
   static std::chrono::system_clock::time_point Fixed() { return std::chrono::system_clock::from_time_t(kFixedTime); }
   NowFunction fixedClock = [] { return Fixed(); };
@@ -107,8 +108,7 @@ TEST_F(SanitizeFileNameTest, FallbackReplacesOverLongResults) {
 
 TEST_F(SanitizeFileNameTest, TimeStampIsLocalTime) {
   EXPECT_EQ(LocalTimeStamp(Fixed()), u"20231114221320");
-  ::setenv("TZ", "CST-8", 1);  // UTC+8, the site's own time zone
-  ::tzset();
+  test::SetEnvironment("TZ", "CST-8");  // UTC+8, the site's own time zone
   EXPECT_EQ(LocalTimeStamp(Fixed()), u"20231115061320");
   // Without a clock the system clock is read: 14 digits.
   Text stamp = SanitizeFileName(u"?", kFallbackTimeStamp, true);

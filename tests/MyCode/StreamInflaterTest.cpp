@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "support/ScriptedServer.h"
+#include "support/Compress.h"
 
 namespace albatrix {
 namespace {

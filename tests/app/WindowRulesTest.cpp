@@ -2,19 +2,19 @@
 // export's bytes and the autocomplete list.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include "app/AlbatrixController.h"
 #include "app/ComboFilter.h"
 #include "app/CsvExport.h"
 #include "app/SavePathRules.h"
 #include "app/StartupRules.h"
+#include "MyCode/FileTimes.h"
 #include "support/FakeView.h"
 #include "support/TempDir.h"
 
 namespace albatrix {
 namespace {
 
+using test::PlatformPath;
 using test::TempDir;
 
 TEST(StartupRulesTest, ClipboardTextOfOneTo199UnitsGoesIntoTheMemberBox) {
@@ -40,9 +40,10 @@ TEST(StartupRulesTest, TemporaryProgramFolders) {
       {u"/home/u/.Locals/", false},          {u"/home/u/Locals/", true},  {u"/home/u/localsoft/", true},
       {u"/home/u/temporary/", false},        {u"/home/u/mytemp/", false}, {u"/home/u/albatrix/", false},
   };
-  for (const Case& c : cases) EXPECT_EQ(RunsFromTemporaryFolder(c.folder), c.temporary) << TextToUtf8(c.folder);
-  EXPECT_EQ(DocumentsSavePath(u"/home/u/Documents"), u"/home/u/Documents/Albatrix/");
-  EXPECT_EQ(DocumentsSavePath(u"/home/u/Documents/"), u"/home/u/Documents/Albatrix/");
+  for (const Case& c : cases)
+    EXPECT_EQ(RunsFromTemporaryFolder(PlatformPath(Text(c.folder))), c.temporary) << TextToUtf8(c.folder);
+  EXPECT_EQ(DocumentsSavePath(PlatformPath(u"/home/u/Documents")), PlatformPath(u"/home/u/Documents/Albatrix/"));
+  EXPECT_EQ(DocumentsSavePath(PlatformPath(u"/home/u/Documents/")), PlatformPath(u"/home/u/Documents/Albatrix/"));
 }
 
 TEST(StartupRulesTest, CommandLine) {
@@ -83,8 +84,9 @@ TEST(SavePathRulesTest, DroppedPaths) {
       {u"/gone.d/sub", DroppedKind::Missing, u"/gone.d/sub/"},
       {u"", DroppedKind::Missing, u""},
   };
-  for (const Case& c : cases) EXPECT_EQ(DroppedSavePath(c.path, c.kind), c.savePath) << TextToUtf8(c.path);
-  EXPECT_EQ(FolderWithSeparator(u"/x"), u"/x/");
+  for (const Case& c : cases)
+    EXPECT_EQ(DroppedSavePath(PlatformPath(Text(c.path)), c.kind), PlatformPath(Text(c.savePath))) << TextToUtf8(c.path);
+  EXPECT_EQ(FolderWithSeparator(PlatformPath(u"/x")), PlatformPath(u"/x/"));
   EXPECT_EQ(FolderWithSeparator(u""), u"");
 }
 
@@ -97,17 +99,18 @@ TEST(SavePathRulesTest, HistoryInOtherCaseChangesNeitherHistoryNorFile) {
   EXPECT_EQ(view.Candidates(IDC_SAVE_PATH).back(), u"/Pics/Summer/");
   std::string before = test::ReadWholeFile(dir.file("soft.dat"));
   ASSERT_EQ(before.size(), kSettingsFileSize);
-  struct stat first{};
-  ASSERT_EQ(::stat(dir.file("soft.dat").c_str(), &first), 0);
+  // An old stamp on the file shows whether anything writes it again.
+  constexpr std::int64_t kStamp = 1000000000;
+  ASSERT_TRUE(SetFileTimes(Utf8ToText(dir.file("soft.dat")), kStamp));
 
   std::size_t candidates = view.Candidates(IDC_SAVE_PATH).size();
   EXPECT_FALSE(controller.AddSavePathHistory(u"/pics/SUMMER/"));
   EXPECT_FALSE(controller.AddSavePathHistory(Text(400, u'a')));
   EXPECT_EQ(view.Candidates(IDC_SAVE_PATH).size(), candidates);
   EXPECT_EQ(test::ReadWholeFile(dir.file("soft.dat")), before);
-  struct stat second{};
-  ASSERT_EQ(::stat(dir.file("soft.dat").c_str(), &second), 0);
-  EXPECT_EQ(first.st_ino, second.st_ino) << "the file was written again";
+  std::int64_t written = 0;
+  ASSERT_TRUE(GetFileWriteTime(Utf8ToText(dir.file("soft.dat")), written));
+  EXPECT_EQ(written, kStamp) << "the file was written again";
   EXPECT_EQ(SlotText(controller.SettingsCopy().savePathHistory[0]), u"/Pics/Summer/");
 }
 

@@ -15,6 +15,7 @@ namespace {
 using test::EngineRig;
 using test::FakeAlbum;
 using test::T;
+using test::PlatformPath;
 using test::TempDir;
 
 struct RunRig : EngineRig {
@@ -35,7 +36,7 @@ struct RunRig : EngineRig {
     flags.runState = RUN_BUSY;
   }
   void Run() { DownloadRun(session); }
-  std::string Base() const { return dir.path() + "/"; }
+  std::string Base() const { return PlatformPath(dir.path() + "/"); }
 };
 
 TEST(DownloadRun, DownloadsEveryChosenAlbumIntoItsFolder) {
@@ -46,8 +47,8 @@ TEST(DownloadRun, DownloadsEveryChosenAlbumIntoItsFolder) {
   for (const char* album : {"Album 1", "Album 2"}) {
     EXPECT_EQ(test::FolderEntries(rig.Base() + album), (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg", "pic.zvk"}));
   }
-  EXPECT_EQ(test::ReadWholeFile(rig.Base() + "Album 2/3.jpg"), "\xFF\xD8 picture 2/3");
-  EXPECT_EQ(ReadSkipMarker(T(rig.Base() + "Album 2/")), u"http://h/2/1.jpg");
+  EXPECT_EQ(test::ReadWholeFile(rig.Base() + PlatformPath("Album 2/3.jpg")), "\xFF\xD8 picture 2/3");
+  EXPECT_EQ(ReadSkipMarker(T(rig.Base() + PlatformPath("Album 2/"))), u"http://h/2/1.jpg");
   EXPECT_EQ(rig.crawled, (std::vector<std::size_t>{1, 0}));
   EXPECT_EQ(rig.albumList.selectedCount.load(), 2);
   EXPECT_EQ(rig.view.Texts(kRunStatusLine), (std::vector<std::string>{"正在下载第1/2个图集", "正在下载第2/2个图集", "下载完毕"}));
@@ -92,36 +93,36 @@ TEST(DownloadRun, EmptySavePathEndsAtOnce) {
 TEST(DownloadRun, BaseFolderThatCannotBeMade) {
   RunRig rig;
   test::WriteWholeFile(rig.dir.file("file"), "in the way");
-  rig.view.savePath = T(rig.dir.path() + "/file/sub");
+  rig.view.savePath = T(rig.dir.file(PlatformPath("file/sub")));
   rig.Run();
-  EXPECT_EQ(rig.view.Messages(), (std::vector<std::string>{rig.dir.path() + "/file", "请检测设置的保存路径是否有误"}));
+  EXPECT_EQ(rig.view.Messages(), (std::vector<std::string>{rig.dir.file("file"), "请检测设置的保存路径是否有误"}));
   EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
   EXPECT_TRUE(rig.view.Enables().empty());
 }
 
 TEST(DownloadRun, BaseFolderTakesTheMemberKeyAndEveryMissingLevel) {
   RunRig rig;
-  rig.view.savePath = T(" " + rig.dir.path() + "/x/y ");
-  rig.session.memberKey = u"member/";
+  rig.view.savePath = T(" " + rig.dir.file(PlatformPath("x/y ")));
+  rig.session.memberKey = PlatformPath(u"member/");
   rig.session.rule.options = OPT_OPEN_FOLDER;
   rig.rule.options = OPT_OPEN_FOLDER;
   rig.Run();
-  EXPECT_EQ(test::FolderEntries(rig.Base() + "x/y/member/Album 1"),
+  EXPECT_EQ(test::FolderEntries(rig.Base() + PlatformPath("x/y/member/Album 1")),
             (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg", "pic.zvk"}));
-  EXPECT_EQ(rig.view.Opened(), std::vector<std::string>{rig.Base() + "x/y/member/Album 1/"});
+  EXPECT_EQ(rig.view.Opened(), std::vector<std::string>{rig.Base() + PlatformPath("x/y/member/Album 1/")});
 }
 
 TEST(DownloadRun, MakeFolderPath) {
   TempDir dir;
   Text failed;
-  EXPECT_TRUE(MakeFolderPath(T(dir.path() + "/a/b/c"), &failed));
-  EXPECT_TRUE(FolderExists(T(dir.path() + "/a/b/c")));
-  EXPECT_TRUE(MakeFolderPath(T(dir.path() + "/a/b/c/"), &failed));
+  EXPECT_TRUE(MakeFolderPath(T(dir.file(PlatformPath("a/b/c"))), &failed));
+  EXPECT_TRUE(FolderExists(T(dir.file(PlatformPath("a/b/c")))));
+  EXPECT_TRUE(MakeFolderPath(T(dir.file(PlatformPath("a/b/c/"))), &failed));
   test::WriteWholeFile(dir.file("f"), "");
-  EXPECT_FALSE(MakeFolderPath(T(dir.path() + "/f/g/h"), &failed));
-  EXPECT_EQ(TextToUtf8(failed), dir.path() + "/f");
-  EXPECT_EQ(RunBaseFolder(u" /s ", u"m/", u""), u"/s/m/");
-  EXPECT_EQ(RunBaseFolder(u"/s/", u"", u""), u"/s/");
+  EXPECT_FALSE(MakeFolderPath(T(dir.file(PlatformPath("f/g/h"))), &failed));
+  EXPECT_EQ(TextToUtf8(failed), dir.file("f"));
+  EXPECT_EQ(RunBaseFolder(PlatformPath(u" /s "), PlatformPath(u"m/"), u""), PlatformPath(u"/s/m/"));
+  EXPECT_EQ(RunBaseFolder(PlatformPath(u"/s/"), u"", u""), PlatformPath(u"/s/"));
 }
 
 TEST(DownloadRun, ListOnlyWritesListFilesAndNothingElse) {
@@ -131,7 +132,7 @@ TEST(DownloadRun, ListOnlyWritesListFilesAndNothingElse) {
   for (int a = 1; a <= 3; ++a) {
     std::string album = "Album " + std::to_string(a);
     EXPECT_EQ(test::FolderEntries(rig.Base() + album), std::vector<std::string>{album + ".lst"});
-    EXPECT_EQ(test::ReadWholeFile(rig.Base() + album + "/" + album + ".lst"),
+    EXPECT_EQ(test::ReadWholeFile(rig.Base() + PlatformPath(album + "/" + album + ".lst")),
               "http://h/" + std::to_string(a) + "/1.jpg\r\nhttp://h/" + std::to_string(a) + "/2.jpg\r\n");
   }
   EXPECT_TRUE(rig.FetchedUrls().empty());
@@ -149,7 +150,7 @@ TEST(DownloadRun, PictureWithALongDescriptionIsSaved) {
   rig.Run();
   const std::string name = description.substr(0, 83 * 3) + ".jpg";
   EXPECT_EQ(test::FolderEntries(rig.Base() + "Album 1"), (std::vector<std::string>{"pic.zvk", name}));
-  EXPECT_EQ(test::ReadWholeFile(rig.Base() + "Album 1/" + name), "\xFF\xD8 picture 1/1");
+  EXPECT_EQ(test::ReadWholeFile(rig.Base() + PlatformPath("Album 1/") + name), "\xFF\xD8 picture 1/1");
   EXPECT_EQ(rig.session.picturesSaved, 1);
 }
 
@@ -187,13 +188,13 @@ TEST(DownloadRun, SkipMarkerNamesThePictureAfterTheLastFailure) {
       if (c.pictures[i] != ok) rig.refusals["http://h/1/" + std::to_string(i + 1) + ".jpg"] = c.pictures[i];
     }
     if (c.olderMarker) {
-      ASSERT_TRUE(MakeFolderPath(T(rig.Base() + "Album 1/")));
-      ASSERT_TRUE(WriteSkipMarker(T(c.olderMarker), T(rig.Base() + "Album 1/")));
+      ASSERT_TRUE(MakeFolderPath(T(rig.Base() + PlatformPath("Album 1/"))));
+      ASSERT_TRUE(WriteSkipMarker(T(c.olderMarker), T(rig.Base() + PlatformPath("Album 1/"))));
     }
     rig.Run();
-    EXPECT_EQ(test::PathExists(rig.Base() + "Album 1/pic.zvk"), c.marker != nullptr);
+    EXPECT_EQ(test::PathExists(rig.Base() + PlatformPath("Album 1/pic.zvk")), c.marker != nullptr);
     if (c.marker) {
-      EXPECT_EQ(ReadSkipMarker(T(rig.Base() + "Album 1/")), T(c.marker));
+      EXPECT_EQ(ReadSkipMarker(T(rig.Base() + PlatformPath("Album 1/"))), T(c.marker));
     }
 
     // The next run, with every picture there, lists down to the marked one and marks the album done.
@@ -202,7 +203,7 @@ TEST(DownloadRun, SkipMarkerNamesThePictureAfterTheLastFailure) {
     rig.Run();
     EXPECT_EQ(rig.pictures.size(), c.listedNext);
     if (c.listedNext > 0) {
-      EXPECT_EQ(ReadSkipMarker(T(rig.Base() + "Album 1/")), u"http://h/1/1.jpg");
+      EXPECT_EQ(ReadSkipMarker(T(rig.Base() + PlatformPath("Album 1/"))), u"http://h/1/1.jpg");
     }
   }
 }
@@ -310,7 +311,7 @@ TEST(DownloadRun, SecondRunStopsAtTheMarkedPicture) {
   RunRig rig(1, 3);
   rig.rule.options = OPT_SKIP_DOWNLOADED;
   rig.Run();
-  ASSERT_EQ(ReadSkipMarker(T(rig.Base() + "Album 1/")), u"http://h/1/1.jpg");
+  ASSERT_EQ(ReadSkipMarker(T(rig.Base() + PlatformPath("Album 1/"))), u"http://h/1/1.jpg");
 
   // Two new pictures appear in front of the album; the next run lists only those.
   auto& pictures = rig.albums[0].pictures;
@@ -320,7 +321,7 @@ TEST(DownloadRun, SecondRunStopsAtTheMarkedPicture) {
   rig.flags.runState = RUN_BUSY;
   rig.Run();
   EXPECT_EQ(rig.pictures.urls(), (TextArray{u"http://h/1/new2.jpg", u"http://h/1/new1.jpg"}));
-  EXPECT_EQ(ReadSkipMarker(T(rig.Base() + "Album 1/")), u"http://h/1/new2.jpg");
+  EXPECT_EQ(ReadSkipMarker(T(rig.Base() + PlatformPath("Album 1/"))), u"http://h/1/new2.jpg");
   EXPECT_EQ(rig.FetchedUrls().size(), 5u);
   EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
 
@@ -360,8 +361,8 @@ TEST(DownloadRun, CancelDuringTheSecondOfFiveAlbums) {
   EXPECT_EQ(std::count(album2.begin(), album2.end(), "2.png"), 1);
   EXPECT_EQ(std::count(album2.begin(), album2.end(), "1.jpg"), 1);
   std::int64_t first = 0, second = 0;
-  ASSERT_TRUE(GetFileWriteTime(T(rig.Base() + "Album 2/1.jpg"), first));
-  ASSERT_TRUE(GetFileWriteTime(T(rig.Base() + "Album 2/2.png"), second));
+  ASSERT_TRUE(GetFileWriteTime(T(rig.Base() + PlatformPath("Album 2/1.jpg")), first));
+  ASSERT_TRUE(GetFileWriteTime(T(rig.Base() + PlatformPath("Album 2/2.png")), second));
   EXPECT_EQ(first - second, 60);
   EXPECT_EQ(rig.view.LastText(kRunStatusLine), "下载完毕");
   EXPECT_EQ(rig.view.LastText(kRunDownloadButton), "下载");
@@ -375,7 +376,7 @@ TEST(DownloadRun, OrderFixStampsAMinuteApart) {
   rig.Run();
   for (int p = 1; p <= 3; ++p) {
     std::int64_t t = 0;
-    ASSERT_TRUE(GetFileWriteTime(T(rig.Base() + "Album 1/" + std::to_string(p) + ".jpg"), t));
+    ASSERT_TRUE(GetFileWriteTime(T(rig.Base() + PlatformPath("Album 1/") + std::to_string(p) + ".jpg"), t));
     EXPECT_EQ(t, 1650000000 - 60 * (p - 1));
   }
 }

@@ -117,7 +117,7 @@ TEST(PictureNaming, AlbumFolderFromTheRules) {
     SetRuleText(rig.session.rule.albumSuffix, T("(?3)?2"));
     rig.Name("u1", "", 1);
     // Only "?1", "?3" and "?9" are placeholders here; "?2" loses its "?" to the cleaning.
-    EXPECT_EQ(TextToUtf8(rig.pictures.folder()), rig.dir.path() + "/0002-Two(2)2/");
+    EXPECT_EQ(TextToUtf8(rig.pictures.folder()), rig.dir.file(test::PlatformPath("0002-Two(2)2/")));
     EXPECT_TRUE(FolderExists(rig.pictures.folder()));
   }
   {
@@ -224,7 +224,7 @@ TEST(PictureNaming, SkipMarkerStopsTheAlbum) {
   NamingRig rig;
   rig.session.rule.options = OPT_SKIP_DOWNLOADED;
   ASSERT_TRUE(CreateFolders(rig.dir.folder() + u"Trip"));
-  ASSERT_TRUE(WriteSkipMarker(u"http://h/2.jpg", rig.dir.folder() + u"Trip/"));
+  ASSERT_TRUE(WriteSkipMarker(u"http://h/2.jpg", rig.dir.folder() + test::PlatformPath(u"Trip/")));
   rig.Name("http://h/1.jpg", "");
   EXPECT_EQ(rig.flags.runState.load(), RUN_BUSY);
   rig.Name("http://h/2.jpg", "");
@@ -234,7 +234,7 @@ TEST(PictureNaming, SkipMarkerStopsTheAlbum) {
   // Without the option the marker means nothing.
   NamingRig plain;
   ASSERT_TRUE(CreateFolders(plain.dir.folder() + u"Trip"));
-  ASSERT_TRUE(WriteSkipMarker(u"http://h/1.jpg", plain.dir.folder() + u"Trip/"));
+  ASSERT_TRUE(WriteSkipMarker(u"http://h/1.jpg", plain.dir.folder() + test::PlatformPath(u"Trip/")));
   plain.Name("http://h/1.jpg", "");
   EXPECT_EQ(plain.flags.runState.load(), RUN_BUSY);
   EXPECT_EQ(plain.pictures.size(), 1u);
@@ -244,7 +244,7 @@ TEST(PictureNaming, SkipMarkerOnTheFirstPictureListsNothing) {
   NamingRig rig;
   rig.session.rule.options = OPT_SKIP_DOWNLOADED;
   ASSERT_TRUE(CreateFolders(rig.dir.folder() + u"Trip"));
-  ASSERT_TRUE(WriteSkipMarker(u"http://h/1.jpg", rig.dir.folder() + u"Trip/"));
+  ASSERT_TRUE(WriteSkipMarker(u"http://h/1.jpg", rig.dir.folder() + test::PlatformPath(u"Trip/")));
   rig.Name("http://h/1.jpg", "");
   EXPECT_EQ(rig.flags.runState.load(), RUN_ALBUM_STOP);
   EXPECT_EQ(rig.pictures.size(), 0u);
@@ -262,7 +262,7 @@ TEST(PictureNaming, SkipStopNeverOverwritesACancel) {
   NamingRig rig;
   rig.session.rule.options = OPT_SKIP_DOWNLOADED;
   ASSERT_TRUE(CreateFolders(rig.dir.folder() + u"Trip"));
-  ASSERT_TRUE(WriteSkipMarker(u"http://h/1.jpg", rig.dir.folder() + u"Trip/"));
+  ASSERT_TRUE(WriteSkipMarker(u"http://h/1.jpg", rig.dir.folder() + test::PlatformPath(u"Trip/")));
   rig.flags.runState = RUN_CANCEL;
   rig.Name("http://h/1.jpg", "");
   EXPECT_EQ(rig.flags.runState.load(), RUN_CANCEL);

@@ -78,11 +78,11 @@ TEST(PostProcess, FormatFixRenamesByContent) {
 TEST(PostProcess, FormatFixNeverTakesADotInAFolderForTheExtension) {
   TempDir dir;
   ASSERT_TRUE(CreateFolders(dir.folder() + u"x.y"));
-  test::WriteWholeFile(dir.file("x.y/noext"), Bytes({0xFF, 0xD8}));
-  Text path = dir.folder() + u"x.y/noext";
+  test::WriteWholeFile(dir.file(test::PlatformPath("x.y/noext")), Bytes({0xFF, 0xD8}));
+  Text path = dir.folder() + test::PlatformPath(u"x.y/noext");
   EXPECT_TRUE(FixPictureFormat(path));
-  EXPECT_EQ(TextToUtf8(path), dir.path() + "/x.y/noext.jpg");
-  EXPECT_EQ(test::FolderEntries(dir.path() + "/x.y"), std::vector<std::string>{"noext.jpg"});
+  EXPECT_EQ(TextToUtf8(path), dir.file(test::PlatformPath("x.y/noext.jpg")));
+  EXPECT_EQ(test::FolderEntries(dir.file("x.y")), std::vector<std::string>{"noext.jpg"});
   Text missing = dir.folder() + u"none.jpg";
   EXPECT_FALSE(FixPictureFormat(missing));
 }

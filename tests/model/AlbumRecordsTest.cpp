@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Environment.h"
+
 namespace albatrix {
 namespace {
 
@@ -87,8 +89,7 @@ TEST(AlbumListTest, MakesTitlesUnique) {
 }
 
 TEST(AlbumListTest, EmptyTitleBecomesTimeStampMadeUnique) {
-  ::setenv("TZ", "UTC", 1);
-  ::tzset();
+  test::SetEnvironment("TZ", "UTC");
   AlbumList list([] { return std::chrono::system_clock::from_time_t(1700000000); });
   list.AppendAlbum(Album(u"***"));
   list.AppendAlbum(Album(u"   "));  // the same second: the same stamp, numbered

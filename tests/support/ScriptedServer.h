@@ -13,6 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "support/Compress.h"
+
 namespace albatrix::test {
 
 // A reply as a script of actions on the connection.
@@ -43,9 +45,6 @@ std::string HttpHead(int status, const std::vector<std::string>& headers = {});
 
 // A complete, well-formed reply: HttpHead plus Content-Length and the body.
 Reply Respond(int status, std::string body, std::vector<std::string> headers = {});
-
-// `plain` compressed as a server would send it: with a gzip wrapper, or a zlib one when `gzip` is false.
-std::string Compress(std::string_view plain, bool gzip = true);
 
 // What arrived for one request, and how its connection ended.
 struct RecordedRequest {

@@ -16,11 +16,16 @@ class TempDir {
 
   const std::string& path() const { return path_; }        // no trailing slash
   Text folder() const;                                      // program text, with a trailing separator
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  std::string file(const std::string& name) const;          // path() + the platform's separator + name
 
  private:
   std::string path_;
 };
+
+// `path` written with '/' as the platform writes it (with '\' on Windows), so expectations of paths the
+// program builds hold on every platform.
+std::string PlatformPath(std::string path);
+Text PlatformPath(Text path);
 
 // Reads a whole file; empty when it does not exist.
 std::string ReadWholeFile(const std::string& path);

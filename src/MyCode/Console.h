@@ -1,0 +1,35 @@
+// The console a command-line front end talks through: its arguments, its output encoding, and Ctrl-C.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+namespace albatrix {
+
+// The program's arguments after its name, as UTF-8. Windows hands main() its arguments in the ANSI code
+// page, which cannot hold every character of a path; the wide command line is read there instead.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+
+// Makes the console show the UTF-8 the program writes (on Windows, the console output code page becomes
+// 65001, so Chinese texts show in a console and pipe as UTF-8). Nothing to do on POSIX.
+void UseUtf8Console();
+
+// True when standard error is a terminal (a console on Windows) rather than a file or pipe.
+bool StderrIsTerminal();
+
+// While one lives, Ctrl-C (SIGINT on POSIX; Ctrl-C and Ctrl-Break on a Windows console) only marks that
+// it came instead of ending the process, so a command can turn the mark into its own stop and end through
+// its normal path. One at a time; one serves the whole command, listing and download alike.
+class InterruptCatcher {
+ public:
+  InterruptCatcher();   // clears the mark and catches Ctrl-C
+  ~InterruptCatcher();  // Ctrl-C as it was before
+  InterruptCatcher(const InterruptCatcher&) = delete;
+  InterruptCatcher& operator=(const InterruptCatcher&) = delete;
+
+  // True once Ctrl-C came while a catcher lived.
+  static bool Interrupted();
+};
+
+}  // namespace albatrix
