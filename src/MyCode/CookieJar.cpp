@@ -153,7 +153,7 @@ bool CookieJar::PrepareFolder() const {
   std::size_t slash = path.find_last_of(kPathSep);
   if (slash == Text::npos || slash == 0) return false;
   TextView folder = TextView(path).substr(0, slash);
-  if (!CreateFolders(folder) || ::chmod(NativePath(folder).c_str(), 0700) != 0) {
+  if (!CreatePrivateFolder(folder)) {
     Trace("cookie folder cannot be made private: " + TextToUtf8(folder));
     return false;
   }

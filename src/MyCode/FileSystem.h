@@ -99,6 +99,11 @@ bool RenameFile(TextView from, TextView to);  // replaces `to` if it exists
 // Creates the folder and every missing parent. True when the folder exists afterwards.
 bool CreateFolders(TextView path);
 
+// Creates the folder as CreateFolders does and lets only its owner into it (the cookie file's folder, which
+// holds login secrets). On Windows the per-user folders the program keeps such files in are private
+// already. True when the folder exists and is private afterwards.
+bool CreatePrivateFolder(TextView path);
+
 // The current directory with a trailing kPathSep: the program folder of this run.
 Text CurrentFolder();
 

@@ -98,6 +98,10 @@ bool CreateFolders(TextView path) {
   return ::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool CreatePrivateFolder(TextView path) {
+  return CreateFolders(path) && ::chmod(NativePath(path).c_str(), 0700) == 0;
+}
+
 Text CurrentFolder() {
   std::string buf(4096, '\0');
   if (!::getcwd(buf.data(), buf.size())) return Text(1, kPathSep);

@@ -162,4 +162,6 @@ Text CurrentFolder() {
   return folder;
 }
 
+bool CreatePrivateFolder(TextView path) { return CreateFolders(path); }
+
 }  // namespace albatrix
