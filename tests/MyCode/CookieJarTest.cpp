@@ -1,8 +1,7 @@
 // The login browser's cookies as lines of the store, and their merge into it: session and persistent,
 // HttpOnly, host-only against domain cookies, a cookie replacing the one of the same name, and values that
-// would break the line format; the private folder the browser keeps its cookie file in.
+// would break the line format.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -119,36 +118,6 @@ TEST_F(CookieMergeTest, SkipsWhatIsNoCookieLine) {
             1u);
   EXPECT_EQ(jar().Cookies(), std::vector<std::string>{"127.0.0.1\tFALSE\t/\tFALSE\t0\tok\t1"});
   EXPECT_EQ(jar().Merge({}), 0u);
-}
-
-TEST(CookieJarFolder, IsMadePrivateBeforeTheBrowserWritesThere) {
-  CookieJar& jar = CookieJar::Instance();
-  Text saved = jar.File();
-  test::TempDir dir;
-  auto mode = [](const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 0777) : -1;
-  };
-
-  jar.SetFile(Utf8ToText(dir.file("new/albatrix/cookies.txt")));
-  ASSERT_TRUE(jar.PrepareFolder());
-  EXPECT_EQ(mode(dir.file("new/albatrix")), 0700);
-  EXPECT_FALSE(test::PathExists(dir.file("new/albatrix/cookies.txt")));  // the browser writes the file
-
-  ASSERT_EQ(::mkdir(dir.file("open").c_str(), 0755), 0);
-  ASSERT_EQ(::chmod(dir.file("open").c_str(), 0755), 0);
-  jar.SetFile(Utf8ToText(dir.file("open/cookies.txt")));
-  ASSERT_TRUE(jar.PrepareFolder());
-  EXPECT_EQ(mode(dir.file("open")), 0700);
-
-  test::WriteWholeFile(dir.file("plainfile"), "x");
-  jar.SetFile(Utf8ToText(dir.file("plainfile/cookies.txt")));
-  EXPECT_FALSE(jar.PrepareFolder());
-  jar.SetFile(u"cookies.txt");
-  EXPECT_FALSE(jar.PrepareFolder());
-  jar.SetFile(u"");
-  EXPECT_FALSE(jar.PrepareFolder());
-  jar.SetFile(saved);
 }
 
 }  // namespace
