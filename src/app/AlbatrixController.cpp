@@ -233,9 +233,11 @@ void AlbatrixController::RefreshGrid() { view_.RefreshGrid(); }
 
 void AlbatrixController::AddMemberCandidate(const Text& text) { view_.AddCandidate(IDC_MEMBER, text); }
 
-bool AlbatrixController::RememberMember(const Text& text) {
+bool AlbatrixController::RememberMember(const Text& text) { return AddHistoryAndSave(HistoryKind::Member, text); }
+
+bool AlbatrixController::AddHistoryAndSave(HistoryKind which, TextView text) {
   std::lock_guard<std::mutex> hold(settingsLock_);
-  if (!AddHistory(settings_, HistoryKind::Member, text)) return false;
+  if (!AddHistory(settings_, which, text)) return false;
   albatrix::SaveSettings(settings_, programFolder_);
   return true;
 }

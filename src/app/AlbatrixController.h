@@ -198,6 +198,9 @@ class AlbatrixController : public ListingWindow {
   bool StopRequested() override { return listingState == PHASE_STOP_ASKED; }
   const std::atomic<bool>* FetchAbort() override { return &listingAbort_; }
   bool RememberMember(const Text& text) override;
+  // One history's rule under the settings lock: `text` goes first unless AddHistory refuses it, and only
+  // a history that changed is saved. True when it changed.
+  bool AddHistoryAndSave(HistoryKind which, TextView text);
   void AddMemberCandidate(const Text& text) override;
 
  private:

@@ -112,11 +112,7 @@ bool AlbatrixController::EditSettings(const std::function<void(SettingsBlock&)>&
 }
 
 bool AlbatrixController::AddSavePathHistory(TextView path) {
-  {
-    std::lock_guard<std::mutex> hold(settingsLock_);
-    if (!AddHistory(settings_, HistoryKind::SavePath, path)) return false;
-    albatrix::SaveSettings(settings_, programFolder_);
-  }
+  if (!AddHistoryAndSave(HistoryKind::SavePath, path)) return false;
   view_.AddCandidate(IDC_SAVE_PATH, Text(path));
   return true;
 }
