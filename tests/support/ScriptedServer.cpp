@@ -1,14 +1,6 @@
 #include "support/ScriptedServer.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <stdexcept>
 
 namespace albatrix::test {
@@ -37,8 +29,6 @@ const char* Reason(int status) {
     default: return "Status";
   }
 }
-
-void SetNonBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
 
 }  // namespace
 
@@ -105,27 +95,13 @@ bool RecordedRequest::HasHeader(std::string_view name) const {
 }
 
 ScriptedServer::ScriptedServer() {
-  if (::pipe2(stopPipe_, O_CLOEXEC | O_NONBLOCK) != 0) throw std::runtime_error("pipe2 failed");
-  listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  int one = 1;
-  ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = 0;
-  if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(listenFd_, 128) != 0)
-    throw std::runtime_error("cannot listen on loopback");
-  socklen_t len = sizeof addr;
-  ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len);
-  port_ = ntohs(addr.sin_port);
-  SetNonBlocking(listenFd_);
+  listener_ = ListenOnLoopback(port_);
+  if (listener_ == kNoSocket) throw std::runtime_error("cannot listen on loopback");
   acceptThread_ = std::thread([this] { AcceptLoop(); });
 }
 
 ScriptedServer::~ScriptedServer() {
-  char byte = 1;
-  // The pipe is never read, so it stays readable and wakes every wait at once.
-  (void)!::write(stopPipe_[1], &byte, 1);
+  stop_.Raise();
   acceptThread_.join();
   std::vector<std::thread> threads;
   {
@@ -133,9 +109,7 @@ ScriptedServer::~ScriptedServer() {
     threads.swap(connections_);
   }
   for (std::thread& t : threads) t.join();
-  ::close(listenFd_);
-  ::close(stopPipe_[0]);
-  ::close(stopPipe_[1]);
+  CloseSocket(listener_);
 }
 
 std::string ScriptedServer::Url(std::string_view target) const {
@@ -171,47 +145,27 @@ bool ScriptedServer::AllDone() const {
   return open_ == 0;
 }
 
-bool ScriptedServer::Stopping() const {
-  pollfd p{stopPipe_[0], POLLIN, 0};
-  return ::poll(&p, 1, 0) > 0;
-}
-
-bool ScriptedServer::WaitFor(int fd, short events, int timeoutMs) const {
-  pollfd p[2] = {{fd, events, 0}, {stopPipe_[0], POLLIN, 0}};
-  for (;;) {
-    int n = ::poll(p, 2, timeoutMs);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0 || p[1].revents) return false;
-    return true;
-  }
-}
-
 void ScriptedServer::AcceptLoop() {
-  while (WaitFor(listenFd_, POLLIN)) {
-    int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-    if (fd < 0) continue;
-    int one = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  while (stop_.WaitFor(listener_, Readiness::Read)) {
+    Socket s = AcceptConnection(listener_);
+    if (s == kNoSocket) continue;
     std::lock_guard<std::mutex> hold(mutex_);
     ++open_;
-    connections_.emplace_back([this, fd] { Serve(fd); });
+    connections_.emplace_back([this, s] { Serve(s); });
   }
 }
 
-bool ScriptedServer::ReadRequest(int fd, RecordedRequest& out) {
+bool ScriptedServer::ReadRequest(Socket s, RecordedRequest& out) {
   std::string data;
   char buffer[16384];
   auto readMore = [&]() {
     for (;;) {
-      ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+      long n = ReceiveSome(s, buffer, sizeof buffer);
       if (n > 0) {
         data.append(buffer, static_cast<std::size_t>(n));
         return true;
       }
-      if (n == 0) return false;
-      if (errno == EINTR) continue;
-      if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
-      if (!WaitFor(fd, POLLIN)) return false;
+      if (n != kWouldBlock || !stop_.WaitFor(s, Readiness::Read)) return false;
     }
   };
   std::size_t headEnd;
@@ -254,20 +208,15 @@ bool ScriptedServer::ReadRequest(int fd, RecordedRequest& out) {
   return true;
 }
 
-bool ScriptedServer::SendAll(int fd, std::string_view bytes, std::uint64_t& sent) {
+bool ScriptedServer::SendAll(Socket s, std::string_view bytes, std::uint64_t& sent) {
   while (!bytes.empty()) {
-    ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    long n = SendSome(s, bytes.data(), bytes.size());
     if (n > 0) {
       bytes.remove_prefix(static_cast<std::size_t>(n));
       sent += static_cast<std::uint64_t>(n);
       continue;
     }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      if (!WaitFor(fd, POLLOUT)) return false;
-      continue;
-    }
-    return false;
+    if (n != kWouldBlock || !stop_.WaitFor(s, Readiness::Write)) return false;
   }
   return true;
 }
@@ -281,10 +230,10 @@ Reply ScriptedServer::ReplyFor(const std::string& target) {
   return s.replies[i];
 }
 
-void ScriptedServer::Serve(int fd) {
+void ScriptedServer::Serve(Socket s) {
   auto record = std::make_shared<RecordedRequest>();
   bool closed = false;
-  if (ReadRequest(fd, *record)) {
+  if (ReadRequest(s, *record)) {
     {
       std::lock_guard<std::mutex> hold(mutex_);
       records_.push_back(record);
@@ -293,35 +242,33 @@ void ScriptedServer::Serve(int fd) {
     std::uint64_t sent = 0;
     bool left = false;
     for (const Reply::Step& step : reply.steps()) {
-      if (Stopping()) break;
+      if (stop_.Raised()) break;
       if (step.kind == Reply::Kind::Send) {
-        if (!SendAll(fd, step.bytes, sent)) {
-          left = !Stopping();
+        if (!SendAll(s, step.bytes, sent)) {
+          left = !stop_.Raised();
           break;
         }
       } else if (step.kind == Reply::Kind::Pause) {
-        WaitFor(stopPipe_[0], POLLIN, step.ms);
+        stop_.Sleep(step.ms);
       } else if (step.kind == Reply::Kind::Stall) {
         // Silent until the client hangs up; whatever else it sends is dropped.
         char sink[4096];
-        while (WaitFor(fd, POLLIN)) {
-          ssize_t n = ::recv(fd, sink, sizeof sink, 0);
-          if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) {
+        while (stop_.WaitFor(s, Readiness::Read)) {
+          long n = ReceiveSome(s, sink, sizeof sink);
+          if (n == 0 || n == kSocketFailed) {
             left = true;
             break;
           }
         }
         break;
       } else if (step.kind == Reply::Kind::Reset) {
-        linger hard{1, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-        ::close(fd);
+        CloseWithReset(s);
         closed = true;
         break;
       } else if (step.kind == Reply::Kind::Endless) {
-        while (!Stopping() && SendAll(fd, step.bytes, sent)) {
+        while (!stop_.Raised() && SendAll(s, step.bytes, sent)) {
         }
-        left = !Stopping();
+        left = !stop_.Raised();
         break;
       }
     }
@@ -329,10 +276,7 @@ void ScriptedServer::Serve(int fd) {
     record->bytesSent = sent;
     record->clientLeft = left;
   }
-  if (!closed) {
-    ::shutdown(fd, SHUT_WR);
-    ::close(fd);
-  }
+  if (!closed) CloseGracefully(s);
   std::lock_guard<std::mutex> hold(mutex_);
   record->done = true;
   --open_;

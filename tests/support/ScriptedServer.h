@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/Compress.h"
+#include "support/TestSocket.h"
 
 namespace albatrix::test {
 
@@ -91,16 +92,13 @@ class ScriptedServer {
   };
 
   void AcceptLoop();
-  void Serve(int fd);
-  // Waits until `fd` is ready for `events` or the server stops; false when stopping or on error.
-  bool WaitFor(int fd, short events, int timeoutMs = -1) const;
-  bool Stopping() const;
-  bool ReadRequest(int fd, RecordedRequest& out);
-  bool SendAll(int fd, std::string_view bytes, std::uint64_t& sent);
+  void Serve(Socket s);
+  bool ReadRequest(Socket s, RecordedRequest& out);
+  bool SendAll(Socket s, std::string_view bytes, std::uint64_t& sent);
   Reply ReplyFor(const std::string& target);
 
-  int listenFd_ = -1;
-  int stopPipe_[2] = {-1, -1};
+  StopSignal stop_;
+  Socket listener_ = kNoSocket;
   int port_ = 0;
   std::thread acceptThread_;
   mutable std::mutex mutex_;
