@@ -26,6 +26,9 @@ Socket ListenOnLoopback(int& port);
 // kNoSocket when none is waiting.
 Socket AcceptConnection(Socket listener);
 
+// A non-blocking connection to 127.0.0.1:`port`, made before it returns; kNoSocket when refused.
+Socket ConnectToLoopback(int port);
+
 // Writes or reads what the socket takes or holds now, going on after interrupted calls. A send to a
 // peer that has gone returns kSocketFailed, never a signal.
 long SendSome(Socket s, const char* data, std::size_t size);
@@ -36,6 +39,12 @@ void CloseGracefully(Socket s);
 // Closes at once with a TCP reset, dropping whatever was not yet delivered.
 void CloseWithReset(Socket s);
 void CloseSocket(Socket s);
+
+// True when the program runs under wine, whose sockets differ from Windows' in one way the tests see: a
+// reset from the peer reaches recv as an orderly end (0), not as WSAECONNRESET, because the wine server
+// reads the Unix socket's pending error when its poll reports it, which clears it. The reset itself goes
+// out as on Windows.
+bool RunningUnderWine();
 
 enum class Readiness { Read, Write };
 

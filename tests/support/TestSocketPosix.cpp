@@ -19,6 +19,25 @@ int Fd(Socket s) { return static_cast<int>(s); }
 
 void SetNonBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
 
+sockaddr_in Loopback(int port) {
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_port = htons(static_cast<in_port_t>(port));
+  return addr;
+}
+
+// Runs a send or recv, again when interrupted.
+template <typename Call>
+long Transfer(Call call) {
+  for (;;) {
+    ssize_t n = call();
+    if (n >= 0) return static_cast<long>(n);
+    if (errno == EINTR) continue;
+    return (errno == EAGAIN || errno == EWOULDBLOCK) ? kWouldBlock : kSocketFailed;
+  }
+}
+
 }  // namespace
 
 Socket ListenOnLoopback(int& port) {
@@ -26,10 +45,7 @@ Socket ListenOnLoopback(int& port) {
   if (fd < 0) return kNoSocket;
   int one = 1;
   ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = 0;
+  sockaddr_in addr = Loopback(0);
   socklen_t len = sizeof addr;
   if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 128) != 0 ||
       ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
@@ -49,22 +65,24 @@ Socket AcceptConnection(Socket listener) {
   return fd;
 }
 
-long SendSome(Socket s, const char* data, std::size_t size) {
-  for (;;) {
-    ssize_t n = ::send(Fd(s), data, size, MSG_NOSIGNAL);
-    if (n >= 0) return static_cast<long>(n);
-    if (errno == EINTR) continue;
-    return (errno == EAGAIN || errno == EWOULDBLOCK) ? kWouldBlock : kSocketFailed;
+Socket ConnectToLoopback(int port) {
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return kNoSocket;
+  sockaddr_in addr = Loopback(port);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    ::close(fd);
+    return kNoSocket;
   }
+  SetNonBlocking(fd);
+  return fd;
+}
+
+long SendSome(Socket s, const char* data, std::size_t size) {
+  return Transfer([&] { return ::send(Fd(s), data, size, MSG_NOSIGNAL); });
 }
 
 long ReceiveSome(Socket s, char* buffer, std::size_t size) {
-  for (;;) {
-    ssize_t n = ::recv(Fd(s), buffer, size, 0);
-    if (n >= 0) return static_cast<long>(n);
-    if (errno == EINTR) continue;
-    return (errno == EAGAIN || errno == EWOULDBLOCK) ? kWouldBlock : kSocketFailed;
-  }
+  return Transfer([&] { return ::recv(Fd(s), buffer, size, 0); });
 }
 
 void CloseGracefully(Socket s) {
@@ -79,6 +97,8 @@ void CloseWithReset(Socket s) {
 }
 
 void CloseSocket(Socket s) { ::close(Fd(s)); }
+
+bool RunningUnderWine() { return false; }
 
 StopSignal::StopSignal() {
   int ends[2];

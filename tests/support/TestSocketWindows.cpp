@@ -1,12 +1,6 @@
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
+#include "MyCode/Win32.h"  // lean <windows.h>, so <winsock2.h> may follow it
+
 #include <winsock2.h>
-#include <ws2tcpip.h>
-#include <windows.h>
 
 #include <stdexcept>
 
@@ -66,9 +60,17 @@ SOCKET Listen(int backlog, int& port) {
   return s;
 }
 
-long Failure() {
-  int error = ::WSAGetLastError();
-  return (error == WSAEWOULDBLOCK || error == WSAEINPROGRESS) ? kWouldBlock : kSocketFailed;
+// Runs a send or recv of at most `size` bytes (an int's worth), again when interrupted.
+template <typename Call>
+long Transfer(std::size_t size, Call call) {
+  const int most = size > 0x10000000 ? 0x10000000 : static_cast<int>(size);
+  for (;;) {
+    int n = call(most);
+    if (n != SOCKET_ERROR) return n;
+    int error = ::WSAGetLastError();
+    if (error == WSAEINTR) continue;
+    return (error == WSAEWOULDBLOCK || error == WSAEINPROGRESS) ? kWouldBlock : kSocketFailed;
+  }
 }
 
 }  // namespace
@@ -90,24 +92,24 @@ Socket AcceptConnection(Socket listener) {
   return Handle(s);
 }
 
-long SendSome(Socket s, const char* data, std::size_t size) {
-  const int chunk = size > 0x10000000 ? 0x10000000 : static_cast<int>(size);
-  for (;;) {
-    int n = ::send(Sock(s), data, chunk, 0);
-    if (n != SOCKET_ERROR) return n;
-    if (::WSAGetLastError() == WSAEINTR) continue;
-    return Failure();
+Socket ConnectToLoopback(int port) {
+  SOCKET s = NewTcpSocket();
+  if (s == INVALID_SOCKET) return kNoSocket;
+  sockaddr_in addr = Loopback(port);
+  if (::connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    ::closesocket(s);
+    return kNoSocket;
   }
+  SetNonBlocking(s);
+  return Handle(s);
+}
+
+long SendSome(Socket s, const char* data, std::size_t size) {
+  return Transfer(size, [&](int most) { return ::send(Sock(s), data, most, 0); });
 }
 
 long ReceiveSome(Socket s, char* buffer, std::size_t size) {
-  const int chunk = size > 0x10000000 ? 0x10000000 : static_cast<int>(size);
-  for (;;) {
-    int n = ::recv(Sock(s), buffer, chunk, 0);
-    if (n != SOCKET_ERROR) return n;
-    if (::WSAGetLastError() == WSAEINTR) continue;
-    return Failure();
-  }
+  return Transfer(size, [&](int most) { return ::recv(Sock(s), buffer, most, 0); });
 }
 
 void CloseGracefully(Socket s) {
@@ -123,25 +125,27 @@ void CloseWithReset(Socket s) {
 
 void CloseSocket(Socket s) { ::closesocket(Sock(s)); }
 
+bool RunningUnderWine() {
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
+}
+
 // Windows waits take sockets only, so the stop signal is a connected loopback pair: one byte written to
 // one end leaves the other readable for good.
 StopSignal::StopSignal() {
   int port = 0;
   SOCKET listener = Listen(1, port);
   if (listener == INVALID_SOCKET) throw std::runtime_error("cannot listen on loopback for the stop signal");
-  SOCKET raiser = NewTcpSocket();
-  sockaddr_in addr = Loopback(port);
-  SOCKET watched = INVALID_SOCKET;
-  if (raiser != INVALID_SOCKET && ::connect(raiser, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0)
-    watched = ::accept(listener, nullptr, nullptr);
+  Socket raiser = ConnectToLoopback(port);
+  SOCKET watched = raiser == kNoSocket ? INVALID_SOCKET : ::accept(listener, nullptr, nullptr);
   ::closesocket(listener);
   if (watched == INVALID_SOCKET) {
-    if (raiser != INVALID_SOCKET) ::closesocket(raiser);
+    if (raiser != kNoSocket) CloseSocket(raiser);
     throw std::runtime_error("cannot connect the stop signal's socket pair");
   }
   ::SetHandleInformation(reinterpret_cast<HANDLE>(watched), HANDLE_FLAG_INHERIT, 0);
   watched_ = Handle(watched);
-  raiser_ = Handle(raiser);
+  raiser_ = raiser;
 }
 
 StopSignal::~StopSignal() {
