@@ -104,6 +104,7 @@ class AlbumSite {
   static constexpr const char* kDemoMember = "demo";    // a few tricky albums over 3 list pages
   static constexpr const char* kEmptyMember = "empty";  // no albums at all
   static constexpr const char* kBenchMember = "bench";  // MemberShape{} generated
+  static constexpr const char* kHostileMember = "hostile";  // names Windows refuses or changes
   static constexpr const char* kUser = "demo";
   static constexpr const char* kPassword = "demo";
   static constexpr const char* kCookieName = "albatrix_sid";
