@@ -21,13 +21,6 @@ struct CliRun {
   std::vector<std::string> err;  // stderr lines
 };
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 class CliSiteTest : public test::SiteFixture {
  protected:
   SiteOptions Options() const override {
@@ -45,8 +38,8 @@ class CliSiteTest : public test::SiteFixture {
                                 {{test::UserDataVariable(), dir.path()}}});
       run.status = child.Wait();
     }
-    run.out = Lines(test::ReadWholeFile(dir.file("out.txt")));
-    run.err = Lines(test::ReadWholeFile(dir.file("err.txt")));
+    run.out = test::TextLines(test::ReadWholeFile(dir.file("out.txt")));
+    run.err = test::TextLines(test::ReadWholeFile(dir.file("err.txt")));
     return run;
   }
 

@@ -18,13 +18,6 @@
 namespace albatrix {
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 // Every file under `root` with its bytes, by its path relative to `root`; folders as "path/" with "".
 std::map<std::string, std::string> Tree(const std::string& root) {
   std::map<std::string, std::string> tree;
@@ -50,8 +43,8 @@ class CliProcess : public test::ChildProcess {
                      {dir.path(), dir.file("out.txt"), dir.file("err.txt"), {{test::UserDataVariable(), dir.path()}}}),
         dir_(dir) {}
   std::string Err() const { return test::ReadWholeFile(dir_.file("err.txt")); }
-  std::vector<std::string> ErrLines() const { return Lines(Err()); }
-  std::vector<std::string> OutLines() const { return Lines(test::ReadWholeFile(dir_.file("out.txt"))); }
+  std::vector<std::string> ErrLines() const { return test::TextLines(Err()); }
+  std::vector<std::string> OutLines() const { return test::TextLines(test::ReadWholeFile(dir_.file("out.txt"))); }
 
  private:
   const test::TempDir& dir_;
