@@ -17,11 +17,7 @@ namespace {
 
 class TerminalCliSiteTest : public test::SiteFixture {
  protected:
-  SiteOptions Options() const override {
-    SiteOptions options;
-    options.requireLogin = false;
-    return options;
-  }
+  SiteOptions Options() const override { return test::OpenSiteOptions(); }
   void SetUp() override {
     test::SiteFixture::SetUp();
     site().AddMember(test::MemberWith("kobe", {u"Trip", u"A & B", u"Trip"}, 2, 3, 2));
