@@ -89,7 +89,8 @@ TEST(SiteWireTest, EveryFaultComesBackExactly) {
     fault.chunkBytes = 100u + n;
     fault.bytes = (std::size_t{1} << 33) + n;
     fault.status = 300 + n;
-    fault.body = n % 2 ? std::string("<p>\0\xff\t\n%</p>", 14) : std::string();
+    static const char kBody[] = "<p>\0\xff\t\n%</p>";
+    fault.body = n % 2 ? std::string(kBody, sizeof kBody - 1) : std::string();
     fault.location = n % 2 ? "" : "/x y?a=1&b=%";
     fault.times = n - 2;
     auto back = ReadFault(WriteFault(fault));
