@@ -124,6 +124,13 @@ class AlbumSite {
   bool Running() const;
   int Port() const;
 
+  // Back to a fresh site made from `options`, on the same port: the starting members, no counts, faults
+  // or maintenance, a new session token (earlier logins no longer count); stalled and endless replies end.
+  void Reset(SiteOptions options);
+  // Also serves the control interface (site/SiteControl.h) under "/_control/", for tests that drive the
+  // site from another process. Its requests are never counted, faulted, or behind login or maintenance.
+  void ServeControl();
+
   std::string BaseUrl() const;       // "http://127.0.0.1:PORT", no trailing "/"
   std::string HostFragment() const;  // "127.0.0.1:PORT/"
   std::string MemberUrl(const std::string& member) const;  // its album-list page 1
