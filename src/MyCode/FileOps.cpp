@@ -31,6 +31,12 @@ Text FitNameToPlatform(TextView name, TextView ending) {
     used += bytes;
     i += units;
   }
+  // A bare name cut just after a dot or space would end in one, which Windows drops from a name (or,
+  // through a "\\?\" path, keeps in a name that Explorer can neither open nor delete).
+  if (i < name.size() && ending.empty()) {
+    std::size_t kept = name.substr(0, i).find_last_not_of(u". ");
+    if (kept != TextView::npos) i = kept + 1;
+  }
   return Text(name.substr(0, i));
 }
 

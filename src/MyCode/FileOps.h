@@ -31,7 +31,8 @@ constexpr std::size_t kMaxNameBytes = 255;
 std::size_t NativeNameBytes(TextView name);
 
 // The longest beginning of `name`, cut between whole characters, such that it followed by `ending` fits
-// in kMaxNameBytes. `name` unchanged when it already fits.
+// in kMaxNameBytes. `name` unchanged when it already fits. A cut name without `ending` never ends in a dot
+// or a space.
 Text FitNameToPlatform(TextView name, TextView ending = {});
 
 // The first `maxUnits` UTF-16 code units of `name`, one fewer when the cut would keep only the first half

@@ -104,6 +104,10 @@ bool CreateFolders(TextView path);
 // already. True when the folder exists and is private afterwards.
 bool CreatePrivateFolder(TextView path);
 
+// Gives the file the hidden attribute, which Windows has and POSIX has not (there the file keeps its name
+// and nothing is done). True when the file is hidden afterwards or the platform has no such attribute.
+bool HideFile(TextView path);
+
 // The current directory with a trailing kPathSep: the program folder of this run.
 Text CurrentFolder();
 

@@ -102,6 +102,8 @@ bool CreatePrivateFolder(TextView path) {
   return CreateFolders(path) && ::chmod(NativePath(path).c_str(), 0700) == 0;
 }
 
+bool HideFile(TextView path) { return FileExists(path); }
+
 Text CurrentFolder() {
   std::string buf(4096, '\0');
   if (!::getcwd(buf.data(), buf.size())) return Text(1, kPathSep);

@@ -164,4 +164,11 @@ Text CurrentFolder() {
 
 bool CreatePrivateFolder(TextView path) { return CreateFolders(path); }
 
+bool HideFile(TextView path) {
+  const DWORD attributes = Attributes(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  return (attributes & FILE_ATTRIBUTE_HIDDEN) != 0 ||
+         ::SetFileAttributesW(WidePath(path).c_str(), attributes | FILE_ATTRIBUTE_HIDDEN) != 0;
+}
+
 }  // namespace albatrix

@@ -34,9 +34,14 @@ bool WriteSkipMarker(TextView address, TextView folder) {
     bytes.push_back(static_cast<char>(c >> 8));
   }
   Text path = Text(folder) + kSkipMarkerName;
-  if (WriteFileReplacing(path, bytes)) return true;
-  Trace("skip marker could not be written: " + TextToUtf8(path));
-  return false;
+  if (!WriteFileReplacing(path, bytes)) {
+    Trace("skip marker could not be written: " + TextToUtf8(path));
+    return false;
+  }
+  // The marker is the program's own bookkeeping, kept out of the way of the pictures; a marker that stays
+  // visible still does its work.
+  if (!HideFile(path)) Trace("skip marker could not be hidden: " + TextToUtf8(path));
+  return true;
 }
 
 Text ReadSkipMarker(TextView folder) {

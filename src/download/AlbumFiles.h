@@ -17,7 +17,8 @@ Bytes ListFileBytes(const TextArray& urls);
 bool WriteListFile(TextView path, const TextArray& urls);
 
 // Writes `address` as the skip marker of `folder` (ending with the separator): UTF-16 little-endian code
-// units, no byte-order mark, no line end; an older marker is replaced as a whole. False on failure.
+// units, no byte-order mark, no line end; an older marker is replaced as a whole, and the file is hidden
+// where the platform has the attribute. False when it cannot be written.
 bool WriteSkipMarker(TextView address, TextView folder);
 
 // The first line of the skip marker in `folder`: its UTF-16 little-endian code units up to a line feed or

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "MyCode/Trace.h"
+#include "site/SiteControl.h"
 #include "site/SiteData.h"
 #include "site/SiteGzip.h"
 #include "site/SiteImages.h"
@@ -62,11 +63,35 @@ std::string PictureStamp(const std::string& member, const std::string& albumId, 
   return "albatrix " + member + "/" + albumId + "/" + std::to_string(index);
 }
 
+// The session token of a site made from `seed`, after `resets` resets: a reset site does not take the
+// logins of the site before it.
+std::string SessionToken(std::uint64_t seed, std::uint64_t resets) {
+  SeededNumbers numbers((seed ^ 0xA1BA7121ull) + resets * 0x9E3779B97F4A7C15ull);
+  char token[40];
+  std::snprintf(token, sizeof token, "%016llx%016llx", static_cast<unsigned long long>(numbers.Next()),
+                static_cast<unsigned long long>(numbers.Next()));
+  return token;
+}
+
+ControlRequest ToControlRequest(const httplib::Request& request) {
+  ControlRequest control;
+  control.command = request.path.substr(std::string_view(kControlPrefix).size());
+  for (const auto& [name, value] : request.params) control.params[name] = value;
+  control.body = request.body;
+  return control;
+}
+
 }  // namespace
 
 struct AlbumSite::Impl {
+  AlbumSite* self = nullptr;
+  // A reset replaces the options and the token while replies are being served: read them through
+  // Options() and Token().
+  mutable std::mutex optionsMutex;
   SiteOptions options;
   std::string token;
+  std::uint64_t resets = 0;
+  std::atomic<bool> control{false};
   httplib::Server server;
   std::thread thread;
   std::atomic<int> port{0};
@@ -94,8 +119,47 @@ struct AlbumSite::Impl {
   std::condition_variable wake;
   bool stopping = false;
   std::uint64_t stallGeneration = 0;
+  std::uint64_t resetGeneration = 0;  // endless replies of the site before a reset end with it
 
   std::string Base() const { return "http://127.0.0.1:" + std::to_string(port.load()); }
+
+  SiteOptions Options() const {
+    std::lock_guard<std::mutex> lock(optionsMutex);
+    return options;
+  }
+
+  std::string Token() const {
+    std::lock_guard<std::mutex> lock(optionsMutex);
+    return token;
+  }
+
+  // Takes `fresh` and its starting members, and a token no earlier login carries.
+  void Renew(SiteOptions fresh) {
+    auto starting = MakeStartingMembers(fresh);
+    {
+      std::lock_guard<std::mutex> lock(optionsMutex);
+      token = SessionToken(fresh.seed, resets++);
+      options = std::move(fresh);
+    }
+    {
+      std::unique_lock<std::shared_mutex> lock(dataMutex);
+      members.clear();
+    }
+    for (auto& member : starting) Add(std::move(member));
+  }
+
+  void Add(SiteMember member) {
+    MemberEntry entry;
+    for (std::size_t i = 0; i < member.albums.size(); ++i) entry.albumIndex[member.albums[i].id] = i;
+    std::string key = member.key;
+    entry.member = std::move(member);
+    std::unique_lock<std::shared_mutex> lock(dataMutex);
+    members[key] = std::move(entry);
+  }
+
+  bool IsControl(const httplib::Request& request) const {
+    return control && request.path.rfind(kControlPrefix, 0) == 0;
+  }
 
   void Count(const std::string& path) {
     std::lock_guard<std::mutex> lock(countMutex);
@@ -119,9 +183,15 @@ struct AlbumSite::Impl {
     return !wake.wait_for(lock, std::chrono::milliseconds(std::max(0, ms)), [&] { return stopping; });
   }
 
-  bool Stopping() {
+  std::uint64_t ResetGeneration() {
     std::lock_guard<std::mutex> lock(wakeMutex);
-    return stopping;
+    return resetGeneration;
+  }
+
+  // True once the site stops or is reset after `generation`.
+  bool Ended(std::uint64_t generation) {
+    std::lock_guard<std::mutex> lock(wakeMutex);
+    return stopping || resetGeneration != generation;
   }
 
   Reply Page(const httplib::Request& request, const std::string& html, int status = 200) {
@@ -130,7 +200,7 @@ struct AlbumSite::Impl {
     reply.contentType = "text/html; charset=GBK";
     Bytes gbk = TextToGbk(Utf8ToText(html));
     reply.headers.emplace("Vary", "Accept-Encoding");
-    if (options.gzip && AcceptsGzip(request)) {
+    if (Options().gzip && AcceptsGzip(request)) {
       reply.headers.emplace("Content-Encoding", "gzip");
       reply.body = std::make_shared<const std::string>(GzipBytes(gbk));
     } else {
@@ -155,7 +225,7 @@ struct AlbumSite::Impl {
   }
 
   bool LoggedIn(const httplib::Request& request) const {
-    return !options.requireLogin || HasCookie(request, std::string(kCookieName) + "=" + token);
+    return !Options().requireLogin || HasCookie(request, std::string(kCookieName) + "=" + Token());
   }
 
   const SiteAlbum* FindAlbum(const std::string& member, const std::string& albumId,
@@ -173,8 +243,9 @@ struct AlbumSite::Impl {
     const SiteAlbum* album = FindAlbum(member, albumId);
     if (!album || index < 1 || index > static_cast<int>(album->pictures.size())) return {};
     const SitePicture& picture = album->pictures[static_cast<std::size_t>(index - 1)];
-    return big ? pictures.Picture(picture.kind, picture.bytes, options.seed, PictureStamp(member, albumId, index))
-               : pictures.Thumbnail(picture.kind, options.seed);
+    std::uint64_t seed = Options().seed;
+    return big ? pictures.Picture(picture.kind, picture.bytes, seed, PictureStamp(member, albumId, index))
+               : pictures.Thumbnail(picture.kind, seed);
   }
 
   // Everything the site answers, by path.
@@ -197,7 +268,7 @@ struct AlbumSite::Impl {
       std::string lifetime;
       if (!request.get_param_value("remember").empty()) lifetime = "; Max-Age=" + std::to_string(kRememberSeconds);
       reply.headers.emplace("Set-Cookie",
-                            std::string(kCookieName) + "=" + token + "; Path=/" + lifetime + "; HttpOnly");
+                            std::string(kCookieName) + "=" + Token() + "; Path=/" + lifetime + "; HttpOnly");
       return reply;
     }
     if (std::regex_match(path, m, picturePath)) {
@@ -208,8 +279,9 @@ struct AlbumSite::Impl {
           album->pictures[static_cast<std::size_t>(index - 1)].extension == m[5].str()) {
         const SitePicture& picture = album->pictures[static_cast<std::size_t>(index - 1)];
         bool big = m[3] == "big";
-        return Binary(big ? pictures.Picture(picture.kind, picture.bytes, options.seed, PictureStamp(m[1], m[2], index))
-                          : pictures.Thumbnail(picture.kind, options.seed),
+        std::uint64_t seed = Options().seed;
+        return Binary(big ? pictures.Picture(picture.kind, picture.bytes, seed, PictureStamp(m[1], m[2], index))
+                          : pictures.Thumbnail(picture.kind, seed),
                       PictureContentType(picture.kind));
       }
       return Page(request, ErrorPageHtml(404), 404);
@@ -246,7 +318,7 @@ struct AlbumSite::Impl {
   }
 
   std::string Cover(const std::string& member, const std::string& albumId) {
-    return pictures.Cover(options.seed, "albatrix cover " + member + "/" + albumId);
+    return pictures.Cover(Options().seed, "albatrix cover " + member + "/" + albumId);
   }
 
   std::shared_ptr<const std::string> Bomb(std::uint64_t inflatedBytes) {
@@ -306,12 +378,13 @@ struct AlbumSite::Impl {
           std::lock_guard<std::mutex> lock(wakeMutex);
           generation = stallGeneration;
         }
+        int limitMs = Options().stallLimitMs;
         response.set_content_provider(
             body->size(), reply.contentType,
-            [this, body, head, generation](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+            [this, body, head, generation, limitMs](std::size_t offset, std::size_t, httplib::DataSink& sink) {
               if (offset < head && !sink.write(body->data() + offset, head - offset)) return false;
               std::unique_lock<std::mutex> lock(wakeMutex);
-              wake.wait_for(lock, std::chrono::milliseconds(options.stallLimitMs),
+              wake.wait_for(lock, std::chrono::milliseconds(limitMs),
                             [&] { return stopping || stallGeneration != generation; });
               return false;  // the connection is dropped: the rest never comes
             });
@@ -361,9 +434,10 @@ struct AlbumSite::Impl {
         Prepare(response, reply, 200);
         response.headers.erase("Content-Encoding");
         auto piece = std::make_shared<const std::string>(body->empty() ? std::string(16384, '\0') : *body);
+        std::uint64_t generation = ResetGeneration();
         response.set_chunked_content_provider(reply.contentType,
-                                              [this, piece](std::size_t, httplib::DataSink& sink) {
-                                                if (Stopping()) return false;
+                                              [this, piece, generation](std::size_t, httplib::DataSink& sink) {
+                                                if (Ended(generation)) return false;
                                                 return sink.write(piece->data(), std::min(piece->size(), kWriteSlice));
                                               });
         return;
@@ -380,6 +454,12 @@ struct AlbumSite::Impl {
   }
 
   void Handle(const httplib::Request& request, httplib::Response& response) {
+    if (IsControl(request)) {
+      ControlReply reply = Control(*self, ToControlRequest(request));
+      response.status = reply.status;
+      response.set_content(reply.body, "text/plain; charset=UTF-8");
+      return;
+    }
     auto fault = TakeFault(request.path);
     Reply reply = Resolve(request);
     if (fault) {
@@ -392,13 +472,8 @@ struct AlbumSite::Impl {
 };
 
 AlbumSite::AlbumSite(SiteOptions options) : impl_(std::make_unique<Impl>()) {
-  impl_->options = std::move(options);
-  SeededNumbers numbers(impl_->options.seed ^ 0xA1BA7121ull);
-  char token[40];
-  std::snprintf(token, sizeof token, "%016llx%016llx", static_cast<unsigned long long>(numbers.Next()),
-                static_cast<unsigned long long>(numbers.Next()));
-  impl_->token = token;
-  for (auto& member : MakeStartingMembers(impl_->options)) AddMember(std::move(member));
+  impl_->self = this;
+  impl_->Renew(std::move(options));
   auto& server = impl_->server;
   // Stalled and slow replies hold their worker; a big pool keeps them from starving everyone else.
   server.new_task_queue = [] { return new httplib::ThreadPool(64); };
@@ -414,7 +489,7 @@ AlbumSite::AlbumSite(SiteOptions options) : impl_(std::make_unique<Impl>()) {
   // Counting comes first, so that every request is seen, whatever answers it; a form's body is read only
   // after this point, so the answers come from ordinary routes.
   server.set_pre_routing_handler([impl](const httplib::Request& request, httplib::Response&) {
-    impl->Count(request.path);
+    if (!impl->IsControl(request)) impl->Count(request.path);
     return httplib::Server::HandlerResponse::Unhandled;
   });
   auto handle = [impl](const httplib::Request& request, httplib::Response& response) {
@@ -462,51 +537,23 @@ void AlbumSite::Stop() {
 bool AlbumSite::Running() const { return impl_->running; }
 int AlbumSite::Port() const { return impl_->port; }
 std::string AlbumSite::BaseUrl() const { return impl_->Base(); }
-std::string AlbumSite::HostFragment() const { return "127.0.0.1:" + std::to_string(Port()) + "/"; }
-std::string AlbumSite::MemberUrl(const std::string& member) const { return ListPageUrl(member, 1); }
+std::string AlbumSite::SessionCookie() const { return std::string(kCookieName) + "=" + impl_->Token(); }
 
-std::string AlbumSite::ListPageUrl(const std::string& member, int page) const {
-  return BaseUrl() + "/" + member + "/photo-" + std::to_string(page);
+void AlbumSite::ServeControl() { impl_->control = true; }
+
+void AlbumSite::Reset(SiteOptions options) {
+  impl_->Renew(std::move(options));
+  ResetCounts();
+  ClearFaults();
+  SetMaintenance(false);
+  {
+    std::lock_guard<std::mutex> lock(impl_->wakeMutex);
+    ++impl_->resetGeneration;
+  }
+  ReleaseStalls();
 }
 
-std::string AlbumSite::AlbumKey(const std::string& member, const std::string& albumId) {
-  return member + "/photo/" + albumId;
-}
-
-std::string AlbumSite::AlbumUrl(const std::string& member, const std::string& albumId) const {
-  return BaseUrl() + "/" + AlbumKey(member, albumId) + ".html";
-}
-
-std::string AlbumSite::AlbumPageUrl(const std::string& member, const std::string& albumId, int page) const {
-  return BaseUrl() + "/" + AlbumKey(member, albumId) + "-" + std::to_string(page) + ".html";
-}
-
-std::string AlbumSite::PicturePath(const std::string& member, const SiteAlbum& album, int index, bool big) {
-  std::string extension = ".jpg";
-  if (index >= 1 && index <= static_cast<int>(album.pictures.size()))
-    extension = album.pictures[static_cast<std::size_t>(index - 1)].extension;
-  return "/pic/" + member + "/" + album.id + (big ? "/big." : "/small.") + std::to_string(index) + extension;
-}
-
-std::string AlbumSite::PictureUrl(const std::string& member, const SiteAlbum& album, int index, bool big) const {
-  return BaseUrl() + PicturePath(member, album, index, big);
-}
-
-std::string AlbumSite::CoverPath(const std::string& member, const std::string& albumId) {
-  return "/cover/" + member + "/" + albumId + ".jpg";
-}
-
-std::string AlbumSite::LoginUrl() const { return BaseUrl() + "/login"; }
-std::string AlbumSite::SessionCookie() const { return std::string(kCookieName) + "=" + impl_->token; }
-
-void AlbumSite::AddMember(SiteMember member) {
-  MemberEntry entry;
-  for (std::size_t i = 0; i < member.albums.size(); ++i) entry.albumIndex[member.albums[i].id] = i;
-  std::string key = member.key;
-  entry.member = std::move(member);
-  std::unique_lock<std::shared_mutex> lock(impl_->dataMutex);
-  impl_->members[key] = std::move(entry);
-}
+void AlbumSite::AddMember(SiteMember member) { impl_->Add(std::move(member)); }
 
 std::optional<SiteMember> AlbumSite::Member(const std::string& key) const {
   std::shared_lock<std::shared_mutex> lock(impl_->dataMutex);
@@ -516,10 +563,6 @@ std::optional<SiteMember> AlbumSite::Member(const std::string& key) const {
 }
 
 std::vector<std::string> AlbumSite::MemberKeys() const { return impl_->KeysLocked(); }
-
-SiteMember AlbumSite::GenerateMember(const std::string& key, const MemberShape& shape, std::uint64_t seed) {
-  return MakeShapedMember(key, shape, seed);
-}
 
 std::string AlbumSite::PictureBytes(const std::string& member, const std::string& albumId, int index,
                                     bool big) const {

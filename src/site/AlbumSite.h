@@ -104,6 +104,7 @@ class AlbumSite {
   static constexpr const char* kDemoMember = "demo";    // a few tricky albums over 3 list pages
   static constexpr const char* kEmptyMember = "empty";  // no albums at all
   static constexpr const char* kBenchMember = "bench";  // MemberShape{} generated
+  static constexpr const char* kHostileMember = "hostile";  // names Windows refuses or changes
   static constexpr const char* kUser = "demo";
   static constexpr const char* kPassword = "demo";
   static constexpr const char* kCookieName = "albatrix_sid";
@@ -122,6 +123,13 @@ class AlbumSite {
   void Stop();
   bool Running() const;
   int Port() const;
+
+  // Back to a fresh site made from `options`, on the same port: the starting members, no counts, faults
+  // or maintenance, a new session token (earlier logins no longer count); stalled and endless replies end.
+  void Reset(SiteOptions options);
+  // Also serves the control interface (site/SiteControl.h) under "/_control/", for tests that drive the
+  // site from another process. Its requests are never counted, faulted, or behind login or maintenance.
+  void ServeControl();
 
   std::string BaseUrl() const;       // "http://127.0.0.1:PORT", no trailing "/"
   std::string HostFragment() const;  // "127.0.0.1:PORT/"

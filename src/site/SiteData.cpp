@@ -65,6 +65,39 @@ SiteMember MakeDemoMember(std::uint64_t seed) {
   return member;
 }
 
+SiteMember MakeHostileMember(std::uint64_t seed) {
+  using K = PictureKind;
+  // A title is cut to its first 80 characters, here just after ". "; a picture name to 255 bytes of
+  // UTF-8, here with the description's ". " just inside the cut.
+  std::string longTitle;
+  for (int i = 0; i < 78; ++i) longTitle += "长";
+  longTitle += ". 尾";
+  std::string longDescription;
+  for (int i = 0; i < 83; ++i) longDescription += "图";
+  longDescription += ". 尾";
+  SiteMember member;
+  member.key = AlbumSite::kHostileMember;
+  member.listPageSize = 4;
+  member.albumPageSize = 3;
+  member.albums = {
+      Album("CON", {Picture(K::Jpeg, ".jpg", 5, "NUL"), Picture(K::Jpeg, ".jpg", 5, "prn.旧"),
+                    Picture(K::Png, ".png", 4, "lpt1")}),
+      Album("aux.旅行", {Picture(K::Jpeg, ".jpg", 5, "com9"), Picture(K::Jpeg, ".jpg", 5, "COM0")}),
+      Album("Com1.备份.", {Picture(K::Jpeg, ".jpg", 5, "点结尾."), Picture(K::Jpeg, ".jpg", 5, "空格结尾 ")}),
+      Album("结尾有点...", {Picture(K::Gif, ".gif", 3, "...")}),
+      Album("点和空格 . . .", {Picture(K::Jpeg, ".jpg", 5, "  前后空格  ")}),
+      Album("Holiday", {Picture(K::Jpeg, ".jpg", 5, "Photo"), Picture(K::Jpeg, ".jpg", 5, "PHOTO"),
+                        Picture(K::Jpeg, ".jpg", 5, "photo")}),
+      Album("HOLIDAY", {Picture(K::Jpeg, ".jpg", 5, "海边")}),
+      Album("制表\t符", {Picture(K::Jpeg, ".jpg", 5, "制表\t图")}),
+      Album(longTitle.c_str(), {Picture(K::Jpeg, ".jpg", 5, longDescription.c_str())}),
+      Album("nul", {Picture(K::Jpeg, ".jpg", 5, "Aux")}),
+  };
+  auto ids = AlbumIds(member.albums.size(), seed ^ 0xB0B0B0B0ull);
+  for (std::size_t i = 0; i < ids.size(); ++i) member.albums[i].id = ids[i];
+  return member;
+}
+
 SiteMember MakeShapedMember(const std::string& key, const MemberShape& shape, std::uint64_t seed) {
   SiteMember member;
   member.key = key;
@@ -96,6 +129,7 @@ std::vector<SiteMember> MakeStartingMembers(const SiteOptions& options) {
   empty.key = AlbumSite::kEmptyMember;
   members.push_back(std::move(empty));
   members.push_back(MakeShapedMember(AlbumSite::kBenchMember, MemberShape{}, options.seed));
+  members.push_back(MakeHostileMember(options.seed));
   return members;
 }
 

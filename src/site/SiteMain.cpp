@@ -12,7 +12,7 @@ namespace {
 
 const char kUsage[] =
     "usage: albatrix-site [--port N] [--seed N] [--albums N] [--pictures N] [--picture-kb N]\n"
-    "                     [--list-page-size N] [--album-page-size N] [--no-login] [--no-gzip]\n"
+    "                     [--list-page-size N] [--album-page-size N] [--no-login] [--no-gzip] [--control]\n"
     "\n"
     "Serves the stand-in album site on 127.0.0.1 until SIGINT or SIGTERM. The first two lines on stdout\n"
     "are \"base <URL>\" and \"member <URL>\" (the demo member's album-list page 1).\n"
@@ -26,6 +26,8 @@ const char kUsage[] =
     "  --album-page-size N  pictures per album page of the generated member (default 20)\n"
     "  --no-login           show albums without the session cookie\n"
     "  --no-gzip            never gzip pages\n"
+    "  --control            also serve the control interface under /_control/ (for tests that drive the\n"
+    "                       site from another process: reset, members, faults, request counts)\n"
     "Any of --albums, --pictures, --picture-kb, --list-page-size, --album-page-size makes the demo member\n"
     "a generated one (unset sizes take their defaults). Log in with POST /login user=demo&password=demo.\n";
 
@@ -41,6 +43,7 @@ int main(int argc, char** argv) {
   albatrix::SiteOptions options;
   albatrix::MemberShape shape;
   bool shaped = false;
+  bool control = false;
   long long port = 0;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -50,6 +53,10 @@ int main(int argc, char** argv) {
     }
     if (arg == "--no-login") {
       options.requireLogin = false;
+      continue;
+    }
+    if (arg == "--control") {
+      control = true;
       continue;
     }
     if (arg == "--no-gzip") {
@@ -86,6 +93,7 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
 
   albatrix::AlbumSite site(options);
+  if (control) site.ServeControl();
   if (!site.Start(static_cast<int>(port))) {
     std::fprintf(stderr, "albatrix-site: cannot listen on 127.0.0.1:%lld\n", port);
     return 1;

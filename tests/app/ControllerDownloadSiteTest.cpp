@@ -69,7 +69,7 @@ TEST_F(ControllerDownloadSiteTest, SecondPressCancelsAndOpenShowsTheAlbumBeingDo
   EXPECT_FALSE(view.IsEnabled(IDC_GET_ALBUMS));
   // While the workers run, "打开" opens the album's folder rather than the save path.
   controller->OpenSaveFolder();
-  EXPECT_EQ(view.OpenedFolders(), TextArray{Utf8ToText(saveDir.path() + "/kobe/One/")});
+  EXPECT_EQ(view.OpenedFolders(), TextArray{Utf8ToText(saveDir.path() + test::PlatformPath("/kobe/One/"))});
 
   controller->Download();  // the second press
   EXPECT_TRUE(controller->runFlags.cancelRequested.load());

@@ -2,13 +2,6 @@
 // a run writes and their bytes, the site's faults, Ctrl-C, exit statuses and the settings file.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <pty.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -16,88 +9,45 @@
 #include "download/AlbumFiles.h"
 #include "download/RunFakes.h"
 #include "model/Settings.h"
+#include "support/ChildProcess.h"
 #include "support/SiteFixture.h"
 #include "support/TempDir.h"
 #include "support/TestMembers.h"
 #include "support/WaitFor.h"
 
-extern char** environ;
-
 namespace albatrix {
 namespace {
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 // Every file under `root` with its bytes, by its path relative to `root`; folders as "path/" with "".
 std::map<std::string, std::string> Tree(const std::string& root) {
   std::map<std::string, std::string> tree;
   std::error_code ec;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root, ec)) {
-    std::string relative = std::filesystem::relative(entry.path(), root).string();
-    tree[entry.is_directory() ? relative + "/" : relative] =
-        entry.is_directory() ? std::string() : test::ReadWholeFile(entry.path().string());
+  const std::filesystem::path top = std::u8string(root.begin(), root.end());
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(top, ec)) {
+    // UTF-8, with '/' between the parts, on every platform.
+    const std::u8string relative = std::filesystem::relative(entry.path(), top).generic_u8string();
+    const std::u8string full = entry.path().u8string();
+    std::string name(relative.begin(), relative.end());
+    tree[entry.is_directory() ? name + "/" : name] =
+        entry.is_directory() ? std::string() : test::ReadWholeFile(std::string(full.begin(), full.end()));
   }
   return tree;
 }
 
-// albatrix-cli as a child process in the test's folder, its output in files there.
-class CliProcess {
+// albatrix-cli as a child process in the test's folder, its output in files there and a cookie store of
+// its own.
+class CliProcess : public test::ChildProcess {
  public:
-  CliProcess(const test::TempDir& dir, const std::vector<std::string>& args) : dir_(dir) {
-    std::vector<std::string> argv = {std::string(ALBATRIX_BIN_DIR) + "/albatrix-cli"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> raw;
-    for (std::string& a : argv) raw.push_back(a.data());
-    raw.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, dir.file("out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, dir.file("err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addchdir_np(&actions, dir.path().c_str());
-    std::string xdg = "XDG_DATA_HOME=" + dir.path();  // a cookie store of its own
-    std::vector<char*> env;
-    for (char** e = environ; *e; ++e)
-      if (std::string(*e).rfind("XDG_DATA_HOME=", 0) != 0) env.push_back(*e);
-    env.push_back(xdg.data());
-    env.push_back(nullptr);
-    if (posix_spawn(&pid_, raw[0], &actions, nullptr, raw.data(), env.data()) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  ~CliProcess() {
-    if (pid_ > 0 && status_ < 0) {
-      kill(pid_, SIGKILL);
-      Wait();
-    }
-  }
-
-  int Wait() {
-    if (pid_ <= 0) return -1;
-    if (status_ >= 0) return status_;
-    int raw = 0;
-    if (waitpid(pid_, &raw, 0) == pid_) {
-      signalled_ = WIFSIGNALED(raw);
-      status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    }
-    return status_;
-  }
-  // The process was ended by a signal rather than by returning its own status.
-  bool Signalled() const { return signalled_; }
-  void Interrupt() { kill(pid_, SIGINT); }
+  CliProcess(const test::TempDir& dir, const std::vector<std::string>& args)
+      : ChildProcess(test::BuildProgram("albatrix-cli"), args,
+                     {dir.path(), dir.file("out.txt"), dir.file("err.txt"), {{test::UserDataVariable(), dir.path()}}}),
+        dir_(dir) {}
   std::string Err() const { return test::ReadWholeFile(dir_.file("err.txt")); }
-  std::vector<std::string> ErrLines() const { return Lines(Err()); }
-  std::vector<std::string> OutLines() const { return Lines(test::ReadWholeFile(dir_.file("out.txt"))); }
+  std::vector<std::string> ErrLines() const { return test::TextLines(Err()); }
+  std::vector<std::string> OutLines() const { return test::TextLines(test::ReadWholeFile(dir_.file("out.txt"))); }
 
  private:
   const test::TempDir& dir_;
-  pid_t pid_ = -1;
-  int status_ = -1;
-  bool signalled_ = false;
 };
 
 class DownloadCliSiteTest : public test::SiteFixture {
@@ -356,35 +306,6 @@ TEST_F(CliInterruptSiteTest, DuringAnAlbumPageOfDownload) {
   ASSERT_FALSE(err.empty());
   EXPECT_EQ(err.back(), "2 albums, 3 pictures listed, 3 files saved, 0 left out by size limits, 0 failed");
   EXPECT_EQ(test::FolderEntries(dir.path() + "/out/kobe"), std::vector<std::string>{"Trip/"});
-}
-
-// On a terminal the progress line is rewritten in place, and cleared before the next line.
-TEST_F(DownloadCliSiteTest, OnATerminalTheProgressLineIsRewrittenInPlace) {
-  std::vector<std::string> argv = {std::string(ALBATRIX_BIN_DIR) + "/albatrix-cli"};
-  for (const std::string& arg : DownloadArgs({"--albums", "1"})) argv.push_back(arg);
-  std::vector<char*> raw;
-  for (std::string& a : argv) raw.push_back(a.data());
-  raw.push_back(nullptr);
-  int master = -1;
-  pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    if (chdir(dir.path().c_str()) != 0) _exit(127);
-    setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
-    execv(raw[0], raw.data());
-    _exit(127);
-  }
-  std::string output;
-  char buffer[4096];
-  for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) output.append(buffer, static_cast<std::size_t>(n));
-  close(master);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
-  // The terminal turns each line end into CR LF.
-  EXPECT_NE(output.find("\r已获取到3张图片信息\033[K\r已开始下载图片\033[K"), std::string::npos) << output;
-  EXPECT_NE(output.find("\r已下载3/3......\033[K\r\033[K下载完毕\r\n"), std::string::npos) << output;
-  EXPECT_EQ(output.find("已下载3/3......\r\n"), std::string::npos);
 }
 
 TEST_F(DownloadCliSiteTest, SettingsShowAndChange) {

@@ -121,6 +121,17 @@ TEST(PictureNaming, AlbumFolderFromTheRules) {
     EXPECT_TRUE(FolderExists(rig.pictures.folder()));
   }
   {
+    // Prefix, title and suffix over 255 bytes: the cut lands after "长. " and Windows would drop the
+    // dot and the space, so the folder is named without them.
+    std::string title(166, 'x');  // with the 84-byte prefix, "长. " ends at byte 255
+    NamingRig rig({title + "长. 尾"});
+    SetRuleText(rig.session.rule.albumPrefix, T("前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀"));
+    rig.Name("u1", "");
+    const std::string folder = TextToUtf8(rig.pictures.folder());
+    EXPECT_EQ(folder, rig.dir.file(test::PlatformPath("前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀" + title + "长/")));
+    EXPECT_TRUE(FolderExists(rig.pictures.folder()));
+  }
+  {
     NamingRig rig;
     rig.session.rule.albumFolderMode = 1;
     rig.Name("u1", "");

@@ -169,8 +169,10 @@ struct EngineRig {
 inline std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> names;
   std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-    names.push_back(entry.path().filename().string() + (entry.is_directory() ? "/" : ""));
+  // UTF-8 both ways on every platform (a plain std::string is the ANSI code page on Windows).
+  for (const auto& entry : std::filesystem::directory_iterator(std::u8string(folder.begin(), folder.end()), ec)) {
+    const std::u8string name = entry.path().filename().u8string();
+    names.push_back(std::string(name.begin(), name.end()) + (entry.is_directory() ? "/" : ""));
   }
   std::sort(names.begin(), names.end());
   return names;

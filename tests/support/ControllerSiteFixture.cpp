@@ -2,11 +2,7 @@
 
 namespace albatrix::test {
 
-SiteOptions ControllerSiteFixture::Options() const {
-  SiteOptions options;
-  options.requireLogin = false;
-  return options;
-}
+SiteOptions ControllerSiteFixture::Options() const { return OpenSiteOptions(); }
 
 void ControllerSiteFixture::SetUp() {
   SiteFixture::SetUp();

@@ -1,6 +1,6 @@
 #include "support/SiteFixture.h"
 
-#include <httplib.h>
+#include "support/LoopbackHttp.h"
 
 namespace albatrix::test {
 
@@ -13,11 +13,16 @@ std::unique_ptr<AlbumSite> StartSite(const SiteOptions& options) {
   return site;
 }
 
+SiteOptions OpenSiteOptions() {
+  SiteOptions options;
+  options.requireLogin = false;
+  return options;
+}
+
 std::string LoginCookie(const AlbumSite& site) {
-  httplib::Client client("127.0.0.1", site.Port());
-  auto reply = client.Post("/login", "user=demo&password=demo", "application/x-www-form-urlencoded");
-  if (!reply) return {};
-  std::string cookie = reply->get_header_value("Set-Cookie");
+  auto reply = HttpPost(site.LoginUrl(), "user=demo&password=demo");
+  if (!reply || reply->setCookies.empty()) return {};
+  const std::string& cookie = reply->setCookies.front();
   return cookie.substr(0, cookie.find(';'));
 }
 

@@ -13,6 +13,9 @@ namespace albatrix::test {
 // Starts a site with `options` on port 0; null (with a test failure recorded) when it cannot start.
 std::unique_ptr<AlbumSite> StartSite(const SiteOptions& options = {});
 
+// The default options but that album lists need no login.
+SiteOptions OpenSiteOptions();
+
 // Logs in with the demo account through POST /login; returns the Cookie header value ("name=token"),
 // empty when the site refused.
 std::string LoginCookie(const AlbumSite& site);

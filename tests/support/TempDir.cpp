@@ -71,6 +71,16 @@ Text PlatformPath(Text path) {
 
 Text TempDir::folder() const { return Utf8ToText(path_) + kPathSep; }
 
+std::vector<std::string> TextLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
 std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(FromUtf8(path), std::ios::binary);
   std::ostringstream s;

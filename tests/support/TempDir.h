@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "MyCode/StringCtrl.h"
 
@@ -26,6 +27,9 @@ class TempDir {
 // program builds hold on every platform.
 std::string PlatformPath(std::string path);
 Text PlatformPath(Text path);
+
+// The lines of a text as a program writes them, without their ends: "\r\n" (Windows) or "\n".
+std::vector<std::string> TextLines(const std::string& text);
 
 // Reads a whole file; empty when it does not exist.
 std::string ReadWholeFile(const std::string& path);
