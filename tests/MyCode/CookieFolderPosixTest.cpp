@@ -1,7 +1,9 @@
-// The private folder the login browser keeps its cookie file in: made, or narrowed, to the owner alone
-// before the browser writes there. Folder modes are POSIX; the Windows build leaves this file out.
+// Where the cookie file lives on POSIX, and the privacy of it and of its folder: made, or narrowed, to the
+// owner alone. Modes and the XDG folders are POSIX; the Windows build leaves this file out.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+
+#include <cstdlib>
 
 #include "MyCode/CookieJar.h"
 #include "MyCode/StringCtrl.h"
@@ -10,25 +12,59 @@
 namespace albatrix {
 namespace {
 
+int Mode(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 0777) : -1;
+}
+
+TEST(DefaultCookieFile, FollowsXdgDataHomeThenHome) {
+  std::string savedXdg = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
+  bool hadXdg = std::getenv("XDG_DATA_HOME") != nullptr;
+  std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+
+  ::setenv("XDG_DATA_HOME", "/data/me", 1);
+  ::setenv("HOME", "/home/me", 1);
+  EXPECT_EQ(DefaultCookieFile(), u"/data/me/albatrix/cookies.txt");
+  ::setenv("XDG_DATA_HOME", "relative/path", 1);  // not absolute: ignored, as the XDG rules say
+  EXPECT_EQ(DefaultCookieFile(), u"/home/me/.local/share/albatrix/cookies.txt");
+  ::unsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(DefaultCookieFile(), u"/home/me/.local/share/albatrix/cookies.txt");
+
+  if (hadXdg) ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1);
+  ::setenv("HOME", savedHome.c_str(), 1);
+}
+
+TEST(CookieJarFile, SavedFileIsTheOwnersAlone) {
+  CookieJar& jar = CookieJar::Instance();
+  Text saved = jar.File();
+  test::TempDir dir;
+  test::WriteWholeFile(dir.file("browser.txt"), "127.0.0.1\tFALSE\t/\tFALSE\t0\ttoken\tT42\n");
+  jar.SetFile(Utf8ToText(dir.file("browser.txt")));
+  jar.Clear();
+  ASSERT_TRUE(jar.Load());
+  jar.SetFile(Utf8ToText(dir.file("deeper/albatrix/cookies.txt")));
+  ASSERT_TRUE(jar.Save());
+  EXPECT_EQ(Mode(dir.file("deeper/albatrix/cookies.txt")), 0600);
+  EXPECT_NE(test::ReadWholeFile(dir.file("deeper/albatrix/cookies.txt")).find("\ttoken\tT42"), std::string::npos);
+  jar.Clear();
+  jar.SetFile(saved);
+}
+
 TEST(CookieJarFolder, IsMadePrivateBeforeTheBrowserWritesThere) {
   CookieJar& jar = CookieJar::Instance();
   Text saved = jar.File();
   test::TempDir dir;
-  auto mode = [](const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 0777) : -1;
-  };
 
   jar.SetFile(Utf8ToText(dir.file("new/albatrix/cookies.txt")));
   ASSERT_TRUE(jar.PrepareFolder());
-  EXPECT_EQ(mode(dir.file("new/albatrix")), 0700);
+  EXPECT_EQ(Mode(dir.file("new/albatrix")), 0700);
   EXPECT_FALSE(test::PathExists(dir.file("new/albatrix/cookies.txt")));  // the browser writes the file
 
   ASSERT_EQ(::mkdir(dir.file("open").c_str(), 0755), 0);
   ASSERT_EQ(::chmod(dir.file("open").c_str(), 0755), 0);
   jar.SetFile(Utf8ToText(dir.file("open/cookies.txt")));
   ASSERT_TRUE(jar.PrepareFolder());
-  EXPECT_EQ(mode(dir.file("open")), 0700);
+  EXPECT_EQ(Mode(dir.file("open")), 0700);
 
   test::WriteWholeFile(dir.file("plainfile"), "x");
   jar.SetFile(Utf8ToText(dir.file("plainfile/cookies.txt")));
