@@ -354,8 +354,9 @@ struct AlbumSite::Impl {
                                   });
   }
 
-  // Sends `reply` spoiled the way `fault` says.
-  void DeliverFault(httplib::Response& response, const Reply& reply, const SiteFault& fault) {
+  // Sends `reply` spoiled the way `fault` says. `arrival` is the reset generation when the request came:
+  // a reset after it ends a stall even when the stall had not begun waiting yet.
+  void DeliverFault(httplib::Response& response, const Reply& reply, const SiteFault& fault, std::uint64_t arrival) {
     auto body = reply.body;
     switch (fault.kind) {
       case SiteFaultKind::Slow: {
@@ -381,11 +382,12 @@ struct AlbumSite::Impl {
         int limitMs = Options().stallLimitMs;
         response.set_content_provider(
             body->size(), reply.contentType,
-            [this, body, head, generation, limitMs](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+            [this, body, head, generation, arrival, limitMs](std::size_t offset, std::size_t, httplib::DataSink& sink) {
               if (offset < head && !sink.write(body->data() + offset, head - offset)) return false;
               std::unique_lock<std::mutex> lock(wakeMutex);
-              wake.wait_for(lock, std::chrono::milliseconds(limitMs),
-                            [&] { return stopping || stallGeneration != generation; });
+              wake.wait_for(lock, std::chrono::milliseconds(limitMs), [&] {
+                return stopping || stallGeneration != generation || resetGeneration != arrival;
+              });
               return false;  // the connection is dropped: the rest never comes
             });
         return;
@@ -434,10 +436,9 @@ struct AlbumSite::Impl {
         Prepare(response, reply, 200);
         response.headers.erase("Content-Encoding");
         auto piece = std::make_shared<const std::string>(body->empty() ? std::string(16384, '\0') : *body);
-        std::uint64_t generation = ResetGeneration();
         response.set_chunked_content_provider(reply.contentType,
-                                              [this, piece, generation](std::size_t, httplib::DataSink& sink) {
-                                                if (Ended(generation)) return false;
+                                              [this, piece, arrival](std::size_t, httplib::DataSink& sink) {
+                                                if (Ended(arrival)) return false;
                                                 return sink.write(piece->data(), std::min(piece->size(), kWriteSlice));
                                               });
         return;
@@ -460,11 +461,13 @@ struct AlbumSite::Impl {
       response.set_content(reply.body, "text/plain; charset=UTF-8");
       return;
     }
+    // Taken before the fault: a reset clears the faults first and then moves the generation on.
+    const std::uint64_t arrival = ResetGeneration();
     auto fault = TakeFault(request.path);
     Reply reply = Resolve(request);
     if (fault) {
       Trace("album site: fault on " + request.path);
-      DeliverFault(response, reply, *fault);
+      DeliverFault(response, reply, *fault, arrival);
     } else {
       Deliver(response, reply);
     }
