@@ -4,23 +4,17 @@
 // peak (VmHWM): the rusage a parent gets counts the parent's memory at the fork as the child's.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "support/ChildProcess.h"
 #include "support/FetchKit.h"
 #include "support/ScriptedServer.h"
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
-
-extern char** environ;
 
 namespace albatrix {
 namespace {
@@ -41,35 +35,20 @@ constexpr long kRssBoundKb = 128 * 1024;
 // The probe as a child process, its output in a file; the peak resident size it reports when it ends.
 class Probe {
  public:
-  explicit Probe(std::vector<std::string> args) {
-    args.insert(args.begin(), std::string(ALBATRIX_BIN_DIR) + "/albatrix-fetch-probe");
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, output_.file("out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  ~Probe() {
-    if (pid_ > 0 && !ended_) {
-      ::kill(pid_, SIGKILL);
-      Reap(0);
-    }
-  }
+  explicit Probe(const std::vector<std::string>& args)
+      : child_(test::BuildProgram("albatrix-fetch-probe"), args,
+               {output_.path(), output_.file("out.txt"), output_.file("err.txt"), {}}) {}
 
   // Waits for the child to end by itself; false when it has not within `timeout`.
-  bool WaitExit(std::chrono::milliseconds timeout) {
-    return test::WaitFor([&] { return Reap(WNOHANG); }, timeout);
-  }
+  bool WaitExit(std::chrono::milliseconds timeout) { return child_.WaitUntilEnded(timeout); }
   // Asks the child to give up its fetch, as a cancel does, and waits for it to end.
   bool Cancel(std::chrono::milliseconds timeout) {
-    if (pid_ > 0 && !ended_) ::kill(pid_, SIGTERM);
+    child_.Interrupt();
     return WaitExit(timeout);
   }
-  bool started() const { return pid_ > 0; }
-  int exitCode() const { return exitCode_; }  // -1 when it did not end by itself
+  bool started() const { return child_.Started(); }
+  // -1 when it did not end by itself.
+  int exitCode() { return child_.WaitUntilEnded(std::chrono::milliseconds(0)) && !child_.Signalled() ? child_.Wait() : -1; }
   // The child's own peak resident size, as it reported it on its way out; -1 when it did not.
   long PeakRssKb() const {
     std::string out = test::ReadWholeFile(output_.file("out.txt"));
@@ -78,19 +57,8 @@ class Probe {
   }
 
  private:
-  bool Reap(int flags) {
-    if (ended_) return true;
-    int status = 0;
-    if (::waitpid(pid_, &status, flags) != pid_) return false;
-    ended_ = true;
-    exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return true;
-  }
-
-  TempDir output_;
-  pid_t pid_ = -1;
-  bool ended_ = false;
-  int exitCode_ = -1;
+  TempDir output_;  // made before the child, which writes into it
+  test::ChildProcess child_;
 };
 
 struct PageCase {

@@ -2,6 +2,7 @@
 // stdout and stderr going to files, with the test's environment plus a few variables of its own.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <utility>
@@ -27,6 +28,9 @@ class ChildProcess {
   // Waits for the end; the exit status, 128 + the signal's number when a signal ended it, -1 when the
   // program never ran.
   int Wait();
+  // Waits at most `timeout`; true once the child has ended (Wait() then returns at once).
+  bool WaitUntilEnded(std::chrono::milliseconds timeout);
+  bool Started() const;
   // The process was ended by a signal rather than by returning its own status (never on Windows).
   bool Signalled() const;
   // Ctrl-C: SIGINT on POSIX; on Windows Ctrl-Break to the child's own process group, which the program

@@ -8,6 +8,8 @@
 
 #include <climits>
 
+#include "support/WaitFor.h"
+
 extern char** environ;
 
 namespace albatrix::test {
@@ -16,6 +18,16 @@ struct ChildProcess::Impl {
   pid_t pid = -1;
   int status = -1;
   bool signalled = false;
+
+  // Collects the child's end with waitpid `flags`; true once it has ended.
+  bool Reap(int flags) {
+    if (status >= 0) return true;
+    int raw = 0;
+    if (waitpid(pid, &raw, flags) != pid) return false;
+    signalled = WIFSIGNALED(raw);
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    return true;
+  }
 };
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
@@ -57,14 +69,15 @@ ChildProcess::~ChildProcess() {
 
 int ChildProcess::Wait() {
   if (impl_->pid <= 0) return -1;
-  if (impl_->status >= 0) return impl_->status;
-  int raw = 0;
-  if (waitpid(impl_->pid, &raw, 0) == impl_->pid) {
-    impl_->signalled = WIFSIGNALED(raw);
-    impl_->status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-  }
+  impl_->Reap(0);
   return impl_->status;
 }
+
+bool ChildProcess::WaitUntilEnded(std::chrono::milliseconds timeout) {
+  return impl_->pid > 0 && WaitFor([&] { return impl_->Reap(WNOHANG); }, timeout);
+}
+
+bool ChildProcess::Started() const { return impl_->pid > 0; }
 
 bool ChildProcess::Signalled() const { return impl_->signalled; }
 

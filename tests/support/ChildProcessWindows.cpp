@@ -106,6 +106,16 @@ int ChildProcess::Wait() {
   return impl_->status;
 }
 
+bool ChildProcess::WaitUntilEnded(std::chrono::milliseconds timeout) {
+  if (!impl_->started) return false;
+  if (::WaitForSingleObject(impl_->process.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
+    return false;
+  Wait();
+  return true;
+}
+
+bool ChildProcess::Started() const { return impl_->started; }
+
 bool ChildProcess::Signalled() const { return false; }
 
 void ChildProcess::Interrupt() {

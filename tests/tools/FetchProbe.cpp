@@ -2,7 +2,7 @@
 // the peak memory a single reply costs the whole process.
 //   albatrix-fetch-probe page URL                 read a page as the crawlers do (fetch, then its text)
 //   albatrix-fetch-probe picture URL FILE MAXKB   save a picture as a download worker does
-// SIGTERM raises the fetch's abort flag, as a cancel does. Prints the failure reason on a failed fetch,
+// Ctrl-C (SIGINT) raises the fetch's abort flag, as a cancel does. Prints the failure reason on a failed fetch,
 // then "peak-rss-kb N": the process's peak resident size (VmHWM), which counts only this program, unlike
 // the rusage a parent gets, which also holds what the parent itself had before the exec.
 // Exit status 0 when the fetch succeeded, 1 when it failed, 2 on a wrong command line.
@@ -42,7 +42,7 @@ int Finish(bool ok, const albatrix::UrlResponse& response) {
 
 int main(int argc, char** argv) {
   using namespace albatrix;
-  std::signal(SIGTERM, Cancel);
+  std::signal(SIGINT, Cancel);
   std::string mode = argc > 1 ? argv[1] : "";
   UrlRequest request(Text(), Text(), 20000);
   request.abort = &cancelled;
