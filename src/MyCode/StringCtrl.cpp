@@ -289,13 +289,6 @@ namespace {
 // The escapes keep the enciphered bytes free of 0, 13 and 10: a key byte followed by one of these digits.
 constexpr unsigned char kEscapeZero = '1', kEscapeCr = '2', kEscapeLf = '3';
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 Text Encipher(const Bytes& plain, const Bytes& key) {
   Bytes scrambled;
   scrambled.reserve(plain.size() * 2);
@@ -310,22 +303,17 @@ Text Encipher(const Bytes& plain, const Bytes& key) {
       scrambled.push_back(static_cast<char>(x));
     }
   }
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  Text out;
-  out.reserve(scrambled.size() * 2);
-  for (char c : scrambled) {
-    auto complement = static_cast<unsigned char>(~static_cast<unsigned char>(c));
-    out.push_back(static_cast<char16_t>(kHex[complement >> 4]));
-    out.push_back(static_cast<char16_t>(kHex[complement & 0x0F]));
-  }
-  return out;
+  std::string hex;
+  hex.reserve(scrambled.size() * 2);
+  for (char c : scrambled) AppendHex(hex, static_cast<unsigned char>(~static_cast<unsigned char>(c)), 2);
+  return Text(hex.begin(), hex.end());
 }
 
 Text Decipher(const Bytes& hex, const Bytes& key) {
   Bytes scrambled;
   scrambled.reserve(hex.size() / 2);
   for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-    int high = HexValue(hex[i]), low = HexValue(hex[i + 1]);
+    int high = HexDigitValue(hex[i]), low = HexDigitValue(hex[i + 1]);
     if (high < 0 || low < 0) break;
     scrambled.push_back(static_cast<char>(~((high << 4) | low)));
   }
@@ -371,6 +359,18 @@ Text TrimBlanks(TextView text) {
   while (begin < end && blank(text[begin])) ++begin;
   while (end > begin && blank(text[end - 1])) --end;
   return Text(text.substr(begin, end - begin));
+}
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+void AppendHex(std::string& out, unsigned value, int digits) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out += kHex[(value >> shift) & 0xF];
 }
 
 }  // namespace albatrix

@@ -49,6 +49,12 @@ void ReplaceAll(Text& text, TextView find, TextView with);
 // either end: how the program trims what a user typed.
 Text TrimBlanks(TextView text);
 
+// The value of a hexadecimal digit (either case), -1 for any other character.
+int HexDigitValue(char c);
+
+// Appends the low `digits` hexadecimal digits of `value`, upper case, most significant first.
+void AppendHex(std::string& out, unsigned value, int digits);
+
 // &quot; &amp; &lt; &gt; &nbsp; &hellip; &#39; in that order, each over the whole text.
 void DecodeEntities(Text& text);
 

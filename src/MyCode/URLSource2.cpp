@@ -35,14 +35,12 @@ constexpr int kPollMs = 10;
 std::string WireUrl(TextView url) {
   std::string utf8 = TextToUtf8(url);
   if (!StartsWithNoCase(utf8, "http://") && !StartsWithNoCase(utf8, "https://")) return {};
-  static const char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(utf8.size());
   for (unsigned char c : utf8) {
     if (c <= 0x20 || c >= 0x7F) {
       out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
+      AppendHex(out, c, 2);
     } else {
       out += static_cast<char>(c);
     }

@@ -11,28 +11,16 @@ using Fields = std::vector<std::string_view>;
 
 bool Plain(unsigned c) { return c > 0x20 && c < 0x7F && c != '%'; }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // `digits` hexadecimal digits of `field` from `at`; -1 when they are not all there.
 long ReadHex(std::string_view field, std::size_t at, int digits) {
   if (at + static_cast<std::size_t>(digits) > field.size()) return -1;
   long value = 0;
   for (int i = 0; i < digits; ++i) {
-    int digit = HexValue(field[at + static_cast<std::size_t>(i)]);
+    int digit = HexDigitValue(field[at + static_cast<std::size_t>(i)]);
     if (digit < 0) return -1;
     value = value * 16 + digit;
   }
   return value;
-}
-
-void AppendHex(std::string& out, unsigned value, int digits) {
-  static const char kHex[] = "0123456789ABCDEF";
-  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out += kHex[(value >> shift) & 0xF];
 }
 
 std::vector<std::string_view> Split(std::string_view text, char separator) {

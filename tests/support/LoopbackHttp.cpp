@@ -5,6 +5,8 @@
 #include <cctype>
 #include <memory>
 
+#include "MyCode/StringCtrl.h"
+
 namespace albatrix::test {
 namespace {
 
@@ -58,14 +60,12 @@ std::optional<HttpReply> HttpPost(const std::string& url, const std::string& bod
 
 std::string QueryEscape(const std::string& text) {
   std::string escaped;
-  static const char kHex[] = "0123456789ABCDEF";
   for (unsigned char c : text) {
     if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~') {
       escaped += static_cast<char>(c);
     } else {
       escaped += '%';
-      escaped += kHex[c >> 4];
-      escaped += kHex[c & 0xF];
+      AppendHex(escaped, c, 2);
     }
   }
   return escaped;
