@@ -15,6 +15,12 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv);
 // 65001, so Chinese texts show in a console and pipe as UTF-8). Nothing to do on POSIX.
 void UseUtf8Console();
 
+// Shows a text of a program that has no console of its own (the window's --help and its command-line
+// errors): to standard output (or standard error when `isError`) when that leads somewhere, a terminal, a
+// file or a pipe; on Windows a program built for the window has none, so the text goes to the console of
+// the program that started it when there is one, and else into a message box. `utf8` ends with a newline.
+void ShowProgramText(const std::string& utf8, bool isError);
+
 // True when standard error is a terminal (a console on Windows) rather than a file or pipe.
 bool StderrIsTerminal();
 

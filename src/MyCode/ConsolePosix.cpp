@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 
 namespace albatrix {
 
@@ -21,6 +22,10 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
 }
 
 void UseUtf8Console() {}
+
+void ShowProgramText(const std::string& utf8, bool isError) {
+  std::fputs(utf8.c_str(), isError ? stderr : stdout);
+}
 
 bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) != 0; }
 

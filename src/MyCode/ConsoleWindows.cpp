@@ -38,6 +38,40 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
 
 void UseUtf8Console() { ::SetConsoleOutputCP(CP_UTF8); }
 
+namespace {
+
+// Writes `text` to a console handle as UTF-16, whatever the console's code page.
+bool WriteConsoleText(HANDLE console, const std::wstring& text) {
+  DWORD written = 0;
+  return ::WriteConsoleW(console, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != 0;
+}
+
+}  // namespace
+
+void ShowProgramText(const std::string& utf8, bool isError) {
+  std::wstring wide = WideText(Utf8ToText(utf8));
+  HANDLE own = ::GetStdHandle(isError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  if (own && own != INVALID_HANDLE_VALUE && ::GetFileType(own) != FILE_TYPE_UNKNOWN) {
+    // Redirected to a file or pipe, or a console program's own console.
+    if (::GetFileType(own) == FILE_TYPE_CHAR && WriteConsoleText(own, wide)) return;
+    std::FILE* stream = isError ? stderr : stdout;
+    std::fputs(utf8.c_str(), stream);
+    std::fflush(stream);
+    return;
+  }
+  // Started from a console window: the text belongs there, under the command that was typed.
+  if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
+    HANDLE console = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+    bool shown = console != INVALID_HANDLE_VALUE && WriteConsoleText(console, L"\r\n" + wide);
+    if (console != INVALID_HANDLE_VALUE) ::CloseHandle(console);
+    ::FreeConsole();
+    if (shown) return;
+  }
+  // Started from the desktop: nobody reads a console.
+  ::MessageBoxW(nullptr, wide.c_str(), L"Albatrix", MB_OK | (isError ? MB_ICONERROR : MB_ICONINFORMATION));
+}
+
 bool StderrIsTerminal() { return ::_isatty(::_fileno(stderr)) != 0; }
 
 InterruptCatcher::InterruptCatcher() {

@@ -72,7 +72,10 @@ void AlbatrixController::GetAlbums() {
   listingState = PHASE_RUNNING;
   siteCode = SITE_CODE_HUPU;
   try {
-    listThread_ = std::thread([this] { GetListFunc(*this); });
+    listThread_ = std::thread([this] {
+      GetListFunc(*this);
+      Trace("get albums: the listing ended");
+    });
   } catch (const std::system_error& e) {
     Trace(std::string("get albums: ") + e.what());
     listingState = PHASE_IDLE;  // otherwise every later press would only ask a missing thread to stop

@@ -21,6 +21,7 @@ class DownloadRunView : public RunView {
   void Message(const Text& text) override { view_.Message(text); }
   std::vector<std::size_t> ChosenAlbums() override { return view_.ChosenAlbums(); }
   void OpenFolder(const Text& path) override { view_.OpenFolder(path); }
+  void ShowProgress(std::int32_t done, std::size_t total) override { view_.ShowProgress(done, total); }
 
  private:
   MainWindowView& view_;
@@ -56,7 +57,10 @@ void AlbatrixController::Download() {
   session.listAlbum = [this](std::size_t albumIndex, const PictureSink& sink, const std::function<bool()>& stop) {
     ListAlbumPictures(albumIndex, sink, stop);
   };
-  if (!StartThread(downloadThread_, [&session] { DownloadRun(session); })) {
+  if (!StartThread(downloadThread_, [&session] {
+        DownloadRun(session);
+        Trace("download: the run ended");
+      })) {
     runFlags.runState = RUN_IDLE;  // so that the next press starts a run instead of cancelling none
     view_.Message(u"Create thread:GetListFunc failed.");
   }

@@ -84,6 +84,9 @@ class MainWindowView {
 
   // Opens a folder in the system's file browser (the command line prints it).
   virtual void OpenFolder(const Text& path) = 0;
+  // The download's progress as a figure: pictures of the current album ended, of `total`; (0, 0) when
+  // the run is over. A view without a bar for it (the command line) ignores it.
+  virtual void ShowProgress(std::int32_t /*done*/, std::size_t /*total*/) {}
 };
 
 }  // namespace albatrix

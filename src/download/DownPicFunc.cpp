@@ -175,6 +175,7 @@ void DownPicFunc(RunSession& session) {
       if (count == shown) continue;
       lock.unlock();
       session.view.SetText(kRunProgressLine, ProgressText(count, n));
+      session.view.ShowProgress(count, n);
       lock.lock();
       shown = count;
     }

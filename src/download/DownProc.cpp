@@ -47,6 +47,7 @@ void LeaveBusyLook(RunSession& session) {
   for (int id : kRunBusyControls) session.view.Enable(id, true);
   session.view.SetText(kRunStatusLine, kTextRunDone);
   session.view.SetText(kRunProgressLine, Text());
+  session.view.ShowProgress(0, 0);
 }
 
 std::int64_t UnixNow(const RunSession& session) {

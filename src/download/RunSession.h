@@ -71,6 +71,9 @@ class RunView {
   virtual void Message(const Text& text) = 0;                 // a plain message box
   virtual std::vector<std::size_t> ChosenAlbums() = 0;        // album indices, in grid order
   virtual void OpenFolder(const Text& path) = 0;
+  // The current album's pictures ended so far, of `total`; (0, 0) when the run is over. The same figure
+  // as the progress line, for a view that also shows it as a bar (the taskbar button on Windows).
+  virtual void ShowProgress(std::int32_t /*done*/, std::size_t /*total*/) {}
 };
 
 // The naming step as the album photo crawler calls it: address, description, request header text, album.

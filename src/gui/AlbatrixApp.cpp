@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "MyCode/Console.h"
 #include "MyCode/CookieJar.h"
 #include "MyCode/FileSystem.h"
+#include "MyCode/SystemCookies.h"
 #include "cli/DemoSite.h"
 #include "gui/AlbatrixDlg.h"
 #include "gui/CSplashScreenEx.h"
@@ -35,6 +37,8 @@ bool CAlbatrixApp::OnInit() {
   } else if (!options_.site.empty()) {
     setup.profile = SiteProfile(Utf8ToText(options_.site));
   }
+  // Logins the system's cookie store kept from an earlier run's login browser (Windows).
+  MergeSystemCookies(TextToUtf8(setup.profile.BaseAddress()) + "/");
   setup.startupDone = [this] { OnWindowReady(*window_); };
   PlugInSplash(setup, [this] { window_->Close(); });
   MenuActions menuActions = DesktopMenuActions(setup.desktop);
@@ -51,14 +55,15 @@ int CAlbatrixApp::OnExit() {
 }
 
 int RunAlbatrix(int argc, char** argv, std::function<CAlbatrixApp*(const WindowOptions&)> makeApp) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  WindowOptions options = ParseWindowArguments(args, std::getenv("ALBATRIX_SITE"));
+  // Windows hands main() its arguments in the ANSI code page: a save path or site address with other
+  // characters comes from the wide command line instead.
+  WindowOptions options = ParseWindowArguments(Utf8Arguments(argc, argv), std::getenv("ALBATRIX_SITE"));
   if (!options.error.empty()) {
-    std::fprintf(stderr, "albatrix: %s\nTry 'albatrix --help'.\n", options.error.c_str());
+    ShowProgramText("albatrix: " + options.error + "\nTry 'albatrix --help'.\n", true);
     return 2;
   }
   if (options.help) {
-    std::fputs(WindowUsage(), stdout);
+    ShowProgramText(WindowUsage(), false);
     return 0;
   }
   wxApp::SetInstance(makeApp ? makeApp(options) : new CAlbatrixApp(options));

@@ -10,6 +10,11 @@
 #include <wx/sizer.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
+#ifdef __WXMSW__
+#include <wx/taskbarbutton.h>
+#endif
+
+#include <algorithm>
 
 #include "MyCode/FileSystem.h"
 #include "MyCode/Trace.h"
@@ -58,6 +63,10 @@ CAlbatrixDlg::CAlbatrixDlg(WindowSetup setup)
     : wxFrame(nullptr, wxID_ANY, U8(kProductTitle)), setup_(std::move(setup)) {
   view_ = std::make_unique<WxMainView>(*this);
   controller_ = std::make_unique<AlbatrixController>(*view_, setup_.programFolder, setup_.profile);
+#ifdef __WXMSW__
+  // The program's icon from the exe's resources, in every size it has (title bar, taskbar, Alt+Tab).
+  SetIcons(wxIconBundle(wxS("aaaa_albatrix"), nullptr));
+#endif
   BuildControls();
   BindEvents();
   InstallGridModes(*this);
@@ -193,6 +202,21 @@ CDlgWebOpen* CAlbatrixDlg::OpenLoginBrowser(const wxString& startAddress) {
 
 void CAlbatrixDlg::OpenFolder(const wxString& folder) {
   if (setup_.desktop.openFolder) setup_.desktop.openFolder(folder);
+}
+
+void CAlbatrixDlg::ShowProgress([[maybe_unused]] std::int32_t done, [[maybe_unused]] std::size_t total) {
+#ifdef __WXMSW__
+  // The taskbar button: a user who put the window behind others still sees the batch going on. Null
+  // where the system's taskbar has no progress (before Windows 7, some shells).
+  wxTaskBarButton* button = MSWGetTaskBarButton();
+  if (!button) return;
+  if (total == 0) {
+    button->SetProgressState(wxTASKBAR_BUTTON_NO_PROGRESS);
+    return;
+  }
+  button->SetProgressRange(static_cast<int>(std::min<std::size_t>(total, 1 << 30)));
+  button->SetProgressValue(static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(done), 1 << 30)));
+#endif
 }
 
 // --- events ---------------------------------------------------------------------------------------

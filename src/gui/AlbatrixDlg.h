@@ -64,6 +64,9 @@ class CAlbatrixDlg : public wxFrame {
   void PlaceMemberBox(MemberBoxPlace place);
   void Relayout();
   void OpenFolder(const wxString& folder);
+  // The download's progress, pictures of the current album ended of `total`, (0, 0) when over: on
+  // Windows the taskbar button shows it.
+  void ShowProgress(std::int32_t done, std::size_t total);
 
   // A new login browser over this window at `startAddress` (empty: the field shows the clipboard's text and
   // nothing loads), its cookies for this window's site going with the program's requests. The menu's

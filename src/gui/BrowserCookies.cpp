@@ -12,6 +12,10 @@
 #if defined(__WXGTK__) && wxUSE_WEBVIEW_WEBKIT2
 #define ALBATRIX_WEBKIT 1
 #include <webkit2/webkit2.h>
+#elif defined(__WXMSW__)
+// The system's web engine keeps its cookies in the system's store, which is read after every page.
+#define ALBATRIX_SYSTEM_STORE 1
+#include "MyCode/SystemCookies.h"
 #endif
 
 namespace albatrix {
@@ -131,7 +135,11 @@ void BrowserCookies::State::Start() {
     return;
   }
 #endif
-  Finish(0);  // nothing to read from: the Edge backend's cookies are not read yet
+#ifdef ALBATRIX_SYSTEM_STORE
+  Finish(MergeSystemCookies(site));  // the store answers at once
+#else
+  Finish(0);  // nothing to read from
+#endif
 }
 
 BrowserCookies::BrowserCookies([[maybe_unused]] wxWebView& browser, const wxString& siteAddress)
@@ -148,6 +156,13 @@ BrowserCookies::BrowserCookies([[maybe_unused]] wxWebView& browser, const wxStri
   state_->cancel = g_cancellable_new();
   KeepCookiesInJarFile(state_->manager);
   state_->changedHandler = g_signal_connect(state_->manager, "changed", G_CALLBACK(OnCookiesChanged), state_.get());
+#endif
+#ifdef ALBATRIX_SYSTEM_STORE
+  // The store tells nobody when it changes; a page that finished loading is where a login lands.
+  browser.Bind(wxEVT_WEBVIEW_LOADED, [weak = std::weak_ptr<State>(state_)](wxWebViewEvent& event) {
+    if (std::shared_ptr<State> state = weak.lock()) state->Request(nullptr);
+    event.Skip();
+  });
 #endif
 }
 

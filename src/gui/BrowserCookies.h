@@ -1,5 +1,7 @@
 // The login browser's cookies reaching the program's own requests. The browser and the program do not
-// share one cookie store here: WebKit keeps cookies with an expiry in the cookie store's file (so a login
+// share one cookie store. On Windows the browser is the system's web engine, whose cookies live in the
+// system's store (SystemCookies): they are read from there after every page it loads and when the dialog
+// closes. On Linux: WebKit keeps cookies with an expiry in the cookie store's file (so a login
 // with "下次自动登录" survives a restart and albatrix-cli sees it), but session cookies only in its memory.
 // So the browser's cookies for the site are read from its cookie manager whenever they change, and once
 // more when the login dialog closes, and merged into the process-wide CookieJar. WebKit stays the only
@@ -19,7 +21,8 @@ class BrowserCookies {
  public:
   // Watches the cookies `browser` holds for `siteAddress` (the member host's base address). The browser's
   // persistent cookies go to the CookieJar's file, its folder made private first. Everything runs on the
-  // interface thread. Without WebKit (another web view backend) this watches nothing and merges nothing.
+  // interface thread. With the system's engine on Windows it reads the system's store after each page;
+  // with any other backend it watches nothing and merges nothing.
   BrowserCookies(wxWebView& browser, const wxString& siteAddress);
   // Stops watching; a read still under way is cancelled and merges nothing.
   ~BrowserCookies();

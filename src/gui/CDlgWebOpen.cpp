@@ -5,6 +5,9 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/webview.h>
+#ifdef __WXMSW__
+#include <wx/msw/webview_ie.h>
+#endif
 
 #include "MyCode/Trace.h"
 #include "gui/BrowserCookies.h"
@@ -26,6 +29,12 @@ constexpr int kLastMergeWaitMs = 2000;
 
 wxWebView* MakeSystemBrowser(wxWindow* parent, int id, const wxString& address) {
   if (!CanMakeBrowser()) return nullptr;
+#ifdef __WXMSW__
+  // The IE control renders as IE 7 unless the program asks for the newest engine: today's login pages
+  // need it. (A setting of this program's own under the user's registry key.)
+  static const bool newestEngine = wxWebViewIE::MSWSetEmulationLevel(wxWEBVIEWIE_EMU_IE11);
+  if (!newestEngine) Trace("login browser: the newest engine could not be asked for; pages may render as IE 7");
+#endif
   return wxWebView::New(parent, id, address);
 }
 

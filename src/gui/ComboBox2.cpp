@@ -1,7 +1,8 @@
 #include "gui/ComboBox2.h"
 
-#include <wx/button.h>
 #include <wx/dc.h>
+#include <wx/dcbuffer.h>
+#include <wx/renderer.h>
 #include <wx/settings.h>
 #include <wx/vlbox.h>
 #include <wx/popupwin.h>
@@ -46,13 +47,63 @@ class CandidateList : public wxVListBox {
   wxArrayString items_;
 };
 
+// The drop arrow, drawn by the platform's own renderer as a combo box draws its button: a glyph such as
+// "▾" is missing from some systems' fonts and would show as a box. Takes no focus; a click (or a press
+// through accessibility) raises wxEVT_BUTTON.
+class DropArrow : public wxWindow {
+ public:
+  DropArrow(wxWindow* parent, const wxString& name)
+      : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE | wxFULL_REPAINT_ON_RESIZE, name) {
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    Bind(wxEVT_PAINT, [this](wxPaintEvent&) {
+      wxAutoBufferedPaintDC dc(this);
+      dc.SetBackground(wxBrush(GetParent()->GetBackgroundColour()));
+      dc.Clear();
+      int flags = 0;
+      if (pressed_) flags |= wxCONTROL_PRESSED;
+      if (hover_) flags |= wxCONTROL_CURRENT;
+      if (!IsEnabled()) flags |= wxCONTROL_DISABLED;
+      wxRendererNative::Get().DrawComboBoxDropButton(this, dc, GetClientRect(), flags);
+    });
+    Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent&) { SetPressed(true); });
+    Bind(wxEVT_LEFT_UP, [this](wxMouseEvent& event) {
+      bool wasPressed = pressed_;
+      SetPressed(false);
+      if (wasPressed && GetClientRect().Contains(event.GetPosition())) {
+        wxCommandEvent click(wxEVT_BUTTON, GetId());
+        click.SetEventObject(this);
+        ProcessWindowEvent(click);
+      }
+    });
+    Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) { pressed_ = false; Refresh(); });
+    Bind(wxEVT_ENTER_WINDOW, [this](wxMouseEvent&) { hover_ = true; Refresh(); });
+    Bind(wxEVT_LEAVE_WINDOW, [this](wxMouseEvent&) { hover_ = false; SetPressed(false); });
+  }
+  bool AcceptsFocus() const override { return false; }
+
+ protected:
+  wxSize DoGetBestSize() const override {
+    int side = GetParent()->GetCharHeight() + FromDIP(8);
+    return wxSize(wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this) + FromDIP(4), side);
+  }
+
+ private:
+  void SetPressed(bool pressed) {
+    if (pressed == pressed_) return;
+    pressed_ = pressed;
+    if (pressed) CaptureMouse();
+    else if (HasCapture()) ReleaseMouse();
+    Refresh();
+  }
+  bool pressed_ = false;
+  bool hover_ = false;
+};
+
 CComboBox2::CComboBox2(wxWindow* parent, int id, const wxString& accessibleName)
     : wxPanel(parent, id, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER, accessibleName) {
   edit_ = new wxTextCtrl(this, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
                          accessibleName);
-  arrow_ = new wxButton(this, wxID_ANY, wxString::FromUTF8("▾"), wxDefaultPosition, wxDefaultSize,
-                        wxBU_EXACTFIT, wxDefaultValidator, accessibleName + wxString::FromUTF8(" 列表"));
-  arrow_->SetCanFocus(false);
+  arrow_ = new DropArrow(this, accessibleName + wxString::FromUTF8(" 列表"));
   auto* row = new wxBoxSizer(wxHORIZONTAL);
   row->Add(edit_, wxSizerFlags(1).Expand());
   row->Add(arrow_, wxSizerFlags().Expand());

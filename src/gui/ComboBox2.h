@@ -10,7 +10,6 @@
 
 #include "MyCode/StringCtrl.h"
 
-class wxButton;
 class wxPopupWindow;
 class wxTextCtrl;
 
@@ -58,7 +57,7 @@ class CComboBox2 : public wxPanel {
   void SetItems(const TextArray& items);
 
   wxTextCtrl* edit_;
-  wxButton* arrow_;
+  wxWindow* arrow_;  // the drop arrow
   wxPopupWindow* popup_;
   CandidateList* list_;
   TextArray candidates_;

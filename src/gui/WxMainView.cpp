@@ -276,6 +276,10 @@ void WxMainView::OpenFolder(const Text& path) {
   Run([this, path] { window_.OpenFolder(ToWx(path)); });
 }
 
+void WxMainView::ShowProgress(std::int32_t done, std::size_t total) {
+  Run([this, done, total] { window_.ShowProgress(done, total); });
+}
+
 // --- the user's side ----------------------------------------------------------------------------------
 
 void WxMainView::UserText(int id, const Text& text) {

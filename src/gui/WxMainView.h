@@ -50,6 +50,7 @@ class WxMainView : public MainWindowView {
   void AddThumbnail(int index, const ThumbnailPixels& pixels) override;
   void ClearAlbumRows() override;
   void OpenFolder(const Text& path) override;
+  void ShowProgress(std::int32_t done, std::size_t total) override;
 
   // The user changed a control: the copies follow. Interface thread only.
   void UserText(int id, const Text& text);
