@@ -184,12 +184,17 @@ wxWindow* CAlbatrixDlg::Control(int id) const {
   return nullptr;
 }
 
-void CAlbatrixDlg::Relayout() { panel_->Layout(); }
+void CAlbatrixDlg::Relayout() {
+  panel_->Layout();
+  // Controls that moved leave their old picture behind where the system does not repaint the place they
+  // left (wine): the panel is drawn anew.
+  panel_->Refresh();
+}
 
 void CAlbatrixDlg::PlaceMemberBox(MemberBoxPlace) {
   // The row's sizer puts the box where it belongs: over the hidden selector's place, or 3 pixels right
   // of the visible one.
-  panel_->Layout();
+  Relayout();
 }
 
 CDlgWebOpen* CAlbatrixDlg::OpenLoginBrowser(const wxString& startAddress) {
