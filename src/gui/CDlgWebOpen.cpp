@@ -6,6 +6,8 @@
 #include <wx/textctrl.h>
 #include <wx/webview.h>
 #ifdef __WXMSW__
+#include <wx/log.h>
+#include <wx/msw/registry.h>
 #include <wx/msw/webview_ie.h>
 #endif
 
@@ -27,12 +29,24 @@ wxString U8(const char* text) { return wxString::FromUTF8(text); }
 // A close that waits this long for the last cookie read goes on without it.
 constexpr int kLastMergeWaitMs = 2000;
 
+#ifdef __WXMSW__
+// The IE control renders as IE 7 unless the program asks for the newest engine, and today's login pages
+// need it: a setting of this program's own under the user's registry key. wx refuses (with a message box
+// of its own) where the key that holds such settings is missing, as on a new user profile: it is made
+// first, and a refusal is traced, never shown.
+bool AskForNewestEngine() {
+  wxLogNull quiet;
+  wxRegKey key(wxRegKey::HKCU,
+               "Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION");
+  if (!key.Exists() && !key.Create(false)) return false;
+  return wxWebViewIE::MSWSetEmulationLevel(wxWEBVIEWIE_EMU_IE11);
+}
+#endif
+
 wxWebView* MakeSystemBrowser(wxWindow* parent, int id, const wxString& address) {
   if (!CanMakeBrowser()) return nullptr;
 #ifdef __WXMSW__
-  // The IE control renders as IE 7 unless the program asks for the newest engine: today's login pages
-  // need it. (A setting of this program's own under the user's registry key.)
-  static const bool newestEngine = wxWebViewIE::MSWSetEmulationLevel(wxWEBVIEWIE_EMU_IE11);
+  static const bool newestEngine = AskForNewestEngine();
   if (!newestEngine) Trace("login browser: the newest engine could not be asked for; pages may render as IE 7");
 #endif
   return wxWebView::New(parent, id, address);

@@ -5,6 +5,9 @@
 //   window-probe TITLE text ID      the control's text, UTF-8
 //   window-probe TITLE enabled ID   "1" or "0"
 //   window-probe TITLE shown ID     "1" when the control and every parent are visible, else "0"
+//   window-probe TITLE menubar -     "x y width height" of the menu bar on the screen: the band over the
+//                                    client area (another process's menu items cannot be asked for
+//                                    their places under wine), whose first title starts at its left
 // ID 0 is the window itself. Exit status 1 when the window or the control is not there.
 #include "MyCode/Win32.h"
 
@@ -47,6 +50,15 @@ int main() {
   }
   HWND window = ::FindWindowW(nullptr, args[1]);
   if (!window) return 1;
+  std::wstring what = args[2];
+  if (what == L"menubar") {
+    RECT client;
+    POINT origin{0, 0};
+    if (!::GetMenu(window) || !::GetClientRect(window, &client) || !::ClientToScreen(window, &origin)) return 1;
+    int height = ::GetSystemMetrics(SM_CYMENU);
+    std::printf("%ld %ld %ld %d\n", origin.x, origin.y - height, client.right, height);
+    return 0;
+  }
   HWND control = window;
   if (int id = static_cast<int>(std::wcstol(args[3], nullptr, 10)); id != 0) {
     Search search{id, nullptr};
@@ -54,7 +66,6 @@ int main() {
     if (!search.found) return 1;
     control = search.found;
   }
-  std::wstring what = args[2];
   if (what == L"rect") {
     RECT r;
     if (!::GetWindowRect(control, &r)) return 1;
