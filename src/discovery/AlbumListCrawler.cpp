@@ -96,7 +96,7 @@ int GetListFunc(ListingWindow& window) {
 
   Text memberKey;
   Text subFolder;  // nothing in this site's listing names a sub-folder
-  if (memberText.find(u"http://") == Text::npos) {
+  if (!ContainsWebAddress(memberText)) {
     window.Message(Text(kNeedAddressMessage));
   } else {
     memberKey = ParseAlbumListPages(window, memberText);

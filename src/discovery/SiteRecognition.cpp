@@ -45,8 +45,12 @@ bool OccursAfterFirst(TextView text, TextView fragment) {
   return at != TextView::npos && at >= 1;
 }
 
+bool ContainsWebAddress(TextView text) {
+  return text.find(u"http://") != TextView::npos || text.find(u"https://") != TextView::npos;
+}
+
 std::optional<SiteMatch> MatchSite(TextView text, int currentEntry, const SiteProfile& profile) {
-  if (text.find(u"http://") == TextView::npos) return std::nullopt;
+  if (!ContainsWebAddress(text)) return std::nullopt;
   SiteMatch match{currentEntry, -1};
   for (const SiteRow& row : SITE_TABLE) {
     if (OccursAfterFirst(text, RowFragment(row, profile))) {

@@ -50,8 +50,12 @@ struct SiteMatch {
   int subTypeEntry;  // for site entry 0: the sub-type entry found, or -1 to keep entry 0; else -1
 };
 
+// True when "http://" or "https://" stands anywhere in `text`: the sign that a member text is an address
+// (as a browser's address bar gives it) and not a bare member id.
+bool ContainsWebAddress(TextView text);
+
 // Matches the member box's text (as typed, not trimmed). No match: the entry stays `currentEntry`.
-// Without "http://" in the text nothing is to change: no value.
+// Without an address in the text (ContainsWebAddress) nothing is to change: no value.
 std::optional<SiteMatch> MatchSite(TextView text, int currentEntry, const SiteProfile& profile);
 
 }  // namespace albatrix

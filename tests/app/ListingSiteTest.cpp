@@ -63,6 +63,20 @@ TEST_F(ListingSiteTest, AOnePageMemberIsReadWithOneRequest) {
   EXPECT_EQ(controller->listingState, PHASE_IDLE);
 }
 
+// A browser's address bar gives "https://": the member is found all the same, and the pages still come
+// from the site's own base address (plain HTTP here), while the history keeps the text as typed.
+TEST_F(ListingSiteTest, AnHttpsMemberAddressListsTheMemberFromTheSitesBase) {
+  site().AddMember(MemberWith("secure", {u"Trip", u"Sea"}));
+  site().ResetCounts();
+  Text typed = u"https://" + Utf8ToText(site().HostFragment()) + u"secure?from=browser";
+  List(typed);
+  EXPECT_EQ(site().RequestCount("/secure/photo-1"), 1);
+  EXPECT_EQ(Titles(), (TextArray{u"Trip", u"Sea"}));
+  EXPECT_TRUE(view.MessageTexts().empty());
+  EXPECT_EQ(controller->MemberKey(), test::PlatformPath(Text(u"secure/")));
+  EXPECT_EQ(view.Candidates(IDC_MEMBER), TextArray{typed});
+}
+
 TEST_F(ListingSiteTest, SeveralPagesInOrderWithTitlesCleanedAndMadeUnique) {
   site().AddMember(MemberWith("many", {u"Trip", u"A & B", u"Trip", u"x/y:z", u"他说\"你好\"", u"Trip (1)", u"Last"}));
   site().ResetCounts();

@@ -29,6 +29,9 @@ TEST(ListPageParser, MemberKeyAndSingleAlbumAddresses) {
       {&hupu, u"http://localhost/photo/a5.html", u"http:", true, u"http://localhost/photo/a5"},
       {&standIn, u"http://127.0.0.1:8123/demo/photo/a7.html", u"demo", true, u"demo/photo/a7"},
       {&standIn, u"http://127.0.0.1:8123/demo", u"demo", false, u"demo"},
+      // The scheme is no part of the rules: an https address gives the same keys.
+      {&hupu, u"https://my.hupu.com/kobe?x=1", u"kobe", false, u"kobe?x=1"},
+      {&standIn, u"https://127.0.0.1:8123/demo/photo/a7-2.html", u"demo", true, u"demo/photo/a7"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(TextToUtf8(c.text));

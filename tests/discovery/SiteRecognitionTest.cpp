@@ -80,6 +80,11 @@ TEST(SiteRecognition, MatchesTypedAddresses) {
       {"site 0 with neither sub-type", u"http://user.qzone.qq.com/123", &hupu, 15, true, 0, -1},
       {"sub-type hosts only count for site 0", u"http://my.hupu.com/t.qq.com", &hupu, 0, true, 15, -1},
       {"case matters", u"http://MY.HUPU.COM/kobe", &hupu, 9, true, 9, -1},
+      {"an https address, as a browser gives it", u"https://my.hupu.com/kobe/photo", &hupu, 0, true, 15, -1},
+      {"the stand-in's https address", u"https://127.0.0.1:8123/kobe", &standIn, 4, true, 15, -1},
+      {"https for site 0 with a sub-type host", u"https://qun.qq.com/123", &hupu, 15, true, 0, 1},
+      {"a scheme without its slashes changes nothing", u"https:my.hupu.com/kobe", &hupu, 3, false, 0, 0},
+      {"another scheme changes nothing", u"ftp://my.hupu.com/kobe", &hupu, 3, false, 0, 0},
   };
   for (const Case& c : cases) {
     std::optional<SiteMatch> match = MatchSite(c.text, c.current, *c.profile);
