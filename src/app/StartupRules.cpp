@@ -64,9 +64,13 @@ WindowOptions ParseWindowArguments(const std::vector<std::string>& args, const c
   }
   // The environment only fills in what the command line left open; the demo brings its own site.
   if (!siteGiven && !options.demo && siteVariable && *siteVariable) options.site = siteVariable;
-  if (!options.site.empty() && !StartsWith(options.site, "http://") && !StartsWith(options.site, "https://"))
-    options.error = "--site needs an http:// address, not '" + options.site + "'";
+  options.error = SiteAddressError(options.site);
   return options;
+}
+
+std::string SiteAddressError(const std::string& site) {
+  if (site.empty() || StartsWith(site, "http://") || StartsWith(site, "https://")) return {};
+  return "--site needs an http:// or https:// address, not '" + site + "'";
 }
 
 const char* WindowUsage() {
@@ -75,9 +79,13 @@ const char* WindowUsage() {
          "\n"
          "  --demo          serve the built-in demo site on a loopback port, log in as its demo account\n"
          "                  and put the demo member into the member box\n"
-         "  --site URL      the member host's base address (default http://my.hupu.com); the environment\n"
-         "                  variable ALBATRIX_SITE does the same when --site is not given\n"
-         "  --help, -h      show this help\n";
+         "  --site URL      the member host's base address, http:// or https:// (default\n"
+         "                  http://my.hupu.com); the environment variable ALBATRIX_SITE does the same\n"
+         "                  when --site is not given\n"
+         "  --help, -h      show this help\n"
+         "\n"
+         "The member box takes a member's or an album's address as the browser shows it: http:// and\n"
+         "https:// are both accepted.\n";
 }
 
 }  // namespace albatrix

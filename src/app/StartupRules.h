@@ -32,8 +32,12 @@ struct WindowOptions {
 
 // Reads the arguments after the program name: --demo, --site URL (or --site=URL), --help / -h. Without
 // --site, `siteVariable` (ALBATRIX_SITE, null when unset) names the base address; --demo takes neither.
-// A base address must start with http:// or https://.
+// A base address must start with http:// or https:// (SiteAddressError).
 WindowOptions ParseWindowArguments(const std::vector<std::string>& args, const char* siteVariable);
+
+// Why `site`, a base address given by --site or ALBATRIX_SITE, cannot be used: it starts with neither
+// http:// nor https://. Empty when it is fine or not given; both front ends say it the same way.
+std::string SiteAddressError(const std::string& site);
 
 // The text --help prints.
 const char* WindowUsage();

@@ -7,6 +7,7 @@
 
 #include "MyCode/Console.h"
 #include "MyCode/CookieJar.h"
+#include "app/StartupRules.h"
 #include "cli/CliCommands.h"
 #include "cli/DemoSite.h"
 
@@ -35,13 +36,16 @@ void PrintHelp() {
   text +=
       "\n"
       "Options:\n"
-      "  --site URL      the member host's base address (default http://my.hupu.com)\n"
+      "  --site URL      the member host's base address, http:// or https:// (default\n"
+      "                  http://my.hupu.com)\n"
       "  --cookies FILE  load the login cookies from FILE (a Netscape/Mozilla cookie file) instead of\n"
       "                  the login browser's cookie file\n"
       "  --demo          serve the built-in demo site on a loopback port, use it as --site, log in as\n"
       "                  its demo account; a command without ADDRESS then takes the demo member\n"
       "  --help, -h      show this help\n"
       "\n"
+      "ADDRESS is a member's or an album's address as the browser shows it: http:// and https:// are\n"
+      "both accepted.\n"
       "The current directory is the program folder: soft.dat is read and written there.\n"
       "list prints one line per album to stdout: number, title, picture count and note, separated by\n"
       "TABs; status lines and messages go to stderr. Exit status: 0 when albums were listed, 1 when\n"
@@ -119,8 +123,7 @@ int Main(const std::vector<std::string>& args) {
   const CliCommand* command = FindCommand(options.positional[0]);
   if (!command) return UsageError("unknown command '" + options.positional[0] + "'");
   if (options.demo && !options.site.empty()) return UsageError("--demo and --site cannot be used together");
-  if (!options.site.empty() && !StartsWith(options.site, "http://") && !StartsWith(options.site, "https://"))
-    return UsageError("--site needs an http:// address, not '" + options.site + "'");
+  if (std::string error = SiteAddressError(options.site); !error.empty()) return UsageError(error);
 
   CookieJar& jar = CookieJar::Instance();
   if (!options.cookies.empty()) {

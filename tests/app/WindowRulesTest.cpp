@@ -59,10 +59,14 @@ TEST(StartupRulesTest, CommandLine) {
   for (const Args& bad : {Args{"--site"}, Args{"--site", "127.0.0.1:9"}, Args{"--demo", "--site", "http://a"},
                           Args{"--frobnicate"}})
     EXPECT_FALSE(ParseWindowArguments(bad, nullptr).error.empty()) << bad[0];
-  EXPECT_FALSE(ParseWindowArguments({}, "ftp://x").error.empty());
+  EXPECT_EQ(ParseWindowArguments({}, "ftp://x").error, "--site needs an http:// or https:// address, not 'ftp://x'");
+  WindowOptions tls = ParseWindowArguments({}, "https://127.0.0.1:1");
+  EXPECT_EQ(tls.site, "https://127.0.0.1:1");
+  EXPECT_EQ(tls.error, "");
   std::string usage = WindowUsage();
   EXPECT_NE(usage.find("--demo"), std::string::npos);
   EXPECT_NE(usage.find("--site URL"), std::string::npos);
+  EXPECT_NE(usage.find("http:// and\nhttps:// are both accepted"), std::string::npos);
 }
 
 TEST(SavePathRulesTest, DroppedPaths) {

@@ -124,7 +124,7 @@ TEST_F(CliSiteTest, CommandLineMistakesAreStatusTwo) {
       {{"--cookies"}, "--cookies needs a value"},
       {{"fetch"}, "unknown command 'fetch'"},
       {{"list", "a", "b"}, "list takes at most one address"},
-      {{"--site", "ftp://x", "list"}, "--site needs an http:// address"},
+      {{"--site", "ftp://x", "list"}, "--site needs an http:// or https:// address"},
       {{"--demo", "--site", "http://x", "list"}, "--demo and --site cannot be used together"},
       {{"--cookies", "/nonexistent/cookies.txt", "list"}, "cannot read the cookie file"},
   };
@@ -145,7 +145,7 @@ TEST_F(CliSiteTest, HelpNamesEveryOption) {
   for (const std::string& line : run.out) help += line + "\n";
   for (const char* word : {"--site URL", "--cookies FILE", "--demo", "--help", "list [ADDRESS]", "soft.dat",
                            "N albums, P pictures listed, S files saved, L left out by size limits, F failed",
-                           "4 GiB", "3 some pictures failed", "130 cancelled"})
+                           "4 GiB", "3 some pictures failed", "130 cancelled", "http:// and https:// are\nboth accepted"})
     EXPECT_NE(help.find(word), std::string::npos) << word;
   EXPECT_FALSE(test::PathExists(dir.file("soft.dat")));  // help alone starts nothing
 }
