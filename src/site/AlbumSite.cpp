@@ -92,7 +92,8 @@ struct AlbumSite::Impl {
   std::string token;
   std::uint64_t resets = 0;
   std::atomic<bool> control{false};
-  httplib::Server server;
+  std::unique_ptr<httplib::Server> server;  // an httplib::SSLServer when the site serves TLS
+  std::string scheme = "http";
   std::thread thread;
   std::atomic<int> port{0};
   std::atomic<bool> running{false};
@@ -121,7 +122,7 @@ struct AlbumSite::Impl {
   std::uint64_t stallGeneration = 0;
   std::uint64_t resetGeneration = 0;  // endless replies of the site before a reset end with it
 
-  std::string Base() const { return "http://127.0.0.1:" + std::to_string(port.load()); }
+  std::string Base() const { return scheme + "://127.0.0.1:" + std::to_string(port.load()); }
 
   SiteOptions Options() const {
     std::lock_guard<std::mutex> lock(optionsMutex);
@@ -472,42 +473,58 @@ struct AlbumSite::Impl {
       Deliver(response, reply);
     }
   }
+
+  // The same site over either server: the routes, the counting and the connection rules.
+  void Open(AlbumSite* site, SiteOptions first) {
+    self = site;
+    Renew(std::move(first));
+    httplib::Server& server = *this->server;
+    // Stalled and slow replies hold their worker; a big pool keeps them from starving everyone else.
+    server.new_task_queue = [] { return new httplib::ThreadPool(64); };
+    server.set_keep_alive_max_count(1000);
+    // Stop waits for every connection: an idle kept-alive one, or a reply blocked on a client that stopped
+    // reading, would otherwise hold it for the library's 5 s default.
+    server.set_keep_alive_timeout(1);
+    // Without it a reply on a kept-alive connection waits for the client's delayed acknowledgement
+    // (about 40 ms a request), and clients that reuse connections would be timed on that.
+    server.set_tcp_nodelay(true);
+    server.set_write_timeout(2, 0);
+    Impl* impl = this;
+    // Counting comes first, so that every request is seen, whatever answers it; a form's body is read only
+    // after this point, so the answers come from ordinary routes.
+    server.set_pre_routing_handler([impl](const httplib::Request& request, httplib::Response&) {
+      if (!impl->IsControl(request)) impl->Count(request.path);
+      return httplib::Server::HandlerResponse::Unhandled;
+    });
+    auto handle = [impl](const httplib::Request& request, httplib::Response& response) {
+      impl->Handle(request, response);
+    };
+    server.Get(".*", handle);
+    server.Post(".*", handle);
+  }
 };
 
 AlbumSite::AlbumSite(SiteOptions options) : impl_(std::make_unique<Impl>()) {
-  impl_->self = this;
-  impl_->Renew(std::move(options));
-  auto& server = impl_->server;
-  // Stalled and slow replies hold their worker; a big pool keeps them from starving everyone else.
-  server.new_task_queue = [] { return new httplib::ThreadPool(64); };
-  server.set_keep_alive_max_count(1000);
-  // Stop waits for every connection: an idle kept-alive one, or a reply blocked on a client that stopped
-  // reading, would otherwise hold it for the library's 5 s default.
-  server.set_keep_alive_timeout(1);
-  // Without it a reply on a kept-alive connection waits for the client's delayed acknowledgement
-  // (about 40 ms a request), and clients that reuse connections would be timed on that.
-  server.set_tcp_nodelay(true);
-  server.set_write_timeout(2, 0);
-  Impl* impl = impl_.get();
-  // Counting comes first, so that every request is seen, whatever answers it; a form's body is read only
-  // after this point, so the answers come from ordinary routes.
-  server.set_pre_routing_handler([impl](const httplib::Request& request, httplib::Response&) {
-    if (!impl->IsControl(request)) impl->Count(request.path);
-    return httplib::Server::HandlerResponse::Unhandled;
-  });
-  auto handle = [impl](const httplib::Request& request, httplib::Response& response) {
-    impl->Handle(request, response);
-  };
-  server.Get(".*", handle);
-  server.Post(".*", handle);
+  impl_->server = std::make_unique<httplib::Server>();
+  impl_->Open(this, std::move(options));
+}
+
+AlbumSite::AlbumSite(SiteOptions options, const SiteTls& tls) : impl_(std::make_unique<Impl>()) {
+  impl_->server = std::make_unique<httplib::SSLServer>(tls.certificateFile.c_str(), tls.keyFile.c_str());
+  impl_->scheme = "https";
+  impl_->Open(this, std::move(options));
 }
 
 AlbumSite::~AlbumSite() { Stop(); }
 
 bool AlbumSite::Start(int port) {
   if (impl_->started) return false;
-  int bound = port == 0 ? impl_->server.bind_to_any_port("127.0.0.1")
-                        : (impl_->server.bind_to_port("127.0.0.1", port) ? port : -1);
+  if (!impl_->server->is_valid()) {
+    Trace("album site: the TLS certificate or key could not be loaded");
+    return false;
+  }
+  int bound = port == 0 ? impl_->server->bind_to_any_port("127.0.0.1")
+                        : (impl_->server->bind_to_port("127.0.0.1", port) ? port : -1);
   if (bound <= 0) {
     Trace("album site: cannot bind 127.0.0.1:" + std::to_string(port));
     return false;
@@ -517,11 +534,11 @@ bool AlbumSite::Start(int port) {
   impl_->running = true;
   // The socket listens from here on, so requests made before the thread runs simply queue.
   impl_->thread = std::thread([impl = impl_.get()] {
-    impl->server.listen_after_bind();
+    impl->server->listen_after_bind();
     impl->listenEnded = true;
   });
   // The server only honours stop() once its loop runs: wait for that, so that an early Stop never hangs.
-  while (!impl_->server.is_running() && !impl_->listenEnded) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  while (!impl_->server->is_running() && !impl_->listenEnded) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   Trace("album site: serving " + BaseUrl());
   return true;
 }
@@ -533,7 +550,7 @@ void AlbumSite::Stop() {
     impl_->stopping = true;
   }
   impl_->wake.notify_all();
-  impl_->server.stop();
+  impl_->server->stop();
   if (impl_->thread.joinable()) impl_->thread.join();
 }
 

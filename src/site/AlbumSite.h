@@ -2,7 +2,7 @@
 // crawlers expect it, deterministic from a seed, with a login, a maintenance switch, gzip and scripted
 // faults. Tests start it in-process on port 0; albatrix-site serves it as a program.
 //
-// Addresses (BASE = BaseUrl(), e.g. "http://127.0.0.1:40123"):
+// Addresses (BASE = BaseUrl(), e.g. "http://127.0.0.1:40123", "https://" when it serves TLS):
 //   BASE/<member>/photo-<n>                  album-list page n (from 1) of a member, GBK
 //   BASE/<member>                            redirects to page 1
 //   BASE/<member>/photo/<album>.html         a single album's own page (same as its page 1)
@@ -99,6 +99,12 @@ struct SiteOptions {
   int stallLimitMs = 60000;
 };
 
+// A certificate and its private key (PEM files) with which the site serves HTTPS instead of HTTP.
+struct SiteTls {
+  std::string certificateFile;
+  std::string keyFile;
+};
+
 class AlbumSite {
  public:
   static constexpr const char* kDemoMember = "demo";    // a few tricky albums over 3 list pages
@@ -112,6 +118,9 @@ class AlbumSite {
   static constexpr const char* kMaintenanceText = "当前页面正在维护中";  // UTF-8; the pages carry it in GBK
 
   explicit AlbumSite(SiteOptions options = {});
+  // Serves HTTPS with `tls`: BaseUrl() and every address the pages carry start with "https://". Start
+  // fails when the certificate or the key cannot be loaded.
+  AlbumSite(SiteOptions options, const SiteTls& tls);
   ~AlbumSite();  // stops
   AlbumSite(const AlbumSite&) = delete;
   AlbumSite& operator=(const AlbumSite&) = delete;
@@ -131,7 +140,7 @@ class AlbumSite {
   // site from another process. Its requests are never counted, faulted, or behind login or maintenance.
   void ServeControl();
 
-  std::string BaseUrl() const;       // "http://127.0.0.1:PORT", no trailing "/"
+  std::string BaseUrl() const;       // "http://127.0.0.1:PORT" (or https), no trailing "/"
   std::string HostFragment() const;  // "127.0.0.1:PORT/"
   std::string MemberUrl(const std::string& member) const;  // its album-list page 1
   std::string ListPageUrl(const std::string& member, int page) const;
