@@ -17,9 +17,10 @@ TextArray FilterCandidates(const TextArray& candidates, TextView typed) {
   for (const Text& candidate : candidates) {
     Text lower = LowerText(candidate);
     if (lower.find(wanted) == Text::npos) continue;
-    std::size_t separator = lower.find(kCandidateSeparator);
-    if (separator != Text::npos) lower.resize(separator);
-    shown.push_back(std::move(lower));
+    // Lower-casing keeps every code unit in its place, so the separator stands where it stands in the
+    // candidate; what is shown (and put back into the box) is the candidate's own text: a folder
+    // "D:\Pics" picked from the list must stay that folder.
+    shown.push_back(candidate.substr(0, lower.find(kCandidateSeparator)));
   }
   return shown;
 }

@@ -16,7 +16,7 @@ Text LowerText(TextView text);
 
 // The list for typed text `typed`, in the candidates' order, duplicates kept: every candidate whose
 // lower-cased form contains the lower-cased `typed` anywhere (the part after the separator included),
-// shown lower-cased and cut before the separator's first occurrence. Empty `typed` matches nothing here:
+// shown as it was remembered, cut before the separator's first occurrence. Empty `typed` matches nothing here:
 // the box closes its list instead.
 TextArray FilterCandidates(const TextArray& candidates, TextView typed);
 

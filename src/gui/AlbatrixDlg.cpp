@@ -10,6 +10,7 @@
 #include <wx/sizer.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
 #ifdef __WXMSW__
 #include <wx/taskbarbutton.h>
 #endif
@@ -184,7 +185,47 @@ wxWindow* CAlbatrixDlg::Control(int id) const {
   return nullptr;
 }
 
+void CAlbatrixDlg::EnableControl(int id, bool enabled) {
+  wxWindow* control = Control(id);
+  if (!control) return;
+  wxWindow* focus = wxWindow::FindFocus();
+  const bool hadKeys = focus && (focus == control || control->IsDescendant(focus));
+  control->Enable(enabled);
+  if (!enabled && hadKeys) {
+    // A disabled control drops the keys and nobody gets them: the grid takes them, or the button
+    // whose press started the work.
+    wxWindow* parking = nullptr;
+    for (wxWindow* candidate : {static_cast<wxWindow*>(grid_), Control(IDC_GET_ALBUMS), Control(IDC_DOWNLOAD)}) {
+      if (candidate && candidate != control && candidate->IsEnabled() && candidate->IsShownOnScreen()) {
+        parking = candidate;
+        break;
+      }
+    }
+    if (focusOwner_ == 0) focusOwner_ = id;
+    focusParked_ = parking;
+    if (parking) parking->SetFocus();
+    return;
+  }
+  if (enabled && focusOwner_ == id) {
+    focusOwner_ = 0;
+    wxWindow* now = wxWindow::FindFocus();
+    const bool untouched = !now || now == focusParked_ || (focusParked_ && focusParked_->IsDescendant(now));
+    focusParked_ = nullptr;
+    if (!untouched) return;  // the user chose where the keys are
+    if (CComboBox2* box = Combo(id))
+      box->Edit()->SetFocus();
+    else
+      control->SetFocus();
+  }
+}
+
+void CAlbatrixDlg::CloseSuggestionLists() {
+  if (memberBox_) memberBox_->CancelList();
+  if (savePathBox_) savePathBox_->CancelList();
+}
+
 void CAlbatrixDlg::Relayout() {
+  CloseSuggestionLists();  // the boxes may move away from their lists
   panel_->Layout();
   // Controls that moved leave their old picture behind where the system does not repaint the place they
   // left (wine): the panel is drawn anew.
@@ -230,7 +271,10 @@ void CAlbatrixDlg::BindEvents() {
   auto onButton = [this](int id, std::function<void()> run) {
     Bind(wxEVT_BUTTON, [run](wxCommandEvent&) { run(); }, id);
   };
-  onButton(IDC_GET_ALBUMS, [this] { controller_->GetAlbums(); });
+  onButton(IDC_GET_ALBUMS, [this] {
+    CloseSuggestionLists();  // the box is about to be disabled under its list
+    controller_->GetAlbums();
+  });
   onButton(IDC_DOWNLOAD, [this] { controller_->Download(); });
   onButton(IDC_CHOOSE_FOLDER, [this] { ChooseSaveFolder(); });
   onButton(IDC_OPEN_FOLDER, [this] { controller_->OpenSaveFolder(); });
@@ -275,6 +319,30 @@ void CAlbatrixDlg::BindEvents() {
   savePathBox_->onEdited = followPath;
   savePathBox_->onPicked = followPath;
 
+  // A list is placed under its box once: when the window moves, resizes or goes to the background, the
+  // list would be left floating over other controls.
+  Bind(wxEVT_MOVE, [this](wxMoveEvent& event) {
+    CloseSuggestionLists();
+    event.Skip();
+  });
+  panel_->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    CloseSuggestionLists();
+    event.Skip();
+  });
+  Bind(wxEVT_ACTIVATE, [this](wxActivateEvent& event) {
+    if (!event.GetActive()) CloseSuggestionLists();
+    event.Skip();
+  });
+  // An open menu takes Escape to close itself; the same key must not also reach the window.
+  Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& event) {
+    ++menusOpen_;
+    event.Skip();
+  });
+  Bind(wxEVT_MENU_CLOSE, [this](wxMenuEvent& event) {
+    if (menusOpen_ > 0) --menusOpen_;
+    menuClosedAt_ = std::chrono::steady_clock::now();
+    event.Skip();
+  });
   Bind(wxEVT_CHAR_HOOK, &CAlbatrixDlg::OnCharHook, this);
   Bind(wxEVT_CLOSE_WINDOW, &CAlbatrixDlg::OnClose, this);
 }
@@ -285,9 +353,18 @@ void CAlbatrixDlg::OnCharHook(wxKeyEvent& event) {
   if (key == WXK_ESCAPE) {
     if (open) {
       open->CancelList();
-    } else {
-      Close();
+      return;
     }
+    // Escape ends the program only when the window itself receives it: not the one that closed a menu
+    // (GTK passes it on once the menu is gone), nor one meant for a window of its own such as the find
+    // window.
+    auto* from = dynamic_cast<wxWindow*>(event.GetEventObject());
+    const bool menuJustClosed = std::chrono::steady_clock::now() - menuClosedAt_ < kMenuEscapeWindow;
+    if (menusOpen_ > 0 || menuJustClosed || (from && wxGetTopLevelParent(from) != this)) {
+      event.Skip();
+      return;
+    }
+    Close();
     return;
   }
   // Enter on a focused button presses that button, as in a dialog; anywhere else it presses 1004.

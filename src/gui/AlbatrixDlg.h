@@ -9,6 +9,7 @@
 
 #include <wx/frame.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -62,7 +63,14 @@ class CAlbatrixDlg : public wxFrame {
   // The control with that id (or the window's own small window, IDD_FIND), or null for an id it lacks.
   wxWindow* Control(int id) const;
   void PlaceMemberBox(MemberBoxPlace place);
+  // Enables or disables control `id`. A control disabled while it has the keys hands them to the grid
+  // (or the button of the work under way), so Enter and Escape go on working; enabled again, it takes
+  // them back unless the user has put them elsewhere meanwhile.
+  void EnableControl(int id, bool enabled);
+  // Lays the controls out again after one was shown or hidden; the suggestion lists close.
   void Relayout();
+  // Closes both boxes' suggestion lists, their texts kept.
+  void CloseSuggestionLists();
   void OpenFolder(const wxString& folder);
   // The download's progress, pictures of the current album ended of `total`, (0, 0) when over: on
   // Windows the taskbar button shows it.
@@ -99,6 +107,12 @@ class CAlbatrixDlg : public wxFrame {
   wxBoxSizer* memberRow_ = nullptr;
   CComboBox2* memberBox_ = nullptr;
   CComboBox2* savePathBox_ = nullptr;
+  int menusOpen_ = 0;  // menus of the menu bar now open
+  std::chrono::steady_clock::time_point menuClosedAt_{};
+  // How long after a menu closed an Escape still counts as the menu's.
+  static constexpr std::chrono::milliseconds kMenuEscapeWindow{300};
+  int focusOwner_ = 0;               // the control whose disabling took the keys away, 0 for none
+  wxWindow* focusParked_ = nullptr;  // where the keys went then
   CMyGridCtrl* grid_ = nullptr;
   bool startupFinished_ = false;
   bool closing_ = false;

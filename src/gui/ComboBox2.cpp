@@ -118,9 +118,11 @@ CComboBox2::CComboBox2(wxWindow* parent, int id, const wxString& accessibleName)
 
   edit_->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { OnText(); });
   edit_->Bind(wxEVT_KEY_DOWN, &CComboBox2::OnKey, this);
+  // The list lives only while its box has the keys: focus gone anywhere (another control, another
+  // program, nowhere) closes it, or it would float over the next box and take that box's clicks.
   edit_->Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& event) {
     wxWindow* next = event.GetWindow();
-    if (next && next != list_ && next != popup_) CloseList();
+    if (next != list_ && next != popup_) CloseList();
     event.Skip();
   });
   arrow_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {

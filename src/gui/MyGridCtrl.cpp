@@ -2,6 +2,7 @@
 
 #include <wx/dc.h>
 #include <wx/generic/gridctrl.h>
+#include <wx/settings.h>
 
 #include <algorithm>
 #include <array>
@@ -40,6 +41,16 @@ class MarginRenderer : public wxGridCellStringRenderer {
     auto& albums = static_cast<CMyGridCtrl&>(grid);
     if (const wxBitmap* thumbnail = albums.Thumbnail(albums.ThumbnailAt(row, col))) {
       dc.DrawBitmap(*thumbnail, inside.x, rect.y + (rect.height - thumbnail->GetHeight()) / 2);
+      if (isSelected) {
+        // The thumbnail covers nearly all of its cell: a chosen one gets a frame of the system's
+        // highlight colour, not only a tinted margin.
+        const int width = grid.FromDIP(3);
+        dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHT), width));
+        dc.SetBrush(*wxTRANSPARENT_BRUSH);
+        wxRect frame = rect;
+        frame.Deflate(width / 2 + 1);
+        dc.DrawRectangle(frame);
+      }
       int used = thumbnail->GetWidth() + kCellMargin;
       inside.x += used;
       inside.width -= used;
@@ -280,7 +291,20 @@ void CMyGridCtrl::SelectAlbumRow(int row) {
 }
 
 void CMyGridCtrl::OnCellClick(wxGridEvent& event) {
-  if (!singleRow_ || Mode() != GridMode::List) {
+  if (Mode() == GridMode::Preview) {
+    // wx's cell selection only moves the cursor on a plain click, which chose nothing: a click chooses
+    // the clicked thumbnail alone; ctrl adds or removes one and shift extends from the last click, as
+    // wx does them.
+    if (event.ControlDown() || event.ShiftDown()) {
+      event.Skip();
+      return;
+    }
+    ClearSelection();
+    SetGridCursor(event.GetRow(), event.GetCol());
+    SelectBlock(event.GetRow(), event.GetCol(), event.GetRow(), event.GetCol());
+    return;
+  }
+  if (!singleRow_) {
     event.Skip();
     return;
   }

@@ -159,9 +159,7 @@ Text WxMainView::GetText(int id) {
 }
 
 void WxMainView::Enable(int id, bool enabled) {
-  Run([this, id, enabled] {
-    if (wxWindow* control = window_.Control(id)) control->Enable(enabled);
-  });
+  Run([this, id, enabled] { window_.EnableControl(id, enabled); });
 }
 
 void WxMainView::Show(int id, bool visible) {

@@ -158,13 +158,13 @@ TEST(ComboFilterTest, Examples) {
     const char16_t* typed;
     TextArray shown;
   } cases[] = {
-      {{u"D:\\Pics", u"d:\\photos"}, u"PIC", {u"d:\\pics"}},
+      {{u"D:\\Pics", u"d:\\photos"}, u"PIC", {u"D:\\Pics"}},
       {{marked}, u"b", {u"abc"}},
       {{marked}, u"xyz", {u"abc"}},
-      {{u"/Pics/", u"/Pics/", u"/pics/"}, u"p", {u"/pics/", u"/pics/", u"/pics/"}},  // no de-duplication
+      {{u"/Pics/", u"/Pics/", u"/pics/"}, u"p", {u"/Pics/", u"/Pics/", u"/pics/"}},  // no de-duplication
       {{u"/a/", u"/b/"}, u"zz", {}},
       {{u"/a/"}, u"", {}},
-      {{u"http://my.hupu.com/ÄBC", u"相册Ä"}, u"ä", {u"http://my.hupu.com/äbc", u"相册ä"}},
+      {{u"http://my.hupu.com/ÄBC", u"相册Ä"}, u"ä", {u"http://my.hupu.com/ÄBC", u"相册Ä"}},
   };
   for (const Case& c : cases) EXPECT_EQ(FilterCandidates(c.candidates, c.typed), c.shown) << TextToUtf8(c.typed);
   EXPECT_EQ(LowerText(u"ABC相册ÀΣЖＡ"), u"abc相册àσжａ");

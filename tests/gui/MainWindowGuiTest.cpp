@@ -369,7 +369,7 @@ TEST_F(MainWindowTest, AutocompleteFollowsRealKeystrokes) {
   EXPECT_EQ(box->Edit()->GetInsertionPoint(), 3);
   wxArrayString shown = box->VisibleItems();
   ASSERT_EQ(shown.size(), 2u);
-  EXPECT_EQ(shown[0], "http://x/pics");
+  EXPECT_EQ(shown[0], "http://x/Pics");  // matched ignoring case, shown as remembered
   EXPECT_EQ(shown[1], "http://x/epic");
   EXPECT_EQ(w.View().GetText(IDC_MEMBER), u"pic");
 

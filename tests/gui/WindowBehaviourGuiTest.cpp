@@ -1,0 +1,130 @@
+// What a user feels first, through real keys and clicks sent to the X server: Escape that closes a menu
+// keeps the window, the keys survive a listing started with Enter, a click chooses a thumbnail, and a
+// suggestion list never outlives its box.
+#include <gtest/gtest.h>
+
+#include <wx/menu.h>
+#include <wx/textctrl.h>
+#include <wx/uiaction.h>
+
+#include "GuiHarness.h"
+#include "app/ControlIds.h"
+#include "gui/ComboBox2.h"
+#include "gui/MainMenu.h"
+#include "gui/MyGridCtrl.h"
+#include "gui/WxMainView.h"
+#include "support/TestMembers.h"
+
+namespace albatrix::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class WindowBehaviourTest : public WindowFixture {
+ protected:
+  void ClickAt(wxPoint screen, int modifiers = 0) {
+    if (modifiers & wxMOD_CONTROL) input.KeyDown(WXK_CONTROL);
+    input.MouseMove(screen);
+    input.MouseClick();
+    if (modifiers & wxMOD_CONTROL) input.KeyUp(WXK_CONTROL);
+    PumpFor(150ms);
+  }
+  void ClickOn(wxWindow* control, int dx = -1) {
+    wxRect r = control->GetScreenRect();
+    ClickAt(wxPoint(dx < 0 ? r.x + r.width / 2 : r.x + dx, r.y + r.height / 2));
+  }
+  void Key(int key) {
+    input.Char(key);
+    PumpFor(150ms);
+  }
+  // Lists `count` albums of a new member, started with a real Enter in the member box.
+  void ListWithEnter(int count) {
+    site().AddMember(NumberedMember("m", count, 20));
+    CComboBox2* box = window().Combo(IDC_MEMBER);
+    TypeInto(IDC_MEMBER, wxString::FromUTF8(site().MemberUrl("m").c_str()));
+    ClickOn(box->Edit(), 5);
+    ASSERT_EQ(wxWindow::FindFocus(), box->Edit());
+    Key(WXK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] {
+      return window().Controller().listingState == PHASE_IDLE && window().Grid()->AlbumRows() > 0;
+    }, 30s));
+    PumpFor(100ms);
+  }
+
+  wxUIActionSimulator input;
+};
+
+TEST_F(WindowBehaviourTest, EscapeThatClosesAMenuKeepsTheWindow) {
+  CAlbatrixDlg& w = window();
+  InstallMainMenu(w, w.Controller(), DesktopMenuActions(Desktop{}));
+  PumpFor(200ms);
+  ClickOn(w.Control(IDC_STATUS));
+  wxRect bar = w.GetMenuBar()->GetScreenRect();
+  ClickAt(wxPoint(bar.x + 20, bar.y + bar.height / 2));  // "<登录>" opens
+  PumpFor(300ms);
+  Key(WXK_ESCAPE);
+  PumpFor(300ms);
+  ASSERT_TRUE(WindowAlive()) << "the Escape that closed the menu closed the window";
+  // The window itself still ends on Escape.
+  ClickOn(w.Control(IDC_STATUS));
+  Key(WXK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([this] { return !WindowAlive(); }));
+}
+
+TEST_F(WindowBehaviourTest, KeysSurviveAListingStartedWithEnter) {
+  ListWithEnter(4);
+  CComboBox2* box = window().Combo(IDC_MEMBER);
+  EXPECT_TRUE(box->IsEnabled());
+  EXPECT_EQ(wxWindow::FindFocus(), box->Edit()) << "the member box did not take the keys back";
+  Key(WXK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([this] { return !WindowAlive(); }));
+}
+
+TEST_F(WindowBehaviourTest, AClickChoosesAThumbnailAndCtrlAddsOne) {
+  ListWithEnter(9);
+  CMyGridCtrl* grid = window().Grid();
+  Click(IDC_PREVIEW, true);
+  ASSERT_TRUE(PumpUntil([&] { return window().Controller().fillState == PHASE_IDLE && grid->AlbumRows() == 2; }, 30s));
+  PumpFor(200ms);
+  auto cellCentre = [&](int row, int col) {
+    wxRect cell = grid->CellToRect(row, col);
+    int x = 0, y = 0;
+    grid->CalcScrolledPosition(cell.x + cell.width / 2, cell.y + cell.height / 2, &x, &y);
+    return grid->GetGridWindow()->ClientToScreen(wxPoint(x, y));
+  };
+  ClickAt(cellCentre(0, 1));
+  EXPECT_EQ(window().View().ChosenAlbums(), (std::vector<std::size_t>{1}));
+  ClickAt(cellCentre(1, 2), wxMOD_CONTROL);
+  EXPECT_EQ(window().View().ChosenAlbums(), (std::vector<std::size_t>{1, 8}));
+  ClickAt(cellCentre(1, 0));
+  EXPECT_EQ(window().View().ChosenAlbums(), (std::vector<std::size_t>{6}));
+}
+
+TEST_F(WindowBehaviourTest, ASuggestionListClosesWithItsBoxAndAClickElsewhereChangesNoBox) {
+  CAlbatrixDlg& w = window();
+  CComboBox2* member = w.Combo(IDC_MEMBER);
+  CComboBox2* savePath = w.Combo(IDC_SAVE_PATH);
+  for (const char16_t* candidate : {u"http://x/Pics", u"http://x/epic"}) w.View().AddCandidate(IDC_MEMBER, candidate);
+  const wxString pathBefore = savePath->GetValue();
+  ClickOn(member->Edit(), 5);
+  input.Text("pic");
+  ASSERT_TRUE(PumpUntil([&] { return member->IsListShown(); }));
+  // A click on the save-path box, where the list could float: the list goes, both boxes keep their texts.
+  ClickOn(savePath->Edit(), 20);
+  EXPECT_FALSE(member->IsListShown());
+  EXPECT_EQ(member->GetValue(), "pic");
+  EXPECT_EQ(savePath->GetValue(), pathBefore);
+  // A picked suggestion is the candidate's own text, not a lower-cased copy.
+  ClickOn(member->Edit(), 5);
+  member->ShowAllCandidates();
+  member->Pick(0);
+  EXPECT_EQ(member->GetValue(), "http://x/Pics");
+  // "获取相册" with the list open closes it.
+  member->ShowAllCandidates();
+  ASSERT_TRUE(member->IsListShown());
+  Press(IDC_GET_ALBUMS);
+  EXPECT_FALSE(member->IsListShown());
+}
+
+}  // namespace
+}  // namespace albatrix::test
