@@ -5,6 +5,8 @@
 #include <wx/choice.h>
 #include <wx/dnd.h>
 #include <wx/filefn.h>
+#include <wx/gauge.h>
+#include <wx/msgdlg.h>
 #include <wx/hyperlink.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
@@ -42,6 +44,7 @@ const char* const kBottomLine = "版本号：14.06.22.01";
 const char* const kMakerLinkText = "Albatrix 主页";
 const char* const kFolderTitle = "请选择文件保存目录：";
 const char* const kExportFilter = "导出后，自行调整列宽(*.csv)|*.csv";
+const char* const kQuitDuringDownload = "正在下载，确定要退出吗？";
 
 wxString U8(const char* text) { return wxString::FromUTF8(text); }
 
@@ -70,6 +73,8 @@ CAlbatrixDlg::CAlbatrixDlg(WindowSetup setup)
 #endif
   BuildControls();
   BindEvents();
+  progressTimer_.SetOwner(this, kProgressTimerId);
+  Bind(wxEVT_TIMER, [this](wxTimerEvent&) { DrawProgress(); }, kProgressTimerId);
   InstallGridModes(*this);
   SetClientSize(ConvertDialogToPixels(wxSize(471, 323)));
 }
@@ -145,6 +150,9 @@ void CAlbatrixDlg::BuildControls() {
                  wxSizerFlags(3).CenterVertical());
   statusRow->Add(label(IDC_PROGRESS, U8("state2"), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END),
                  wxSizerFlags(2).CenterVertical().Border(wxLEFT, gap));
+  progressBar_ = new wxGauge(panel_, wxID_ANY, 1, wxDefaultPosition, ConvertDialogToPixels(wxSize(80, 8)),
+                             wxGA_HORIZONTAL | wxGA_SMOOTH, wxDefaultValidator, U8("下载进度"));
+  statusRow->Add(progressBar_, wxSizerFlags().CenterVertical().Border(wxLEFT, gap));
 
   auto* bottomRow = new wxBoxSizer(wxHORIZONTAL);
   bottomRow->Add(label(IDC_BOTTOM_LINE, U8(kBottomLine)), wxSizerFlags().CenterVertical());
@@ -250,7 +258,27 @@ void CAlbatrixDlg::OpenFolder(const wxString& folder) {
   if (setup_.desktop.openFolder) setup_.desktop.openFolder(folder);
 }
 
-void CAlbatrixDlg::ShowProgress([[maybe_unused]] std::int32_t done, [[maybe_unused]] std::size_t total) {
+void CAlbatrixDlg::ShowProgress(std::int32_t done, std::size_t total) {
+  shownProgress_ = {done, total};
+  // A bar that moves for every small picture would cost the run its speed: at most one drawing per
+  // kProgressInterval, the last figure always shown, the end at once.
+  const auto now = std::chrono::steady_clock::now();
+  if (total == 0 || now - progressDrawnAt_ >= kProgressInterval) {
+    DrawProgress();
+  } else if (!progressTimer_.IsRunning()) {
+    progressTimer_.StartOnce(static_cast<int>(kProgressInterval.count()));
+  }
+}
+
+void CAlbatrixDlg::DrawProgress() {
+  progressDrawnAt_ = std::chrono::steady_clock::now();
+  const auto [done, total] = shownProgress_;
+  const int range = static_cast<int>(std::min<std::size_t>(std::max<std::size_t>(total, 1), 1 << 30));
+  const int value = std::clamp(static_cast<int>(done), 0, range);
+  if (progressBar_) {
+    progressBar_->SetRange(range);
+    progressBar_->SetValue(total == 0 ? 0 : value);
+  }
 #ifdef __WXMSW__
   // The taskbar button: a user who put the window behind others still sees the batch going on. Null
   // where the system's taskbar has no progress (before Windows 7, some shells).
@@ -260,8 +288,8 @@ void CAlbatrixDlg::ShowProgress([[maybe_unused]] std::int32_t done, [[maybe_unus
     button->SetProgressState(wxTASKBAR_BUTTON_NO_PROGRESS);
     return;
   }
-  button->SetProgressRange(static_cast<int>(std::min<std::size_t>(total, 1 << 30)));
-  button->SetProgressValue(static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(done), 1 << 30)));
+  button->SetProgressRange(range);
+  button->SetProgressValue(value);
 #endif
 }
 
@@ -451,8 +479,17 @@ void CAlbatrixDlg::Export() {
 
 // --- closing ------------------------------------------------------------------------------------------
 
-void CAlbatrixDlg::OnClose(wxCloseEvent&) {
+void CAlbatrixDlg::OnClose(wxCloseEvent& event) {
   if (closing_) return;
+  // A close (the close box or Escape) during a download would end it half way: the user says so first.
+  // A close that cannot be refused (the system ending the session) takes the clean close at once.
+  if (event.CanVeto() && controller_->runFlags.runState.load() != RUN_IDLE) {
+    wxMessageDialog ask(this, U8(kQuitDuringDownload), U8(kProductTitle), wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION);
+    if (ask.ShowModal() != wxID_YES) {
+      event.Veto();
+      return;
+    }
+  }
   closing_ = true;
   Hide();
   memberBox_->CancelList();

@@ -275,7 +275,22 @@ void WxMainView::OpenFolder(const Text& path) {
 }
 
 void WxMainView::ShowProgress(std::int32_t done, std::size_t total) {
-  Run([this, done, total] { window_.ShowProgress(done, total); });
+  // Every ended picture reports; only the latest figure matters, so one crossing at a time carries it.
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    progress_ = {done, total};
+    if (progressQueued_) return;
+    progressQueued_ = true;
+  }
+  Run([this] {
+    std::pair<std::int32_t, std::size_t> latest;
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      latest = progress_;
+      progressQueued_ = false;
+    }
+    window_.ShowProgress(latest.first, latest.second);
+  });
 }
 
 // --- the user's side ----------------------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <utility>
 #include <mutex>
 #include <thread>
 
@@ -100,6 +101,8 @@ class WxMainView : public MainWindowView {
   std::map<int, bool> checked_;
   std::map<int, int> selected_;
   std::map<int, int> entryCounts_;
+  std::pair<std::int32_t, std::size_t> progress_{0, 0};  // the latest figure of the download
+  bool progressQueued_ = false;                           // a crossing that will show it is on its way
 };
 
 }  // namespace albatrix

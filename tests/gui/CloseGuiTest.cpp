@@ -4,6 +4,9 @@
 // close, no temporary or partial file left, soft.dat still whole.
 #include <gtest/gtest.h>
 
+#include <wx/msgdlg.h>
+#include <wx/testing.h>
+
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -103,7 +106,8 @@ class ScriptedApp : public CAlbatrixApp {
     poll_.Stop();
     std::puts("closing");
     std::fflush(stdout);
-    window_->Close();
+    // During a download the window asks first; the user says "是".
+    wxTEST_DIALOG(window_->Close(), wxExpectModal<wxMessageDialog>(wxID_YES).Optional());
   }
 
   std::string phase_, member_;

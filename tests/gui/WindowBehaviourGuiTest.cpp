@@ -3,7 +3,10 @@
 // suggestion list never outlives its box.
 #include <gtest/gtest.h>
 
+#include <wx/gauge.h>
 #include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/testing.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
@@ -124,6 +127,49 @@ TEST_F(WindowBehaviourTest, ASuggestionListClosesWithItsBoxAndAClickElsewhereCha
   ASSERT_TRUE(member->IsListShown());
   Press(IDC_GET_ALBUMS);
   EXPECT_FALSE(member->IsListShown());
+}
+
+// Answers the question a close asks during a download, keeping its text.
+class AnswerQuestion : public wxExpectModalBase<wxMessageDialog, AnswerQuestion> {
+ public:
+  AnswerQuestion(int answer, wxString* asked) : answer_(answer), asked_(asked) {}
+
+ protected:
+  int OnInvoked(wxMessageDialog* dialog) const override {
+    *asked_ = dialog->GetMessage();
+    return answer_;
+  }
+
+ private:
+  int answer_;
+  wxString* asked_;
+};
+
+TEST_F(WindowBehaviourTest, TheBarFollowsTheAlbumAndACloseDuringADownloadAsksFirst) {
+  site().AddMember(MemberWith("kobe", {u"Trip"}, 3, 4));
+  SiteFault stall;
+  stall.kind = SiteFaultKind::Stall;
+  site().SetFault(AlbumSite::PicturePath("kobe", site().Member("kobe")->albums[0], 3, true), stall);
+  TypeInto(IDC_MEMBER, wxString::FromUTF8(site().MemberUrl("kobe").c_str()));
+  Press(IDC_GET_ALBUMS);
+  ASSERT_TRUE(PumpUntil([&] { return window().Grid()->AlbumRows() == 1 && Enabled(IDC_DOWNLOAD); }, 30s));
+  window().Grid()->SelectEveryAlbum(true);
+  Press(IDC_DOWNLOAD);
+  // Three of four pictures end; the fourth hangs, and the bar stands at three quarters.
+  auto* bar = dynamic_cast<wxGauge*>(window().FindWindowByName(wxString::FromUTF8("下载进度")));
+  ASSERT_TRUE(bar);
+  ASSERT_TRUE(PumpUntil([&] { return bar->GetRange() == 4 && bar->GetValue() == 3; }, 30s))
+      << bar->GetValue() << "/" << bar->GetRange();
+
+  wxString asked;
+  wxTEST_DIALOG(window().Close(), AnswerQuestion(wxID_NO, &asked));
+  EXPECT_EQ(asked, wxString::FromUTF8("正在下载，确定要退出吗？"));
+  PumpFor(100ms);
+  ASSERT_TRUE(WindowAlive()) << "\"否\" closed the window";
+  EXPECT_EQ(Label(IDC_DOWNLOAD), wxString::FromUTF8("终止下载"));  // the run goes on
+
+  wxTEST_DIALOG(window().Close(), AnswerQuestion(wxID_YES, &asked));
+  EXPECT_TRUE(PumpUntil([this] { return !WindowAlive(); }, 10s));
 }
 
 }  // namespace
