@@ -47,7 +47,9 @@ void AlbatrixController::GetAlbums() {
     return;
   }
   if (fillState != PHASE_IDLE) {
+    // A press that does nothing must say why, or the user presses again and again.
     Trace("get albums: the grid is still being filled; nothing started");
+    view_.SetText(IDC_STATUS, kTextWaitForPreview);
     return;
   }
   if (runFlags.runState.load() != RUN_IDLE) {

@@ -29,6 +29,9 @@
 
 namespace albatrix {
 
+// The status line's answer to "获取相册" pressed while the thumbnails are still being made.
+inline constexpr char16_t kTextWaitForPreview[] = u"正在生成预览图，完成后才能重新获取相册";
+
 // listingState and fillState.
 constexpr int PHASE_IDLE = 0;
 constexpr int PHASE_RUNNING = 1;

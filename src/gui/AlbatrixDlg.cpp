@@ -164,7 +164,9 @@ void CAlbatrixDlg::BuildControls() {
 
   auto* all = new wxBoxSizer(wxVERTICAL);
   const int border = 2 * gap;
-  all->Add(notice, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxTOP, border));
+  // Hidden while a listing runs, the notice keeps its row: the controls under it stay where the user's
+  // pointer expects them.
+  all->Add(notice, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxTOP, border).ReserveSpaceEvenIfHidden());
   all->Add(inputRow, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxTOP, border));
   all->Add(pathRow, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxTOP, border));
   all->Add(listBox, wxSizerFlags(1).Expand().Border(wxLEFT | wxRIGHT | wxTOP, border));
@@ -173,9 +175,11 @@ void CAlbatrixDlg::BuildControls() {
   panel_->SetSizer(all);
   SetMinSize(ClientToWindowSize(all->GetMinSize()));
 
-  auto* drop = new PathDropTarget(*this);
-  panel_->SetDropTarget(drop);
-  grid_->GetGridWindow()->SetDropTarget(new PathDropTarget(*this));
+  // Text boxes take drops themselves (a path pasted as text): on the two boxes a dropped file or folder
+  // does what a drop anywhere on the window does.
+  for (wxWindow* target : {static_cast<wxWindow*>(panel_), grid_->GetGridWindow(),
+                           static_cast<wxWindow*>(memberBox_->Edit()), static_cast<wxWindow*>(savePathBox_->Edit())})
+    target->SetDropTarget(new PathDropTarget(*this));
 }
 
 CComboBox2* CAlbatrixDlg::Combo(int id) const {

@@ -63,9 +63,6 @@ CDlgFind::CDlgFind(wxWindow* parent, FindMode mode, CMyGridCtrl* grid)
   all->Add(optionRow, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxTOP, gap));
   all->Add(buttonRow, wxSizerFlags().Expand().Border(wxALL, gap));
   SetSizer(all);
-  wxSize wanted = ConvertDialogToPixels(wxSize(130, 71));
-  wxSize least = all->GetMinSize();
-  SetSize(wxSize(std::max(wanted.x, least.x), std::max(wanted.y, least.y)));
 
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnNext(); }, IDC_FIND_NEXT);
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Search(false); }, IDC_FIND_PREVIOUS);
@@ -78,6 +75,24 @@ CDlgFind::CDlgFind(wxWindow* parent, FindMode mode, CMyGridCtrl* grid)
     handle->Bind(wxEVT_LEFT_UP, &CDlgFind::EndDrag, this);
   }
   Bind(wxEVT_MOUSE_CAPTURE_LOST, [](wxMouseCaptureLostEvent&) {});
+  // Escape hides the find window (or cancels the prompt), and stays with it: it never reaches the main
+  // window, where it would end the program.
+  Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+    if (event.GetKeyCode() == WXK_ESCAPE) {
+      OnClose();
+      return;
+    }
+    event.Skip();
+  });
+  // Shown, the window is there to be typed into.
+  Bind(wxEVT_SHOW, [this](wxShowEvent& event) {
+    if (event.IsShown()) CallAfter([this] {
+        edit_->SetFocus();
+        edit_->SelectAll();
+      });
+    event.Skip();
+  });
+  wanted_ = ConvertDialogToPixels(wxSize(130, 71));
   ApplyMode();
 }
 
@@ -87,6 +102,9 @@ void CDlgFind::ApplyMode() {
   wholeCell_->Show(find);
   previous_->Show(find);
   next_->SetLabel(U8(find ? "下一个" : "筛选"));
+  // The prompt has no option row: it is as tall as what it shows, with no blank band.
+  wxSize least = GetSizer()->GetMinSize();
+  SetSize(wxSize(std::max(wanted_.x, least.x), find ? std::max(wanted_.y, least.y) : least.y));
   Layout();
 }
 

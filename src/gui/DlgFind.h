@@ -57,6 +57,7 @@ class CDlgFind : public wxDialog {
   wxButton* previous_ = nullptr;
   wxButton* next_ = nullptr;
   wxPoint grabbedAt_;  // where the mouse holds the window, in its own coordinates
+  wxSize wanted_;  // the find window's own size
 };
 
 }  // namespace albatrix

@@ -137,11 +137,25 @@ CMyGridCtrl::CMyGridCtrl(wxWindow* parent, int id)
   SetCellHighlightPenWidth(0);
   SetCellHighlightROPenWidth(0);
   Bind(wxEVT_GRID_CELL_LEFT_CLICK, &CMyGridCtrl::OnCellClick, this);
+  // A thumbnail's cell has no room for its "number.title": the pointer over it shows the text.
+  GetGridWindow()->Bind(wxEVT_MOTION, [this](wxMouseEvent& event) {
+    event.Skip();
+    if (Mode() != GridMode::Preview) return;
+    int x = 0, y = 0;
+    CalcUnscrolledPosition(event.GetX(), event.GetY(), &x, &y);
+    const int row = YToRow(y), col = XToCol(x);
+    wxString tip = row >= 0 && col >= 0 && table_->At(row, col) ? GetCellValue(row, col) : wxString();
+    if (tip.empty())
+      GetGridWindow()->UnsetToolTip();
+    else if (GetGridWindow()->GetToolTipText() != tip)
+      GetGridWindow()->SetToolTip(tip);
+  });
   Reset(GridMode::List);
 }
 
 void CMyGridCtrl::Reset(GridMode mode) {
   wxGridUpdateLocker batch(this);
+  GetGridWindow()->UnsetToolTip();
   int oldRows = table_->GetNumberRows();
   table_->Clear(mode);
   if (oldRows > 0) {

@@ -91,13 +91,18 @@ TEST_F(PreviewControllerTest, AClickDuringAFillAsksAndPutsTheBoxBack) {
   controller.fillState = PHASE_IDLE;
 }
 
-TEST_F(PreviewControllerTest, AFilterIsRefusedWhileAFillRuns) {
+TEST_F(PreviewControllerTest, AFilterAndANewListingWaitForAFillThatRuns) {
   AddAlbums({u"trip", u"home"});
   controller.fillState = PHASE_RUNNING;
   EXPECT_FALSE(controller.ApplyFilter(u"trip"));
   EXPECT_EQ(view.GridResets(), 0);
   EXPECT_TRUE(view.Rows().empty());
   EXPECT_EQ(controller.FilterKeyword(), u"");
+  // "获取相册" starts nothing, and says why.
+  controller.readyForInput = true;
+  controller.GetAlbums();
+  EXPECT_EQ(controller.listingState, PHASE_IDLE);
+  EXPECT_EQ(view.GetText(IDC_STATUS), kTextWaitForPreview);
   controller.fillState = PHASE_IDLE;
 }
 

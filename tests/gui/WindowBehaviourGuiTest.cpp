@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <wx/gauge.h>
+#include <wx/hyperlink.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
@@ -13,6 +14,7 @@
 #include "GuiHarness.h"
 #include "app/ControlIds.h"
 #include "gui/ComboBox2.h"
+#include "gui/DlgFind.h"
 #include "gui/MainMenu.h"
 #include "gui/MyGridCtrl.h"
 #include "gui/WxMainView.h"
@@ -97,6 +99,7 @@ TEST_F(WindowBehaviourTest, AClickChoosesAThumbnailAndCtrlAddsOne) {
   };
   ClickAt(cellCentre(0, 1));
   EXPECT_EQ(window().View().ChosenAlbums(), (std::vector<std::size_t>{1}));
+  EXPECT_EQ(grid->GetGridWindow()->GetToolTipText(), "2.T2");  // the text the cell has no room for
   ClickAt(cellCentre(1, 2), wxMOD_CONTROL);
   EXPECT_EQ(window().View().ChosenAlbums(), (std::vector<std::size_t>{1, 8}));
   ClickAt(cellCentre(1, 0));
@@ -127,6 +130,19 @@ TEST_F(WindowBehaviourTest, ASuggestionListClosesWithItsBoxAndAClickElsewhereCha
   ASSERT_TRUE(member->IsListShown());
   Press(IDC_GET_ALBUMS);
   EXPECT_FALSE(member->IsListShown());
+}
+
+TEST_F(WindowBehaviourTest, TheFindWindowTakesTheKeysAndEscapeHidesOnlyIt) {
+  ListWithEnter(3);
+  wxHyperlinkEvent follow(window().Control(IDC_FIND), IDC_FIND, wxString());
+  window().Control(IDC_FIND)->ProcessWindowEvent(follow);
+  wxWindow* find = window().Control(IDD_FIND);
+  ASSERT_TRUE(find);
+  wxWindow* keyword = find->FindWindow(IDC_FIND_KEYWORD);
+  ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == keyword; })) << "the keyword field has no keys";
+  Key(WXK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([&] { return !find->IsShown(); }));
+  EXPECT_TRUE(WindowAlive());
 }
 
 // Answers the question a close asks during a download, keeping its text.
