@@ -29,6 +29,7 @@
 #include "gui/ComboBox2.h"
 #include "gui/GridModes.h"
 #include "gui/MyGridCtrl.h"
+#include "gui/ProgramIcon.h"
 #include "gui/WxMainView.h"
 #include "gui/WxText.h"
 
@@ -67,10 +68,7 @@ CAlbatrixDlg::CAlbatrixDlg(WindowSetup setup)
     : wxFrame(nullptr, wxID_ANY, U8(kProductTitle)), setup_(std::move(setup)) {
   view_ = std::make_unique<WxMainView>(*this);
   controller_ = std::make_unique<AlbatrixController>(*view_, setup_.programFolder, setup_.profile);
-#ifdef __WXMSW__
-  // The program's icon from the exe's resources, in every size it has (title bar, taskbar, Alt+Tab).
-  SetIcons(wxIconBundle(wxS("aaaa_albatrix"), nullptr));
-#endif
+  SetIcons(ProgramIcons());
   BuildControls();
   BindEvents();
   progressTimer_.SetOwner(this, kProgressTimerId);

@@ -38,6 +38,9 @@ using MainWindowTest = WindowFixture;
 TEST_F(MainWindowTest, InitialTextsAndStates) {
   CAlbatrixDlg& w = window();
   EXPECT_TRUE(w.IsShown());
+  // The program's icon, in every size from 16 to 256 pixels.
+  EXPECT_EQ(w.GetIcons().GetIconCount(), 7u);
+  EXPECT_EQ(w.GetIcons().GetIcon(32).GetWidth(), 32);
   EXPECT_NE(w.GetTitle().Find(U8("虎扑")), wxNOT_FOUND);
   EXPECT_EQ(w.GetClientSize(), w.ConvertDialogToPixels(wxSize(471, 323)));
 
