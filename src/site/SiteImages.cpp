@@ -276,7 +276,11 @@ std::string PictureCache::Picture(PictureKind kind, std::size_t bytes, std::uint
 std::string PictureCache::Thumbnail(PictureKind kind, std::uint64_t seed) { return Bare(kind, 40, 30, seed); }
 
 std::string PictureCache::Cover(std::uint64_t seed, std::string_view stamp) {
-  return Stamped(PadPicture(PictureKind::Jpeg, Bare(PictureKind::Jpeg, 120, 90, seed), 68), stamp);
+  // Each album's cover is drawn from a seed of its own (the stamp names the album), so a preview shows
+  // albums apart; the same album always gets the same cover.
+  std::uint64_t own = 14695981039346656037ull;  // FNV-1a over the stamp: the same on every platform
+  for (unsigned char c : stamp) own = (own ^ c) * 1099511628211ull;
+  return Stamped(PadPicture(PictureKind::Jpeg, Bare(PictureKind::Jpeg, 120, 90, seed ^ own), 68), stamp);
 }
 
 const std::string& PictureCache::Bare(PictureKind kind, int width, int height, std::uint64_t seed) {

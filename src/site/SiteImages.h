@@ -42,7 +42,8 @@ class PictureCache {
   // A small thumbnail of the kind: 40x30 pixels, no padding.
   std::string Thumbnail(PictureKind kind, std::uint64_t seed);
 
-  // A 120x90 JPEG cover whose bytes carry `stamp` in a comment.
+  // A 120x90 JPEG cover drawn from `seed` and `stamp` together (each stamp a picture of its own), whose
+  // bytes carry `stamp` in a comment.
   std::string Cover(std::uint64_t seed, std::string_view stamp);
 
  private:
