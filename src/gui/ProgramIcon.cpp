@@ -3,19 +3,12 @@
 #include <wx/icon.h>
 #include <wx/image.h>
 
+#include "gui/ThumbnailImage.h"
+
 namespace albatrix {
 
-namespace {
-
-// Where bitmaps are not the system's own (Windows), the PNGs are read through wx's image handler.
-void EnsurePngReader() {
-  if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
-}
-
-}  // namespace
-
 wxIconBundle ProgramIcons() {
-  EnsurePngReader();
+  InstallImageDecoders();  // where bitmaps are not the system's own (Windows), PNGs are read through wx
   wxIconBundle icons;
   for (const IconPng& png : ProgramIconPngs()) {
     wxBitmap bitmap = wxBitmap::NewFromPNGData(png.data, png.size);
@@ -28,7 +21,7 @@ wxIconBundle ProgramIcons() {
 }
 
 wxBitmap ProgramIconBitmap(int pixels) {
-  EnsurePngReader();
+  InstallImageDecoders();  // where bitmaps are not the system's own (Windows), PNGs are read through wx
   wxBitmap chosen;
   for (const IconPng& png : ProgramIconPngs()) {
     chosen = wxBitmap::NewFromPNGData(png.data, png.size);

@@ -17,6 +17,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <wx/tooltip.h>
+#include <wx/uiaction.h>
+
 #include <filesystem>
 #include <thread>
 
@@ -72,9 +75,20 @@ class ScriptedApp : public CAlbatrixApp {
         return;
       }
       if (controller.fillState != PHASE_IDLE) return;
+      phase_ = "show-tooltip";
+      // Two thumbnails chosen, the pointer resting on the first: its title shows as the tooltip.
+      CMyGridCtrl* grid = window_->Grid();
+      grid->SelectBlock(0, 1, 0, 1);
+      grid->SelectBlock(0, 3, 0, 3, true);
+      wxToolTip::SetDelay(50);
+      wxRect cell = grid->CellToRect(0, 1);
+      wxUIActionSimulator().MouseMove(grid->GetGridWindow()->ClientToScreen(cell.GetPosition() + wxPoint(60, 70)));
+      tooltipFrom_ = std::chrono::steady_clock::now();
+      return;
+    }
+    if (phase_ == "show-tooltip") {
+      if (std::chrono::steady_clock::now() - tooltipFrom_ < std::chrono::milliseconds(1200)) return;
       phase_ = "show-listing";
-      window_->Grid()->SelectBlock(0, 1, 0, 1);
-      window_->Grid()->SelectBlock(0, 3, 0, 3, true);
     }
     if (phase_ == "show-listing") {
       if (controller.listingState != PHASE_IDLE || window_->Grid()->GetNumberRows() == 0) return;
@@ -111,6 +125,7 @@ class ScriptedApp : public CAlbatrixApp {
   }
 
   std::string phase_, member_;
+  std::chrono::steady_clock::time_point tooltipFrom_{};
   CAlbatrixDlg* window_ = nullptr;
   wxTimer poll_;
   bool pressedDownload_ = false;
