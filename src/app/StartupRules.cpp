@@ -9,7 +9,23 @@ namespace {
 
 constexpr std::size_t kLongestClipboardMember = 199;
 
-bool StartsWith(const std::string& text, const char* start) { return text.rfind(start, 0) == 0; }
+bool StartsWith(const std::string& text, const std::string& start) { return text.rfind(start, 0) == 0; }
+
+enum class Valued { No, Yes, Missing };
+
+// Whether args[i] is the option `name` with its value, as "name VALUE" (i then moves past the value) or
+// "name=VALUE"; Missing when the command line ends where the value should stand.
+Valued OptionValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name, std::string& value) {
+  const std::string& arg = args[i];
+  if (arg == name) {
+    if (i + 1 >= args.size()) return Valued::Missing;
+    value = args[++i];
+    return Valued::Yes;
+  }
+  if (!StartsWith(arg, name + "=")) return Valued::No;
+  value = arg.substr(name.size() + 1);
+  return Valued::Yes;
+}
 
 }  // namespace
 
@@ -34,6 +50,25 @@ Text DocumentsSavePath(TextView documentsFolder) {
   return path;
 }
 
+Text ProgramFolderPath(TextView named, TextView currentFolder) {
+  Text path(named);
+  // A Windows user may type either separator; on POSIX this changes nothing.
+  for (char16_t& c : path)
+    if (c == u'/') c = kPathSep;
+  // A leading separator also marks a network share ("\\server\share") as absolute on Windows.
+  if (!IsAbsolutePath(path) && (path.empty() || path.front() != kPathSep)) path = Text(currentFolder) + path;
+  if (path.empty() || path.back() != kPathSep) path += kPathSep;
+  return path;
+}
+
+ProgramFolder TakeProgramFolder(const std::string& named) {
+  ProgramFolder folder{ProgramFolderPath(Utf8ToText(named), CurrentFolder()), {}};
+  if (named.empty() || CreateFolders(folder.path)) return folder;
+  const bool isFile = FileExists(TextView(folder.path).substr(0, folder.path.size() - 1));
+  folder.error = "the program folder '" + named + (isFile ? "' is a file, not a folder" : "' cannot be created");
+  return folder;
+}
+
 WindowOptions ParseWindowArguments(const std::vector<std::string>& args, const char* siteVariable) {
   WindowOptions options;
   bool siteGiven = false;
@@ -43,16 +78,17 @@ WindowOptions ParseWindowArguments(const std::vector<std::string>& args, const c
       options.help = true;
     } else if (arg == "--demo") {
       options.demo = true;
-    } else if (arg == "--site") {
-      if (i + 1 >= args.size()) {
+    } else if (Valued site = OptionValue(args, i, "--site", options.site); site != Valued::No) {
+      if (site == Valued::Missing) {
         options.error = "--site needs an address";
         return options;
       }
-      options.site = args[++i];
       siteGiven = true;
-    } else if (StartsWith(arg, "--site=")) {
-      options.site = arg.substr(7);
-      siteGiven = true;
+    } else if (OptionValue(args, i, "--program-folder", options.programFolder) != Valued::No) {
+      if (options.programFolder.empty()) {
+        options.error = "--program-folder needs a folder";
+        return options;
+      }
     } else {
       options.error = "unknown argument '" + arg + "'";
       return options;
@@ -74,7 +110,7 @@ std::string SiteAddressError(const std::string& site) {
 }
 
 const char* WindowUsage() {
-  return "Usage: albatrix [--demo | --site URL]\n"
+  return "Usage: albatrix [--demo | --site URL] [--program-folder DIR]\n"
          "The album downloader's window.\n"
          "\n"
          "  --demo          serve the built-in demo site on a loopback port, log in as its demo account\n"
@@ -82,8 +118,13 @@ const char* WindowUsage() {
          "  --site URL      the member host's base address, http:// or https:// (default\n"
          "                  http://my.hupu.com); the environment variable ALBATRIX_SITE does the same\n"
          "                  when --site is not given\n"
+         "  --program-folder DIR\n"
+         "                  keep the settings (soft.dat) and the covers' \"tmp\" folder in DIR, made\n"
+         "                  with its parents when missing\n"
          "  --help, -h      show this help\n"
          "\n"
+         "Without --program-folder the current directory is the program folder: settings are read from\n"
+         "and written to soft.dat there. The login cookies stay in the user's data folder either way.\n"
          "The member box takes a member's or an album's address as the browser shows it: http:// and\n"
          "https:// are both accepted.\n";
 }

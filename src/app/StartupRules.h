@@ -1,5 +1,6 @@
-// The window's start-up rules that need no window: what of the clipboard goes into the member box, when
-// the program folder is a temporary one, and what the desktop program's command line asks for.
+// The window's start-up rules that need no window: what of the clipboard goes into the member box, which
+// folder is the program folder and when it is a temporary one, and what the desktop program's command line
+// asks for.
 #pragma once
 
 #include <optional>
@@ -22,15 +23,33 @@ bool RunsFromTemporaryFolder(TextView programFolder);
 // "Albatrix" and a separator.
 Text DocumentsSavePath(TextView documentsFolder);
 
+// The folder `named` by --program-folder as the program keeps it: separators as this platform writes them,
+// a relative one taken from `currentFolder` (which ends with the separator), and the separator at its end.
+Text ProgramFolderPath(TextView named, TextView currentFolder);
+
+// The program folder of this run, or why there is none.
+struct ProgramFolder {
+  Text path;          // ends with the separator; soft.dat and the covers' "tmp" live here
+  std::string error;  // empty when `path` can be used
+};
+
+// The folder --program-folder named (UTF-8; empty when the option was not given), created with its
+// parents when missing, or else the current directory. Both front ends take it before anything else, so
+// that a folder that cannot be made ends the program before a file is written anywhere.
+ProgramFolder TakeProgramFolder(const std::string& named);
+
 // What `albatrix` was asked to do.
 struct WindowOptions {
   bool help = false;
   bool demo = false;      // serve the built-in demo site, log in, put the demo member in the member box
   std::string site;       // the member host's base address; empty for the community's own
+  std::string programFolder;  // as --program-folder named it; empty for the current directory
+  Text programFolderPath;     // the folder RunAlbatrix took for this run (TakeProgramFolder)
   std::string error;      // a usage error; empty when the arguments were understood
 };
 
-// Reads the arguments after the program name: --demo, --site URL (or --site=URL), --help / -h. Without
+// Reads the arguments after the program name: --demo, --site URL (or --site=URL), --program-folder DIR
+// (or --program-folder=DIR), --help / -h. Without
 // --site, `siteVariable` (ALBATRIX_SITE, null when unset) names the base address; --demo takes neither.
 // A base address must start with http:// or https:// (SiteAddressError).
 WindowOptions ParseWindowArguments(const std::vector<std::string>& args, const char* siteVariable);

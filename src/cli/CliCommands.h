@@ -20,6 +20,7 @@ constexpr int kExitInterrupted = 130;  // Ctrl-C ended the command (through its 
 struct CliContext {
   SiteProfile profile;   // --site, or the demo site
   Text defaultAddress;   // what a command takes when no address is given (the demo member with --demo)
+  Text programFolder;    // where soft.dat lives: --program-folder, or the current directory
 };
 
 struct CliCommand {
@@ -50,7 +51,7 @@ int RunList(CliContext& context, const std::vector<std::string>& arguments);
 int RunDownload(CliContext& context, const std::vector<std::string>& arguments);
 
 // settings [set KEY=VALUE ...]: the current site's download limits, naming rules and option bits from
-// soft.dat, shown, or changed with the settings dialogs' validation and saved.
+// soft.dat in the program folder, shown, or changed with the settings dialogs' validation and saved.
 int RunSettings(CliContext& context, const std::vector<std::string>& arguments);
 
 }  // namespace albatrix

@@ -25,7 +25,8 @@ constexpr CliCommand kCommands[] = {
 
 void PrintHelp() {
   std::string text =
-      "Usage: albatrix-cli [--site URL] [--cookies FILE] [--demo] COMMAND [ARGUMENTS]\n"
+      "Usage: albatrix-cli [--site URL] [--cookies FILE] [--demo] [--program-folder DIR] COMMAND\n"
+      "                    [ARGUMENTS]\n"
       "\n"
       "Commands:\n";
   for (const CliCommand& command : kCommands) {
@@ -42,11 +43,14 @@ void PrintHelp() {
       "                  the login browser's cookie file\n"
       "  --demo          serve the built-in demo site on a loopback port, use it as --site, log in as\n"
       "                  its demo account; a command without ADDRESS then takes the demo member\n"
+      "  --program-folder DIR\n"
+      "                  keep the settings (soft.dat) in DIR, made with its parents when missing\n"
       "  --help, -h      show this help\n"
       "\n"
       "ADDRESS is a member's or an album's address as the browser shows it: http:// and https:// are\n"
       "both accepted.\n"
-      "The current directory is the program folder: soft.dat is read and written there.\n"
+      "Settings live in soft.dat in the program folder: DIR of --program-folder, else the current\n"
+      "directory. The login cookies stay in the user's data folder either way.\n"
       "list prints one line per album to stdout: number, title, picture count and note, separated by\n"
       "TABs; status lines and messages go to stderr. Exit status: 0 when albums were listed, 1 when\n"
       "none were, 2 for a wrong command line, 130 when Ctrl-C stopped the listing.\n"
@@ -74,14 +78,23 @@ const CliCommand* FindCommand(const std::string& name) {
   return nullptr;
 }
 
-bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
-
 struct GlobalOptions {
   std::string site;
   std::string cookies;
+  std::string programFolder;
   bool demo = false;
   std::vector<std::string> positional;  // the command and its arguments
 };
+
+// Where the value of `arg` goes when it is one of the options that take a value ("--site URL" or
+// "--site=URL"); null for any other.
+std::string* ValuedOption(const std::string& arg, GlobalOptions& options) {
+  const std::string name = arg.substr(0, arg.find('='));
+  if (name == "--site") return &options.site;
+  if (name == "--cookies") return &options.cookies;
+  if (name == "--program-folder") return &options.programFolder;
+  return nullptr;
+}
 
 // Reads the options wherever they stand; everything else is positional. -1 on success, else an exit
 // status to end with (help shown, or a usage error reported).
@@ -100,13 +113,17 @@ int ParseOptions(const std::vector<std::string>& args, GlobalOptions& options) {
       return kExitListed;
     } else if (arg == "--demo") {
       options.demo = true;
-    } else if (arg == "--site" || arg == "--cookies") {
-      if (i + 1 >= args.size()) return UsageError(arg + " needs a value");
-      (arg == "--site" ? options.site : options.cookies) = args[++i];
-    } else if (StartsWith(arg, "--site=")) {
-      options.site = arg.substr(7);
-    } else if (StartsWith(arg, "--cookies=")) {
-      options.cookies = arg.substr(10);
+    } else if (std::string* value = ValuedOption(arg, options)) {
+      const std::size_t equals = arg.find('=');
+      if (equals != std::string::npos) {
+        *value = arg.substr(equals + 1);
+      } else if (i + 1 < args.size()) {
+        *value = args[++i];
+      } else {
+        return UsageError(arg + " needs a value");
+      }
+      // An empty site or cookie file means the default one; an empty folder means nothing.
+      if (value == &options.programFolder && value->empty()) return UsageError("--program-folder needs a folder");
     } else if (!options.positional.empty()) {
       options.positional.push_back(arg);  // an option of the command's own
     } else {
@@ -124,6 +141,8 @@ int Main(const std::vector<std::string>& args) {
   if (!command) return UsageError("unknown command '" + options.positional[0] + "'");
   if (options.demo && !options.site.empty()) return UsageError("--demo and --site cannot be used together");
   if (std::string error = SiteAddressError(options.site); !error.empty()) return UsageError(error);
+  ProgramFolder folder = TakeProgramFolder(options.programFolder);
+  if (!folder.error.empty()) return UsageError(folder.error);
 
   CookieJar& jar = CookieJar::Instance();
   if (!options.cookies.empty()) {
@@ -134,6 +153,7 @@ int Main(const std::vector<std::string>& args) {
   }
 
   CliContext context;
+  context.programFolder = std::move(folder.path);
   std::unique_ptr<DemoSite> demo;  // declared before the command runs, so it outlives the controller
   if (options.demo) {
     demo = DemoSite::Start();

@@ -4,7 +4,6 @@
 #include <thread>
 
 #include "MyCode/Console.h"
-#include "MyCode/FileSystem.h"
 #include "app/AlbatrixController.h"
 #include "cli/AlbumRows.h"
 #include "cli/CliCommands.h"
@@ -74,7 +73,7 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
   Text address = args.address.empty() ? context.defaultAddress : Utf8ToText(args.address);
 
   ProgressView view(StderrIsTerminal());
-  AlbatrixController controller(view, CurrentFolder(), context.profile);
+  AlbatrixController controller(view, context.programFolder, context.profile);
   InterruptCatcher catcher;
   if (ListAlbumsOf(controller, view, address)) return kExitInterrupted;
   const std::size_t listed = view.ShownRows();

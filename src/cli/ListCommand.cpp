@@ -5,7 +5,6 @@
 #include "cli/CliCommands.h"
 #include "cli/CliView.h"
 #include "MyCode/Console.h"
-#include "MyCode/FileSystem.h"
 
 namespace albatrix {
 
@@ -39,7 +38,7 @@ int RunList(CliContext& context, const std::vector<std::string>& arguments) {
   Text address = arguments.empty() ? context.defaultAddress : Utf8ToText(arguments[0]);
 
   CliView view;
-  AlbatrixController controller(view, CurrentFolder(), context.profile);
+  AlbatrixController controller(view, context.programFolder, context.profile);
   InterruptCatcher catcher;
   if (ListAlbumsOf(controller, view, address)) return kExitInterrupted;
   return controller.Albums().empty() ? kExitNothing : kExitListed;

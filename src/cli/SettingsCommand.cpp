@@ -1,8 +1,7 @@
 // settings [set KEY=VALUE ...]: the current site's download limits, naming rules and option bits from
-// soft.dat in the current directory, shown or changed with the dialogs' validation.
+// soft.dat in the program folder, shown or changed with the dialogs' validation.
 #include <cstdio>
 
-#include "MyCode/FileSystem.h"
 #include "app/SettingsEditing.h"
 #include "cli/CliCommands.h"
 #include "discovery/SiteRecognition.h"
@@ -10,12 +9,12 @@
 
 namespace albatrix {
 
-int RunSettings(CliContext&, const std::vector<std::string>& arguments) {
+int RunSettings(CliContext& context, const std::vector<std::string>& arguments) {
   const bool setting = !arguments.empty();
   if (setting && arguments[0] != "set") return UsageError("settings takes no arguments, or set KEY=VALUE ...");
   if (setting && arguments.size() < 2) return UsageError("settings set needs at least one KEY=VALUE");
 
-  const Text folder = CurrentFolder();
+  const Text& folder = context.programFolder;
   SettingsBlock block;
   LoadSettings(block, folder);
   if (setting) {

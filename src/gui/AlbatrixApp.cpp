@@ -5,7 +5,6 @@
 
 #include "MyCode/Console.h"
 #include "MyCode/CookieJar.h"
-#include "MyCode/FileSystem.h"
 #include "MyCode/SystemCookies.h"
 #include "cli/DemoSite.h"
 #include "gui/AlbatrixDlg.h"
@@ -21,7 +20,7 @@ CAlbatrixApp::~CAlbatrixApp() = default;
 
 bool CAlbatrixApp::OnInit() {
   WindowSetup setup;
-  setup.programFolder = CurrentFolder();
+  setup.programFolder = options_.programFolderPath;
   setup.desktop = SystemDesktop();
   // Logins kept by an earlier run's login browser ("下次自动登录"): the file is the browser's.
   CookieJar::Instance().Load();
@@ -58,6 +57,11 @@ int RunAlbatrix(int argc, char** argv, std::function<CAlbatrixApp*(const WindowO
   // Windows hands main() its arguments in the ANSI code page: a save path or site address with other
   // characters comes from the wide command line instead.
   WindowOptions options = ParseWindowArguments(Utf8Arguments(argc, argv), std::getenv("ALBATRIX_SITE"));
+  if (options.error.empty() && !options.help) {
+    ProgramFolder folder = TakeProgramFolder(options.programFolder);
+    options.programFolderPath = std::move(folder.path);
+    options.error = std::move(folder.error);
+  }
   if (!options.error.empty()) {
     ShowProgramText("albatrix: " + options.error + "\nTry 'albatrix --help'.\n", true);
     return 2;

@@ -7,6 +7,7 @@
 #include "app/CsvExport.h"
 #include "app/SavePathRules.h"
 #include "app/StartupRules.h"
+#include "MyCode/FileSystem.h"
 #include "MyCode/FileTimes.h"
 #include "support/FakeView.h"
 #include "support/TempDir.h"
@@ -56,8 +57,10 @@ TEST(StartupRulesTest, CommandLine) {
   EXPECT_EQ(ParseWindowArguments({}, "http://127.0.0.1:1").site, "http://127.0.0.1:1");
   EXPECT_EQ(ParseWindowArguments({}, nullptr).site, "");
   EXPECT_TRUE(ParseWindowArguments({"-h"}, nullptr).help);
+  EXPECT_EQ(ParseWindowArguments({"--program-folder", "/srv/a b", "--demo"}, nullptr).programFolder, "/srv/a b");
+  EXPECT_EQ(ParseWindowArguments({"--program-folder=data"}, nullptr).programFolder, "data");
   for (const Args& bad : {Args{"--site"}, Args{"--site", "127.0.0.1:9"}, Args{"--demo", "--site", "http://a"},
-                          Args{"--frobnicate"}})
+                          Args{"--frobnicate"}, Args{"--program-folder"}, Args{"--program-folder="}})
     EXPECT_FALSE(ParseWindowArguments(bad, nullptr).error.empty()) << bad[0];
   EXPECT_EQ(ParseWindowArguments({}, "ftp://x").error, "--site needs an http:// or https:// address, not 'ftp://x'");
   WindowOptions tls = ParseWindowArguments({}, "https://127.0.0.1:1");
@@ -66,7 +69,38 @@ TEST(StartupRulesTest, CommandLine) {
   std::string usage = WindowUsage();
   EXPECT_NE(usage.find("--demo"), std::string::npos);
   EXPECT_NE(usage.find("--site URL"), std::string::npos);
+  EXPECT_NE(usage.find("--program-folder DIR"), std::string::npos);
+  EXPECT_NE(usage.find("Without --program-folder the current directory is the program folder"), std::string::npos);
   EXPECT_NE(usage.find("http:// and\nhttps:// are both accepted"), std::string::npos);
+}
+
+TEST(StartupRulesTest, ProgramFolderPaths) {
+  const Text current = PlatformPath(u"/home/u/");
+  struct Case {
+    const char16_t* named;
+    const char16_t* folder;
+  } cases[] = {
+      {u"/srv/albatrix", u"/srv/albatrix/"},
+      {u"/srv/albatrix/", u"/srv/albatrix/"},
+      {u"data/x", u"/home/u/data/x/"},  // from the current directory, where the user typed it
+      {u"", u"/home/u/"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ProgramFolderPath(Text(c.named), current), PlatformPath(Text(c.folder))) << TextToUtf8(c.named);
+}
+
+TEST(StartupRulesTest, TakingTheProgramFolder) {
+  TempDir dir;
+  ProgramFolder made = TakeProgramFolder(dir.file("a/b"));
+  EXPECT_EQ(made.error, "");
+  EXPECT_EQ(made.path, dir.folder() + PlatformPath(u"a/b/"));
+  EXPECT_TRUE(FolderExists(made.path));
+  EXPECT_EQ(TakeProgramFolder(dir.file("a/b")).error, "");  // there already
+  EXPECT_EQ(TakeProgramFolder("").path, CurrentFolder());
+
+  test::WriteWholeFile(dir.file("f"), "x");
+  EXPECT_EQ(TakeProgramFolder(dir.file("f")).error, "the program folder '" + dir.file("f") + "' is a file, not a folder");
+  EXPECT_EQ(TakeProgramFolder(dir.file("f/sub")).error, "the program folder '" + dir.file("f/sub") + "' cannot be created");
 }
 
 TEST(SavePathRulesTest, DroppedPaths) {

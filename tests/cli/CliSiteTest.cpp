@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "discovery/AlbumListCrawler.h"
+#include "discovery/SiteRecognition.h"
 #include "model/Settings.h"
 #include "support/ChildProcess.h"
 #include "support/SiteFixture.h"
@@ -63,6 +64,23 @@ TEST_F(CliSiteTest, ListsAMembersAlbumsAsTheGridShowsThem) {
   std::string settings = test::ReadWholeFile(dir.file("soft.dat"));
   ASSERT_EQ(settings.size(), kSettingsFileSize);
   EXPECT_EQ(Utf8(SlotText(ParseSettings(settings).memberHistory[0])), site().MemberUrl("kobe"));
+}
+
+TEST_F(CliSiteTest, AProgramFolderOnTheCommandLineKeepsTheSettingsOutOfTheStartFolder) {
+  site().AddMember(test::NumberedMember("kobe", 2));
+  // Relative, as typed in the start folder, with a parent that does not exist yet.
+  CliRun run = Cli({"--program-folder", "data/albatrix", "--site", Base(), "list", site().MemberUrl("kobe")});
+  EXPECT_EQ(run.status, 0);
+  std::string settings = test::ReadWholeFile(dir.file(test::PlatformPath("data/albatrix/soft.dat")));
+  ASSERT_EQ(settings.size(), kSettingsFileSize);
+  EXPECT_EQ(Utf8(SlotText(ParseSettings(settings).memberHistory[0])), site().MemberUrl("kobe"));
+  EXPECT_FALSE(test::PathExists(dir.file("soft.dat")));
+
+  // The settings command reads and writes the same file.
+  EXPECT_EQ(Cli({"--program-folder=data/albatrix", "settings", "set", "threads=7"}).status, 0);
+  EXPECT_EQ(ParseSettings(test::ReadWholeFile(dir.file(test::PlatformPath("data/albatrix/soft.dat"))))
+                .downloadLimits[SITE_CODE_HUPU].threads, 7);
+  EXPECT_FALSE(test::PathExists(dir.file("soft.dat")));
 }
 
 TEST_F(CliSiteTest, NothingFoundIsStatusOneAfterTheMessage) {
@@ -127,7 +145,12 @@ TEST_F(CliSiteTest, CommandLineMistakesAreStatusTwo) {
       {{"--site", "ftp://x", "list"}, "--site needs an http:// or https:// address"},
       {{"--demo", "--site", "http://x", "list"}, "--demo and --site cannot be used together"},
       {{"--cookies", "/nonexistent/cookies.txt", "list"}, "cannot read the cookie file"},
+      {{"--program-folder=", "list"}, "--program-folder needs a folder"},
+      {{"list", "--program-folder"}, "--program-folder needs a value"},
+      {{"--program-folder", "a-file", "list"}, "the program folder 'a-file' is a file, not a folder"},
+      {{"--program-folder", "a-file/sub", "settings"}, "the program folder 'a-file/sub' cannot be created"},
   };
+  test::WriteWholeFile(dir.file("a-file"), "");
   for (const Case& c : cases) {
     CliRun run = Cli(c.args);
     EXPECT_EQ(run.status, 2) << c.says;
@@ -136,6 +159,7 @@ TEST_F(CliSiteTest, CommandLineMistakesAreStatusTwo) {
     EXPECT_TRUE(run.out.empty()) << c.says;
   }
   EXPECT_EQ(site().TotalRequests(), 0);
+  EXPECT_FALSE(test::PathExists(dir.file("soft.dat"))) << "a command ran";
 }
 
 TEST_F(CliSiteTest, HelpNamesEveryOption) {

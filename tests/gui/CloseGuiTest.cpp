@@ -2,6 +2,7 @@
 // with "--close-child", running the window's own app), presses "获取相册" (and "下载"), and closes the window
 // while the listing or the download runs. The parent watches: exit status 0 within 3 seconds of the
 // close, no temporary or partial file left, soft.dat still whole.
+// The same child started with --program-folder shows where the window keeps soft.dat and its covers.
 #include <gtest/gtest.h>
 
 #include <wx/msgdlg.h>
@@ -39,7 +40,7 @@ namespace albatrix::test {
 namespace {
 
 // The window's app, made to press the buttons itself: "listing" and "download" close the window once
-// that work is under way; "show-listing" lists, says where the window stands ("listed X Y W H") and
+// that work is under way, "preview" once the covers of the listed albums are in; "show-listing" lists, says where the window stands ("listed X Y W H") and
 // stays open for a screenshot.
 class ScriptedApp : public CAlbatrixApp {
  public:
@@ -62,7 +63,7 @@ class ScriptedApp : public CAlbatrixApp {
   }
   void Step() {
     AlbatrixController& controller = window_->Controller();
-    if (phase_ == "show-preview") {
+    if (phase_ == "show-preview" || phase_ == "preview") {
       // Listed first, then switched to thumbnails; shown once the last cover is in.
       if (controller.listingState != PHASE_IDLE || window_->Grid()->GetNumberRows() == 0) return;
       if (!controller.previewMode) {
@@ -75,6 +76,7 @@ class ScriptedApp : public CAlbatrixApp {
         return;
       }
       if (controller.fillState != PHASE_IDLE) return;
+      if (phase_ == "preview") return Close();
       phase_ = "show-tooltip";
       // Two thumbnails chosen, the pointer resting on the first: its title shows as the tooltip.
       CMyGridCtrl* grid = window_->Grid();
@@ -136,7 +138,8 @@ struct Child {
   int output = -1;
 };
 
-Child StartChild(const std::string& phase, const AlbumSite& site, const std::string& folder) {
+Child StartChild(const std::string& phase, const AlbumSite& site, const std::string& folder,
+                 const std::string& programFolder) {
   int pipeFds[2];
   if (::pipe(pipeFds) != 0) return {};
   std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
@@ -149,7 +152,7 @@ Child StartChild(const std::string& phase, const AlbumSite& site, const std::str
     ::close(pipeFds[1]);
     if (::chdir(folder.c_str()) != 0) ::_exit(126);
     ::execl(self.c_str(), self.c_str(), "--close-child", phase.c_str(), base.c_str(), member.c_str(),
-            static_cast<char*>(nullptr));
+            programFolder.empty() ? nullptr : programFolder.c_str(), static_cast<char*>(nullptr));
     ::_exit(127);
   }
   ::close(pipeFds[1]);
@@ -176,8 +179,9 @@ class CloseTest : public ::testing::Test {
     ASSERT_TRUE(site_);
   }
 
-  void CloseDuring(const std::string& phase) {
-    Child child = StartChild(phase, *site_, dir.path());
+  // `programFolder`: given to the window with --program-folder; empty for the start folder.
+  void CloseDuring(const std::string& phase, const std::string& programFolder = "") {
+    Child child = StartChild(phase, *site_, dir.path(), programFolder);
     ASSERT_GT(child.pid, 0);
     // Wait for the child's "closing" line.
     std::string said;
@@ -208,7 +212,8 @@ class CloseTest : public ::testing::Test {
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_LT(took.count(), 3000);
     EXPECT_EQ(LeftOvers(dir.path()), std::vector<std::string>{});
-    EXPECT_EQ(ReadWholeFile(dir.file("soft.dat")).size(), 19808u);
+    const std::string settings = programFolder.empty() ? dir.file("soft.dat") : programFolder + "/soft.dat";
+    EXPECT_EQ(ReadWholeFile(settings).size(), 19808u);
   }
 
   TempDir dir;
@@ -243,18 +248,33 @@ TEST_F(CloseTest, DuringADownloadOfTwoAlbums) {
   CloseDuring("download");
 }
 
+TEST_F(CloseTest, AProgramFolderOnTheCommandLineTakesSettingsAndCovers) {
+  site_->AddMember(MemberWith("m1", {u"first", u"second"}));
+  TempDir elsewhere;
+  const std::string programFolder = elsewhere.file("data/albatrix");  // its parent is missing too
+  CloseDuring("preview", programFolder);
+  EXPECT_EQ(ReadWholeFile(programFolder + "/tmp/0.jpg"), site_->CoverBytes("m1", "a1"));
+  EXPECT_EQ(ReadWholeFile(programFolder + "/tmp/1.jpg"), site_->CoverBytes("m1", "a2"));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "the start folder was written to";
+}
+
 }  // namespace
 
-// --close-child PHASE BASE MEMBER, or --close-child show-listing (or show-preview) --demo.
+// --close-child PHASE BASE MEMBER [PROGRAM-FOLDER], or --close-child show-listing (or show-preview) --demo.
 int RunCloseChild(int argc, char** argv) {
   if (argc < 4) return 2;
   std::string phase = argv[2];
   std::string site = argv[3];
   std::string member = argc > 4 ? argv[4] : "";
-  char* siteArgs[] = {argv[0], const_cast<char*>("--site"), site.data(), nullptr};
-  char* demoArgs[] = {argv[0], const_cast<char*>("--demo"), nullptr};
-  bool demo = site == "--demo";
-  return RunAlbatrix(demo ? 2 : 3, demo ? demoArgs : siteArgs, [&](const WindowOptions& options) {
+  std::vector<char*> args{argv[0]};
+  if (site == "--demo") {
+    args.push_back(const_cast<char*>("--demo"));
+  } else {
+    args.insert(args.end(), {const_cast<char*>("--site"), site.data()});
+  }
+  if (argc > 5) args.insert(args.end(), {const_cast<char*>("--program-folder"), argv[5]});
+  args.push_back(nullptr);
+  return RunAlbatrix(static_cast<int>(args.size()) - 1, args.data(), [&](const WindowOptions& options) {
     return new ScriptedApp(options, phase, member);
   });
 }
