@@ -21,6 +21,7 @@ CAlbatrixApp::~CAlbatrixApp() = default;
 bool CAlbatrixApp::OnInit() {
   WindowSetup setup;
   setup.programFolder = options_.programFolderPath;
+  setup.programFolderNamed = !options_.programFolder.empty();
   setup.desktop = SystemDesktop();
   // Logins kept by an earlier run's login browser ("下次自动登录"): the file is the browser's.
   CookieJar::Instance().Load();

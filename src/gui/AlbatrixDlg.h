@@ -39,6 +39,9 @@ extern const char* const kMakerPage;
 
 struct WindowSetup {
   Text programFolder;        // ends with the separator; soft.dat lives here
+  // The program folder was named on the command line (an installed program keeps its settings in the
+  // user's data folder, out of sight): pictures go to the documents folder, as from a temporary folder.
+  bool programFolderNamed = false;
   SiteProfile profile;       // the member host
   Desktop desktop;           // openers, choosers, clipboard
   std::optional<Text> memberText;  // put into the member box after the clipboard's text (the demo member)

@@ -264,6 +264,20 @@ TEST_F(StartupWindowTest, ClipboardAndTemporaryFolderRules) {
   EXPECT_EQ(ReadWholeFile(dir.file("Temp/soft.dat")).size(), 19808u);
 }
 
+// A program folder named on the command line is the user's hidden data folder: the pictures go to the
+// documents folder too.
+class NamedProgramFolderWindowTest : public WindowFixture {
+ protected:
+  void Prepare(WindowSetup& setup) override {
+    setup.programFolderNamed = true;
+    desktop->documents = wxString::FromUTF8(dir.file("docs"));
+  }
+};
+
+TEST_F(NamedProgramFolderWindowTest, SavesToTheDocumentsFolder) {
+  EXPECT_EQ(Label(IDC_SAVE_PATH), wxString::FromUTF8(dir.file("docs/Albatrix/")));
+}
+
 TEST_F(MainWindowTest, ChosenFolderAndDropsFollowTheHistoryRule) {
   CAlbatrixDlg& w = window();
   desktop->chosenFolder = ToWx(Utf8ToText(dir.file("Pics")));
