@@ -10,6 +10,7 @@
 #include "gui/AlbatrixDlg.h"
 #include "gui/CSplashScreenEx.h"
 #include "gui/MainMenu.h"
+#include "gui/WxLanguage.h"
 #include "gui/WxText.h"
 
 namespace albatrix {
@@ -19,6 +20,7 @@ CAlbatrixApp::CAlbatrixApp(WindowOptions options) : options_(std::move(options))
 CAlbatrixApp::~CAlbatrixApp() = default;
 
 bool CAlbatrixApp::OnInit() {
+  UseLanguageInWxDialogs();
   WindowSetup setup;
   setup.programFolder = options_.programFolderPath;
   setup.programFolderNamed = !options_.programFolder.empty();

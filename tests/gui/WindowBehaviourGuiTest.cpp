@@ -6,6 +6,7 @@
 #include <wx/gauge.h>
 #include <wx/hyperlink.h>
 #include <wx/menu.h>
+#include <wx/stockitem.h>
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
 #include <wx/textctrl.h>
@@ -16,6 +17,7 @@
 #include "gui/ComboBox2.h"
 #include "gui/DlgFind.h"
 #include "gui/MainMenu.h"
+#include "gui/WxLanguage.h"
 #include "gui/MyGridCtrl.h"
 #include "gui/WxMainView.h"
 #include "support/TestMembers.h"
@@ -143,6 +145,13 @@ TEST_F(WindowBehaviourTest, TheFindWindowTakesTheKeysAndEscapeHidesOnlyIt) {
   Key(WXK_ESCAPE);
   EXPECT_TRUE(PumpUntil([&] { return !find->IsShown(); }));
   EXPECT_TRUE(WindowAlive());
+}
+
+TEST(WxLanguageTest, WxsOwnTextsSpeakTheSystemsLanguage) {
+  ASSERT_TRUE(UseLanguageInWxDialogs(wxLANGUAGE_CHINESE_SIMPLIFIED)) << "wx's Chinese catalog (wx3.2-i18n) is missing";
+  EXPECT_EQ(wxGetStockLabel(wxID_CANCEL, wxSTOCK_NOFLAGS), wxString::FromUTF8("取消"));
+  EXPECT_FALSE(UseLanguageInWxDialogs(wxLANGUAGE_ENGLISH));  // English needs no catalog: wx's own texts
+  EXPECT_EQ(wxGetStockLabel(wxID_CANCEL, wxSTOCK_NOFLAGS), "Cancel");
 }
 
 // Answers the question a close asks during a download, keeping its text.
