@@ -82,6 +82,11 @@ class DropArrow : public wxWindow {
   bool AcceptsFocus() const override { return false; }
 
  protected:
+  // Enabled or disabled with its box (a listing disables the member box): drawn anew in that state.
+  void DoEnable(bool enable) override {
+    wxWindow::DoEnable(enable);
+    Refresh();
+  }
   wxSize DoGetBestSize() const override {
     int side = GetParent()->GetCharHeight() + FromDIP(8);
     return wxSize(wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this) + FromDIP(4), side);
