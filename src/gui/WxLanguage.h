@@ -7,9 +7,9 @@
 
 namespace albatrix {
 
-// Installs wx's catalog for `language` (the system's by default). Where no catalog for it is installed
-// (an English system; Windows, whose dialogs are the system's own) wx keeps its English texts. Returns
-// whether a catalog was loaded.
+// Installs wx's catalog for `language` (the system's by default): from the system's locale folders on
+// Linux, from the exe's resources on Windows (Simplified Chinese only). Where there is none for it (an
+// English system) wx keeps its English texts. Returns whether a catalog was loaded.
 bool UseLanguageInWxDialogs(wxLanguage language = wxLANGUAGE_DEFAULT);
 
 }  // namespace albatrix
