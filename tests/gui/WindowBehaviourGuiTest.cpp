@@ -3,6 +3,7 @@
 // suggestion list never outlives its box.
 #include <gtest/gtest.h>
 
+#include <wx/dnd.h>
 #include <wx/gauge.h>
 #include <wx/hyperlink.h>
 #include <wx/menu.h>
@@ -79,8 +80,11 @@ TEST_F(WindowBehaviourTest, EscapeThatClosesAMenuKeepsTheWindow) {
 }
 
 TEST_F(WindowBehaviourTest, KeysSurviveAListingStartedWithEnter) {
+  const int boxTop = window().Combo(IDC_MEMBER)->GetScreenPosition().y;
   ListWithEnter(4);
   CComboBox2* box = window().Combo(IDC_MEMBER);
+  EXPECT_FALSE(window().Control(IDC_NOTICE)->IsShown());
+  EXPECT_EQ(box->GetScreenPosition().y, boxTop) << "the hidden notice gave up its row";
   EXPECT_TRUE(box->IsEnabled());
   EXPECT_EQ(wxWindow::FindFocus(), box->Edit()) << "the member box did not take the keys back";
   Key(WXK_ESCAPE);
@@ -127,6 +131,14 @@ TEST_F(WindowBehaviourTest, ASuggestionListClosesWithItsBoxAndAClickElsewhereCha
   member->ShowAllCandidates();
   member->Pick(0);
   EXPECT_EQ(member->GetValue(), "http://x/Pics");
+  // A folder dropped on either box becomes the save path, as on the rest of the window.
+  wxArrayString dropped;
+  dropped.push_back(wxString::FromUTF8(dir.path()));
+  auto* target = dynamic_cast<wxFileDropTarget*>(member->Edit()->GetDropTarget());
+  ASSERT_TRUE(target);
+  target->OnDropFiles(0, 0, dropped);
+  EXPECT_EQ(savePath->GetValue(), wxString::FromUTF8(dir.file("")));
+  ASSERT_TRUE(savePath->Edit()->GetDropTarget());
   // "获取相册" with the list open closes it.
   member->ShowAllCandidates();
   ASSERT_TRUE(member->IsListShown());
