@@ -29,6 +29,12 @@ constexpr auto kReadPause = std::chrono::milliseconds(10);
 // How often the transfer loop looks at the abort flag and the stall clock when nothing happens.
 constexpr int kPollMs = 10;
 
+// Connections the process keeps, in use or idle, before an idle one is closed to make room: more than the
+// attempts that ever run at once (at most 15 workers and the crawlers), so a connection a finished attempt
+// left open is still there for the next one. libcurl would otherwise judge by the attempt's own multi
+// handle, which holds one transfer, and keep only four.
+constexpr long kKeptConnections = 32;
+
 // The address as libcurl takes it: UTF-8, with bytes no URL may carry raw (controls, space, non-ASCII)
 // percent-encoded, as a browser does when a page names a picture with such characters. Empty when the
 // address is not http or https.
@@ -281,6 +287,7 @@ void SetUp(Handles& h, Transfer& t, const std::string& url) {
 // Runs the transfer to its end, watching the abort flag and the silence allowed at each stage. The
 // result is libcurl's; `t.failure` tells when we ended it ourselves.
 CURLcode Run(Handles& h, Transfer& t) {
+  curl_multi_setopt(h.multi, CURLMOPT_MAXCONNECTS, kKeptConnections);
   if (curl_multi_add_handle(h.multi, h.easy) != CURLM_OK) return CURLE_FAILED_INIT;
   h.added = true;
   for (;;) {
