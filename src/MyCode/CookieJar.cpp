@@ -98,7 +98,6 @@ CookieJar::CookieJar() : file_(DefaultCookieFile()) {
   curl_share_setopt(share_, CURLSHOPT_USERDATA, this);
   curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
   curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
-  curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
 }
 
 void CookieJar::Attach(CURL* easy) {

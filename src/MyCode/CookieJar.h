@@ -1,10 +1,8 @@
 // The cookie store: one process-wide libcurl share that every fetch attempt uses, so the session cookies
 // the user got by logging in (the login browser's cookie file) go with the program's own requests, and
 // cookies the site sets are kept for the next request. The same share (an easy handle takes only one)
-// holds the process's open connections and name lookups, as the system's internet stack keeps them: an
-// attempt to a host goes out on a connection an earlier attempt left open, from whichever worker. It
-// lives until the process ends (never torn down, so threads still fetching while the program exits do not
-// touch a freed share); the connections it still holds then are closed with the process.
+// holds the process's name lookups. It lives until the process ends (never torn down, so threads still
+// fetching while the program exits do not touch a freed share).
 #pragma once
 
 #include <curl/curl.h>
@@ -57,8 +55,7 @@ class CookieJar {
   // Load is called.
   static CookieJar& Instance();
 
-  // Makes `easy` send and keep cookies through this store, and take its connection and name lookup from
-  // the process's shared ones (leaving its connection there when its transfer ends cleanly).
+  // Makes `easy` send and keep cookies through this store, and look names up through the process's cache.
   void Attach(CURL* easy);
 
   void SetFile(Text path);
@@ -98,7 +95,7 @@ class CookieJar {
   CURL* NewHandle() const;
 
   CURLSH* share_;
-  std::mutex locks_[CURL_LOCK_DATA_LAST];  // one per kind of data libcurl locks (share, cookie, DNS, connections)
+  std::mutex locks_[CURL_LOCK_DATA_LAST];  // one per kind of data libcurl locks (share, cookie, DNS)
   mutable std::mutex fileLock_;
   Text file_;
 

@@ -7,7 +7,9 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "MyCode/CookieJar.h"
 #include "MyCode/ReplyBody.h"
@@ -29,11 +31,10 @@ constexpr auto kReadPause = std::chrono::milliseconds(10);
 // How often the transfer loop looks at the abort flag and the stall clock when nothing happens.
 constexpr int kPollMs = 10;
 
-// Connections the process keeps, in use or idle, before an idle one is closed to make room: more than the
-// attempts that ever run at once (at most 15 workers and the crawlers), so a connection a finished attempt
-// left open is still there for the next one. libcurl would otherwise judge by the attempt's own multi
-// handle, which holds one transfer, and keep only four.
-constexpr long kKeptConnections = 32;
+// Idle transfer engines the process keeps, each with the connections its last attempts left open: more
+// than the attempts that ever run at once (at most 15 workers and the crawlers), so the next attempt finds
+// one whatever ran before it.
+constexpr std::size_t kKeptEngines = 32;
 
 // The address as libcurl takes it: UTF-8, with bytes no URL may carry raw (controls, space, non-ASCII)
 // percent-encoded, as a browser does when a page names a picture with such characters. Empty when the
@@ -226,15 +227,58 @@ curl_slist* HeaderList(const UrlRequest& request) {
 }
 
 // The handles of one attempt, released on every way out.
+// The process's open connections, kept as the system's internet stack keeps them: in the connection
+// cache of the libcurl multi handle each attempt runs on. An attempt takes an idle multi handle for
+// itself and gives it back when it ends, so the next attempt to that host, from whichever worker, goes out
+// on the connection left open. A multi handle is only ever used by one thread at a time: libcurl's shared
+// connection cache is not safe between threads, so connections are handed on, never shared. The pool
+// lives as long as the process (threads may still fetch while it exits); the system closes what it
+// holds then.
+class TransferEngines {
+ public:
+  static TransferEngines& Instance() {
+    static auto* engines = new TransferEngines;
+    return *engines;
+  }
+  CURLM* Take() {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      if (!idle_.empty()) {
+        CURLM* multi = idle_.back();  // the last one given back: its connections are the freshest
+        idle_.pop_back();
+        return multi;
+      }
+    }
+    return curl_multi_init();
+  }
+  void Give(CURLM* multi) {
+    if (!multi) return;
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      if (idle_.size() < kKeptEngines) {
+        idle_.push_back(multi);
+        return;
+      }
+    }
+    curl_multi_cleanup(multi);
+  }
+
+ private:
+  std::mutex lock_;
+  std::vector<CURLM*> idle_;
+};
+
 struct Handles {
   CURL* easy = curl_easy_init();
-  CURLM* multi = curl_multi_init();
+  CURLM* multi = TransferEngines::Instance().Take();
   curl_slist* headers = nullptr;
   bool added = false;
   ~Handles() {
+    // Removed from its engine, a finished transfer leaves its connection in the engine's cache; one
+    // ended early (a cancel, a limit) has it closed by libcurl.
     if (added) curl_multi_remove_handle(multi, easy);
     if (easy) curl_easy_cleanup(easy);
-    if (multi) curl_multi_cleanup(multi);
+    TransferEngines::Instance().Give(multi);
     curl_slist_free_all(headers);
   }
 };
@@ -287,7 +331,6 @@ void SetUp(Handles& h, Transfer& t, const std::string& url) {
 // Runs the transfer to its end, watching the abort flag and the silence allowed at each stage. The
 // result is libcurl's; `t.failure` tells when we ended it ourselves.
 CURLcode Run(Handles& h, Transfer& t) {
-  curl_multi_setopt(h.multi, CURLMOPT_MAXCONNECTS, kKeptConnections);
   if (curl_multi_add_handle(h.multi, h.easy) != CURLM_OK) return CURLE_FAILED_INIT;
   h.added = true;
   for (;;) {
