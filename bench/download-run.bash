@@ -1,14 +1,15 @@
 # The download benchmarks' shared steps (sourced by download-*.sh; not a benchmark itself).
-# bench_download NAME PICTURES KB [THREADS]: the stand-in site (a separate albatrix-site process) serves one
-# album of PICTURES pictures of KB KiB each. Our list-only mode writes the album's ".lst" file; then our
+# bench_download NAME PICTURES KB [THREADS [SITE_OPTION...]]: the stand-in site (a separate albatrix-site
+# process, started with the SITE_OPTIONs, such as an emulated network's) serves one album of PICTURES
+# pictures of KB KiB each. Our list-only mode writes the album's ".lst" file; then our
 # download run with THREADS threads (15 unless given; listing included) races aria2c -j THREADS fed that
 # list, against the same site in the same run. Best of three each; our CPU seconds and peak RSS are those
 # of our best run.
-# The peer runs with its own defaults, connection reuse included; our fetcher opens a connection per
-# attempt.
+# The peer runs with its own defaults; both sides keep their connections alive.
 bench_download() {
   local name=$1 pictures=$2 kb=$3 threads=${4:-15}
-  start_site --albums 1 --pictures "$pictures" --picture-kb "$kb" --album-page-size 100 --no-login || return 0
+  shift $(($# < 4 ? $# : 4))
+  start_site --albums 1 --pictures "$pictures" --picture-kb "$kb" --album-page-size 100 --no-login "$@" || return 0
   local work cli=$BENCH_BUILD/albatrix-cli
   work=$(mktemp -d)
   (

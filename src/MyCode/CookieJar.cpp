@@ -97,6 +97,7 @@ CookieJar::CookieJar() : file_(DefaultCookieFile()) {
   curl_share_setopt(share_, CURLSHOPT_UNLOCKFUNC, CookieJarLocking::Unlock);
   curl_share_setopt(share_, CURLSHOPT_USERDATA, this);
   curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+  curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
 }
 
 void CookieJar::Attach(CURL* easy) {

@@ -1,7 +1,8 @@
 // The cookie store: one process-wide libcurl share that every fetch attempt uses, so the session cookies
 // the user got by logging in (the login browser's cookie file) go with the program's own requests, and
-// cookies the site sets are kept for the next request. It lives until the process ends (never torn down,
-// so threads still fetching while the program exits do not touch a freed share).
+// cookies the site sets are kept for the next request. The same share (an easy handle takes only one)
+// holds the process's name lookups. It lives until the process ends (never torn down, so threads still
+// fetching while the program exits do not touch a freed share).
 #pragma once
 
 #include <curl/curl.h>
@@ -54,7 +55,7 @@ class CookieJar {
   // Load is called.
   static CookieJar& Instance();
 
-  // Makes `easy` send and keep cookies through this store.
+  // Makes `easy` send and keep cookies through this store, and look names up through the process's cache.
   void Attach(CURL* easy);
 
   void SetFile(Text path);
@@ -94,7 +95,7 @@ class CookieJar {
   CURL* NewHandle() const;
 
   CURLSH* share_;
-  std::mutex locks_[CURL_LOCK_DATA_LAST];  // one per kind of data libcurl locks (share, cookie, ...)
+  std::mutex locks_[CURL_LOCK_DATA_LAST];  // one per kind of data libcurl locks (share, cookie, DNS)
   mutable std::mutex fileLock_;
   Text file_;
 

@@ -7,7 +7,9 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "MyCode/CookieJar.h"
 #include "MyCode/ReplyBody.h"
@@ -28,6 +30,11 @@ constexpr auto kReadPause = std::chrono::milliseconds(10);
 
 // How often the transfer loop looks at the abort flag and the stall clock when nothing happens.
 constexpr int kPollMs = 10;
+
+// Idle transfer engines the process keeps, each with the connections its last attempts left open: more
+// than the attempts that ever run at once (at most 15 workers and the crawlers), so the next attempt finds
+// one whatever ran before it.
+constexpr std::size_t kKeptEngines = 32;
 
 // The address as libcurl takes it: UTF-8, with bytes no URL may carry raw (controls, space, non-ASCII)
 // percent-encoded, as a browser does when a page names a picture with such characters. Empty when the
@@ -220,15 +227,58 @@ curl_slist* HeaderList(const UrlRequest& request) {
 }
 
 // The handles of one attempt, released on every way out.
+// The process's open connections, kept as the system's internet stack keeps them: in the connection
+// cache of the libcurl multi handle each attempt runs on. An attempt takes an idle multi handle for
+// itself and gives it back when it ends, so the next attempt to that host, from whichever worker, goes out
+// on the connection left open. A multi handle is only ever used by one thread at a time: libcurl's shared
+// connection cache is not safe between threads, so connections are handed on, never shared. The pool
+// lives as long as the process (threads may still fetch while it exits); the system closes what it
+// holds then.
+class TransferEngines {
+ public:
+  static TransferEngines& Instance() {
+    static auto* engines = new TransferEngines;
+    return *engines;
+  }
+  CURLM* Take() {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      if (!idle_.empty()) {
+        CURLM* multi = idle_.back();  // the last one given back: its connections are the freshest
+        idle_.pop_back();
+        return multi;
+      }
+    }
+    return curl_multi_init();
+  }
+  void Give(CURLM* multi) {
+    if (!multi) return;
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      if (idle_.size() < kKeptEngines) {
+        idle_.push_back(multi);
+        return;
+      }
+    }
+    curl_multi_cleanup(multi);
+  }
+
+ private:
+  std::mutex lock_;
+  std::vector<CURLM*> idle_;
+};
+
 struct Handles {
   CURL* easy = curl_easy_init();
-  CURLM* multi = curl_multi_init();
+  CURLM* multi = TransferEngines::Instance().Take();
   curl_slist* headers = nullptr;
   bool added = false;
   ~Handles() {
+    // Removed from its engine, a finished transfer leaves its connection in the engine's cache; one
+    // ended early (a cancel, a limit) has it closed by libcurl.
     if (added) curl_multi_remove_handle(multi, easy);
     if (easy) curl_easy_cleanup(easy);
-    if (multi) curl_multi_cleanup(multi);
+    TransferEngines::Instance().Give(multi);
     curl_slist_free_all(headers);
   }
 };

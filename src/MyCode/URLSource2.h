@@ -1,6 +1,9 @@
 // The program's one way to the network: every page the crawlers read and every picture the workers save
 // goes through Fetch. An attempt (FetchOnce) is self-contained: its own libcurl easy handle, nothing kept
-// afterwards but the cookies in the process-wide cookie store (CookieJar.h). Pages come back as raw bytes
+// afterwards but the cookies in the process-wide cookie store (CookieJar.h) and its connection, left open
+// in the process's pool for the next attempt to that host (the server may close it while it is idle: the
+// next attempt then opens a new one, or sends its request again on a new one when the close crossed it;
+// an attempt ended early, by a cancel or a limit, closes its connection). Pages come back as raw bytes
 // in a UrlResponse and become text through GetText; a picture streams to its target file as it arrives
 // (decoded on the fly when the server compressed it), so no whole picture is ever held in memory.
 //

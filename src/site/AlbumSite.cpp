@@ -35,6 +35,8 @@ struct MemberEntry {
 };
 
 constexpr std::size_t kWriteSlice = 64 * 1024;
+// Headers httplib adds to a request it received; the client never sent them.
+const char* const kServerNotes[] = {"REMOTE_ADDR", "REMOTE_PORT", "LOCAL_ADDR", "LOCAL_PORT"};
 constexpr std::uint64_t kDefaultBombBytes = 1ull << 30;
 
 bool AcceptsGzip(const httplib::Request& request) {
@@ -106,6 +108,8 @@ struct AlbumSite::Impl {
   mutable std::mutex countMutex;
   std::map<std::string, int> counts;
   int total = 0;
+  std::vector<SiteRequest> log;
+  std::atomic<std::uint64_t> connections{0};
 
   std::mutex faultMutex;
   std::map<std::string, SiteFault> faults;
@@ -178,10 +182,47 @@ struct AlbumSite::Impl {
     return fault;
   }
 
-  // Sleeps `ms` unless the site stops first; false when it stopped.
-  bool Pause(int ms) {
+  // Sleeps until `when` unless the site stops first; false when it stopped.
+  bool PauseUntil(std::chrono::steady_clock::time_point when) {
     std::unique_lock<std::mutex> lock(wakeMutex);
-    return !wake.wait_for(lock, std::chrono::milliseconds(std::max(0, ms)), [&] { return stopping; });
+    return !wake.wait_until(lock, when, [&] { return stopping; });
+  }
+  bool Pause(int ms) {
+    return PauseUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, ms)));
+  }
+
+  // The connection that carries `request`, and whether this is its first request. httplib serves the
+  // requests of a connection one after another on one thread of its pool, so a request from another
+  // client port than that thread's last one came on a new connection.
+  std::pair<std::uint64_t, bool> ConnectionOf(const httplib::Request& request) {
+    struct Mark {
+      const Impl* site = nullptr;
+      int port = -1;
+      std::uint64_t number = 0;
+    };
+    thread_local Mark mark;
+    if (mark.site == this && mark.port == request.remote_port) return {mark.number, false};
+    mark = Mark{this, request.remote_port, ++connections};
+    return {mark.number, true};
+  }
+
+  void Log(const httplib::Request& request, std::uint64_t connection) {
+    SiteRequest entry{connection, request.method, request.target, {}};
+    for (const auto& [name, value] : request.headers) {
+      if (std::find(std::begin(kServerNotes), std::end(kServerNotes), name) == std::end(kServerNotes))
+        entry.headers.emplace_back(name, value);
+    }
+    std::lock_guard<std::mutex> lock(countMutex);
+    log.push_back(std::move(entry));
+  }
+
+  // What a request meets before its reply: the emulated network's delays and the connection rule.
+  void Arrive(const httplib::Request& request, httplib::Response& response) {
+    const SiteOptions now = Options();
+    auto [connection, fresh] = ConnectionOf(request);
+    if (now.logRequests) Log(request, connection);
+    if (now.latencyMs > 0 && (!fresh || Pause(now.latencyMs))) Pause(now.latencyMs);
+    if (!now.keepAlive) response.set_header("Connection", "close");
   }
 
   std::uint64_t ResetGeneration() {
@@ -341,18 +382,34 @@ struct AlbumSite::Impl {
     for (const auto& header : reply.headers) response.set_header(header.first.c_str(), header.second);
   }
 
-  // Sends `reply` as it is.
-  static void Deliver(httplib::Response& response, const Reply& reply) {
+  // Sends `reply` as it is; its body at no more than `rateKbps` KiB a second unless that is 0.
+  void Deliver(httplib::Response& response, const Reply& reply, int rateKbps = 0) {
     Prepare(response, reply, reply.status);
     auto body = reply.body;
     if (body->empty()) {
       response.set_content("", reply.contentType.c_str());
       return;
     }
-    response.set_content_provider(body->size(), reply.contentType,
-                                  [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-                                    return sink.write(body->data() + offset, std::min(length, kWriteSlice));
-                                  });
+    if (rateKbps <= 0) {
+      response.set_content_provider(body->size(), reply.contentType,
+                                    [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                                      return sink.write(body->data() + offset, std::min(length, kWriteSlice));
+                                    });
+      return;
+    }
+    const double bytesPerUs = rateKbps * 1024.0 / 1e6;
+    // Slices of about 10 ms, so that the rate holds within a reply and not only over it.
+    const auto slice = std::clamp<std::size_t>(static_cast<std::size_t>(bytesPerUs * 10000), 1024, kWriteSlice);
+    auto start = std::make_shared<std::chrono::steady_clock::time_point>();
+    response.set_content_provider(
+        body->size(), reply.contentType,
+        [this, body, slice, bytesPerUs, start](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+          if (offset == 0) *start = std::chrono::steady_clock::now();
+          std::size_t n = std::min(length, slice);
+          // No byte leaves before the rate would have carried it.
+          auto due = *start + std::chrono::microseconds(static_cast<long long>((offset + n) / bytesPerUs));
+          return PauseUntil(due) && sink.write(body->data() + offset, n);
+        });
   }
 
   // Sends `reply` spoiled the way `fault` says. `arrival` is the reset generation when the request came:
@@ -470,7 +527,7 @@ struct AlbumSite::Impl {
       Trace("album site: fault on " + request.path);
       DeliverFault(response, reply, *fault, arrival);
     } else {
-      Deliver(response, reply);
+      Deliver(response, reply, Options().rateKbps);
     }
   }
 
@@ -492,8 +549,11 @@ struct AlbumSite::Impl {
     Impl* impl = this;
     // Counting comes first, so that every request is seen, whatever answers it; a form's body is read only
     // after this point, so the answers come from ordinary routes.
-    server.set_pre_routing_handler([impl](const httplib::Request& request, httplib::Response&) {
-      if (!impl->IsControl(request)) impl->Count(request.path);
+    server.set_pre_routing_handler([impl](const httplib::Request& request, httplib::Response& response) {
+      if (!impl->IsControl(request)) {
+        impl->Count(request.path);
+        impl->Arrive(request, response);
+      }
       return httplib::Server::HandlerResponse::Unhandled;
     });
     auto handle = [impl](const httplib::Request& request, httplib::Response& response) {
@@ -611,10 +671,16 @@ std::map<std::string, int> AlbumSite::RequestCounts() const {
   return impl_->counts;
 }
 
+std::vector<SiteRequest> AlbumSite::RequestLog() const {
+  std::lock_guard<std::mutex> lock(impl_->countMutex);
+  return impl_->log;
+}
+
 void AlbumSite::ResetCounts() {
   std::lock_guard<std::mutex> lock(impl_->countMutex);
   impl_->counts.clear();
   impl_->total = 0;
+  impl_->log.clear();
 }
 
 void AlbumSite::SetMaintenance(bool on) { impl_->maintenance = on; }

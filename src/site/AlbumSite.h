@@ -97,6 +97,23 @@ struct SiteOptions {
   bool gzip = true;          // pages are gzipped when the request accepts gzip
   std::optional<MemberShape> demoShape;  // replaces the hand-made demo member by a generated one
   int stallLimitMs = 60000;
+  // An emulated network, for timing clients as a real one would: a new connection waits latencyMs before
+  // its first request is answered (its handshake), and every reply waits latencyMs before its first byte
+  // (the round trip); the body of a reply goes out at no more than rateKbps KiB a second (a connection
+  // carries one reply at a time, so that is the connection's rate). 0 = none.
+  int latencyMs = 0;
+  int rateKbps = 0;
+  bool keepAlive = true;     // false: every reply says "Connection: close", as a server that keeps none
+  bool logRequests = false;  // keep every request in RequestLog()
+};
+
+// One request as it arrived, for RequestLog().
+struct SiteRequest {
+  // The connection that carried it: numbered from 1 in the order connections brought their first request.
+  std::uint64_t connection = 0;
+  std::string method;
+  std::string target;  // path and query as sent
+  std::vector<std::pair<std::string, std::string>> headers;  // as sent, ordered by name
 };
 
 // A certificate and its private key (PEM files) with which the site serves HTTPS instead of HTTP.
@@ -169,7 +186,10 @@ class AlbumSite {
   int RequestCount(const std::string& path) const;
   int TotalRequests() const;
   std::map<std::string, int> RequestCounts() const;
-  void ResetCounts();
+  // Every request since the last reset of the counts, in order of arrival, control requests left out;
+  // empty unless the options' logRequests is set.
+  std::vector<SiteRequest> RequestLog() const;
+  void ResetCounts();  // the log too
 
   void SetMaintenance(bool on);
   void SetFault(const std::string& path, SiteFault fault);

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <set>
 #include <thread>
 
 #include "support/FetchKit.h"
@@ -22,6 +23,7 @@ using test::PageRequest;
 using test::Pattern;
 using test::Reply;
 using test::Respond;
+using test::RespondOpen;
 using test::ScriptedServer;
 using test::TempDir;
 using Clock = std::chrono::steady_clock;
@@ -507,15 +509,42 @@ TEST(FetchSite, AbortFlagEndsAStalledFetchAndThePauseBetweenAttempts) {
   }
 }
 
+// Attempts one after another share a connection; one the server closed while it was idle, or closed as
+// the next request went out on it, gives way to a new one without failing the attempt.
+TEST(FetchSite, KeptConnectionIsReusedAndReplacedWhenTheServerClosedIt) {
+  ScriptedServer server;
+  server.On("/one", RespondOpen(200, "one").KeepOpen());
+  server.On("/two", RespondOpen(200, "two").Pause(20));  // then closed while the client holds it
+  server.On("/three", RespondOpen(200, "three").KeepOpen());
+  server.On("/four", {Reply(), RespondOpen(200, "four").KeepOpen()});  // closed as the request came
+  auto fetch = [&](const std::string& name) {
+    UrlRequest request = PageRequest(server, "/" + name);
+    request.retryDelaySec = 0;
+    UrlResponse response;
+    return Fetch(request, response, 0) && response.body == name;
+  };
+  EXPECT_TRUE(fetch("one"));
+  EXPECT_TRUE(fetch("two"));
+  ASSERT_TRUE(test::WaitFor([&] { return server.Requests()[1].done; }));
+  EXPECT_TRUE(fetch("three"));
+  EXPECT_TRUE(fetch("four"));
+  std::vector<std::pair<std::string, std::size_t>> seen;
+  for (const test::RecordedRequest& r : server.Requests()) seen.emplace_back(r.target, r.connection);
+  EXPECT_EQ(seen, (std::vector<std::pair<std::string, std::size_t>>{
+                      {"/one", 1}, {"/two", 1}, {"/three", 2}, {"/four", 2}, {"/four", 3}}));
+}
+
+// Fifteen workers over kept connections: each reply leaves its connection open for whichever worker
+// asks next.
 TEST(FetchSite, FifteenWorkersAtOnce) {
   ScriptedServer server;
   const int kWorkers = 15;
   std::vector<Bytes> pictures;
   for (int i = 0; i < kWorkers; ++i) {
     pictures.push_back(Pattern(150000 + static_cast<std::size_t>(i) * 1000));
-    server.On("/p" + std::to_string(i) + ".jpg", Respond(200, pictures.back()));
+    server.On("/p" + std::to_string(i) + ".jpg", RespondOpen(200, pictures.back()).KeepOpen());
   }
-  server.On("/page", Respond(200, test::Compress("<b>list</b>"), {"Content-Encoding: gzip"}));
+  server.On("/page", RespondOpen(200, test::Compress("<b>list</b>"), {"Content-Encoding: gzip"}).KeepOpen());
   TempDir dir;
   std::atomic<int> good{0};
   std::vector<std::thread> workers;
@@ -539,6 +568,10 @@ TEST(FetchSite, FifteenWorkersAtOnce) {
   for (int i = 0; i < kWorkers; ++i)
     EXPECT_EQ(test::ReadWholeFile(dir.file("p" + std::to_string(i) + ".jpg")), pictures[i]);
   EXPECT_EQ(NamesIn(dir).size(), static_cast<std::size_t>(kWorkers));
+  std::set<std::size_t> connections;
+  for (const test::RecordedRequest& r : server.Requests()) connections.insert(r.connection);
+  EXPECT_EQ(server.RequestCount(), static_cast<std::size_t>(kWorkers * 6));
+  EXPECT_LE(connections.size(), static_cast<std::size_t>(kWorkers));
 }
 
 }  // namespace

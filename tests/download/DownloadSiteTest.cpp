@@ -8,7 +8,7 @@
 #include "discovery/SiteProfile.h"
 #include "download/AlbumFiles.h"
 #include "download/DownProc.h"
-#include "download/RunFakes.h"
+#include "download/SiteRun.h"
 #include "support/SiteFixture.h"
 #include "support/TempDir.h"
 
@@ -18,32 +18,8 @@ namespace {
 using test::T;
 using test::TempDir;
 
-class DownloadSiteTest : public test::SiteFixture {
- protected:
-  // A run over the albums of `member`, crawled from the site and fetched with the real fetcher.
-  struct SiteRun {
-    test::EngineRig rig;
-    SiteProfile profile;
-    TempDir dir;
-    explicit SiteRun(const AlbumSite& site, const std::string& member) : profile(T(site.BaseUrl())) {
-      auto data = site.Member(member);
-      for (const SiteAlbum& album : data->albums) {
-        ST_PERLISTRECORD record;
-        record.title = album.title;
-        record.albumPath = T(AlbumSite::AlbumKey(member, album.id));
-        rig.albumList.AppendAlbum(record);
-        rig.view.chosen.push_back(rig.view.chosen.size());
-      }
-      rig.session.fetch = nullptr;  // the real fetcher
-      rig.session.listAlbum = [this](std::size_t index, const PictureSink& sink, const std::function<bool()>& stop) {
-        ListAlbumPictures(profile, rig.albumList[index].albumPath, index, sink, stop);
-      };
-      rig.view.savePath = dir.folder();
-      rig.flags.runState = RUN_BUSY;
-    }
-    std::string Album(const std::string& title) const { return dir.path() + "/" + title; }
-  };
-};
+using DownloadSiteTest = test::SiteFixture;
+using test::SiteRun;
 
 TEST_F(DownloadSiteTest, SizeLimitsKeepOnlyPicturesWithinThem) {
   SiteMember member;

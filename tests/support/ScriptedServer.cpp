@@ -52,16 +52,27 @@ Reply& Reply::Endless(std::string piece) {
   steps_.push_back({Kind::Endless, std::move(piece), 0});
   return *this;
 }
+Reply& Reply::KeepOpen() {
+  steps_.push_back({Kind::KeepOpen, {}, 0});
+  return *this;
+}
 
-std::string HttpHead(int status, const std::vector<std::string>& headers) {
+static std::string Head(int status, const std::vector<std::string>& headers, bool close) {
   std::string head = "HTTP/1.1 " + std::to_string(status) + " " + Reason(status) + "\r\n";
   for (const std::string& h : headers) head += h + "\r\n";
-  return head + "Connection: close\r\n\r\n";
+  return head + (close ? "Connection: close\r\n\r\n" : "\r\n");
 }
+
+std::string HttpHead(int status, const std::vector<std::string>& headers) { return Head(status, headers, true); }
 
 Reply Respond(int status, std::string body, std::vector<std::string> headers) {
   headers.push_back("Content-Length: " + std::to_string(body.size()));
   return Reply().Send(HttpHead(status, headers) + body);
+}
+
+Reply RespondOpen(int status, std::string body, std::vector<std::string> headers) {
+  headers.push_back("Content-Length: " + std::to_string(body.size()));
+  return Reply().Send(Head(status, headers, false) + body);
 }
 
 // The value of the first header line named `name`; false when there is none.
@@ -151,7 +162,7 @@ void ScriptedServer::AcceptLoop() {
     if (s == kNoSocket) continue;
     std::lock_guard<std::mutex> hold(mutex_);
     ++open_;
-    connections_.emplace_back([this, s] { Serve(s); });
+    connections_.emplace_back([this, s, n = ++accepted_] { Serve(s, n); });
   }
 }
 
@@ -230,55 +241,66 @@ Reply ScriptedServer::ReplyFor(const std::string& target) {
   return s.replies[i];
 }
 
-void ScriptedServer::Serve(Socket s) {
-  auto record = std::make_shared<RecordedRequest>();
+bool ScriptedServer::Play(Socket s, const Reply& reply, RecordedRequest& record, bool& closed) {
+  std::uint64_t sent = 0;
+  bool left = false;
+  bool keepOpen = false;
+  for (const Reply::Step& step : reply.steps()) {
+    if (stop_.Raised()) break;
+    if (step.kind == Reply::Kind::Send) {
+      if (!SendAll(s, step.bytes, sent)) {
+        left = !stop_.Raised();
+        break;
+      }
+    } else if (step.kind == Reply::Kind::Pause) {
+      stop_.Sleep(step.ms);
+    } else if (step.kind == Reply::Kind::Stall) {
+      // Silent until the client hangs up; whatever else it sends is dropped.
+      char sink[4096];
+      while (stop_.WaitFor(s, Readiness::Read)) {
+        long n = ReceiveSome(s, sink, sizeof sink);
+        if (n == 0 || n == kSocketFailed) {
+          left = true;
+          break;
+        }
+      }
+      break;
+    } else if (step.kind == Reply::Kind::Reset) {
+      CloseWithReset(s);
+      closed = true;
+      break;
+    } else if (step.kind == Reply::Kind::Endless) {
+      while (!stop_.Raised() && SendAll(s, step.bytes, sent)) {
+      }
+      left = !stop_.Raised();
+      break;
+    } else if (step.kind == Reply::Kind::KeepOpen) {
+      keepOpen = true;
+    }
+  }
+  std::lock_guard<std::mutex> hold(mutex_);
+  record.bytesSent = sent;
+  record.clientLeft = left;
+  return keepOpen && !left && !closed;
+}
+
+void ScriptedServer::Serve(Socket s, std::size_t connection) {
+  std::vector<std::shared_ptr<RecordedRequest>> served;
   bool closed = false;
-  if (ReadRequest(s, *record)) {
+  for (;;) {
+    auto record = std::make_shared<RecordedRequest>();
+    record->connection = connection;
+    if (!ReadRequest(s, *record)) break;
     {
       std::lock_guard<std::mutex> hold(mutex_);
       records_.push_back(record);
     }
-    Reply reply = ReplyFor(record->target);
-    std::uint64_t sent = 0;
-    bool left = false;
-    for (const Reply::Step& step : reply.steps()) {
-      if (stop_.Raised()) break;
-      if (step.kind == Reply::Kind::Send) {
-        if (!SendAll(s, step.bytes, sent)) {
-          left = !stop_.Raised();
-          break;
-        }
-      } else if (step.kind == Reply::Kind::Pause) {
-        stop_.Sleep(step.ms);
-      } else if (step.kind == Reply::Kind::Stall) {
-        // Silent until the client hangs up; whatever else it sends is dropped.
-        char sink[4096];
-        while (stop_.WaitFor(s, Readiness::Read)) {
-          long n = ReceiveSome(s, sink, sizeof sink);
-          if (n == 0 || n == kSocketFailed) {
-            left = true;
-            break;
-          }
-        }
-        break;
-      } else if (step.kind == Reply::Kind::Reset) {
-        CloseWithReset(s);
-        closed = true;
-        break;
-      } else if (step.kind == Reply::Kind::Endless) {
-        while (!stop_.Raised() && SendAll(s, step.bytes, sent)) {
-        }
-        left = !stop_.Raised();
-        break;
-      }
-    }
-    std::lock_guard<std::mutex> hold(mutex_);
-    record->bytesSent = sent;
-    record->clientLeft = left;
+    served.push_back(record);
+    if (!Play(s, ReplyFor(record->target), *record, closed)) break;
   }
   if (!closed) CloseGracefully(s);
   std::lock_guard<std::mutex> hold(mutex_);
-  record->done = true;
+  for (auto& record : served) record->done = true;
   --open_;
 }
 

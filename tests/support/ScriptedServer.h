@@ -1,7 +1,8 @@
 // A raw-socket HTTP server for tests of the fetcher: it listens on 127.0.0.1 (port 0), reads each request
 // (request line, headers, body), records exactly what arrived, and replays a canned reply given as bytes
 // and actions, broken ones included: closing before the announced length, bad chunking, a reset, stalls,
-// an endless body. One request per connection; the connection is closed after the reply.
+// an endless body. The connection is closed after the reply unless the reply keeps it open for the next
+// request.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +22,7 @@ namespace albatrix::test {
 // A reply as a script of actions on the connection.
 class Reply {
  public:
-  enum class Kind { Send, Pause, Stall, Reset, Endless };
+  enum class Kind { Send, Pause, Stall, Reset, Endless, KeepOpen };
   struct Step {
     Kind kind;
     std::string bytes;  // Send: what to write; Endless: the piece written again and again
@@ -33,6 +34,7 @@ class Reply {
   Reply& Stall();                     // silence until the client leaves (or the server stops)
   Reply& Reset();                     // abort the connection with a TCP reset
   Reply& Endless(std::string piece);  // write `piece` until the client leaves
+  Reply& KeepOpen();                  // the connection stays open for the client's next request
 
   const std::vector<Step>& steps() const { return steps_; }
 
@@ -46,6 +48,9 @@ std::string HttpHead(int status, const std::vector<std::string>& headers = {});
 
 // A complete, well-formed reply: HttpHead plus Content-Length and the body.
 Reply Respond(int status, std::string body, std::vector<std::string> headers = {});
+// The same reply without "Connection: close", so the client may send its next request on the connection
+// (the server closes it all the same when the reply does not end in KeepOpen).
+Reply RespondOpen(int status, std::string body, std::vector<std::string> headers = {});
 
 // What arrived for one request, and how its connection ended.
 struct RecordedRequest {
@@ -58,6 +63,7 @@ struct RecordedRequest {
   std::uint64_t bytesSent = 0;  // reply bytes the server managed to write
   bool clientLeft = false;  // the client closed or reset the connection before the reply was done
   bool done = false;        // the connection is finished
+  std::size_t connection = 0;  // which connection carried it, numbered from 1 in the order they came
 
   // The value of the first header `name` (case-insensitive), "" when absent.
   std::string Header(std::string_view name) const;
@@ -92,7 +98,9 @@ class ScriptedServer {
   };
 
   void AcceptLoop();
-  void Serve(Socket s);
+  void Serve(Socket s, std::size_t connection);
+  // Plays `reply` on `s`; false when the connection is to be left (closed, or closed by a reset).
+  bool Play(Socket s, const Reply& reply, RecordedRequest& record, bool& closed);
   bool ReadRequest(Socket s, RecordedRequest& out);
   bool SendAll(Socket s, std::string_view bytes, std::uint64_t& sent);
   Reply ReplyFor(const std::string& target);
@@ -106,6 +114,7 @@ class ScriptedServer {
   std::unordered_map<std::string, Script> scripts_;
   std::vector<std::shared_ptr<RecordedRequest>> records_;
   std::size_t open_ = 0;
+  std::size_t accepted_ = 0;
 };
 
 }  // namespace albatrix::test
