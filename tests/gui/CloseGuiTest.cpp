@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <wx/gauge.h>
 #include <wx/tooltip.h>
 #include <wx/uiaction.h>
 
@@ -114,6 +115,17 @@ class ScriptedApp : public CAlbatrixApp {
       window_->Grid()->SelectEveryAlbum(true);
       Press(IDC_DOWNLOAD);
       pressedDownload_ = true;
+      return;
+    }
+    if (phase_ == "show-download") {
+      // Shown once the bar has moved: the picture of a download under way.
+      auto* bar = dynamic_cast<wxGauge*>(window_->FindWindowByName(wxString::FromUTF8("下载进度")));
+      if (!bar || bar->GetValue() < 3) return;
+      poll_.Stop();
+      window_->Update();
+      wxRect where = window_->GetScreenRect();
+      std::printf("listed %d %d %d %d\n", where.x, where.y, where.width, where.height);
+      std::fflush(stdout);
       return;
     }
     if (controller.runFlags.downloading) Close();
@@ -260,7 +272,8 @@ TEST_F(CloseTest, AProgramFolderOnTheCommandLineTakesSettingsAndCovers) {
 
 }  // namespace
 
-// --close-child PHASE BASE MEMBER [PROGRAM-FOLDER], or --close-child show-listing (or show-preview) --demo.
+// --close-child PHASE BASE MEMBER [PROGRAM-FOLDER], or --close-child show-listing (or show-preview) --demo;
+// show-download BASE MEMBER downloads every album and says where the window stands once its bar moved.
 int RunCloseChild(int argc, char** argv) {
   if (argc < 4) return 2;
   std::string phase = argv[2];
