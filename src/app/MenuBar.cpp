@@ -49,26 +49,26 @@ const OptionItem* FindOptionItem(int commandId) {
   return nullptr;
 }
 
-std::vector<MenuPopupSpec> BuildLayout() {
-  const MenuItemSpec separator{kMenuSeparator, Text()};
-  MenuPopupSpec login{u"<登录>", true, {}};
+std::vector<MenuPopup> BuildLayout() {
+  const MenuEntry separator{kMenuSeparator, Text()};
+  MenuPopup login{u"<登录>", true, {}};
   for (const LoginPage& page : kLoginPages) login.items.push_back({page.commandId, Text(page.text)});
 
-  MenuPopupSpec settings{u"<设置>", true, {{ID_DOWNLOAD_SETTINGS, u"下载参数设置"}, {ID_NAME_SETTINGS, u"文件名设置"}}};
+  MenuPopup settings{u"<设置>", true, {{ID_DOWNLOAD_SETTINGS, u"下载参数设置"}, {ID_NAME_SETTINGS, u"文件名设置"}}};
   settings.items.push_back(separator);
   for (const OptionItem& item : OptionItems()) {
     settings.items.push_back({item.commandId, item.menuText});
     if (item.bit == OPT_DESCRIPTION_FILE || item.bit == OPT_OPEN_FOLDER) settings.items.push_back(separator);
   }
 
-  MenuPopupSpec importExport{u"<导入/导出>",
+  MenuPopup importExport{u"<导入/导出>",
                              false,
                              {{ID_IMPORT_AND_DOWNLOAD, u"导入下载文件并开始下载"},
                               separator,
                               {ID_EXPORT_DOWNLOAD_FILE, u"导出下载文件"},
                               {ID_EXPORT_LIST, u"导出迅雷下载列表"}}};
-  MenuPopupSpec tools{u"<辅助功能>", true, {{ID_FILE_TOOLS, u"文件处理"}, {kMenuBlankLine, u" "}}};
-  MenuPopupSpec help{u"<帮助>",
+  MenuPopup tools{u"<辅助功能>", true, {{ID_FILE_TOOLS, u"文件处理"}, {kMenuBlankLine, u" "}}};
+  MenuPopup help{u"<帮助>",
                      true,
                      {{ID_INSTRUCTIONS, u"使用说明"},
                       {ID_CONSULT, u"软件咨询"},
@@ -80,15 +80,15 @@ std::vector<MenuPopupSpec> BuildLayout() {
 
 }  // namespace
 
-const std::vector<MenuPopupSpec>& MenuBarLayout() {
-  static const std::vector<MenuPopupSpec> layout = BuildLayout();
+const std::vector<MenuPopup>& MenuBarLayout() {
+  static const std::vector<MenuPopup> layout = BuildLayout();
   return layout;
 }
 
 bool IsMenuCommand(int commandId) {
   if (commandId < ID_MENU_FIRST || commandId > ID_MENU_LAST) return false;
-  for (const MenuPopupSpec& popup : MenuBarLayout()) {
-    for (const MenuItemSpec& item : popup.items) {
+  for (const MenuPopup& popup : MenuBarLayout()) {
+    for (const MenuEntry& item : popup.items) {
       if (item.commandId == commandId) return true;
     }
   }

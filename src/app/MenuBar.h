@@ -49,19 +49,19 @@ constexpr int ID_ABOUT = 32775;
 constexpr int kMenuSeparator = 0;
 constexpr int kMenuBlankLine = -1;  // "<辅助功能>"'s disabled blank second line
 
-struct MenuItemSpec {
+struct MenuEntry {
   int commandId;  // a command id, kMenuSeparator or kMenuBlankLine
   Text text;      // empty for a separator; " " for the blank line (some toolkits refuse an empty label)
 };
 
-struct MenuPopupSpec {
+struct MenuPopup {
   Text title;
   bool enabled;  // false: the whole pop-up cannot be opened ("<导入/导出>")
-  std::vector<MenuItemSpec> items;
+  std::vector<MenuEntry> items;
 };
 
 // The five pop-ups, in order, with their items in order.
-const std::vector<MenuPopupSpec>& MenuBarLayout();
+const std::vector<MenuPopup>& MenuBarLayout();
 
 // True for every id a menu item carries (separators and the blank line excluded).
 bool IsMenuCommand(int commandId);

@@ -40,9 +40,9 @@ MenuActions WithProgramDefaults(wxFrame& frame, MenuActions actions) {
 
 wxMenuBar* CreateMainMenuBar() {
   auto* bar = new wxMenuBar;
-  for (const MenuPopupSpec& popup : MenuBarLayout()) {
+  for (const MenuPopup& popup : MenuBarLayout()) {
     auto* menu = new wxMenu;
-    for (const MenuItemSpec& item : popup.items) {
+    for (const MenuEntry& item : popup.items) {
       if (item.commandId == kMenuSeparator) {
         menu->AppendSeparator();
       } else if (item.commandId == kMenuBlankLine) {
@@ -64,12 +64,12 @@ MenuActions DesktopMenuActions(const Desktop& desktop) {
 }
 
 void RefreshMenuStates(wxMenuBar& bar, const MenuCommands& commands) {
-  for (const MenuPopupSpec& popup : MenuBarLayout()) {
-    for (const MenuItemSpec& spec : popup.items) {
-      if (!IsMenuCommand(spec.commandId)) continue;
-      wxMenuItem* item = bar.FindItem(MenuWxId(spec.commandId));
+  for (const MenuPopup& popup : MenuBarLayout()) {
+    for (const MenuEntry& entry : popup.items) {
+      if (!IsMenuCommand(entry.commandId)) continue;
+      wxMenuItem* item = bar.FindItem(MenuWxId(entry.commandId));
       if (!item) continue;
-      const ItemState state = commands.State(spec.commandId);
+      const ItemState state = commands.State(entry.commandId);
       if (item->IsCheckable()) item->Check(state.checked);
       item->Enable(state.enabled);
     }

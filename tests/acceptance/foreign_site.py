@@ -48,8 +48,8 @@ def _huffman(symbols, length):
 
 DC_SYMBOLS = list(range(12))
 AC_SYMBOLS = [0x00, 0xF0] + [(run << 4) | size for run in range(16) for size in range(1, 11)]
-DC_SPEC, DC_CODES = _huffman(DC_SYMBOLS, 4)
-AC_SPEC, AC_CODES = _huffman(AC_SYMBOLS, 8)
+DC_TABLE, DC_CODES = _huffman(DC_SYMBOLS, 4)
+AC_TABLE, AC_CODES = _huffman(AC_SYMBOLS, 8)
 
 
 class _Bits:
@@ -131,8 +131,8 @@ def make_jpeg(width, height, seed):
             + segment(0xE0, b"JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00")
             + segment(0xDB, b"\x00" + bytes(LUMA_Q[i] for i in ZIGZAG))
             + segment(0xC0, struct.pack(">BHHB", 8, height, width, 1) + b"\x01\x11\x00")
-            + segment(0xC4, b"\x00" + DC_SPEC)
-            + segment(0xC4, b"\x10" + AC_SPEC)
+            + segment(0xC4, b"\x00" + DC_TABLE)
+            + segment(0xC4, b"\x10" + AC_TABLE)
             + segment(0xDA, b"\x01\x01\x00\x00\x3f\x00")
             + bits.flush() + b"\xff\xd9")
 

@@ -8,9 +8,9 @@
 namespace albatrix {
 namespace {
 
-std::vector<int> IdsOf(const MenuPopupSpec& popup) {
+std::vector<int> IdsOf(const MenuPopup& popup) {
   std::vector<int> ids;
-  for (const MenuItemSpec& item : popup.items) ids.push_back(item.commandId);
+  for (const MenuEntry& item : popup.items) ids.push_back(item.commandId);
   return ids;
 }
 
@@ -108,7 +108,7 @@ TEST(MenuBar, LoginAddresses) {
   EXPECT_EQ(LoginAddress(ID_LOGIN_HUPU, u"", 0, site), u"http://127.0.0.1:8123/login");
   EXPECT_EQ(LoginAddress(ID_LOGIN_HUPU, u"", 0, SiteProfile()), SiteProfile().LoginAddress());  // the passport page
   EXPECT_EQ(LoginAddress(ID_LOGIN_CUSTOM, u"", 0, site), u"http://127.0.0.1:8123/");
-  for (const MenuItemSpec& item : MenuBarLayout()[0].items) {
+  for (const MenuEntry& item : MenuBarLayout()[0].items) {
     EXPECT_FALSE(LoginAddress(item.commandId, u"", 0, site).empty()) << item.commandId;  // no dead login item
   }
   EXPECT_TRUE(LoginAddress(ID_ABOUT, u"", 0, site).empty());

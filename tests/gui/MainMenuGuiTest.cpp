@@ -59,15 +59,15 @@ TEST_F(MainMenuGuiTest, TheBarHoldsTheLayoutAfterAPopupOpens) {
   wxMenuBar* bar = window().GetMenuBar();
   ASSERT_EQ(bar->GetMenuCount(), MenuBarLayout().size());
   for (std::size_t p = 0; p < MenuBarLayout().size(); ++p) {
-    const MenuPopupSpec& spec = MenuBarLayout()[p];
-    SCOPED_TRACE(TextToUtf8(spec.title));
-    EXPECT_EQ(FromWx(bar->GetMenuLabelText(p)), spec.title);
-    EXPECT_EQ(bar->IsEnabledTop(p), spec.enabled);
+    const MenuPopup& popup = MenuBarLayout()[p];
+    SCOPED_TRACE(TextToUtf8(popup.title));
+    EXPECT_EQ(FromWx(bar->GetMenuLabelText(p)), popup.title);
+    EXPECT_EQ(bar->IsEnabledTop(p), popup.enabled);
     const wxMenuItemList& items = bar->GetMenu(p)->GetMenuItems();
-    ASSERT_EQ(items.size(), spec.items.size());
+    ASSERT_EQ(items.size(), popup.items.size());
     std::size_t i = 0;
     for (const wxMenuItem* item : items) {
-      const MenuItemSpec& want = spec.items[i++];
+      const MenuEntry& want = popup.items[i++];
       if (want.commandId == kMenuSeparator) {
         EXPECT_TRUE(item->IsSeparator()) << i;
         continue;
