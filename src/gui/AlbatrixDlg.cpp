@@ -71,8 +71,6 @@ CAlbatrixDlg::CAlbatrixDlg(WindowSetup setup)
   SetIcons(ProgramIcons());
   BuildControls();
   BindEvents();
-  progressTimer_.SetOwner(this, kProgressTimerId);
-  Bind(wxEVT_TIMER, [this](wxTimerEvent&) { DrawProgress(); }, kProgressTimerId);
   InstallGridModes(*this);
   SetClientSize(ConvertDialogToPixels(wxSize(471, 323)));
 }
@@ -260,21 +258,9 @@ void CAlbatrixDlg::OpenFolder(const wxString& folder) {
   if (setup_.desktop.openFolder) setup_.desktop.openFolder(folder);
 }
 
+// Workers' calls reach the window in the view's drains, at most one every 50 ms, and the view hands on
+// only the latest figure of each: the bar is drawn no more often, whatever the pictures' pace.
 void CAlbatrixDlg::ShowProgress(std::int32_t done, std::size_t total) {
-  shownProgress_ = {done, total};
-  // A bar that moves for every small picture would cost the run its speed: at most one drawing per
-  // kProgressInterval, the last figure always shown, the end at once.
-  const auto now = std::chrono::steady_clock::now();
-  if (total == 0 || now - progressDrawnAt_ >= kProgressInterval) {
-    DrawProgress();
-  } else if (!progressTimer_.IsRunning()) {
-    progressTimer_.StartOnce(static_cast<int>(kProgressInterval.count()));
-  }
-}
-
-void CAlbatrixDlg::DrawProgress() {
-  progressDrawnAt_ = std::chrono::steady_clock::now();
-  const auto [done, total] = shownProgress_;
   const int range = static_cast<int>(std::min<std::size_t>(std::max<std::size_t>(total, 1), 1 << 30));
   const int value = std::clamp(static_cast<int>(done), 0, range);
   if (progressBar_) {

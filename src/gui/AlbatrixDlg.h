@@ -8,13 +8,11 @@
 #pragma once
 
 #include <wx/frame.h>
-#include <wx/timer.h>
 
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <utility>
 
 #include "app/AlbatrixController.h"
 #include "discovery/SiteProfile.h"
@@ -114,13 +112,7 @@ class CAlbatrixDlg : public wxFrame {
   wxBoxSizer* memberRow_ = nullptr;
   CComboBox2* memberBox_ = nullptr;
   CComboBox2* savePathBox_ = nullptr;
-  void DrawProgress();
   wxGauge* progressBar_ = nullptr;
-  std::pair<std::int32_t, std::size_t> shownProgress_{0, 0};
-  std::chrono::steady_clock::time_point progressDrawnAt_{};
-  wxTimer progressTimer_;
-  static constexpr int kProgressTimerId = 1;
-  static constexpr std::chrono::milliseconds kProgressInterval{50};
   int menusOpen_ = 0;  // menus of the menu bar now open
   std::chrono::steady_clock::time_point menuClosedAt_{};
   // How long after a menu closed an Escape still counts as the menu's.
