@@ -176,6 +176,11 @@ class AlbatrixController : public ListingWindow {
   Text MemberKey() const;
   Text SubFolder() const;
 
+  // What is under way. Any thread may ask; the answer may change the moment after.
+  bool Listing() const { return listingState.load() != PHASE_IDLE; }
+  bool Filling() const { return fillState.load() != PHASE_IDLE; }
+  bool Running() const { return runFlags.runState.load() != RUN_IDLE; }
+
   // The state bytes. A stop request is only a mark that the running thread reads.
   std::atomic<int> listingState{PHASE_IDLE};
   std::atomic<int> fillState{PHASE_IDLE};

@@ -87,7 +87,7 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
 
   bool cancelled = false;
   controller.Download();
-  while (controller.runFlags.runState.load() != RUN_IDLE) {
+  while (controller.Running()) {
     if (!cancelled && InterruptCatcher::Interrupted()) {
       controller.CancelDownload();  // the button's second press; never a new run if this one just ended
       cancelled = true;

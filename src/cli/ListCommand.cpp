@@ -22,7 +22,7 @@ bool ListAlbumsOf(AlbatrixController& controller, MainWindowView& view, const Te
   controller.RecognizeSite();
   controller.GetAlbums();
   bool stopped = false;
-  while (controller.listingState.load() != PHASE_IDLE) {
+  while (controller.Listing()) {
     if (!stopped && InterruptCatcher::Interrupted()) {
       controller.StopListing();  // never a new listing, should this one have just ended
       stopped = true;

@@ -472,7 +472,7 @@ void CAlbatrixDlg::OnClose(wxCloseEvent& event) {
   if (closing_) return;
   // A close (the close box or Escape) during a download would end it half way: the user says so first.
   // A close that cannot be refused (the system ending the session) takes the clean close at once.
-  if (event.CanVeto() && controller_->runFlags.runState.load() != RUN_IDLE) {
+  if (event.CanVeto() && controller_->Running()) {
     wxMessageDialog ask(this, U8(kQuitDuringDownload), U8(kProductTitle), wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION);
     if (ask.ShowModal() != wxID_YES) {
       event.Veto();

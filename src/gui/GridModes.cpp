@@ -19,7 +19,7 @@ void Find(CAlbatrixDlg& window) {
 
 void Filter(CAlbatrixDlg& window) {
   AlbatrixController& controller = window.Controller();
-  if (controller.fillState != PHASE_IDLE) {
+  if (controller.Filling()) {
     Trace("filter: the grid is still being filled");
     return;
   }
