@@ -9,7 +9,11 @@
 namespace albatrix {
 
 AlbatrixController::AlbatrixController(MainWindowView& view, Text programFolder, SiteProfile profile)
-    : siteCode(SITE_CODE_HUPU), view_(view), programFolder_(std::move(programFolder)), profile_(std::move(profile)) {
+    : siteCode(SITE_CODE_HUPU),
+      view_(view),
+      programFolder_(std::move(programFolder)),
+      profile_(std::move(profile)),
+      downloadPresenter_(view, [this](const RunTally* tally) { DownloadEnded(tally); }) {
   thumbnailStep_ = [this](std::size_t albumIndex) { MakeThumbnail(albumIndex); };
 }
 
@@ -18,7 +22,9 @@ AlbatrixController::~AlbatrixController() { Shutdown(); }
 void AlbatrixController::Initialize() {
   view_.SetText(IDC_SAVE_PATH, programFolder_);
   HistoryBoxes boxes;
-  boxes.addCandidate = [this](int comboId, const Text& text) { view_.AddCandidate(comboId, text); };
+  boxes.addCandidate = [this](HistoryKind which, const Text& text) {
+    view_.AddCandidate(which == HistoryKind::Member ? IDC_MEMBER : IDC_SAVE_PATH, text);
+  };
   Text newestPath;
   {
     std::lock_guard<std::mutex> hold(settingsLock_);
@@ -40,19 +46,18 @@ void AlbatrixController::FinishStartup(const TextArray& siteNames) {
 
 void AlbatrixController::GetAlbums() {
   if (!readyForInput) return;
-  // A press during a listing is a stop request. The listing may leave its state at this very moment, so
-  // the request is only written over a running state: a stop mark must never outlive its listing.
-  if (listingState.load() != PHASE_IDLE) {
+  // A press during a listing is a stop request.
+  if (Listing()) {
     StopListing();
     return;
   }
-  if (fillState != PHASE_IDLE) {
+  if (Filling()) {
     // A press that does nothing must say why, or the user presses again and again.
     Trace("get albums: the grid is still being filled; nothing started");
     view_.SetText(IDC_STATUS, kTextWaitForPreview);
     return;
   }
-  if (runFlags.runState.load() != RUN_IDLE) {
+  if (Running()) {
     Trace("get albums: a download run is active; nothing started");
     return;
   }
@@ -71,30 +76,86 @@ void AlbatrixController::GetAlbums() {
   }
   listingAbort_ = false;
   coverAbort_ = false;
-  listingState = PHASE_RUNNING;
+  states_.Begin(Activity::Listing);
   siteCode = SITE_CODE_HUPU;
-  try {
-    listThread_ = std::thread([this] {
-      GetListFunc(*this);
-      Trace("get albums: the listing ended");
-    });
-  } catch (const std::system_error& e) {
-    Trace(std::string("get albums: ") + e.what());
-    listingState = PHASE_IDLE;  // otherwise every later press would only ask a missing thread to stop
+  if (!StartThread(listThread_, [this] {
+        RunListing();
+        Trace("get albums: the listing ended");
+      })) {
+    states_.End(Activity::Listing);  // otherwise every later press would only ask a missing thread to stop
     view_.Message(u"Create thread:GetListFunc failed.");
   }
 }
 
 void AlbatrixController::StopListing() {
-  // The listing may leave its state at this very moment, so the mark is only written over a running
-  // state: a stop mark must never outlive its listing. The abort flag is lowered when the next starts.
-  int state = listingState.load();
-  while (state != PHASE_IDLE) {
-    if (state == PHASE_STOP_ASKED || listingState.compare_exchange_weak(state, PHASE_STOP_ASKED)) break;
-  }
-  if (state == PHASE_IDLE) return;
-  listingAbort_ = true;  // the page in flight ends now, not after its time-out
+  // The abort flag is lowered when the next listing starts.
+  if (!states_.AskStop(Activity::Listing)) return;
+  listingAbort_ = true;  // the page in flight ends now, and the listing after the album it is at
   coverAbort_ = true;    // and so does a cover
+}
+
+namespace {
+
+// The listing's events as the controller takes them: every album found is appended and shown at once.
+class ListingToController : public ListingEvents {
+ public:
+  explicit ListingToController(AlbatrixController& controller) : controller_(controller) {}
+  void AlbumFound(const ST_PERLISTRECORD& album) override { controller_.AppendAlbum(album); }
+
+ private:
+  AlbatrixController& controller_;
+};
+
+Text CountText(const char* before, std::size_t n, const char* after) {
+  return Utf8ToText(std::string(before) + std::to_string(n) + after);
+}
+
+}  // namespace
+
+void AlbatrixController::RunListing() {
+  siteCode = SITE_CODE_HUPU;
+  SetMemberFolders(Text(), Text());
+  const Text memberText = TrimBlanks(view_.GetText(IDC_MEMBER));
+  if (memberText.empty()) {
+    // Nothing typed: back to idle without touching the controls.
+    view_.Message(Text(kNeedAddressMessage));
+    states_.End(Activity::Listing);
+    return;
+  }
+  EnterListing();
+
+  ListingToController events(*this);
+  const ListingResult result = ListMemberAlbums(memberText, profile_, events, &listingAbort_);
+  if (result.end == ListingEnd::NoAddress) {
+    view_.Message(Text(kNeedAddressMessage));
+  } else if (albums_.empty()) {
+    view_.Message(Text(kLoginFirstMessage));
+  }
+  const Text subFolder;  // nothing in this site's listing names a sub-folder
+  SetMemberFolders(MemberFolderText(result.memberKey), MemberFolderText(subFolder));
+
+  view_.RefreshGrid();
+  const std::size_t n = albums_.size();
+  view_.SetText(IDC_GRID_FRAME, CountText("相册列表(共", n, "个)"));
+  view_.SetText(IDC_STATUS, CountText("获取相册列表完成，共", n, "个"));
+  LeaveListing();
+
+  if (n > 0) {
+    // The box is off while the listing runs, so this is the text the listing read.
+    if (AddHistoryAndSave(HistoryKind::Member, memberText)) view_.AddCandidate(IDC_MEMBER, memberText);
+  }
+}
+
+bool AlbatrixController::AppendAlbum(const ST_PERLISTRECORD& album) {
+  const std::int32_t count = albums_.AppendAlbum(album);
+  if (count <= 0) {
+    view_.Message(u"内存分配失败");
+    return false;
+  }
+  const std::size_t index = static_cast<std::size_t>(count) - 1;
+  albums_.CutTitle(index, kGridTitleLength);
+  ShowAlbumInGrid(index);
+  return true;
 }
 
 void AlbatrixController::WaitForListing() {
@@ -130,7 +191,6 @@ void AlbatrixController::ResetGrid() {
 
 void AlbatrixController::ShowAlbumInGrid(std::size_t albumIndex) {
   if (albumIndex >= albums_.size()) return;
-  albums_.CutTitle(albumIndex, kGridTitleLength);
 
   GridAlbum cell;
   cell.albumIndex = albumIndex;
@@ -156,20 +216,6 @@ void AlbatrixController::ShowAlbumInGrid(std::size_t albumIndex) {
 }
 
 void AlbatrixController::SetThumbnailStep(std::function<void(std::size_t)> step) { thumbnailStep_ = std::move(step); }
-
-void AlbatrixController::ListAlbumPictures(std::size_t albumIndex, const NamePictureFn& name,
-                                           const CrawlStopFn& stop) {
-  if (albumIndex >= albums_.size()) {
-    Trace("album crawl: no album at index " + std::to_string(albumIndex));
-    return;
-  }
-  Text albumPath = albums_[albumIndex].albumPath;
-  CrawlStopFn runStopped = [this] {
-    std::uint8_t state = runFlags.runState;
-    return state == RUN_ALBUM_STOP || state == RUN_CANCEL;
-  };
-  albatrix::ListAlbumPictures(profile_, albumPath, albumIndex, name, stop ? stop : runStopped, &runFlags.abortFetches);
-}
 
 void AlbatrixController::SetFilterKeyword(Text keyword) {
   std::lock_guard<std::mutex> hold(textsLock_);
@@ -197,20 +243,7 @@ void AlbatrixController::SetMemberFolders(const Text& memberKey, const Text& sub
   subFolder_ = subFolder;
 }
 
-Text AlbatrixController::MemberBoxText() { return view_.GetText(IDC_MEMBER); }
-
-void AlbatrixController::Message(const Text& text) { view_.Message(text); }
-
-void AlbatrixController::SetGridCaption(const Text& text) { view_.SetText(IDC_GRID_FRAME, text); }
-
-void AlbatrixController::SetStatusLine(const Text& text) { view_.SetText(IDC_STATUS, text); }
-
-void AlbatrixController::ListingNotStarted() { listingState = PHASE_IDLE; }
-
 void AlbatrixController::EnterListing() {
-  // Normally already running; a stop asked before the thread got here stays asked.
-  int idle = PHASE_IDLE;
-  listingState.compare_exchange_strong(idle, PHASE_RUNNING);
   for (int id : {IDC_SITE, IDC_DOWNLOAD, IDC_MEMBER, IDC_PREVIEW}) view_.Enable(id, false);
   view_.Check(IDC_SELECT_ALL, false);
   view_.SetText(IDC_GET_ALBUMS, u"终止获取");
@@ -231,14 +264,8 @@ void AlbatrixController::LeaveListing() {
   if (!previewMode) {
     for (int id : {IDC_FILTER, IDC_FIND}) view_.Enable(id, true);
   }
-  listingState = PHASE_IDLE;
+  states_.End(Activity::Listing);
 }
-
-void AlbatrixController::RefreshGrid() { view_.RefreshGrid(); }
-
-void AlbatrixController::AddMemberCandidate(const Text& text) { view_.AddCandidate(IDC_MEMBER, text); }
-
-bool AlbatrixController::RememberMember(const Text& text) { return AddHistoryAndSave(HistoryKind::Member, text); }
 
 bool AlbatrixController::AddHistoryAndSave(HistoryKind which, TextView text) {
   std::lock_guard<std::mutex> hold(settingsLock_);

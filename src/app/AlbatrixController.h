@@ -1,10 +1,7 @@
-// Everything the main window decides: the album list, the settings block, the state bytes through which
-// the threads coordinate, the member folder texts, the commands and the threads they start. What it shows
-// goes through MainWindowView, so every front end (wx, command line, the tests' fake) gets the same rules.
-//
-// The controller is the main window as the listing thread sees it (ListingWindow); the download engine
-// hooks in through runFlags, Albums(), CurrentNameRule(), CurrentLimits(), MemberKey() and
-// ListAlbumPictures().
+// Everything the main window decides: the album list, the settings block, what is under way (listing,
+// grid fill, download run), the member folder texts, the commands and the threads they start. The
+// engines report events; the controller turns them into what the window shows, through MainWindowView,
+// so every front end (wx, command line, the tests' fake) gets the same rules.
 #pragma once
 
 #include <atomic>
@@ -17,13 +14,16 @@
 #include <vector>
 
 #include "MyCode/StringCtrl.h"
+#include "app/ActivityStates.h"
 #include "app/ControlIds.h"
+#include "app/DownloadPresenter.h"
 #include "app/GridCells.h"
 #include "app/MainWindowView.h"
 #include "discovery/AlbumListCrawler.h"
 #include "discovery/AlbumPhotoCrawler.h"
 #include "discovery/SiteProfile.h"
 #include "download/RunSession.h"
+#include "model/PictureEntry.h"
 #include "model/AlbumRecords.h"
 #include "model/Settings.h"
 
@@ -32,10 +32,11 @@ namespace albatrix {
 // The status line's answer to "获取相册" pressed while the thumbnails are still being made.
 inline constexpr char16_t kTextWaitForPreview[] = u"正在生成预览图，完成后才能重新获取相册";
 
-// listingState and fillState.
-constexpr int PHASE_IDLE = 0;
-constexpr int PHASE_RUNNING = 1;
-constexpr int PHASE_STOP_ASKED = 2;
+// Shown when the member box is empty or holds no address.
+inline constexpr TextView kNeedAddressMessage = u"请输入虎扑相册地址(以http://开头)";
+
+// Shown when a started listing found no album.
+inline constexpr TextView kLoginFirstMessage = u"请先在登录菜单里登录虎扑帐号后重试(登录时勾上下次自动登录)";
 
 // Caption of the window's own questions.
 inline constexpr TextView kPromptCaption = u"提示";
@@ -47,14 +48,14 @@ using ThumbnailMaker = std::function<std::optional<ThumbnailPixels>(const Text& 
 // The preview switch's question while a fill runs.
 inline constexpr TextView kStopFillQuestion = u"模式转换未完成,是否中断?";
 
-class AlbatrixController : public ListingWindow {
+class AlbatrixController {
  public:
   // `programFolder` ends with the path separator: soft.dat lives there. The view must outlive the
   // controller.
   AlbatrixController(MainWindowView& view, Text programFolder, SiteProfile profile = SiteProfile());
   // Asks a running listing or download to stop, cutting their requests short, and waits for their
   // threads: no thread outlives the controller.
-  ~AlbatrixController() override;
+  ~AlbatrixController();
   AlbatrixController(const AlbatrixController&) = delete;
   AlbatrixController& operator=(const AlbatrixController&) = delete;
 
@@ -86,9 +87,17 @@ class AlbatrixController : public ListingWindow {
 
   // Empties the grid for the current mode (previewMode) and unchecks "全选".
   void ResetGrid();
-  // The grid's per-album step: a title longer than 80 characters is cut in the record itself and kept
-  // unique (AlbumList::CutTitle); in list mode the album gets the next row unless a filter keyword rules
-  // it out; in preview mode its thumbnail step runs first. The view receives a copy.
+  // The listing look: the controls a listing changes off (and "终止获取"), then on again as the mode
+  // allows; LeaveListing also ends the listing state.
+  void EnterListing();
+  void LeaveListing();
+  // Appends an album the listing found: the title cut to the grid's 80 units and kept unique
+  // (AlbumList::CutTitle) in the record itself, then shown. False when it could not be stored (the
+  // message is shown).
+  bool AppendAlbum(const ST_PERLISTRECORD& album);
+  // The grid's per-album step: in list mode the album gets the next row unless a filter keyword rules it
+  // out; in preview mode its thumbnail step runs first. The view receives a copy; the record is not
+  // changed but for its thumbnail.
   void ShowAlbumInGrid(std::size_t albumIndex);
   // Preview mode: makes album i's thumbnail when it has none. The default step is MakeThumbnail.
   void SetThumbnailStep(std::function<void(std::size_t albumIndex)> step);
@@ -104,7 +113,7 @@ class AlbatrixController : public ListingWindow {
   // Otherwise the find window is hidden ("筛选" and "查找" off) for preview mode or "筛选" and "查找" on
   // for list mode, the grid is reset to the new mode and the filler thread shows every album in it.
   void SwitchPreview();
-  // The fill pass: albums 0..N-1 shown until a stop is asked, then the grid refreshed, fillState 0 and
+  // The fill pass: albums 0..N-1 shown until a stop is asked, then the grid refreshed, the fill ended and
   // the filter keyword emptied. Runs on the filler thread, or on the interface thread for a filter.
   void FillGrid();
   // "筛选" ended with OK: the list keeps its header and widths, and shows only the albums whose title
@@ -118,20 +127,18 @@ class AlbatrixController : public ListingWindow {
   // then every thread joined. Idempotent.
   void Shutdown();
 
-  // The album photo crawler for the download run (a RunSession's listAlbum): every picture of album
-  // `albumIndex` to `name`, asking `stop` after each; without `stop`, the crawl ends when runState becomes
-  // RUN_ALBUM_STOP or RUN_CANCEL. An index out of range does nothing.
-  void ListAlbumPictures(std::size_t albumIndex, const NamePictureFn& name, const CrawlStopFn& stop = {});
+  // The run plan of a download over the albums the view reports as chosen: copies of them, the save-path
+  // box, the member folders of the last listing, the current site's rules and limits, and the album
+  // photo crawler of this controller's site.
+  RunPlan MakeRunPlan();
 
   // Button 1005 "下载": during a run the press asks it to cancel (CancelDownload); while a listing runs
-  // nothing, since the listing empties and refills the album list the run walks; otherwise runState
-  // becomes RUN_BUSY and the download run (DownProc.h) starts on a thread of its own over the albums the
-  // view reports as chosen. When that thread cannot start: "Create thread:GetListFunc failed." and back
-  // to RUN_IDLE, so the next press starts a run again.
+  // nothing, since the listing empties and refills the album list the run walks; otherwise the download
+  // run (DownProc.h) starts on a thread of its own over MakeRunPlan(). When that thread cannot start:
+  // "Create thread:GetListFunc failed." and back to idle, so the next press starts a run again.
   void Download();
-  // The button's second press alone: asks a running download to cancel (RUN_CANCEL and
-  // cancelRequested). Does nothing when no run is active, so it can never start one; true when a run
-  // was asked.
+  // The button's second press alone: asks a running download to cancel. Does nothing when no run is
+  // active, so it can never start one; true when a run was asked.
   bool CancelDownload();
   // Waits until the download run thread (if any) has ended. From the thread that drives the commands only.
   void WaitForDownload();
@@ -139,17 +146,8 @@ class AlbatrixController : public ListingWindow {
   // save-path box, when it is not empty.
   void OpenSaveFolder();
 
-  // What the last download run did, read once it has ended.
-  struct DownloadSummary {
-    bool started = false;      // the save path was usable and the chosen albums were gone through
-    std::int64_t albums = 0;   // albums begun (all chosen ones unless the run was cancelled)
-    std::int64_t listed = 0;   // pictures listed
-    std::int64_t saved = 0;    // picture files saved
-    std::int64_t leftOut = 0;  // pictures outside the size limits
-    std::int64_t failed = 0;   // pictures that could not be saved
-    std::vector<FailedPicture> failures;  // each failed picture with its album and reason
-  };
-  DownloadSummary LastDownload() const;
+  // What the last download run did, read once it has ended (empty before any run).
+  RunTally LastDownload() const;
 
   // The current site's naming rules and download limits as the download run reads them, and the way to
   // change settings while a run may be reading them; the change is saved at once (false when soft.dat
@@ -170,6 +168,9 @@ class AlbatrixController : public ListingWindow {
   Text FilterKeyword() const;
 
   MainWindowView& View() { return view_; }
+  const SiteProfile& Profile() const { return profile_; }
+  // The albums of the last listing. Read them only while no listing runs.
+  AlbumList& Albums() { return albums_; }
   const Text& ProgramFolder() const { return programFolder_; }
   // The member folder text ("" or ending with the separator) and the sub-folder text the last listing
   // left, for the download run.
@@ -177,41 +178,30 @@ class AlbatrixController : public ListingWindow {
   Text SubFolder() const;
 
   // What is under way. Any thread may ask; the answer may change the moment after.
-  bool Listing() const { return listingState.load() != PHASE_IDLE; }
-  bool Filling() const { return fillState.load() != PHASE_IDLE; }
-  bool Running() const { return runFlags.runState.load() != RUN_IDLE; }
+  bool Listing() const { return states_.Active(Activity::Listing); }
+  bool Filling() const { return states_.Active(Activity::Filling); }
+  bool Running() const { return states_.Active(Activity::Running); }
+  // True while the workers of an album of the run fetch its pictures.
+  bool WorkersRunning() const { return !downloadPresenter_.DownloadingFolder().empty(); }
 
-  // The state bytes. A stop request is only a mark that the running thread reads.
-  std::atomic<int> listingState{PHASE_IDLE};
-  std::atomic<int> fillState{PHASE_IDLE};
+  // The activity states themselves, for a test that stages an activity without its thread.
+  ActivityStates& Activities() { return states_; }
+
   std::atomic<bool> readyForInput{false};
   std::atomic<bool> previewMode{false};
   std::atomic<int> siteCode;
-  RunFlags runFlags;  // runState and the other flags of the download run
 
-  // ListingWindow: the window's side of a listing.
-  const SiteProfile& Profile() const override { return profile_; }
-  AlbumList& Albums() override { return albums_; }
-  void SetSiteCode(int code) override { siteCode = code; }
-  void SetMemberFolders(const Text& memberKey, const Text& subFolder) override;
-  Text MemberBoxText() override;
-  void Message(const Text& text) override;
-  void SetGridCaption(const Text& text) override;
-  void SetStatusLine(const Text& text) override;
-  void ListingNotStarted() override;
-  void EnterListing() override;
-  void LeaveListing() override;
-  void ShowAlbum(std::size_t albumIndex) override { ShowAlbumInGrid(albumIndex); }
-  void RefreshGrid() override;
-  bool StopRequested() override { return listingState == PHASE_STOP_ASKED; }
-  const std::atomic<bool>* FetchAbort() override { return &listingAbort_; }
-  bool RememberMember(const Text& text) override;
   // One history's rule under the settings lock: `text` goes first unless AddHistory refuses it, and only
   // a history that changed is saved. True when it changed.
   bool AddHistoryAndSave(HistoryKind which, TextView text);
-  void AddMemberCandidate(const Text& text) override;
 
  private:
+  // The listing thread's body: reads the member box, lists, and shows the outcome.
+  void RunListing();
+  void SetMemberFolders(const Text& memberKey, const Text& subFolder);
+  // The window's side of a run's end (also of a run that never began).
+  void DownloadEnded(const RunTally* tally);
+
   MainWindowView& view_;
   const Text programFolder_;
   const SiteProfile profile_;
@@ -223,6 +213,7 @@ class AlbatrixController : public ListingWindow {
   Text subFolder_;
   Text filterKeyword_;
 
+  ActivityStates states_;
   std::atomic<bool> listingAbort_{false};  // raised with a stop request; lowered when a listing starts
   std::atomic<int> gridRows_{0};  // album rows of the list mode grid since its last reset
   std::function<void(std::size_t)> thumbnailStep_;
@@ -235,8 +226,8 @@ class AlbatrixController : public ListingWindow {
   std::thread fillThread_;
 
   mutable std::mutex settingsLock_;  // the run reads the current site's records while the interface edits
-  std::unique_ptr<RunView> downloadView_;  // the run's view of the window, over view_
-  std::unique_ptr<RunSession> session_;
+  DownloadPresenter downloadPresenter_;
+  std::unique_ptr<RunSession> session_;  // the last run; replaced only while no run thread exists
   std::thread downloadThread_;
 };
 

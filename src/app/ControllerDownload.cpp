@@ -5,94 +5,82 @@
 #include "MyCode/Trace.h"
 #include "app/AlbatrixController.h"
 #include "download/DownProc.h"
-#include "model/PictureList.h"
+#include "discovery/AlbumPhotoCrawler.h"
 
 namespace albatrix {
 
-namespace {
-
-// The run's view of the window: the controls it speaks to, through the controller's MainWindowView.
-class DownloadRunView : public RunView {
- public:
-  explicit DownloadRunView(MainWindowView& view) : view_(view) {}
-  Text SavePathText() override { return view_.GetText(IDC_SAVE_PATH); }
-  void SetText(int controlId, const Text& text) override { view_.SetText(controlId, text); }
-  void Enable(int controlId, bool enabled) override { view_.Enable(controlId, enabled); }
-  void Message(const Text& text) override { view_.Message(text); }
-  std::vector<std::size_t> ChosenAlbums() override { return view_.ChosenAlbums(); }
-  void OpenFolder(const Text& path) override { view_.OpenFolder(path); }
-  void ShowProgress(std::int32_t done, std::size_t total) override { view_.ShowProgress(done, total); }
-
- private:
-  MainWindowView& view_;
-};
-
-}  // namespace
+RunPlan AlbatrixController::MakeRunPlan() {
+  RunPlan plan;
+  for (std::size_t index : view_.ChosenAlbums()) {
+    if (index < albums_.size()) {
+      plan.albums.push_back(albums_[index]);
+    } else {
+      Trace("chosen album " + std::to_string(index) + " is not in the list");
+    }
+  }
+  plan.listedAlbums = albums_.size();
+  plan.savePath = view_.GetText(IDC_SAVE_PATH);
+  plan.memberKey = MemberKey();
+  plan.subFolder = SubFolder();
+  plan.siteCode = siteCode;
+  plan.nameRule = [this] { return CurrentNameRule(); };
+  plan.limits = CurrentLimits();
+  plan.listPictures = [profile = profile_](const ST_PERLISTRECORD& album, const PictureFoundFn& found,
+                                           const std::function<bool()>& stop, const std::atomic<bool>* abort) {
+    ListAlbumPictures(profile, album.albumPath, found, stop, abort);
+  };
+  return plan;
+}
 
 void AlbatrixController::Download() {
-  if (runFlags.runState.load() != RUN_IDLE) {
+  if (Running()) {
     CancelDownload();  // a run that has just ended meanwhile is not started again by this press
     return;
   }
-  if (listingState.load() != PHASE_IDLE) {
+  if (Listing()) {
     Trace("download: a listing is running; nothing started");
     return;
   }
-  std::uint8_t idle = RUN_IDLE;
-  if (!runFlags.runState.compare_exchange_strong(idle, RUN_BUSY)) {
+  if (!states_.Begin(Activity::Running)) {
     CancelDownload();
     return;
   }
-  // The last run has returned to idle already; its thread ends at once.
+  // The last run has shown its end already; its thread ends at once.
   WaitForDownload();
 
-  if (!downloadView_) downloadView_ = std::make_unique<DownloadRunView>(view_);
-  session_ = std::make_unique<RunSession>(*downloadView_, runFlags, albums_, ThePictureList());
+  session_ = std::make_unique<RunSession>(MakeRunPlan(), downloadPresenter_);
   RunSession& session = *session_;
-  session.siteCode = siteCode;
-  session.memberKey = MemberKey();
-  session.subFolder = SubFolder();
-  session.nameRule = [this] { return CurrentNameRule(); };
-  session.limits = [this] { return CurrentLimits(); };
-  session.listAlbum = [this](std::size_t albumIndex, const PictureSink& sink, const std::function<bool()>& stop) {
-    ListAlbumPictures(albumIndex, sink, stop);
-  };
   if (!StartThread(downloadThread_, [&session] {
         DownloadRun(session);
         Trace("download: the run ended");
       })) {
-    runFlags.runState = RUN_IDLE;  // so that the next press starts a run instead of cancelling none
+    states_.End(Activity::Running);  // so that the next press starts a run instead of cancelling none
     view_.Message(u"Create thread:GetListFunc failed.");
   }
 }
 
-bool AlbatrixController::CancelDownload() { return runFlags.RequestCancel(); }
+void AlbatrixController::DownloadEnded(const RunTally* tally) {
+  // The rule is read as the run ends: the user may have changed it while the run went on.
+  if (tally && tally->listed > 0 && (CurrentNameRule().options & OPT_OPEN_FOLDER)) view_.OpenFolder(tally->lastFolder);
+  states_.End(Activity::Running);
+}
+
+bool AlbatrixController::CancelDownload() {
+  // session_ changes only on this thread, and only while no run thread exists.
+  return Running() && session_ && session_->flags.RequestCancel();
+}
 
 void AlbatrixController::WaitForDownload() {
   if (downloadThread_.joinable()) downloadThread_.join();
 }
 
 void AlbatrixController::OpenSaveFolder() {
-  if (runFlags.downloading) {
-    view_.OpenFolder(ThePictureList().folder());
-    return;
-  }
-  Text path = view_.GetText(IDC_SAVE_PATH);
-  if (!path.empty()) view_.OpenFolder(path);
+  Text folder = downloadPresenter_.DownloadingFolder();
+  if (folder.empty()) folder = view_.GetText(IDC_SAVE_PATH);
+  if (!folder.empty()) view_.OpenFolder(folder);
 }
 
-AlbatrixController::DownloadSummary AlbatrixController::LastDownload() const {
-  DownloadSummary summary;
-  if (!session_) return summary;
-  summary.started = session_->started;
-  summary.albums = session_->albumsBegun;
-  summary.listed = session_->totalListed;
-  summary.saved = session_->picturesSaved;
-  summary.leftOut = session_->picturesLeftOut;
-  summary.failed = session_->picturesFailed;
-  summary.failures = session_->failures;
-  return summary;
-}
+RunTally AlbatrixController::LastDownload() const { return session_ ? session_->tally : RunTally{}; }
 
 NameRule AlbatrixController::CurrentNameRule() const {
   std::lock_guard<std::mutex> hold(settingsLock_);

@@ -29,15 +29,14 @@ void AlbatrixController::MakeThumbnail(std::size_t albumIndex) {
 
 void AlbatrixController::SwitchPreview() {
   const bool checked = view_.IsChecked(IDC_PREVIEW);
-  if (fillState != PHASE_IDLE) {
+  if (Filling()) {
     if (view_.Message(Text(kStopFillQuestion), Text(kPromptCaption), MessageButtons::YesNo)) {
-      int running = PHASE_RUNNING;
-      if (fillState.compare_exchange_strong(running, PHASE_STOP_ASKED)) coverAbort_ = true;
+      if (states_.AskStop(Activity::Filling)) coverAbort_ = true;
     }
     view_.Check(IDC_PREVIEW, !checked);
     return;
   }
-  if (listingState != PHASE_IDLE) {
+  if (Listing()) {
     // The box is off while a listing runs; a click that slipped through changes nothing.
     Trace("preview: a listing is running; the mode stays");
     view_.Check(IDC_PREVIEW, !checked);
@@ -45,27 +44,27 @@ void AlbatrixController::SwitchPreview() {
   }
   if (checked) view_.Show(IDD_FIND, false);
   for (int id : {IDC_FILTER, IDC_FIND}) view_.Enable(id, !checked);
-  WaitForFill();  // a last fill has set fillState 0 already; its thread only returns
-  fillState = PHASE_RUNNING;
+  WaitForFill();  // a last fill has ended already; its thread only returns
+  states_.Begin(Activity::Filling);
   previewMode = checked;
   ResetGrid();
   coverAbort_ = false;
   if (!StartThread(fillThread_, [this] { FillGrid(); })) {
     Trace("preview: the filler thread could not start");
-    fillState = PHASE_IDLE;
+    states_.End(Activity::Filling);
   }
 }
 
 void AlbatrixController::FillGrid() {
-  for (std::size_t i = 0; i < albums_.size() && fillState != PHASE_STOP_ASKED; ++i) ShowAlbumInGrid(i);
+  for (std::size_t i = 0; i < albums_.size() && !states_.StopAsked(Activity::Filling); ++i) ShowAlbumInGrid(i);
   view_.RefreshGrid();
   // The keyword goes before the fill counts as ended: a filter may start from then on and sets its own.
   SetFilterKeyword(Text());
-  fillState = PHASE_IDLE;
+  states_.End(Activity::Filling);
 }
 
 bool AlbatrixController::ApplyFilter(TextView keyword) {
-  if (fillState != PHASE_IDLE || listingState != PHASE_IDLE || previewMode) {
+  if (Filling() || Listing() || previewMode) {
     // A second fill into the grid the filler or the listing is writing would mix both.
     Trace("filter: the grid is being filled or shows thumbnails; nothing changed");
     return false;
@@ -84,8 +83,7 @@ void AlbatrixController::WaitForFill() {
 
 void AlbatrixController::Shutdown() {
   StopListing();
-  int running = PHASE_RUNNING;
-  fillState.compare_exchange_strong(running, PHASE_STOP_ASKED);
+  states_.AskStop(Activity::Filling);
   coverAbort_ = true;
   CancelDownload();
   WaitForListing();

@@ -51,7 +51,7 @@ int ParseArguments(const std::vector<std::string>& arguments, DownloadArguments&
   return -1;
 }
 
-std::string SummaryLine(const AlbatrixController::DownloadSummary& summary) {
+std::string SummaryLine(const RunTally& summary) {
   return std::to_string(summary.albums) + " albums, " + std::to_string(summary.listed) + " pictures listed, " +
          std::to_string(summary.saved) + " files saved, " + std::to_string(summary.leftOut) +
          " left out by size limits, " + std::to_string(summary.failed) + " failed";
@@ -95,7 +95,7 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   controller.WaitForDownload();
-  const AlbatrixController::DownloadSummary summary = controller.LastDownload();
+  const RunTally summary = controller.LastDownload();
   view.Note(Utf8ToText(SummaryLine(summary)));
   for (const FailedPicture& failure : summary.failures) view.Note(FailureLine(failure));
   if (cancelled || InterruptCatcher::Interrupted()) return kExitInterrupted;

@@ -13,36 +13,69 @@ namespace albatrix {
 
 namespace {
 
-Text CountText(const char* before, std::size_t n, const char* after) {
-  return Utf8ToText(std::string(before) + std::to_string(n) + after);
-}
-
-// Appends the working record and shows the new album at once. False when the record could not be
-// stored (the message is shown; nothing was appended).
-bool AppendAndShow(ListingWindow& window, const ST_PERLISTRECORD& working) {
-  std::int32_t count = window.Albums().AppendAlbum(working);
-  if (count <= 0) {
-    window.Message(u"内存分配失败");
-    return false;
-  }
-  window.ShowAlbum(static_cast<std::size_t>(count) - 1);
-  return true;
-}
+bool Raised(const std::atomic<bool>* flag) { return flag && flag->load(); }
 
 // The branch for an address that names one album: that album's own page gives its cover, title and count.
-Text ListSingleAlbum(ListingWindow& window, PageReader& reader, TextView memberText) {
-  const SiteProfile& profile = window.Profile();
+ListingResult ListSingleAlbum(TextView memberText, const SiteProfile& profile, ListingEvents& events,
+                              PageReader& reader, const std::atomic<bool>* stop) {
+  // Only an album that was read names the member whose folder its pictures go to.
+  ListingResult result;
   Text page;
-  if (!reader.Read(memberText, page)) return Text();
+  if (!reader.Read(memberText, page)) {
+    result.end = Raised(stop) ? ListingEnd::Stopped : ListingEnd::Unreadable;
+    return result;
+  }
   if (IsMaintenancePage(page)) {
     Trace("list: the site is under maintenance");
-    return Text();
+    result.end = ListingEnd::Maintenance;
+    return result;
   }
   ST_PERLISTRECORD working;
   ParseSingleAlbumPage(std::move(page), working);
   working.albumPath = SingleAlbumPathOf(memberText, profile);
-  AppendAndShow(window, working);
-  return MemberKeyOf(memberText, profile);
+  events.AlbumFound(working);
+  events.PageDone(1, 1);
+  result.end = ListingEnd::LastPage;
+  result.memberKey = MemberKeyOf(memberText, profile);
+  return result;
+}
+
+ListingResult ListPages(TextView memberText, const SiteProfile& profile, ListingEvents& events, PageReader& reader,
+                        const std::atomic<bool>* stop) {
+  ListingResult result;
+  result.memberKey = MemberKeyOf(memberText, profile);
+  ST_PERLISTRECORD working;  // one record, refilled for every album
+  for (int page = 1;; ++page) {
+    Text text;
+    if (!reader.Read(profile.AlbumListPageAddress(result.memberKey, page), text)) {
+      result.end = Raised(stop) ? ListingEnd::Stopped : ListingEnd::Unreadable;
+      return result;
+    }
+    ListPageScan scan = ScanListPage(std::move(text));
+    if (scan.maintenance) {
+      Trace("list: the site is under maintenance");
+      result.end = ListingEnd::Maintenance;
+      return result;
+    }
+    if (scan.entries.empty()) {
+      result.end = ListingEnd::LastPage;
+      return result;
+    }
+    for (Text& entry : scan.entries) {
+      ParseListEntry(std::move(entry), working);
+      events.AlbumFound(working);
+      if (Raised(stop)) {
+        Trace("list: stopped at the user's request on page " + std::to_string(page));
+        result.end = ListingEnd::Stopped;
+        return result;
+      }
+    }
+    events.PageDone(page, scan.entries.size());
+    if (!scan.morePages) {
+      result.end = ListingEnd::LastPage;
+      return result;
+    }
+  }
 }
 
 }  // namespace
@@ -55,66 +88,12 @@ Text MemberFolderText(TextView key) {
   return folder;
 }
 
-Text ParseAlbumListPages(ListingWindow& window, TextView memberText) {
-  PageReader reader(window.FetchAbort());
-  if (NamesOneAlbum(memberText)) return ListSingleAlbum(window, reader, memberText);
-
-  const SiteProfile& profile = window.Profile();
-  Text key = MemberKeyOf(memberText, profile);
-  ST_PERLISTRECORD working;  // one record, refilled for every album; AppendAlbum copies it
-  for (int page = 1;; ++page) {
-    Text text;
-    if (!reader.Read(profile.AlbumListPageAddress(key, page), text)) return key;
-    ListPageScan scan = ScanListPage(std::move(text));
-    if (scan.maintenance) {
-      Trace("list: the site is under maintenance");
-      return key;
-    }
-    if (scan.entries.empty()) return key;
-    for (Text& entry : scan.entries) {
-      ParseListEntry(std::move(entry), working);
-      AppendAndShow(window, working);
-      if (window.StopRequested()) {
-        Trace("list: stopped at the user's request on page " + std::to_string(page));
-        return key;
-      }
-    }
-    if (!scan.morePages) return key;
-  }
-}
-
-int GetListFunc(ListingWindow& window) {
-  window.SetSiteCode(SITE_CODE_HUPU);
-  window.SetMemberFolders(Text(), Text());
-  Text memberText = TrimBlanks(window.MemberBoxText());
-  if (memberText.empty()) {
-    window.Message(Text(kNeedAddressMessage));
-    window.ListingNotStarted();
-    return 0;
-  }
-  window.EnterListing();
-
-  Text memberKey;
-  Text subFolder;  // nothing in this site's listing names a sub-folder
-  if (!ContainsWebAddress(memberText)) {
-    window.Message(Text(kNeedAddressMessage));
-  } else {
-    memberKey = ParseAlbumListPages(window, memberText);
-    if (window.Albums().empty()) window.Message(Text(kLoginFirstMessage));
-  }
-  window.SetMemberFolders(MemberFolderText(memberKey), MemberFolderText(subFolder));
-
-  window.RefreshGrid();
-  std::size_t n = window.Albums().size();
-  window.SetGridCaption(CountText("相册列表(共", n, "个)"));
-  window.SetStatusLine(CountText("获取相册列表完成，共", n, "个"));
-  window.LeaveListing();
-
-  if (n > 0) {
-    Text remembered = TrimBlanks(window.MemberBoxText());
-    if (window.RememberMember(remembered)) window.AddMemberCandidate(remembered);
-  }
-  return 0;
+ListingResult ListMemberAlbums(TextView memberText, const SiteProfile& profile, ListingEvents& events,
+                               const std::atomic<bool>* stop) {
+  if (!ContainsWebAddress(memberText)) return ListingResult{};
+  PageReader reader(stop);
+  if (NamesOneAlbum(memberText)) return ListSingleAlbum(memberText, profile, events, reader, stop);
+  return ListPages(memberText, profile, events, reader, stop);
 }
 
 }  // namespace albatrix

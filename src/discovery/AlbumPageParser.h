@@ -3,6 +3,7 @@
 #pragma once
 
 #include "MyCode/StringCtrl.h"
+#include "model/PictureEntry.h"
 
 namespace albatrix {
 
@@ -12,11 +13,6 @@ struct AlbumPageScan {
 };
 
 AlbumPageScan ScanAlbumPage(Text page);
-
-struct PictureEntry {
-  Text url;          // the large picture: every "small." of the listed address turned into "big."
-  Text description;  // the `title` after the address; empty when there is none
-};
 
 PictureEntry ParsePictureEntry(Text entry);
 

@@ -22,11 +22,6 @@ bool CancelSeen(const RunFlags& flags) {
   return flags.cancelRequested.load() || flags.runState.load() == RUN_CANCEL;
 }
 
-Text ProgressText(std::int32_t done, std::size_t total) {
-  std::string text = std::to_string(done) + "/" + std::to_string(total);
-  return u"已下载" + Text(text.begin(), text.end()) + u"......";
-}
-
 bool Raised(const std::atomic<bool>* abort) { return abort && abort->load(); }
 
 // What a fetch that left no file means for the picture.
@@ -90,12 +85,12 @@ PictureResult DownloadPicture(RunSession& session, const Text& entry, const Text
   request.extraHeaders = requestHeader;
   // The name was cleaned when it was given, so it never leads out of the album folder.
   request.targetFile = folder + fileName;
-  request.readTimeoutMs = static_cast<std::uint32_t>(session.runLimits.timeoutSeconds) * 1000u;
-  request.minSizeK = session.runLimits.minKB;
-  request.maxSizeK = session.runLimits.maxKB;
+  request.readTimeoutMs = static_cast<std::uint32_t>(session.plan.limits.timeoutSeconds) * 1000u;
+  request.minSizeK = session.plan.limits.minKB;
+  request.maxSizeK = session.plan.limits.maxKB;
   request.abort = abort;
 
-  const FetchFn& fetch = session.fetch;
+  const FetchFn& fetch = session.plan.fetch;
   const unsigned options = FETCH_ALLOW_CACHE | FETCH_NO_RELOAD;
   // A picture streams to its file, so the fetch's result, not the body, says whether it came.
   auto fetchOnce = [&](UrlResponse& response) {
@@ -128,13 +123,12 @@ void DownPicFunc(RunSession& session) {
   jobs.requestHeaders.reserve(n);
   for (std::size_t i = 0; i < n; ++i) jobs.requestHeaders.push_back(session.pictures.requestHeader(i));
   jobs.results.resize(n);
-  const std::size_t w = std::min<std::size_t>(session.runLimits.threads, n);
+  const std::size_t w = std::min<std::size_t>(session.plan.limits.threads, n);
   if (w == 0) {
     session.albumResults = std::move(jobs.results);
     return;
   }
 
-  flags.downloading = true;
   const auto started = std::chrono::steady_clock::now();
 
   std::vector<std::thread> workers;
@@ -142,7 +136,7 @@ void DownPicFunc(RunSession& session) {
   for (std::size_t k = 0; k < w; ++k) {
     std::thread thread;
     auto body = [&session, &jobs] { WorkerLoop(session, jobs); };
-    bool ok = session.startThread ? session.startThread(thread, body) : StartThread(thread, body);
+    bool ok = session.plan.startThread ? session.plan.startThread(thread, body) : StartThread(thread, body);
     if (ok) {
       workers.push_back(std::move(thread));
     } else {
@@ -174,8 +168,7 @@ void DownPicFunc(RunSession& session) {
     for (std::int32_t count = seen + 1; count <= done; ++count) {
       if (count == shown) continue;
       lock.unlock();
-      session.view.SetText(kRunProgressLine, ProgressText(count, n));
-      session.view.ShowProgress(count, n);
+      session.events.PicturesEnded(static_cast<std::size_t>(count), n);
       lock.lock();
       shown = count;
     }
@@ -189,11 +182,9 @@ void DownPicFunc(RunSession& session) {
   jobs.abort = true;
   for (std::thread& worker : workers) worker.join();
   session.albumResults = std::move(jobs.results);
-  Trace("OK");
 
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started);
   Trace("album downloaded: " + std::to_string(seconds.count()) + " s, " + std::to_string(n) + " pictures");
-  flags.downloading = false;
 }
 
 }  // namespace albatrix

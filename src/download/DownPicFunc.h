@@ -1,5 +1,5 @@
 // The workers of one album: every picture of the picture list is one job, fetched to its file with the
-// run's size limits and time-out, at most `threads` at a time, with the progress line kept up to date.
+// run's size limits and time-out, at most `threads` at a time, each ended job reported in order.
 #pragma once
 
 #include <cstddef>
@@ -11,8 +11,8 @@ namespace albatrix {
 // Downloads the session's picture list and returns when every job has ended, or soon after a cancel
 // (cancelRequested or runState RUN_CANCEL): then no further job starts, fetches in flight are abandoned
 // (they leave no file), and every worker has ended before this returns, so the list may be emptied or
-// post-processed at once. finishedCount counts the jobs that ended; "已下载%d/%d......" goes to the
-// progress line whenever it changed; albumResults says afterwards how every job ended. A worker thread
+// post-processed at once. finishedCount counts the jobs that ended; PicturesEnded reports every count
+// once, in order; albumResults says afterwards how every job ended. A worker thread
 // that cannot be started leaves its jobs to the others; when none can be started, every job counts as
 // finished without a fetch (NotTried).
 void DownPicFunc(RunSession& session);

@@ -13,17 +13,9 @@
 namespace albatrix {
 namespace {
 
-// Limits of a site whose settings nobody supplied: the first-run values.
-constexpr DownloadLimits kFallbackLimits{0, 0, 5, 30};
-
 Text WithSeparator(Text path) {
   if (path.empty() || path.back() != kPathSep) path += kPathSep;
   return path;
-}
-
-Text Number(long long value) {
-  std::string digits = std::to_string(value);
-  return Text(digits.begin(), digits.end());
 }
 
 // The run thread marks the album busy again, but a cancel the button wrote meanwhile stays.
@@ -35,55 +27,40 @@ void MarkBusy(RunFlags& flags) {
 
 bool Cancelled(const RunFlags& flags) { return flags.runState.load() == RUN_CANCEL; }
 
-void EnterBusyLook(RunSession& session) {
-  MarkBusy(session.flags);
-  session.view.SetText(kRunDownloadButton, kTextStopDownload);
-  for (int id : kRunBusyControls) session.view.Enable(id, false);
-}
-
-void LeaveBusyLook(RunSession& session) {
-  session.flags.runState = RUN_IDLE;
-  session.view.SetText(kRunDownloadButton, kTextDownload);
-  for (int id : kRunBusyControls) session.view.Enable(id, true);
-  session.view.SetText(kRunStatusLine, kTextRunDone);
-  session.view.SetText(kRunProgressLine, Text());
-  session.view.ShowProgress(0, 0);
-}
-
 std::int64_t UnixNow(const RunSession& session) {
-  auto now = session.now ? session.now() : std::chrono::system_clock::now();
+  auto now = session.plan.now ? session.plan.now() : std::chrono::system_clock::now();
   return std::chrono::duration_cast<std::chrono::seconds>(now.time_since_epoch()).count();
 }
 
 // The first address of a picture entry (an entry may carry an alternative after CR LF).
 Text FirstAddress(const Text& entry) { return entry.substr(0, entry.find(u"\r\n")); }
 
-// Adds the album's picture results to the run's counts and failure list. Returns the largest index of
+// Adds the album's picture results to its tally and the run's failure list. Returns the largest index of
 // a picture that failed, -1 when none did. In a cancelled album the pictures the cancel kept from being
 // fetched count nowhere; otherwise a picture no worker took failed too.
-std::ptrdiff_t TallyAlbum(RunSession& session, const Text& albumTitle, bool cancelled) {
+std::ptrdiff_t TallyAlbum(RunSession& session, const Text& albumTitle, AlbumTally& album) {
   std::ptrdiff_t lastFailed = -1;
   const std::vector<PictureResult>& results = session.albumResults;
   for (std::size_t i = 0; i < results.size(); ++i) {
     const PictureResult& result = results[i];
     switch (result.outcome) {
       case PictureOutcome::Saved:
-        ++session.picturesSaved;
+        ++album.saved;
         continue;
       case PictureOutcome::LeftOut:
-        ++session.picturesLeftOut;
+        ++album.leftOut;
         continue;
       case PictureOutcome::Cancelled:
         continue;
       case PictureOutcome::NotTried:
-        if (cancelled) continue;
+        if (album.cancelled) continue;
         break;
       case PictureOutcome::Failed:
         break;
     }
-    ++session.picturesFailed;
+    ++album.failed;
     const Text reason = result.outcome == PictureOutcome::NotTried ? Text(u"not fetched") : result.reason;
-    session.failures.push_back({albumTitle, FirstAddress(session.pictures.url(i)), reason});
+    session.tally.failures.push_back({albumTitle, FirstAddress(session.pictures.url(i)), reason});
     lastFailed = static_cast<std::ptrdiff_t>(i);
   }
   return lastFailed;
@@ -101,60 +78,72 @@ void MarkAlbumDone(RunSession& session, const Text& folder, std::ptrdiff_t lastF
   }
 }
 
-// One album of the run: list it, then write its list file or download it, then its marker and fixes.
-void RunAlbum(RunSession& session, const Text& baseFolder, std::size_t albumIndex, std::size_t position,
-              std::size_t albumCount) {
-  RunView& view = session.view;
+// Lists the album through the naming step until its last picture, the skip marker or a cancel.
+void ListAlbum(RunSession& session, const ST_PERLISTRECORD& album) {
+  if (session.plan.siteCode == kCrawledSiteCode) {
+    if (!session.plan.listPictures) return;
+    RunFlags& flags = session.flags;
+    PictureFoundFn found = [&session, &album](const PictureEntry& picture) {
+      BuildPictureName(session, picture, album);
+    };
+    std::function<bool()> stop = [&flags] {
+      std::uint8_t state = flags.runState.load();
+      return state == RUN_ALBUM_STOP || state == RUN_CANCEL;
+    };
+    session.plan.listPictures(album, found, stop, &flags.abortFetches);
+  } else if (session.plan.siteCode > kLastListedSiteCode) {
+    session.events.ListTypeUnknown();
+  }
+}
+
+// The album after its listing: its list file, or its download, skip marker and fixes.
+void FetchAlbum(RunSession& session, const ST_PERLISTRECORD& album, AlbumTally& tally) {
   RunFlags& flags = session.flags;
-  ++session.albumsBegun;
-  session.pictures.Clear();
-  session.pictures.SetFolder(baseFolder);
-  view.SetText(kRunStatusLine, u"正在下载第" + Number(static_cast<long long>(position)) + u"/" +
-                                   Number(static_cast<long long>(albumCount)) + u"个图集");
-  MarkBusy(flags);
-  view.SetText(kRunProgressLine, u"......");
-  session.rule = session.nameRule ? session.nameRule() : NameRule{};
-
-  if (albumIndex >= session.albums.size()) {
-    Trace("chosen album " + std::to_string(albumIndex) + " is not in the list");
-    return;
-  }
-  if (session.siteCode == kCrawledSiteCode) {
-    if (session.listAlbum) {
-      PictureSink sink = [&session](const Text& url, const Text& description, const Text& header,
-                                    std::size_t index) { BuildPictureName(session, url, description, header, index); };
-      std::function<bool()> stop = [&flags] {
-        std::uint8_t state = flags.runState.load();
-        return state == RUN_ALBUM_STOP || state == RUN_CANCEL;
-      };
-      session.listAlbum(albumIndex, sink, stop);
-    }
-  } else if (session.siteCode > kLastListedSiteCode) {
-    view.Message(kTextListTypeError);
-  }
-
-  const std::size_t listed = session.pictures.size();
-  if (listed == 0 || Cancelled(flags)) return;
-  session.totalListed += static_cast<std::int64_t>(listed);
   const Text folder = session.pictures.folder();
-
   if (session.rule.options & OPT_LIST_ONLY) {
-    WriteListFile(folder + AlbumSideFileName(session.albums[albumIndex].title, u".lst"), session.pictures.urls());
+    WriteListFile(folder + AlbumSideFileName(album.title, u".lst"), session.pictures.urls());
+    tally.listOnly = true;
     return;
   }
 
-  view.SetText(kRunProgressLine, kTextDownloadStarted);
+  session.events.AlbumDownloadBegun(folder, tally.listed);
   flags.cancelRequested = false;
   DownPicFunc(session);
-  const bool cancelled = Cancelled(flags);
-  const std::ptrdiff_t lastFailed = TallyAlbum(session, session.albums[albumIndex].title, cancelled);
-  if (cancelled) {
+  tally.cancelled = Cancelled(flags);
+  const std::ptrdiff_t lastFailed = TallyAlbum(session, album.title, tally);
+  if (tally.cancelled) {
     Trace("album cancelled: no skip marker");
   } else {
     MarkAlbumDone(session, folder, lastFailed);
   }
   if (session.rule.options & OPT_FIX_FORMAT) FixAlbumFormats(session.pictures);
   if (session.rule.options & OPT_FIX_ORDER) FixAlbumOrder(session.pictures, UnixNow(session));
+}
+
+// One album of the run, from its listing to its AlbumEnded.
+void RunAlbum(RunSession& session, const Text& baseFolder, const ST_PERLISTRECORD& album, std::size_t position) {
+  RunTally& run = session.tally;
+  ++run.albums;
+  session.pictures.Clear();
+  session.pictures.SetFolder(baseFolder);
+  session.events.AlbumBegun(position, session.plan.albums.size());
+  MarkBusy(session.flags);
+  session.rule = session.plan.nameRule ? session.plan.nameRule() : NameRule{};
+
+  ListAlbum(session, album);
+  AlbumTally tally;
+  tally.position = position;
+  tally.listed = session.pictures.size();
+  tally.cancelled = Cancelled(session.flags);
+  run.lastFolder = session.pictures.folder();
+  if (tally.listed > 0 && !tally.cancelled) {
+    run.listed += static_cast<std::int64_t>(tally.listed);
+    FetchAlbum(session, album, tally);
+  }
+  run.saved += static_cast<std::int64_t>(tally.saved);
+  run.leftOut += static_cast<std::int64_t>(tally.leftOut);
+  run.failed += static_cast<std::int64_t>(tally.failed);
+  session.events.AlbumEnded(tally);
 }
 
 }  // namespace
@@ -178,48 +167,36 @@ bool MakeFolderPath(TextView path, Text* failedFolder) {
 }
 
 void DownloadRun(RunSession& session) {
-  RunView& view = session.view;
   RunFlags& flags = session.flags;
-
-  session.started = false;
-  // A cancel of the last run must not cut this one's requests short. (A cancel of this run that came
-  // before this point has set RUN_CANCEL as well, so no album of it begins.)
-  flags.abortFetches = false;
-  const Text savePath = TrimBlanks(view.SavePathText());
+  RunTally& run = session.tally;
+  run = RunTally{};
+  const Text savePath = TrimBlanks(session.plan.savePath);
   if (savePath.empty()) {
-    view.Message(kTextNoSavePath);
     flags.runState = RUN_IDLE;
+    session.events.RunRefused(RunRefusal::NoSavePath, Text());
     return;
   }
-  const Text baseFolder = RunBaseFolder(savePath, session.memberKey, session.subFolder);
+  const Text baseFolder = RunBaseFolder(savePath, session.plan.memberKey, session.plan.subFolder);
   Text failedFolder;
   if (!MakeFolderPath(baseFolder, &failedFolder)) {
-    view.Message(failedFolder);
-    view.Message(kTextBadSavePath);
     flags.runState = RUN_IDLE;
+    session.events.RunRefused(RunRefusal::FolderNotMade, failedFolder);
     return;
   }
 
-  EnterBusyLook(session);
-  session.started = true;
+  MarkBusy(flags);
+  run.started = true;
+  run.lastFolder = baseFolder;
   session.pictures.SetFolder(baseFolder);
-  session.runLimits = session.limits ? session.limits() : kFallbackLimits;
-  session.totalListed = 0;
-  session.albumsBegun = 0;
-  session.picturesSaved = session.picturesLeftOut = session.picturesFailed = 0;
-  session.failures.clear();
   session.albumFolders.Clear();
 
-  const std::vector<std::size_t> chosen = view.ChosenAlbums();
-  session.albums.selectedCount = static_cast<std::int32_t>(chosen.size());
-  if (chosen.empty()) view.Message(kTextNoAlbumChosen);
-  for (std::size_t i = 0; i < chosen.size() && !Cancelled(flags); ++i) {
-    RunAlbum(session, baseFolder, chosen[i], i + 1, chosen.size());
-  }
+  const std::vector<ST_PERLISTRECORD>& chosen = session.plan.albums;
+  session.events.RunBegun(chosen.size());
+  for (std::size_t i = 0; i < chosen.size() && !Cancelled(flags); ++i) RunAlbum(session, baseFolder, chosen[i], i + 1);
 
-  LeaveBusyLook(session);
-  const NameRule rule = session.nameRule ? session.nameRule() : session.rule;
-  if (session.totalListed > 0 && (rule.options & OPT_OPEN_FOLDER)) view.OpenFolder(session.pictures.folder());
+  run.cancelled = Cancelled(flags);
+  flags.runState = RUN_IDLE;
+  session.events.RunEnded(run);
 }
 
 }  // namespace albatrix

@@ -106,13 +106,9 @@ Text AlbumFolderName(const NameRule& rule, const ST_PERLISTRECORD& album) {
   return FitNameToPlatform(name);
 }
 
-void BuildPictureName(RunSession& session, const Text& url, const Text& description, const Text& requestHeader,
-                      std::size_t albumIndex) {
-  if (albumIndex >= session.albums.size()) {
-    Trace("picture of an album outside the list ignored");
-    return;
-  }
-  const ST_PERLISTRECORD& album = session.albums[albumIndex];
+void BuildPictureName(RunSession& session, const PictureEntry& picture, const ST_PERLISTRECORD& album) {
+  const Text& url = picture.url;
+  const Text& description = picture.description;
   const NameRule& rule = session.rule;
   const std::size_t listed = session.pictures.size();
 
@@ -121,7 +117,7 @@ void BuildPictureName(RunSession& session, const Text& url, const Text& descript
   Text base;
   switch (rule.nameSource) {
     case NAME_FROM_DESCRIPTION:
-      base = SanitizeFileName(description, 0, false, session.now);
+      base = SanitizeFileName(description, 0, false, session.plan.now);
       if (base.empty()) base = album.title;
       break;
     case NAME_FROM_ADDRESS:
@@ -132,10 +128,10 @@ void BuildPictureName(RunSession& session, const Text& url, const Text& descript
       break;
   }
   Text name = RuleText(rule.prefix) + base + RuleText(rule.suffix);
-  name = ExpandPicturePlaceholders(name, album, listed + 1, session.albums.selectedCount.load(),
-                                   session.albums.size(), session.memberKey);
+  name = ExpandPicturePlaceholders(name, album, listed + 1, static_cast<std::int32_t>(session.plan.albums.size()),
+                                   session.plan.listedAlbums, session.plan.memberKey);
   ReplaceList(name, RuleText(rule.replaceFrom), RuleText(rule.replaceTo));
-  name = SanitizeFileName(name, kFallbackTimeStamp, true, session.now);
+  name = SanitizeFileName(name, kFallbackTimeStamp, true, session.plan.now);
 
   if (listed == 0) EnterAlbumFolder(session, album);
   const Text folder = session.pictures.folder();
@@ -169,10 +165,10 @@ void BuildPictureName(RunSession& session, const Text& url, const Text& descript
     return;
   }
 
-  session.pictures.Append(url, fileName, requestHeader);
+  session.pictures.Append(url, fileName, Text());  // this site's pictures need no header of their own
   session.takenNames.Add(fileName);
   const std::size_t count = listed + 1;
-  session.view.SetText(kRunProgressLine, u"已获取到" + Number(static_cast<long long>(count)) + u"张图片信息");
+  session.events.PictureListed(count);
 
   if (rule.options & OPT_DESCRIPTION_FILE) {
     if (!AppendDescription(folder, album.title, count, description)) {

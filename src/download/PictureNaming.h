@@ -36,7 +36,7 @@ Text PictureExtensionOf(TextView name);
 // into the run's base folder).
 Text AlbumFolderName(const NameRule& rule, const ST_PERLISTRECORD& album);
 
-// Names one picture of album `albumIndex` and appends it to the session's picture list:
+// Names one picture of `album` and appends it to the session's picture list:
 //  - the base name by the rule's name source: the description cleaned (the album title when that leaves
 //    nothing), the last part of the address, or the picture's number; then prefix + base + suffix,
 //    placeholders, replace pairs and the fallback cleaning;
@@ -48,12 +48,10 @@ Text AlbumFolderName(const NameRule& rule, const ST_PERLISTRECORD& album);
 //    a name already given in the album (ignoring case) gets "(1)", "(2)", ... until it is free;
 //  - with OPT_SKIP_DOWNLOADED, the address that an earlier run began with sets runState to RUN_ALBUM_STOP
 //    and the picture is not listed;
-//  - "已获取到%d张图片信息" goes to the progress line, and with OPT_DESCRIPTION_FILE the description is
-//    added to the album's description file.
+//  - PictureListed is reported with the album's count so far, and with OPT_DESCRIPTION_FILE the
+//    description is added to the album's description file.
 // A description is always a name, never a path: whatever it holds, the file lies inside the album folder.
 // A name that would not fit the platform's limit for one name is cut between whole characters first.
-// An album index outside the list is ignored.
-void BuildPictureName(RunSession& session, const Text& url, const Text& description, const Text& requestHeader,
-                      std::size_t albumIndex);
+void BuildPictureName(RunSession& session, const PictureEntry& picture, const ST_PERLISTRECORD& album);
 
 }  // namespace albatrix

@@ -85,10 +85,4 @@ void PictureList::SetFolder(Text folder) {
   folder_ = std::move(folder);
 }
 
-PictureList& ThePictureList() {
-  // Never destroyed: workers of a cancelled album may still read it while the process ends.
-  static PictureList* const list = new PictureList;
-  return *list;
-}
-
 }  // namespace albatrix

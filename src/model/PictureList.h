@@ -1,5 +1,5 @@
 // The pictures of the album being downloaded: parallel arrays of address, target file name and extra
-// request header, one index per picture, plus the album's folder. One instance serves the whole process.
+// request header, one index per picture, plus the album's folder. Each download run owns its own.
 //
 // The arrays always have the same length: pictures are only appended whole and cleared whole. Every
 // member takes a lock, so a worker reading its entry, the interface reading the folder and the run
@@ -17,9 +17,6 @@ namespace albatrix {
 
 class PictureList {
  public:
-  // The main window's status line that shows progress text.
-  static constexpr std::int32_t statusControlId = 1006;
-
   PictureList() = default;
   PictureList(const PictureList&) = delete;
   PictureList& operator=(const PictureList&) = delete;
@@ -60,8 +57,5 @@ class PictureList {
   TextArray requestHeaders_;
   Text folder_;
 };
-
-// The one process-wide picture list (created on first use, lives until the process ends).
-PictureList& ThePictureList();
 
 }  // namespace albatrix

@@ -184,15 +184,15 @@ SettingsLoadResult LoadSettings(SettingsBlock& block, TextView programFolder, co
   if (!result.filePresent) ApplyFirstRunValues(block);
   result.saved = SaveSettings(block, programFolder);
 
-  auto fill = [&boxes](int comboId, const History& history) {
-    if (boxes.clearBox) boxes.clearBox(comboId);
+  auto fill = [&boxes](HistoryKind which, const History& history) {
+    if (boxes.clearBox) boxes.clearBox(which);
     if (!boxes.addCandidate) return;
     for (const auto& entry : history) {
-      if (entry[0] != 0) boxes.addCandidate(comboId, SlotText(entry));
+      if (entry[0] != 0) boxes.addCandidate(which, SlotText(entry));
     }
   };
-  fill(kMemberBoxId, block.memberHistory);
-  fill(kSavePathBoxId, block.savePathHistory);
+  fill(HistoryKind::Member, block.memberHistory);
+  fill(HistoryKind::SavePath, block.savePathHistory);
   return result;
 }
 

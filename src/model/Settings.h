@@ -22,10 +22,6 @@ constexpr std::size_t kHistoryUnits = 400;      // UTF-16 code units of one hist
 constexpr std::size_t kSettingsFileSize = 19808;
 constexpr char16_t kSettingsFileName[] = u"soft.dat";
 
-// Combo boxes of the main window that show the histories.
-constexpr int kSavePathBoxId = 1000;
-constexpr int kMemberBoxId = 1001;
-
 // A fixed text slot: zero-terminated UTF-16; what follows the terminator carries no meaning but is kept,
 // so loading and saving an untouched file gives back the same bytes.
 template <std::size_t N>
@@ -118,11 +114,11 @@ void RepairSettings(SettingsBlock& block);
 // OPT_BIG_PICTURES | OPT_FIX_ORDER, site 8 nameSource 1, sites 11 and 16 options get OPT_FIX_ORDER.
 void ApplyFirstRunValues(SettingsBlock& block);
 
-// How the histories reach the two combo boxes (the member box kMemberBoxId and the save-path box
-// kSavePathBoxId). Either function may be empty.
+// How the two histories reach whoever shows them (the window's member and save-path boxes). Either
+// function may be empty.
 struct HistoryBoxes {
-  std::function<void(int comboId)> clearBox;                       // empty the box's drop-down list
-  std::function<void(int comboId, const Text& text)> addCandidate;  // add one entry at the end
+  std::function<void(HistoryKind which)> clearBox;                       // empty that history's list
+  std::function<void(HistoryKind which, const Text& text)> addCandidate;  // add one entry at the end
 };
 
 struct SettingsLoadResult {
@@ -133,8 +129,7 @@ struct SettingsLoadResult {
 // Start-up: zeroes `block`, reads "soft.dat" from `programFolder` (a folder ending with the separator),
 // repairs it (RepairSettings, and ApplyFirstRunValues when the file could not be opened), saves it
 // (SaveSettings) so that the file afterwards always exists at full size, then clears both boxes and hands
-// them every non-empty history entry, newest first (member history to kMemberBoxId, save paths to
-// kSavePathBoxId).
+// them every non-empty history entry, newest first (the member history first, then the save paths).
 SettingsLoadResult LoadSettings(SettingsBlock& block, TextView programFolder, const HistoryBoxes& boxes = {});
 
 // Writes the whole block to "soft.dat" in `programFolder`. The bytes go to a temporary file beside it

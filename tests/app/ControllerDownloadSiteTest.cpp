@@ -42,13 +42,13 @@ TEST_F(ControllerDownloadSiteTest, PressStartsARunThatReturnsToIdle) {
   view.SetChosen({1});
   controller->Download();
   controller->WaitForDownload();
-  EXPECT_EQ(controller->runFlags.runState.load(), RUN_IDLE);
+  EXPECT_FALSE(controller->Running());
   EXPECT_EQ(view.TextsSetOn(IDC_DOWNLOAD), (TextArray{u"终止下载", u"下载"}));
   EXPECT_EQ(view.GetText(IDC_STATUS), u"下载完毕");
   EXPECT_TRUE(view.IsEnabled(IDC_GET_ALBUMS));
   EXPECT_TRUE(test::PathExists(saveDir.path() + "/kobe/Two/p3.jpg"));
   EXPECT_FALSE(test::PathExists(saveDir.path() + "/kobe/One"));
-  AlbatrixController::DownloadSummary summary = controller->LastDownload();
+  RunTally summary = controller->LastDownload();
   EXPECT_TRUE(summary.started);
   EXPECT_EQ(summary.albums, 1);
   EXPECT_EQ(summary.listed, 3);
@@ -64,16 +64,15 @@ TEST_F(ControllerDownloadSiteTest, SecondPressCancelsAndOpenShowsTheAlbumBeingDo
   Stall(0, 2);
   view.SetChosen({0, 1});
   controller->Download();
-  ASSERT_TRUE(test::WaitFor([&] { return controller->runFlags.downloading.load(); }));
-  EXPECT_EQ(controller->runFlags.runState.load(), RUN_BUSY);
+  ASSERT_TRUE(test::WaitFor([&] { return controller->WorkersRunning(); }));
+  EXPECT_TRUE(controller->Running());
   EXPECT_FALSE(view.IsEnabled(IDC_GET_ALBUMS));
   // While the workers run, "打开" opens the album's folder rather than the save path.
   controller->OpenSaveFolder();
   EXPECT_EQ(view.OpenedFolders(), TextArray{Utf8ToText(saveDir.path() + test::PlatformPath("/kobe/One/"))});
 
-  controller->Download();  // the second press
-  EXPECT_TRUE(controller->runFlags.cancelRequested.load());
-  ASSERT_TRUE(test::WaitFor([&] { return controller->runFlags.runState.load() == RUN_IDLE; }));
+  controller->Download();  // the second press: a cancel, which the end below shows
+  ASSERT_TRUE(test::WaitFor([&] { return !controller->Running(); }));
   controller->WaitForDownload();
   EXPECT_EQ(view.GetText(IDC_STATUS), u"下载完毕");
   EXPECT_EQ(view.GetText(IDC_DOWNLOAD), u"下载");
@@ -100,7 +99,7 @@ TEST_F(ControllerDownloadSiteTest, CancelEndsAStalledPageOrPictureAtOnce) {
     ASSERT_TRUE(test::WaitFor([&] { return site().RequestCount(path) == 1; }));
     const auto pressed = std::chrono::steady_clock::now();
     ASSERT_TRUE(controller->CancelDownload());
-    EXPECT_TRUE(test::WaitFor([&] { return controller->runFlags.runState.load() == RUN_IDLE; },
+    EXPECT_TRUE(test::WaitFor([&] { return !controller->Running(); },
                               std::chrono::seconds(1)));
     EXPECT_LT(std::chrono::steady_clock::now() - pressed, std::chrono::seconds(1));
     controller->WaitForDownload();
@@ -122,11 +121,11 @@ TEST_F(ControllerDownloadSiteTest, GetAlbumsIsRefusedWhileARunIsActive) {
   Stall(0, 1);
   view.SetChosen({0});
   controller->Download();
-  ASSERT_TRUE(test::WaitFor([&] { return controller->runFlags.downloading.load(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return controller->WorkersRunning(); }));
   const int resets = view.GridResets();
   site().ResetCounts();
   controller->GetAlbums();
-  EXPECT_EQ(controller->listingState, PHASE_IDLE);
+  EXPECT_FALSE(controller->Listing());
   EXPECT_EQ(controller->Albums().size(), 2u);
   EXPECT_EQ(view.GridResets(), resets);
   controller->CancelDownload();
@@ -149,7 +148,7 @@ TEST_F(ControllerDownloadSiteTest, DownloadIsRefusedWhileAListingRuns) {
   controller->GetAlbums();
   ASSERT_TRUE(test::WaitFor([&] { return site().RequestCount("/kobe/photo-1") == 1; }));
   controller->Download();
-  EXPECT_EQ(controller->runFlags.runState.load(), RUN_IDLE);
+  EXPECT_FALSE(controller->Running());
   controller->WaitForDownload();
   EXPECT_TRUE(view.TextsSetOn(IDC_DOWNLOAD).empty());
   site().ReleaseStalls();
@@ -163,7 +162,7 @@ TEST_F(ControllerDownloadSiteTest, EmptySavePathIsRefusedAndTheNextPressStartsAg
   controller->Download();
   controller->WaitForDownload();
   EXPECT_EQ(view.MessageTexts(), TextArray{u"请先设置保存路径"});
-  EXPECT_EQ(controller->runFlags.runState.load(), RUN_IDLE);
+  EXPECT_FALSE(controller->Running());
   view.SetText(IDC_SAVE_PATH, Utf8ToText(saveDir.path()));
   controller->Download();
   controller->WaitForDownload();

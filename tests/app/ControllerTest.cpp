@@ -65,7 +65,7 @@ TEST_F(ControllerTest, GetAlbumsDoesNothingBeforeStartUpHasFinished) {
   controller.WaitForListing();
   EXPECT_EQ(view.GridResets(), 0);
   EXPECT_TRUE(view.Messages().empty());
-  EXPECT_EQ(controller.listingState, PHASE_IDLE);
+  EXPECT_FALSE(controller.Listing());
 }
 
 TEST_F(ControllerTest, RecognitionSteersTheSelectors) {
@@ -114,7 +114,7 @@ TEST_F(ControllerTest, AnEmptyMemberBoxNeverEntersTheListingState) {
   view.SetText(IDC_GRID_FRAME, u"相册列表(共5个)");
   ListOnce(u"  \t ");
   EXPECT_EQ(view.MessageTexts(), TextArray{Text(kNeedAddressMessage)});
-  EXPECT_EQ(controller.listingState, PHASE_IDLE);
+  EXPECT_FALSE(controller.Listing());
   EXPECT_TRUE(view.TextsSetOn(IDC_GET_ALBUMS).empty());
   EXPECT_EQ(view.GetText(IDC_GRID_FRAME), u"相册列表(共5个)");
   EXPECT_TRUE(view.IsEnabled(IDC_MEMBER));
@@ -134,7 +134,7 @@ TEST_F(ControllerTest, AMemberIdWithoutAddressIsRefusedAfterEnteringTheListingSt
   EXPECT_FALSE(view.IsEnabled(IDC_DOWNLOAD));  // nothing found: no download
   for (int id : {IDC_SITE, IDC_MEMBER, IDC_PREVIEW, IDC_FILTER, IDC_FIND, IDC_EXPORT})
     EXPECT_TRUE(view.IsEnabled(id)) << id;
-  EXPECT_EQ(controller.listingState, PHASE_IDLE);
+  EXPECT_FALSE(controller.Listing());
   EXPECT_EQ(controller.MemberKey(), u"");
   EXPECT_TRUE(view.Candidates(IDC_MEMBER).empty());
   EXPECT_EQ(test::ReadWholeFile(dir.file("soft.dat")), settingsBefore);
@@ -142,11 +142,11 @@ TEST_F(ControllerTest, AMemberIdWithoutAddressIsRefusedAfterEnteringTheListingSt
 
 TEST_F(ControllerTest, GetAlbumsWaitsWhileTheGridIsBeingFilled) {
   StartUp();
-  controller.fillState = PHASE_RUNNING;
+  controller.Activities().Begin(Activity::Filling);
   ListOnce(u"kobe24");
   EXPECT_EQ(view.GridResets(), 0);  // the album list under the filler stays untouched
   EXPECT_TRUE(view.Messages().empty());
-  EXPECT_EQ(controller.listingState, PHASE_IDLE);
+  EXPECT_FALSE(controller.Listing());
 }
 
 // The command line's Ctrl-C: a cancel that reaches a run which has just ended must not start another.
@@ -155,24 +155,23 @@ TEST_F(ControllerTest, CancelDownloadNeverStartsARun) {
   view.SetText(IDC_SAVE_PATH, Utf8ToText(dir.path()));
   EXPECT_FALSE(controller.CancelDownload());
   controller.WaitForDownload();
-  EXPECT_EQ(controller.runFlags.runState.load(), RUN_IDLE);
-  EXPECT_FALSE(controller.runFlags.cancelRequested.load());
+  EXPECT_FALSE(controller.Running());
   EXPECT_TRUE(view.TextsSetOn(IDC_DOWNLOAD).empty());
   EXPECT_TRUE(view.TextsSetOn(IDC_STATUS).empty());
   EXPECT_TRUE(view.Messages().empty());
 }
 
-TEST_F(ControllerTest, TheGridStepCutsTitlesAndFollowsTheFilter) {
+TEST_F(ControllerTest, AppendingCutsTitlesAndTheGridFollowsTheFilter) {
   ST_PERLISTRECORD album;
   for (const Text& title : {Text(81, u'x'), Text(u"Trip"), Text(u"Sea trip"), Text(u"Home")}) {
     album.title = title;
     album.pictureCount = title == u"Home" ? -1 : 3;
-    controller.Albums().AppendAlbum(album);
+    controller.AppendAlbum(album);
   }
   controller.ResetGrid();
   controller.SetFilterKeyword(u"trip");
   for (std::size_t i = 0; i < controller.Albums().size(); ++i) controller.ShowAlbumInGrid(i);
-  EXPECT_EQ(controller.Albums()[0].title, Text(80, u'x'));  // cut in the record itself
+  EXPECT_EQ(controller.Albums()[0].title, Text(80, u'x'));  // cut in the record as it was appended
   std::vector<GridAlbum> rows = view.Rows();
   ASSERT_EQ(rows.size(), 1u);  // case-sensitive: only "Sea trip"
   EXPECT_EQ(rows[0].albumIndex, 2u);
@@ -190,10 +189,10 @@ TEST_F(ControllerTest, TheGridStepCutsTitlesAndFollowsTheFilter) {
   EXPECT_FALSE(view.IsChecked(IDC_SELECT_ALL));
 }
 
-TEST_F(ControllerTest, TheGridCutKeepsAlbumsInFoldersOfTheirOwn) {
+TEST_F(ControllerTest, TheTitleCutKeepsAlbumsInFoldersOfTheirOwn) {
   ST_PERLISTRECORD album;
   album.title = Text(90, u'x');
-  for (int i = 0; i < 2; ++i) controller.Albums().AppendAlbum(album);
+  for (int i = 0; i < 2; ++i) controller.AppendAlbum(album);
   controller.ResetGrid();
   for (std::size_t i = 0; i < 2; ++i) controller.ShowAlbumInGrid(i);
   EXPECT_EQ(controller.Albums()[0].title, Text(80, u'x'));
@@ -235,7 +234,7 @@ TEST_F(ControllerTest, AHistoryAddAndASettingsChangeAtOnceBothReachTheFile) {
   constexpr int kRounds = 30;
   std::thread listing([&] {
     for (int i = 0; i < kRounds; ++i) {
-      EXPECT_TRUE(controller.RememberMember(Utf8ToText("http://my.hupu.com/member" + std::to_string(i))));
+      EXPECT_TRUE(controller.AddHistoryAndSave(HistoryKind::Member, Utf8ToText("http://my.hupu.com/member" + std::to_string(i))));
     }
   });
   std::thread settings([&] {
@@ -255,7 +254,7 @@ TEST_F(ControllerTest, AHistoryAddAndASettingsChangeAtOnceBothReachTheFile) {
   EXPECT_EQ(saved.nameRules[SITE_CODE_HUPU].options & OPT_FIX_ORDER, 0);  // toggled an even number of times
   EXPECT_EQ(SerializeSettings(saved), SerializeSettings(controller.SettingsCopy()));
   // A text the history holds already is refused and writes nothing.
-  EXPECT_FALSE(controller.RememberMember(u"HTTP://MY.HUPU.COM/MEMBER29"));
+  EXPECT_FALSE(controller.AddHistoryAndSave(HistoryKind::Member, u"HTTP://MY.HUPU.COM/MEMBER29"));
 }
 
 }  // namespace

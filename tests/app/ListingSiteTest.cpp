@@ -60,7 +60,7 @@ TEST_F(ListingSiteTest, AOnePageMemberIsReadWithOneRequest) {
   EXPECT_TRUE(view.IsEnabled(IDC_DOWNLOAD));
   EXPECT_TRUE(view.MessageTexts().empty());
   EXPECT_EQ(controller->MemberKey(), test::PlatformPath(Text(u"solo/")));
-  EXPECT_EQ(controller->listingState, PHASE_IDLE);
+  EXPECT_FALSE(controller->Listing());
 }
 
 // A browser's address bar gives "https://": the member is found all the same, and the pages still come
@@ -109,7 +109,7 @@ TEST_F(ListingSiteTest, ASecondPressStopsTheListingAfterTheAlbumBeingAppended) {
   EXPECT_EQ(view.GetText(IDC_GRID_FRAME), u"相册列表(共4个)");
   EXPECT_EQ(view.GetText(IDC_STATUS), u"获取相册列表完成，共4个");
   EXPECT_EQ(view.GetText(IDC_GET_ALBUMS), u"获取相册");
-  EXPECT_EQ(controller->listingState, PHASE_IDLE);
+  EXPECT_FALSE(controller->Listing());
   EXPECT_TRUE(view.MessageTexts().empty());
 }
 
@@ -130,12 +130,12 @@ TEST_F(ListingSiteTest, AStopWhilePageThreeIsReadEndsThatPageAtOnce) {
     ASSERT_TRUE(test::WaitFor([&] { return site().RequestCount("/slow/photo-3") == 1; }));
     const auto pressed = std::chrono::steady_clock::now();
     controller->GetAlbums();
-    EXPECT_TRUE(test::WaitFor([&] { return controller->listingState == PHASE_IDLE; }, std::chrono::seconds(1)));
+    EXPECT_TRUE(test::WaitFor([&] { return !controller->Listing(); }, std::chrono::seconds(1)));
     EXPECT_LT(std::chrono::steady_clock::now() - pressed, std::chrono::seconds(1));
     controller->WaitForListing();
     EXPECT_EQ(Titles(), (TextArray{u"T1", u"T2", u"T3", u"T4", u"T5", u"T6"}));
     EXPECT_EQ(view.GetText(IDC_GRID_FRAME), u"相册列表(共6个)");
-    EXPECT_EQ(controller->listingState, PHASE_IDLE);
+    EXPECT_FALSE(controller->Listing());
   }
   // The next press lists afresh.
   site().ClearFaults();
@@ -247,26 +247,20 @@ TEST_F(ListingSiteTest, ANewListingClearsTheLastOne) {
   EXPECT_EQ(controller->Albums()[0].ordinal, 0);
 }
 
-TEST_F(ListingSiteTest, TheDownloadRunCrawlsAListedAlbumUntilItsStateSaysStop) {
+// The run plan's picture listing reads the album the listing found, and ends where the run says stop.
+TEST_F(ListingSiteTest, TheRunPlanListsAListedAlbumUntilTheRunSaysStop) {
   site().AddMember(MemberWith("pics", {u"A", u"B"}, 3, 7, 3));
   List(MemberAddress("pics"));
   ASSERT_EQ(controller->Albums().size(), 2u);
+  const RunPlan plan = controller->MakeRunPlan();
   TextArray urls;
-  auto name = [&](const Text& url, const Text&, const Text&, std::size_t album) {
-    EXPECT_EQ(album, 1u);
-    urls.push_back(url);
-    if (urls.size() == 2) controller->runFlags.runState = RUN_CANCEL;  // the button pressed meanwhile
-  };
-  controller->runFlags.runState = RUN_BUSY;
-  controller->ListAlbumPictures(1, name);
+  const PictureFoundFn found = [&](const PictureEntry& picture) { urls.push_back(picture.url); };
+  plan.listPictures(controller->Albums()[1], found, [&] { return urls.size() == 2; }, nullptr);
   ASSERT_EQ(urls.size(), 2u);
   EXPECT_EQ(urls[1], Utf8ToText(site().PictureUrl("pics", site().Member("pics")->albums[1], 2, true)));
 
   urls.clear();
-  controller->runFlags.runState = RUN_BUSY;
-  controller->ListAlbumPictures(1, name, [] { return false; });  // the run's own stop check wins
-  EXPECT_EQ(urls.size(), 7u);
-  controller->ListAlbumPictures(5, name);  // no such album
+  plan.listPictures(controller->Albums()[1], found, [] { return false; }, nullptr);
   EXPECT_EQ(urls.size(), 7u);
 }
 

@@ -23,7 +23,7 @@ class PreviewControllerTest : public ::testing::Test {
   void ClickPreview(bool checked) {
     view.UserCheck(checked);
     controller.SwitchPreview();
-    ASSERT_TRUE(test::WaitFor([&] { return controller.fillState == PHASE_IDLE; }));
+    ASSERT_TRUE(test::WaitFor([&] { return !controller.Filling(); }));
     controller.WaitForFill();
   }
   std::vector<std::size_t> ShownIndices() const {
@@ -72,7 +72,7 @@ TEST_F(PreviewControllerTest, TheSwitchFillsTheGridInTheNewModeAndTurnsFilterAnd
 
 TEST_F(PreviewControllerTest, AClickDuringAFillAsksAndPutsTheBoxBack) {
   for (bool yes : {false, true}) {
-    controller.fillState = PHASE_RUNNING;
+    controller.Activities().Begin(Activity::Filling);
     view.SetAnswer(yes);
     int resets = view.GridResets();
     view.UserCheck(true);
@@ -83,17 +83,18 @@ TEST_F(PreviewControllerTest, AClickDuringAFillAsksAndPutsTheBoxBack) {
     EXPECT_EQ(asked.caption, u"提示");
     EXPECT_EQ(asked.buttons, MessageButtons::YesNo);
     EXPECT_FALSE(view.IsChecked(IDC_PREVIEW)) << "the box goes back as it was";
-    EXPECT_EQ(controller.fillState, yes ? PHASE_STOP_ASKED : PHASE_RUNNING);
+    EXPECT_TRUE(controller.Filling());
+    EXPECT_EQ(controller.Activities().StopAsked(Activity::Filling), yes);
     EXPECT_FALSE(controller.previewMode);
     EXPECT_EQ(view.GridResets(), resets);
     EXPECT_TRUE(view.IsEnabled(IDC_FILTER));
   }
-  controller.fillState = PHASE_IDLE;
+  controller.Activities().End(Activity::Filling);
 }
 
 TEST_F(PreviewControllerTest, AFilterAndANewListingWaitForAFillThatRuns) {
   AddAlbums({u"trip", u"home"});
-  controller.fillState = PHASE_RUNNING;
+  controller.Activities().Begin(Activity::Filling);
   EXPECT_FALSE(controller.ApplyFilter(u"trip"));
   EXPECT_EQ(view.GridResets(), 0);
   EXPECT_TRUE(view.Rows().empty());
@@ -101,9 +102,9 @@ TEST_F(PreviewControllerTest, AFilterAndANewListingWaitForAFillThatRuns) {
   // "获取相册" starts nothing, and says why.
   controller.readyForInput = true;
   controller.GetAlbums();
-  EXPECT_EQ(controller.listingState, PHASE_IDLE);
+  EXPECT_FALSE(controller.Listing());
   EXPECT_EQ(view.GetText(IDC_STATUS), kTextWaitForPreview);
-  controller.fillState = PHASE_IDLE;
+  controller.Activities().End(Activity::Filling);
 }
 
 TEST_F(PreviewControllerTest, LeavingAListingInPreviewModeKeepsFilterAndFindOff) {
@@ -138,7 +139,7 @@ TEST_F(PreviewControllerTest, AFilterNumbersTheMatchesAfreshAndKeepsTheirAlbums)
   EXPECT_EQ(rows[2].title, u"round trip");
   EXPECT_EQ(controller.FilterKeyword(), u"");  // emptied at the end of the pass
   EXPECT_TRUE(view.IsChecked(IDC_SELECT_ALL));  // the filter leaves "全选" alone
-  EXPECT_EQ(controller.fillState, PHASE_IDLE);
+  EXPECT_FALSE(controller.Filling());
 
   ASSERT_TRUE(controller.ApplyFilter(u""));
   EXPECT_EQ(ShownIndices(), (std::vector<std::size_t>{0, 1, 2, 3, 4}));

@@ -29,7 +29,7 @@ class PreviewSiteTest : public test::ControllerSiteFixture {
   void ClickPreview(bool checked) {
     view.Check(IDC_PREVIEW, checked);
     controller->SwitchPreview();
-    ASSERT_TRUE(test::WaitFor([&] { return controller->fillState == PHASE_IDLE; }));
+    ASSERT_TRUE(test::WaitFor([&] { return !controller->Filling(); }));
     controller->WaitForFill();
   }
   int CoverRequests() {
@@ -104,7 +104,7 @@ TEST_F(PreviewSiteTest, StoppingAFillEndsAStalledCoverAtOnce) {
   view.Check(IDC_PREVIEW, false);
   auto asked = std::chrono::steady_clock::now();
   controller->SwitchPreview();
-  EXPECT_TRUE(test::WaitFor([&] { return controller->fillState == PHASE_IDLE; }, std::chrono::seconds(1)));
+  EXPECT_TRUE(test::WaitFor([&] { return !controller->Filling(); }, std::chrono::seconds(1)));
   EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2));
   controller->WaitForFill();
   EXPECT_TRUE(view.IsChecked(IDC_PREVIEW));  // the box stayed as it was

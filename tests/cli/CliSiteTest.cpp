@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "app/AlbatrixController.h"
 #include "discovery/AlbumListCrawler.h"
 #include "discovery/SiteRecognition.h"
 #include "model/Settings.h"

@@ -9,24 +9,16 @@
 namespace albatrix {
 namespace {
 
-struct Named {
-  Text url;
-  Text description;
-  Text header;
-  std::size_t album;
-};
+using Named = PictureEntry;
 
 class AlbumPhotoCrawlerSiteTest : public test::SiteFixture {
  protected:
   // Crawls `albumPath`, collecting what the naming step gets; `stopAfter` > 0 ends the crawl after that
   // many pictures.
-  std::vector<Named> Crawl(const Text& albumPath, std::size_t albumIndex = 0, std::size_t stopAfter = 0) {
+  std::vector<Named> Crawl(const Text& albumPath, std::size_t stopAfter = 0) {
     std::vector<Named> named;
     ListAlbumPictures(
-        SiteProfile(Utf8ToText(site().BaseUrl())), albumPath, albumIndex,
-        [&](const Text& url, const Text& description, const Text& header, std::size_t album) {
-          named.push_back({url, description, header, album});
-        },
+        SiteProfile(Utf8ToText(site().BaseUrl())), albumPath, [&](const PictureEntry& picture) { named.push_back(picture); },
         [&] { return stopAfter > 0 && named.size() >= stopAfter; });
     return named;
   }
@@ -40,15 +32,13 @@ TEST_F(AlbumPhotoCrawlerSiteTest, AOnePageAlbumIsReadWithOneRequest) {
   SiteMember member = test::MemberWith("m", {u"One"}, 3, 2);
   site().AddMember(member);
   site().ResetCounts();
-  std::vector<Named> named = Crawl(u"m/photo/a1", 4);
+  std::vector<Named> named = Crawl(u"m/photo/a1");
   EXPECT_EQ(site().TotalRequests(), 1);
   EXPECT_EQ(site().RequestCount("/m/photo/a1-1.html"), 1);
   ASSERT_EQ(named.size(), 2u);
   EXPECT_EQ(named[0].url, BigUrl(member, 0, 1));
   EXPECT_EQ(named[1].url, BigUrl(member, 0, 2));
   EXPECT_EQ(named[1].description, u"p2");
-  EXPECT_EQ(named[1].header, u"");
-  EXPECT_EQ(named[1].album, 4u);
 }
 
 TEST_F(AlbumPhotoCrawlerSiteTest, PagesAreReadInOrderUntilTheLast) {
@@ -66,7 +56,7 @@ TEST_F(AlbumPhotoCrawlerSiteTest, PagesAreReadInOrderUntilTheLast) {
 TEST_F(AlbumPhotoCrawlerSiteTest, TheRunsStopEndsTheCrawlAfterThePictureBeingNamed) {
   site().AddMember(test::MemberWith("m", {u"Long"}, 3, 9, 3));
   site().ResetCounts();
-  std::vector<Named> named = Crawl(u"m/photo/a1", 0, 4);
+  std::vector<Named> named = Crawl(u"m/photo/a1", 4);
   EXPECT_EQ(named.size(), 4u);
   EXPECT_EQ(site().RequestCount("/m/photo/a1-2.html"), 1);
   EXPECT_EQ(site().RequestCount("/m/photo/a1-3.html"), 0);

@@ -21,7 +21,6 @@ struct WorkerRig : EngineRig {
   TempDir dir;
   WorkerRig() {
     pictures.SetFolder(dir.folder());
-    flags.runState = RUN_BUSY;
   }
   void AddPictures(int n, const std::string& body = "picture") {
     for (int i = 0; i < n; ++i) {
@@ -31,8 +30,8 @@ struct WorkerRig : EngineRig {
     }
   }
   void Run(std::uint16_t threads) {
-    session.runLimits = limits;
-    session.runLimits.threads = threads;
+    session.plan.limits = limits;
+    session.plan.limits.threads = threads;
     DownPicFunc(session);
   }
 };
@@ -43,8 +42,7 @@ TEST(DownPicFunc, FewerPicturesThanThreads) {
   rig.Run(10);
   EXPECT_EQ(rig.FetchedUrls().size(), 3u);
   EXPECT_EQ(rig.flags.finishedCount.load(), 3);
-  EXPECT_EQ(rig.view.LastText(kRunProgressLine), "已下载3/3......");
-  EXPECT_FALSE(rig.flags.downloading.load());
+  EXPECT_EQ(rig.events.Last("ended"), "ended 3/3");
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"0.jpg", "1.jpg", "2.jpg"}));
   EXPECT_EQ(rig.Outcomes(), std::vector<PictureOutcome>(3, PictureOutcome::Saved));
 }
@@ -56,8 +54,8 @@ TEST(DownPicFunc, NeverMoreFetchesInFlightThanThreads) {
   std::condition_variable changed;
   int inFlight = 0;
   int most = 0;
-  auto inner = rig.session.fetch;
-  rig.session.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
+  auto inner = rig.session.plan.fetch;
+  rig.session.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
     {
       std::unique_lock<std::mutex> lock(mutex);
       most = std::max(most, ++inFlight);
@@ -73,11 +71,11 @@ TEST(DownPicFunc, NeverMoreFetchesInFlightThanThreads) {
   rig.Run(5);
   EXPECT_EQ(most, 5);
   EXPECT_EQ(rig.FetchedUrls().size(), 40u);
-  auto texts = rig.view.Texts(kRunProgressLine);
-  ASSERT_FALSE(texts.empty());
-  EXPECT_EQ(texts.back(), "已下载40/40......");
-  // Rewritten only when the count changed: no text twice in a row.
-  for (std::size_t i = 1; i < texts.size(); ++i) EXPECT_NE(texts[i], texts[i - 1]);
+  auto counts = rig.events.Lines("ended");
+  ASSERT_FALSE(counts.empty());
+  EXPECT_EQ(counts.back(), "ended 40/40");
+  // Reported only when the count changed: no count twice in a row.
+  for (std::size_t i = 1; i < counts.size(); ++i) EXPECT_NE(counts[i], counts[i - 1]);
   EXPECT_EQ(test::FolderEntries(rig.dir.path()).size(), 40u);
 }
 
@@ -85,13 +83,13 @@ TEST(DownPicFunc, NeverMoreFetchesInFlightThanThreads) {
 TEST(DownPicFunc, SlowFetchesShowNoProgressBeforeAJobEnds) {
   WorkerRig rig;
   rig.AddPictures(2);
-  auto inner = rig.session.fetch;
-  rig.session.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
+  auto inner = rig.session.plan.fetch;
+  rig.session.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
     std::this_thread::sleep_for(std::chrono::milliseconds(150));  // a slow server
     return inner(request, response, options);
   };
   rig.Run(1);
-  EXPECT_EQ(rig.view.Texts(kRunProgressLine), (std::vector<std::string>{"已下载1/2......", "已下载2/2......"}));
+  EXPECT_EQ(rig.events.Lines("ended"), (std::vector<std::string>{"ended 1/2", "ended 2/2"}));
 }
 
 TEST(DownPicFunc, RequestCarriesTheRunsLimits) {
@@ -100,7 +98,7 @@ TEST(DownPicFunc, RequestCarriesTheRunsLimits) {
   rig.limits = {3, 7, 1, 12};
   std::vector<UrlRequest> seen;
   std::vector<unsigned> options;
-  rig.session.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned o) {
+  rig.session.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned o) {
     seen.push_back(request);
     options.push_back(o);
     response.body = "x";
@@ -161,14 +159,14 @@ TEST(DownPicFunc, EachJobSaysHowItEnded) {
 TEST(DownPicFunc, ErrorRaisedByTheFetcherStillFinishesTheJob) {
   WorkerRig rig;
   rig.AddPictures(4);
-  auto inner = rig.session.fetch;
-  rig.session.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) -> bool {
+  auto inner = rig.session.plan.fetch;
+  rig.session.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) -> bool {
     if (request.url == u"http://h/1.jpg") throw std::runtime_error("broken");
     return inner(request, response, options);
   };
   rig.Run(2);
   EXPECT_EQ(rig.flags.finishedCount.load(), 4);
-  EXPECT_EQ(rig.view.LastText(kRunProgressLine), "已下载4/4......");
+  EXPECT_EQ(rig.events.Last("ended"), "ended 4/4");
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"0.jpg", "2.jpg", "3.jpg"}));
 }
 
@@ -176,31 +174,30 @@ TEST(DownPicFunc, WorkersThatCannotStart) {
   {
     WorkerRig rig;
     rig.AddPictures(4);
-    rig.session.startThread = [](std::thread&, std::function<void()>) { return false; };
+    rig.session.plan.startThread = [](std::thread&, std::function<void()>) { return false; };
     rig.Run(3);
     EXPECT_TRUE(rig.FetchedUrls().empty());
     EXPECT_EQ(rig.flags.finishedCount.load(), 4);
-    EXPECT_EQ(rig.view.LastText(kRunProgressLine), "已下载4/4......");
-    EXPECT_FALSE(rig.flags.downloading.load());
-  }
+    EXPECT_EQ(rig.events.Last("ended"), "ended 4/4");
+    }
   {
     WorkerRig rig;
     rig.AddPictures(6);
     int starts = 0;
-    rig.session.startThread = [&starts](std::thread& thread, std::function<void()> body) {
+    rig.session.plan.startThread = [&starts](std::thread& thread, std::function<void()> body) {
       if (++starts > 1) return false;
       return StartThread(thread, std::move(body));
     };
     rig.Run(3);
     EXPECT_EQ(rig.FetchedUrls().size(), 6u);  // the one worker that started did every job
-    EXPECT_EQ(rig.view.LastText(kRunProgressLine), "已下载6/6......");
+    EXPECT_EQ(rig.events.Last("ended"), "ended 6/6");
   }
 }
 
 TEST(DownPicFunc, NothingToDo) {
   WorkerRig rig;
   rig.Run(5);
-  EXPECT_TRUE(rig.view.Texts(kRunProgressLine).empty());
+  EXPECT_TRUE(rig.events.Lines().empty());
   EXPECT_EQ(rig.flags.finishedCount.load(), 0);
 }
 
@@ -211,8 +208,8 @@ TEST(DownPicFunc, CancelAbandonsFetchesInFlightAndWaitsForTheWorkers) {
   rig.AddPictures(20);
   std::atomic<int> inFlight{0};
   std::atomic<bool> stuckStarted{false};
-  auto inner = rig.session.fetch;
-  rig.session.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
+  auto inner = rig.session.plan.fetch;
+  rig.session.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
     ++inFlight;
     bool ok = false;
     if (request.url == u"http://h/2.jpg") {
@@ -239,7 +236,6 @@ TEST(DownPicFunc, CancelAbandonsFetchesInFlightAndWaitsForTheWorkers) {
   // Pictures 0 and 1 were complete before the cancel and stay; 2 was abandoned; nothing after it ran.
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"0.jpg", "1.jpg"}));
   EXPECT_EQ(rig.FetchedUrls(), (std::vector<std::string>{"http://h/0.jpg", "http://h/1.jpg"}));
-  EXPECT_FALSE(rig.flags.downloading.load());
   // Pictures 0 and 1 saved, 2 abandoned, the rest never taken: the cancel makes no failures.
   std::vector<PictureOutcome> expected(20, PictureOutcome::NotTried);
   expected[0] = expected[1] = PictureOutcome::Saved;

@@ -31,17 +31,15 @@ struct RunRig : EngineRig {
       albums.push_back(album);
     }
     ListAlbums();
-    view.savePath = T(dir.path());  // no trailing separator: the run adds one
-    for (int a = 0; a < albumCount; ++a) view.chosen.push_back(a);
-    flags.runState = RUN_BUSY;
+    savePath = T(dir.path());  // no trailing separator: the run adds one
+    for (int a = 0; a < albumCount; ++a) chosen.push_back(a);
   }
-  void Run() { DownloadRun(session); }
   std::string Base() const { return PlatformPath(dir.path() + "/"); }
 };
 
 TEST(DownloadRun, DownloadsEveryChosenAlbumIntoItsFolder) {
   RunRig rig(2, 3);
-  rig.view.chosen = {1, 0};
+  rig.chosen = {1, 0};
   rig.Run();
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"Album 1/", "Album 2/"}));
   for (const char* album : {"Album 1", "Album 2"}) {
@@ -49,67 +47,51 @@ TEST(DownloadRun, DownloadsEveryChosenAlbumIntoItsFolder) {
   }
   EXPECT_EQ(test::ReadWholeFile(rig.Base() + PlatformPath("Album 2/3.jpg")), "\xFF\xD8 picture 2/3");
   EXPECT_EQ(ReadSkipMarker(T(rig.Base() + PlatformPath("Album 2/"))), u"http://h/2/1.jpg");
-  EXPECT_EQ(rig.crawled, (std::vector<std::size_t>{1, 0}));
-  EXPECT_EQ(rig.albumList.selectedCount.load(), 2);
-  EXPECT_EQ(rig.view.Texts(kRunStatusLine), (std::vector<std::string>{"正在下载第1/2个图集", "正在下载第2/2个图集", "下载完毕"}));
-  EXPECT_EQ(rig.view.Texts(kRunDownloadButton), (std::vector<std::string>{"终止下载", "下载"}));
-  EXPECT_EQ(rig.view.LastText(kRunProgressLine), "");
+  EXPECT_EQ(rig.crawled, (std::vector<std::int32_t>{1, 0}));
+  EXPECT_EQ(rig.events.Lines("album "), (std::vector<std::string>{"album 1/2", "album ended 1 saved 3 failed 0",
+                                                                   "album 2/2", "album ended 2 saved 3 failed 0"}));
   EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
-  EXPECT_TRUE(rig.view.Messages().empty());
-  EXPECT_TRUE(rig.view.Opened().empty());  // OPT_OPEN_FOLDER is off
-  EXPECT_TRUE(rig.session.started);
+  EXPECT_TRUE(rig.session.tally.started);
+  EXPECT_EQ(rig.session.tally.lastFolder, T(rig.Base() + PlatformPath("Album 1/")));
 }
 
-TEST(DownloadRun, ProgressTextsOfOneAlbum) {
+TEST(DownloadRun, EventsOfOneAlbum) {
   RunRig rig(1, 2);
   rig.limits.threads = 1;
   rig.Run();
-  EXPECT_EQ(rig.view.Texts(kRunProgressLine),
-            (std::vector<std::string>{"......", "已获取到1张图片信息", "已获取到2张图片信息", "已开始下载图片",
-                                      "已下载1/2......", "已下载2/2......", ""}));
-}
-
-TEST(DownloadRun, BusyLookDisablesTheControlsAndTheEndEnablesThem) {
-  RunRig rig;
-  rig.Run();
-  std::vector<std::pair<int, bool>> expected;
-  for (bool enabled : {false, true}) {
-    for (int id : {1002, 1004, 1007, 1001, 1000, 1027, 1028, 1029}) expected.push_back({id, enabled});
-  }
-  EXPECT_EQ(rig.view.Enables(), expected);
+  EXPECT_EQ(rig.events.Lines(), (std::vector<std::string>{"begun 1", "album 1/1", "listed 1", "listed 2", "download 2",
+                                                           "ended 1/2", "ended 2/2", "album ended 1 saved 2 failed 0",
+                                                           "run ended"}));
+  EXPECT_EQ(rig.events.Folders(), std::vector<std::string>{rig.Base() + PlatformPath("Album 1/")});
 }
 
 TEST(DownloadRun, EmptySavePathEndsAtOnce) {
   RunRig rig;
-  rig.view.savePath = u"  \t ";
+  rig.savePath = u"  \t ";
   rig.Run();
-  EXPECT_EQ(rig.view.Messages(), std::vector<std::string>{"请先设置保存路径"});
+  EXPECT_EQ(rig.events.Lines(), std::vector<std::string>{"refused no save path "});
   EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
-  EXPECT_FALSE(rig.session.started);
-  EXPECT_TRUE(rig.view.Enables().empty());
+  EXPECT_FALSE(rig.session.tally.started);
   EXPECT_TRUE(rig.crawled.empty());
 }
 
 TEST(DownloadRun, BaseFolderThatCannotBeMade) {
   RunRig rig;
   test::WriteWholeFile(rig.dir.file("file"), "in the way");
-  rig.view.savePath = T(rig.dir.file(PlatformPath("file/sub")));
+  rig.savePath = T(rig.dir.file(PlatformPath("file/sub")));
   rig.Run();
-  EXPECT_EQ(rig.view.Messages(), (std::vector<std::string>{rig.dir.file("file"), "请检测设置的保存路径是否有误"}));
+  EXPECT_EQ(rig.events.Lines(), std::vector<std::string>{"refused folder " + rig.dir.file("file")});
   EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
-  EXPECT_TRUE(rig.view.Enables().empty());
 }
 
 TEST(DownloadRun, BaseFolderTakesTheMemberKeyAndEveryMissingLevel) {
   RunRig rig;
-  rig.view.savePath = T(" " + rig.dir.file(PlatformPath("x/y ")));
-  rig.session.memberKey = PlatformPath(u"member/");
-  rig.session.rule.options = OPT_OPEN_FOLDER;
-  rig.rule.options = OPT_OPEN_FOLDER;
+  rig.savePath = T(" " + rig.dir.file(PlatformPath("x/y ")));
+  rig.session.plan.memberKey = PlatformPath(u"member/");
   rig.Run();
   EXPECT_EQ(test::FolderEntries(rig.Base() + PlatformPath("x/y/member/Album 1")),
             (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg", "pic.zvk"}));
-  EXPECT_EQ(rig.view.Opened(), std::vector<std::string>{rig.Base() + PlatformPath("x/y/member/Album 1/")});
+  EXPECT_EQ(rig.session.tally.lastFolder, T(rig.Base() + PlatformPath("x/y/member/Album 1/")));
 }
 
 TEST(DownloadRun, MakeFolderPath) {
@@ -136,7 +118,8 @@ TEST(DownloadRun, ListOnlyWritesListFilesAndNothingElse) {
               "http://h/" + std::to_string(a) + "/1.jpg\r\nhttp://h/" + std::to_string(a) + "/2.jpg\r\n");
   }
   EXPECT_TRUE(rig.FetchedUrls().empty());
-  EXPECT_EQ(rig.view.LastText(kRunStatusLine), "下载完毕");
+  EXPECT_EQ(rig.events.Lines("download"), std::vector<std::string>{});
+  EXPECT_EQ(rig.session.tally.listed, 6);
 }
 
 // A description of 100 CJK characters: the name is cut to fit one name's limit, and the picture is
@@ -151,7 +134,7 @@ TEST(DownloadRun, PictureWithALongDescriptionIsSaved) {
   const std::string name = description.substr(0, 83 * 3) + ".jpg";
   EXPECT_EQ(test::FolderEntries(rig.Base() + "Album 1"), (std::vector<std::string>{"pic.zvk", name}));
   EXPECT_EQ(test::ReadWholeFile(rig.Base() + PlatformPath("Album 1/") + name), "\xFF\xD8 picture 1/1");
-  EXPECT_EQ(rig.session.picturesSaved, 1);
+  EXPECT_EQ(rig.session.tally.saved, 1);
 }
 
 // The marker says "done from here on down": it names the picture after the last one that failed, so the
@@ -217,13 +200,15 @@ TEST(DownloadRun, CountsLeftOutApartFromFailedAndKeepsEachFailure) {
   rig.refusals["http://h/2/2.jpg"] = FetchFailure::Timeout;
   rig.refusals["http://h/2/3.jpg"] = FetchFailure::NotPicture;
   rig.Run();
-  EXPECT_EQ(rig.session.albumsBegun, 2);
-  EXPECT_EQ(rig.session.totalListed, 6);
-  EXPECT_EQ(rig.session.picturesSaved, 2);
-  EXPECT_EQ(rig.session.picturesLeftOut, 1);
-  EXPECT_EQ(rig.session.picturesFailed, 3);
+  EXPECT_EQ(rig.session.tally.albums, 2);
+  EXPECT_EQ(rig.session.tally.listed, 6);
+  EXPECT_EQ(rig.session.tally.saved, 2);
+  EXPECT_EQ(rig.session.tally.leftOut, 1);
+  EXPECT_EQ(rig.session.tally.failed, 3);
+  EXPECT_EQ(rig.events.Lines("album ended"),
+            (std::vector<std::string>{"album ended 1 saved 1 failed 1", "album ended 2 saved 1 failed 2"}));
   std::vector<std::string> failures;
-  for (const FailedPicture& f : rig.session.failures) {
+  for (const FailedPicture& f : rig.session.tally.failures) {
     failures.push_back(TextToUtf8(f.albumTitle + u" | " + f.url + u" | " + f.reason));
   }
   EXPECT_EQ(failures, (std::vector<std::string>{"Album 1 | http://h/1/1.jpg | HTTP 404",
@@ -233,9 +218,9 @@ TEST(DownloadRun, CountsLeftOutApartFromFailedAndKeepsEachFailure) {
   rig.refusals.clear();
   rig.flags.runState = RUN_BUSY;
   rig.Run();
-  EXPECT_EQ(rig.session.picturesSaved, 6);
-  EXPECT_EQ(rig.session.picturesFailed, 0);
-  EXPECT_TRUE(rig.session.failures.empty());
+  EXPECT_EQ(rig.session.tally.saved, 6);
+  EXPECT_EQ(rig.session.tally.failed, 0);
+  EXPECT_TRUE(rig.session.tally.failures.empty());
 }
 
 // Prefix, suffix and the 255-byte cap can give two albums with different titles one folder, and titles
@@ -275,33 +260,31 @@ TEST(DownloadRun, AlbumWithoutPicturesLeavesNothingAndOpensNothing) {
   rig.rule.options = OPT_LIST_ONLY | OPT_OPEN_FOLDER;
   rig.Run();
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), std::vector<std::string>{});
-  EXPECT_TRUE(rig.view.Opened().empty());
-  EXPECT_EQ(rig.view.LastText(kRunStatusLine), "下载完毕");
+  EXPECT_EQ(rig.session.tally.listed, 0);  // nothing to open
+  EXPECT_EQ(rig.events.Last("run"), "run ended");
 }
 
 TEST(DownloadRun, NoAlbumChosen) {
   RunRig rig;
-  rig.view.chosen.clear();
+  rig.chosen.clear();
   rig.Run();
-  EXPECT_EQ(rig.view.Messages(), std::vector<std::string>{"请先选择要下载的相册"});
-  EXPECT_EQ(rig.view.Texts(kRunStatusLine), std::vector<std::string>{"下载完毕"});
+  EXPECT_EQ(rig.events.Lines(), (std::vector<std::string>{"begun 0", "run ended"}));
   EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
-  EXPECT_EQ(rig.albumList.selectedCount.load(), 0);
 }
 
 TEST(DownloadRun, SiteCodes) {
   {
     RunRig rig(2, 1);
-    rig.session.siteCode = 17;
+    rig.session.plan.siteCode = 17;
     rig.Run();
-    EXPECT_EQ(rig.view.Messages(), (std::vector<std::string>{"Error ListType Code.", "Error ListType Code."}));
+    EXPECT_EQ(rig.events.Lines("unknown"), (std::vector<std::string>{"unknown list type", "unknown list type"}));
     EXPECT_TRUE(rig.crawled.empty());
   }
   {
     RunRig rig(2, 1);
-    rig.session.siteCode = 3;
+    rig.session.plan.siteCode = 3;
     rig.Run();
-    EXPECT_TRUE(rig.view.Messages().empty());
+    EXPECT_TRUE(rig.events.Lines("unknown").empty());
     EXPECT_TRUE(rig.crawled.empty());
     EXPECT_EQ(test::FolderEntries(rig.dir.path()), std::vector<std::string>{});
   }
@@ -339,8 +322,8 @@ TEST(DownloadRun, CancelDuringTheSecondOfFiveAlbums) {
   rig.limits.threads = 1;
   rig.rule.options = OPT_FIX_ORDER | OPT_FIX_FORMAT;
   rig.bodies["http://h/2/2.jpg"] = "\x89PNG";  // a PNG in a .jpg: the format fix must still see it
-  auto inner = rig.session.fetch;
-  rig.session.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
+  auto inner = rig.session.plan.fetch;
+  rig.session.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
     if (request.url != u"http://h/2/3.jpg") return inner(request, response, options);
     // The button is pressed while this picture hangs; only the abandoning of the fetch ends it.
     rig.flags.RequestCancel();
@@ -349,9 +332,9 @@ TEST(DownloadRun, CancelDuringTheSecondOfFiveAlbums) {
     return false;
   };
   rig.Run();
-  EXPECT_EQ(rig.crawled, (std::vector<std::size_t>{0, 1}));
-  EXPECT_EQ(rig.session.albumsBegun, 2);
-  EXPECT_EQ(rig.session.picturesFailed, 0);  // the abandoned picture is no failure
+  EXPECT_EQ(rig.crawled, (std::vector<std::int32_t>{0, 1}));
+  EXPECT_EQ(rig.session.tally.albums, 2);
+  EXPECT_EQ(rig.session.tally.failed, 0);  // the abandoned picture is no failure
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"Album 1/", "Album 2/"}));
   EXPECT_EQ(test::FolderEntries(rig.Base() + "Album 1"),
             (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg", "4.jpg", "pic.zvk"}));
@@ -364,15 +347,15 @@ TEST(DownloadRun, CancelDuringTheSecondOfFiveAlbums) {
   ASSERT_TRUE(GetFileWriteTime(T(rig.Base() + PlatformPath("Album 2/1.jpg")), first));
   ASSERT_TRUE(GetFileWriteTime(T(rig.Base() + PlatformPath("Album 2/2.png")), second));
   EXPECT_EQ(first - second, 60);
-  EXPECT_EQ(rig.view.LastText(kRunStatusLine), "下载完毕");
-  EXPECT_EQ(rig.view.LastText(kRunDownloadButton), "下载");
+  EXPECT_EQ(rig.events.Last("album ended 2"), "album ended 2 saved 2 failed 0 cancelled");
+  EXPECT_TRUE(rig.session.tally.cancelled);
   EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
 }
 
 TEST(DownloadRun, OrderFixStampsAMinuteApart) {
   RunRig rig(1, 3);
   rig.rule.options = OPT_FIX_ORDER;
-  rig.session.now = [] { return std::chrono::system_clock::time_point(std::chrono::seconds(1650000000)); };
+  rig.session.plan.now = [] { return std::chrono::system_clock::time_point(std::chrono::seconds(1650000000)); };
   rig.Run();
   for (int p = 1; p <= 3; ++p) {
     std::int64_t t = 0;
@@ -383,6 +366,7 @@ TEST(DownloadRun, OrderFixStampsAMinuteApart) {
 
 TEST(DownloadRun, RequestCancelOnlyDuringARun) {
   RunFlags flags;
+  flags.runState = RUN_IDLE;  // the run is over
   EXPECT_FALSE(flags.RequestCancel());
   EXPECT_FALSE(flags.cancelRequested.load());
   flags.runState = RUN_ALBUM_STOP;

@@ -36,7 +36,7 @@ TEST_F(DownloadSiteTest, SizeLimitsKeepOnlyPicturesWithinThem) {
   SiteRun run(site(), "sizes");
   run.rig.rule.nameSource = 0;
   run.rig.limits = {5, 9, 2, 10};
-  DownloadRun(run.rig.session);
+  run.rig.Run();
   // The 2k and 12k pictures are left out by the limits, which counts as done: the skip marker is written.
   EXPECT_EQ(test::FolderEntries(run.Album("Sizes")), (std::vector<std::string>{"5k.jpg", "9k.jpg", "pic.zvk"}));
 }
@@ -45,8 +45,8 @@ TEST_F(DownloadSiteTest, DemoMemberWithEveryOption) {
   SiteRun run(site(), AlbumSite::kDemoMember);
   run.rig.rule.nameSource = 0;
   run.rig.rule.options = OPT_FIX_FORMAT | OPT_FIX_ORDER | OPT_DESCRIPTION_FILE;
-  run.rig.view.chosen = {0};
-  DownloadRun(run.rig.session);
+  run.rig.chosen = {0};
+  run.rig.Run();
   const std::string folder = run.Album("春游 & 踏青");
   // The PNG served as ".jpg" is renamed by the format fix; the two "Sunset" pictures are told apart; the
   // picture without a description takes the album title.

@@ -26,13 +26,13 @@ struct NamingRig : EngineRig {
   explicit NamingRig(const std::vector<std::string>& titles = {"Trip"}) {
     for (const std::string& title : titles) albums.push_back({title, {}});
     ListAlbums();
-    flags.runState = RUN_BUSY;
+    session.plan.listedAlbums = albumList.size();
     pictures.SetFolder(dir.folder());
     session.rule = rule;
-    session.now = FixedNow;
+    session.plan.now = FixedNow;
   }
   void Name(const std::string& url, const std::string& description, std::size_t album = 0) {
-    BuildPictureName(session, T(url), T(description), Text(), album);
+    BuildPictureName(session, PictureEntry{T(url), T(description)}, albumList[album]);
   }
   std::vector<std::string> Names() const {
     std::vector<std::string> out;
@@ -101,8 +101,8 @@ TEST(PictureNaming, NamesFollowTheRules) {
 
 TEST(PictureNaming, PlaceholdersOfTheListAndTheRun) {
   NamingRig rig({"A", "B", "C"});
-  rig.albumList.selectedCount = 2;
-  rig.session.memberKey = T("member/");
+  rig.session.plan.albums.resize(2);  // two albums chosen for the run
+  rig.session.plan.memberKey = T("member/");
   SetRuleText(rig.session.rule.prefix, T("?9_?6_?7_?8_"));
   rig.Name("u1", "", 2);
   // "?8" brings the member key with its separator, which the cleaning removes.
@@ -228,7 +228,7 @@ TEST(PictureNaming, ProgressTextCountsListedPictures) {
   NamingRig rig;
   rig.Name("u1", "");
   rig.Name("u2", "");
-  EXPECT_EQ(rig.view.Texts(kRunProgressLine), (std::vector<std::string>{"已获取到1张图片信息", "已获取到2张图片信息"}));
+  EXPECT_EQ(rig.events.Lines(), (std::vector<std::string>{"listed 1", "listed 2"}));
 }
 
 TEST(PictureNaming, SkipMarkerStopsTheAlbum) {

@@ -1,4 +1,4 @@
-// Fakes for driving the download engine without a window or a network: a recording run view, a crawler
+// Fakes for driving the download engine without a window or a network: a recording event sink, a crawler
 // that hands out a fixed table of pictures, and a fetcher that writes the bytes a table gives.
 #pragma once
 
@@ -12,76 +12,74 @@
 
 #include "MyCode/FileSystem.h"
 #include "MyCode/StringCtrl.h"
+#include "download/DownProc.h"
 #include "download/RunSession.h"
 #include "model/AlbumRecords.h"
 #include "model/PictureList.h"
 
 namespace albatrix::test {
 
-class RecordingRunView : public RunView {
+// Records every event of a run as one line of text: "refused <why> <folder>", "begun <albums>",
+// "album <i>/<n>", "unknown list type", "listed <k>", "download <n>", "ended <done>/<total>",
+// "album ended <i> saved <s> failed <f>", "run ended".
+class RecordingRunEvents : public RunEvents {
  public:
-  Text savePath;
-  std::vector<std::size_t> chosen;
-  // Called after every SetText, outside the view's lock (a test may cancel from there).
-  std::function<void(int id, const Text& text)> onText;
+  // Called after every event, outside the recorder's lock (a test may cancel from there).
+  std::function<void(const std::string& line)> onEvent;
 
-  Text SavePathText() override { return savePath; }
-  void SetText(int id, const Text& text) override {
+  void RunRefused(RunRefusal why, const Text& folder) override {
+    Add(std::string(why == RunRefusal::NoSavePath ? "refused no save path " : "refused folder ") + TextToUtf8(folder));
+  }
+  void RunBegun(std::size_t albums) override { Add("begun " + std::to_string(albums)); }
+  void AlbumBegun(std::size_t i, std::size_t n) override { Add("album " + std::to_string(i) + "/" + std::to_string(n)); }
+  void ListTypeUnknown() override { Add("unknown list type"); }
+  void PictureListed(std::size_t count) override { Add("listed " + std::to_string(count)); }
+  void AlbumDownloadBegun(const Text& folder, std::size_t total) override {
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      texts_.push_back({id, text});
+      folders_.push_back(TextToUtf8(folder));
     }
-    if (onText) onText(id, text);
+    Add("download " + std::to_string(total));
   }
-  void Enable(int id, bool enabled) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    enables_.push_back({id, enabled});
+  void PicturesEnded(std::size_t done, std::size_t total) override {
+    Add("ended " + std::to_string(done) + "/" + std::to_string(total));
   }
-  void Message(const Text& text) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    messages_.push_back(text);
+  void AlbumEnded(const AlbumTally& t) override {
+    Add("album ended " + std::to_string(t.position) + " saved " + std::to_string(t.saved) + " failed " +
+        std::to_string(t.failed) + (t.cancelled ? " cancelled" : ""));
   }
-  std::vector<std::size_t> ChosenAlbums() override { return chosen; }
-  void OpenFolder(const Text& path) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    opened_.push_back(path);
-  }
+  void RunEnded(const RunTally&) override { Add("run ended"); }
 
-  // Every text set on control `id`, in order.
-  std::vector<std::string> Texts(int id) const {
+  // Every line, or those that begin with `prefix`, in order.
+  std::vector<std::string> Lines(const std::string& prefix = std::string()) const {
     std::lock_guard<std::mutex> lock(mutex_);
     std::vector<std::string> out;
-    for (const auto& [cid, text] : texts_)
-      if (cid == id) out.push_back(TextToUtf8(text));
+    for (const std::string& line : lines_)
+      if (line.compare(0, prefix.size(), prefix) == 0) out.push_back(line);
     return out;
   }
-  std::string LastText(int id) const {
-    auto all = Texts(id);
+  std::string Last(const std::string& prefix) const {
+    auto all = Lines(prefix);
     return all.empty() ? std::string("<none>") : all.back();
   }
-  std::vector<std::string> Messages() const {
+  // The folders the workers saved into, album by album.
+  std::vector<std::string> Folders() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<std::string> out;
-    for (const Text& m : messages_) out.push_back(TextToUtf8(m));
-    return out;
-  }
-  std::vector<std::pair<int, bool>> Enables() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return enables_;
-  }
-  std::vector<std::string> Opened() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<std::string> out;
-    for (const Text& m : opened_) out.push_back(TextToUtf8(m));
-    return out;
+    return folders_;
   }
 
  private:
+  void Add(std::string line) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      lines_.push_back(line);
+    }
+    if (onEvent) onEvent(line);
+  }
+
   mutable std::mutex mutex_;
-  std::vector<std::pair<int, Text>> texts_;
-  std::vector<std::pair<int, bool>> enables_;
-  std::vector<Text> messages_;
-  std::vector<Text> opened_;
+  std::vector<std::string> lines_;
+  std::vector<std::string> folders_;
 };
 
 inline Text T(const std::string& utf8) { return Utf8ToText(utf8); }
@@ -92,36 +90,40 @@ struct FakeAlbum {
   std::vector<std::pair<std::string, std::string>> pictures;
 };
 
-// Everything one engine test needs: lists, flags, view, a session wired to a fake crawler over `albums`
-// and a fake fetcher that serves `bodies` (address -> bytes). An address in `refusals` fails with that
-// reason (HttpStatus as a 404); an unknown one fails as a 404 would.
+// Everything one engine test needs: a run session with a recording event sink, wired to a fake crawler
+// over `albums` and a fake fetcher that serves `bodies` (address -> bytes). An address in `refusals`
+// fails with that reason (HttpStatus as a 404); an unknown one fails as a 404 would. The album list and
+// `chosen` become the plan's albums when Run() starts the run.
 struct EngineRig {
-  RecordingRunView view;
-  RunFlags flags;
+  RecordingRunEvents events;
+  RunSession session;
+  PictureList& pictures = session.pictures;
+  RunFlags& flags = session.flags;
+  DownloadLimits& limits = session.plan.limits;
   AlbumList albumList;
-  PictureList pictures;
+  std::vector<std::size_t> chosen;  // album indices, in the order the run takes them
+  Text savePath;
   NameRule rule;
-  DownloadLimits limits{0, 0, 5, 30};
   std::vector<FakeAlbum> albums;
   std::map<std::string, std::string> bodies;
   std::map<std::string, FetchFailure> refusals;
-  std::vector<std::size_t> crawled;  // album indices the crawler was asked for
+  std::vector<std::int32_t> crawled;  // ordinals of the albums the crawler was asked for
   std::mutex fetchMutex;
   std::vector<std::string> fetchedUrls;
-  RunSession session{view, flags, albumList, pictures};
 
-  EngineRig() {
+  // `sink` (may be null: the recorder) receives the run's events.
+  explicit EngineRig(RunEvents* sink = nullptr) : session(RunPlan{}, sink ? *sink : events) {
     rule.nameSource = 1;
-    session.nameRule = [this] { return rule; };
-    session.limits = [this] { return limits; };
-    session.listAlbum = [this](std::size_t index, const PictureSink& sink, const std::function<bool()>& stop) {
-      crawled.push_back(index);
-      for (const auto& [url, description] : albums.at(index).pictures) {
-        sink(T(url), T(description), Text(), index);
+    session.plan.nameRule = [this] { return rule; };
+    session.plan.listPictures = [this](const ST_PERLISTRECORD& album, const PictureFoundFn& found,
+                                       const std::function<bool()>& stop, const std::atomic<bool>*) {
+      crawled.push_back(album.ordinal);
+      for (const auto& [url, description] : albums.at(static_cast<std::size_t>(album.ordinal)).pictures) {
+        found(PictureEntry{T(url), T(description)});
         if (stop()) return;
       }
     };
-    session.fetch = [this](UrlRequest& request, UrlResponse& response, unsigned) {
+    session.plan.fetch = [this](UrlRequest& request, UrlResponse& response, unsigned) {
       std::string url = TextToUtf8(request.url);
       {
         std::lock_guard<std::mutex> lock(fetchMutex);
@@ -150,6 +152,15 @@ struct EngineRig {
       record.title = T(album.title);
       albumList.AppendAlbum(record);
     }
+  }
+
+  // The plan's albums from the list and `chosen`, then the whole run on this thread.
+  void Run() {
+    session.plan.albums.clear();
+    for (std::size_t index : chosen) session.plan.albums.push_back(albumList[index]);
+    session.plan.listedAlbums = albumList.size();
+    session.plan.savePath = savePath;
+    DownloadRun(session);
   }
 
   // How each picture job of the last album ended.

@@ -24,14 +24,14 @@ struct SiteRun {
       record.title = album.title;
       record.albumPath = T(AlbumSite::AlbumKey(member, album.id));
       rig.albumList.AppendAlbum(record);
-      rig.view.chosen.push_back(rig.view.chosen.size());
+      rig.chosen.push_back(rig.chosen.size());
     }
-    rig.session.fetch = nullptr;  // the real fetcher
-    rig.session.listAlbum = [this](std::size_t index, const PictureSink& sink, const std::function<bool()>& stop) {
-      ListAlbumPictures(profile, rig.albumList[index].albumPath, index, sink, stop);
+    rig.session.plan.fetch = nullptr;  // the real fetcher
+    rig.session.plan.listPictures = [this](const ST_PERLISTRECORD& album, const PictureFoundFn& found,
+                                           const std::function<bool()>& stop, const std::atomic<bool>* abort) {
+      ListAlbumPictures(profile, album.albumPath, found, stop, abort);
     };
-    rig.view.savePath = dir.folder();
-    rig.flags.runState = RUN_BUSY;
+    rig.savePath = dir.folder();
   }
   std::string Album(const std::string& title) const { return dir.path() + "/" + title; }
 };

@@ -52,13 +52,6 @@ TEST(PictureListTest, FileNamesCanBeChangedAndSearched) {
   EXPECT_FALSE(list.AnyFileName([](const Text& n) { return n == u"b.jpg"; }));
 }
 
-TEST(PictureListTest, OneProcessWideInstance) {
-  PictureList& a = ThePictureList();
-  PictureList& b = ThePictureList();
-  EXPECT_EQ(&a, &b);
-  EXPECT_EQ(PictureList::statusControlId, 1006);
-}
-
 TEST(PictureListTest, ConcurrentReadersSeeWholeEntries) {
   // A reader polling while the run thread appends and clears: each read is either empty (cleared in
   // between) or exactly the entry of that index. Under ThreadSanitizer this also proves the locking.

@@ -100,11 +100,11 @@ TEST(SettingsFileTest, RepairRules) {
 }
 
 struct BoxLog {
-  std::vector<int> cleared;
-  std::vector<std::pair<int, Text>> added;
+  std::vector<HistoryKind> cleared;
+  std::vector<std::pair<HistoryKind, Text>> added;
   HistoryBoxes boxes() {
-    return {[this](int id) { cleared.push_back(id); },
-            [this](int id, const Text& t) { added.emplace_back(id, t); }};
+    return {[this](HistoryKind which) { cleared.push_back(which); },
+            [this](HistoryKind which, const Text& t) { added.emplace_back(which, t); }};
   }
 };
 
@@ -207,9 +207,9 @@ TEST(LoadSettingsTest, HandsHistoriesToTheBoxesNewestFirst) {
   SettingsBlock block;
   BoxLog log;
   LoadSettings(block, dir.folder(), log.boxes());
-  EXPECT_EQ(log.cleared, (std::vector<int>{kMemberBoxId, kSavePathBoxId}));
-  const std::vector<std::pair<int, Text>> expected = {
-      {1001, u"http://new"}, {1001, u"http://old"}, {1000, u"/save/a/"}};
+  EXPECT_EQ(log.cleared, (std::vector<HistoryKind>{HistoryKind::Member, HistoryKind::SavePath}));
+  const std::vector<std::pair<HistoryKind, Text>> expected = {
+      {HistoryKind::Member, u"http://new"}, {HistoryKind::Member, u"http://old"}, {HistoryKind::SavePath, u"/save/a/"}};
   EXPECT_EQ(log.added, expected);
 }
 

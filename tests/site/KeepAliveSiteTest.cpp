@@ -42,7 +42,7 @@ TEST(KeepAliveSite, DownloadSendsTheSameRequestsOverFewerConnections) {
   ASSERT_NE(site, nullptr);
   auto download = [&] {
     SiteRun run(*site, AlbumSite::kDemoMember);
-    DownloadRun(run.rig.session);
+    run.rig.Run();
     EXPECT_EQ(FolderEntries(run.Album(TextToUtf8(site->Member("demo")->albums[0].title))).size(), 31u);
     return site->RequestLog();
   };

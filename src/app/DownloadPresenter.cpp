@@ -1,0 +1,79 @@
+#include "app/DownloadPresenter.h"
+
+#include <string>
+
+#include "app/ControlIds.h"
+
+namespace albatrix {
+
+namespace {
+
+// The controls a run keeps the user away from, since they change what the run reads.
+constexpr int kBusyControls[] = {IDC_SITE, IDC_GET_ALBUMS, IDC_CHOOSE_FOLDER, IDC_MEMBER, IDC_SAVE_PATH};
+
+Text Number(std::size_t value) { return Utf8ToText(std::to_string(value)); }
+
+}  // namespace
+
+DownloadPresenter::DownloadPresenter(MainWindowView& view, std::function<void(const RunTally*)> ended)
+    : view_(view), ended_(std::move(ended)) {}
+
+Text DownloadPresenter::DownloadingFolder() const {
+  std::lock_guard<std::mutex> hold(folderLock_);
+  return downloadingFolder_;
+}
+
+void DownloadPresenter::SetDownloadingFolder(Text folder) {
+  std::lock_guard<std::mutex> hold(folderLock_);
+  downloadingFolder_ = std::move(folder);
+}
+
+void DownloadPresenter::RunRefused(RunRefusal why, const Text& folder) {
+  if (why == RunRefusal::NoSavePath) {
+    view_.Message(u"请先设置保存路径");
+  } else {
+    view_.Message(folder);
+    view_.Message(u"请检测设置的保存路径是否有误");
+  }
+  if (ended_) ended_(nullptr);
+}
+
+void DownloadPresenter::RunBegun(std::size_t albumCount) {
+  view_.SetText(IDC_DOWNLOAD, u"终止下载");
+  for (int id : kBusyControls) view_.Enable(id, false);
+  if (albumCount == 0) view_.Message(u"请先选择要下载的相册");
+}
+
+void DownloadPresenter::AlbumBegun(std::size_t position, std::size_t albumCount) {
+  view_.SetText(IDC_STATUS, u"正在下载第" + Number(position) + u"/" + Number(albumCount) + u"个图集");
+  view_.SetText(IDC_PROGRESS, u"......");
+}
+
+void DownloadPresenter::ListTypeUnknown() { view_.Message(u"Error ListType Code."); }
+
+void DownloadPresenter::PictureListed(std::size_t count) {
+  view_.SetText(IDC_PROGRESS, u"已获取到" + Number(count) + u"张图片信息");
+}
+
+void DownloadPresenter::AlbumDownloadBegun(const Text& folder, std::size_t /*total*/) {
+  SetDownloadingFolder(folder);
+  view_.SetText(IDC_PROGRESS, u"已开始下载图片");
+}
+
+void DownloadPresenter::PicturesEnded(std::size_t done, std::size_t total) {
+  view_.SetText(IDC_PROGRESS, u"已下载" + Number(done) + u"/" + Number(total) + u"......");
+  view_.ShowProgress(static_cast<std::int32_t>(done), total);
+}
+
+void DownloadPresenter::AlbumEnded(const AlbumTally& /*tally*/) { SetDownloadingFolder(Text()); }
+
+void DownloadPresenter::RunEnded(const RunTally& tally) {
+  view_.SetText(IDC_DOWNLOAD, u"下载");
+  for (int id : kBusyControls) view_.Enable(id, true);
+  view_.SetText(IDC_STATUS, u"下载完毕");
+  view_.SetText(IDC_PROGRESS, Text());
+  view_.ShowProgress(0, 0);
+  if (ended_) ended_(&tally);
+}
+
+}  // namespace albatrix

@@ -1,0 +1,92 @@
+// What a download run reports while it goes: the run's own events, in the order they happen, with the
+// figures that go with them. The run names no control and no text; whoever started it decides what the
+// user sees.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "MyCode/StringCtrl.h"
+
+namespace albatrix {
+
+// How one picture job of an album ended.
+enum class PictureOutcome : std::uint8_t {
+  NotTried,   // no worker took it (none could start, or the album was cancelled first)
+  Saved,      // the picture's file was written
+  LeftOut,    // the picture lies outside the size limits: done, by the user's choice
+  Failed,     // the picture is lost for this run (reason says why)
+  Cancelled,  // the fetch was abandoned for a cancel
+};
+
+struct PictureResult {
+  PictureOutcome outcome = PictureOutcome::NotTried;
+  Text reason;  // for Failed: why, in a few words ("HTTP 404", "time-out", ...)
+};
+
+// A picture of the run that could not be saved, for the report at the end.
+struct FailedPicture {
+  Text albumTitle;
+  Text url;
+  Text reason;
+};
+
+// What one album of the run came to. Pictures of a cancelled album that were never fetched, or whose
+// fetch the cancel abandoned, count nowhere.
+struct AlbumTally {
+  std::size_t position = 0;  // 1 for the run's first album
+  std::size_t listed = 0;    // pictures listed (after the skip marker cut the list short)
+  std::size_t saved = 0;
+  std::size_t leftOut = 0;   // outside the size limits
+  std::size_t failed = 0;
+  bool cancelled = false;
+  bool listOnly = false;     // a list file was written instead of a download
+};
+
+// What the whole run did, once it has ended.
+struct RunTally {
+  bool started = false;          // the save path was usable and the run went through the chosen albums
+  std::int64_t albums = 0;       // albums begun (all chosen ones unless the run was cancelled)
+  std::int64_t listed = 0;       // pictures listed over the whole run
+  std::int64_t saved = 0;
+  std::int64_t leftOut = 0;      // outside the size limits
+  std::int64_t failed = 0;
+  std::vector<FailedPicture> failures;  // every failed picture, in order
+  bool cancelled = false;
+  Text lastFolder;               // the folder the last album's pictures went to (the base folder before)
+};
+
+// Why a run ended before it began.
+enum class RunRefusal {
+  NoSavePath,     // the save path is empty
+  FolderNotMade,  // a folder of the run's base folder could not be made
+};
+
+// Called from the run's thread, and PicturesEnded from the thread that watches the workers; never two at
+// once. A receiver that shows them must make that safe for its own thread.
+class RunEvents {
+ public:
+  virtual ~RunEvents() = default;
+
+  // The run ends before it began; `folder` is the folder that could not be made (FolderNotMade).
+  virtual void RunRefused(RunRefusal why, const Text& folder) = 0;
+  // The run begins over `albumCount` chosen albums (0: nothing was chosen, and RunEnded follows).
+  virtual void RunBegun(std::size_t albumCount) = 0;
+  // Album `position` (1 for the first) of `albumCount` begins; its pictures are listed next.
+  virtual void AlbumBegun(std::size_t position, std::size_t albumCount) = 0;
+  // The run was given a site whose pictures it cannot list.
+  virtual void ListTypeUnknown() = 0;
+  // The album's `count`-th picture was listed and named.
+  virtual void PictureListed(std::size_t count) = 0;
+  // The workers begin on the album's `total` pictures, saved into `folder`.
+  virtual void AlbumDownloadBegun(const Text& folder, std::size_t total) = 0;
+  // `done` of the album's `total` picture jobs have ended: every count once, in order.
+  virtual void PicturesEnded(std::size_t done, std::size_t total) = 0;
+  // The album is over: downloaded, written as a list file, cancelled, or nothing listed.
+  virtual void AlbumEnded(const AlbumTally& tally) = 0;
+  // The run is over (also when it was cancelled); the last event of a run that began.
+  virtual void RunEnded(const RunTally& tally) = 0;
+};
+
+}  // namespace albatrix

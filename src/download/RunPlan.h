@@ -1,0 +1,56 @@
+// What a download run is given: the chosen albums, where their pictures go, by which rules and limits,
+// and how an album's pictures are listed. The run reads nothing else of the program.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include "MyCode/StringCtrl.h"
+#include "MyCode/SanitizeFileName.h"
+#include "MyCode/URLSource2.h"
+#include "model/AlbumRecords.h"
+#include "model/PictureEntry.h"
+#include "model/Settings.h"
+
+namespace albatrix {
+
+// The site code whose pictures the run lists; codes up to kLastListedSiteCode list nothing, any higher
+// code is an error.
+constexpr int kCrawledSiteCode = 15;
+constexpr int kLastListedSiteCode = 16;
+
+// Lists the pictures of `album`, handing each to `found` in page order and asking `stop` after every
+// picture (true ends the album's listing). `abort` (may be null) ends a page in flight when raised.
+using ListPicturesFn = std::function<void(const ST_PERLISTRECORD& album, const PictureFoundFn& found,
+                                          const std::function<bool()>& stop, const std::atomic<bool>* abort)>;
+
+// One fetch as the workers make it (Fetch of URLSource2.h unless a test puts a fake in).
+using FetchFn = std::function<bool(UrlRequest& request, UrlResponse& response, unsigned options)>;
+
+// Starts `body` on a new thread into `thread`; false when no thread could be started.
+using ThreadStarter = std::function<bool(std::thread& thread, std::function<void()> body)>;
+
+// std::thread, with a failure to start reported as false rather than thrown.
+bool StartThread(std::thread& thread, std::function<void()> body);
+
+struct RunPlan {
+  std::vector<ST_PERLISTRECORD> albums;  // copies of the chosen albums, in the order they are taken
+  std::size_t listedAlbums = 0;          // albums in the list they were chosen from ("?7" of a name)
+
+  Text savePath;   // the save-path box as typed
+  Text memberKey;  // empty or ending with the separator: the member's folder under the save path
+  Text subFolder;  // likewise, under the member's folder
+  int siteCode = kCrawledSiteCode;
+
+  std::function<NameRule()> nameRule;  // the site's naming rules, read anew at the top of every album
+  DownloadLimits limits{0, 0, 5, 30};  // the site's limits for the whole run
+  ListPicturesFn listPictures;         // empty: no album lists any picture
+
+  FetchFn fetch;              // empty: Fetch
+  ThreadStarter startThread;  // empty: StartThread
+  NowFunction now;            // the clock of time-stamp names and the order fix; empty: system clock
+};
+
+}  // namespace albatrix

@@ -1,0 +1,80 @@
+// The download run as the window shows it: a real run over the engine's fakes, its events turned into
+// the texts, enabled states and messages the user sees.
+#include "app/DownloadPresenter.h"
+
+#include <gtest/gtest.h>
+
+#include "app/ControlIds.h"
+#include "download/RunFakes.h"
+#include "support/FakeView.h"
+#include "support/TempDir.h"
+
+namespace albatrix {
+namespace {
+
+struct PresenterRig {
+  test::FakeView view;
+  std::vector<const RunTally*> ended;
+  DownloadPresenter presenter{view, [this](const RunTally* tally) { ended.push_back(tally); }};
+  test::EngineRig rig{&presenter};
+  test::TempDir dir;
+
+  explicit PresenterRig(int pictures) {
+    test::FakeAlbum album{"Album", {}};
+    for (int p = 1; p <= pictures; ++p) {
+      const std::string url = "http://h/" + std::to_string(p) + ".jpg";
+      album.pictures.push_back({url, ""});
+      rig.bodies[url] = "picture";
+    }
+    rig.albums.push_back(album);
+    rig.ListAlbums();
+    rig.chosen = {0};
+    rig.savePath = dir.folder();
+    rig.limits.threads = 1;
+  }
+};
+
+TEST(DownloadPresenter, ARunShowsItsProgressAndGivesTheControlsBack) {
+  PresenterRig p(2);
+  p.rig.Run();
+  EXPECT_EQ(p.view.TextsSetOn(IDC_PROGRESS),
+            (TextArray{u"......", u"已获取到1张图片信息", u"已获取到2张图片信息", u"已开始下载图片",
+                       u"已下载1/2......", u"已下载2/2......", u""}));
+  EXPECT_EQ(p.view.TextsSetOn(IDC_STATUS), (TextArray{u"正在下载第1/1个图集", u"下载完毕"}));
+  EXPECT_EQ(p.view.TextsSetOn(IDC_DOWNLOAD), (TextArray{u"终止下载", u"下载"}));
+  for (int id : {IDC_SITE, IDC_GET_ALBUMS, IDC_CHOOSE_FOLDER, IDC_MEMBER, IDC_SAVE_PATH})
+    EXPECT_TRUE(p.view.IsEnabled(id)) << id;
+  EXPECT_TRUE(p.view.Messages().empty());
+  EXPECT_EQ(p.presenter.DownloadingFolder(), u"");  // "打开" is the save path's again
+  ASSERT_EQ(p.ended.size(), 1u);
+  EXPECT_EQ(p.ended[0]->saved, 2);
+}
+
+TEST(DownloadPresenter, RefusedRunsSayWhyAndLeaveTheControlsAlone) {
+  {
+    PresenterRig p(1);
+    p.rig.savePath = u" ";
+    p.rig.Run();
+    EXPECT_EQ(p.view.MessageTexts(), TextArray{u"请先设置保存路径"});
+    EXPECT_TRUE(p.view.TextLog().empty());
+    EXPECT_EQ(p.ended, std::vector<const RunTally*>{nullptr});
+  }
+  {
+    PresenterRig p(1);
+    test::WriteWholeFile(p.dir.file("file"), "in the way");
+    p.rig.savePath = Utf8ToText(p.dir.file(test::PlatformPath("file/sub")));
+    p.rig.Run();
+    EXPECT_EQ(p.view.MessageTexts(), (TextArray{Utf8ToText(p.dir.file("file")), u"请检测设置的保存路径是否有误"}));
+    EXPECT_TRUE(p.view.TextLog().empty());
+  }
+  {
+    PresenterRig p(1);
+    p.rig.chosen.clear();
+    p.rig.Run();
+    EXPECT_EQ(p.view.MessageTexts(), TextArray{u"请先选择要下载的相册"});
+    EXPECT_EQ(p.view.TextsSetOn(IDC_STATUS), TextArray{u"下载完毕"});
+  }
+}
+
+}  // namespace
+}  // namespace albatrix
