@@ -1,5 +1,7 @@
-// What the window's benchmarks share: the stand-in site with a generated demo member, a program folder
-// of their own, the window on both, and the peak memory.
+// What the window's benchmarks share: the stand-in site's addresses, a program folder of their own, the
+// window on both, the peak memory, and the program's start. The site runs in a process of its own
+// (bench/common.sh's start_site), as a real one would: its threads and pictures are no part of the
+// window's memory.
 #pragma once
 
 #include <wx/timer.h>
@@ -14,7 +16,7 @@
 #include <string>
 
 #include "gui/AlbatrixDlg.h"
-#include "site/AlbumSite.h"
+#include "gui/ToolkitEnvironment.h"
 
 namespace albatrix::bench {
 
@@ -70,35 +72,37 @@ inline void Finish(const char* name, const char* timeField, Heartbeat& heartbeat
   window.Close();
 }
 
-// The site (no login) serving `shape` as its demo member, and a temporary program folder removed again
-// when this goes.
+// The site named on the command line ("BASE MEMBER_URL", as start_site gives them), and a temporary
+// program folder removed again when this goes.
 class BenchSite {
  public:
   ~BenchSite() {
-    site_.reset();
     std::error_code ignored;
     if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
   }
-  // False (with a line on stderr naming `name`) when the site or the folder cannot be made.
-  bool Start(const char* name, const MemberShape& shape) {
-    SiteOptions options;
-    options.requireLogin = false;
-    options.demoShape = shape;
-    site_ = std::make_unique<AlbumSite>(options);
+  // False (with a line on stderr naming `name`) when the addresses are missing or the folder cannot be
+  // made.
+  bool Start(const char* name, int argc, const wxCmdLineArgsArray& argv) {
     char folder[] = "/tmp/albatrix-gui-bench-XXXXXX";
-    if (!site_->Start(0) || !::mkdtemp(folder)) {
-      std::fprintf(stderr, "%s: the site or the program folder could not be made\n", name);
+    if (argc != 3) {
+      std::fprintf(stderr, "usage: %s BASE_URL MEMBER_URL (the stand-in site's)\n", name);
       return false;
     }
+    if (!::mkdtemp(folder)) {
+      std::fprintf(stderr, "%s: the program folder could not be made\n", name);
+      return false;
+    }
+    base_ = argv[1].utf8_string();
+    member_ = argv[2].utf8_string();
     folder_ = folder;
     return true;
   }
-  // A window on the site with the demo member in its box; `ready` runs once it takes input.
+  // A window on the site with its member in the box; `ready` runs once it takes input.
   CAlbatrixDlg* OpenWindow(std::function<void()> ready) {
     WindowSetup setup;
     setup.programFolder = Utf8ToText(folder_ + "/");
-    setup.profile = SiteProfile(Utf8ToText(site_->BaseUrl()));
-    setup.memberText = Utf8ToText(site_->MemberUrl(AlbumSite::kDemoMember));
+    setup.profile = SiteProfile(Utf8ToText(base_));
+    setup.memberText = Utf8ToText(member_);
     setup.startupDone = std::move(ready);
     auto* window = new CAlbatrixDlg(std::move(setup));
     window->StartUp();
@@ -106,8 +110,15 @@ class BenchSite {
   }
 
  private:
-  std::unique_ptr<AlbumSite> site_;
+  std::string base_, member_;
   std::string folder_;
 };
+
+// A benchmark's main(): the toolkit prepared as the program prepares it, then the app of
+// wxIMPLEMENT_APP_NO_MAIN.
+inline int RunWindowBench(int argc, char** argv) {
+  PrepareToolkitEnvironment();
+  return wxEntry(argc, argv);
+}
 
 }  // namespace albatrix::bench

@@ -10,6 +10,7 @@
 #include "gui/AlbatrixDlg.h"
 #include "gui/CSplashScreenEx.h"
 #include "gui/MainMenu.h"
+#include "gui/ToolkitEnvironment.h"
 #include "gui/WxLanguage.h"
 #include "gui/WxText.h"
 
@@ -73,6 +74,7 @@ int RunAlbatrix(int argc, char** argv, std::function<CAlbatrixApp*(const WindowO
     ShowProgramText(WindowUsage(), false);
     return 0;
   }
+  PrepareToolkitEnvironment();
   wxApp::SetInstance(makeApp ? makeApp(options) : new CAlbatrixApp(options));
   int noArguments = 1;  // ours are read already; GTK's own need not be passed through
   char* programOnly[] = {argv[0], nullptr};

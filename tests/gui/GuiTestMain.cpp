@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "GuiHarness.h"
+#include "gui/ToolkitEnvironment.h"
 
 namespace albatrix::test {
 int RunCloseChild(int argc, char** argv);
@@ -31,6 +32,8 @@ int main(int argc, char** argv) {
   albatrix::test::PrepareBrowserEnvironment();
   if (argc >= 2 && std::strcmp(argv[1], "--close-child") == 0) return albatrix::test::RunCloseChild(argc, argv);
   if (argc >= 2 && std::strcmp(argv[1], "--login-child") == 0) return albatrix::test::RunLoginChild(argc, argv);
+  // The children above run the program's own start, which prepares the toolkit; these tests do as it does.
+  albatrix::PrepareToolkitEnvironment();
   ::testing::InitGoogleTest(&argc, argv);
   if (::testing::GTEST_FLAG(list_tests) || !albatrix::test::HaveDisplay()) return RUN_ALL_TESTS();
 
