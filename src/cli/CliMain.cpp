@@ -9,7 +9,7 @@
 #include "MyCode/CookieJar.h"
 #include "app/StartupRules.h"
 #include "cli/CliCommands.h"
-#include "cli/DemoSite.h"
+#include "site/DemoSite.h"
 
 namespace albatrix {
 

@@ -6,12 +6,12 @@
 #include "MyCode/Console.h"
 #include "MyCode/CookieJar.h"
 #include "MyCode/SystemCookies.h"
-#include "cli/DemoSite.h"
 #include "gui/AlbatrixDlg.h"
 #include "gui/CSplashScreenEx.h"
 #include "gui/MainMenu.h"
 #include "gui/WxLanguage.h"
 #include "gui/WxText.h"
+#include "site/DemoSite.h"
 
 namespace albatrix {
 
