@@ -419,7 +419,8 @@ void CAlbatrixDlg::StartUp() {
   }
 
   if (setup_.showSplash) setup_.showSplash();
-  // The start-up request of the original is none here; its completion is the next turn of the loop.
+  // No request to a server stands between the two halves of start-up: the second runs at the next turn of
+  // the event loop, after the events already queued (the splash's drawing among them).
   CallAfter([this] { FinishStartUp(); });
 }
 
