@@ -409,13 +409,13 @@ void CAlbatrixDlg::StartUp() {
   if (setup_.memberText) view_->SetText(IDC_MEMBER, *setup_.memberText);
 
   controller_->Initialize();
-  // From a temporary or unpacking folder the downloads would be lost, and in a data folder named on the
-  // command line they would be hidden: the documents folder takes the program folder's place, unless the
-  // history names a save path of the user's own.
-  if ((RunsFromTemporaryFolder(setup_.programFolder) || setup_.programFolderNamed) && setup_.desktop.documentsFolder) {
-    Text documents = DocumentsSavePath(FromWx(setup_.desktop.documentsFolder()));
-    if (!CreateFolders(documents)) Trace("start-up: the documents folder could not be made: " + TextToUtf8(documents));
-    if (SlotText(controller_->SettingsCopy().savePathHistory[0]).empty()) view_->SetText(IDC_SAVE_PATH, documents);
+  if (setup_.desktop.documentsFolder) {
+    const StartupDocuments documents =
+        DocumentsAtStartup(setup_.programFolder, setup_.programFolderNamed, FromWx(setup_.desktop.documentsFolder()),
+                           SlotText(controller_->SettingsCopy().savePathHistory[0]));
+    if (!documents.folder.empty() && !CreateFolders(documents.folder))
+      Trace("start-up: the documents folder could not be made: " + TextToUtf8(documents.folder));
+    if (documents.intoSavePathBox) view_->SetText(IDC_SAVE_PATH, documents.folder);
   }
 
   if (setup_.showSplash) setup_.showSplash();
