@@ -11,7 +11,6 @@
 #include "BenchWindow.h"
 #include "app/ControlIds.h"
 #include "gui/MyGridCtrl.h"
-#include "gui/WxMainView.h"
 
 namespace albatrix {
 namespace {
@@ -31,13 +30,16 @@ class PreviewBenchApp : public wxApp {
   }
 
  private:
-  // As a click on "预览图" does: the box, the view's copy, the switch.
+  // A click on "预览图": the box checked, and its event through the window's handler.
   void SwitchToPreview() {
     switched_ = true;
     heartbeat_.Restart();
-    dynamic_cast<wxCheckBox*>(window_->Control(IDC_PREVIEW))->SetValue(true);
-    window_->View().UserCheck(IDC_PREVIEW, true);
-    window_->onPreviewSwitch();
+    auto* box = dynamic_cast<wxCheckBox*>(window_->Control(IDC_PREVIEW));
+    box->SetValue(true);
+    wxCommandEvent click(wxEVT_CHECKBOX, IDC_PREVIEW);
+    click.SetEventObject(box);
+    click.SetInt(1);
+    box->ProcessWindowEvent(click);
   }
 
   void Beat() {

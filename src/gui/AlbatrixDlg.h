@@ -3,8 +3,7 @@
 // controller and forwards the user's commands to it; what the commands decide lives in app/.
 //
 // Plug-in points: the menu bar goes in with SetMenuBar (menu items take MenuWxId ids); the splash shows
-// through WindowSetup's hooks; the preview switch, the filter and the find links call the handlers below
-// once set.
+// through WindowSetup's hooks.
 #pragma once
 
 #include <wx/frame.h>
@@ -26,6 +25,7 @@ class wxGauge;
 namespace albatrix {
 
 class CComboBox2;
+class CDlgFind;
 class CDlgWebOpen;
 class CMyGridCtrl;
 class WxMainView;
@@ -90,11 +90,12 @@ class CAlbatrixDlg : public wxFrame {
   void DropFiles(const wxArrayString& paths);
   // "导出": the file chooser, then the grid's rows to the chosen file.
   void Export();
-
-  // Plug-in points of the preview switch (1014), "筛选" (1036) and "查找" (1034).
-  std::function<void()> onPreviewSwitch;
-  std::function<void()> onFilter;
-  std::function<void()> onFind;
+  // "查找": the find window, made on the first use and only hidden afterwards.
+  void Find();
+  // "筛选": the keyword prompt, then the filter; nothing while the grid is being filled.
+  void Filter();
+  // The find window, once "查找" has made it; null before.
+  CDlgFind* FindDialog() const;
 
  private:
   void BuildControls();
