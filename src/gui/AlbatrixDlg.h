@@ -16,6 +16,7 @@
 #include "app/AlbatrixController.h"
 #include "discovery/SiteProfile.h"
 #include "gui/Desktop.h"
+#include "gui/MainWindowControls.h"
 
 class wxBoxSizer;
 class wxPanel;
@@ -50,7 +51,7 @@ struct WindowSetup {
   std::function<void()> startupDone;
 };
 
-class CAlbatrixDlg : public wxFrame {
+class CAlbatrixDlg : public wxFrame, public MainWindowControls {
  public:
   explicit CAlbatrixDlg(WindowSetup setup);
   ~CAlbatrixDlg() override;
@@ -62,24 +63,20 @@ class CAlbatrixDlg : public wxFrame {
 
   AlbatrixController& Controller() { return *controller_; }
   WxMainView& View() { return *view_; }
-  CMyGridCtrl* Grid() const { return grid_; }
-  // The autocomplete box with that id (1000, 1001), or null.
-  CComboBox2* Combo(int id) const;
-  // The control with that id (or the window's own small window, IDD_FIND), or null for an id it lacks.
-  wxWindow* Control(int id) const;
-  void PlaceMemberBox(MemberBoxPlace place);
-  // Enables or disables control `id`. A control disabled while it has the keys hands them to the grid
-  // (or the button of the work under way), so Enter and Escape go on working; enabled again, it takes
-  // them back unless the user has put them elsewhere meanwhile.
-  void EnableControl(int id, bool enabled);
-  // Lays the controls out again after one was shown or hidden; the suggestion lists close.
-  void Relayout();
+
+  // MainWindowControls
+  wxTopLevelWindow& Frame() override { return *this; }
+  wxWindow* Control(int id) const override;
+  CComboBox2* Combo(int id) const override;
+  CMyGridCtrl* Grid() const override { return grid_; }
+  void EnableControl(int id, bool enabled) override;
+  void Relayout() override;
+  void PlaceMemberBox(MemberBoxPlace place) override;
+  void OpenFolder(const wxString& folder) override;
+  void ShowProgress(std::int32_t done, std::size_t total) override;
+
   // Closes both boxes' suggestion lists, their texts kept.
   void CloseSuggestionLists();
-  void OpenFolder(const wxString& folder);
-  // The download's progress, pictures of the current album ended of `total`, (0, 0) when over: on
-  // Windows the taskbar button shows it.
-  void ShowProgress(std::int32_t done, std::size_t total);
 
   // A new login browser over this window at `startAddress` (empty: the field shows the clipboard's text and
   // nothing loads), its cookies for this window's site going with the program's requests. The menu's
