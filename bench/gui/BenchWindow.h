@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "gui/AlbatrixDlg.h"
+#include "gui/CAlbatrixDlg.h"
 #include "site/AlbumSite.h"
 
 namespace albatrix::bench {

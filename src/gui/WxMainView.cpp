@@ -7,9 +7,9 @@
 
 #include "MyCode/Trace.h"
 #include "app/ControlIds.h"
-#include "gui/ComboBox2.h"
+#include "gui/CComboBox2.h"
+#include "gui/CMyGridCtrl.h"
 #include "gui/MainWindowControls.h"
-#include "gui/MyGridCtrl.h"
 #include "gui/WxText.h"
 
 namespace albatrix {

@@ -27,9 +27,9 @@
 
 #include "GuiHarness.h"
 #include "app/ControlIds.h"
-#include "gui/AlbatrixApp.h"
-#include "gui/AlbatrixDlg.h"
-#include "gui/MyGridCtrl.h"
+#include "gui/CAlbatrixApp.h"
+#include "gui/CAlbatrixDlg.h"
+#include "gui/CMyGridCtrl.h"
 #include "gui/WxMainView.h"
 #include "model/PictureList.h"
 #include "support/SiteFixture.h"

@@ -1,4 +1,4 @@
-#include "gui/AlbatrixApp.h"
+#include "gui/CAlbatrixApp.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -6,7 +6,7 @@
 #include "MyCode/Console.h"
 #include "MyCode/CookieJar.h"
 #include "MyCode/SystemCookies.h"
-#include "gui/AlbatrixDlg.h"
+#include "gui/CAlbatrixDlg.h"
 #include "gui/CSplashScreenEx.h"
 #include "gui/MainMenu.h"
 #include "gui/WxLanguage.h"

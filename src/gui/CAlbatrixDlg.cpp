@@ -1,4 +1,4 @@
-#include "gui/AlbatrixDlg.h"
+#include "gui/CAlbatrixDlg.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -26,10 +26,10 @@
 #include "app/GridCells.h"
 #include "app/SavePathRules.h"
 #include "app/StartupRules.h"
+#include "gui/CComboBox2.h"
+#include "gui/CDlgFind.h"
 #include "gui/CDlgWebOpen.h"
-#include "gui/ComboBox2.h"
-#include "gui/DlgFind.h"
-#include "gui/MyGridCtrl.h"
+#include "gui/CMyGridCtrl.h"
 #include "gui/ProgramIcon.h"
 #include "gui/ThumbnailImage.h"
 #include "gui/WxMainView.h"
