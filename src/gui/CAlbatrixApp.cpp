@@ -1,6 +1,5 @@
 #include "gui/CAlbatrixApp.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "MyCode/Console.h"
@@ -28,12 +27,8 @@ bool CAlbatrixApp::OnInit() {
   // Logins kept by an earlier run's login browser ("下次自动登录"): the file is the browser's.
   CookieJar::Instance().Load();
   if (options_.demo) {
-    demoSite_ = DemoSite::Start();
-    if (!demoSite_) {
-      std::fputs("albatrix: the demo site could not start\n", stderr);
-      return false;
-    }
-    if (!demoSite_->LogIn()) std::fputs("albatrix: the demo login failed\n", stderr);
+    demoSite_ = DemoSite::StartLoggedIn("albatrix");
+    if (!demoSite_) return false;
     setup.profile = SiteProfile(Utf8ToText(demoSite_->BaseUrl()));
     setup.memberText = Utf8ToText(demoSite_->DemoMemberUrl());
   } else if (!options_.site.empty()) {
