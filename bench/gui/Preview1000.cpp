@@ -11,6 +11,7 @@
 #include "BenchWindow.h"
 #include "app/ControlIds.h"
 #include "gui/CMyGridCtrl.h"
+#include "gui/WxMainView.h"
 
 namespace albatrix {
 namespace {
@@ -30,16 +31,13 @@ class PreviewBenchApp : public wxApp {
   }
 
  private:
-  // A click on "预览图": the box checked, and its event through the window's handler.
+  // As a click on "预览图" does: the box, the view's copy, the switch.
   void SwitchToPreview() {
     switched_ = true;
     heartbeat_.Restart();
-    auto* box = dynamic_cast<wxCheckBox*>(window_->Control(IDC_PREVIEW));
-    box->SetValue(true);
-    wxCommandEvent click(wxEVT_CHECKBOX, IDC_PREVIEW);
-    click.SetEventObject(box);
-    click.SetInt(1);
-    box->ProcessWindowEvent(click);
+    dynamic_cast<wxCheckBox*>(window_->Control(IDC_PREVIEW))->SetValue(true);
+    window_->View().UserCheck(IDC_PREVIEW, true);
+    window_->Controller().SwitchPreview();
   }
 
   void Beat() {
