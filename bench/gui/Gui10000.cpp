@@ -49,7 +49,7 @@ class BenchApp : public wxApp {
     if (gap > 30 && std::getenv("GUI_BENCH_DEBUG"))
       std::fprintf(stderr, "stall %lld ms at %.3f s, rows %d\n", gap, heartbeat_.SecondsSinceRestart(),
                    window_->Grid()->GetNumberRows());
-    if (done_ || window_->Controller().listingState != PHASE_IDLE || window_->Grid()->GetNumberRows() < kAlbums)
+    if (done_ || window_->Controller().Listing() || window_->Grid()->GetNumberRows() < kAlbums)
       return;
     done_ = true;
     std::fprintf(stderr, "gui-10000: longest drain of worker calls %lld ms\n",

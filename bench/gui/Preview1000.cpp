@@ -43,11 +43,11 @@ class PreviewBenchApp : public wxApp {
   void Beat() {
     AlbatrixController& controller = window_->Controller();
     if (!switched_) {
-      if (controller.listingState == PHASE_IDLE && window_->Grid()->AlbumRows() == kAlbums) SwitchToPreview();
+      if (!controller.Listing() && window_->Grid()->AlbumRows() == kAlbums) SwitchToPreview();
       return;
     }
     heartbeat_.Measure();
-    if (done_ || controller.fillState != PHASE_IDLE || window_->Grid()->ThumbnailCount() < kAlbums) return;
+    if (done_ || controller.Filling() || window_->Grid()->ThumbnailCount() < kAlbums) return;
     done_ = true;
     bench::Finish("preview-1000", "last_thumbnail", heartbeat_, *window_);
   }

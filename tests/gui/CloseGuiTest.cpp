@@ -66,7 +66,7 @@ class ScriptedApp : public CAlbatrixApp {
     AlbatrixController& controller = window_->Controller();
     if (phase_ == "show-preview" || phase_ == "preview") {
       // Listed first, then switched to thumbnails; shown once the last cover is in.
-      if (controller.listingState != PHASE_IDLE || window_->Grid()->GetNumberRows() == 0) return;
+      if (controller.Listing() || window_->Grid()->GetNumberRows() == 0) return;
       if (!controller.previewMode) {
         auto* box = dynamic_cast<wxCheckBox*>(window_->Control(IDC_PREVIEW));
         box->SetValue(true);
@@ -76,7 +76,7 @@ class ScriptedApp : public CAlbatrixApp {
         box->ProcessWindowEvent(click);
         return;
       }
-      if (controller.fillState != PHASE_IDLE) return;
+      if (controller.Filling()) return;
       if (phase_ == "preview") return Close();
       phase_ = "show-tooltip";
       // Two thumbnails chosen, the pointer resting on the first: its title shows as the tooltip.
@@ -94,7 +94,7 @@ class ScriptedApp : public CAlbatrixApp {
       phase_ = "show-listing";
     }
     if (phase_ == "show-listing") {
-      if (controller.listingState != PHASE_IDLE || window_->Grid()->GetNumberRows() == 0) return;
+      if (controller.Listing() || window_->Grid()->GetNumberRows() == 0) return;
       poll_.Stop();
       if (!controller.previewMode) {
         window_->Grid()->SelectRow(1);
@@ -107,11 +107,11 @@ class ScriptedApp : public CAlbatrixApp {
       return;
     }
     if (phase_ == "listing") {
-      if (controller.listingState == PHASE_RUNNING && window_->Grid()->GetNumberRows() > 0) Close();
+      if (controller.Listing() && window_->Grid()->GetNumberRows() > 0) Close();
       return;
     }
     if (!pressedDownload_) {
-      if (controller.listingState != PHASE_IDLE || window_->Grid()->GetNumberRows() < 2) return;
+      if (controller.Listing() || window_->Grid()->GetNumberRows() < 2) return;
       window_->Grid()->SelectEveryAlbum(true);
       Press(IDC_DOWNLOAD);
       pressedDownload_ = true;

@@ -150,7 +150,7 @@ class LoginBrowserTest : public WindowFixture {
     wxTEST_DIALOG(
         {
           Press(IDC_GET_ALBUMS);
-          done = PumpUntil([&] { return window().Controller().listingState == PHASE_IDLE && Enabled(IDC_SITE); });
+          done = PumpUntil([&] { return !window().Controller().Listing() && Enabled(IDC_SITE); });
         },
         ExpectMessage(&message).Optional());
     EXPECT_TRUE(done) << "the listing did not end";

@@ -322,7 +322,7 @@ TEST_F(MainWindowTest, EnterPressesGetAlbumsAndEscapeCloses) {
   wxTEST_DIALOG(
       {
         w.ProcessWindowEvent(enter);
-        refused = PumpUntil([&] { return w.Controller().listingState == PHASE_IDLE && Enabled(IDC_SITE); });
+        refused = PumpUntil([&] { return !w.Controller().Listing() && Enabled(IDC_SITE); });
       },
       wxExpectModal<wxMessageDialog>(wxID_OK));
   EXPECT_TRUE(refused);
@@ -341,13 +341,13 @@ TEST_F(DownloadWindowTest, GetAlbumsThenDownloadSavesThePictures) {
   site().AddMember(MemberWith("m2", {u"first", u"second"}, 3, 3));
   TypeInto(IDC_MEMBER, wxString::FromUTF8(site().MemberUrl("m2")));
   Press(IDC_GET_ALBUMS);
-  ASSERT_TRUE(PumpUntil([&] { return w.Controller().listingState == PHASE_IDLE && Enabled(IDC_DOWNLOAD); }));
+  ASSERT_TRUE(PumpUntil([&] { return !w.Controller().Listing() && Enabled(IDC_DOWNLOAD); }));
   Click(IDC_SELECT_ALL, true);
   Press(IDC_DOWNLOAD);
   // The press made the run busy at once; it reads the chosen albums from the grid through the interface
   // thread, so it only gets going while the loop runs.
-  EXPECT_NE(w.Controller().runFlags.runState, RUN_IDLE);
-  ASSERT_TRUE(PumpUntil([&] { return w.Controller().runFlags.runState == RUN_IDLE && Label(IDC_DOWNLOAD) == U8("下载"); },
+  EXPECT_TRUE(w.Controller().Running());
+  ASSERT_TRUE(PumpUntil([&] { return !w.Controller().Running() && Label(IDC_DOWNLOAD) == U8("下载"); },
                         std::chrono::seconds(30)));
   int pictures = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path()))

@@ -88,7 +88,7 @@ class GridModesTest : public WindowFixture {
     TypeInto(IDC_MEMBER, U8(site().MemberUrl("m").c_str()));
     Press(IDC_GET_ALBUMS);
     ASSERT_TRUE(PumpUntil([&] {
-      return window().Controller().listingState == PHASE_IDLE && window().Grid()->AlbumRows() == count;
+      return !window().Controller().Listing() && window().Grid()->AlbumRows() == count;
     }, std::chrono::seconds(30)));
   }
   void FollowLink(int id) {
@@ -246,7 +246,7 @@ TEST_F(GridModesTest, PreviewModeShowsThumbnailsOfTheCovers) {
   EXPECT_FALSE(Enabled(IDC_FILTER));
   EXPECT_FALSE(Enabled(IDC_FIND));
   ASSERT_TRUE(PumpUntil([&] {
-    return window().Controller().fillState == PHASE_IDLE && grid->ThumbnailCount() == 14;
+    return !window().Controller().Filling() && grid->ThumbnailCount() == 14;
   }, std::chrono::seconds(30)));
   PumpFor(std::chrono::milliseconds(100));
   EXPECT_EQ(grid->Mode(), GridMode::Preview);
@@ -279,11 +279,11 @@ TEST_F(GridModesTest, PreviewModeShowsThumbnailsOfTheCovers) {
     if (path.rfind("/cover/", 0) == 0) covers += count;
   EXPECT_EQ(covers, 14);
   Click(IDC_PREVIEW, false);
-  ASSERT_TRUE(PumpUntil([&] { return window().Controller().fillState == PHASE_IDLE && grid->AlbumRows() == 14; }));
+  ASSERT_TRUE(PumpUntil([&] { return !window().Controller().Filling() && grid->AlbumRows() == 14; }));
   EXPECT_TRUE(Enabled(IDC_FILTER));
   EXPECT_EQ(grid->GetColLabelValue(1), U8("名称"));
   Click(IDC_PREVIEW, true);
-  ASSERT_TRUE(PumpUntil([&] { return window().Controller().fillState == PHASE_IDLE && grid->AlbumRows() == 3; }));
+  ASSERT_TRUE(PumpUntil([&] { return !window().Controller().Filling() && grid->AlbumRows() == 3; }));
   int again = 0;
   for (const auto& [path, count] : site().RequestCounts())
     if (path.rfind("/cover/", 0) == 0) again += count;

@@ -54,7 +54,7 @@ class WindowBehaviourTest : public WindowFixture {
     ASSERT_EQ(wxWindow::FindFocus(), box->Edit());
     Key(WXK_RETURN);
     ASSERT_TRUE(PumpUntil([&] {
-      return window().Controller().listingState == PHASE_IDLE && window().Grid()->AlbumRows() > 0;
+      return !window().Controller().Listing() && window().Grid()->AlbumRows() > 0;
     }, 30s));
     PumpFor(100ms);
   }
@@ -95,7 +95,7 @@ TEST_F(WindowBehaviourTest, AClickChoosesAThumbnailAndCtrlAddsOne) {
   ListWithEnter(9);
   CMyGridCtrl* grid = window().Grid();
   Click(IDC_PREVIEW, true);
-  ASSERT_TRUE(PumpUntil([&] { return window().Controller().fillState == PHASE_IDLE && grid->AlbumRows() == 2; }, 30s));
+  ASSERT_TRUE(PumpUntil([&] { return !window().Controller().Filling() && grid->AlbumRows() == 2; }, 30s));
   PumpFor(200ms);
   auto cellCentre = [&](int row, int col) {
     wxRect cell = grid->CellToRect(row, col);
