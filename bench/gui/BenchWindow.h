@@ -15,7 +15,7 @@
 #include <memory>
 #include <string>
 
-#include "gui/AlbatrixDlg.h"
+#include "gui/CAlbatrixDlg.h"
 #include "gui/ToolkitEnvironment.h"
 
 namespace albatrix::bench {

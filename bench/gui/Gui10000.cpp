@@ -10,7 +10,7 @@
 
 #include "BenchWindow.h"
 #include "app/ControlIds.h"
-#include "gui/MyGridCtrl.h"
+#include "gui/CMyGridCtrl.h"
 #include "gui/WxMainView.h"
 
 namespace albatrix {

@@ -11,7 +11,7 @@
 
 #include "BenchWindow.h"
 #include "app/ControlIds.h"
-#include "gui/MyGridCtrl.h"
+#include "gui/CMyGridCtrl.h"
 #include "gui/WxMainView.h"
 
 namespace albatrix {
@@ -38,7 +38,7 @@ class PreviewBenchApp : public wxApp {
     heartbeat_.Restart();
     dynamic_cast<wxCheckBox*>(window_->Control(IDC_PREVIEW))->SetValue(true);
     window_->View().UserCheck(IDC_PREVIEW, true);
-    window_->onPreviewSwitch();
+    window_->Controller().SwitchPreview();
   }
 
   void Beat() {

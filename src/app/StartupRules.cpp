@@ -50,6 +50,12 @@ Text DocumentsSavePath(TextView documentsFolder) {
   return path;
 }
 
+StartupDocuments DocumentsAtStartup(TextView programFolder, bool programFolderNamed, TextView documentsFolder,
+                                    TextView newestSavePath) {
+  if (!programFolderNamed && !RunsFromTemporaryFolder(programFolder)) return {};
+  return {DocumentsSavePath(documentsFolder), newestSavePath.empty()};
+}
+
 Text ProgramFolderPath(TextView named, TextView currentFolder) {
   Text path(named);
   // A Windows user may type either separator; on POSIX this changes nothing.

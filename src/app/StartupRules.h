@@ -23,6 +23,19 @@ bool RunsFromTemporaryFolder(TextView programFolder);
 // "Albatrix" and a separator.
 Text DocumentsSavePath(TextView documentsFolder);
 
+// Where pictures go at start-up when the program folder is no place for them.
+struct StartupDocuments {
+  Text folder;                   // made at start-up; empty when the program folder serves
+  bool intoSavePathBox = false;  // the save-path box shows `folder`
+};
+
+// From a temporary or unpacking program folder the downloads would be lost, and in one named on the command
+// line (`programFolderNamed`: a data folder) they would be hidden: then DocumentsSavePath(documentsFolder)
+// takes the program folder's place, shown in the save-path box unless `newestSavePath`, the newest entry of
+// the save-path history, is a save path of the user's own.
+StartupDocuments DocumentsAtStartup(TextView programFolder, bool programFolderNamed, TextView documentsFolder,
+                                    TextView newestSavePath);
+
 // The folder `named` by --program-folder as the program keeps it: separators as this platform writes them,
 // a relative one taken from `currentFolder` (which ends with the separator), and the separator at its end.
 Text ProgramFolderPath(TextView named, TextView currentFolder);

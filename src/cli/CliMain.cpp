@@ -9,7 +9,7 @@
 #include "MyCode/CookieJar.h"
 #include "app/StartupRules.h"
 #include "cli/CliCommands.h"
-#include "cli/DemoSite.h"
+#include "site/DemoSite.h"
 
 namespace albatrix {
 
@@ -156,12 +156,8 @@ int Main(const std::vector<std::string>& args) {
   context.programFolder = std::move(folder.path);
   std::unique_ptr<DemoSite> demo;  // declared before the command runs, so it outlives the controller
   if (options.demo) {
-    demo = DemoSite::Start();
-    if (!demo) {
-      std::fputs("albatrix-cli: the demo site could not start\n", stderr);
-      return kExitNothing;
-    }
-    if (!demo->LogIn()) std::fputs("albatrix-cli: the demo login failed\n", stderr);
+    demo = DemoSite::StartLoggedIn("albatrix-cli");
+    if (!demo) return kExitNothing;
     context.profile = SiteProfile(Utf8ToText(demo->BaseUrl()));
     context.defaultAddress = Utf8ToText(demo->DemoMemberUrl());
   } else if (!options.site.empty()) {

@@ -1,4 +1,4 @@
 // albatrix: the album downloader's window.
-#include "gui/AlbatrixApp.h"
+#include "gui/CAlbatrixApp.h"
 
 int main(int argc, char** argv) { return albatrix::RunAlbatrix(argc, argv); }

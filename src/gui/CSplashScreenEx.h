@@ -12,7 +12,7 @@
 #include <wx/region.h>
 
 #include "MyCode/StringCtrl.h"
-#include "gui/AlbatrixDlg.h"
+#include "gui/CAlbatrixDlg.h"
 
 namespace albatrix {
 

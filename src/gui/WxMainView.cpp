@@ -3,17 +3,18 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/msgdlg.h>
+#include <wx/toplevel.h>
 
 #include "MyCode/Trace.h"
 #include "app/ControlIds.h"
-#include "gui/AlbatrixDlg.h"
-#include "gui/ComboBox2.h"
-#include "gui/MyGridCtrl.h"
+#include "gui/CComboBox2.h"
+#include "gui/CMyGridCtrl.h"
+#include "gui/MainWindowControls.h"
 #include "gui/WxText.h"
 
 namespace albatrix {
 
-WxMainView::WxMainView(CAlbatrixDlg& window) : window_(window), interfaceThread_(std::this_thread::get_id()) {
+WxMainView::WxMainView(MainWindowControls& window) : window_(window), interfaceThread_(std::this_thread::get_id()) {
   drainTimer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Drain(); });
 }
 
@@ -45,7 +46,7 @@ void WxMainView::Queue(Call call) {
 void WxMainView::Wake() {
   // One wake-up is enough for any number of calls: the drain takes them all.
   if (wakePending_.exchange(true)) return;
-  window_.CallAfter([this] {
+  window_.Frame().CallAfter([this] {
     if (closing_) return;
     auto since = std::chrono::steady_clock::now() - lastDrain_;
     if (since >= kDrainInterval) {
@@ -188,7 +189,8 @@ bool WxMainView::Message(const Text& text, const Text& caption, MessageButtons b
   Trace("message: " + TextToUtf8(text));
   return Ask<bool>(
       [this, text, caption, buttons] {
-        wxMessageDialog box(&window_, ToWx(text), caption.empty() ? window_.GetTitle() : ToWx(caption),
+        wxTopLevelWindow& frame = window_.Frame();
+        wxMessageDialog box(&frame, ToWx(text), caption.empty() ? frame.GetTitle() : ToWx(caption),
                             buttons == MessageButtons::YesNo ? wxYES_NO : wxOK);
         return box.ShowModal() == wxID_YES;
       },

@@ -23,12 +23,12 @@
 
 namespace albatrix {
 
-class CAlbatrixDlg;
+class MainWindowControls;
 
 class WxMainView : public MainWindowView {
  public:
   // Made on the interface thread; `window` outlives the view.
-  explicit WxMainView(CAlbatrixDlg& window);
+  explicit WxMainView(MainWindowControls& window);
   ~WxMainView() override;
 
   void SetText(int id, const Text& text) override;
@@ -86,7 +86,7 @@ class WxMainView : public MainWindowView {
   template <typename T>
   T Ask(std::function<T()> ask, T whenClosing);
 
-  CAlbatrixDlg& window_;
+  MainWindowControls& window_;
   const std::thread::id interfaceThread_;
   wxTimer drainTimer_;
   std::chrono::steady_clock::time_point lastDrain_{};

@@ -47,6 +47,20 @@ TEST(StartupRulesTest, TemporaryProgramFolders) {
   EXPECT_EQ(DocumentsSavePath(PlatformPath(u"/home/u/Documents/")), PlatformPath(u"/home/u/Documents/Albatrix/"));
 }
 
+TEST(StartupRulesTest, DocumentsFolderTakesTheProgramFolderPlace) {
+  const Text temporary = PlatformPath(u"/tmp/x/Temp/albatrix/"), ordinary = PlatformPath(u"/home/u/albatrix/");
+  auto at = [](const Text& programFolder, bool named, TextView newestSavePath) {
+    StartupDocuments d = DocumentsAtStartup(programFolder, named, PlatformPath(u"/home/u/Documents"), newestSavePath);
+    return std::pair(d.folder, d.intoSavePathBox);
+  };
+  const Text documents = PlatformPath(u"/home/u/Documents/Albatrix/");
+  EXPECT_EQ(at(temporary, false, u""), std::pair(documents, true));
+  EXPECT_EQ(at(ordinary, true, u""), std::pair(documents, true));
+  // The user's own save path stays in the box; the documents folder is made all the same.
+  EXPECT_EQ(at(temporary, true, PlatformPath(u"/data/pics/")), std::pair(documents, false));
+  EXPECT_EQ(at(ordinary, false, u""), std::pair(Text(), false));
+}
+
 TEST(StartupRulesTest, CommandLine) {
   using Args = std::vector<std::string>;
   WindowOptions demo = ParseWindowArguments({"--demo"}, "http://127.0.0.1:1");

@@ -27,9 +27,9 @@
 
 #include "GuiHarness.h"
 #include "app/ControlIds.h"
-#include "gui/AlbatrixApp.h"
-#include "gui/AlbatrixDlg.h"
-#include "gui/MyGridCtrl.h"
+#include "gui/CAlbatrixApp.h"
+#include "gui/CAlbatrixDlg.h"
+#include "gui/CMyGridCtrl.h"
 #include "gui/WxMainView.h"
 #include "model/PictureList.h"
 #include "support/SiteFixture.h"
@@ -107,7 +107,7 @@ class ScriptedApp : public CAlbatrixApp {
       return;
     }
     if (phase_ == "listing") {
-      if ((controller.Listing() && !controller.Activities().StopAsked(Activity::Listing)) && window_->Grid()->GetNumberRows() > 0) Close();
+      if (controller.Listing() && window_->Grid()->GetNumberRows() > 0) Close();
       return;
     }
     if (!pressedDownload_) {

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "gui/ComboBox2.h"
+#include "gui/CComboBox2.h"
 #include "gui/WxText.h"
 #include "support/SiteFixture.h"
 

@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "gui/AlbatrixDlg.h"
+#include "gui/CAlbatrixDlg.h"
 #include "site/AlbumSite.h"
 #include "support/TempDir.h"
 

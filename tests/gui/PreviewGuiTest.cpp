@@ -12,9 +12,8 @@
 #include "GuiHarness.h"
 #include "app/ControlIds.h"
 #include "app/CsvExport.h"
-#include "gui/DlgFind.h"
-#include "gui/GridModes.h"
-#include "gui/MyGridCtrl.h"
+#include "gui/CDlgFind.h"
+#include "gui/CMyGridCtrl.h"
 #include "gui/ThumbnailImage.h"
 #include "gui/WxMainView.h"
 #include "gui/WxText.h"
@@ -96,7 +95,7 @@ class GridModesTest : public WindowFixture {
     wxHyperlinkEvent follow(window().Control(id), id, wxString());
     window().Control(id)->ProcessWindowEvent(follow);
   }
-  CDlgFind* Find() { return FindWindowOf(window()); }
+  CDlgFind* Find() { return window().FindDialog(); }
   template <typename T>
   T* In(wxWindow* dialog, int id) {
     return dynamic_cast<T*>(dialog->FindWindow(id));

@@ -10,7 +10,7 @@
 
 #include "GuiHarness.h"
 #include "GuiHelpers.h"
-#include "gui/AlbatrixDlg.h"
+#include "gui/CAlbatrixDlg.h"
 #include "gui/CSplashScreenEx.h"
 #include "support/TempDir.h"
 

@@ -15,11 +15,11 @@
 
 #include "GuiHarness.h"
 #include "app/ControlIds.h"
-#include "gui/ComboBox2.h"
-#include "gui/DlgFind.h"
+#include "gui/CComboBox2.h"
+#include "gui/CDlgFind.h"
+#include "gui/CMyGridCtrl.h"
 #include "gui/MainMenu.h"
 #include "gui/WxLanguage.h"
-#include "gui/MyGridCtrl.h"
 #include "gui/WxMainView.h"
 #include "support/TestMembers.h"
 

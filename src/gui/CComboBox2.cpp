@@ -1,4 +1,4 @@
-#include "gui/ComboBox2.h"
+#include "gui/CComboBox2.h"
 
 #include <wx/dc.h>
 #include <wx/dcbuffer.h>

@@ -1,18 +1,17 @@
-#include "gui/AlbatrixApp.h"
+#include "gui/CAlbatrixApp.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "MyCode/Console.h"
 #include "MyCode/CookieJar.h"
 #include "MyCode/SystemCookies.h"
-#include "cli/DemoSite.h"
-#include "gui/AlbatrixDlg.h"
+#include "gui/CAlbatrixDlg.h"
 #include "gui/CSplashScreenEx.h"
 #include "gui/MainMenu.h"
 #include "gui/ToolkitEnvironment.h"
 #include "gui/WxLanguage.h"
 #include "gui/WxText.h"
+#include "site/DemoSite.h"
 
 namespace albatrix {
 
@@ -29,12 +28,8 @@ bool CAlbatrixApp::OnInit() {
   // Logins kept by an earlier run's login browser ("下次自动登录"): the file is the browser's.
   CookieJar::Instance().Load();
   if (options_.demo) {
-    demoSite_ = DemoSite::Start();
-    if (!demoSite_) {
-      std::fputs("albatrix: the demo site could not start\n", stderr);
-      return false;
-    }
-    if (!demoSite_->LogIn()) std::fputs("albatrix: the demo login failed\n", stderr);
+    demoSite_ = DemoSite::StartLoggedIn("albatrix");
+    if (!demoSite_) return false;
     setup.profile = SiteProfile(Utf8ToText(demoSite_->BaseUrl()));
     setup.memberText = Utf8ToText(demoSite_->DemoMemberUrl());
   } else if (!options_.site.empty()) {

@@ -1,4 +1,4 @@
-#include "cli/DemoSite.h"
+#include "site/DemoSite.h"
 
 #include "MyCode/CookieJar.h"
 #include "MyCode/Trace.h"

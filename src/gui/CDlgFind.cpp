@@ -1,4 +1,4 @@
-#include "gui/DlgFind.h"
+#include "gui/CDlgFind.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -13,7 +13,7 @@
 #include "app/AlbatrixController.h"
 #include "app/ControlIds.h"
 #include "app/GridSearch.h"
-#include "gui/MyGridCtrl.h"
+#include "gui/CMyGridCtrl.h"
 #include "gui/WxText.h"
 
 namespace albatrix {

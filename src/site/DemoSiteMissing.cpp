@@ -1,5 +1,5 @@
 // The demo of a build without the stand-in site: there is none to start.
-#include "cli/DemoSite.h"
+#include "site/DemoSite.h"
 
 #include "MyCode/Trace.h"
 

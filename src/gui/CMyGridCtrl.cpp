@@ -1,4 +1,4 @@
-#include "gui/MyGridCtrl.h"
+#include "gui/CMyGridCtrl.h"
 
 #include <wx/dc.h>
 #include <wx/generic/gridctrl.h>

@@ -1,4 +1,4 @@
-#include "gui/AlbatrixDlg.h"
+#include "gui/CAlbatrixDlg.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -23,13 +23,15 @@
 #include "MyCode/Trace.h"
 #include "app/ControlIds.h"
 #include "app/CsvExport.h"
+#include "app/GridCells.h"
 #include "app/SavePathRules.h"
 #include "app/StartupRules.h"
+#include "gui/CComboBox2.h"
+#include "gui/CDlgFind.h"
 #include "gui/CDlgWebOpen.h"
-#include "gui/ComboBox2.h"
-#include "gui/GridModes.h"
-#include "gui/MyGridCtrl.h"
+#include "gui/CMyGridCtrl.h"
 #include "gui/ProgramIcon.h"
+#include "gui/ThumbnailImage.h"
 #include "gui/WxMainView.h"
 #include "gui/WxText.h"
 
@@ -71,7 +73,9 @@ CAlbatrixDlg::CAlbatrixDlg(WindowSetup setup)
   SetIcons(ProgramIcons());
   BuildControls();
   BindEvents();
-  InstallGridModes(*this);
+  InstallImageDecoders();
+  controller_->SetThumbnailMaker(
+      [](const Text& coverFile) { return MakeThumbnailPixels(coverFile, kThumbWidth, kThumbHeight); });
   SetClientSize(ConvertDialogToPixels(wxSize(471, 323)));
 }
 
@@ -300,19 +304,13 @@ void CAlbatrixDlg::BindEvents() {
     grid_->SelectEveryAlbum(event.IsChecked());
   }, IDC_SELECT_ALL);
   Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) {
-    if (onPreviewSwitch) {
-      view_->UserCheck(IDC_PREVIEW, event.IsChecked());
-      onPreviewSwitch();
-      return;
-    }
-    // Without thumbnails there is no preview mode to switch to: the box stays as it was.
-    Trace("preview: no thumbnail mode in this window");
-    dynamic_cast<wxCheckBox*>(event.GetEventObject())->SetValue(!event.IsChecked());
+    view_->UserCheck(IDC_PREVIEW, event.IsChecked());
+    controller_->SwitchPreview();
   }, IDC_PREVIEW);
 
   Bind(wxEVT_HYPERLINK, [this](wxHyperlinkEvent&) { Export(); }, IDC_EXPORT);
-  Bind(wxEVT_HYPERLINK, [this](wxHyperlinkEvent&) { if (onFilter) onFilter(); }, IDC_FILTER);
-  Bind(wxEVT_HYPERLINK, [this](wxHyperlinkEvent&) { if (onFind) onFind(); }, IDC_FIND);
+  Bind(wxEVT_HYPERLINK, [this](wxHyperlinkEvent&) { Filter(); }, IDC_FILTER);
+  Bind(wxEVT_HYPERLINK, [this](wxHyperlinkEvent&) { Find(); }, IDC_FIND);
   Bind(wxEVT_HYPERLINK, [this](wxHyperlinkEvent&) {
     if (setup_.desktop.openBrowser) setup_.desktop.openBrowser(U8(kMakerPage));
   }, IDC_MAKER_LINK);
@@ -409,17 +407,18 @@ void CAlbatrixDlg::StartUp() {
   if (setup_.memberText) view_->SetText(IDC_MEMBER, *setup_.memberText);
 
   controller_->Initialize();
-  // From a temporary or unpacking folder the downloads would be lost, and in a data folder named on the
-  // command line they would be hidden: the documents folder takes the program folder's place, unless the
-  // history names a save path of the user's own.
-  if ((RunsFromTemporaryFolder(setup_.programFolder) || setup_.programFolderNamed) && setup_.desktop.documentsFolder) {
-    Text documents = DocumentsSavePath(FromWx(setup_.desktop.documentsFolder()));
-    if (!CreateFolders(documents)) Trace("start-up: the documents folder could not be made: " + TextToUtf8(documents));
-    if (SlotText(controller_->SettingsCopy().savePathHistory[0]).empty()) view_->SetText(IDC_SAVE_PATH, documents);
+  if (setup_.desktop.documentsFolder) {
+    const StartupDocuments documents =
+        DocumentsAtStartup(setup_.programFolder, setup_.programFolderNamed, FromWx(setup_.desktop.documentsFolder()),
+                           SlotText(controller_->SettingsCopy().savePathHistory[0]));
+    if (!documents.folder.empty() && !CreateFolders(documents.folder))
+      Trace("start-up: the documents folder could not be made: " + TextToUtf8(documents.folder));
+    if (documents.intoSavePathBox) view_->SetText(IDC_SAVE_PATH, documents.folder);
   }
 
   if (setup_.showSplash) setup_.showSplash();
-  // The start-up request of the original is none here; its completion is the next turn of the loop.
+  // No request to a server stands between the two halves of start-up: the second runs at the next turn of
+  // the event loop, after the events already queued (the splash's drawing among them).
   CallAfter([this] { FinishStartUp(); });
 }
 
@@ -464,6 +463,27 @@ void CAlbatrixDlg::Export() {
   Text path = WithCsvExtension(FromWx(chosen));
   // Nothing is reported to the user; a failed export leaves no half file behind.
   if (!WriteCsvFile(path, grid_->ExportRows())) Trace("export: could not write " + TextToUtf8(path));
+}
+
+CDlgFind* CAlbatrixDlg::FindDialog() const { return dynamic_cast<CDlgFind*>(Control(IDD_FIND)); }
+
+void CAlbatrixDlg::Find() {
+  CDlgFind* find = FindDialog();
+  // Made once, on the first "查找"; "×" and the preview switch only hide it.
+  if (!find) find = new CDlgFind(this, FindMode::Find, grid_);
+  find->ShowForFind();
+}
+
+void CAlbatrixDlg::Filter() {
+  if (controller_->Filling()) {
+    Trace("filter: the grid is still being filled");
+    return;
+  }
+  if (CDlgFind* find = FindDialog()) find->Hide();
+  CDlgFind prompt(this, FindMode::Filter);
+  prompt.CentreOnParent();
+  if (prompt.ShowModal() != wxID_OK) return;
+  controller_->ApplyFilter(prompt.Keyword());
 }
 
 // --- closing ------------------------------------------------------------------------------------------

@@ -3,8 +3,7 @@
 // controller and forwards the user's commands to it; what the commands decide lives in app/.
 //
 // Plug-in points: the menu bar goes in with SetMenuBar (menu items take MenuWxId ids); the splash shows
-// through WindowSetup's hooks; the preview switch, the filter and the find links call the handlers below
-// once set.
+// through WindowSetup's hooks.
 #pragma once
 
 #include <wx/frame.h>
@@ -17,6 +16,7 @@
 #include "app/AlbatrixController.h"
 #include "discovery/SiteProfile.h"
 #include "gui/Desktop.h"
+#include "gui/MainWindowControls.h"
 
 class wxBoxSizer;
 class wxPanel;
@@ -26,6 +26,7 @@ class wxGauge;
 namespace albatrix {
 
 class CComboBox2;
+class CDlgFind;
 class CDlgWebOpen;
 class CMyGridCtrl;
 class WxMainView;
@@ -50,7 +51,7 @@ struct WindowSetup {
   std::function<void()> startupDone;
 };
 
-class CAlbatrixDlg : public wxFrame {
+class CAlbatrixDlg : public wxFrame, public MainWindowControls {
  public:
   explicit CAlbatrixDlg(WindowSetup setup);
   ~CAlbatrixDlg() override;
@@ -62,24 +63,20 @@ class CAlbatrixDlg : public wxFrame {
 
   AlbatrixController& Controller() { return *controller_; }
   WxMainView& View() { return *view_; }
-  CMyGridCtrl* Grid() const { return grid_; }
-  // The autocomplete box with that id (1000, 1001), or null.
-  CComboBox2* Combo(int id) const;
-  // The control with that id (or the window's own small window, IDD_FIND), or null for an id it lacks.
-  wxWindow* Control(int id) const;
-  void PlaceMemberBox(MemberBoxPlace place);
-  // Enables or disables control `id`. A control disabled while it has the keys hands them to the grid
-  // (or the button of the work under way), so Enter and Escape go on working; enabled again, it takes
-  // them back unless the user has put them elsewhere meanwhile.
-  void EnableControl(int id, bool enabled);
-  // Lays the controls out again after one was shown or hidden; the suggestion lists close.
-  void Relayout();
+
+  // MainWindowControls
+  wxTopLevelWindow& Frame() override { return *this; }
+  wxWindow* Control(int id) const override;
+  CComboBox2* Combo(int id) const override;
+  CMyGridCtrl* Grid() const override { return grid_; }
+  void EnableControl(int id, bool enabled) override;
+  void Relayout() override;
+  void PlaceMemberBox(MemberBoxPlace place) override;
+  void OpenFolder(const wxString& folder) override;
+  void ShowProgress(std::int32_t done, std::size_t total) override;
+
   // Closes both boxes' suggestion lists, their texts kept.
   void CloseSuggestionLists();
-  void OpenFolder(const wxString& folder);
-  // The download's progress, pictures of the current album ended of `total`, (0, 0) when over: on
-  // Windows the taskbar button shows it.
-  void ShowProgress(std::int32_t done, std::size_t total);
 
   // A new login browser over this window at `startAddress` (empty: the field shows the clipboard's text and
   // nothing loads), its cookies for this window's site going with the program's requests. The menu's
@@ -90,11 +87,12 @@ class CAlbatrixDlg : public wxFrame {
   void DropFiles(const wxArrayString& paths);
   // "导出": the file chooser, then the grid's rows to the chosen file.
   void Export();
-
-  // Plug-in points of the preview switch (1014), "筛选" (1036) and "查找" (1034).
-  std::function<void()> onPreviewSwitch;
-  std::function<void()> onFilter;
-  std::function<void()> onFind;
+  // "查找": the find window, made on the first use and only hidden afterwards.
+  void Find();
+  // "筛选": the keyword prompt, then the filter; nothing while the grid is being filled.
+  void Filter();
+  // The find window, once "查找" has made it; null before.
+  CDlgFind* FindDialog() const;
 
  private:
   void BuildControls();

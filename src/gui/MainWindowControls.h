@@ -1,0 +1,45 @@
+// The main window as WxMainView reaches it: its controls by id, the grid, and the few steps that belong
+// to the window itself. Everything here is called on the interface thread, except Frame(), whose
+// CallAfter any thread may use to get there.
+#pragma once
+
+#include <wx/string.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "app/MainWindowView.h"
+
+class wxTopLevelWindow;
+class wxWindow;
+
+namespace albatrix {
+
+class CComboBox2;
+class CMyGridCtrl;
+
+class MainWindowControls {
+ public:
+  virtual ~MainWindowControls() = default;
+
+  // The window itself: parent of the message boxes, its title their caption when none is given.
+  virtual wxTopLevelWindow& Frame() = 0;
+  // The control with that id (or the window's own small window, IDD_FIND), or null for an id it lacks.
+  virtual wxWindow* Control(int id) const = 0;
+  // The autocomplete box with that id (1000, 1001), or null.
+  virtual CComboBox2* Combo(int id) const = 0;
+  virtual CMyGridCtrl* Grid() const = 0;
+  // Enables or disables control `id`. A control disabled while it has the keys hands them to the grid
+  // (or the button of the work under way), so Enter and Escape go on working; enabled again, it takes
+  // them back unless the user has put them elsewhere meanwhile.
+  virtual void EnableControl(int id, bool enabled) = 0;
+  // Lays the controls out again after one was shown or hidden; the suggestion lists close.
+  virtual void Relayout() = 0;
+  virtual void PlaceMemberBox(MemberBoxPlace place) = 0;
+  virtual void OpenFolder(const wxString& folder) = 0;
+  // The download's progress, pictures of the current album ended of `total`, (0, 0) when over: on
+  // Windows the taskbar button shows it.
+  virtual void ShowProgress(std::int32_t done, std::size_t total) = 0;
+};
+
+}  // namespace albatrix
