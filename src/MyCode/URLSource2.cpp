@@ -98,6 +98,9 @@ struct Transfer {
   bool endMarkerHit = false;
   std::size_t sincePause = 0;
   Clock::time_point lastActivity = Clock::now();
+  // The span of the time-out now being watched for a trickle, and the bytes that arrived in it.
+  Clock::time_point spanStart = Clock::now();
+  std::uint64_t spanBytes = 0;
   FetchFailure failure = FetchFailure::None;  // our own reason to end the transfer
   std::string why;
 
@@ -113,6 +116,24 @@ struct Transfer {
   // The allowed silence at this point of the exchange, 0 = unbounded.
   std::uint32_t SilenceLimitMs() const {
     return replyHeadersIn ? request.readTimeoutMs : request.connectTimeoutMs;
+  }
+
+  // Bytes arrived: they count for the silence and for the span being watched.
+  void Arrived(std::size_t n) {
+    lastActivity = Clock::now();
+    spanBytes += n;
+  }
+
+  // A server that sends a byte now and then never falls silent, yet would hold the transfer for as long
+  // as it likes: the reply fails too when fewer than kTrickleBytes arrived in a whole span of the
+  // time-out. Spans follow each other from the moment the reply's headers are in.
+  bool Trickling(Clock::time_point now) {
+    const std::uint32_t limit = request.readTimeoutMs;
+    if (!replyHeadersIn || limit == 0 || now - spanStart < std::chrono::milliseconds(limit)) return false;
+    if (spanBytes < kTrickleBytes) return true;
+    spanStart = now;
+    spanBytes = 0;
+    return false;
   }
 
   // Judges the final reply by its headers, before any body byte is kept, and makes the body's sink.
@@ -146,7 +167,7 @@ bool Transfer::BeginBody() {
 extern "C" size_t OnHeaderLine(char* data, size_t size, size_t count, void* user) {
   auto& t = *static_cast<Transfer*>(user);
   std::string_view line(data, size * count);
-  t.lastActivity = Clock::now();
+  t.Arrived(line.size());
   if (line.substr(0, 5) == "HTTP/") {
     // Every reply (1xx, redirects, the final one) starts a new block; the last complete one stands.
     t.block.assign(line);
@@ -156,7 +177,11 @@ extern "C" size_t OnHeaderLine(char* data, size_t size, size_t count, void* user
     if (line == "\r\n" || line == "\n") {
       t.collecting = false;
       t.finalBlock = t.block;
-      if (StatusOf(t.block) >= 200) t.replyHeadersIn = true;
+      if (StatusOf(t.block) >= 200 && !t.replyHeadersIn) {
+        t.replyHeadersIn = true;
+        t.spanStart = Clock::now();
+        t.spanBytes = 0;
+      }
       t.response.rawHeaders = BytesToText(t.block, AnsiCodePage());
       t.response.gzip = t.block.find("gzip") != std::string::npos;
     }
@@ -168,7 +193,7 @@ extern "C" size_t OnHeaderLine(char* data, size_t size, size_t count, void* user
 extern "C" size_t OnBodyData(char* data, size_t size, size_t count, void* user) {
   auto& t = *static_cast<Transfer*>(user);
   std::size_t n = size * count;
-  t.lastActivity = Clock::now();
+  t.Arrived(n);
   if (t.Aborted()) {
     t.Stop(FetchFailure::Cancelled, "aborted");
     return 0;
@@ -342,9 +367,14 @@ CURLcode Run(Handles& h, Transfer& t) {
       return CURLE_ABORTED_BY_CALLBACK;
     }
     std::uint32_t limit = t.SilenceLimitMs();
-    if (limit > 0 && Clock::now() - t.lastActivity >= std::chrono::milliseconds(limit)) {
+    const Clock::time_point now = Clock::now();
+    if (limit > 0 && now - t.lastActivity >= std::chrono::milliseconds(limit)) {
       t.Stop(FetchFailure::Timeout,
              t.replyHeadersIn ? "no data within the read time-out" : "no reply within the connect time-out");
+      return CURLE_OPERATION_TIMEDOUT;
+    }
+    if (t.Trickling(now)) {
+      t.Stop(FetchFailure::Timeout, "less than 1 KiB within the read time-out");
       return CURLE_OPERATION_TIMEDOUT;
     }
     curl_multi_poll(h.multi, nullptr, 0, kPollMs, nullptr);
@@ -427,6 +457,7 @@ bool Attempt(UrlResponse& response, const UrlRequest& request, const PictureAcce
   response.gzip = false;
   response.failure = FetchFailure::None;
   response.httpStatus = 0;
+  response.retryAfterSeconds = -1;
 
   auto fail = [&](FetchFailure failure, std::string_view why) {
     TraceFailure(request, why);
@@ -437,6 +468,8 @@ bool Attempt(UrlResponse& response, const UrlRequest& request, const PictureAcce
   std::string url = WireUrl(request.url);
   if (url.empty()) return fail(FetchFailure::Network, "not an http or https address");
   if (request.abort && request.abort->load()) return fail(FetchFailure::Cancelled, "aborted");
+  const std::string host = request.pacer ? HostOf(url) : std::string();
+  if (request.pacer && !request.pacer->WaitTurn(host, request.abort)) return fail(FetchFailure::Cancelled, "aborted");
 
   EnsureCurlInitialised();
   Handles handles;
@@ -445,7 +478,13 @@ bool Attempt(UrlResponse& response, const UrlRequest& request, const PictureAcce
   SetUp(handles, t, url);
 
   CURLcode rc = Run(handles, t);
-  if (t.replyHeadersIn) curl_easy_getinfo(handles.easy, CURLINFO_RESPONSE_CODE, &response.httpStatus);
+  if (t.replyHeadersIn) {
+    curl_easy_getinfo(handles.easy, CURLINFO_RESPONSE_CODE, &response.httpStatus);
+    if (std::optional<std::string_view> value = RetryAfterHeader(t.finalBlock)) {
+      if (auto pause = RetryAfterPause(*value, std::chrono::system_clock::now())) response.retryAfterSeconds = pause->count();
+    }
+  }
+  if (request.pacer) request.pacer->Replied(host, response.httpStatus, t.finalBlock);
   if (t.failure != FetchFailure::None) return fail(t.failure, t.why);
   if (rc != CURLE_OK && !(rc == CURLE_WRITE_ERROR && t.endMarkerHit))
     return fail(FailureOf(rc), curl_easy_strerror(rc));

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "MyCode/RequestPacer.h"
 #include "MyCode/StringCtrl.h"
 
 namespace albatrix {
@@ -35,6 +36,10 @@ inline constexpr std::uint64_t kPictureCapBytes = 4ull << 30;
 
 // At most this many redirects are followed (http and https only).
 inline constexpr long kMaxRedirects = 10;
+
+// A reply that brings fewer bytes than this in any span of its read time-out fails as a time-out, as a
+// silent one does.
+inline constexpr std::uint64_t kTrickleBytes = 1024;
 
 // Option bits of Fetch / FetchOnce. There is no cache of our own, so neither changes the transfer;
 // FETCH_ALLOW_CACHE makes Fetch's acceptance check look at the decompressed body of a gzip reply.
@@ -78,6 +83,10 @@ struct UrlRequest {
   // When set and it becomes true, a transfer in flight ends within a few milliseconds and Fetch's pause
   // between attempts wakes at once; the fetch then fails. The flag must outlive the call.
   const std::atomic<bool>* abort = nullptr;
+
+  // When set, the attempt waits for its host's turn before it goes out (the abort flag ends the wait,
+  // failing the attempt as cancelled) and tells the pacer how the site answered. Must outlive the call.
+  RequestPacer* pacer = nullptr;
 };
 
 // Why a fetch failed, so a run can tell a picture left out by its size limits from one that is lost.
@@ -102,6 +111,8 @@ Text DescribeFetchFailure(FetchFailure failure, long httpStatus);
 struct UrlResponse {
   FetchFailure failure = FetchFailure::None;  // why the last attempt failed; None after a success
   long httpStatus = 0;                        // the final reply's status code; 0 when none arrived
+  // The pause the final reply asked for (its Retry-After, in seconds, capped); -1 when it named none.
+  std::int64_t retryAfterSeconds = -1;
   // The header block of the final reply (after redirects): status line and header lines, each ending in
   // CRLF, then the empty line. Left as it was when an attempt gets no reply at all.
   Text rawHeaders;
@@ -123,7 +134,7 @@ bool Fetch(UrlRequest& request, UrlResponse& response, unsigned options);
 
 // One attempt; `response.failure` says why it failed (None after a success), `httpStatus` what the final
 // reply's status was. Fails on: a bad address; no connection or no reply within connectTimeoutMs; a stall
-// of readTimeoutMs; a transfer that ends early (closed before its Content-Length, broken chunking, reset);
+// of readTimeoutMs, or fewer than kTrickleBytes in a span of readTimeoutMs once the reply's headers are in; a transfer that ends early (closed before its Content-Length, broken chunking, reset);
 // two Content-Length values that differ; an announced Content-Length outside [minSizeK, maxSizeK] KiB (no
 // body byte is kept then); a body that grows past maxSizeK KiB; a final body under minSizeK KiB; more than
 // kMaxRedirects redirects; the abort flag. An end marker ending the transfer is not a failure.

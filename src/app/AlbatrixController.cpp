@@ -69,6 +69,7 @@ void AlbatrixController::GetAlbums() {
 
   ResetGrid();
   albums_.ClearAlbums();
+  downloadPresenter_.ForgetResults();
   {
     std::lock_guard<std::mutex> hold(thumbLock_);
     nextThumbnail_ = 0;
@@ -203,6 +204,7 @@ void AlbatrixController::ShowAlbumInGrid(std::size_t albumIndex) {
     cell.title = album.title;
     cell.count = GridCountText(album.pictureCount);
     cell.note = GridNoteText(album.accessFlags);
+    cell.result = downloadPresenter_.ResultOf(albumIndex);
   } else {
     if (thumbnailStep_) thumbnailStep_(albumIndex);
     const ST_PERLISTRECORD& album = albums_[albumIndex];

@@ -128,9 +128,18 @@ class AlbatrixController {
   void Shutdown();
 
   // The run plan of a download over the albums the view reports as chosen: copies of them, the save-path
-  // box, the member folders of the last listing, the current site's rules and limits, and the album
-  // photo crawler of this controller's site.
-  RunPlan MakeRunPlan();
+  // box, the member folders of the last listing, the current site's rules and limits, the retry passes,
+  // and the album photo crawler of this controller's site. `albumIndices` (may be null) receives the
+  // album index of each album of the plan, in its order.
+  RunPlan MakeRunPlan(std::vector<std::size_t>* albumIndices = nullptr);
+  // Retry passes after the chosen albums of every later run (the command line's --retries; 0: none).
+  void SetRetryPasses(int passes);
+  // "查看失败": the view lists the last run's failed pictures. Nothing while a run is under way.
+  void ShowFailures();
+  // "重试失败的图片": one retry pass over the last run's failed pictures, into the same folders and names,
+  // as a run of its own (the button reads "终止下载" meanwhile). Nothing while a listing or a run is
+  // under way, or when nothing failed.
+  void RetryFailures();
 
   // Button 1005 "下载": during a run the press asks it to cancel (CancelDownload); while a listing runs
   // nothing, since the listing empties and refills the album list the run walks; otherwise the download
@@ -201,6 +210,8 @@ class AlbatrixController {
   void SetMemberFolders(const Text& memberKey, const Text& subFolder);
   // The window's side of a run's end (also of a run that never began).
   void DownloadEnded(const RunTally* tally);
+  // Starts the run thread over `plan`; the states say Running already.
+  void StartRun(RunPlan plan, std::vector<std::size_t> albumIndices);
 
   MainWindowView& view_;
   const Text programFolder_;
@@ -228,6 +239,7 @@ class AlbatrixController {
   mutable std::mutex settingsLock_;  // the run reads the current site's records while the interface edits
   DownloadPresenter downloadPresenter_;
   std::unique_ptr<RunSession> session_;  // the last run; replaced only while no run thread exists
+  int retryPasses_ = 0;
   std::thread downloadThread_;
 };
 

@@ -25,6 +25,7 @@ constexpr int IDC_FIND = 1034;           // "查找"
 constexpr int IDC_SUBTYPE = 1035;        // sub-type selector, shown for site entry 0 only
 constexpr int IDC_FILTER = 1036;         // "筛选"
 constexpr int IDC_EXPORT = 1037;         // "导出"
+constexpr int IDC_FAILURES_LINK = 1038;  // "查看失败", beside the status line once a run ended with failures
 
 // The find window (its template's number): the controller hides it through the view like a control.
 constexpr int IDD_FIND = 704;

@@ -9,11 +9,12 @@
 
 namespace albatrix {
 
-RunPlan AlbatrixController::MakeRunPlan() {
+RunPlan AlbatrixController::MakeRunPlan(std::vector<std::size_t>* albumIndices) {
   RunPlan plan;
   for (std::size_t index : view_.ChosenAlbums()) {
     if (index < albums_.size()) {
       plan.albums.push_back(albums_[index]);
+      if (albumIndices) albumIndices->push_back(index);
     } else {
       Trace("chosen album " + std::to_string(index) + " is not in the list");
     }
@@ -26,9 +27,10 @@ RunPlan AlbatrixController::MakeRunPlan() {
   plan.nameRule = [this] { return CurrentNameRule(); };
   plan.limits = CurrentLimits();
   plan.listPictures = [profile = profile_](const ST_PERLISTRECORD& album, const PictureFoundFn& found,
-                                           const std::function<bool()>& stop, const std::atomic<bool>* abort) {
-    ListAlbumPictures(profile, album.albumPath, found, stop, abort);
+                                           const std::function<bool()>& stop, const RequestControl& control) {
+    ListAlbumPictures(profile, album.albumPath, found, stop, control.abort, control.pacer);
   };
+  plan.retries = retryPasses_;
   return plan;
 }
 
@@ -47,8 +49,37 @@ void AlbatrixController::Download() {
   }
   // The last run has shown its end already; its thread ends at once.
   WaitForDownload();
+  std::vector<std::size_t> albumIndices;
+  RunPlan plan = MakeRunPlan(&albumIndices);
+  StartRun(std::move(plan), std::move(albumIndices));
+}
 
-  session_ = std::make_unique<RunSession>(MakeRunPlan(), downloadPresenter_);
+void AlbatrixController::RetryFailures() {
+  if (Listing() || !states_.Begin(Activity::Running)) {
+    Trace("retry: a listing or a run is under way; nothing started");
+    return;
+  }
+  WaitForDownload();
+  RunPlan plan = MakeRunPlan();
+  plan.albums.clear();
+  plan.retryOnly = session_ ? session_->tally.failures : std::vector<FailedPicture>{};
+  if (plan.retryOnly.empty()) {
+    states_.End(Activity::Running);
+    return;
+  }
+  StartRun(std::move(plan), {});
+}
+
+void AlbatrixController::ShowFailures() {
+  if (Running()) return;  // the list is the run's own until it has ended
+  view_.ShowFailureList(LastDownload().failures);
+}
+
+void AlbatrixController::SetRetryPasses(int passes) { retryPasses_ = passes; }
+
+void AlbatrixController::StartRun(RunPlan plan, std::vector<std::size_t> albumIndices) {
+  downloadPresenter_.BeginRun(std::move(albumIndices));
+  session_ = std::make_unique<RunSession>(std::move(plan), downloadPresenter_);
   RunSession& session = *session_;
   if (!StartThread(downloadThread_, [&session] {
         DownloadRun(session);

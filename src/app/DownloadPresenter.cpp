@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/ControlIds.h"
+#include "app/RunOutcomeTexts.h"
 
 namespace albatrix {
 
@@ -19,13 +20,29 @@ DownloadPresenter::DownloadPresenter(MainWindowView& view, std::function<void(co
     : view_(view), ended_(std::move(ended)) {}
 
 Text DownloadPresenter::DownloadingFolder() const {
-  std::lock_guard<std::mutex> hold(folderLock_);
+  std::lock_guard<std::mutex> hold(lock_);
   return downloadingFolder_;
 }
 
 void DownloadPresenter::SetDownloadingFolder(Text folder) {
-  std::lock_guard<std::mutex> hold(folderLock_);
+  std::lock_guard<std::mutex> hold(lock_);
   downloadingFolder_ = std::move(folder);
+}
+
+void DownloadPresenter::BeginRun(std::vector<std::size_t> albumIndices) {
+  std::lock_guard<std::mutex> hold(lock_);
+  runAlbums_ = std::move(albumIndices);
+}
+
+Text DownloadPresenter::ResultOf(std::size_t albumIndex) const {
+  std::lock_guard<std::mutex> hold(lock_);
+  auto it = results_.find(albumIndex);
+  return it == results_.end() ? Text() : it->second;
+}
+
+void DownloadPresenter::ForgetResults() {
+  std::lock_guard<std::mutex> hold(lock_);
+  results_.clear();
 }
 
 void DownloadPresenter::RunRefused(RunRefusal why, const Text& folder) {
@@ -38,10 +55,11 @@ void DownloadPresenter::RunRefused(RunRefusal why, const Text& folder) {
   if (ended_) ended_(nullptr);
 }
 
-void DownloadPresenter::RunBegun(std::size_t albumCount) {
+void DownloadPresenter::RunBegun(std::size_t albumCount, std::size_t retryCount) {
   view_.SetText(IDC_DOWNLOAD, u"终止下载");
   for (int id : kBusyControls) view_.Enable(id, false);
-  if (albumCount == 0) view_.Message(u"请先选择要下载的相册");
+  view_.Show(IDC_FAILURES_LINK, false);
+  if (albumCount == 0 && retryCount == 0) view_.Message(u"请先选择要下载的相册");
 }
 
 void DownloadPresenter::AlbumBegun(std::size_t position, std::size_t albumCount) {
@@ -65,14 +83,40 @@ void DownloadPresenter::PicturesEnded(std::size_t done, std::size_t total) {
   view_.ShowProgress(static_cast<std::int32_t>(done), total);
 }
 
-void DownloadPresenter::AlbumEnded(const AlbumTally& /*tally*/) { SetDownloadingFolder(Text()); }
+void DownloadPresenter::HoldBegun(long long seconds) {
+  view_.SetText(IDC_PROGRESS, u"服务器要求暂停 " + Utf8ToText(std::to_string(seconds)) + u" 秒");
+}
+
+void DownloadPresenter::RetryPassBegun(int pass, std::size_t pictures, long long waitSeconds) {
+  view_.SetText(IDC_STATUS, u"正在重试失败的图片(第" + Utf8ToText(std::to_string(pass)) + u"轮，共" + Number(pictures) +
+                                u"张)");
+  view_.SetText(IDC_PROGRESS, Utf8ToText(std::to_string(waitSeconds)) + u"秒后开始重试");
+}
+
+void DownloadPresenter::AlbumEnded(const AlbumTally& tally) {
+  SetDownloadingFolder(Text());
+  std::size_t albumIndex = 0;
+  const Text result = AlbumResultText(tally);
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (tally.position == 0 || tally.position > runAlbums_.size()) return;
+    albumIndex = runAlbums_[tally.position - 1];
+    results_[albumIndex] = result;
+  }
+  view_.SetAlbumResult(albumIndex, result);
+}
 
 void DownloadPresenter::RunEnded(const RunTally& tally) {
   view_.SetText(IDC_DOWNLOAD, u"下载");
   for (int id : kBusyControls) view_.Enable(id, true);
-  view_.SetText(IDC_STATUS, u"下载完毕");
+  // A run with failures says how many, beside the link that lists them.
+  const Text summary = RunSummaryText(tally);
+  view_.SetText(IDC_STATUS, tally.failed > 0 ? summary : Text(u"下载完毕"));
+  view_.Show(IDC_FAILURES_LINK, tally.failed > 0);
   view_.SetText(IDC_PROGRESS, Text());
   view_.ShowProgress(0, 0);
+  view_.ShowResultColumn();
+  view_.NotifyRunEnded(summary);
   if (ended_) ended_(&tally);
 }
 

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <mutex>
+#include <vector>
 
 #include "MyCode/StringCtrl.h"
 #include "app/MainWindowView.h"
@@ -20,13 +22,23 @@ class DownloadPresenter : public RunEvents {
   // The folder the workers of an album save into while they run; empty between albums and runs.
   Text DownloadingFolder() const;
 
+  // Before a run starts: the album index of each album of the run, in the run's order, so an album's
+  // outcome reaches its row.
+  void BeginRun(std::vector<std::size_t> albumIndices);
+  // The outcome an album had in the runs since the last ForgetResults ("结果"), or empty.
+  Text ResultOf(std::size_t albumIndex) const;
+  // A new listing: the albums' outcomes are gone with their list.
+  void ForgetResults();
+
   void RunRefused(RunRefusal why, const Text& folder) override;
-  void RunBegun(std::size_t albumCount) override;
+  void RunBegun(std::size_t albumCount, std::size_t retryCount) override;
   void AlbumBegun(std::size_t position, std::size_t albumCount) override;
   void ListTypeUnknown() override;
   void PictureListed(std::size_t count) override;
   void AlbumDownloadBegun(const Text& folder, std::size_t total) override;
   void PicturesEnded(std::size_t done, std::size_t total) override;
+  void HoldBegun(long long seconds) override;
+  void RetryPassBegun(int pass, std::size_t pictures, long long waitSeconds) override;
   void AlbumEnded(const AlbumTally& tally) override;
   void RunEnded(const RunTally& tally) override;
 
@@ -35,8 +47,10 @@ class DownloadPresenter : public RunEvents {
 
   MainWindowView& view_;
   std::function<void(const RunTally*)> ended_;
-  mutable std::mutex folderLock_;  // written by the run thread, read by "打开"
+  mutable std::mutex lock_;  // the run thread writes what "打开" and the grid read
   Text downloadingFolder_;
+  std::vector<std::size_t> runAlbums_;
+  std::map<std::size_t, Text> results_;
 };
 
 }  // namespace albatrix

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "MyCode/StringCtrl.h"
+#include "download/RunEvents.h"
 
 namespace albatrix {
 
@@ -28,6 +29,7 @@ struct GridAlbum {
   Text note;                   // list mode column 3: access note
   Text caption;                // preview mode: "%d.%s" of the index + 1 and the title
   int thumbIndex = -1;         // preview mode: image of the thumbnail list, -1 for none
+  Text result;                 // list mode column 4 "结果": the album's outcome in the last run, or empty
 };
 
 // A thumbnail as the filling thread makes it: width x height pixels, 3 bytes (red, green, blue) each,
@@ -87,6 +89,18 @@ class MainWindowView {
   // The download's progress as a figure: pictures of the current album ended, of `total`; (0, 0) when
   // the run is over. A view without a bar for it (the command line) ignores it.
   virtual void ShowProgress(std::int32_t /*done*/, std::size_t /*total*/) {}
+
+  // The list mode grid's column 4 "结果" (width 110): hidden until ShowResultColumn, which the end of the
+  // first run calls; SetAlbumResult puts one album's outcome into its row, if the album has one shown. A
+  // view without such a column ignores both.
+  virtual void ShowResultColumn() {}
+  virtual void SetAlbumResult(std::size_t /*albumIndex*/, const Text& /*result*/) {}
+  // "查看失败": the list of the last run's failed pictures (album, address, reason) with the buttons
+  // "重试失败的图片" (the controller's RetryFailures), "复制" (FailureListText to the clipboard) and
+  // "关闭". A view without dialogs ignores it.
+  virtual void ShowFailureList(const std::vector<FailedPicture>& /*failures*/) {}
+  // A run has ended: a desktop notification with `summary` when the window is not the active one.
+  virtual void NotifyRunEnded(const Text& /*summary*/) {}
 };
 
 }  // namespace albatrix

@@ -9,8 +9,8 @@
 namespace albatrix {
 
 void ListAlbumPictures(const SiteProfile& profile, TextView albumPath, const PictureFoundFn& found,
-                       const CrawlStopFn& stop, const std::atomic<bool>* abort) {
-  PageReader reader(abort);
+                       const CrawlStopFn& stop, const std::atomic<bool>* abort, RequestPacer* pacer) {
+  PageReader reader(abort, pacer);
   for (int page = 1;; ++page) {
     Text text;
     if (!reader.Read(profile.AlbumPageAddress(albumPath, page), text)) return;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 
+#include "MyCode/RequestPacer.h"
 #include "MyCode/StringCtrl.h"
 #include "discovery/SiteProfile.h"
 #include "model/PictureEntry.h"
@@ -17,8 +18,10 @@ using CrawlStopFn = std::function<bool()>;
 
 // Reads the album pages of `albumPath` from page 1 until the last page, a page that cannot be read, or a
 // page without pictures, handing each picture to `found` in page order. Shows no message. `abort` (may be
-// null) ends a page fetch in flight when it is raised, and with it the crawl.
+// null) ends a page fetch in flight when it is raised, and with it the crawl; `pacer` (may be null) holds
+// the pages while the site asked for a pause.
 void ListAlbumPictures(const SiteProfile& profile, TextView albumPath, const PictureFoundFn& found,
-                       const CrawlStopFn& stop, const std::atomic<bool>* abort = nullptr);
+                       const CrawlStopFn& stop, const std::atomic<bool>* abort = nullptr,
+                       RequestPacer* pacer = nullptr);
 
 }  // namespace albatrix

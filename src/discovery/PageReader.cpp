@@ -4,9 +4,10 @@
 
 namespace albatrix {
 
-PageReader::PageReader(const std::atomic<bool>* abort) : request_(Text(), Text(), 20000) {
+PageReader::PageReader(const std::atomic<bool>* abort, RequestPacer* pacer) : request_(Text(), Text(), 20000) {
   request_.extraHeaders = kAcceptGzipHeader;
   request_.abort = abort;
+  request_.pacer = pacer;
 }
 
 bool PageReader::Read(TextView address, Text& text) {

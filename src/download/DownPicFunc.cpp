@@ -29,8 +29,9 @@ PictureResult Unsaved(const UrlResponse& response, const std::atomic<bool>* abor
   if (Raised(abort) || response.failure == FetchFailure::Cancelled) return {PictureOutcome::Cancelled, u"cancelled"};
   if (response.failure == FetchFailure::SizeLimit) return {PictureOutcome::LeftOut, Text()};
   // A fetcher that gives no reason still gave no picture.
-  if (response.failure == FetchFailure::None) return {PictureOutcome::Failed, u"nothing received"};
-  return {PictureOutcome::Failed, DescribeFetchFailure(response.failure, response.httpStatus)};
+  if (response.failure == FetchFailure::None) return {PictureOutcome::Failed, u"nothing received", FetchFailure::Network};
+  return {PictureOutcome::Failed, DescribeFetchFailure(response.failure, response.httpStatus), response.failure,
+          response.httpStatus, response.retryAfterSeconds};
 }
 
 // The jobs of one album and what the workers and the supervisor share about them.
@@ -89,6 +90,7 @@ PictureResult DownloadPicture(RunSession& session, const Text& entry, const Text
   request.minSizeK = session.plan.limits.minKB;
   request.maxSizeK = session.plan.limits.maxKB;
   request.abort = abort;
+  request.pacer = &session.pacer;
 
   const FetchFn& fetch = session.plan.fetch;
   const unsigned options = FETCH_ALLOW_CACHE | FETCH_NO_RELOAD;

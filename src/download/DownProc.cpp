@@ -9,6 +9,7 @@
 #include "download/DownPicFunc.h"
 #include "download/PictureNaming.h"
 #include "download/PostProcess.h"
+#include "download/RetryPass.h"
 
 namespace albatrix {
 namespace {
@@ -32,15 +33,14 @@ std::int64_t UnixNow(const RunSession& session) {
   return std::chrono::duration_cast<std::chrono::seconds>(now.time_since_epoch()).count();
 }
 
-// The first address of a picture entry (an entry may carry an alternative after CR LF).
-Text FirstAddress(const Text& entry) { return entry.substr(0, entry.find(u"\r\n")); }
-
 // Adds the album's picture results to its tally and the run's failure list. Returns the largest index of
 // a picture that failed, -1 when none did. In a cancelled album the pictures the cancel kept from being
-// fetched count nowhere; otherwise a picture no worker took failed too.
-std::ptrdiff_t TallyAlbum(RunSession& session, const Text& albumTitle, AlbumTally& album) {
+// fetched count nowhere; otherwise a picture no worker took failed too. `orderNow` is the time the order
+// fix gives the album's first picture (0: no order fix).
+std::ptrdiff_t TallyAlbum(RunSession& session, const Text& albumTitle, AlbumTally& album, std::int64_t orderNow) {
   std::ptrdiff_t lastFailed = -1;
   const std::vector<PictureResult>& results = session.albumResults;
+  bool retryable = false;
   for (std::size_t i = 0; i < results.size(); ++i) {
     const PictureResult& result = results[i];
     switch (result.outcome) {
@@ -59,23 +59,27 @@ std::ptrdiff_t TallyAlbum(RunSession& session, const Text& albumTitle, AlbumTall
         break;
     }
     ++album.failed;
-    const Text reason = result.outcome == PictureOutcome::NotTried ? Text(u"not fetched") : result.reason;
-    session.tally.failures.push_back({albumTitle, FirstAddress(session.pictures.url(i)), reason});
+    FailedPicture failed;
+    failed.albumTitle = albumTitle;
+    failed.entry = session.pictures.url(i);
+    failed.url = FirstAddress(failed.entry);
+    failed.reason = result.outcome == PictureOutcome::NotTried ? Text(u"not fetched") : result.reason;
+    failed.folder = session.pictures.folder();
+    failed.fileName = session.pictures.fileName(i);
+    failed.albumPosition = album.position;
+    failed.pictureIndex = i;
+    failed.retryable = RetryMayMend(result);
+    failed.retryAfterSeconds = result.retryAfterSeconds;
+    failed.fixFormat = (session.rule.options & OPT_FIX_FORMAT) != 0;
+    failed.orderTime = orderNow > 0 ? orderNow - 60 * static_cast<std::int64_t>(i) : 0;
+    retryable = retryable || failed.retryable;
+    session.tally.failures.push_back(std::move(failed));
     lastFailed = static_cast<std::ptrdiff_t>(i);
   }
+  // The album's marker is written again once the retry passes are over.
+  if (retryable && session.plan.retries > 0 && !album.cancelled)
+    session.retriedAlbums[album.position] = {session.pictures.folder(), session.pictures.urls()};
   return lastFailed;
-}
-
-// The marker says "everything from here on down is done": the picture after the last one that failed,
-// so the next run fetches every failed picture again and stops where nothing is missing. When the last
-// picture failed, an older marker still marks what lies below this run's list and stays.
-void MarkAlbumDone(RunSession& session, const Text& folder, std::ptrdiff_t lastFailed) {
-  const std::size_t next = static_cast<std::size_t>(lastFailed + 1);
-  if (next < session.pictures.size()) {
-    WriteSkipMarker(session.pictures.url(next), folder);
-  } else {
-    Trace("the album's last picture failed: skip marker left as it is in " + TextToUtf8(folder));
-  }
 }
 
 // Lists the album through the naming step until its last picture, the skip marker or a cancel.
@@ -90,7 +94,7 @@ void ListAlbum(RunSession& session, const ST_PERLISTRECORD& album) {
       std::uint8_t state = flags.runState.load();
       return state == RUN_ALBUM_STOP || state == RUN_CANCEL;
     };
-    session.plan.listPictures(album, found, stop, &flags.abortFetches);
+    session.plan.listPictures(album, found, stop, RequestControl{&flags.abortFetches, &session.pacer});
   } else if (session.plan.siteCode > kLastListedSiteCode) {
     session.events.ListTypeUnknown();
   }
@@ -110,14 +114,15 @@ void FetchAlbum(RunSession& session, const ST_PERLISTRECORD& album, AlbumTally& 
   flags.cancelRequested = false;
   DownPicFunc(session);
   tally.cancelled = Cancelled(flags);
-  const std::ptrdiff_t lastFailed = TallyAlbum(session, album.title, tally);
+  const std::int64_t orderNow = (session.rule.options & OPT_FIX_ORDER) ? UnixNow(session) : 0;
+  const std::ptrdiff_t lastFailed = TallyAlbum(session, album.title, tally, orderNow);
   if (tally.cancelled) {
     Trace("album cancelled: no skip marker");
   } else {
-    MarkAlbumDone(session, folder, lastFailed);
+    MarkAlbumDone(folder, session.pictures.urls(), lastFailed);
   }
   if (session.rule.options & OPT_FIX_FORMAT) FixAlbumFormats(session.pictures);
-  if (session.rule.options & OPT_FIX_ORDER) FixAlbumOrder(session.pictures, UnixNow(session));
+  if (orderNow > 0) FixAlbumOrder(session.pictures, orderNow);
 }
 
 // One album of the run, from its listing to its AlbumEnded.
@@ -135,6 +140,7 @@ void RunAlbum(RunSession& session, const Text& baseFolder, const ST_PERLISTRECOR
   tally.position = position;
   tally.listed = session.pictures.size();
   tally.cancelled = Cancelled(session.flags);
+  tally.markerMet = session.flags.runState.load() == RUN_ALBUM_STOP;
   run.lastFolder = session.pictures.folder();
   if (tally.listed > 0 && !tally.cancelled) {
     run.listed += static_cast<std::int64_t>(tally.listed);
@@ -143,6 +149,7 @@ void RunAlbum(RunSession& session, const Text& baseFolder, const ST_PERLISTRECOR
   run.saved += static_cast<std::int64_t>(tally.saved);
   run.leftOut += static_cast<std::int64_t>(tally.leftOut);
   run.failed += static_cast<std::int64_t>(tally.failed);
+  session.albumTallies.push_back(tally);
   session.events.AlbumEnded(tally);
 }
 
@@ -189,10 +196,24 @@ void DownloadRun(RunSession& session) {
   run.lastFolder = baseFolder;
   session.pictures.SetFolder(baseFolder);
   session.albumFolders.Clear();
+  session.albumTallies.clear();
+  session.retriedAlbums.clear();
+  session.pacer.onHold = [&session](long long seconds) { session.events.HoldBegun(seconds); };
 
   const std::vector<ST_PERLISTRECORD>& chosen = session.plan.albums;
-  session.events.RunBegun(chosen.size());
-  for (std::size_t i = 0; i < chosen.size() && !Cancelled(flags); ++i) RunAlbum(session, baseFolder, chosen[i], i + 1);
+  if (!session.plan.retryOnly.empty()) {
+    session.events.RunBegun(0, session.plan.retryOnly.size());
+    run.failures = session.plan.retryOnly;
+    run.failed = static_cast<std::int64_t>(run.failures.size());
+    RetryFailures(session, 1);
+  } else {
+    session.events.RunBegun(chosen.size(), 0);
+    for (std::size_t i = 0; i < chosen.size() && !Cancelled(flags); ++i) RunAlbum(session, baseFolder, chosen[i], i + 1);
+    for (int pass = 1; pass <= session.plan.retries && !Cancelled(flags); ++pass) {
+      if (!RetryFailures(session, pass)) break;
+    }
+    RemarkRetriedAlbums(session);
+  }
 
   run.cancelled = Cancelled(flags);
   flags.runState = RUN_IDLE;

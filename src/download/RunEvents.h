@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "MyCode/StringCtrl.h"
+#include "MyCode/URLSource2.h"
 
 namespace albatrix {
 
@@ -23,13 +24,25 @@ enum class PictureOutcome : std::uint8_t {
 struct PictureResult {
   PictureOutcome outcome = PictureOutcome::NotTried;
   Text reason;  // for Failed: why, in a few words ("HTTP 404", "time-out", ...)
+  FetchFailure failure = FetchFailure::None;  // for Failed: the fetcher's reason
+  long httpStatus = 0;                        // for Failed: the reply's status, 0 when none came
+  std::int64_t retryAfterSeconds = -1;        // the pause the reply asked for; -1 when it named none
 };
 
-// A picture of the run that could not be saved, for the report at the end.
+// A picture of the run that could not be saved: for the report at the end, and all a retry needs.
 struct FailedPicture {
   Text albumTitle;
-  Text url;
+  Text url;     // the picture's first address
   Text reason;
+  Text entry;          // the picture's entry as listed (an alternative address may follow CR LF)
+  Text folder;         // the album's folder, ending with the separator
+  Text fileName;       // the name it was given there
+  std::size_t albumPosition = 0;  // its album's place in the run, 1 for the first
+  std::size_t pictureIndex = 0;   // its place in the album's list
+  bool retryable = false;         // RetryMayMend of how it ended
+  std::int64_t retryAfterSeconds = -1;
+  bool fixFormat = false;   // the album's rule asked for the format fix
+  std::int64_t orderTime = 0;  // the file time the order fix gave its place; 0: no order fix
 };
 
 // What one album of the run came to. Pictures of a cancelled album that were never fetched, or whose
@@ -42,6 +55,7 @@ struct AlbumTally {
   std::size_t failed = 0;
   bool cancelled = false;
   bool listOnly = false;     // a list file was written instead of a download
+  bool markerMet = false;    // the skip marker ended the listing (nothing new when listed is 0)
 };
 
 // What the whole run did, once it has ended.
@@ -63,16 +77,17 @@ enum class RunRefusal {
   FolderNotMade,  // a folder of the run's base folder could not be made
 };
 
-// Called from the run's thread, and PicturesEnded from the thread that watches the workers; never two at
-// once. A receiver that shows them must make that safe for its own thread.
+// Called from the run's thread; PicturesEnded from the thread that watches the workers, and HoldBegun
+// from whichever worker's reply began the hold, so a receiver must take them from any thread.
 class RunEvents {
  public:
   virtual ~RunEvents() = default;
 
   // The run ends before it began; `folder` is the folder that could not be made (FolderNotMade).
   virtual void RunRefused(RunRefusal why, const Text& folder) = 0;
-  // The run begins over `albumCount` chosen albums (0: nothing was chosen, and RunEnded follows).
-  virtual void RunBegun(std::size_t albumCount) = 0;
+  // The run begins over `albumCount` chosen albums, or as a retry of `retryCount` pictures of an earlier
+  // run (both 0: nothing was chosen, and RunEnded follows).
+  virtual void RunBegun(std::size_t albumCount, std::size_t retryCount) = 0;
   // Album `position` (1 for the first) of `albumCount` begins; its pictures are listed next.
   virtual void AlbumBegun(std::size_t position, std::size_t albumCount) = 0;
   // The run was given a site whose pictures it cannot list.
@@ -83,7 +98,13 @@ class RunEvents {
   virtual void AlbumDownloadBegun(const Text& folder, std::size_t total) = 0;
   // `done` of the album's `total` picture jobs have ended: every count once, in order.
   virtual void PicturesEnded(std::size_t done, std::size_t total) = 0;
-  // The album is over: downloaded, written as a list file, cancelled, or nothing listed.
+  // The site asked for a pause: every request to it waits `seconds` (or until a cancel).
+  virtual void HoldBegun(long long seconds) = 0;
+  // Retry pass `pass` (1 for the first) over `pictures` failed pictures begins after a wait of
+  // `waitSeconds` (cut short by a cancel).
+  virtual void RetryPassBegun(int pass, std::size_t pictures, long long waitSeconds) = 0;
+  // The album is over: downloaded, written as a list file, cancelled, or nothing listed. After a retry
+  // pass it comes again for every album whose pictures the pass changed, with the album's new tally.
   virtual void AlbumEnded(const AlbumTally& tally) = 0;
   // The run is over (also when it was cancelled); the last event of a run that began.
   virtual void RunEnded(const RunTally& tally) = 0;

@@ -13,6 +13,7 @@
 #include "model/AlbumRecords.h"
 #include "model/PictureEntry.h"
 #include "model/Settings.h"
+#include "download/RunEvents.h"
 
 namespace albatrix {
 
@@ -21,10 +22,16 @@ namespace albatrix {
 constexpr int kCrawledSiteCode = 15;
 constexpr int kLastListedSiteCode = 16;
 
+// How the run's requests are steered while they are out: the run's abort flag and its pacer.
+struct RequestControl {
+  const std::atomic<bool>* abort = nullptr;  // raised: a request in flight ends at once
+  RequestPacer* pacer = nullptr;             // holds requests while the site asked for a pause
+};
+
 // Lists the pictures of `album`, handing each to `found` in page order and asking `stop` after every
-// picture (true ends the album's listing). `abort` (may be null) ends a page in flight when raised.
+// picture (true ends the album's listing); its page requests follow `control`.
 using ListPicturesFn = std::function<void(const ST_PERLISTRECORD& album, const PictureFoundFn& found,
-                                          const std::function<bool()>& stop, const std::atomic<bool>* abort)>;
+                                          const std::function<bool()>& stop, const RequestControl& control)>;
 
 // One fetch as the workers make it (Fetch of URLSource2.h unless a test puts a fake in).
 using FetchFn = std::function<bool(UrlRequest& request, UrlResponse& response, unsigned options)>;
@@ -47,6 +54,11 @@ struct RunPlan {
   std::function<NameRule()> nameRule;  // the site's naming rules, read anew at the top of every album
   DownloadLimits limits{0, 0, 5, 30};  // the site's limits for the whole run
   ListPicturesFn listPictures;         // empty: no album lists any picture
+  // Retry passes after the albums: up to this many over the pictures that failed for a reason a retry
+  // may mend (0: none).
+  int retries = 0;
+  // When not empty, the run is one retry pass over these pictures of an earlier run, and takes no album.
+  std::vector<FailedPicture> retryOnly;
 
   FetchFn fetch;              // empty: Fetch
   ThreadStarter startThread;  // empty: StartThread

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "MyCode/StringCtrl.h"
@@ -55,8 +56,20 @@ struct RunSession {
   // How each picture job of the current album ended, by picture index; DownPicFunc fills it.
   std::vector<PictureResult> albumResults;
 
+  // Every request of the run waits here while the site asked for a pause.
+  RequestPacer pacer;
+
   // What the whole run did; complete once RunEnded was reported.
   RunTally tally;
+  // Each album's tally, by position - 1, kept for the retry passes.
+  std::vector<AlbumTally> albumTallies;
+  // Each album with a picture a retry may mend, by position: its folder and listed addresses, so its skip
+  // marker can follow the final outcome.
+  struct RetriedAlbum {
+    Text folder;
+    TextArray urls;
+  };
+  std::map<std::size_t, RetriedAlbum> retriedAlbums;
 };
 
 }  // namespace albatrix

@@ -389,8 +389,8 @@ TEST(FetchSite, SilenceFailsAfterItsTimeOutButSlowSteadyDataDoesNot) {
   {  // a piece every 200 ms: slower overall than the time-out, but never silent that long
     ScriptedServer server;
     Reply reply;
-    reply.Send(HttpHead(200, {"Content-Length: 600"}));
-    for (int i = 0; i < 6; ++i) reply.Pause(200).Send(Bytes(100, static_cast<char>('a' + i)));
+    reply.Send(HttpHead(200, {"Content-Length: 2400"}));
+    for (int i = 0; i < 6; ++i) reply.Pause(200).Send(Bytes(400, static_cast<char>('a' + i)));
     server.On("/slow", reply);
     UrlRequest request = PageRequest(server, "/slow");
     request.readTimeoutMs = 600;
@@ -398,7 +398,25 @@ TEST(FetchSite, SilenceFailsAfterItsTimeOutButSlowSteadyDataDoesNot) {
     auto began = Clock::now();
     EXPECT_TRUE(Fetch(request, response, 0));
     EXPECT_GE(SecondsSince(began), 1.1);
-    EXPECT_EQ(response.body.size(), 600u);
+    EXPECT_EQ(response.body.size(), 2400u);
+  }
+  for (const char* target : {"", "t.jpg"}) {  // a trickle, never silent: a page, then a picture
+    SCOPED_TRACE(*target ? "picture" : "page");
+    ScriptedServer server;
+    Reply reply;
+    reply.Send(HttpHead(200, {"Content-Length: 100000"}));
+    for (int i = 0; i < 60; ++i) reply.Pause(100).Send(Bytes(20, 't'));
+    server.On("/trickle", reply);
+    TempDir dir;
+    UrlRequest request = PageRequest(server, "/trickle");
+    if (*target) request.targetFile = Utf8ToText(dir.file(target));
+    request.readTimeoutMs = 600;
+    UrlResponse response;
+    auto began = Clock::now();
+    EXPECT_FALSE(Fetch(request, response, 0));
+    EXPECT_EQ(response.failure, FetchFailure::Timeout);
+    EXPECT_LT(SecondsSince(began), 1.3);  // at most twice the time-out
+    EXPECT_TRUE(NamesIn(dir).empty());
   }
 }
 

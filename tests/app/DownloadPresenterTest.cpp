@@ -53,7 +53,7 @@ TEST(DownloadPresenter, ARunShowsItsProgressAndGivesTheControlsBack) {
 TEST(DownloadPresenter, RefusedRunsSayWhyAndLeaveTheControlsAlone) {
   {
     PresenterRig p(1);
-    p.rig.savePath = u" ";
+    p.rig.savePath = Text(1, u' ');  // blank only
     p.rig.Run();
     EXPECT_EQ(p.view.MessageTexts(), TextArray{u"请先设置保存路径"});
     EXPECT_TRUE(p.view.TextLog().empty());

@@ -255,12 +255,12 @@ TEST_F(ListingSiteTest, TheRunPlanListsAListedAlbumUntilTheRunSaysStop) {
   const RunPlan plan = controller->MakeRunPlan();
   TextArray urls;
   const PictureFoundFn found = [&](const PictureEntry& picture) { urls.push_back(picture.url); };
-  plan.listPictures(controller->Albums()[1], found, [&] { return urls.size() == 2; }, nullptr);
+  plan.listPictures(controller->Albums()[1], found, [&] { return urls.size() == 2; }, RequestControl{});
   ASSERT_EQ(urls.size(), 2u);
   EXPECT_EQ(urls[1], Utf8ToText(site().PictureUrl("pics", site().Member("pics")->albums[1], 2, true)));
 
   urls.clear();
-  plan.listPictures(controller->Albums()[1], found, [] { return false; }, nullptr);
+  plan.listPictures(controller->Albums()[1], found, [] { return false; }, RequestControl{});
   EXPECT_EQ(urls.size(), 7u);
 }
 

@@ -21,7 +21,7 @@ namespace albatrix::test {
 
 // Records every event of a run as one line of text: "refused <why> <folder>", "begun <albums>",
 // "album <i>/<n>", "unknown list type", "listed <k>", "download <n>", "ended <done>/<total>",
-// "album ended <i> saved <s> failed <f>", "run ended".
+// "album ended <i> saved <s> failed <f>", "hold <s>", "retry pass <k> of <n> after <s>", "run ended".
 class RecordingRunEvents : public RunEvents {
  public:
   // Called after every event, outside the recorder's lock (a test may cancel from there).
@@ -30,7 +30,13 @@ class RecordingRunEvents : public RunEvents {
   void RunRefused(RunRefusal why, const Text& folder) override {
     Add(std::string(why == RunRefusal::NoSavePath ? "refused no save path " : "refused folder ") + TextToUtf8(folder));
   }
-  void RunBegun(std::size_t albums) override { Add("begun " + std::to_string(albums)); }
+  void RunBegun(std::size_t albums, std::size_t retries) override {
+    Add("begun " + std::to_string(albums) + (retries ? " retry " + std::to_string(retries) : std::string()));
+  }
+  void HoldBegun(long long seconds) override { Add("hold " + std::to_string(seconds)); }
+  void RetryPassBegun(int pass, std::size_t pictures, long long wait) override {
+    Add("retry pass " + std::to_string(pass) + " of " + std::to_string(pictures) + " after " + std::to_string(wait));
+  }
   void AlbumBegun(std::size_t i, std::size_t n) override { Add("album " + std::to_string(i) + "/" + std::to_string(n)); }
   void ListTypeUnknown() override { Add("unknown list type"); }
   void PictureListed(std::size_t count) override { Add("listed " + std::to_string(count)); }
@@ -116,7 +122,7 @@ struct EngineRig {
     rule.nameSource = 1;
     session.plan.nameRule = [this] { return rule; };
     session.plan.listPictures = [this](const ST_PERLISTRECORD& album, const PictureFoundFn& found,
-                                       const std::function<bool()>& stop, const std::atomic<bool>*) {
+                                       const std::function<bool()>& stop, const RequestControl&) {
       crawled.push_back(album.ordinal);
       for (const auto& [url, description] : albums.at(static_cast<std::size_t>(album.ordinal)).pictures) {
         found(PictureEntry{T(url), T(description)});

@@ -28,8 +28,8 @@ struct SiteRun {
     }
     rig.session.plan.fetch = nullptr;  // the real fetcher
     rig.session.plan.listPictures = [this](const ST_PERLISTRECORD& album, const PictureFoundFn& found,
-                                           const std::function<bool()>& stop, const std::atomic<bool>* abort) {
-      ListAlbumPictures(profile, album.albumPath, found, stop, abort);
+                                           const std::function<bool()>& stop, const RequestControl& control) {
+      ListAlbumPictures(profile, album.albumPath, found, stop, control.abort, control.pacer);
     };
     rig.savePath = dir.folder();
   }
