@@ -46,7 +46,7 @@ std::optional<long long> HttpDateSeconds(std::string_view value) {
   char weekday[4] = {}, month[4] = {}, zone[4] = {};
   int day = 0, year = 0, hour = 0, minute = 0, second = 0;
   const std::string text(value);
-  if (std::sscanf(text.c_str(), "%3s %d %3s %d %d:%d:%d %3s", weekday, &day, month, &year, &hour, &minute, &second,
+  if (std::sscanf(text.c_str(), "%3s, %d %3s %d %d:%d:%d %3s", weekday, &day, month, &year, &hour, &minute, &second,
                   zone) != 8) {
     return std::nullopt;
   }

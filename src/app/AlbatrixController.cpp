@@ -70,6 +70,7 @@ void AlbatrixController::GetAlbums() {
   ResetGrid();
   albums_.ClearAlbums();
   downloadPresenter_.ForgetResults();
+  lastRunAlbums_.clear();  // the rows those albums had are gone with the list
   {
     std::lock_guard<std::mutex> hold(thumbLock_);
     nextThumbnail_ = 0;

@@ -240,6 +240,7 @@ class AlbatrixController {
   DownloadPresenter downloadPresenter_;
   std::unique_ptr<RunSession> session_;  // the last run; replaced only while no run thread exists
   int retryPasses_ = 0;
+  std::vector<std::size_t> lastRunAlbums_;  // the album index of each album of the last run, in its order
   std::thread downloadThread_;
 };
 

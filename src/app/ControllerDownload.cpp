@@ -62,12 +62,15 @@ void AlbatrixController::RetryFailures() {
   WaitForDownload();
   RunPlan plan = MakeRunPlan();
   plan.albums.clear();
-  plan.retryOnly = session_ ? session_->tally.failures : std::vector<FailedPicture>{};
+  if (session_) {
+    plan.retryOnly = session_->tally.failures;
+    plan.retryAlbums = session_->albumTallies;
+  }
   if (plan.retryOnly.empty()) {
     states_.End(Activity::Running);
     return;
   }
-  StartRun(std::move(plan), {});
+  StartRun(std::move(plan), lastRunAlbums_);
 }
 
 void AlbatrixController::ShowFailures() {
@@ -78,6 +81,7 @@ void AlbatrixController::ShowFailures() {
 void AlbatrixController::SetRetryPasses(int passes) { retryPasses_ = passes; }
 
 void AlbatrixController::StartRun(RunPlan plan, std::vector<std::size_t> albumIndices) {
+  lastRunAlbums_ = albumIndices;
   downloadPresenter_.BeginRun(std::move(albumIndices));
   session_ = std::make_unique<RunSession>(std::move(plan), downloadPresenter_);
   RunSession& session = *session_;

@@ -17,7 +17,7 @@ namespace {
 
 constexpr CliCommand kCommands[] = {
     {"list", "[ADDRESS]", "list the albums of the member (or the single album) at ADDRESS", RunList},
-    {"download", "[ADDRESS] --save DIR [--albums LIST]",
+    {"download", "[ADDRESS] --save DIR [--albums LIST] [--retries N]",
      "list, then download the rows of LIST (all, or e.g. 1,3-5) into DIR", RunDownload},
     {"settings", "[set KEY=VALUE ...]", "show or change the limits, naming rules and options",
      RunSettings},
@@ -61,6 +61,11 @@ void PrintHelp() {
       "A picture outside min-kb/max-kb is left out, not failed. With max-kb=0 a picture still has a\n"
       "safety cap of 4 GiB. Ctrl-C, while listing or downloading, stops at once as a second press of\n"
       "the button would; after it the summary counts the albums begun.\n"
+      "--retries N (default 0) fetches the pictures that failed for a reason a retry may mend (network,\n"
+      "time-out, cut body, HTTP 5xx, 408, 429) again, in up to N passes after the albums, each after\n"
+      "the pause the site asked for (Retry-After) or 2, 4, 8 ... seconds; the summary, the failure\n"
+      "lines and the exit status tell the final outcome. A site that answers 429 or 503 holds every\n"
+      "request of the run until the moment it named (at most 300 s).\n"
       "Exit status of download: 0 nothing failed, 3 some pictures failed, 1 nothing could be listed or\n"
       "the save path was refused, 2 a wrong command line, 130 cancelled with Ctrl-C.\n"
       "settings prints one KEY=VALUE line per setting with the window's name for it; settings set\n"

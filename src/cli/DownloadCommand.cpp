@@ -1,5 +1,5 @@
-// download [ADDRESS] --save DIR [--albums LIST]: lists as `list` does, then runs the download button on
-// the chosen rows, with Ctrl-C as the button's second press.
+// download [ADDRESS] --save DIR [--albums LIST] [--retries N]: lists as `list` does, then runs the
+// download button on the chosen rows, with Ctrl-C as the button's second press.
 #include <chrono>
 #include <thread>
 
@@ -16,7 +16,11 @@ struct DownloadArguments {
   std::string address;
   std::string save;
   std::string albums = "all";
+  int retries = 0;
 };
+
+// The retry passes a run may make at most: beyond this a site that keeps failing only holds the batch.
+constexpr int kMostRetries = 10;
 
 // -1 when the arguments are usable, else the exit status of the usage error reported.
 int ParseArguments(const std::vector<std::string>& arguments, DownloadArguments& out) {
@@ -38,6 +42,15 @@ int ParseArguments(const std::vector<std::string>& arguments, DownloadArguments&
       haveSave = true;
     } else if (arg == "--albums" || arg.rfind("--albums=", 0) == 0) {
       if (int status = value("--albums", out.albums); status >= 0) return status;
+    } else if (arg == "--retries" || arg.rfind("--retries=", 0) == 0) {
+      std::string count;
+      if (int status = value("--retries", count); status >= 0) return status;
+      const bool digits = !count.empty() && count.size() <= 2 &&
+                          count.find_first_not_of("0123456789") == std::string::npos;
+      if (!digits || std::stoi(count) > kMostRetries)
+        return UsageError("--retries takes a number of passes from 0 to " + std::to_string(kMostRetries) + ", not '" +
+                          count + "'");
+      out.retries = std::stoi(count);
     } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
       return UsageError("download: unknown option '" + arg + "'");
     } else if (!haveAddress) {
@@ -86,6 +99,7 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
   view.SetText(IDC_SAVE_PATH, Utf8ToText(args.save));
 
   bool cancelled = false;
+  controller.SetRetryPasses(args.retries);
   controller.Download();
   while (controller.Running()) {
     if (!cancelled && InterruptCatcher::Interrupted()) {

@@ -196,7 +196,7 @@ void DownloadRun(RunSession& session) {
   run.lastFolder = baseFolder;
   session.pictures.SetFolder(baseFolder);
   session.albumFolders.Clear();
-  session.albumTallies.clear();
+  session.albumTallies = session.plan.retryAlbums;
   session.retriedAlbums.clear();
   session.pacer.onHold = [&session](long long seconds) { session.events.HoldBegun(seconds); };
 

@@ -57,8 +57,10 @@ struct RunPlan {
   // Retry passes after the albums: up to this many over the pictures that failed for a reason a retry
   // may mend (0: none).
   int retries = 0;
-  // When not empty, the run is one retry pass over these pictures of an earlier run, and takes no album.
+  // When not empty, the run is one retry pass over these pictures of an earlier run, and takes no album;
+  // the earlier run's album tallies then come along, so each album's outcome moves with its pictures.
   std::vector<FailedPicture> retryOnly;
+  std::vector<AlbumTally> retryAlbums;
 
   FetchFn fetch;              // empty: Fetch
   ThreadStarter startThread;  // empty: StartThread

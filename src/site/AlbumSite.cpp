@@ -207,7 +207,7 @@ struct AlbumSite::Impl {
   }
 
   void Log(const httplib::Request& request, std::uint64_t connection) {
-    SiteRequest entry{connection, request.method, request.target, {}};
+    SiteRequest entry{connection, request.method, request.target, {}, std::chrono::steady_clock::now()};
     for (const auto& [name, value] : request.headers) {
       if (std::find(std::begin(kServerNotes), std::end(kServerNotes), name) == std::end(kServerNotes))
         entry.headers.emplace_back(name, value);
@@ -479,6 +479,7 @@ struct AlbumSite::Impl {
           page.body = std::make_shared<const std::string>(fault.body);
         }
         page.status = fault.status;
+        if (!fault.retryAfter.empty()) page.headers.emplace("Retry-After", fault.retryAfter);
         Deliver(response, page);
         return;
       }

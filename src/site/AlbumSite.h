@@ -18,6 +18,7 @@
 // also work in a browser. Album ids are "a" followed by digits, member keys never contain "-".
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -89,6 +90,7 @@ struct SiteFault {
   std::string body;
   std::string location;
   int times = -1;  // applies to this many requests of the path, then the path behaves normally; -1 always
+  std::string retryAfter;  // Status: the value of a Retry-After header sent with it (none when empty)
 };
 
 struct SiteOptions {
@@ -114,6 +116,7 @@ struct SiteRequest {
   std::string method;
   std::string target;  // path and query as sent
   std::vector<std::pair<std::string, std::string>> headers;  // as sent, ordered by name
+  std::chrono::steady_clock::time_point arrived;  // when the site read it
 };
 
 // A certificate and its private key (PEM files) with which the site serves HTTPS instead of HTTP.

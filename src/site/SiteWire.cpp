@@ -212,12 +212,15 @@ std::string WriteFault(const SiteFault& fault) {
   return Record({"fault", kind, Number(static_cast<long long>(fault.delayMs)),
                  Number(static_cast<unsigned long long>(fault.chunkBytes)),
                  Number(static_cast<unsigned long long>(fault.bytes)), Number(static_cast<long long>(fault.status)),
-                 Number(static_cast<long long>(fault.times)), WireBytes(fault.body), WireBytes(fault.location)});
+                 Number(static_cast<long long>(fault.times)), WireBytes(fault.body), WireBytes(fault.location),
+                 WireBytes(fault.retryAfter)});
 }
 
 std::optional<SiteFault> ReadFault(std::string_view wire) {
   auto records = Records(wire);
-  if (records.size() != 1 || records[0].size() != 9 || records[0][0] != "fault") return std::nullopt;
+  // A record of nine fields comes from a controller that knows no Retry-After.
+  if (records.size() != 1 || (records[0].size() != 9 && records[0].size() != 10) || records[0][0] != "fault")
+    return std::nullopt;
   const Fields& f = records[0];
   SiteFault fault;
   const KindName* kind = nullptr;
@@ -231,6 +234,11 @@ std::optional<SiteFault> ReadFault(std::string_view wire) {
   fault.kind = kind->kind;
   fault.body = *body;
   fault.location = *location;
+  if (f.size() == 10) {
+    auto retryAfter = ReadWireBytes(f[9]);
+    if (!retryAfter) return std::nullopt;
+    fault.retryAfter = *retryAfter;
+  }
   return fault;
 }
 

@@ -169,5 +169,33 @@ TEST_F(ControllerDownloadSiteTest, EmptySavePathIsRefusedAndTheNextPressStartsAg
   EXPECT_TRUE(test::PathExists(saveDir.path() + "/kobe/One/p1.jpg"));
 }
 
+// "重试失败的图片": one pass over the last run's failures, into the same folders and names, and the
+// album's row follows.
+TEST_F(ControllerDownloadSiteTest, RetryingTheFailuresSavesThemWhereTheyBelong) {
+  auto member = site().Member("kobe");
+  SiteFault broken;
+  broken.status = 500;
+  site().SetFault(AlbumSite::PicturePath("kobe", member->albums[1], 2, true), broken);
+  view.SetChosen({1});
+  controller->Download();
+  controller->WaitForDownload();
+  EXPECT_EQ(view.GetText(IDC_STATUS), u"下载完毕：保存 2 张，跳过 0 张，失败 1 张");
+  EXPECT_TRUE(view.IsVisible(IDC_FAILURES_LINK));
+  controller->ResetGrid();
+  controller->ShowAlbumInGrid(1);
+  EXPECT_EQ(view.Rows().back().result, u"失败 1/3");
+
+  site().ClearFaults();
+  controller->RetryFailures();
+  controller->WaitForDownload();
+  EXPECT_EQ(view.GetText(IDC_STATUS), u"下载完毕");
+  EXPECT_FALSE(view.IsVisible(IDC_FAILURES_LINK));
+  EXPECT_TRUE(test::PathExists(saveDir.path() + "/kobe/Two/p2.jpg"));
+  EXPECT_TRUE(controller->LastDownload().failures.empty());
+  controller->ResetGrid();
+  controller->ShowAlbumInGrid(1);
+  EXPECT_EQ(view.Rows().back().result, u"完成 3");
+}
+
 }  // namespace
 }  // namespace albatrix

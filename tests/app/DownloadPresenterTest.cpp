@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/ControlIds.h"
+#include "app/RunOutcomeTexts.h"
 #include "download/RunFakes.h"
 #include "support/FakeView.h"
 #include "support/TempDir.h"
@@ -74,6 +75,28 @@ TEST(DownloadPresenter, RefusedRunsSayWhyAndLeaveTheControlsAlone) {
     EXPECT_EQ(p.view.MessageTexts(), TextArray{u"请先选择要下载的相册"});
     EXPECT_EQ(p.view.TextsSetOn(IDC_STATUS), TextArray{u"下载完毕"});
   }
+}
+
+TEST(DownloadPresenter, ARunWithFailuresSaysHowItEndedAndEachAlbumsOutcome) {
+  PresenterRig p(2);
+  p.rig.refusals["http://h/2.jpg"] = FetchFailure::HttpStatus;
+  p.presenter.BeginRun({4});  // the run's only album is the list's fifth
+  p.rig.Run();
+  EXPECT_EQ(p.view.GetText(IDC_STATUS), u"下载完毕：保存 1 张，跳过 0 张，失败 1 张");
+  EXPECT_TRUE(p.view.IsVisible(IDC_FAILURES_LINK));
+  EXPECT_EQ(p.presenter.ResultOf(4), u"失败 1/2");
+  p.presenter.ForgetResults();
+  EXPECT_EQ(p.presenter.ResultOf(4), u"");
+
+  struct Case {
+    AlbumTally tally;
+    const char16_t* text;
+  } const cases[] = {
+      {{1, 5, 5, 0, 0, false}, u"完成 5"},         {{1, 5, 3, 2, 0, false}, u"跳过 2/5"},
+      {{1, 5, 2, 1, 2, false}, u"失败 2/5"},       {{1, 5, 1, 0, 0, true}, u"已停止"},
+      {{1, 0, 0, 0, 0, false, false, true}, u"已是最新"}, {{1, 0, 0, 0, 0, false}, u"完成 0"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(AlbumResultText(c.tally), c.text);
 }
 
 }  // namespace

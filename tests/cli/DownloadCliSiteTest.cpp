@@ -56,6 +56,7 @@ class DownloadCliSiteTest : public test::SiteFixture {
     SiteOptions options;
     options.requireLogin = false;
     options.stallLimitMs = 1500;  // a stalled reply ends (cut short) well within a test
+    options.logRequests = true;
     return options;
   }
   void SetUp() override {
@@ -330,6 +331,58 @@ TEST_F(DownloadCliSiteTest, SettingsShowAndChange) {
   EXPECT_EQ(Cli({"settings", "set"}), 2);
   EXPECT_EQ(Cli({"settings", "show"}), 2);
   EXPECT_EQ(test::ReadWholeFile(dir.file("soft.dat")), before);
+}
+
+// A site that asks for pauses: no request reaches it before the moment it named, the retry passes save
+// what a retry may mend, and the 404 is asked for once and stays the one failure.
+TEST_F(DownloadCliSiteTest, RetriesWaitForThePausesTheSiteAskedFor) {
+  auto member = site().Member("kobe");
+  auto path = [&](int album, int index) {
+    return AlbumSite::PicturePath("kobe", member->albums[static_cast<std::size_t>(album)], index, true);
+  };
+  auto refusal = [](int status, const char* retryAfter) {
+    SiteFault f;
+    f.kind = SiteFaultKind::Status;
+    f.status = status;
+    f.retryAfter = retryAfter;
+    f.times = 1;
+    return f;
+  };
+  site().SetFault(path(0, 1), refusal(429, "2"));
+  site().SetFault(path(0, 2), refusal(503, "1"));
+  SiteFault missing;
+  missing.status = 404;
+  site().SetFault(path(1, 1), missing);
+  ASSERT_EQ(Cli({"settings", "set", "threads=1", "name-source=1"}), 0);
+  ASSERT_EQ(Cli(DownloadArgs({"--retries", "2"})), 3) << last_->Err();
+
+  const auto tree = Tree(dir.path() + "/out");
+  EXPECT_EQ(tree.at("kobe/Trip/1.jpg"), Picture(0, 1));
+  EXPECT_EQ(tree.at("kobe/Trip/2.jpg"), Picture(0, 2));
+  auto err = last_->ErrLines();
+  ASSERT_GE(err.size(), 2u);
+  EXPECT_EQ(err[err.size() - 2], "3 albums, 9 pictures listed, 8 files saved, 0 left out by size limits, 1 failed");
+  EXPECT_EQ(err.back(), "A & B\t" + PictureUrl(1, 1) + "\tHTTP 404");
+
+  const std::vector<SiteRequest> log = site().RequestLog();
+  auto asked = [&](const std::string& target) {
+    std::vector<std::chrono::steady_clock::time_point> times;
+    for (const SiteRequest& request : log)
+      if (request.target == target) times.push_back(request.arrived);
+    return times;
+  };
+  EXPECT_EQ(asked(path(1, 1)).size(), 1u);
+  for (const auto& [target, pause] : {std::pair{path(0, 1), 2}, std::pair{path(0, 2), 1}}) {
+    SCOPED_TRACE(target);
+    const auto times = asked(target);
+    ASSERT_EQ(times.size(), 2u);
+    EXPECT_GE(times[1] - times[0], std::chrono::seconds(pause));
+    // While the hold lasted nothing reached the site, from any worker or the page crawler.
+    for (const SiteRequest& request : log) {
+      EXPECT_FALSE(request.arrived > times[0] && request.arrived < times[0] + std::chrono::seconds(pause))
+          << request.target;
+    }
+  }
 }
 
 }  // namespace

@@ -375,5 +375,31 @@ TEST(DownloadRun, RequestCancelOnlyDuringARun) {
   EXPECT_TRUE(flags.cancelRequested.load());
 }
 
+// A retry pass writes a picture as its first try would have (the format fix follows), and the album's
+// marker and outcome follow the final result; a picture a retry cannot mend is not asked for again.
+TEST(DownloadRun, ARetryPassMendsWhatATryMayMendAndRemarksTheAlbum) {
+  RunRig rig(1, 3);
+  rig.rule.options = OPT_SKIP_DOWNLOADED | OPT_FIX_FORMAT;
+  rig.session.plan.retries = 2;
+  rig.bodies["http://h/1/2.jpg"] = "\x89PNG";
+  rig.refusals["http://h/1/1.jpg"] = FetchFailure::NotPicture;
+  rig.refusals["http://h/1/2.jpg"] = FetchFailure::Timeout;
+  rig.events.onEvent = [&](const std::string& line) {
+    if (line.rfind("retry pass", 0) == 0) rig.refusals.erase("http://h/1/2.jpg");  // the site is back
+  };
+  rig.Run();
+  EXPECT_EQ(test::FolderEntries(rig.Base() + "Album 1"), (std::vector<std::string>{"2.png", "3.jpg", "pic.zvk"}));
+  // The first try's marker named picture 3 (after the failed 2); now only 1 is missing.
+  EXPECT_EQ(ReadSkipMarker(T(rig.Base() + PlatformPath("Album 1/"))), u"http://h/1/2.jpg");
+  EXPECT_EQ(rig.events.Lines("retry"), std::vector<std::string>{"retry pass 1 of 1 after 2"});
+  EXPECT_EQ(rig.events.Lines("album ended"),
+            (std::vector<std::string>{"album ended 1 saved 1 failed 2", "album ended 1 saved 2 failed 1"}));
+  const auto fetched = rig.FetchedUrls();
+  EXPECT_EQ(std::count(fetched.begin(), fetched.end(), "http://h/1/1.jpg"), 1);
+  ASSERT_EQ(rig.session.tally.failures.size(), 1u);
+  EXPECT_EQ(rig.session.tally.failures[0].reason, u"not a picture");
+  EXPECT_EQ(rig.session.tally.saved, 2);
+}
+
 }  // namespace
 }  // namespace albatrix

@@ -11,6 +11,7 @@
 #include "download/SiteRun.h"
 #include "support/SiteFixture.h"
 #include "support/TempDir.h"
+#include "support/TestMembers.h"
 
 namespace albatrix {
 namespace {
@@ -64,6 +65,28 @@ TEST_F(DownloadSiteTest, DemoMemberWithEveryOption) {
     }
   }
   EXPECT_EQ(test::ReadWholeFile(folder + "/春游 & 踏青.txt"), expected);
+}
+
+// A picture that trickles a byte at a time is never silent, yet cannot hold the run: it fails as a
+// time-out within about twice the time-out, and the other pictures are saved.
+TEST_F(DownloadSiteTest, ATricklingPictureCannotHoldTheRun) {
+  site().AddMember(test::MemberWith("slow", {u"Drip"}, 3, 3));
+  auto member = site().Member("slow");
+  SiteFault drip;
+  drip.kind = SiteFaultKind::Slow;
+  drip.chunkBytes = 1;
+  drip.delayMs = 100;
+  site().SetFault(AlbumSite::PicturePath("slow", member->albums[0], 2, true), drip);
+  SiteRun run(site(), "slow");
+  run.rig.limits.timeoutSeconds = 1;
+  const auto began = std::chrono::steady_clock::now();
+  run.rig.Run();
+  // Twice the time-out at most for the trickle, and the fetcher's pause of a second after each of its two
+  // failed attempts (the address, then the empty alternative).
+  EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(4500));
+  ASSERT_EQ(run.rig.session.tally.failures.size(), 1u);
+  EXPECT_EQ(run.rig.session.tally.failures[0].reason, u"time-out");
+  EXPECT_EQ(run.rig.session.tally.saved, 2);
 }
 
 }  // namespace
