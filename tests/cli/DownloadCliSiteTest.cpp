@@ -364,6 +364,7 @@ TEST_F(DownloadCliSiteTest, RetriesWaitForThePausesTheSiteAskedFor) {
   EXPECT_EQ(err[err.size() - 2], "3 albums, 9 pictures listed, 8 files saved, 0 left out by size limits, 1 failed");
   EXPECT_EQ(err.back(), "A & B\t" + PictureUrl(1, 1) + "\tHTTP 404");
 
+#if ALBATRIX_DEMO_SITE  // only a site in this process keeps its request log
   const std::vector<SiteRequest> log = site().RequestLog();
   auto asked = [&](const std::string& target) {
     std::vector<std::chrono::steady_clock::time_point> times;
@@ -383,6 +384,7 @@ TEST_F(DownloadCliSiteTest, RetriesWaitForThePausesTheSiteAskedFor) {
           << request.target;
     }
   }
+#endif
 }
 
 }  // namespace
