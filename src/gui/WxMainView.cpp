@@ -295,6 +295,14 @@ void WxMainView::ShowProgress(std::int32_t done, std::size_t total) {
   });
 }
 
+void WxMainView::ShowResultColumn() {
+  Run([this] { window_.Grid()->ShowResultColumn(); });
+}
+
+void WxMainView::SetAlbumResult(std::size_t albumIndex, const Text& result) {
+  Run([this, albumIndex, result] { window_.Grid()->SetAlbumResult(albumIndex, result); });
+}
+
 // --- the user's side ----------------------------------------------------------------------------------
 
 void WxMainView::UserText(int id, const Text& text) {
