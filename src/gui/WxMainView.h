@@ -54,6 +54,8 @@ class WxMainView : public MainWindowView {
   void ShowProgress(std::int32_t done, std::size_t total) override;
   void ShowResultColumn() override;
   void SetAlbumResult(std::size_t albumIndex, const Text& result) override;
+  void ShowFailureList(const std::vector<FailedPicture>& failures) override;
+  void NotifyRunEnded(const Text& summary) override;
 
   // The user changed a control: the copies follow. Interface thread only.
   void UserText(int id, const Text& text);
