@@ -35,6 +35,14 @@ Text GridNoteText(std::int32_t accessFlags) {
   return Text();
 }
 
+TextArray ListHeaderTexts(bool resultColumnShown) {
+  return {u"序号", u"名称", u"数量", u"备注", resultColumnShown ? u"结果" : u"", u""};
+}
+
+TextArray ListRowTexts(const GridAlbum& album, bool resultColumnShown) {
+  return {album.number, album.title, album.count, album.note, resultColumnShown ? album.result : Text(), Text()};
+}
+
 Text GridCaptionText(std::size_t albumIndex, TextView title) {
   return Formatted("%llu.", static_cast<unsigned long long>(albumIndex) + 1) + Text(title);
 }

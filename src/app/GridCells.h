@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "MyCode/StringCtrl.h"
+#include "app/MainWindowView.h"
 
 namespace albatrix {
 
@@ -29,6 +30,17 @@ Text GridCountText(std::int32_t pictureCount);
 // List mode column 3: "加密相册", "私密相册", "好友可见" for the first of the ACCESS_* bits set (in that
 // order), nothing for none; with the top bit set, the other 31 bits as "%08u".
 Text GridNoteText(std::int32_t accessFlags);
+
+// List mode has six columns: "序号", "名称", "数量", "备注", "结果" and one that stays hidden.
+constexpr int kListColumns = 6;
+// Column 4 "结果" is hidden (no title, no texts) until the first run ends, and shown from then on.
+constexpr int kResultColumn = 4;
+
+// The list mode header, column by column.
+TextArray ListHeaderTexts(bool resultColumnShown);
+// The texts of an album's list mode row as the grid shows them (and the export writes them), column by
+// column; the outcome only while the "结果" column is shown.
+TextArray ListRowTexts(const GridAlbum& album, bool resultColumnShown);
 
 // Preview mode cell: "%d.%s" of the album index + 1 and the title.
 Text GridCaptionText(std::size_t albumIndex, TextView title);

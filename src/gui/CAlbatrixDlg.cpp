@@ -27,6 +27,7 @@
 #include "app/SavePathRules.h"
 #include "app/StartupRules.h"
 #include "gui/CComboBox2.h"
+#include "gui/CDlgFailures.h"
 #include "gui/CDlgFind.h"
 #include "gui/CDlgWebOpen.h"
 #include "gui/CMyGridCtrl.h"
@@ -148,6 +149,10 @@ void CAlbatrixDlg::BuildControls() {
   auto* statusRow = new wxBoxSizer(wxHORIZONTAL);
   statusRow->Add(label(IDC_STATUS, U8("state1"), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END),
                  wxSizerFlags(3).CenterVertical());
+  // "查看失败" follows the status text that counts the failures; shown once a run ended with some.
+  auto* failures = link(panel_, IDC_FAILURES_LINK, U8("查看失败"));
+  failures->Hide();
+  statusRow->Add(failures, wxSizerFlags().CenterVertical().Border(wxLEFT, gap));
   statusRow->Add(label(IDC_PROGRESS, U8("state2"), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END),
                  wxSizerFlags(2).CenterVertical().Border(wxLEFT, gap));
   progressBar_ = new wxGauge(panel_, wxID_ANY, 1, wxDefaultPosition, ConvertDialogToPixels(wxSize(80, 8)),
@@ -285,6 +290,21 @@ void CAlbatrixDlg::ShowProgress(std::int32_t done, std::size_t total) {
 #endif
 }
 
+void CAlbatrixDlg::ShowFailureList(const std::vector<FailedPicture>& failures) {
+  CDlgFailures dialog(this, failures, setup_.desktop.copyText);
+  if (dialog.ShowModal() != IDC_FAILURES_RETRY) return;
+  // The pass starts once the dialog is gone and the controller's call that opened it has returned.
+  CallAfter([this] {
+    if (!closing_) controller_->RetryFailures();
+  });
+}
+
+void CAlbatrixDlg::NotifyRunEnded(const wxString& summary) {
+  // The user watching the window sees the status line; one who went elsewhere hears of the end.
+  if (IsActive() || !setup_.desktop.notify) return;
+  setup_.desktop.notify(this, U8(kProductTitle), summary);
+}
+
 // --- events ---------------------------------------------------------------------------------------
 
 void CAlbatrixDlg::BindEvents() {
@@ -315,6 +335,7 @@ void CAlbatrixDlg::BindEvents() {
     if (setup_.desktop.openBrowser) setup_.desktop.openBrowser(U8(kMakerPage));
   }, IDC_MAKER_LINK);
   Bind(wxEVT_HYPERLINK, [](wxHyperlinkEvent&) {}, IDC_UPDATE_LINK);
+  Bind(wxEVT_HYPERLINK, [this](wxHyperlinkEvent&) { controller_->ShowFailures(); }, IDC_FAILURES_LINK);
 
   Bind(wxEVT_CHOICE, [this](wxCommandEvent& event) {
     view_->UserSelection(IDC_SITE, event.GetSelection());

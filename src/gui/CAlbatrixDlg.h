@@ -74,6 +74,8 @@ class CAlbatrixDlg : public wxFrame, public MainWindowControls {
   void PlaceMemberBox(MemberBoxPlace place) override;
   void OpenFolder(const wxString& folder) override;
   void ShowProgress(std::int32_t done, std::size_t total) override;
+  void ShowFailureList(const std::vector<FailedPicture>& failures) override;
+  void NotifyRunEnded(const wxString& summary) override;
 
   // Closes both boxes' suggestion lists, their texts kept.
   void CloseSuggestionLists();

@@ -14,10 +14,10 @@ namespace albatrix {
 
 namespace {
 
-constexpr int kColumns = 6;
+constexpr int kColumns = kListColumns;
 constexpr int kCellMargin = 8;  // pixels between a cell's border and its text
 constexpr std::array<int, kColumns> kListWidths = {50, 575, 50, 100, 0, 0};
-constexpr std::array<const char*, kColumns> kListHeaders = {"序号", "名称", "数量", "备注", "", ""};
+constexpr int kResultWidth = 110;  // column 4 once shown
 const wxColour kSelectionBackground(199, 227, 227);
 
 // Draws the cell's text kCellMargin pixels inside its border. A selected cell has the selection colours
@@ -71,6 +71,20 @@ class AlbumTable : public wxGridTableBase {
     rows_.clear();
   }
   GridMode Mode() const { return mode_; }
+  void ShowResults() { resultShown_ = true; }
+  bool ResultsShown() const { return resultShown_; }
+
+  // Puts `result` into the list mode rows of album `albumIndex`; the rows changed, top down.
+  std::vector<int> SetResult(std::size_t albumIndex, const Text& result) {
+    std::vector<int> changed;
+    if (mode_ != GridMode::List) return changed;
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+      if (rows_[row].albumIndex != albumIndex) continue;
+      rows_[row].result = result;
+      changed.push_back(static_cast<int>(row));
+    }
+    return changed;
+  }
 
   void Append(const GridAlbum& album) {
     if (mode_ == GridMode::List) {
@@ -101,24 +115,20 @@ class AlbumTable : public wxGridTableBase {
   bool IsEmptyCell(int row, int col) override { return CellText(row, col).empty(); }
   wxString GetColLabelValue(int col) override {
     if (mode_ == GridMode::Preview || col < 0 || col >= kColumns) return wxString();
-    return wxString::FromUTF8(kListHeaders[static_cast<std::size_t>(col)]);
+    return ToWx(ListHeaderTexts(resultShown_)[static_cast<std::size_t>(col)]);
   }
 
   Text CellText(int row, int col) const {
     const GridAlbum* album = At(row, col);
     if (!album) return Text();
     if (mode_ == GridMode::Preview) return album->caption;
-    switch (col) {
-      case 0: return album->number;
-      case 1: return album->title;
-      case 2: return album->count;
-      case 3: return album->note;
-      default: return Text();
-    }
+    if (col < 0 || col >= kColumns) return Text();
+    return ListRowTexts(*album, resultShown_)[static_cast<std::size_t>(col)];
   }
 
  private:
   GridMode mode_ = GridMode::List;
+  bool resultShown_ = false;  // once shown, "结果" stays through resets and new listings
   std::vector<GridAlbum> rows_;
 };
 
@@ -168,7 +178,7 @@ void CMyGridCtrl::Reset(GridMode mode) {
     SetSelectionMode(wxGridSelectRows);
     SetColLabelSize(wxGRID_AUTOSIZE);
     SetDefaultRowSize(GetCharHeight() + kCellMargin, true);
-    for (int col = 0; col < kColumns; ++col) SetColSize(col, FromDIP(kListWidths[static_cast<std::size_t>(col)]));
+    for (int col = 0; col < kColumns; ++col) SetColSize(col, FromDIP(ListWidth(col)));
   } else {
     SetSelectionMode(wxGridSelectCells);
     SetColLabelSize(0);
@@ -178,6 +188,25 @@ void CMyGridCtrl::Reset(GridMode mode) {
 }
 
 GridMode CMyGridCtrl::Mode() const { return table_->Mode(); }
+
+int CMyGridCtrl::ListWidth(int col) const {
+  if (col == kResultColumn && table_->ResultsShown()) return kResultWidth;
+  return kListWidths[static_cast<std::size_t>(col)];
+}
+
+void CMyGridCtrl::ShowResultColumn() {
+  if (table_->ResultsShown()) return;
+  table_->ShowResults();
+  if (Mode() != GridMode::List) return;  // the next list mode takes the width
+  SetColSize(kResultColumn, FromDIP(kResultWidth));
+  ForceRefresh();
+}
+
+bool CMyGridCtrl::ResultColumnShown() const { return table_->ResultsShown(); }
+
+void CMyGridCtrl::SetAlbumResult(std::size_t albumIndex, const Text& result) {
+  for (int row : table_->SetResult(albumIndex, result)) RefreshBlock(row, kResultColumn, row, kResultColumn);
+}
 
 void CMyGridCtrl::AppendAlbums(const std::vector<GridAlbum>& albums) {
   if (albums.empty()) return;

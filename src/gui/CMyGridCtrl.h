@@ -1,6 +1,6 @@
 // CMyGridCtrl: the album grid (1003), a read-only wxGrid over a virtual table of the rows' copies. List
-// mode shows one album a row ("序号", "名称", "数量", "备注" and two hidden columns); preview mode six
-// albums a row. Rows arrive in batches, each appended in one table message.
+// mode shows one album a row ("序号", "名称", "数量", "备注", "结果" once a run has ended, and a hidden
+// column); preview mode six albums a row. Rows arrive in batches, each appended in one table message.
 #pragma once
 
 #include <wx/grid.h>
@@ -49,6 +49,12 @@ class CMyGridCtrl : public wxGrid {
   // List mode: the album rows go, the header, the column widths and the selection mode stay.
   void ClearAlbumRows();
 
+  // Column 4 "结果": shown from the first call on, through resets and new listings.
+  void ShowResultColumn();
+  bool ResultColumnShown() const;
+  // List mode: the "结果" text of every row showing album `albumIndex`. Preview mode ignores it.
+  void SetAlbumResult(std::size_t albumIndex, const Text& result);
+
   // The thumbnail list: the picture at `index` (the list grows to it); emptied for a new listing. A
   // cell whose thumbIndex names a picture shows it at its left. Interface thread only.
   void SetThumbnail(int index, const ThumbnailPixels& pixels);
@@ -69,6 +75,8 @@ class CMyGridCtrl : public wxGrid {
 
  private:
   void OnCellClick(wxGridEvent& event);
+  // A list mode column's width in DIPs.
+  int ListWidth(int col) const;
 
   AlbumTable* table_;
   std::vector<wxBitmap> thumbnails_;

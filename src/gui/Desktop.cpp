@@ -3,6 +3,7 @@
 #include <wx/clipbrd.h>
 #include <wx/dirdlg.h>
 #include <wx/filedlg.h>
+#include <wx/notifmsg.h>
 #include <wx/stdpaths.h>
 #include <wx/utils.h>
 
@@ -28,6 +29,16 @@ Desktop SystemDesktop() {
     wxTextDataObject data;
     if (wxTheClipboard->GetData(data)) text = data.GetText();
     return text;
+  };
+  desktop.copyText = [](const wxString& text) {
+    wxClipboardLocker locker;
+    if (!locker) return;
+    wxTheClipboard->SetData(new wxTextDataObject(text));
+    wxTheClipboard->Flush();  // the text stays once the program has ended
+  };
+  desktop.notify = [](wxWindow* parent, const wxString& title, const wxString& text) {
+    wxNotificationMessage note(title, text, parent);
+    note.Show();
   };
   desktop.documentsFolder = [] { return wxStandardPaths::Get().GetDocumentsDir(); };
   return desktop;

@@ -1,5 +1,6 @@
 // What the window asks of the desktop: opening a folder or a web address, choosing a folder or a file,
-// reading the clipboard. Injected, so the tests record what would open instead of opening it.
+// reading and writing the clipboard, a notification. Injected, so the tests record what would open
+// instead of opening it.
 #pragma once
 
 #include <wx/string.h>
@@ -19,12 +20,16 @@ struct Desktop {
   std::function<wxString(wxWindow* parent, const wxString& filter)> chooseSaveFile;
   // The clipboard's text, empty when it holds none.
   std::function<wxString()> clipboardText;
+  // Puts text on the clipboard.
+  std::function<void(const wxString& text)> copyText;
+  // A desktop notification beside the window's own: `title` over `text`.
+  std::function<void(wxWindow* parent, const wxString& title, const wxString& text)> notify;
   // The user's documents folder.
   std::function<wxString()> documentsFolder;
 };
 
 // The real desktop: wxLaunchDefaultApplication, wxLaunchDefaultBrowser, wxDirDialog, wxFileDialog,
-// wxClipboard, wxStandardPaths.
+// wxClipboard, wxNotificationMessage, wxStandardPaths.
 Desktop SystemDesktop();
 
 }  // namespace albatrix

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "app/MainWindowView.h"
 
@@ -40,6 +41,11 @@ class MainWindowControls {
   // The download's progress, pictures of the current album ended of `total`, (0, 0) when over: on
   // Windows the taskbar button shows it.
   virtual void ShowProgress(std::int32_t done, std::size_t total) = 0;
+  // "查看失败": the failure dialog over the window; its "重试失败的图片" starts the controller's retry pass
+  // once the dialog has closed.
+  virtual void ShowFailureList(const std::vector<FailedPicture>& failures) = 0;
+  // A run has ended with `summary`: a desktop notification, unless the window is the active one.
+  virtual void NotifyRunEnded(const wxString& summary) = 0;
 };
 
 }  // namespace albatrix

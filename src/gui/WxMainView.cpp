@@ -295,6 +295,22 @@ void WxMainView::ShowProgress(std::int32_t done, std::size_t total) {
   });
 }
 
+void WxMainView::ShowResultColumn() {
+  Run([this] { window_.Grid()->ShowResultColumn(); });
+}
+
+void WxMainView::SetAlbumResult(std::size_t albumIndex, const Text& result) {
+  Run([this, albumIndex, result] { window_.Grid()->SetAlbumResult(albumIndex, result); });
+}
+
+void WxMainView::ShowFailureList(const std::vector<FailedPicture>& failures) {
+  Run([this, failures] { window_.ShowFailureList(failures); });
+}
+
+void WxMainView::NotifyRunEnded(const Text& summary) {
+  Run([this, summary] { window_.NotifyRunEnded(ToWx(summary)); });
+}
+
 // --- the user's side ----------------------------------------------------------------------------------
 
 void WxMainView::UserText(int id, const Text& text) {

@@ -52,6 +52,10 @@ class WxMainView : public MainWindowView {
   void ClearAlbumRows() override;
   void OpenFolder(const Text& path) override;
   void ShowProgress(std::int32_t done, std::size_t total) override;
+  void ShowResultColumn() override;
+  void SetAlbumResult(std::size_t albumIndex, const Text& result) override;
+  void ShowFailureList(const std::vector<FailedPicture>& failures) override;
+  void NotifyRunEnded(const Text& summary) override;
 
   // The user changed a control: the copies follow. Interface thread only.
   void UserText(int id, const Text& text);

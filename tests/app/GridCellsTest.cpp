@@ -36,6 +36,19 @@ TEST(GridCells, ListModeTexts) {
   for (const NoteCase& c : notes) EXPECT_EQ(GridNoteText(c.flags), c.text) << c.flags;
 
   EXPECT_EQ(GridCaptionText(0, u"Trip"), u"1.Trip");
+}
+
+// The outcome of an album shows (and is exported) only once the "结果" column is, and always in column 4.
+TEST(GridCells, ResultColumnTextsOnlyOnceShown) {
+  GridAlbum album;
+  album.number = u"0001";
+  album.title = u"Trip";
+  album.count = u"   3";
+  album.result = u"失败 1/3";
+  EXPECT_EQ(ListRowTexts(album, false), (TextArray{u"0001", u"Trip", u"   3", u"", u"", u""}));
+  EXPECT_EQ(ListRowTexts(album, true), (TextArray{u"0001", u"Trip", u"   3", u"", u"失败 1/3", u""}));
+  EXPECT_EQ(ListHeaderTexts(false)[kResultColumn], u"");
+  EXPECT_EQ(ListHeaderTexts(true), (TextArray{u"序号", u"名称", u"数量", u"备注", u"结果", u""}));
   EXPECT_EQ(GridCaptionText(6, u""), u"7.");
 }
 

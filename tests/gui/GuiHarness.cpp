@@ -61,6 +61,10 @@ void WindowFixture::SetUp() {
   };
   setup.desktop.clipboardText = [record] { return record->clipboard; };
   setup.desktop.documentsFolder = [record] { return record->documents; };
+  setup.desktop.copyText = [record](const wxString& text) { record->copied = text; };
+  setup.desktop.notify = [record](wxWindow*, const wxString& title, const wxString& text) {
+    record->notifications.push_back(title + ": " + text);
+  };
   Prepare(setup);
   window_ = new CAlbatrixDlg(std::move(setup));
   window_->StartUp();

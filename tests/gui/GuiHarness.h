@@ -37,6 +37,8 @@ struct DesktopRecord {
   wxString chosenFolder;     // what the folder chooser answers
   wxString chosenFile;       // what the file chooser answers
   wxString clipboard;
+  wxString copied;                      // what was put on the clipboard last
+  std::vector<wxString> notifications;  // each "title: text"
   wxString documents;
 };
 
