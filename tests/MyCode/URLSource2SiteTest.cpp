@@ -389,8 +389,9 @@ TEST(FetchSite, SilenceFailsAfterItsTimeOutButSlowSteadyDataDoesNot) {
   {  // a piece every 200 ms: slower overall than the time-out, but never silent that long
     ScriptedServer server;
     Reply reply;
-    reply.Send(HttpHead(200, {"Content-Length: 2400"}));
-    for (int i = 0; i < 6; ++i) reply.Pause(200).Send(Bytes(400, static_cast<char>('a' + i)));
+    // Well above 1 KiB in every span of the time-out, however the pieces fall into the spans.
+    reply.Send(HttpHead(200, {"Content-Length: 6000"}));
+    for (int i = 0; i < 6; ++i) reply.Pause(200).Send(Bytes(1000, static_cast<char>('a' + i)));
     server.On("/slow", reply);
     UrlRequest request = PageRequest(server, "/slow");
     request.readTimeoutMs = 600;
@@ -398,7 +399,7 @@ TEST(FetchSite, SilenceFailsAfterItsTimeOutButSlowSteadyDataDoesNot) {
     auto began = Clock::now();
     EXPECT_TRUE(Fetch(request, response, 0));
     EXPECT_GE(SecondsSince(began), 1.1);
-    EXPECT_EQ(response.body.size(), 2400u);
+    EXPECT_EQ(response.body.size(), 6000u);
   }
   for (const char* target : {"", "t.jpg"}) {  // a trickle, never silent: a page, then a picture
     SCOPED_TRACE(*target ? "picture" : "page");
