@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "MyCode/RequestPacer.h"
@@ -131,6 +132,9 @@ struct UrlResponse {
 // attempts 0 = false without any request. The response keeps what the last attempt left; on false its
 // `failure` says why (Cancelled when the abort flag ended it).
 bool Fetch(UrlRequest& request, UrlResponse& response, unsigned options);
+
+// A fetch as its callers make it: Fetch, unless a test puts a fake in that replays replies as data.
+using FetchFn = std::function<bool(UrlRequest& request, UrlResponse& response, unsigned options)>;
 
 // One attempt; `response.failure` says why it failed (None after a success), `httpStatus` what the final
 // reply's status was. Fails on: a bad address; no connection or no reply within connectTimeoutMs; a stall

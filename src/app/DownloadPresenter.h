@@ -36,6 +36,8 @@ class DownloadPresenter : public RunEvents {
   void ListTypeUnknown() override;
   void PictureListed(std::size_t count) override;
   void AlbumDownloadBegun(const Text& folder, std::size_t total) override;
+  // The progress line counts ended pictures in order (PicturesEnded); one picture's end shows nothing.
+  void PictureEnded(std::size_t /*index*/, const PictureResult& /*result*/) override {}
   void PicturesEnded(std::size_t done, std::size_t total) override;
   void HoldBegun(long long seconds) override;
   void RetryPassBegun(int pass, std::size_t pictures, long long waitSeconds) override;

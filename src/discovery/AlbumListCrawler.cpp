@@ -89,9 +89,9 @@ Text MemberFolderText(TextView key) {
 }
 
 ListingResult ListMemberAlbums(TextView memberText, const SiteProfile& profile, ListingEvents& events,
-                               const std::atomic<bool>* stop) {
+                               const std::atomic<bool>* stop, FetchFn fetch) {
   if (!ContainsWebAddress(memberText)) return ListingResult{};
-  PageReader reader(stop);
+  PageReader reader(stop, nullptr, std::move(fetch));
   if (NamesOneAlbum(memberText)) return ListSingleAlbum(memberText, profile, events, reader, stop);
   return ListPages(memberText, profile, events, reader, stop);
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "MyCode/StringCtrl.h"
+#include "MyCode/URLSource2.h"
 #include "discovery/SiteProfile.h"
 #include "model/AlbumRecords.h"
 
@@ -41,8 +42,9 @@ Text MemberFolderText(TextView key);
 
 // Reads the albums of the member or the single album that `memberText` (trimmed, not empty) names,
 // reporting each to `events`, until the last page, a page that cannot be read, or `stop` (may be null),
-// which is read after every album and also ends a page in flight when it is raised.
+// which is read after every album and also ends a page in flight when it is raised. `fetch` (empty:
+// Fetch) makes the page requests.
 ListingResult ListMemberAlbums(TextView memberText, const SiteProfile& profile, ListingEvents& events,
-                               const std::atomic<bool>* stop);
+                               const std::atomic<bool>* stop, FetchFn fetch = {});
 
 }  // namespace albatrix

@@ -4,7 +4,8 @@
 
 namespace albatrix {
 
-PageReader::PageReader(const std::atomic<bool>* abort, RequestPacer* pacer) : request_(Text(), Text(), 20000) {
+PageReader::PageReader(const std::atomic<bool>* abort, RequestPacer* pacer, FetchFn fetch)
+    : request_(Text(), Text(), 20000), fetch_(std::move(fetch)) {
   request_.extraHeaders = kAcceptGzipHeader;
   request_.abort = abort;
   request_.pacer = pacer;
@@ -13,7 +14,7 @@ PageReader::PageReader(const std::atomic<bool>* abort, RequestPacer* pacer) : re
 bool PageReader::Read(TextView address, Text& text) {
   request_.url = Text(address);
   text.clear();
-  if (!Fetch(request_, response_, 0)) {
+  if (!(fetch_ ? fetch_(request_, response_, 0) : Fetch(request_, response_, 0))) {
     Trace("page: cannot fetch " + TextToUtf8(address));
     return false;
   }

@@ -12,8 +12,9 @@ namespace albatrix {
 class PageReader {
  public:
   // `abort` (may be null) cuts a page in flight short when it is raised; `pacer` (may be null) holds the
-  // pages while the site asked for a pause. Both must outlive the reader.
-  explicit PageReader(const std::atomic<bool>* abort = nullptr, RequestPacer* pacer = nullptr);
+  // pages while the site asked for a pause. Both must outlive the reader. `fetch` (empty: Fetch) makes
+  // the requests.
+  explicit PageReader(const std::atomic<bool>* abort = nullptr, RequestPacer* pacer = nullptr, FetchFn fetch = {});
 
   // Fetches `address` and gives its text (decompressed, decoded, entities resolved). False when the fetch
   // fails or the text is empty; a trace line says which.
@@ -22,6 +23,7 @@ class PageReader {
  private:
   UrlRequest request_;
   UrlResponse response_;
+  FetchFn fetch_;
 };
 
 }  // namespace albatrix

@@ -62,6 +62,7 @@ void WorkerLoop(RunSession& session, AlbumJobs& jobs) {
       Trace(std::string("picture job ended by an error: ") + e.what());
       result = {PictureOutcome::Failed, Utf8ToText(std::string("error: ") + e.what())};
     }
+    session.events.PictureEnded(i, result);
     {
       std::lock_guard<std::mutex> lock(jobs.mutex);
       ++session.flags.finishedCount;

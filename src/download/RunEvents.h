@@ -77,8 +77,8 @@ enum class RunRefusal {
   FolderNotMade,  // a folder of the run's base folder could not be made
 };
 
-// Called from the run's thread; PicturesEnded from the thread that watches the workers, and HoldBegun
-// from whichever worker's reply began the hold, so a receiver must take them from any thread.
+// Called from the run's thread; PicturesEnded from the thread that watches the workers, PictureEnded and
+// HoldBegun from the workers, so a receiver must take them from any thread.
 class RunEvents {
  public:
   virtual ~RunEvents() = default;
@@ -96,6 +96,8 @@ class RunEvents {
   virtual void PictureListed(std::size_t count) = 0;
   // The workers begin on the album's `total` pictures, saved into `folder`.
   virtual void AlbumDownloadBegun(const Text& folder, std::size_t total) = 0;
+  // Picture `index` of the album's list has ended with `result` (workers report in no set order).
+  virtual void PictureEnded(std::size_t index, const PictureResult& result) = 0;
   // `done` of the album's `total` picture jobs have ended: every count once, in order.
   virtual void PicturesEnded(std::size_t done, std::size_t total) = 0;
   // The site asked for a pause: every request to it waits `seconds` (or until a cancel).

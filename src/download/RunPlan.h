@@ -33,9 +33,6 @@ struct RequestControl {
 using ListPicturesFn = std::function<void(const ST_PERLISTRECORD& album, const PictureFoundFn& found,
                                           const std::function<bool()>& stop, const RequestControl& control)>;
 
-// One fetch as the workers make it (Fetch of URLSource2.h unless a test puts a fake in).
-using FetchFn = std::function<bool(UrlRequest& request, UrlResponse& response, unsigned options)>;
-
 // Starts `body` on a new thread into `thread`; false when no thread could be started.
 using ThreadStarter = std::function<bool(std::thread& thread, std::function<void()> body)>;
 

@@ -45,6 +45,8 @@ TEST(DownPicFunc, FewerPicturesThanThreads) {
   EXPECT_EQ(rig.events.Last("ended"), "ended 3/3");
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"0.jpg", "1.jpg", "2.jpg"}));
   EXPECT_EQ(rig.Outcomes(), std::vector<PictureOutcome>(3, PictureOutcome::Saved));
+  EXPECT_EQ(rig.events.PictureEnds(), (std::vector<std::pair<std::size_t, PictureOutcome>>{
+                                          {0, PictureOutcome::Saved}, {1, PictureOutcome::Saved}, {2, PictureOutcome::Saved}}));
 }
 
 TEST(DownPicFunc, NeverMoreFetchesInFlightThanThreads) {

@@ -47,6 +47,10 @@ class RecordingRunEvents : public RunEvents {
     }
     Add("download " + std::to_string(total));
   }
+  void PictureEnded(std::size_t index, const PictureResult& result) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    pictureEnds_.emplace_back(index, result.outcome);
+  }
   void PicturesEnded(std::size_t done, std::size_t total) override {
     Add("ended " + std::to_string(done) + "/" + std::to_string(total));
   }
@@ -68,6 +72,14 @@ class RecordingRunEvents : public RunEvents {
     auto all = Lines(prefix);
     return all.empty() ? std::string("<none>") : all.back();
   }
+  // Every PictureEnded (index and outcome), sorted by index: kept apart from the lines, whose order the
+  // workers do not set.
+  std::vector<std::pair<std::size_t, PictureOutcome>> PictureEnds() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto ends = pictureEnds_;
+    std::sort(ends.begin(), ends.end());
+    return ends;
+  }
   // The folders the workers saved into, album by album.
   std::vector<std::string> Folders() const {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -86,6 +98,7 @@ class RecordingRunEvents : public RunEvents {
   mutable std::mutex mutex_;
   std::vector<std::string> lines_;
   std::vector<std::string> folders_;
+  std::vector<std::pair<std::size_t, PictureOutcome>> pictureEnds_;
 };
 
 inline Text T(const std::string& utf8) { return Utf8ToText(utf8); }
