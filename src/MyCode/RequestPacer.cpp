@@ -6,22 +6,15 @@
 #include <cstring>
 #include <thread>
 
+#include "MyCode/ReplyHead.h"
 #include "MyCode/Trace.h"
 
 namespace albatrix {
 
 namespace {
 
-// How often a waiting request looks at its abort flag.
-constexpr auto kHoldPoll = std::chrono::milliseconds(20);
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
+// How often a pause looks at its flag.
+constexpr auto kPausePoll = std::chrono::milliseconds(10);
 
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -79,20 +72,6 @@ std::optional<std::chrono::seconds> RetryAfterPause(std::string_view value, std:
   return std::chrono::seconds(std::min(seconds, static_cast<long long>(kLongestAskedPause.count())));
 }
 
-std::optional<std::string_view> RetryAfterHeader(std::string_view headerBlock) {
-  std::size_t pos = 0;
-  while (pos < headerBlock.size()) {
-    std::size_t eol = headerBlock.find('\n', pos);
-    if (eol == std::string_view::npos) eol = headerBlock.size();
-    std::string_view line = headerBlock.substr(pos, eol - pos);
-    std::size_t colon = line.find(':');
-    if (colon != std::string_view::npos && EqualsNoCase(Trimmed(line.substr(0, colon)), "retry-after"))
-      return Trimmed(line.substr(colon + 1));
-    pos = eol + 1;
-  }
-  return std::nullopt;
-}
-
 std::string HostOf(std::string_view address) {
   std::size_t scheme = address.find("://");
   if (scheme == std::string_view::npos) return std::string();
@@ -104,19 +83,28 @@ std::string HostOf(std::string_view address) {
   return host;
 }
 
-bool RequestPacer::WaitTurn(const std::string& host, const std::atomic<bool>* abort) {
+bool PauseUnlessRaised(std::chrono::steady_clock::duration pause, const std::atomic<bool>* flag) {
+  const auto until = std::chrono::steady_clock::now() + pause;
   for (;;) {
-    if (abort && abort->load()) return false;
+    if (flag && flag->load()) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= until) return true;
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(until - now, kPausePoll));
+  }
+}
+
+bool RequestPacer::WaitTurn(const std::string& host, const std::atomic<bool>* abort) {
+  // Another refusal may lengthen the hold while this request waits: the end is read again after each wait.
+  for (;;) {
     Clock::time_point until;
     {
       std::lock_guard<std::mutex> hold(lock_);
       auto it = hosts_.find(host);
-      if (it == hosts_.end()) return true;
-      until = it->second.heldUntil;
+      until = it == hosts_.end() ? Clock::time_point{} : it->second.heldUntil;
     }
     const Clock::time_point now = Clock::now();
-    if (now >= until) return true;
-    std::this_thread::sleep_for(std::min<Clock::duration>(until - now, kHoldPoll));
+    if (now >= until) return !(abort && abort->load());
+    if (!PauseUnlessRaised(until - now, abort)) return false;
   }
 }
 
@@ -133,9 +121,8 @@ std::optional<std::chrono::seconds> RequestPacer::Replied(const std::string& hos
       return std::nullopt;
     }
     ++state.refusalsInRow;
-    std::optional<std::chrono::seconds> asked;
-    if (std::optional<std::string_view> value = RetryAfterHeader(headerBlock))
-      asked = RetryAfterPause(*value, std::chrono::system_clock::now());
+    const std::optional<std::chrono::seconds> asked = RetryAfterPause(HeaderValue(headerBlock, "retry-after:"),
+                                                                       std::chrono::system_clock::now());
     if (asked) {
       pause = *asked;
     } else {

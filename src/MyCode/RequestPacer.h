@@ -24,11 +24,12 @@ inline constexpr std::chrono::seconds kLongestOwnPause{60};
 // neither. Capped at kLongestAskedPause.
 std::optional<std::chrono::seconds> RetryAfterPause(std::string_view value, std::chrono::system_clock::time_point now);
 
-// The value of the Retry-After header in a reply's header block, or nothing.
-std::optional<std::string_view> RetryAfterHeader(std::string_view headerBlock);
-
 // The host part of an http or https address, lower-cased ("" when there is none).
 std::string HostOf(std::string_view address);
+
+// Waits `pause`, or less when `flag` (may be null) is raised meanwhile, which it looks at every few
+// milliseconds. False when the flag was raised.
+bool PauseUnlessRaised(std::chrono::steady_clock::duration pause, const std::atomic<bool>* flag);
 
 class RequestPacer {
  public:

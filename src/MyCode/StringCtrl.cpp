@@ -373,4 +373,6 @@ void AppendHex(std::string& out, unsigned value, int digits) {
   for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out += kHex[(value >> shift) & 0xF];
 }
 
+Text DecimalText(long long value) { return Utf8ToText(std::to_string(value)); }
+
 }  // namespace albatrix

@@ -101,6 +101,9 @@ bool IsUtf8Text(const char* bytes, std::size_t count);
 std::string TextToUtf8(TextView text);
 Text Utf8ToText(std::string_view utf8);
 
+// `value` in decimal digits, with a "-" when negative: how the program writes a number into a text.
+Text DecimalText(long long value);
+
 // The program's scrambler for short literals: hexadecimal digits of the complemented bytes of text XOR a
 // repeating key, with the three escapes for 0, 13 and 10. Text and key go through TextToGbk first, so
 // deciphering gives back BytesToText(TextToGbk(text), 936). Deciphering malformed input stops at the first

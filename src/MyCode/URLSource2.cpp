@@ -391,16 +391,6 @@ void TraceFailure(const UrlRequest& request, std::string_view why) {
   Trace("fetch " + TextToUtf8(request.url) + " failed: " + std::string(why));
 }
 
-// The pause after a failed attempt, cut short by the abort flag.
-void PauseUnlessAborted(const UrlRequest& request, std::chrono::milliseconds pause) {
-  auto until = Clock::now() + pause;
-  while (Clock::now() < until) {
-    if (request.abort && request.abort->load()) return;
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
-    std::this_thread::sleep_for(std::min(left, std::chrono::milliseconds(kPollMs)));
-  }
-}
-
 }  // namespace
 
 UrlRequest::UrlRequest(Text u, Text target, std::uint32_t timeoutMs)
@@ -480,9 +470,8 @@ bool Attempt(UrlResponse& response, const UrlRequest& request, const PictureAcce
   CURLcode rc = Run(handles, t);
   if (t.replyHeadersIn) {
     curl_easy_getinfo(handles.easy, CURLINFO_RESPONSE_CODE, &response.httpStatus);
-    if (std::optional<std::string_view> value = RetryAfterHeader(t.finalBlock)) {
-      if (auto pause = RetryAfterPause(*value, std::chrono::system_clock::now())) response.retryAfterSeconds = pause->count();
-    }
+    const std::string_view asked = HeaderValue(t.finalBlock, "retry-after:");
+    if (auto pause = RetryAfterPause(asked, std::chrono::system_clock::now())) response.retryAfterSeconds = pause->count();
   }
   if (request.pacer) request.pacer->Replied(host, response.httpStatus, t.finalBlock);
   if (t.failure != FetchFailure::None) return fail(t.failure, t.why);
@@ -525,7 +514,7 @@ bool Fetch(UrlRequest& request, UrlResponse& response, unsigned options) {
       TraceFailure(request, "reply not accepted (too short or retry marker found)");
       response.failure = FetchFailure::Network;
     }
-    PauseUnlessAborted(request, std::chrono::seconds(request.retryDelaySec));
+    PauseUnlessRaised(std::chrono::seconds(request.retryDelaySec), request.abort);  // cut short by the abort flag
   }
   return false;
 }

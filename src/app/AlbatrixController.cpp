@@ -109,7 +109,7 @@ class ListingToController : public ListingEvents {
 };
 
 Text CountText(const char* before, std::size_t n, const char* after) {
-  return Utf8ToText(std::string(before) + std::to_string(n) + after);
+  return Utf8ToText(before) + DecimalText(n) + Utf8ToText(after);
 }
 
 }  // namespace

@@ -12,7 +12,6 @@ namespace {
 // The controls a run keeps the user away from, since they change what the run reads.
 constexpr int kBusyControls[] = {IDC_SITE, IDC_GET_ALBUMS, IDC_CHOOSE_FOLDER, IDC_MEMBER, IDC_SAVE_PATH};
 
-Text Number(std::size_t value) { return Utf8ToText(std::to_string(value)); }
 
 }  // namespace
 
@@ -63,14 +62,14 @@ void DownloadPresenter::RunBegun(std::size_t albumCount, std::size_t retryCount)
 }
 
 void DownloadPresenter::AlbumBegun(std::size_t position, std::size_t albumCount) {
-  view_.SetText(IDC_STATUS, u"正在下载第" + Number(position) + u"/" + Number(albumCount) + u"个图集");
+  view_.SetText(IDC_STATUS, u"正在下载第" + DecimalText(position) + u"/" + DecimalText(albumCount) + u"个图集");
   view_.SetText(IDC_PROGRESS, u"......");
 }
 
 void DownloadPresenter::ListTypeUnknown() { view_.Message(u"Error ListType Code."); }
 
 void DownloadPresenter::PictureListed(std::size_t count) {
-  view_.SetText(IDC_PROGRESS, u"已获取到" + Number(count) + u"张图片信息");
+  view_.SetText(IDC_PROGRESS, u"已获取到" + DecimalText(count) + u"张图片信息");
 }
 
 void DownloadPresenter::AlbumDownloadBegun(const Text& folder, std::size_t /*total*/) {
@@ -79,18 +78,18 @@ void DownloadPresenter::AlbumDownloadBegun(const Text& folder, std::size_t /*tot
 }
 
 void DownloadPresenter::PicturesEnded(std::size_t done, std::size_t total) {
-  view_.SetText(IDC_PROGRESS, u"已下载" + Number(done) + u"/" + Number(total) + u"......");
+  view_.SetText(IDC_PROGRESS, u"已下载" + DecimalText(done) + u"/" + DecimalText(total) + u"......");
   view_.ShowProgress(static_cast<std::int32_t>(done), total);
 }
 
 void DownloadPresenter::HoldBegun(long long seconds) {
-  view_.SetText(IDC_PROGRESS, u"服务器要求暂停 " + Utf8ToText(std::to_string(seconds)) + u" 秒");
+  view_.SetText(IDC_PROGRESS, u"服务器要求暂停 " + DecimalText(seconds) + u" 秒");
 }
 
 void DownloadPresenter::RetryPassBegun(int pass, std::size_t pictures, long long waitSeconds) {
-  view_.SetText(IDC_STATUS, u"正在重试失败的图片(第" + Utf8ToText(std::to_string(pass)) + u"轮，共" + Number(pictures) +
+  view_.SetText(IDC_STATUS, u"正在重试失败的图片(第" + DecimalText(pass) + u"轮，共" + DecimalText(pictures) +
                                 u"张)");
-  view_.SetText(IDC_PROGRESS, Utf8ToText(std::to_string(waitSeconds)) + u"秒后开始重试");
+  view_.SetText(IDC_PROGRESS, DecimalText(waitSeconds) + u"秒后开始重试");
 }
 
 void DownloadPresenter::AlbumEnded(const AlbumTally& tally) {

@@ -4,24 +4,17 @@
 
 namespace albatrix {
 
-namespace {
-
-Text Number(std::size_t value) { return Utf8ToText(std::to_string(value)); }
-Text Number(std::int64_t value) { return Utf8ToText(std::to_string(value)); }
-
-}  // namespace
-
 Text AlbumResultText(const AlbumTally& tally) {
   if (tally.cancelled) return u"已停止";
   if (tally.markerMet && tally.listed == 0) return u"已是最新";
-  if (tally.failed > 0) return u"失败 " + Number(tally.failed) + u"/" + Number(tally.listed);
-  if (tally.leftOut > 0) return u"跳过 " + Number(tally.leftOut) + u"/" + Number(tally.listed);
-  return u"完成 " + Number(tally.listed);
+  if (tally.failed > 0) return u"失败 " + DecimalText(tally.failed) + u"/" + DecimalText(tally.listed);
+  if (tally.leftOut > 0) return u"跳过 " + DecimalText(tally.leftOut) + u"/" + DecimalText(tally.listed);
+  return u"完成 " + DecimalText(tally.listed);
 }
 
 Text RunSummaryText(const RunTally& tally) {
-  return u"下载完毕：保存 " + Number(tally.saved) + u" 张，跳过 " + Number(tally.leftOut) + u" 张，失败 " +
-         Number(tally.failed) + u" 张";
+  return u"下载完毕：保存 " + DecimalText(tally.saved) + u" 张，跳过 " + DecimalText(tally.leftOut) + u" 张，失败 " +
+         DecimalText(tally.failed) + u" 张";
 }
 
 Text FailureListText(const std::vector<FailedPicture>& failures) {

@@ -12,7 +12,6 @@ using TextSlotField = TextSlot<kRuleTextUnits> NameRule::*;
 constexpr TextSlotField kNameTextSlots[] = {&NameRule::prefix,      &NameRule::suffix,      &NameRule::replaceFrom,
                                             &NameRule::replaceTo,   &NameRule::albumPrefix, &NameRule::albumSuffix};
 
-Text Decimal(std::uint16_t value) { return Utf8ToText(std::to_string(value)); }
 
 int ShownNameSource(int value) { return value == 0 || value == 2 ? value : 1; }
 int ShownAlbumFolder(int value) { return value == 0 ? 0 : 1; }
@@ -38,7 +37,7 @@ const TextView kPrefixSuffixHelp =
     u"?9:相册在列表中的序号(格式为：0001,0002,0003...)";
 
 DownloadDialogFields DownloadDialogFieldsOf(const DownloadLimits& limits) {
-  return {Decimal(limits.threads), Decimal(limits.timeoutSeconds), Decimal(limits.minKB), Decimal(limits.maxKB)};
+  return {DecimalText(limits.threads), DecimalText(limits.timeoutSeconds), DecimalText(limits.minKB), DecimalText(limits.maxKB)};
 }
 
 std::uint16_t DialogNumber(TextView field) {

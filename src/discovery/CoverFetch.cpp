@@ -17,7 +17,7 @@ Text CoverFolder(TextView programFolder) { return Text(programFolder) + u"tmp" +
 }  // namespace
 
 Text CoverFilePath(TextView programFolder, std::size_t albumIndex) {
-  return CoverFolder(programFolder) + Utf8ToText(std::to_string(albumIndex)) + u".jpg";
+  return CoverFolder(programFolder) + DecimalText(albumIndex) + u".jpg";
 }
 
 bool FetchCover(TextView programFolder, std::size_t albumIndex, TextView url, const std::atomic<bool>* abort) {

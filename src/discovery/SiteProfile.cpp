@@ -39,7 +39,6 @@ Text EndingOf(const Text& fragment) {
 constexpr TextView kCommunityFragment = u"hupu.com/";
 constexpr TextView kCommunityLogin = u"https://passport.hupu.com/login";
 
-Text DecimalText(int n) { return Utf8ToText(std::to_string(n)); }
 
 }  // namespace
 

@@ -11,11 +11,6 @@
 namespace albatrix {
 namespace {
 
-Text Number(long long value) {
-  std::string digits = std::to_string(value);
-  return Text(digits.begin(), digits.end());
-}
-
 Text FourDigits(long long value) {
   char buf[32];
   int n = std::snprintf(buf, sizeof buf, "%04lld", value);
@@ -68,12 +63,12 @@ Text ExpandPicturePlaceholders(TextView name, const ST_PERLISTRECORD& album, std
   Text text(name);
   if (text.find(u'?') == Text::npos) return text;
   ReplaceAll(text, u"?1", album.title);
-  ReplaceAll(text, u"?2", Number(static_cast<long long>(pictureNumber)));
-  ReplaceAll(text, u"?3", Number(static_cast<long long>(album.ordinal) + 1));
-  ReplaceAll(text, u"?4", Number(album.number1));
-  ReplaceAll(text, u"?5", Number(album.number2));
-  ReplaceAll(text, u"?6", Number(selectedCount));
-  ReplaceAll(text, u"?7", Number(static_cast<long long>(albumCount)));
+  ReplaceAll(text, u"?2", DecimalText(static_cast<long long>(pictureNumber)));
+  ReplaceAll(text, u"?3", DecimalText(static_cast<long long>(album.ordinal) + 1));
+  ReplaceAll(text, u"?4", DecimalText(album.number1));
+  ReplaceAll(text, u"?5", DecimalText(album.number2));
+  ReplaceAll(text, u"?6", DecimalText(selectedCount));
+  ReplaceAll(text, u"?7", DecimalText(static_cast<long long>(albumCount)));
   ReplaceAll(text, u"?8", memberKey);
   ReplaceAll(text, u"?9", FourDigits(static_cast<long long>(album.ordinal) + 1));
   return text;
@@ -83,7 +78,7 @@ Text ExpandFolderPlaceholders(TextView name, const ST_PERLISTRECORD& album) {
   Text text(name);
   if (text.find(u'?') == Text::npos) return text;
   ReplaceAll(text, u"?1", album.title);
-  ReplaceAll(text, u"?3", Number(static_cast<long long>(album.ordinal) + 1));
+  ReplaceAll(text, u"?3", DecimalText(static_cast<long long>(album.ordinal) + 1));
   ReplaceAll(text, u"?9", FourDigits(static_cast<long long>(album.ordinal) + 1));
   return text;
 }
@@ -124,7 +119,7 @@ void BuildPictureName(RunSession& session, const PictureEntry& picture, const ST
       if (NameFromAddress(url, base)) break;
       [[fallthrough]];
     default:
-      base = Number(static_cast<long long>(listed) + 1);
+      base = DecimalText(static_cast<long long>(listed) + 1);
       break;
   }
   Text name = RuleText(rule.prefix) + base + RuleText(rule.suffix);
@@ -151,7 +146,7 @@ void BuildPictureName(RunSession& session, const PictureEntry& picture, const ST
   if (listed > 0 && session.takenNames.Contains(fileName)) {
     unsigned k = session.takenNames.NextCounter(name, extension);
     for (;; ++k) {
-      Text counter = u"(" + Number(k) + u")";
+      Text counter = u"(" + DecimalText(k) + u")";
       fileName = FitNameToPlatform(name, counter + extension) + counter + extension;
       if (!session.takenNames.Contains(fileName)) break;
     }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <set>
-#include <thread>
 
 #include "MyCode/Trace.h"
 #include "download/AlbumFiles.h"
@@ -13,20 +12,6 @@
 namespace albatrix {
 
 namespace {
-
-constexpr auto kWaitPoll = std::chrono::milliseconds(20);
-
-bool Cancelled(const RunFlags& flags) { return flags.runState.load() == RUN_CANCEL; }
-
-// Waits `seconds`, or less when a cancel comes. False on a cancel.
-bool WaitUnlessCancelled(const RunFlags& flags, long long seconds) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (std::chrono::steady_clock::now() < until) {
-    if (Cancelled(flags)) return false;
-    std::this_thread::sleep_for(kWaitPoll);
-  }
-  return !Cancelled(flags);
-}
 
 // The wait before a pass: the largest pause the site named for these pictures, else 2^pass seconds.
 long long PassWait(const std::vector<FailedPicture>& failures, const std::vector<std::size_t>& picks, int pass) {
@@ -85,7 +70,8 @@ bool RetryFailures(RunSession& session, int pass) {
 
   const long long wait = PassWait(failures, picks, pass);
   session.events.RetryPassBegun(pass, picks.size(), wait);
-  if (!WaitUnlessCancelled(flags, wait)) return false;
+  // A cancel raises the run's abort flag with it, which ends the wait at once.
+  if (!PauseUnlessRaised(std::chrono::seconds(wait), &flags.abortFetches)) return false;
 
   // The pictures go back to their own folders under their own names: each entry's name is its whole path.
   session.pictures.Clear();

@@ -6,6 +6,8 @@
 
 #include <thread>
 
+#include "MyCode/ReplyHead.h"
+
 namespace albatrix {
 namespace {
 
@@ -28,8 +30,8 @@ TEST(RequestPacer, RetryAfterValues) {
     auto pause = RetryAfterPause(c.value, now);
     EXPECT_EQ(pause ? pause->count() : -1, c.pause);
   }
-  EXPECT_EQ(RetryAfterHeader("HTTP/1.1 429 Too Many\r\nretry-after:  7\r\n\r\n").value_or("none"), "7");
-  EXPECT_EQ(RetryAfterHeader("HTTP/1.1 429 Too Many\r\nX-Retry-After-Not: 7\r\n\r\n").value_or("none"), "none");
+  EXPECT_EQ(HeaderValue("HTTP/1.1 429 Too Many\r\nretry-after:  7\r\n\r\n", "retry-after:"), "7");
+  EXPECT_EQ(HeaderValue("HTTP/1.1 429 Too Many\r\nX-Retry-After-Not: 7\r\n\r\n", "retry-after:"), "");
   EXPECT_EQ(HostOf("http://User@Pics.Example.com:8080/a?b"), "pics.example.com:8080");
 }
 
