@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <functional>
 #include <string_view>
 
@@ -21,6 +23,9 @@ bool CreateFileWith(TextView path, std::string_view bytes);
 // Appends `bytes` to an existing file; never creates one. False when the file cannot be opened or the
 // bytes cannot be written completely.
 bool AppendToFile(TextView path, std::string_view bytes);
+
+// The size in bytes of the regular file at `path`; nothing when there is none.
+std::optional<std::uint64_t> FileSizeOf(TextView path);
 
 // The most bytes one file or folder name may take as UTF-8 (255 on Linux). Windows would take 255 UTF-16
 // units, more for Chinese names; names are cut to the UTF-8 limit there too, so a tree is named alike on

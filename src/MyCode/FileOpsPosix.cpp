@@ -34,6 +34,12 @@ static bool WriteWithFlags(TextView path, std::string_view bytes, int flags) {
   return (::close(fd) == 0) && ok;
 }
 
+std::optional<std::uint64_t> FileSizeOf(TextView path) {
+  struct stat st;
+  if (::stat(NativePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
 bool CreateFileWith(TextView path, std::string_view bytes) {
   return WriteWithFlags(path, bytes, O_WRONLY | O_CREAT | O_TRUNC);
 }

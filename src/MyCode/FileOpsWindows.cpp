@@ -34,6 +34,13 @@ bool RenameFileNoReplace(TextView from, TextView to) {
   return ::MoveFileExW(source.c_str(), target.c_str(), 0) != 0;
 }
 
+std::optional<std::uint64_t> FileSizeOf(TextView path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 bool CreateFileWith(TextView path, std::string_view bytes) {
   return WriteWithDisposition(path, bytes, GENERIC_WRITE, CREATE_ALWAYS);
 }

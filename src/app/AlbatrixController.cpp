@@ -67,15 +67,7 @@ void AlbatrixController::GetAlbums() {
   WaitForFill();
   WaitForDownload();
 
-  ResetGrid();
-  albums_.ClearAlbums();
-  downloadPresenter_.ForgetResults();
-  lastRunAlbums_.clear();  // the rows those albums had are gone with the list
-  {
-    std::lock_guard<std::mutex> hold(thumbLock_);
-    nextThumbnail_ = 0;
-    view_.ClearThumbnails();
-  }
+  ClearListing();
   listingAbort_ = false;
   coverAbort_ = false;
   states_.Begin(Activity::Listing);
@@ -87,6 +79,16 @@ void AlbatrixController::GetAlbums() {
     states_.End(Activity::Listing);  // otherwise every later press would only ask a missing thread to stop
     view_.Message(u"Create thread:GetListFunc failed.");
   }
+}
+
+void AlbatrixController::ClearListing() {
+  ResetGrid();
+  albums_.ClearAlbums();
+  downloadPresenter_.ForgetResults();
+  lastRunAlbums_.clear();  // the rows those albums had are gone with the list
+  std::lock_guard<std::mutex> hold(thumbLock_);
+  nextThumbnail_ = 0;
+  view_.ClearThumbnails();
 }
 
 void AlbatrixController::StopListing() {
@@ -112,6 +114,16 @@ Text CountText(const char* before, std::size_t n, const char* after) {
   return Utf8ToText(before) + DecimalText(n) + Utf8ToText(after);
 }
 
+// The status line after a listing: how many albums, and why the list may be short when a page after the
+// first could not be read.
+Text ListingStatusText(std::size_t albums, const ListingResult& result) {
+  Text text = CountText("获取相册列表完成，共", albums, "个");
+  const bool cut = result.end == ListingEnd::Unreadable || result.end == ListingEnd::Maintenance;
+  if (cut && result.endPage > 1)
+    text += CountText("（第", static_cast<std::size_t>(result.endPage), "页读取失败，列表可能不完整）");
+  return text;
+}
+
 }  // namespace
 
 void AlbatrixController::RunListing() {
@@ -131,7 +143,8 @@ void AlbatrixController::RunListing() {
   if (result.end == ListingEnd::NoAddress) {
     view_.Message(Text(kNeedAddressMessage));
   } else if (albums_.empty()) {
-    view_.Message(Text(kLoginFirstMessage));
+    // Logging in mends no site that is down for maintenance.
+    view_.Message(Text(result.end == ListingEnd::Maintenance ? kMaintenanceMessage : kLoginFirstMessage));
   }
   const Text subFolder;  // nothing in this site's listing names a sub-folder
   SetMemberFolders(MemberFolderText(result.memberKey), MemberFolderText(subFolder));
@@ -139,10 +152,14 @@ void AlbatrixController::RunListing() {
   view_.RefreshGrid();
   const std::size_t n = albums_.size();
   view_.SetText(IDC_GRID_FRAME, CountText("相册列表(共", n, "个)"));
-  view_.SetText(IDC_STATUS, CountText("获取相册列表完成，共", n, "个"));
+  view_.SetText(IDC_STATUS, ListingStatusText(n, result));
   LeaveListing();
 
   if (n > 0) {
+    {
+      std::lock_guard<std::mutex> hold(textsLock_);
+      listedMember_ = memberText;
+    }
     // The box is off while the listing runs, so this is the text the listing read.
     if (AddHistoryAndSave(HistoryKind::Member, memberText)) view_.AddCandidate(IDC_MEMBER, memberText);
   }

@@ -25,6 +25,7 @@
 #include "download/RunSession.h"
 #include "model/PictureEntry.h"
 #include "model/AlbumRecords.h"
+#include "model/DownloadJob.h"
 #include "model/Settings.h"
 
 namespace albatrix {
@@ -37,6 +38,9 @@ inline constexpr TextView kNeedAddressMessage = u"请输入虎扑相册地址(�
 
 // Shown when a started listing found no album.
 inline constexpr TextView kLoginFirstMessage = u"请先在登录菜单里登录虎扑帐号后重试(登录时勾上下次自动登录)";
+
+// Shown instead of the login hint when the site said it is under maintenance and no album was found.
+inline constexpr TextView kMaintenanceMessage = u"网站正在维护，请稍后再试";
 
 // Caption of the window's own questions.
 inline constexpr TextView kPromptCaption = u"提示";
@@ -141,6 +145,19 @@ class AlbatrixController {
   // under way, or when nothing failed.
   void RetryFailures();
 
+  // At start-up, once input is accepted: when the program folder holds the job file of a run that did not
+  // end, the question kResumeQuestion; Yes puts its albums into the grid, chosen, its save path into the
+  // box and starts the run where it stopped (ResumeJob); No removes the file. A job file that cannot be
+  // used (damaged, another version, its save folder gone) is set aside with a message saying why. Either
+  // way the file is never offered twice.
+  void OfferUnfinishedRun();
+  // The run of `job` again, where it stopped: its albums into the list and the grid, chosen; its member
+  // address, save path, member folders, rule and limits; every picture it saved that is still whole on
+  // disk is not fetched again. False (nothing started) while a listing, a fill or a run is under way.
+  bool ResumeJob(const DownloadJob& job);
+  // What keeps `job` from going on, for the user ("the save folder … no longer exists"); empty when it can.
+  Text JobProblem(const DownloadJob& job) const;
+
   // Button 1005 "下载": during a run the press asks it to cancel (CancelDownload); while a listing runs
   // nothing, since the listing empties and refills the album list the run walks; otherwise the download
   // run (DownProc.h) starts on a thread of its own over MakeRunPlan(). When that thread cannot start:
@@ -212,6 +229,10 @@ class AlbatrixController {
   void DownloadEnded(const RunTally* tally);
   // Starts the run thread over `plan`; the states say Running already.
   void StartRun(RunPlan plan, std::vector<std::size_t> albumIndices);
+  // The album list, the grid, the outcomes and the thumbnails emptied for albums to come.
+  void ClearListing();
+  // The album photo crawler of this controller's site.
+  ListPicturesFn AlbumCrawler() const;
 
   MainWindowView& view_;
   const Text programFolder_;
@@ -222,6 +243,7 @@ class AlbatrixController {
   mutable std::mutex textsLock_;  // the texts below are written by one thread and read by another
   Text memberKey_;
   Text subFolder_;
+  Text listedMember_;  // the member box's text of the last listing that found albums
   Text filterKeyword_;
 
   ActivityStates states_;

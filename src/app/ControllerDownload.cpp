@@ -4,6 +4,7 @@
 
 #include "MyCode/Trace.h"
 #include "app/AlbatrixController.h"
+#include "app/JobPlans.h"
 #include "download/DownProc.h"
 #include "discovery/AlbumPhotoCrawler.h"
 
@@ -26,12 +27,21 @@ RunPlan AlbatrixController::MakeRunPlan(std::vector<std::size_t>* albumIndices) 
   plan.siteCode = siteCode;
   plan.nameRule = [this] { return CurrentNameRule(); };
   plan.limits = CurrentLimits();
-  plan.listPictures = [profile = profile_](const ST_PERLISTRECORD& album, const PictureFoundFn& found,
-                                           const std::function<bool()>& stop, const RequestControl& control) {
-    ListAlbumPictures(profile, album.albumPath, found, stop, control.abort, control.pacer);
-  };
+  plan.listPictures = AlbumCrawler();
   plan.retries = retryPasses_;
+  plan.jobFolder = programFolder_;
+  {
+    std::lock_guard<std::mutex> hold(textsLock_);
+    plan.memberAddress = listedMember_;
+  }
   return plan;
+}
+
+ListPicturesFn AlbatrixController::AlbumCrawler() const {
+  return [profile = profile_](const ST_PERLISTRECORD& album, const PictureFoundFn& found,
+                              const std::function<bool()>& stop, const RequestControl& control) {
+    return ListAlbumPictures(profile, album.albumPath, found, stop, control.abort, control.pacer);
+  };
 }
 
 void AlbatrixController::Download() {
@@ -51,6 +61,8 @@ void AlbatrixController::Download() {
   WaitForDownload();
   std::vector<std::size_t> albumIndices;
   RunPlan plan = MakeRunPlan(&albumIndices);
+  // An album an interrupted run had begun goes on from the pictures it saved.
+  plan.savedBefore = PicturesOfUnfinishedAlbums(ReadJobFile(programFolder_), plan.albums);
   StartRun(std::move(plan), std::move(albumIndices));
 }
 
@@ -62,9 +74,12 @@ void AlbatrixController::RetryFailures() {
   WaitForDownload();
   RunPlan plan = MakeRunPlan();
   plan.albums.clear();
+  // A retry is no run to go on with: it keeps no job file of its own.
+  plan.jobFolder.clear();
   if (session_) {
     plan.retryOnly = session_->tally.failures;
     plan.retryAlbums = session_->albumTallies;
+    plan.savedBefore = session_->journal.KnownPictures();
   }
   if (plan.retryOnly.empty()) {
     states_.End(Activity::Running);

@@ -74,6 +74,9 @@ class MainWindowView {
   virtual void ResetGrid(bool previewMode) = 0;
   virtual void ShowAlbum(const GridAlbum& album) = 0;
   virtual std::vector<std::size_t> ChosenAlbums() = 0;
+  // "全选" checked and every album of the grid chosen, as the user's tick does. A view whose choice is
+  // every album shown (the command line) does nothing.
+  virtual void ChooseAllAlbums() {}
   virtual void RefreshGrid() = 0;
   // Removes every image from the thumbnail list (a new listing makes thumbnails afresh).
   virtual void ClearThumbnails() = 0;

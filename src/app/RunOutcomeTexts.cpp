@@ -6,6 +6,7 @@ namespace albatrix {
 
 Text AlbumResultText(const AlbumTally& tally) {
   if (tally.cancelled) return u"已停止";
+  if (tally.incomplete) return u"不完整";
   if (tally.markerMet && tally.listed == 0) return u"已是最新";
   if (tally.failed > 0) return u"失败 " + DecimalText(tally.failed) + u"/" + DecimalText(tally.listed);
   if (tally.leftOut > 0) return u"跳过 " + DecimalText(tally.leftOut) + u"/" + DecimalText(tally.listed);

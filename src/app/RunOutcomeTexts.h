@@ -9,8 +9,8 @@
 
 namespace albatrix {
 
-// The "结果" cell of an album: "已停止" (cancelled), "已是最新" (the skip marker came before any new
-// picture), "失败 F/P", "跳过 L/P" (size limits), else "完成 P"; P is the pictures listed.
+// The "结果" cell of an album: "已停止" (cancelled), "不完整" (a page could not be read), "已是最新" (the
+// skip marker came before any new picture), "失败 F/P", "跳过 L/P" (size limits), else "完成 P"; P is the pictures listed.
 Text AlbumResultText(const AlbumTally& tally);
 
 // "下载完毕：保存 S 张，跳过 L 张，失败 F 张".

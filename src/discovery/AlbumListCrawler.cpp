@@ -20,14 +20,17 @@ ListingResult ListSingleAlbum(TextView memberText, const SiteProfile& profile, L
                               PageReader& reader, const std::atomic<bool>* stop) {
   // Only an album that was read names the member whose folder its pictures go to.
   ListingResult result;
+  result.endPage = 1;
   Text page;
-  if (!reader.Read(memberText, page)) {
-    result.end = Raised(stop) ? ListingEnd::Stopped : ListingEnd::Unreadable;
-    return result;
-  }
-  if (IsMaintenancePage(page)) {
+  const bool read = reader.Read(memberText, page);
+  // A site under maintenance may say so with an error status.
+  if (!Raised(stop) && IsMaintenancePage(page)) {
     Trace("list: the site is under maintenance");
     result.end = ListingEnd::Maintenance;
+    return result;
+  }
+  if (!read) {
+    result.end = Raised(stop) ? ListingEnd::Stopped : ListingEnd::Unreadable;
     return result;
   }
   ST_PERLISTRECORD working;
@@ -47,11 +50,14 @@ ListingResult ListPages(TextView memberText, const SiteProfile& profile, Listing
   ST_PERLISTRECORD working;  // one record, refilled for every album
   for (int page = 1;; ++page) {
     Text text;
-    if (!reader.Read(profile.AlbumListPageAddress(result.memberKey, page), text)) {
+    result.endPage = page;
+    const bool read = reader.Read(profile.AlbumListPageAddress(result.memberKey, page), text);
+    if (!read && (Raised(stop) || !IsMaintenancePage(text))) {
       result.end = Raised(stop) ? ListingEnd::Stopped : ListingEnd::Unreadable;
       return result;
     }
     ListPageScan scan = ScanListPage(std::move(text));
+    // A site under maintenance may say so with an error status.
     if (scan.maintenance) {
       Trace("list: the site is under maintenance");
       result.end = ListingEnd::Maintenance;

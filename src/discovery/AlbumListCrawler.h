@@ -34,6 +34,7 @@ enum class ListingEnd {
 struct ListingResult {
   ListingEnd end = ListingEnd::NoAddress;
   Text memberKey;  // the member key found (empty when the text named no member)
+  int endPage = 0; // Unreadable, Maintenance: the page that ended the listing, 1 for the first
 };
 
 // The member folder text the download run puts under the save path: the key cleaned as a file name, then

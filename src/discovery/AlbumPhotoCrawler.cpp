@@ -4,26 +4,39 @@
 
 #include "MyCode/Trace.h"
 #include "discovery/AlbumPageParser.h"
-#include "discovery/PageReader.h"
 
 namespace albatrix {
 
-void ListAlbumPictures(const SiteProfile& profile, TextView albumPath, const PictureFoundFn& found,
-                       const CrawlStopFn& stop, const std::atomic<bool>* abort, RequestPacer* pacer) {
-  PageReader reader(abort, pacer);
+AlbumListing ListAlbumPictures(const SiteProfile& profile, TextView albumPath, const PictureFoundFn& found,
+                               const CrawlStopFn& stop, const std::atomic<bool>* abort, RequestPacer* pacer,
+                               FetchFn fetch) {
+  PageReader reader(abort, pacer, std::move(fetch));
+  AlbumListing listing;
   for (int page = 1;; ++page) {
+    listing.page = page;
+    listing.pageAddress = profile.AlbumPageAddress(albumPath, page);
     Text text;
-    if (!reader.Read(profile.AlbumPageAddress(albumPath, page), text)) return;
+    if (!reader.Read(listing.pageAddress, text)) {
+      // A page given up for a cancel says nothing about the album.
+      if (abort && abort->load()) {
+        listing.end = AlbumListingEnd::Stopped;
+      } else {
+        listing.end = AlbumListingEnd::Unreadable;
+        listing.failure = reader.LastFailure();
+      }
+      return listing;
+    }
     AlbumPageScan scan = ScanAlbumPage(std::move(text));
-    if (scan.entries.empty()) return;
+    if (scan.entries.empty()) return listing;
     for (Text& entry : scan.entries) {
       found(ParsePictureEntry(std::move(entry)));
       if (stop && stop()) {
         Trace("album: crawl ended by the run on page " + std::to_string(page));
-        return;
+        listing.end = AlbumListingEnd::Stopped;
+        return listing;
       }
     }
-    if (!scan.morePages) return;
+    if (!scan.morePages) return listing;
   }
 }
 

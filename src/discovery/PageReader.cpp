@@ -11,18 +11,25 @@ PageReader::PageReader(const std::atomic<bool>* abort, RequestPacer* pacer, Fetc
   request_.pacer = pacer;
 }
 
+bool PageReader::Fail(TextView address, FetchFailure failure, Text reason) {
+  failure_ = {failure, response_.httpStatus, std::move(reason)};
+  Trace("page: " + TextToUtf8(failure_.reason) + " from " + TextToUtf8(address));
+  return false;
+}
+
 bool PageReader::Read(TextView address, Text& text) {
   request_.url = Text(address);
   text.clear();
+  failure_ = PageFailure{};
   if (!(fetch_ ? fetch_(request_, response_, 0) : Fetch(request_, response_, 0))) {
-    Trace("page: cannot fetch " + TextToUtf8(address));
-    return false;
+    const FetchFailure why = response_.failure == FetchFailure::None ? FetchFailure::Network : response_.failure;
+    return Fail(address, why, DescribeFetchFailure(why, response_.httpStatus));
   }
   text = GetText(response_, TEXT_GUNZIP);
-  if (text.empty()) {
-    Trace("page: empty text from " + TextToUtf8(address));
-    return false;
-  }
+  const long status = response_.httpStatus;
+  if (status != 0 && (status < 200 || status > 299))
+    return Fail(address, FetchFailure::HttpStatus, DescribeFetchFailure(FetchFailure::HttpStatus, status));
+  if (text.empty()) return Fail(address, FetchFailure::Network, u"empty page");
   return true;
 }
 

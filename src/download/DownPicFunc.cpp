@@ -34,12 +34,9 @@ PictureResult Unsaved(const UrlResponse& response, const std::atomic<bool>* abor
           response.httpStatus, response.retryAfterSeconds};
 }
 
-// The jobs of one album and what the workers and the supervisor share about them.
-struct AlbumJobs {
-  TextArray urls;
-  TextArray fileNames;
-  TextArray requestHeaders;
-  Text folder;
+// The jobs of one pool and what the workers and the supervisor share about them.
+struct PoolJobs {
+  std::vector<PictureJob> jobs;
   std::vector<PictureResult> results;  // slot i written only by the worker that took job i
   std::atomic<std::size_t> next{0};
   std::atomic<bool> abort{false};
@@ -49,32 +46,31 @@ struct AlbumJobs {
 
 // A worker of the pool: takes the next job until none is left or the album is abandoned. The interlocked
 // count is its last action for every job, whatever the job's outcome.
-void WorkerLoop(RunSession& session, AlbumJobs& jobs) {
-  const std::size_t n = jobs.urls.size();
-  while (!jobs.abort.load()) {
-    std::size_t i = jobs.next.fetch_add(1);
+void WorkerLoop(RunSession& session, PoolJobs& pool) {
+  const std::size_t n = pool.jobs.size();
+  while (!pool.abort.load()) {
+    std::size_t i = pool.next.fetch_add(1);
     if (i >= n) break;
-    PictureResult& result = jobs.results[i];
+    PictureResult& result = pool.results[i];
     try {
-      result = DownloadPicture(session, jobs.urls[i], jobs.folder, jobs.fileNames[i], jobs.requestHeaders[i],
-                               &jobs.abort);
+      result = DownloadPicture(session, pool.jobs[i], &pool.abort);
     } catch (const std::exception& e) {
       Trace(std::string("picture job ended by an error: ") + e.what());
       result = {PictureOutcome::Failed, Utf8ToText(std::string("error: ") + e.what())};
     }
     session.events.PictureEnded(i, result);
     {
-      std::lock_guard<std::mutex> lock(jobs.mutex);
+      std::lock_guard<std::mutex> lock(pool.mutex);
       ++session.flags.finishedCount;
     }
-    jobs.jobEnded.notify_one();
+    pool.jobEnded.notify_one();
   }
 }
 
 }  // namespace
 
-PictureResult DownloadPicture(RunSession& session, const Text& entry, const Text& folder, const Text& fileName,
-                              const Text& requestHeader, const std::atomic<bool>* abort) {
+PictureResult DownloadPicture(RunSession& session, const PictureJob& job, const std::atomic<bool>* abort) {
+  const Text& entry = job.entry;
   Text address = entry;
   Text alternative;
   std::size_t crlf = entry.find(u"\r\n");
@@ -82,11 +78,16 @@ PictureResult DownloadPicture(RunSession& session, const Text& entry, const Text
     address = entry.substr(0, crlf);
     alternative = entry.substr(crlf + 2);
   }
+  // The name was cleaned when it was given, so it never leads out of the album folder.
+  const Text target = job.folder + job.fileName;
+  if (session.journal.IsWhole(target, address)) {
+    Trace("picture already whole on disk, not fetched again: " + TextToUtf8(target));
+    return {PictureOutcome::Saved, Text()};
+  }
   UrlRequest request(Text(), Text(), kWorkerConstructTimeoutMs);
   request.url = address;
-  request.extraHeaders = requestHeader;
-  // The name was cleaned when it was given, so it never leads out of the album folder.
-  request.targetFile = folder + fileName;
+  request.extraHeaders = job.requestHeader;
+  request.targetFile = target;
   request.readTimeoutMs = static_cast<std::uint32_t>(session.plan.limits.timeoutSeconds) * 1000u;
   request.minSizeK = session.plan.limits.minKB;
   request.maxSizeK = session.plan.limits.maxKB;
@@ -99,12 +100,16 @@ PictureResult DownloadPicture(RunSession& session, const Text& entry, const Text
   auto fetchOnce = [&](UrlResponse& response) {
     return fetch ? fetch(request, response, options) : Fetch(request, response, options);
   };
+  auto saved = [&]() -> PictureResult {
+    session.journal.PictureSaved(job.albumPosition, job.folder, job.fileName, address);
+    return {PictureOutcome::Saved, Text()};
+  };
   UrlResponse response;
-  if (fetchOnce(response)) return {PictureOutcome::Saved, Text()};
+  if (fetchOnce(response)) return saved();
   if (Raised(abort)) return Unsaved(response, abort);
   request.url = alternative;
   UrlResponse second;
-  if (fetchOnce(second)) return {PictureOutcome::Saved, Text()};
+  if (fetchOnce(second)) return saved();
   // A fetch of no address at all tells nothing about the picture: the first reply's reason stands.
   return Unsaved(alternative.empty() ? response : second, abort);
 }
@@ -113,22 +118,18 @@ PictureResult DownloadPicture(RunSession& session, const Text& entry, const Text
 // picture: what can be observed is the same (at most `threads` fetches in flight, a job counted as
 // finished when it ends, progress after each end), and an album of thousands of small pictures does not
 // pay for thousands of thread starts.
-void DownPicFunc(RunSession& session) {
+void RunPictureJobs(RunSession& session, std::vector<PictureJob> jobs) {
   RunFlags& flags = session.flags;
   flags.finishedCount = 0;
   session.albumResults.clear();
 
-  AlbumJobs jobs;
-  jobs.urls = session.pictures.urls();
-  jobs.fileNames = session.pictures.fileNames();
-  jobs.folder = session.pictures.folder();
-  const std::size_t n = jobs.urls.size();
-  jobs.requestHeaders.reserve(n);
-  for (std::size_t i = 0; i < n; ++i) jobs.requestHeaders.push_back(session.pictures.requestHeader(i));
-  jobs.results.resize(n);
+  PoolJobs pool;
+  pool.jobs = std::move(jobs);
+  const std::size_t n = pool.jobs.size();
+  pool.results.resize(n);
   const std::size_t w = std::min<std::size_t>(session.plan.limits.threads, n);
   if (w == 0) {
-    session.albumResults = std::move(jobs.results);
+    session.albumResults = std::move(pool.results);
     return;
   }
 
@@ -138,7 +139,7 @@ void DownPicFunc(RunSession& session) {
   workers.reserve(w);
   for (std::size_t k = 0; k < w; ++k) {
     std::thread thread;
-    auto body = [&session, &jobs] { WorkerLoop(session, jobs); };
+    auto body = [&session, &pool] { WorkerLoop(session, pool); };
     bool ok = session.plan.startThread ? session.plan.startThread(thread, body) : StartThread(thread, body);
     if (ok) {
       workers.push_back(std::move(thread));
@@ -148,17 +149,17 @@ void DownPicFunc(RunSession& session) {
   }
   if (workers.empty()) {
     // Nobody can fetch: every job ends unfetched, so the album still finishes.
-    std::lock_guard<std::mutex> lock(jobs.mutex);
+    std::lock_guard<std::mutex> lock(pool.mutex);
     flags.finishedCount = static_cast<std::int32_t>(n);
   }
 
   std::int64_t shown = static_cast<std::int64_t>(n) + 1;
   std::int32_t seen = 0;  // the first text comes when the first job ends
-  std::unique_lock<std::mutex> lock(jobs.mutex);
+  std::unique_lock<std::mutex> lock(pool.mutex);
   for (;;) {
     // A poll that saw neither an ended job nor a cancel shows nothing: the first text comes when a
     // worker ends.
-    if (!jobs.jobEnded.wait_for(lock, kCancelPoll,
+    if (!pool.jobEnded.wait_for(lock, kCancelPoll,
                                 [&] { return flags.finishedCount.load() != seen || CancelSeen(flags); })) {
       continue;
     }
@@ -182,12 +183,22 @@ void DownPicFunc(RunSession& session) {
 
   // Workers still busy after a cancel abandon their fetch (which leaves no file) and take no further
   // job; the list stays theirs until they have ended.
-  jobs.abort = true;
+  pool.abort = true;
   for (std::thread& worker : workers) worker.join();
-  session.albumResults = std::move(jobs.results);
+  session.albumResults = std::move(pool.results);
 
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started);
   Trace("album downloaded: " + std::to_string(seconds.count()) + " s, " + std::to_string(n) + " pictures");
+}
+
+void DownPicFunc(RunSession& session) {
+  const PictureList& pictures = session.pictures;
+  std::vector<PictureJob> jobs;
+  jobs.reserve(pictures.size());
+  for (std::size_t i = 0; i < pictures.size(); ++i)
+    jobs.push_back({pictures.url(i), pictures.folder(), pictures.fileName(i), pictures.requestHeader(i),
+                    session.albumPosition});
+  RunPictureJobs(session, std::move(jobs));
 }
 
 }  // namespace albatrix

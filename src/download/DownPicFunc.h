@@ -3,24 +3,37 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "download/RunSession.h"
 
 namespace albatrix {
 
-// Downloads the session's picture list and returns when every job has ended, or soon after a cancel
-// (cancelRequested or runState RUN_CANCEL): then no further job starts, fetches in flight are abandoned
-// (they leave no file), and every worker has ended before this returns, so the list may be emptied or
-// post-processed at once. finishedCount counts the jobs that ended; PicturesEnded reports every count
-// once, in order; albumResults says afterwards how every job ended. A worker thread
-// that cannot be started leaves its jobs to the others; when none can be started, every job counts as
-// finished without a fetch (NotTried).
+// One picture job: the picture an entry names, where it goes, and the album of the run it belongs to.
+struct PictureJob {
+  Text entry;          // the picture's address; an alternative address may follow CR LF
+  Text folder;         // ending with the separator
+  Text fileName;
+  Text requestHeader;
+  std::size_t albumPosition = 0;  // 1 for the run's first album
+};
+
+// Downloads `jobs` and returns when every job has ended, or soon after a cancel (cancelRequested or
+// runState RUN_CANCEL): then no further job starts, fetches in flight are abandoned (they leave no file),
+// and every worker has ended before this returns, so the list may be emptied or post-processed at once.
+// finishedCount counts the jobs that ended; PicturesEnded reports every count once, in order;
+// albumResults says afterwards how every job ended, by job index. A worker thread that cannot be started
+// leaves its jobs to the others; when none can be started, every job counts as finished without a fetch
+// (NotTried).
+void RunPictureJobs(RunSession& session, std::vector<PictureJob> jobs);
+
+// RunPictureJobs over the session's picture list, the album at session.albumPosition.
 void DownPicFunc(RunSession& session);
 
-// One job: fetches the picture `entry` names into `folder` + `fileName`; when that fails, once more from
-// the entry's alternative address (the part after CR LF, possibly empty). Saved, LeftOut (the fetcher's
-// size limits), Cancelled (`abort` raised) or Failed with the fetcher's reason.
-PictureResult DownloadPicture(RunSession& session, const Text& entry, const Text& folder, const Text& fileName,
-                              const Text& requestHeader, const std::atomic<bool>* abort);
+// One job: a picture the run's journal knows as whole on disk is Saved without a request; otherwise the
+// picture is fetched into its folder and name, and when that fails, once more from the entry's
+// alternative address (the part after CR LF, possibly empty). Saved (and recorded in the journal),
+// LeftOut (the fetcher's size limits), Cancelled (`abort` raised) or Failed with the fetcher's reason.
+PictureResult DownloadPicture(RunSession& session, const PictureJob& job, const std::atomic<bool>* abort);
 
 }  // namespace albatrix

@@ -77,15 +77,16 @@ std::ptrdiff_t TallyAlbum(RunSession& session, const Text& albumTitle, AlbumTall
     lastFailed = static_cast<std::ptrdiff_t>(i);
   }
   // The album's marker is written again once the retry passes are over.
-  if (retryable && session.plan.retries > 0 && !album.cancelled)
+  if (retryable && session.plan.retries > 0 && !album.cancelled && !album.incomplete)
     session.retriedAlbums[album.position] = {session.pictures.folder(), session.pictures.urls()};
   return lastFailed;
 }
 
-// Lists the album through the naming step until its last picture, the skip marker or a cancel.
-void ListAlbum(RunSession& session, const ST_PERLISTRECORD& album) {
+// Lists the album through the naming step until its last picture, the skip marker, a cancel or a page
+// that cannot be read.
+AlbumListing ListAlbum(RunSession& session, const ST_PERLISTRECORD& album) {
   if (session.plan.siteCode == kCrawledSiteCode) {
-    if (!session.plan.listPictures) return;
+    if (!session.plan.listPictures) return AlbumListing{};
     RunFlags& flags = session.flags;
     PictureFoundFn found = [&session, &album](const PictureEntry& picture) {
       BuildPictureName(session, picture, album);
@@ -94,13 +95,14 @@ void ListAlbum(RunSession& session, const ST_PERLISTRECORD& album) {
       std::uint8_t state = flags.runState.load();
       return state == RUN_ALBUM_STOP || state == RUN_CANCEL;
     };
-    session.plan.listPictures(album, found, stop, RequestControl{&flags.abortFetches, &session.pacer});
-  } else if (session.plan.siteCode > kLastListedSiteCode) {
-    session.events.ListTypeUnknown();
+    return session.plan.listPictures(album, found, stop, RequestControl{&flags.abortFetches, &session.pacer});
   }
+  if (session.plan.siteCode > kLastListedSiteCode) session.events.ListTypeUnknown();
+  return AlbumListing{};
 }
 
-// The album after its listing: its list file, or its download, skip marker and fixes.
+// The album after its listing: its list file, or its download, skip marker and fixes. An album whose
+// listing never reached its end gets no marker: the pictures it could not list are still to come.
 void FetchAlbum(RunSession& session, const ST_PERLISTRECORD& album, AlbumTally& tally) {
   RunFlags& flags = session.flags;
   const Text folder = session.pictures.folder();
@@ -118,6 +120,8 @@ void FetchAlbum(RunSession& session, const ST_PERLISTRECORD& album, AlbumTally& 
   const std::ptrdiff_t lastFailed = TallyAlbum(session, album.title, tally, orderNow);
   if (tally.cancelled) {
     Trace("album cancelled: no skip marker");
+  } else if (tally.incomplete) {
+    Trace("album listing did not reach its end: no skip marker");
   } else {
     MarkAlbumDone(folder, session.pictures.urls(), lastFailed);
   }
@@ -125,35 +129,77 @@ void FetchAlbum(RunSession& session, const ST_PERLISTRECORD& album, AlbumTally& 
   if (orderNow > 0) FixAlbumOrder(session.pictures, orderNow);
 }
 
-// One album of the run, from its listing to its AlbumEnded.
-void RunAlbum(RunSession& session, const Text& baseFolder, const ST_PERLISTRECORD& album, std::size_t position) {
-  RunTally& run = session.tally;
-  ++run.albums;
+// "相册第3页读取失败: HTTP 500": the failure entry of an album page that could not be read, with all a
+// retry needs to list the album again.
+void AddUnreadPage(RunSession& session, const ST_PERLISTRECORD& album, const AlbumListing& listing,
+                   AlbumTally& tally) {
+  FailedPicture failed;
+  failed.albumTitle = album.title;
+  failed.url = listing.pageAddress;
+  failed.reason = u"相册第" + DecimalText(listing.page) + u"页读取失败: " + listing.failure.reason;
+  failed.pageUnread = true;
+  failed.album = album;
+  if (tally.listed > 0) failed.folder = session.pictures.folder();
+  failed.albumPosition = tally.position;
+  PictureResult asRead{PictureOutcome::Failed, listing.failure.reason, listing.failure.failure,
+                       listing.failure.httpStatus};
+  failed.retryable = RetryMayMend(asRead);
+  session.tally.failures.push_back(std::move(failed));
+  ++tally.failed;
+}
+
+}  // namespace
+
+AlbumTally RunAlbum(RunSession& session, const ST_PERLISTRECORD& album, std::size_t position, bool announce) {
+  session.albumPosition = position;
   session.pictures.Clear();
-  session.pictures.SetFolder(baseFolder);
-  session.events.AlbumBegun(position, session.plan.albums.size());
+  session.pictures.SetFolder(session.baseFolder);
+  if (announce) session.events.AlbumBegun(position, session.plan.albums.size());
+  session.journal.AlbumBegun(position);
   MarkBusy(session.flags);
   session.rule = session.plan.nameRule ? session.plan.nameRule() : NameRule{};
 
-  ListAlbum(session, album);
+  const AlbumListing listing = ListAlbum(session, album);
   AlbumTally tally;
   tally.position = position;
   tally.listed = session.pictures.size();
   tally.cancelled = Cancelled(session.flags);
   tally.markerMet = session.flags.runState.load() == RUN_ALBUM_STOP;
-  run.lastFolder = session.pictures.folder();
+  tally.incomplete = listing.end == AlbumListingEnd::Unreadable && !tally.cancelled;
+  session.tally.lastFolder = session.pictures.folder();
   if (tally.listed > 0 && !tally.cancelled) {
-    run.listed += static_cast<std::int64_t>(tally.listed);
+    tally.fetched = true;
     FetchAlbum(session, album, tally);
   }
-  run.saved += static_cast<std::int64_t>(tally.saved);
-  run.leftOut += static_cast<std::int64_t>(tally.leftOut);
-  run.failed += static_cast<std::int64_t>(tally.failed);
-  session.albumTallies.push_back(tally);
-  session.events.AlbumEnded(tally);
+  if (tally.incomplete) AddUnreadPage(session, album, listing, tally);
+  session.journal.AlbumEnded(position, !tally.cancelled);
+  session.albumFolder.clear();
+  return tally;
 }
 
-}  // namespace
+void AddAlbumTally(RunSession& session, const AlbumTally& tally, int sign) {
+  RunTally& run = session.tally;
+  run.listed += sign * static_cast<std::int64_t>(tally.fetched ? tally.listed : 0);
+  run.saved += sign * static_cast<std::int64_t>(tally.saved);
+  run.leftOut += sign * static_cast<std::int64_t>(tally.leftOut);
+  run.failed += sign * static_cast<std::int64_t>(tally.failed);
+}
+
+DownloadJob JobOfPlan(const RunPlan& plan) {
+  DownloadJob job;
+  job.runId = NewJobRunId();
+  job.memberAddress = plan.memberAddress;
+  job.savePath = plan.savePath;
+  job.memberKey = plan.memberKey;
+  job.subFolder = plan.subFolder;
+  job.siteCode = plan.siteCode;
+  job.listedAlbums = plan.listedAlbums;
+  job.retries = plan.retries;
+  job.rule = plan.nameRule ? plan.nameRule() : NameRule{};
+  job.limits = plan.limits;
+  for (const ST_PERLISTRECORD& album : plan.albums) job.albums.push_back(JobAlbum{album, JobAlbumState::Waiting, Text(), {}});
+  return job;
+}
 
 Text RunBaseFolder(TextView savePath, TextView memberKey, TextView subFolder) {
   return WithSeparator(TrimBlanks(savePath)) + Text(memberKey) + Text(subFolder);
@@ -194,7 +240,9 @@ void DownloadRun(RunSession& session) {
   MarkBusy(flags);
   run.started = true;
   run.lastFolder = baseFolder;
+  session.baseFolder = baseFolder;
   session.pictures.SetFolder(baseFolder);
+  session.journal.Begin(session.plan.jobFolder, JobOfPlan(session.plan), session.plan.savedBefore);
   session.albumFolders.Clear();
   session.albumTallies = session.plan.retryAlbums;
   session.retriedAlbums.clear();
@@ -208,7 +256,13 @@ void DownloadRun(RunSession& session) {
     RetryFailures(session, 1);
   } else {
     session.events.RunBegun(chosen.size(), 0);
-    for (std::size_t i = 0; i < chosen.size() && !Cancelled(flags); ++i) RunAlbum(session, baseFolder, chosen[i], i + 1);
+    for (std::size_t i = 0; i < chosen.size() && !Cancelled(flags); ++i) {
+      const AlbumTally tally = RunAlbum(session, chosen[i], i + 1, true);
+      ++run.albums;
+      AddAlbumTally(session, tally);
+      session.albumTallies.push_back(tally);
+      session.events.AlbumEnded(tally);
+    }
     for (int pass = 1; pass <= session.plan.retries && !Cancelled(flags); ++pass) {
       if (!RetryFailures(session, pass)) break;
     }
@@ -216,6 +270,7 @@ void DownloadRun(RunSession& session) {
   }
 
   run.cancelled = Cancelled(flags);
+  session.journal.RunEnded(run.cancelled);
   flags.runState = RUN_IDLE;
   session.events.RunEnded(run);
 }

@@ -40,7 +40,11 @@ bool IsAsciiLowerEqual(TextView text, TextView lower) {
 void EnterAlbumFolder(RunSession& session, const ST_PERLISTRECORD& album) {
   Text folder = session.pictures.folder();
   Text name = AlbumFolderName(session.rule, album);
-  if (!name.empty()) {
+  if (!session.albumFolder.empty()) {
+    // An album listed again goes back into the folder it had.
+    folder = session.albumFolder;
+    session.pictures.SetFolder(folder);
+  } else if (!name.empty()) {
     // Titles are unique, but prefix, suffix and the length cap can still make two albums' folders one,
     // and a file system that ignores case makes "Trip" and "trip" one too.
     name = FirstFreeNumberedName(
@@ -54,6 +58,7 @@ void EnterAlbumFolder(RunSession& session, const ST_PERLISTRECORD& album) {
   if (!CreateFolders(folder)) Trace("album folder could not be made: " + TextToUtf8(folder));
   session.skipMarker = ReadSkipMarker(folder);
   session.takenNames.Clear();
+  session.journal.AlbumFolder(session.albumPosition, folder);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "MyCode/Trace.h"
 #include "download/AlbumFiles.h"
 #include "download/DownPicFunc.h"
+#include "download/DownProc.h"
 #include "download/PostProcess.h"
 
 namespace albatrix {
@@ -60,12 +61,41 @@ void MarkAlbumDone(const Text& folder, const TextArray& urls, std::ptrdiff_t las
   }
 }
 
+namespace {
+
+// An album whose listing stopped at a page that could not be read is listed again into its folder: the
+// pictures saved before are whole on disk and not fetched again, the rest are. Its old failure entries
+// and figures give way to the new ones.
+void ListAlbumAgain(RunSession& session, const FailedPicture& page, std::set<std::size_t>& changed) {
+  const std::size_t position = page.albumPosition;
+  std::vector<FailedPicture>& failures = session.tally.failures;
+  failures.erase(std::remove_if(failures.begin(), failures.end(),
+                                [position](const FailedPicture& f) { return f.albumPosition == position; }),
+                 failures.end());
+  const bool known = position > 0 && position <= session.albumTallies.size();
+  if (known) AddAlbumTally(session, session.albumTallies[position - 1], -1);
+  session.retriedAlbums.erase(position);
+  session.albumFolder = page.folder;
+  const AlbumTally tally = RunAlbum(session, page.album, position, false);
+  AddAlbumTally(session, tally);
+  if (known) {
+    session.albumTallies[position - 1] = tally;
+    changed.insert(position);
+  }
+}
+
+}  // namespace
+
 bool RetryFailures(RunSession& session, int pass) {
   RunFlags& flags = session.flags;
   std::vector<FailedPicture>& failures = session.tally.failures;
   std::vector<std::size_t> picks;
-  for (std::size_t i = 0; i < failures.size(); ++i)
-    if (failures[i].retryable) picks.push_back(i);
+  std::set<std::size_t> relisted;  // positions of albums listed again: their pictures come with them
+  for (std::size_t i = 0; i < failures.size(); ++i) {
+    if (!failures[i].retryable) continue;
+    picks.push_back(i);
+    if (failures[i].pageUnread) relisted.insert(failures[i].albumPosition);
+  }
   if (picks.empty()) return false;
 
   const long long wait = PassWait(failures, picks, pass);
@@ -73,39 +103,52 @@ bool RetryFailures(RunSession& session, int pass) {
   // A cancel raises the run's abort flag with it, which ends the wait at once.
   if (!PauseUnlessRaised(std::chrono::seconds(wait), &flags.abortFetches)) return false;
 
-  // The pictures go back to their own folders under their own names: each entry's name is its whole path.
-  session.pictures.Clear();
-  session.pictures.SetFolder(Text());
-  for (std::size_t i : picks) session.pictures.Append(failures[i].entry, failures[i].folder + failures[i].fileName, Text());
-  session.events.AlbumDownloadBegun(failures[picks.front()].folder, picks.size());
-  flags.cancelRequested = false;
-  DownPicFunc(session);
-
-  std::set<std::size_t> changed;
-  std::vector<bool> mended(failures.size(), false);
-  for (std::size_t k = 0; k < picks.size() && k < session.albumResults.size(); ++k) {
-    FailedPicture& failure = failures[picks[k]];
-    const PictureResult& result = session.albumResults[k];
-    if (result.outcome == PictureOutcome::Saved) {
-      Text path = failure.folder + failure.fileName;
-      if (failure.fixFormat) FixPictureFormat(path);
-      if (failure.orderTime > 0) SetPictureTime(path, failure.orderTime);
-      CountMended(session, failure, true, changed);
-      mended[picks[k]] = true;
-    } else if (result.outcome == PictureOutcome::LeftOut) {
-      CountMended(session, failure, false, changed);
-      mended[picks[k]] = true;
-    } else if (result.outcome == PictureOutcome::Failed) {
-      failure.reason = result.reason;
-      failure.retryable = RetryMayMend(result);
-      failure.retryAfterSeconds = result.retryAfterSeconds;
-    }
+  std::vector<FailedPicture> pages;
+  std::vector<std::size_t> pictures;
+  for (std::size_t i : picks) {
+    if (failures[i].pageUnread) pages.push_back(failures[i]);
+    else if (!relisted.count(failures[i].albumPosition)) pictures.push_back(i);
   }
-  std::vector<FailedPicture> left;
-  for (std::size_t i = 0; i < failures.size(); ++i)
-    if (!mended[i]) left.push_back(std::move(failures[i]));
-  failures = std::move(left);
-  Trace("retry pass " + std::to_string(pass) + ": " + std::to_string(picks.size()) + " pictures tried, " +
+
+  // The pictures go back to their own folders under their own names.
+  std::set<std::size_t> changed;
+  if (!pictures.empty()) {
+    std::vector<PictureJob> jobs;
+    for (std::size_t i : pictures)
+      jobs.push_back({failures[i].entry, failures[i].folder, failures[i].fileName, Text(), failures[i].albumPosition});
+    session.events.AlbumDownloadBegun(failures[pictures.front()].folder, pictures.size());
+    flags.cancelRequested = false;
+    RunPictureJobs(session, std::move(jobs));
+
+    std::vector<bool> mended(failures.size(), false);
+    for (std::size_t k = 0; k < pictures.size() && k < session.albumResults.size(); ++k) {
+      FailedPicture& failure = failures[pictures[k]];
+      const PictureResult& result = session.albumResults[k];
+      if (result.outcome == PictureOutcome::Saved) {
+        Text path = failure.folder + failure.fileName;
+        if (failure.fixFormat) FixPictureFormat(path);
+        if (failure.orderTime > 0) SetPictureTime(path, failure.orderTime);
+        CountMended(session, failure, true, changed);
+        mended[pictures[k]] = true;
+      } else if (result.outcome == PictureOutcome::LeftOut) {
+        CountMended(session, failure, false, changed);
+        mended[pictures[k]] = true;
+      } else if (result.outcome == PictureOutcome::Failed) {
+        failure.reason = result.reason;
+        failure.retryable = RetryMayMend(result);
+        failure.retryAfterSeconds = result.retryAfterSeconds;
+      }
+    }
+    std::vector<FailedPicture> left;
+    for (std::size_t i = 0; i < failures.size(); ++i)
+      if (!mended[i]) left.push_back(std::move(failures[i]));
+    failures = std::move(left);
+  }
+  for (const FailedPicture& page : pages) {
+    if (flags.runState.load() == RUN_CANCEL) break;
+    ListAlbumAgain(session, page, changed);
+  }
+  Trace("retry pass " + std::to_string(pass) + ": " + std::to_string(picks.size()) + " tried, " +
         std::to_string(failures.size()) + " failures left");
   for (std::size_t position : changed) session.events.AlbumEnded(session.albumTallies[position - 1]);
   return true;

@@ -9,6 +9,7 @@
 
 #include "MyCode/StringCtrl.h"
 #include "MyCode/URLSource2.h"
+#include "model/AlbumRecords.h"
 
 namespace albatrix {
 
@@ -29,11 +30,16 @@ struct PictureResult {
   std::int64_t retryAfterSeconds = -1;        // the pause the reply asked for; -1 when it named none
 };
 
-// A picture of the run that could not be saved: for the report at the end, and all a retry needs.
+// A picture of the run that could not be saved, or an album page that could not be read (pageUnread):
+// for the report at the end, and all a retry needs.
 struct FailedPicture {
   Text albumTitle;
-  Text url;     // the picture's first address
+  Text url;     // the picture's first address; the page's address for a page
   Text reason;
+  // A page of the album could not be read, so the pictures from there on were never listed: a retry
+  // lists `album` again into `folder` (empty: the folder its name gives) and fetches what is missing.
+  bool pageUnread = false;
+  ST_PERLISTRECORD album;
   Text entry;          // the picture's entry as listed (an alternative address may follow CR LF)
   Text folder;         // the album's folder, ending with the separator
   Text fileName;       // the name it was given there
@@ -56,6 +62,8 @@ struct AlbumTally {
   bool cancelled = false;
   bool listOnly = false;     // a list file was written instead of a download
   bool markerMet = false;    // the skip marker ended the listing (nothing new when listed is 0)
+  bool incomplete = false;   // a page could not be read: the album's listing never reached its end
+  bool fetched = false;      // its listed pictures went to the workers or a list file (and count in the run's)
 };
 
 // What the whole run did, once it has ended.

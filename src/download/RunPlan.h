@@ -10,10 +10,12 @@
 #include "MyCode/StringCtrl.h"
 #include "MyCode/SanitizeFileName.h"
 #include "MyCode/URLSource2.h"
+#include "discovery/AlbumPhotoCrawler.h"
 #include "model/AlbumRecords.h"
 #include "model/PictureEntry.h"
 #include "model/Settings.h"
 #include "download/RunEvents.h"
+#include "download/RunJournal.h"
 
 namespace albatrix {
 
@@ -29,9 +31,10 @@ struct RequestControl {
 };
 
 // Lists the pictures of `album`, handing each to `found` in page order and asking `stop` after every
-// picture (true ends the album's listing); its page requests follow `control`.
-using ListPicturesFn = std::function<void(const ST_PERLISTRECORD& album, const PictureFoundFn& found,
-                                          const std::function<bool()>& stop, const RequestControl& control)>;
+// picture (true ends the album's listing); its page requests follow `control`. Says how the listing
+// ended: only an album whose listing reached its last page is whole.
+using ListPicturesFn = std::function<AlbumListing(const ST_PERLISTRECORD& album, const PictureFoundFn& found,
+                                                  const std::function<bool()>& stop, const RequestControl& control)>;
 
 // Starts `body` on a new thread into `thread`; false when no thread could be started.
 using ThreadStarter = std::function<bool(std::thread& thread, std::function<void()> body)>;
@@ -58,6 +61,13 @@ struct RunPlan {
   // the earlier run's album tallies then come along, so each album's outcome moves with its pictures.
   std::vector<FailedPicture> retryOnly;
   std::vector<AlbumTally> retryAlbums;
+
+  // The job file: kept in this folder (the program folder; empty: none) while the run goes on, with the
+  // member address the albums were listed from. Pictures earlier runs saved are not fetched again while
+  // their file is there with the size they had.
+  Text jobFolder;
+  Text memberAddress;
+  std::vector<KnownPicture> savedBefore;
 
   FetchFn fetch;              // empty: Fetch
   ThreadStarter startThread;  // empty: StartThread

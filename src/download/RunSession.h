@@ -11,6 +11,7 @@
 
 #include "MyCode/StringCtrl.h"
 #include "download/RunEvents.h"
+#include "download/RunJournal.h"
 #include "download/RunPlan.h"
 #include "download/TakenNames.h"
 #include "model/PictureList.h"
@@ -47,7 +48,11 @@ struct RunSession {
   RunFlags flags;
   PictureList pictures;  // the album being downloaded
 
+  Text baseFolder;  // the save path with the member's folders: where album folders are made
+
   // The state of the album being listed (written by the run thread only).
+  std::size_t albumPosition = 0;  // 1 for the run's first album
+  Text albumFolder;     // not empty: the album goes into this folder (a retry lists an album again)
   NameRule rule;        // the rules of the album being listed
   Text skipMarker;      // the address that an earlier run of this album began with
   TakenNames takenNames;
@@ -58,6 +63,8 @@ struct RunSession {
 
   // Every request of the run waits here while the site asked for a pause.
   RequestPacer pacer;
+  // What the run saved, kept in the job file while it goes on.
+  RunJournal journal;
 
   // What the whole run did; complete once RunEnded was reported.
   RunTally tally;

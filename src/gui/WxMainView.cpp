@@ -255,6 +255,11 @@ std::vector<std::size_t> WxMainView::ChosenAlbums() {
   return Ask<std::vector<std::size_t>>([this] { return window_.Grid()->ChosenAlbums(); }, {});
 }
 
+void WxMainView::ChooseAllAlbums() {
+  Check(IDC_SELECT_ALL, true);
+  Run([this] { window_.Grid()->SelectEveryAlbum(true); });
+}
+
 void WxMainView::RefreshGrid() {
   Run([this] { window_.Grid()->ForceRefresh(); });
 }

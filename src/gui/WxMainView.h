@@ -46,6 +46,7 @@ class WxMainView : public MainWindowView {
   void ResetGrid(bool previewMode) override;
   void ShowAlbum(const GridAlbum& album) override;
   std::vector<std::size_t> ChosenAlbums() override;
+  void ChooseAllAlbums() override;
   void RefreshGrid() override;
   void ClearThumbnails() override;
   void AddThumbnail(int index, const ThumbnailPixels& pixels) override;

@@ -150,9 +150,20 @@ TEST_F(ListingSiteTest, MaintenanceEndsTheListingQuietly) {
   List(MemberAddress("kept"));
   EXPECT_EQ(site().TotalRequests(), 1);
   EXPECT_EQ(view.RowCount(), 0u);
-  EXPECT_EQ(view.MessageTexts(), TextArray{Text(kLoginFirstMessage)});
+  // Logging in would mend nothing: the message says the site is down.
+  EXPECT_EQ(view.MessageTexts(), TextArray{Text(kMaintenanceMessage)});
   EXPECT_EQ(view.GetText(IDC_GRID_FRAME), u"相册列表(共0个)");
   EXPECT_FALSE(view.IsEnabled(IDC_DOWNLOAD));
+}
+
+TEST_F(ListingSiteTest, AnUnreadableLaterPageSaysTheListMayBeShort) {
+  site().AddMember(NumberedMember("kept", 7));  // three list pages
+  site().SetFault("/kept/photo-2", SiteFault{SiteFaultKind::Status, 0, 1024, 0, 500});
+  List(MemberAddress("kept"));
+  EXPECT_EQ(view.RowCount(), 3u);
+  EXPECT_EQ(site().RequestCount("/kept/photo-3"), 0);
+  EXPECT_EQ(view.GetText(IDC_STATUS), u"获取相册列表完成，共3个（第2页读取失败，列表可能不完整）");
+  EXPECT_TRUE(view.MessageTexts().empty());
 }
 
 TEST_F(ListingSiteTest, MaintenanceOnALaterPageKeepsWhatWasFound) {
@@ -164,6 +175,7 @@ TEST_F(ListingSiteTest, MaintenanceOnALaterPageKeepsWhatWasFound) {
   EXPECT_EQ(Titles(), TextArray{u"One"});
   EXPECT_EQ(site().RequestCount("/hand/photo-3"), 0);
   EXPECT_TRUE(view.MessageTexts().empty());
+  EXPECT_EQ(view.GetText(IDC_STATUS), u"获取相册列表完成，共1个（第2页读取失败，列表可能不完整）");
 }
 
 TEST_F(ListingSiteTest, HandWrittenEntriesFollowTheMarkerRules) {

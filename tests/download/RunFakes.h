@@ -107,6 +107,9 @@ inline Text T(const std::string& utf8) { return Utf8ToText(utf8); }
 struct FakeAlbum {
   std::string title;
   std::vector<std::pair<std::string, std::string>> pictures;
+  // The listing ends at a page that cannot be read ("HTTP 500", page 2) after this many pictures; -1
+  // never.
+  int unreadableAfter = -1;
 };
 
 // Everything one engine test needs: a run session with a recording event sink, wired to a fake crawler
@@ -137,10 +140,24 @@ struct EngineRig {
     session.plan.listPictures = [this](const ST_PERLISTRECORD& album, const PictureFoundFn& found,
                                        const std::function<bool()>& stop, const RequestControl&) {
       crawled.push_back(album.ordinal);
-      for (const auto& [url, description] : albums.at(static_cast<std::size_t>(album.ordinal)).pictures) {
+      const FakeAlbum& fake = albums.at(static_cast<std::size_t>(album.ordinal));
+      AlbumListing listing;
+      int listed = 0;
+      for (const auto& [url, description] : fake.pictures) {
+        if (listed++ == fake.unreadableAfter) {
+          listing.end = AlbumListingEnd::Unreadable;
+          listing.page = 2;
+          listing.pageAddress = T("http://fake/" + fake.title + "-2.html");
+          listing.failure = {FetchFailure::HttpStatus, 500, u"HTTP 500"};
+          return listing;
+        }
         found(PictureEntry{T(url), T(description)});
-        if (stop()) return;
+        if (stop()) {
+          listing.end = AlbumListingEnd::Stopped;
+          return listing;
+        }
       }
+      return listing;
     };
     session.plan.fetch = [this](UrlRequest& request, UrlResponse& response, unsigned) {
       std::string url = TextToUtf8(request.url);

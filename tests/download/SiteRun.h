@@ -29,7 +29,7 @@ struct SiteRun {
     rig.session.plan.fetch = nullptr;  // the real fetcher
     rig.session.plan.listPictures = [this](const ST_PERLISTRECORD& album, const PictureFoundFn& found,
                                            const std::function<bool()>& stop, const RequestControl& control) {
-      ListAlbumPictures(profile, album.albumPath, found, stop, control.abort, control.pacer);
+      return ListAlbumPictures(profile, album.albumPath, found, stop, control.abort, control.pacer);
     };
     rig.savePath = dir.folder();
   }

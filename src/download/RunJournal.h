@@ -1,0 +1,66 @@
+// What a run has saved, and the job file that keeps it in the program folder while the run goes on: the
+// run's plan, which albums began and ended, and every picture saved, so that an interrupted run goes on
+// where it stopped and no picture that is whole on disk is fetched again.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+#include "MyCode/StringCtrl.h"
+#include "model/DownloadJob.h"
+
+namespace albatrix {
+
+// A picture an earlier run saved: into album `position` (1 for the plan's first; 0 for none of them) as
+// `picture` in `folder` (ending with the separator).
+struct KnownPicture {
+  std::size_t position = 0;
+  Text folder;
+  JobPicture picture;
+};
+
+class RunJournal {
+ public:
+  // How often at most the job file is written again while pictures are saved; every picture reaches the
+  // journal beside it at once.
+  static constexpr std::chrono::seconds kRewriteEvery{3};
+
+  // `known`: pictures earlier runs saved, which count as whole while their file is there with that size.
+  // `programFolder` empty: no job file is kept (the pictures are still known for this run).
+  void Begin(Text programFolder, DownloadJob job, const std::vector<KnownPicture>& known);
+
+  // True when the file at `path` is the picture `url` as a run saved it: recorded with that address and
+  // still there with the recorded size. Any thread.
+  bool IsWhole(const Text& path, const Text& url) const;
+
+  // The run's steps, from the run thread: album `position` (1 for the first) began, got its folder, ended
+  // (`done`: not cancelled); each writes the job file.
+  void AlbumBegun(std::size_t position);
+  void AlbumFolder(std::size_t position, const Text& folder);
+  void AlbumEnded(std::size_t position, bool done);
+  // A worker saved picture `url` as `fileName` in `folder` for album `position`. Any thread.
+  void PictureSaved(std::size_t position, const Text& folder, const Text& fileName, const Text& url);
+  // The run is over: a run that ended without a cancel removes its job file; a cancelled one writes it a
+  // last time, so the next run goes on from there.
+  void RunEnded(bool cancelled);
+
+  // Every picture known as saved: the earlier runs' and this run's (a retry of this run's failures
+  // starts from them).
+  std::vector<KnownPicture> KnownPictures() const;
+
+ private:
+  void WriteLocked();
+  JobAlbum* AlbumLocked(std::size_t position);
+
+  mutable std::mutex lock_;
+  Text programFolder_;
+  DownloadJob job_;
+  std::unordered_map<Text, KnownPicture> whole_;  // by full path
+  std::chrono::steady_clock::time_point lastWrite_{};
+};
+
+}  // namespace albatrix
