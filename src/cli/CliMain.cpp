@@ -19,6 +19,7 @@ constexpr CliCommand kCommands[] = {
     {"list", "[ADDRESS]", "list the albums of the member (or the single album) at ADDRESS", RunList},
     {"download", "[ADDRESS] --save DIR [--albums LIST] [--retries N]",
      "list, then download the rows of LIST (all, or e.g. 1,3-5) into DIR", RunDownload},
+    {"download", "--resume", "go on with the download that did not end", RunDownload},
     {"settings", "[set KEY=VALUE ...]", "show or change the limits, naming rules and options",
      RunSettings},
 };
@@ -66,6 +67,12 @@ void PrintHelp() {
       "the pause the site asked for (Retry-After) or 2, 4, 8 ... seconds; the summary, the failure\n"
       "lines and the exit status tell the final outcome. A site that answers 429 or 503 holds every\n"
       "request of the run until the moment it named (at most 300 s).\n"
+      "An album whose pages could not all be read counts as failed, with the page in its failure line,\n"
+      "and gets no skip marker; a retry lists it again.\n"
+      "While a download runs, its plan and the pictures it saved are kept in job.albatrix in the program\n"
+      "folder, removed when the run ends; after a kill, a crash or Ctrl-C, download --resume goes on\n"
+      "where it stopped (exit 1 when there is none), and no picture that is whole on disk is fetched\n"
+      "again.\n"
       "Exit status of download: 0 nothing failed, 3 some pictures failed, 1 nothing could be listed or\n"
       "the save path was refused, 2 a wrong command line, 130 cancelled with Ctrl-C.\n"
       "settings prints one KEY=VALUE line per setting with the window's name for it; settings set\n"

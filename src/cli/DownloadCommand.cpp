@@ -1,5 +1,6 @@
 // download [ADDRESS] --save DIR [--albums LIST] [--retries N]: lists as `list` does, then runs the
-// download button on the chosen rows, with Ctrl-C as the button's second press.
+// download button on the chosen rows, with Ctrl-C as the button's second press. download --resume goes
+// on with the run whose job file the program folder holds.
 #include <chrono>
 #include <thread>
 
@@ -8,6 +9,7 @@
 #include "cli/AlbumRows.h"
 #include "cli/CliCommands.h"
 #include "cli/ProgressView.h"
+#include "model/DownloadJob.h"
 
 namespace albatrix {
 namespace {
@@ -17,6 +19,7 @@ struct DownloadArguments {
   std::string save;
   std::string albums = "all";
   int retries = 0;
+  bool resume = false;
 };
 
 // The retry passes a run may make at most: beyond this a site that keeps failing only holds the batch.
@@ -51,6 +54,8 @@ int ParseArguments(const std::vector<std::string>& arguments, DownloadArguments&
         return UsageError("--retries takes a number of passes from 0 to " + std::to_string(kMostRetries) + ", not '" +
                           count + "'");
       out.retries = std::stoi(count);
+    } else if (arg == "--resume") {
+      out.resume = true;
     } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
       return UsageError("download: unknown option '" + arg + "'");
     } else if (!haveAddress) {
@@ -59,6 +64,12 @@ int ParseArguments(const std::vector<std::string>& arguments, DownloadArguments&
     } else {
       return UsageError("download takes at most one address");
     }
+  }
+  if (out.resume) {
+    // The job names its albums, folders and rules; nothing typed may steer it elsewhere.
+    if (haveAddress || haveSave || out.albums != "all")
+      return UsageError("download --resume takes no address, --save or --albums: the unfinished run names them");
+    return -1;
   }
   if (!haveSave || out.save.empty()) return UsageError("download needs --save DIR");
   return -1;
@@ -76,31 +87,10 @@ Text FailureLine(const FailedPicture& failure) {
   return failure.albumTitle + u"\t" + failure.url + u"\t" + failure.reason;
 }
 
-}  // namespace
-
-int RunDownload(CliContext& context, const std::vector<std::string>& arguments) {
-  DownloadArguments args;
-  if (int status = ParseArguments(arguments, args); status >= 0) return status;
-  std::optional<AlbumRows> rows = ParseAlbumRows(args.albums);
-  if (!rows) return UsageError("--albums takes all or rows such as 1,3-5, not '" + args.albums + "'");
-  Text address = args.address.empty() ? context.defaultAddress : Utf8ToText(args.address);
-
-  ProgressView view(StderrIsTerminal());
-  AlbatrixController controller(view, context.programFolder, context.profile);
-  InterruptCatcher catcher;
-  if (ListAlbumsOf(controller, view, address)) return kExitInterrupted;
-  const std::size_t listed = view.ShownRows();
-  if (listed == 0) return kExitNothing;
-  if (!rows->all && rows->highest > listed) {
-    return UsageError("--albums names row " + std::to_string(rows->highest) + ", but only " + std::to_string(listed) +
-                      " albums were listed");
-  }
-  view.ChooseRows(*rows);
-  view.SetText(IDC_SAVE_PATH, Utf8ToText(args.save));
-
+// Waits for the run the controller has started, Ctrl-C as the button's second press, and reports it:
+// the summary line, the failure lines, the exit status.
+int FinishDownload(AlbatrixController& controller, ProgressView& view) {
   bool cancelled = false;
-  controller.SetRetryPasses(args.retries);
-  controller.Download();
   while (controller.Running()) {
     if (!cancelled && InterruptCatcher::Interrupted()) {
       controller.CancelDownload();  // the button's second press; never a new run if this one just ended
@@ -115,6 +105,65 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
   if (cancelled || InterruptCatcher::Interrupted()) return kExitInterrupted;
   if (!summary.started) return kExitNothing;
   return summary.failed > 0 ? kExitSomeFailed : kExitListed;
+}
+
+// download --resume: the unfinished run of the program folder, where it stopped.
+int ResumeDownload(CliContext& context) {
+  ProgressView view(StderrIsTerminal());
+  AlbatrixController controller(view, context.programFolder, context.profile);
+  controller.Initialize();
+  controller.FinishStartup();
+  const JobFileRead read = ReadJobFile(context.programFolder);
+  if (read.state == JobFileState::None) {
+    view.Note(u"albatrix-cli: no unfinished download in " + context.programFolder +
+              u" (a run that ended, or none was started there)");
+    return kExitNothing;
+  }
+  const Text problem = read.state == JobFileState::Damaged ? read.problem : controller.JobProblem(read.job);
+  if (!problem.empty()) {
+    const Text aside = SetJobFileAside(context.programFolder);
+    view.Note(u"albatrix-cli: the unfinished download cannot go on: " + problem +
+              (aside.empty() ? Text(u"; its file was removed") : u"; its file was set aside as " + aside));
+    return kExitNothing;
+  }
+  InterruptCatcher catcher;
+  if (!controller.ResumeJob(read.job)) return kExitNothing;
+  return FinishDownload(controller, view);
+}
+
+}  // namespace
+
+int RunDownload(CliContext& context, const std::vector<std::string>& arguments) {
+  DownloadArguments args;
+  if (int status = ParseArguments(arguments, args); status >= 0) return status;
+  if (args.resume) return ResumeDownload(context);
+  std::optional<AlbumRows> rows = ParseAlbumRows(args.albums);
+  if (!rows) return UsageError("--albums takes all or rows such as 1,3-5, not '" + args.albums + "'");
+  Text address = args.address.empty() ? context.defaultAddress : Utf8ToText(args.address);
+
+  ProgressView view(StderrIsTerminal());
+  const JobFileRead unfinished = ReadJobFile(context.programFolder);
+  if (unfinished.state == JobFileState::Ready) {
+    view.Note(u"albatrix-cli: an unfinished download (" + DecimalText(unfinished.job.albums.size()) + u" albums, " +
+              DecimalText(unfinished.job.SavedCount()) +
+              u" pictures saved) is in the program folder; 'albatrix-cli download --resume' continues it. This "
+              u"download takes its place, and pictures it had saved for the same albums are not fetched again.");
+  }
+  AlbatrixController controller(view, context.programFolder, context.profile);
+  InterruptCatcher catcher;
+  if (ListAlbumsOf(controller, view, address)) return kExitInterrupted;
+  const std::size_t listed = view.ShownRows();
+  if (listed == 0) return kExitNothing;
+  if (!rows->all && rows->highest > listed) {
+    return UsageError("--albums names row " + std::to_string(rows->highest) + ", but only " + std::to_string(listed) +
+                      " albums were listed");
+  }
+  view.ChooseRows(*rows);
+  view.SetText(IDC_SAVE_PATH, Utf8ToText(args.save));
+
+  controller.SetRetryPasses(args.retries);
+  controller.Download();
+  return FinishDownload(controller, view);
 }
 
 }  // namespace albatrix

@@ -451,6 +451,10 @@ void CAlbatrixDlg::FinishStartUp() {
   Raise();
   startupFinished_ = true;
   if (setup_.startupDone) setup_.startupDone();
+  // Asked over the shown window: a run that did not end goes on if the user wants it.
+  CallAfter([this] {
+    if (!closing_) controller_->OfferUnfinishedRun();
+  });
 }
 
 // --- commands ---------------------------------------------------------------------------------------

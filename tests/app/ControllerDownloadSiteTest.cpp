@@ -6,6 +6,7 @@
 
 #include "app/AlbatrixController.h"
 #include "download/DownProc.h"
+#include "model/DownloadJob.h"
 #include "support/FakeView.h"
 #include "support/ControllerSiteFixture.h"
 #include "support/TempDir.h"
@@ -195,6 +196,76 @@ TEST_F(ControllerDownloadSiteTest, RetryingTheFailuresSavesThemWhereTheyBelong) 
   controller->ResetGrid();
   controller->ShowAlbumInGrid(1);
   EXPECT_EQ(view.Rows().back().result, u"完成 3");
+}
+
+// "终止下载" keeps the run's job file; the next start asks whether to go on, and "是" finishes the albums
+// without asking the site again for a picture that is whole on disk. The question comes once per file.
+TEST_F(ControllerDownloadSiteTest, AStoppedRunGoesOnAfterTheStartUpQuestion) {
+  auto member = site().Member("kobe");
+  auto path = [&](int album, int index) {
+    return AlbumSite::PicturePath("kobe", member->albums[static_cast<std::size_t>(album)], index, true);
+  };
+  ASSERT_TRUE(controller->EditSettings([](SettingsBlock& block) { block.downloadLimits[15].threads = 1; }));
+  Stall(0, 2);
+  view.SetChosen({0, 1});
+  controller->Download();
+  ASSERT_TRUE(test::WaitFor([&] { return site().RequestCount(path(0, 2)) == 1; }));
+  ASSERT_TRUE(controller->CancelDownload());
+  controller->WaitForDownload();
+  site().ClearFaults();
+  ASSERT_TRUE(test::PathExists(saveDir.path() + "/kobe/One/p1.jpg"));
+  ASSERT_TRUE(test::PathExists(dir.file("job.albatrix")));
+
+  // A new start of the program in the same folder.
+  controller.reset();
+  test::FakeView next;
+  controller = std::make_unique<AlbatrixController>(next, dir.folder(), SiteProfile(Utf8ToText(site().BaseUrl())));
+  controller->Initialize();
+  controller->FinishStartup();
+  next.SetAnswer(true);
+  controller->OfferUnfinishedRun();
+  ASSERT_EQ(next.MessageTexts(), TextArray{u"上次的下载没有完成（2 个相册，已保存 1 张图片）。是否继续？"});
+  controller->WaitForDownload();
+  EXPECT_FALSE(controller->Running());
+  EXPECT_EQ(next.GetText(IDC_SAVE_PATH), Utf8ToText(saveDir.path()));
+  EXPECT_EQ(next.RowCount(), 2u);
+  for (int album = 0; album < 2; ++album)
+    for (int index = 1; index <= 3; ++index) {
+      const std::string name = std::string(album == 0 ? "/kobe/One/p" : "/kobe/Two/p") + std::to_string(index) + ".jpg";
+      EXPECT_EQ(test::ReadWholeFile(saveDir.path() + name), site().PictureBytes("kobe", member->albums[album].id, index, true));
+    }
+  EXPECT_EQ(site().RequestCount(path(0, 1)), 1) << "a picture whole on disk is not fetched again";
+  EXPECT_FALSE(test::PathExists(dir.file("job.albatrix"))) << "a run that ended keeps no job file";
+  controller->OfferUnfinishedRun();
+  EXPECT_EQ(next.MessageTexts().size(), 1u);
+  controller.reset();
+}
+
+TEST_F(ControllerDownloadSiteTest, AJobFileThatCannotGoOnIsSetAsideWithAMessage) {
+  DownloadJob job;
+  job.runId = u"r1";
+  job.savePath = Utf8ToText(saveDir.path() + "/gone");
+  job.albums.push_back(JobAlbum{controller->Albums()[0], JobAlbumState::Begun, Text(), {}});
+  struct Case {
+    std::string bytes;
+    const char16_t* message;
+  } const cases[] = {
+      {"{\"format\": \"albatrix-job\", \"vers", u"上次的下载文件无法读取（not a job file (cut or not JSON)），已移到 "},
+      {"{\"format\": \"albatrix-job\", \"version\": 9}", u"上次的下载文件无法读取（a job file of another version），已移到 "},
+      {JobToJson(job), u"上次下载的保存路径已不存在："},
+  };
+  for (const Case& c : cases) {
+    test::WriteWholeFile(dir.file("job.albatrix"), c.bytes);
+    view.SetAnswer(true);
+    const std::size_t before = view.MessageTexts().size();
+    controller->OfferUnfinishedRun();
+    ASSERT_EQ(view.MessageTexts().size(), before + 1);
+    EXPECT_EQ(view.MessageTexts().back().rfind(c.message, 0), 0u) << TextToUtf8(view.MessageTexts().back());
+    EXPECT_FALSE(controller->Running());
+    EXPECT_FALSE(test::PathExists(dir.file("job.albatrix")));
+    EXPECT_EQ(test::ReadWholeFile(dir.file("job.albatrix.bad")), c.bytes);
+    EXPECT_FALSE(test::PathExists(saveDir.path() + "/gone"));
+  }
 }
 
 }  // namespace

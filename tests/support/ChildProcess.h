@@ -36,6 +36,9 @@ class ChildProcess {
   // Ctrl-C: SIGINT on POSIX; on Windows Ctrl-Break to the child's own process group, which the program
   // takes exactly as Ctrl-C.
   void Interrupt();
+  // Ends the child at once, as a crash or a power cut would: SIGKILL on POSIX, TerminateProcess on
+  // Windows. Nothing of the child's own runs afterwards.
+  void Kill();
 
  private:
   struct Impl;

@@ -85,6 +85,10 @@ void ChildProcess::Interrupt() {
   if (impl_->pid > 0) kill(impl_->pid, SIGINT);
 }
 
+void ChildProcess::Kill() {
+  if (impl_->pid > 0 && impl_->status < 0) kill(impl_->pid, SIGKILL);
+}
+
 std::string BuildProgram(const std::string& name) {
   char self[PATH_MAX];
   ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);

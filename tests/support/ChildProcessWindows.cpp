@@ -122,6 +122,10 @@ void ChildProcess::Interrupt() {
   if (impl_->started) ::GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, impl_->process.dwProcessId);
 }
 
+void ChildProcess::Kill() {
+  if (impl_->started && impl_->status < 0) ::TerminateProcess(impl_->process.hProcess, 137);
+}
+
 std::string BuildProgram(const std::string& name) {
   std::wstring self(32768, L'\0');
   DWORD n = ::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
