@@ -145,6 +145,15 @@ TEST(FileSystemTest, NamesAtTheLengthLimitCanBeWritten) {
   EXPECT_EQ(EntriesIn(dir.path()), 4) << "no temporary file is left beside them";
 }
 
+TEST(FileSystemTest, AppendToFileCreatesAndAppends) {
+  TempDir dir;
+  ASSERT_TRUE(AppendToFile(P(dir.file("saved.txt")), "one\n"));
+  ASSERT_TRUE(AppendToFile(P(dir.file("saved.txt")), "two\n"));
+  EXPECT_EQ(ReadWholeFile(dir.file("saved.txt")), "one\ntwo\n");
+  EXPECT_FALSE(AppendToFile(P(dir.file("no/saved.txt")), "x"));
+  EXPECT_FALSE(test::PathExists(dir.file("no")));
+}
+
 TEST(FileSystemTest, ReadFileBytes) {
   TempDir dir;
   const std::string path = dir.file("data");
