@@ -89,6 +89,7 @@ FileReplacer::NativeFile FileReplacer::CreateTemporary(TextView temp, FileAccess
   // The folders a private file is kept in (%APPDATA%) are the user's alone already; like the POSIX half,
   // a private file still never reuses what lies at its temporary name.
   const DWORD create = access == FileAccess::OwnerOnly ? CREATE_NEW : CREATE_ALWAYS;
+  // Shared with nobody: while it is open, no other handle (a cleanup's delete included) gets at it.
   HANDLE h = ::CreateFileW(WidePath(temp).c_str(), GENERIC_WRITE, 0, nullptr, create, FILE_ATTRIBUTE_NORMAL, nullptr);
   // INVALID_HANDLE_VALUE is -1 as an integer: kNoFile.
   return reinterpret_cast<NativeFile>(h);
@@ -109,6 +110,29 @@ void FileReplacer::Close(NativeFile file) { ::CloseHandle(reinterpret_cast<HANDL
 bool FileReplacer::MoveIntoPlace(TextView temp, TextView path) {
   return ::MoveFileExW(WidePath(temp).c_str(), WidePath(path).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+FileReplacer::Removal FileReplacer::RemoveUnlessWritten(TextView temp) {
+  if (::DeleteFileW(WidePath(temp).c_str())) return Removal::Removed;
+  // A writer shares its temporary with nobody, so the delete is refused while it writes; a temporary gone
+  // meanwhile was finished by its writer.
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_FILE_NOT_FOUND) return Removal::Kept;
+  return Removal::Refused;
+}
+
+std::vector<Text> FileNamesIn(TextView folder) {
+  std::vector<Text> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileExW(WidePath(Text(folder) + u"*").c_str(), FindExInfoBasic, &found,
+                                     FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0)
+      names.push_back(FromWide(found.cFileName, std::char_traits<wchar_t>::length(found.cFileName)));
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return names;
 }
 
 bool FileExists(TextView path) {
