@@ -49,7 +49,8 @@ unsigned long CurrentProcessId();
 // A file written a piece at a time under a temporary name beside its final path, and renamed into place
 // only by Commit: until then (and for ever, when Commit is never called or fails) the final path keeps
 // what it held before, and the temporary is removed when the object goes. While the temporary is open,
-// every process can tell that it is being written (RemoveStaleTemporaries keeps it).
+// every process can tell that it is being written (RemoveStaleTemporaries keeps it); on Windows it is
+// hidden until Commit, so a crash leaves nothing in sight among the pictures.
 class FileReplacer {
  public:
   explicit FileReplacer(TextView path, FileAccess access = FileAccess::Shared);
@@ -76,7 +77,8 @@ class FileReplacer {
   // as it is open (see RemoveUnlessWritten); kNoFile when the system refuses.
   static NativeFile CreateTemporary(TextView temp, FileAccess access);
   static bool WriteAll(NativeFile file, std::string_view bytes);
-  // Forces the written bytes to the disk and closes the file; false when either fails. Closed either way.
+  // Makes the file what the final one is to be (on Windows: no longer hidden), forces the written bytes
+  // to the disk and closes it; false when any step fails. Closed either way.
   static bool FlushAndClose(NativeFile file);
   static void Close(NativeFile file);
   // Renames `temp` to `path`, replacing what is there, and makes the rename itself durable where the

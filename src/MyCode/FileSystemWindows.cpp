@@ -89,8 +89,11 @@ FileReplacer::NativeFile FileReplacer::CreateTemporary(TextView temp, FileAccess
   // The folders a private file is kept in (%APPDATA%) are the user's alone already; like the POSIX half,
   // a private file still never reuses what lies at its temporary name.
   const DWORD create = access == FileAccess::OwnerOnly ? CREATE_NEW : CREATE_ALWAYS;
-  // Shared with nobody: while it is open, no other handle (a cleanup's delete included) gets at it.
-  HANDLE h = ::CreateFileW(WidePath(temp).c_str(), GENERIC_WRITE, 0, nullptr, create, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Shared with nobody: while it is open, no other handle (a cleanup's delete included) gets at it. Hidden
+  // from the first moment, so a crash leaves nothing in sight among the pictures; FlushAndClose takes
+  // the attribute away again (and reads the others, hence the attribute access).
+  HANDLE h = ::CreateFileW(WidePath(temp).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr, create,
+                           FILE_ATTRIBUTE_HIDDEN, nullptr);
   // INVALID_HANDLE_VALUE is -1 as an integer: kNoFile.
   return reinterpret_cast<NativeFile>(h);
 }
@@ -101,7 +104,17 @@ bool FileReplacer::WriteAll(NativeFile file, std::string_view bytes) {
 
 bool FileReplacer::FlushAndClose(NativeFile file) {
   HANDLE h = reinterpret_cast<HANDLE>(file);
-  bool ok = ::FlushFileBuffers(h) != 0;
+  // Unhidden through the handle, before the rename: no moment and no crash leaves a hidden picture.
+  FILE_BASIC_INFO basic{};
+  bool ok = ::GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) != 0;
+  if (ok) {
+    basic.CreationTime.QuadPart = basic.LastAccessTime.QuadPart = 0;  // 0: left as the system keeps them
+    basic.LastWriteTime.QuadPart = basic.ChangeTime.QuadPart = 0;
+    basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
+    if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    ok = ::SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic) != 0;
+  }
+  ok = ::FlushFileBuffers(h) != 0 && ok;
   return ::CloseHandle(h) != 0 && ok;
 }
 
