@@ -20,8 +20,10 @@ bool RenameFileNoReplace(TextView from, TextView to);
 // written completely.
 bool CreateFileWith(TextView path, std::string_view bytes);
 
-// Appends `bytes` to an existing file; never creates one. False when the file cannot be opened or the
-// bytes cannot be written completely.
+// Appends `bytes` to the file, creating it when missing. Once it returns the bytes are the system's, so a
+// process killed right after loses none of them (a power cut may: nothing is forced to the disk). False
+// when the system refuses (folder missing, no permission, disk full); a part of the bytes may be appended
+// then.
 bool AppendToFile(TextView path, std::string_view bytes);
 
 // The size in bytes of the regular file at `path`; nothing when there is none.

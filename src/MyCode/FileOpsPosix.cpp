@@ -45,7 +45,7 @@ bool CreateFileWith(TextView path, std::string_view bytes) {
 }
 
 bool AppendToFile(TextView path, std::string_view bytes) {
-  return WriteWithFlags(path, bytes, O_WRONLY | O_APPEND);
+  return WriteWithFlags(path, bytes, O_WRONLY | O_APPEND | O_CREAT);
 }
 
 }  // namespace albatrix

@@ -8,10 +8,10 @@ namespace albatrix {
 
 namespace {
 
-// Opens (creating or emptying, or appending to an existing file) and writes all of `bytes`.
-bool WriteWithDisposition(TextView path, std::string_view bytes, DWORD access, DWORD disposition) {
-  HANDLE h = ::CreateFileW(WidePath(path).c_str(), access, FILE_SHARE_READ, nullptr, disposition,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+// Opens (creating or emptying, or appending) and writes all of `bytes`.
+bool WriteWithDisposition(TextView path, std::string_view bytes, DWORD access, DWORD disposition, DWORD share) {
+  HANDLE h = ::CreateFileW(WidePath(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   const bool ok = WriteAllToHandle(h, bytes);
   return ::CloseHandle(h) != 0 && ok;
@@ -42,12 +42,13 @@ std::optional<std::uint64_t> FileSizeOf(TextView path) {
 }
 
 bool CreateFileWith(TextView path, std::string_view bytes) {
-  return WriteWithDisposition(path, bytes, GENERIC_WRITE, CREATE_ALWAYS);
+  return WriteWithDisposition(path, bytes, GENERIC_WRITE, CREATE_ALWAYS, FILE_SHARE_READ);
 }
 
 bool AppendToFile(TextView path, std::string_view bytes) {
-  // FILE_APPEND_DATA without plain write access: every write lands at the end, as O_APPEND does.
-  return WriteWithDisposition(path, bytes, FILE_APPEND_DATA, OPEN_EXISTING);
+  // FILE_APPEND_DATA without plain write access: every write lands at the end, as O_APPEND does, so two
+  // appenders at once may share the file.
+  return WriteWithDisposition(path, bytes, FILE_APPEND_DATA, OPEN_ALWAYS, FILE_SHARE_READ | FILE_SHARE_WRITE);
 }
 
 }  // namespace albatrix

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "MyCode/FileOps.h"
+#include "MyCode/Trace.h"
 
 namespace albatrix {
 
@@ -21,6 +22,55 @@ Text TemporaryNameBeside(TextView path) {
   // The name part gives way, never the tag: a name that was cut to the platform's limit must still have
   // a temporary beside it, and the tag alone keeps it unique.
   return folder + u"." + FitNameToPlatform(name, u"." + tag) + tag;
+}
+
+namespace {
+
+// Cuts ".<digits>" off the end of `rest` and gives the digits; empty (and `rest` as it was) when it does
+// not end so.
+TextView CutNumberTag(TextView& rest) {
+  std::size_t start = rest.size();
+  while (start > 0 && rest[start - 1] >= u'0' && rest[start - 1] <= u'9') --start;
+  if (start == rest.size() || start == 0 || rest[start - 1] != u'.') return {};
+  TextView digits = rest.substr(start);
+  rest = rest.substr(0, start - 1);
+  return digits;
+}
+
+// The process id tag of a name TemporaryNameBeside gives, as written in the name; empty when `name` is
+// not one.
+TextView ProcessTagOfTemporary(TextView name) {
+  constexpr TextView kEnding = u".part";
+  if (name.size() <= kEnding.size() || name[0] != u'.' || !name.ends_with(kEnding)) return {};
+  TextView rest = name.substr(1, name.size() - 1 - kEnding.size());
+  if (CutNumberTag(rest).empty()) return {};  // the counter
+  TextView process = CutNumberTag(rest);
+  return rest.empty() ? TextView() : process;  // the file's own name takes at least one character
+}
+
+}  // namespace
+
+std::size_t RemoveStaleTemporaries(TextView folder) {
+  const Text ownTag = Utf8ToText(std::to_string(CurrentProcessId()));
+  std::size_t removed = 0;
+  for (const Text& name : FileNamesIn(folder)) {
+    const TextView tag = ProcessTagOfTemporary(name);
+    // This process's temporaries are being written by some thread, or are about to be marked so.
+    if (tag.empty() || tag == ownTag) continue;
+    const Text path = Text(folder) + name;
+    switch (FileReplacer::RemoveUnlessWritten(path)) {
+      case FileReplacer::Removal::Removed:
+        Trace("stale temporary removed: " + TextToUtf8(path));
+        ++removed;
+        break;
+      case FileReplacer::Removal::Refused:
+        Trace("temporary left in place, it could not be checked or removed: " + TextToUtf8(path));
+        break;
+      case FileReplacer::Removal::Kept:
+        break;
+    }
+  }
+  return removed;
 }
 
 FileReplacer::FileReplacer(TextView path, FileAccess access) : path_(path), access_(access) {}

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "MyCode/StringCtrl.h"
 
@@ -47,7 +48,9 @@ unsigned long CurrentProcessId();
 
 // A file written a piece at a time under a temporary name beside its final path, and renamed into place
 // only by Commit: until then (and for ever, when Commit is never called or fails) the final path keeps
-// what it held before, and the temporary is removed when the object goes.
+// what it held before, and the temporary is removed when the object goes. While the temporary is open,
+// every process can tell that it is being written (RemoveStaleTemporaries keeps it); on Windows it is
+// hidden until Commit, so a crash leaves nothing in sight among the pictures.
 class FileReplacer {
  public:
   explicit FileReplacer(TextView path, FileAccess access = FileAccess::Shared);
@@ -70,15 +73,23 @@ class FileReplacer {
   // integer so that this header names neither; both mark "no file" with -1.
   using NativeFile = std::intptr_t;
   static constexpr NativeFile kNoFile = -1;
-  // Creates `temp` afresh for writing, readable as `access` says; kNoFile when the system refuses.
+  // Creates `temp` afresh for writing, readable as `access` says, and marked as being written for as long
+  // as it is open (see RemoveUnlessWritten); kNoFile when the system refuses.
   static NativeFile CreateTemporary(TextView temp, FileAccess access);
   static bool WriteAll(NativeFile file, std::string_view bytes);
-  // Forces the written bytes to the disk and closes the file; false when either fails. Closed either way.
+  // Makes the file what the final one is to be (on Windows: no longer hidden), forces the written bytes
+  // to the disk and closes it; false when any step fails. Closed either way.
   static bool FlushAndClose(NativeFile file);
   static void Close(NativeFile file);
   // Renames `temp` to `path`, replacing what is there, and makes the rename itself durable where the
   // system lets the caller ask for that.
   static bool MoveIntoPlace(TextView temp, TextView path);
+  // Removes a temporary that no FileReplacer of any process has open any more. Kept: one still writes it,
+  // it is gone already, or it is no regular file after all. Refused: the system would not let it be
+  // checked or removed.
+  enum class Removal { Removed, Kept, Refused };
+  static Removal RemoveUnlessWritten(TextView temp);
+  friend std::size_t RemoveStaleTemporaries(TextView folder);
 
   Text path_;
   FileAccess access_;
@@ -88,8 +99,22 @@ class FileReplacer {
 
 // The temporary name WriteFileReplacing and the fetcher use beside `path`: a hidden name in the same
 // folder, unique within the process, and never longer than the platform allows one name to be (the
-// file's own name is cut between whole characters to make room for the tag).
+// file's own name is cut between whole characters to make room for the tag). The name is "." + the
+// file's name + "." + this process's id + "." + a counter + ".part", e.g. ".k4.jpg.21207.5.part".
 Text TemporaryNameBeside(TextView path);
+
+// Removes from `folder` (ending with kPathSep; folders inside it are not looked into) the temporaries a
+// FileReplacer left behind when its process was killed: every regular file named exactly as
+// TemporaryNameBeside names one ("." + at least one character + "." + digits + "." + digits + ".part")
+// that no running process still writes. A temporary of this process is never removed, nor one that a
+// FileReplacer of another running process has open, nor any other file or folder. A Trace line names
+// each removed file, and each that could not be checked or removed. The number removed; 0 when the
+// folder is missing.
+std::size_t RemoveStaleTemporaries(TextView folder);
+
+// The names of the regular files directly in `folder` (ending with kPathSep), in no particular order;
+// links and folders are not among them. Empty when the folder is missing or cannot be read.
+std::vector<Text> FileNamesIn(TextView folder);
 
 bool FileExists(TextView path);    // a regular file
 bool FolderExists(TextView path);  // a directory

@@ -3,7 +3,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,6 +47,14 @@ FileReplacer::NativeFile FileReplacer::CreateTemporary(TextView temp, FileAccess
   const int create = access == FileAccess::OwnerOnly ? O_EXCL : O_TRUNC;
   int fd = ::open(NativePath(temp).c_str(), O_WRONLY | O_CREAT | create | O_CLOEXEC, mode);
   if (fd < 0) return kNoFile;
+  // The lock tells every process, this one included (it belongs to this open file, not to the process),
+  // that the file is being written, until it is closed. Only a cleanup can hold it already: it is removing
+  // a leftover at this very name, of a dead process that had this one's id. A file system without such
+  // locks leaves the file unmarked, and a cleanup cannot take the lock there either.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    ::close(fd);
+    return kNoFile;
+  }
   // The umask may have taken bits away, never added them; fchmod makes the mode exact either way.
   if (access == FileAccess::OwnerOnly && ::fchmod(fd, mode) != 0) {
     ::close(fd);
@@ -67,6 +77,42 @@ bool FileReplacer::FlushAndClose(NativeFile file) {
 void FileReplacer::Close(NativeFile file) { ::close(static_cast<int>(file)); }
 
 bool FileReplacer::MoveIntoPlace(TextView temp, TextView path) { return RenameFile(temp, path); }
+
+FileReplacer::Removal FileReplacer::RemoveUnlessWritten(TextView temp) {
+  const std::string native = NativePath(temp);
+  // Read-only, never through a link, and without waiting on a pipe that took the name meanwhile.
+  const int fd = ::open(native.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? Removal::Kept : Removal::Refused;  // gone: its writer finished
+  struct stat st;
+  Removal result = Removal::Kept;  // still written, or no regular file after all
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      // Nobody has it open for writing; the lock stays ours until the name is gone.
+      if (::unlink(native.c_str()) == 0) result = Removal::Removed;
+      else if (errno != ENOENT) result = Removal::Refused;
+    } else if (errno != EWOULDBLOCK) {
+      result = Removal::Refused;  // no locks on this file system: whether it is written cannot be told
+    }
+  }
+  ::close(fd);
+  return result;
+}
+
+std::vector<Text> FileNamesIn(TextView folder) {
+  std::vector<Text> names;
+  DIR* dir = ::opendir(NativePath(folder).c_str());
+  if (!dir) return names;
+  while (const dirent* entry = ::readdir(dir)) {
+    bool regular = entry->d_type == DT_REG;
+    if (entry->d_type == DT_UNKNOWN) {  // a file system that does not say in the listing
+      struct stat st;
+      regular = ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+    }
+    if (regular) names.push_back(Utf8ToText(entry->d_name));
+  }
+  ::closedir(dir);
+  return names;
+}
 
 bool FileExists(TextView path) {
   struct stat st;

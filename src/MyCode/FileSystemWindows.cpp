@@ -89,7 +89,11 @@ FileReplacer::NativeFile FileReplacer::CreateTemporary(TextView temp, FileAccess
   // The folders a private file is kept in (%APPDATA%) are the user's alone already; like the POSIX half,
   // a private file still never reuses what lies at its temporary name.
   const DWORD create = access == FileAccess::OwnerOnly ? CREATE_NEW : CREATE_ALWAYS;
-  HANDLE h = ::CreateFileW(WidePath(temp).c_str(), GENERIC_WRITE, 0, nullptr, create, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Shared with nobody: while it is open, no other handle (a cleanup's delete included) gets at it. Hidden
+  // from the first moment, so a crash leaves nothing in sight among the pictures; FlushAndClose takes
+  // the attribute away again (and reads the others, hence the attribute access).
+  HANDLE h = ::CreateFileW(WidePath(temp).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr, create,
+                           FILE_ATTRIBUTE_HIDDEN, nullptr);
   // INVALID_HANDLE_VALUE is -1 as an integer: kNoFile.
   return reinterpret_cast<NativeFile>(h);
 }
@@ -100,7 +104,17 @@ bool FileReplacer::WriteAll(NativeFile file, std::string_view bytes) {
 
 bool FileReplacer::FlushAndClose(NativeFile file) {
   HANDLE h = reinterpret_cast<HANDLE>(file);
-  bool ok = ::FlushFileBuffers(h) != 0;
+  // Unhidden through the handle, before the rename: no moment and no crash leaves a hidden picture.
+  FILE_BASIC_INFO basic{};
+  bool ok = ::GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) != 0;
+  if (ok) {
+    basic.CreationTime.QuadPart = basic.LastAccessTime.QuadPart = 0;  // 0: left as the system keeps them
+    basic.LastWriteTime.QuadPart = basic.ChangeTime.QuadPart = 0;
+    basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
+    if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    ok = ::SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic) != 0;
+  }
+  ok = ::FlushFileBuffers(h) != 0 && ok;
   return ::CloseHandle(h) != 0 && ok;
 }
 
@@ -109,6 +123,29 @@ void FileReplacer::Close(NativeFile file) { ::CloseHandle(reinterpret_cast<HANDL
 bool FileReplacer::MoveIntoPlace(TextView temp, TextView path) {
   return ::MoveFileExW(WidePath(temp).c_str(), WidePath(path).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+FileReplacer::Removal FileReplacer::RemoveUnlessWritten(TextView temp) {
+  if (::DeleteFileW(WidePath(temp).c_str())) return Removal::Removed;
+  // A writer shares its temporary with nobody, so the delete is refused while it writes; a temporary gone
+  // meanwhile was finished by its writer.
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_FILE_NOT_FOUND) return Removal::Kept;
+  return Removal::Refused;
+}
+
+std::vector<Text> FileNamesIn(TextView folder) {
+  std::vector<Text> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileExW(WidePath(Text(folder) + u"*").c_str(), FindExInfoBasic, &found,
+                                     FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0)
+      names.push_back(FromWide(found.cFileName, std::char_traits<wchar_t>::length(found.cFileName)));
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return names;
 }
 
 bool FileExists(TextView path) {

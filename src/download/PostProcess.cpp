@@ -96,7 +96,8 @@ bool AppendDescription(TextView folder, TextView title, std::size_t count, TextV
   Bytes line = Utf16Le(description);
   line += Utf16Le(u"\r\n");
   if (count == 1) return CreateFileWith(path, "\xFF\xFE" + line);
-  return AppendToFile(path, line);
+  // A file without its first line would lack the byte-order mark that makes it readable.
+  return FileExists(path) && AppendToFile(path, line);
 }
 
 }  // namespace albatrix

@@ -145,6 +145,60 @@ TEST(FileSystemTest, NamesAtTheLengthLimitCanBeWritten) {
   EXPECT_EQ(EntriesIn(dir.path()), 4) << "no temporary file is left beside them";
 }
 
+// The names in `folder`, files and folders, as UTF-8.
+std::set<std::string> NamesIn(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(std::u8string(folder.begin(), folder.end()))) {
+    const std::u8string name = entry.path().filename().u8string();
+    names.emplace(name.begin(), name.end());
+  }
+  return names;
+}
+
+// Only what has exactly the name of a temporary the program writes is a leftover, and of those only the
+// ones no running process writes: the tag of this process's id keeps one, whoever made it.
+TEST(FileSystemTest, RemoveStaleTemporariesTakesOnlyLeftTemporaries) {
+  const std::string own = std::to_string(CurrentProcessId());
+  const std::string other = std::to_string(CurrentProcessId() + 1);
+  const std::set<std::string> stale = {
+      ".k4.jpg." + other + ".5.part", ".a.1.2.part", ".图 1.jpg.7.0.part", ".b.c..d.12.34.part", "..e.1.2.part",
+  };
+  std::set<std::string> kept = {
+      "x.part",      ".hidden.jpg", "a.1.2.part", ".1.2.part",  ".f.1.2.PART", ".g.1.2.part.jpg", ".h.x.2.part",
+      ".i..2.part",  ".j.1..part",  ".k.-1.2.part", ".l.1.2part", "pic.jpg",  ".k4.jpg." + own + ".5.part",
+  };
+  TempDir dir;
+  for (const std::string& name : stale) WriteWholeFile(dir.file(name), "x");
+  for (const std::string& name : kept) WriteWholeFile(dir.file(name), "x");
+  std::filesystem::create_directory(dir.file(".n.1.2.part"));
+  kept.insert(".n.1.2.part");
+
+  EXPECT_EQ(RemoveStaleTemporaries(dir.folder()), stale.size());
+  EXPECT_EQ(NamesIn(dir.path()), kept);
+  EXPECT_EQ(RemoveStaleTemporaries(dir.folder() + u"missing" + kPathSep), 0u);
+}
+
+// A picture this process is still writing is no leftover: it survives a cleanup and then goes in place.
+TEST(FileSystemTest, RemoveStaleTemporariesKeepsAFileBeingWritten) {
+  TempDir dir;
+  FileReplacer file(P(dir.file("pic.jpg")));
+  ASSERT_TRUE(file.Open());
+  ASSERT_TRUE(file.Write("picture"));
+  EXPECT_EQ(RemoveStaleTemporaries(dir.folder()), 0u);
+  EXPECT_EQ(EntriesIn(dir.path()), 1);
+  ASSERT_TRUE(file.Commit());
+  EXPECT_EQ(ReadWholeFile(dir.file("pic.jpg")), "picture");
+}
+
+TEST(FileSystemTest, AppendToFileCreatesAndAppends) {
+  TempDir dir;
+  ASSERT_TRUE(AppendToFile(P(dir.file("saved.txt")), "one\n"));
+  ASSERT_TRUE(AppendToFile(P(dir.file("saved.txt")), "two\n"));
+  EXPECT_EQ(ReadWholeFile(dir.file("saved.txt")), "one\ntwo\n");
+  EXPECT_FALSE(AppendToFile(P(dir.file("no/saved.txt")), "x"));
+  EXPECT_FALSE(test::PathExists(dir.file("no")));
+}
+
 TEST(FileSystemTest, ReadFileBytes) {
   TempDir dir;
   const std::string path = dir.file("data");
