@@ -56,6 +56,8 @@ void EnterAlbumFolder(RunSession& session, const ST_PERLISTRECORD& album) {
     session.pictures.SetFolder(folder);
   }
   if (!CreateFolders(folder)) Trace("album folder could not be made: " + TextToUtf8(folder));
+  // A run that was killed left its pictures in flight behind as temporaries; this run writes here now.
+  RemoveStaleTemporaries(folder);
   session.skipMarker = ReadSkipMarker(folder);
   session.takenNames.Clear();
   session.journal.AlbumFolder(session.albumPosition, folder);

@@ -283,9 +283,7 @@ bool WriteJobFile(TextView programFolder, const DownloadJob& job) {
 }
 
 bool AppendJobJournal(TextView programFolder, TextView runId, std::size_t position, const JobPicture& picture) {
-  const Text path = JournalPath(programFolder);
-  const std::string line = JournalLine(runId, position, picture);
-  return AppendToFile(path, line) || (!FileExists(path) && CreateFileWith(path, line));
+  return AppendToFile(JournalPath(programFolder), JournalLine(runId, position, picture));
 }
 
 void RemoveJobFile(TextView programFolder) {
