@@ -275,6 +275,11 @@ void AlbatrixController::EnterListing() {
 }
 
 void AlbatrixController::LeaveListing() {
+  ShowListReady();
+  states_.End(Activity::Listing);
+}
+
+void AlbatrixController::ShowListReady() {
   view_.Enable(IDC_SITE, true);
   view_.Enable(IDC_DOWNLOAD, !albums_.empty());
   view_.SetText(IDC_GET_ALBUMS, u"获取相册");
@@ -284,7 +289,6 @@ void AlbatrixController::LeaveListing() {
   if (!previewMode) {
     for (int id : {IDC_FILTER, IDC_FIND}) view_.Enable(id, true);
   }
-  states_.End(Activity::Listing);
 }
 
 bool AlbatrixController::AddHistoryAndSave(HistoryKind which, TextView text) {

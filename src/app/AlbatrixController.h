@@ -229,6 +229,8 @@ class AlbatrixController {
   void DownloadEnded(const RunTally* tally);
   // Starts the run thread over `plan`; the states say Running already.
   void StartRun(RunPlan plan, std::vector<std::size_t> albumIndices);
+  // The controls a list of albums offers, on again (the download button when there are albums).
+  void ShowListReady();
   // The album list, the grid, the outcomes and the thumbnails emptied for albums to come.
   void ClearListing();
   // The album photo crawler of this controller's site.

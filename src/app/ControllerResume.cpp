@@ -42,6 +42,7 @@ bool AlbatrixController::ResumeJob(const DownloadJob& job) {
   view_.RefreshGrid();
   view_.SetText(IDC_GRID_FRAME, u"相册列表(共" + DecimalText(albums_.size()) + u"个)");
   view_.ChooseAllAlbums();
+  ShowListReady();
   view_.SetText(IDC_MEMBER, job.memberAddress);
   view_.SetText(IDC_SAVE_PATH, job.savePath);
   SetMemberFolders(job.memberKey, job.subFolder);
