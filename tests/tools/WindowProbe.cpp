@@ -3,6 +3,8 @@
 // window with a given title and one of its controls by control id, and prints
 //   window-probe TITLE rect ID      "x y width height" of the control on the screen
 //   window-probe TITLE text ID      the control's text, UTF-8
+//   window-probe TITLE edit ID      the text in the control's edit box, UTF-8 (the window's autocomplete
+//                                    boxes are panels with the edit inside)
 //   window-probe TITLE enabled ID   "1" or "0"
 //   window-probe TITLE shown ID     "1" when the control and every parent are visible, else "0"
 //   window-probe TITLE menubar -     "x y width height" of the menu bar on the screen: the band over the
@@ -45,7 +47,7 @@ int main() {
   int count = 0;
   LPWSTR* args = ::CommandLineToArgvW(::GetCommandLineW(), &count);
   if (!args || count != 4) {
-    std::fputs("usage: window-probe TITLE rect|text|enabled|shown ID\n", stderr);
+    std::fputs("usage: window-probe TITLE rect|text|edit|enabled|shown ID\n", stderr);
     return 2;
   }
   HWND window = ::FindWindowW(nullptr, args[1]);
@@ -73,6 +75,20 @@ int main() {
   } else if (what == L"text") {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(::GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    Print(text);
+  } else if (what == L"edit") {
+    HWND edit = ::FindWindowExW(control, nullptr, L"Edit", nullptr);
+    if (!edit) return 1;
+    // Another process's edit text comes only with WM_GETTEXT; GetWindowText would give its title.
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return 1;
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutW(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                               SMTO_ABORTIFHUNG, 5000, &copied)) {
+      return 1;
+    }
+    text.resize(copied);
     Print(text);
   } else if (what == L"enabled") {
     std::puts(::IsWindowEnabled(control) ? "1" : "0");
