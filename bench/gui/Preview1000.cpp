@@ -38,7 +38,7 @@ class PreviewBenchApp : public wxApp {
     heartbeat_.Restart();
     dynamic_cast<wxCheckBox*>(window_->Control(IDC_PREVIEW))->SetValue(true);
     window_->View().UserCheck(IDC_PREVIEW, true);
-    window_->Controller().SwitchPreview();
+    window_->Controller().SwitchPreview(true);
   }
 
   void Beat() {

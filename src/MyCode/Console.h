@@ -2,6 +2,8 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,17 +27,24 @@ void ShowProgramText(const std::string& utf8, bool isError);
 bool StderrIsTerminal();
 
 // While one lives, Ctrl-C (SIGINT on POSIX; Ctrl-C and Ctrl-Break on a Windows console) only marks that
-// it came instead of ending the process, so a command can turn the mark into its own stop and end through
-// its normal path. One at a time; one serves the whole command, listing and download alike.
+// it came instead of ending the process, and calls `onInterrupt` (may be empty) on a thread of the
+// catcher's own, so a command that waits for its work to end can turn it into the work's own stop and end
+// through its normal path. One at a time; one serves the whole command, listing and download alike.
 class InterruptCatcher {
  public:
-  InterruptCatcher();   // clears the mark and catches Ctrl-C
-  ~InterruptCatcher();  // Ctrl-C as it was before
+  // Clears the mark and catches Ctrl-C. `onInterrupt` must stay callable while the catcher lives and
+  // may be called from another thread at any moment, once per Ctrl-C.
+  explicit InterruptCatcher(std::function<void()> onInterrupt = {});
+  ~InterruptCatcher();  // Ctrl-C as it was before; no call of onInterrupt is under way afterwards
   InterruptCatcher(const InterruptCatcher&) = delete;
   InterruptCatcher& operator=(const InterruptCatcher&) = delete;
 
   // True once Ctrl-C came while a catcher lived.
   static bool Interrupted();
+
+ private:
+  struct Watch;
+  std::unique_ptr<Watch> watch_;
 };
 
 }  // namespace albatrix

@@ -5,6 +5,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <mutex>
 
 #include "MyCode/Win32.h"
 
@@ -15,10 +16,15 @@ namespace albatrix {
 namespace {
 
 std::atomic<bool> interrupted{false};
+// The console runs its handler on a thread of its own: onInterrupt is called right there.
+std::mutex callLock;
+std::function<void()> onInterruptCall;
 
 BOOL WINAPI OnConsoleControl(DWORD event) {
   if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
     interrupted = true;
+    std::lock_guard<std::mutex> hold(callLock);
+    if (onInterruptCall) onInterruptCall();
     return TRUE;  // handled: the process goes on and cancels as SIGINT makes it do on POSIX
   }
   return FALSE;   // closing the console or logging off ends the process as usual
@@ -74,12 +80,22 @@ void ShowProgramText(const std::string& utf8, bool isError) {
 
 bool StderrIsTerminal() { return ::_isatty(::_fileno(stderr)) != 0; }
 
-InterruptCatcher::InterruptCatcher() {
+struct InterruptCatcher::Watch {};
+
+InterruptCatcher::InterruptCatcher(std::function<void()> onInterrupt) {
   interrupted = false;
+  {
+    std::lock_guard<std::mutex> hold(callLock);
+    onInterruptCall = std::move(onInterrupt);
+  }
   ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
-InterruptCatcher::~InterruptCatcher() { ::SetConsoleCtrlHandler(OnConsoleControl, FALSE); }
+InterruptCatcher::~InterruptCatcher() {
+  ::SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+  std::lock_guard<std::mutex> hold(callLock);  // a call under way ends first
+  onInterruptCall = nullptr;
+}
 
 bool InterruptCatcher::Interrupted() { return interrupted.load(); }
 

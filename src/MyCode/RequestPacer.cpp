@@ -13,8 +13,6 @@ namespace albatrix {
 
 namespace {
 
-// How often a pause looks at its flag.
-constexpr auto kPausePoll = std::chrono::milliseconds(10);
 
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -84,13 +82,7 @@ std::string HostOf(std::string_view address) {
 }
 
 bool PauseUnlessRaised(std::chrono::steady_clock::duration pause, const std::atomic<bool>* flag) {
-  const auto until = std::chrono::steady_clock::now() + pause;
-  for (;;) {
-    if (flag && flag->load()) return false;
-    const auto now = std::chrono::steady_clock::now();
-    if (now >= until) return true;
-    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(until - now, kPausePoll));
-  }
+  return SystemWaitClock().PauseUnlessRaised(pause, flag);
 }
 
 bool RequestPacer::WaitTurn(const std::string& host, const std::atomic<bool>* abort) {
@@ -102,9 +94,9 @@ bool RequestPacer::WaitTurn(const std::string& host, const std::atomic<bool>* ab
       auto it = hosts_.find(host);
       until = it == hosts_.end() ? Clock::time_point{} : it->second.heldUntil;
     }
-    const Clock::time_point now = Clock::now();
+    const Clock::time_point now = clock_->Now();
     if (now >= until) return !(abort && abort->load());
-    if (!PauseUnlessRaised(until - now, abort)) return false;
+    if (!clock_->PauseUnlessRaised(until - now, abort)) return false;
   }
 }
 
@@ -129,7 +121,7 @@ std::optional<std::chrono::seconds> RequestPacer::Replied(const std::string& hos
       const int k = std::min(state.refusalsInRow, 6);  // 2^6 is past the cap already
       pause = std::min(std::chrono::seconds(1LL << k), kLongestOwnPause);
     }
-    state.heldUntil = std::max(state.heldUntil, Clock::now() + pause);
+    state.heldUntil = std::max(state.heldUntil, clock_->Now() + pause);
   }
   Trace("site " + host + " answered " + std::to_string(status) + ": requests held " + std::to_string(pause.count()) +
         " s");

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "MyCode/WaitClock.h"
+
 namespace albatrix {
 
 // The longest pause a site can ask for, and the longest the program picks itself when none was named.
@@ -27,13 +29,18 @@ std::optional<std::chrono::seconds> RetryAfterPause(std::string_view value, std:
 // The host part of an http or https address, lower-cased ("" when there is none).
 std::string HostOf(std::string_view address);
 
-// Waits `pause`, or less when `flag` (may be null) is raised meanwhile, which it looks at every few
-// milliseconds. False when the flag was raised.
+// SystemWaitClock's wait: `pause`, or less when `flag` (may be null) is raised meanwhile, which it looks
+// at every few milliseconds. False when the flag was raised.
 bool PauseUnlessRaised(std::chrono::steady_clock::duration pause, const std::atomic<bool>* flag);
 
 class RequestPacer {
  public:
   using Clock = std::chrono::steady_clock;
+
+  // The clock holds are measured and waited on (must outlive the pacer).
+  explicit RequestPacer(WaitClock& clock = SystemWaitClock()) : clock_(&clock) {}
+  // Another clock for the pacer's holds; before the pacer is shared.
+  void SetClock(WaitClock& clock) { clock_ = &clock; }
 
   // Called when a hold begins, with its length in whole seconds, on the thread whose reply began it.
   // Set before the pacer is shared.
@@ -51,6 +58,7 @@ class RequestPacer {
     Clock::time_point heldUntil{};
     int refusalsInRow = 0;
   };
+  WaitClock* clock_;
   std::mutex lock_;
   std::map<std::string, HostState> hosts_;
 };

@@ -34,17 +34,22 @@ void AlbatrixController::Initialize() {
   if (!newestPath.empty()) view_.SetText(IDC_SAVE_PATH, newestPath);
 }
 
-void AlbatrixController::FinishStartup(const TextArray& siteNames) {
+void AlbatrixController::FinishStartup(TextView memberText, const TextArray& siteNames) {
   TextArray names = siteNames;
   if (names.empty()) names.assign(SITE_ENTRY_NAMES.begin(), SITE_ENTRY_NAMES.end());
   view_.SetEntries(IDC_SITE, names);
-  view_.SelectEntry(IDC_SITE, SITE_CODE_HUPU);
-  RecognizeSite();
+  SelectSite(SITE_CODE_HUPU);
+  RecognizeSite(memberText);
   readyForInput = true;
-  ApplySiteSelection();
+  ApplySiteSelection(siteEntry_);
 }
 
-void AlbatrixController::GetAlbums() {
+void AlbatrixController::SelectSite(int entry) {
+  siteEntry_ = entry;
+  view_.SelectEntry(IDC_SITE, entry);
+}
+
+void AlbatrixController::GetAlbums(Text memberText) {
   if (!readyForInput) return;
   // A press during a listing is a stop request.
   if (Listing()) {
@@ -72,8 +77,8 @@ void AlbatrixController::GetAlbums() {
   coverAbort_ = false;
   states_.Begin(Activity::Listing);
   siteCode = SITE_CODE_HUPU;
-  if (!StartThread(listThread_, [this] {
-        RunListing();
+  if (!StartThread(listThread_, [this, memberText = TrimBlanks(memberText)] {
+        RunListing(memberText);
         Trace("get albums: the listing ended");
       })) {
     states_.End(Activity::Listing);  // otherwise every later press would only ask a missing thread to stop
@@ -126,10 +131,9 @@ Text ListingStatusText(std::size_t albums, const ListingResult& result) {
 
 }  // namespace
 
-void AlbatrixController::RunListing() {
+void AlbatrixController::RunListing(const Text& memberText) {
   siteCode = SITE_CODE_HUPU;
   SetMemberFolders(Text(), Text());
-  const Text memberText = TrimBlanks(view_.GetText(IDC_MEMBER));
   if (memberText.empty()) {
     // Nothing typed: back to idle without touching the controls.
     view_.Message(Text(kNeedAddressMessage));
@@ -181,17 +185,18 @@ void AlbatrixController::WaitForListing() {
   if (listThread_.joinable()) listThread_.join();
 }
 
-void AlbatrixController::RecognizeSite() {
-  std::optional<SiteMatch> match = MatchSite(view_.GetText(IDC_MEMBER), view_.SelectedEntry(IDC_SITE), profile_);
+void AlbatrixController::RecognizeSite(TextView memberText) {
+  std::optional<SiteMatch> match = MatchSite(memberText, siteEntry_, profile_);
   if (!match) return;
-  view_.SelectEntry(IDC_SITE, match->siteEntry);
-  ApplySiteSelection();
+  SelectSite(match->siteEntry);
+  ApplySiteSelection(match->siteEntry);
   if (match->siteEntry == 0 && match->subTypeEntry >= 0) view_.SelectEntry(IDC_SUBTYPE, match->subTypeEntry);
 }
 
-void AlbatrixController::ApplySiteSelection() {
+void AlbatrixController::ApplySiteSelection(int siteEntry) {
   siteCode = SITE_CODE_HUPU;
-  if (view_.SelectedEntry(IDC_SITE) != 0) {
+  siteEntry_ = siteEntry;
+  if (siteEntry != 0) {
     view_.Show(IDC_SUBTYPE, false);
     view_.PlaceMemberBox(MemberBoxPlace::OverSubType);
     return;

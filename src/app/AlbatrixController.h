@@ -52,6 +52,14 @@ using ThumbnailMaker = std::function<std::optional<ThumbnailPixels>(const Text& 
 // The preview switch's question while a fill runs.
 inline constexpr TextView kStopFillQuestion = u"模式转换未完成,是否中断?";
 
+// What the download button starts: the albums chosen (album indices, in grid order), the save-path box's
+// text, the retry passes after the albums (the command line's --retries; 0: none).
+struct DownloadRequest {
+  std::vector<std::size_t> albums;
+  Text savePath;
+  int retries = 0;
+};
+
 class AlbatrixController {
  public:
   // `programFolder` ends with the path separator: soft.dat lives there. The view must outlive the
@@ -67,24 +75,25 @@ class AlbatrixController {
   // back) with both histories handed to their boxes, the newest save path into the save-path box.
   void Initialize();
   // Start-up, second half (when the start-up request is done): the site selector filled with `siteNames`
-  // (the built-in names when empty) on entry 15, the member box recognised, input accepted, the selection
-  // applied.
-  void FinishStartup(const TextArray& siteNames = {});
+  // (the built-in names when empty) on entry 15, `memberText` (the member box's text) recognised, input
+  // accepted, the selection applied.
+  void FinishStartup(TextView memberText = {}, const TextArray& siteNames = {});
 
-  // Button 1004 "获取相册": before start-up has finished nothing; during a listing a stop request, which
-  // also ends the page in flight at once;
-  // otherwise the grid and the album list emptied and the listing thread started. Nothing either while
+  // Button 1004 "获取相册" with the member box's text at the press: before start-up has finished nothing;
+  // during a listing a stop request, which also ends the page in flight at once; otherwise the grid and
+  // the album list emptied and the listing thread started over `memberText` trimmed. Nothing either while
   // the grid filler or a download run is active, since the listing would empty the album list under it.
-  void GetAlbums();
+  void GetAlbums(Text memberText);
 
-  // The member box's text changed (or an entry was picked from its list): steer the site selector.
-  void RecognizeSite();
-  // The site selector's selection changed: siteCode back to 15, the sub-type selector shown for entry 0
-  // only, the member box placed beside or over it.
-  void ApplySiteSelection();
+  // The member box's text changed to `memberText` (or an entry was picked from its list): steer the site
+  // selector.
+  void RecognizeSite(TextView memberText);
+  // The site selector's selection changed to `siteEntry`: siteCode back to 15, the sub-type selector
+  // shown for entry 0 only, the member box placed beside or over it.
+  void ApplySiteSelection(int siteEntry);
 
   // The button's second press alone: asks a running listing to stop and ends its page in flight. Does
-  // nothing when no listing runs, so it can never start one.
+  // nothing when no listing runs, so it can never start one. Any thread (a Ctrl-C asks from its own).
   void StopListing();
   // Waits until the listing thread (if any) has ended. From the thread that drives the commands only.
   void WaitForListing();
@@ -112,11 +121,10 @@ class AlbatrixController {
   // or decoded leaves the album without one, silently.
   void MakeThumbnail(std::size_t albumIndex);
 
-  // Box 1014 "预览图" was clicked; the view's check state of 1014 is the box's new state. While a fill
-  // runs: the question whether to stop it (Yes asks it to stop), and the box goes back as it was.
+  // Box 1014 "预览图" was clicked; `checked` is the box's new state. While a fill runs: the question whether to stop it (Yes asks it to stop), and the box goes back as it was.
   // Otherwise the find window is hidden ("筛选" and "查找" off) for preview mode or "筛选" and "查找" on
   // for list mode, the grid is reset to the new mode and the filler thread shows every album in it.
-  void SwitchPreview();
+  void SwitchPreview(bool checked);
   // The fill pass: albums 0..N-1 shown until a stop is asked, then the grid refreshed, the fill ended and
   // the filter keyword emptied. Runs on the filler thread, or on the interface thread for a filter.
   void FillGrid();
@@ -131,17 +139,15 @@ class AlbatrixController {
   // then every thread joined. Idempotent.
   void Shutdown();
 
-  // The run plan of a download over the albums the view reports as chosen: copies of them, the save-path
-  // box, the member folders of the last listing, the current site's rules and limits, the retry passes,
-  // and the album photo crawler of this controller's site. `albumIndices` (may be null) receives the
-  // album index of each album of the plan, in its order.
-  RunPlan MakeRunPlan(std::vector<std::size_t>* albumIndices = nullptr);
-  // Retry passes after the chosen albums of every later run (the command line's --retries; 0: none).
-  void SetRetryPasses(int passes);
+  // The run plan of a download over the request's albums: copies of them, its save path, the member
+  // folders of the last listing, the current site's rules and limits, its retry passes, and the album
+  // photo crawler of this controller's site. `albumIndices` (may be null) receives the album index of
+  // each album of the plan, in its order.
+  RunPlan MakeRunPlan(const DownloadRequest& request, std::vector<std::size_t>* albumIndices = nullptr);
   // "查看失败": the view lists the last run's failed pictures. Nothing while a run is under way.
   void ShowFailures();
   // "重试失败的图片": one retry pass over the last run's failed pictures, into the same folders and names,
-  // as a run of its own (the button reads "终止下载" meanwhile). Nothing while a listing or a run is
+  // as a run of its own (with that run's save path) (the button reads "终止下载" meanwhile). Nothing while a listing or a run is
   // under way, or when nothing failed.
   void RetryFailures();
 
@@ -160,17 +166,18 @@ class AlbatrixController {
 
   // Button 1005 "下载": during a run the press asks it to cancel (CancelDownload); while a listing runs
   // nothing, since the listing empties and refills the album list the run walks; otherwise the download
-  // run (DownProc.h) starts on a thread of its own over MakeRunPlan(). When that thread cannot start:
-  // "Create thread:GetListFunc failed." and back to idle, so the next press starts a run again.
-  void Download();
+  // run (DownProc.h) starts on a thread of its own over MakeRunPlan(request). When that thread cannot
+  // start: "Create thread:GetListFunc failed." and back to idle, so the next press starts a run again.
+  void Download(const DownloadRequest& request);
   // The button's second press alone: asks a running download to cancel. Does nothing when no run is
-  // active, so it can never start one; true when a run was asked.
+  // active, so it can never start one; true when a run was asked. Any thread (a Ctrl-C asks from its
+  // own).
   bool CancelDownload();
   // Waits until the download run thread (if any) has ended. From the thread that drives the commands only.
   void WaitForDownload();
-  // Button 1008 "打开": while the workers of an album run, that album's folder; otherwise the folder in the
-  // save-path box, when it is not empty.
-  void OpenSaveFolder();
+  // Button 1008 "打开" with the save-path box's text: while the workers of an album run, that album's
+  // folder; otherwise `savePathText`, when it is not empty.
+  void OpenSaveFolder(const Text& savePathText);
 
   // What the last download run did, read once it has ended (empty before any run).
   RunTally LastDownload() const;
@@ -222,8 +229,10 @@ class AlbatrixController {
   bool AddHistoryAndSave(HistoryKind which, TextView text);
 
  private:
-  // The listing thread's body: reads the member box, lists, and shows the outcome.
-  void RunListing();
+  // The listing thread's body: lists `memberText` (trimmed) and shows the outcome.
+  void RunListing(const Text& memberText);
+  // The site selector to `entry`, on the view and in the controller's own copy.
+  void SelectSite(int entry);
   void SetMemberFolders(const Text& memberKey, const Text& subFolder);
   // The window's side of a run's end (also of a run that never began).
   void DownloadEnded(const RunTally* tally);
@@ -262,8 +271,10 @@ class AlbatrixController {
 
   mutable std::mutex settingsLock_;  // the run reads the current site's records while the interface edits
   DownloadPresenter downloadPresenter_;
+  std::mutex sessionLock_;  // session_ is replaced on the command thread; a cancel may come from another
   std::unique_ptr<RunSession> session_;  // the last run; replaced only while no run thread exists
-  int retryPasses_ = 0;
+  DownloadRequest lastRequest_;  // of the last run started with Download
+  int siteEntry_ = 15;           // the site selector's entry, as the window last reported or was told
   std::vector<std::size_t> lastRunAlbums_;  // the album index of each album of the last run, in its order
   std::thread downloadThread_;
 };

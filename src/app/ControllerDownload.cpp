@@ -10,9 +10,9 @@
 
 namespace albatrix {
 
-RunPlan AlbatrixController::MakeRunPlan(std::vector<std::size_t>* albumIndices) {
+RunPlan AlbatrixController::MakeRunPlan(const DownloadRequest& request, std::vector<std::size_t>* albumIndices) {
   RunPlan plan;
-  for (std::size_t index : view_.ChosenAlbums()) {
+  for (std::size_t index : request.albums) {
     if (index < albums_.size()) {
       plan.albums.push_back(albums_[index]);
       if (albumIndices) albumIndices->push_back(index);
@@ -21,14 +21,14 @@ RunPlan AlbatrixController::MakeRunPlan(std::vector<std::size_t>* albumIndices) 
     }
   }
   plan.listedAlbums = albums_.size();
-  plan.savePath = view_.GetText(IDC_SAVE_PATH);
+  plan.savePath = request.savePath;
   plan.memberKey = MemberKey();
   plan.subFolder = SubFolder();
   plan.siteCode = siteCode;
   plan.nameRule = [this] { return CurrentNameRule(); };
   plan.limits = CurrentLimits();
   plan.listPictures = AlbumCrawler();
-  plan.retries = retryPasses_;
+  plan.retries = request.retries;
   plan.jobFolder = programFolder_;
   {
     std::lock_guard<std::mutex> hold(textsLock_);
@@ -44,7 +44,7 @@ ListPicturesFn AlbatrixController::AlbumCrawler() const {
   };
 }
 
-void AlbatrixController::Download() {
+void AlbatrixController::Download(const DownloadRequest& request) {
   if (Running()) {
     CancelDownload();  // a run that has just ended meanwhile is not started again by this press
     return;
@@ -60,7 +60,8 @@ void AlbatrixController::Download() {
   // The last run has shown its end already; its thread ends at once.
   WaitForDownload();
   std::vector<std::size_t> albumIndices;
-  RunPlan plan = MakeRunPlan(&albumIndices);
+  RunPlan plan = MakeRunPlan(request, &albumIndices);
+  lastRequest_ = request;
   // An album an interrupted run had begun goes on from the pictures it saved.
   plan.savedBefore = PicturesOfUnfinishedAlbums(ReadJobFile(programFolder_), plan.albums);
   StartRun(std::move(plan), std::move(albumIndices));
@@ -72,8 +73,8 @@ void AlbatrixController::RetryFailures() {
     return;
   }
   WaitForDownload();
-  RunPlan plan = MakeRunPlan();
-  plan.albums.clear();
+  // The save path and the passes of the run whose failures these are.
+  RunPlan plan = MakeRunPlan(DownloadRequest{{}, lastRequest_.savePath, lastRequest_.retries});
   // A retry is no run to go on with: it keeps no job file of its own.
   plan.jobFolder.clear();
   if (session_) {
@@ -93,12 +94,13 @@ void AlbatrixController::ShowFailures() {
   view_.ShowFailureList(LastDownload().failures);
 }
 
-void AlbatrixController::SetRetryPasses(int passes) { retryPasses_ = passes; }
-
 void AlbatrixController::StartRun(RunPlan plan, std::vector<std::size_t> albumIndices) {
   lastRunAlbums_ = albumIndices;
   downloadPresenter_.BeginRun(std::move(albumIndices));
-  session_ = std::make_unique<RunSession>(std::move(plan), downloadPresenter_);
+  {
+    std::lock_guard<std::mutex> hold(sessionLock_);
+    session_ = std::make_unique<RunSession>(std::move(plan), downloadPresenter_);
+  }
   RunSession& session = *session_;
   if (!StartThread(downloadThread_, [&session] {
         DownloadRun(session);
@@ -116,7 +118,8 @@ void AlbatrixController::DownloadEnded(const RunTally* tally) {
 }
 
 bool AlbatrixController::CancelDownload() {
-  // session_ changes only on this thread, and only while no run thread exists.
+  // A Ctrl-C asks from a thread of its own: session_ may be replaced by the command thread meanwhile.
+  std::lock_guard<std::mutex> hold(sessionLock_);
   return Running() && session_ && session_->flags.RequestCancel();
 }
 
@@ -124,9 +127,9 @@ void AlbatrixController::WaitForDownload() {
   if (downloadThread_.joinable()) downloadThread_.join();
 }
 
-void AlbatrixController::OpenSaveFolder() {
+void AlbatrixController::OpenSaveFolder(const Text& savePathText) {
   Text folder = downloadPresenter_.DownloadingFolder();
-  if (folder.empty()) folder = view_.GetText(IDC_SAVE_PATH);
+  if (folder.empty()) folder = savePathText;
   if (!folder.empty()) view_.OpenFolder(folder);
 }
 

@@ -27,8 +27,7 @@ void AlbatrixController::MakeThumbnail(std::size_t albumIndex) {
   view_.AddThumbnail(index, *pixels);
 }
 
-void AlbatrixController::SwitchPreview() {
-  const bool checked = view_.IsChecked(IDC_PREVIEW);
+void AlbatrixController::SwitchPreview(bool checked) {
   if (Filling()) {
     if (view_.Message(Text(kStopFillQuestion), Text(kPromptCaption), MessageButtons::YesNo)) {
       if (states_.AskStop(Activity::Filling)) coverAbort_ = true;

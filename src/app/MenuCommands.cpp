@@ -28,8 +28,8 @@ bool MenuCommands::Run(int commandId) {
     if (actions_.openBrowser) actions_.openBrowser(address);
     return true;
   }
-  address = LoginAddress(commandId, controller_.View().GetText(IDC_MEMBER),
-                         controller_.View().SelectedEntry(IDC_SUBTYPE), controller_.Profile());
+  const MemberBoxState box = actions_.memberBox ? actions_.memberBox() : MemberBoxState{};
+  address = LoginAddress(commandId, box.memberText, box.subTypeEntry, controller_.Profile());
   if (address.empty()) return false;
   const auto& open = actions_.openLogin ? actions_.openLogin : actions_.openBrowser;
   if (open) open(address);

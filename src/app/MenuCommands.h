@@ -12,6 +12,12 @@
 
 namespace albatrix {
 
+// The member box's text and the sub-type selector's entry, which choose the login page.
+struct MemberBoxState {
+  Text memberText;
+  int subTypeEntry = 0;
+};
+
 struct MenuActions {
   // The system's browser (or mail program, for a mailto: address).
   std::function<void(const Text& address)> openBrowser;
@@ -21,6 +27,9 @@ struct MenuActions {
   std::function<bool(DownloadLimits& limits)> downloadDialog;
   std::function<bool(NameRule& rule)> nameDialog;
   std::function<void()> aboutBox;
+  // What the member box and the sub-type selector hold at the moment of a login command (read by the
+  // window then); empty: nothing typed, entry 0.
+  std::function<MemberBoxState()> memberBox;
 };
 
 class MenuCommands {

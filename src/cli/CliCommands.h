@@ -2,6 +2,7 @@
 // after its name, and returns the process's exit status. A new subcommand is one more row of kCommands.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,11 +37,14 @@ int UsageError(const std::string& message);
 class AlbatrixController;
 class MainWindowView;
 
-// Starts the controller as the window starts, types `address` into the member box and presses
-// "获取相册", then waits for the listing to end. The rows reach the view as the grid would show them.
-// Ctrl-C meanwhile (with an InterruptCatcher alive) is the button's second press, which also ends the
-// page in flight; true when that happened.
-bool ListAlbumsOf(AlbatrixController& controller, MainWindowView& view, const Text& address);
+// What Ctrl-C does to a command: the second press of whichever button's work is under way (the listing
+// stops, the run is cancelled, each ending its request in flight at once). For an InterruptCatcher.
+std::function<void()> InterruptStops(AlbatrixController& controller);
+
+// Starts the controller as the window starts, presses "获取相册" on `address`, then waits for the listing
+// to end. The rows reach the view as the grid would show them. Ctrl-C meanwhile (with an
+// InterruptCatcher of InterruptStops alive) stops it; true when that happened.
+bool ListAlbumsOf(AlbatrixController& controller, const Text& address);
 
 // list [ADDRESS]: the get-albums command on ADDRESS, as the window runs it.
 int RunList(CliContext& context, const std::vector<std::string>& arguments);

@@ -1,9 +1,6 @@
 // download [ADDRESS] --save DIR [--albums LIST] [--retries N]: lists as `list` does, then runs the
 // download button on the chosen rows, with Ctrl-C as the button's second press. download --resume goes
 // on with the run whose job file the program folder holds.
-#include <chrono>
-#include <thread>
-
 #include "MyCode/Console.h"
 #include "app/AlbatrixController.h"
 #include "cli/AlbumRows.h"
@@ -87,22 +84,16 @@ Text FailureLine(const FailedPicture& failure) {
   return failure.albumTitle + u"\t" + failure.url + u"\t" + failure.reason;
 }
 
-// Waits for the run the controller has started, Ctrl-C as the button's second press, and reports it:
-// the summary line, the failure lines, the exit status.
+// Waits for the run the controller has started (Ctrl-C, through the catcher, is the button's second
+// press) and reports it: the summary line, the failure lines, the exit status.
 int FinishDownload(AlbatrixController& controller, ProgressView& view) {
-  bool cancelled = false;
-  while (controller.Running()) {
-    if (!cancelled && InterruptCatcher::Interrupted()) {
-      controller.CancelDownload();  // the button's second press; never a new run if this one just ended
-      cancelled = true;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  // A Ctrl-C that came before the run began had nothing to cancel yet.
+  if (InterruptCatcher::Interrupted()) controller.CancelDownload();
   controller.WaitForDownload();
   const RunTally summary = controller.LastDownload();
   view.Note(Utf8ToText(SummaryLine(summary)));
   for (const FailedPicture& failure : summary.failures) view.Note(FailureLine(failure));
-  if (cancelled || InterruptCatcher::Interrupted()) return kExitInterrupted;
+  if (InterruptCatcher::Interrupted()) return kExitInterrupted;
   if (!summary.started) return kExitNothing;
   return summary.failed > 0 ? kExitSomeFailed : kExitListed;
 }
@@ -126,7 +117,7 @@ int ResumeDownload(CliContext& context) {
               (aside.empty() ? Text(u"; its file was removed") : u"; its file was set aside as " + aside));
     return kExitNothing;
   }
-  InterruptCatcher catcher;
+  InterruptCatcher catcher(InterruptStops(controller));
   if (!controller.ResumeJob(read.job)) return kExitNothing;
   return FinishDownload(controller, view);
 }
@@ -150,8 +141,8 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
               u"download takes its place, and pictures it had saved for the same albums are not fetched again.");
   }
   AlbatrixController controller(view, context.programFolder, context.profile);
-  InterruptCatcher catcher;
-  if (ListAlbumsOf(controller, view, address)) return kExitInterrupted;
+  InterruptCatcher catcher(InterruptStops(controller));
+  if (ListAlbumsOf(controller, address)) return kExitInterrupted;
   const std::size_t listed = view.ShownRows();
   if (listed == 0) return kExitNothing;
   if (!rows->all && rows->highest > listed) {
@@ -159,10 +150,7 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
                       " albums were listed");
   }
   view.ChooseRows(*rows);
-  view.SetText(IDC_SAVE_PATH, Utf8ToText(args.save));
-
-  controller.SetRetryPasses(args.retries);
-  controller.Download();
+  controller.Download(DownloadRequest{view.ChosenAlbums(), Utf8ToText(args.save), args.retries});
   return FinishDownload(controller, view);
 }
 

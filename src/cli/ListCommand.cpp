@@ -1,6 +1,3 @@
-#include <chrono>
-#include <thread>
-
 #include "app/AlbatrixController.h"
 #include "cli/CliCommands.h"
 #include "cli/CliView.h"
@@ -8,29 +5,22 @@
 
 namespace albatrix {
 
-namespace {
+std::function<void()> InterruptStops(AlbatrixController& controller) {
+  return [&controller] {
+    controller.StopListing();
+    controller.CancelDownload();
+  };
+}
 
-// How often the command looks for Ctrl-C while a phase runs.
-constexpr auto kInterruptPoll = std::chrono::milliseconds(20);
-
-}  // namespace
-
-bool ListAlbumsOf(AlbatrixController& controller, MainWindowView& view, const Text& address) {
+bool ListAlbumsOf(AlbatrixController& controller, const Text& address) {
   controller.Initialize();
   controller.FinishStartup();
-  view.SetText(IDC_MEMBER, address);
-  controller.RecognizeSite();
-  controller.GetAlbums();
-  bool stopped = false;
-  while (controller.Listing()) {
-    if (!stopped && InterruptCatcher::Interrupted()) {
-      controller.StopListing();  // never a new listing, should this one have just ended
-      stopped = true;
-    }
-    std::this_thread::sleep_for(kInterruptPoll);
-  }
+  controller.RecognizeSite(address);
+  controller.GetAlbums(address);
+  // A Ctrl-C that came before the listing began had nothing to stop yet.
+  if (InterruptCatcher::Interrupted()) controller.StopListing();
   controller.WaitForListing();
-  return stopped || InterruptCatcher::Interrupted();
+  return InterruptCatcher::Interrupted();
 }
 
 int RunList(CliContext& context, const std::vector<std::string>& arguments) {
@@ -39,8 +29,8 @@ int RunList(CliContext& context, const std::vector<std::string>& arguments) {
 
   CliView view;
   AlbatrixController controller(view, context.programFolder, context.profile);
-  InterruptCatcher catcher;
-  if (ListAlbumsOf(controller, view, address)) return kExitInterrupted;
+  InterruptCatcher catcher(InterruptStops(controller));
+  if (ListAlbumsOf(controller, address)) return kExitInterrupted;
   return controller.Albums().empty() ? kExitNothing : kExitListed;
 }
 

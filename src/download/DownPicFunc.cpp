@@ -19,7 +19,7 @@ constexpr auto kCancelPoll = std::chrono::milliseconds(50);
 constexpr std::uint32_t kWorkerConstructTimeoutMs = 20000;
 
 bool CancelSeen(const RunFlags& flags) {
-  return flags.cancelRequested.load() || flags.runState.load() == RUN_CANCEL;
+  return flags.CancelRaised() || flags.runState.load() == RUN_CANCEL;
 }
 
 bool Raised(const std::atomic<bool>* abort) { return abort && abort->load(); }

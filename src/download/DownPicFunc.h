@@ -18,8 +18,8 @@ struct PictureJob {
   std::size_t albumPosition = 0;  // 1 for the run's first album
 };
 
-// Downloads `jobs` and returns when every job has ended, or soon after a cancel (cancelRequested or
-// runState RUN_CANCEL): then no further job starts, fetches in flight are abandoned (they leave no file),
+// Downloads `jobs` and returns when every job has ended, or soon after a cancel (runState RUN_CANCEL,
+// the run's token raised): then no further job starts, fetches in flight are abandoned (they leave no file),
 // and every worker has ended before this returns, so the list may be emptied or post-processed at once.
 // finishedCount counts the jobs that ended; PicturesEnded reports every count once, in order;
 // albumResults says afterwards how every job ended, by job index. A worker thread that cannot be started

@@ -95,7 +95,7 @@ AlbumListing ListAlbum(RunSession& session, const ST_PERLISTRECORD& album) {
       std::uint8_t state = flags.runState.load();
       return state == RUN_ALBUM_STOP || state == RUN_CANCEL;
     };
-    return session.plan.listPictures(album, found, stop, RequestControl{&flags.abortFetches, &session.pacer});
+    return session.plan.listPictures(album, found, stop, RequestControl{flags.CancelToken(), &session.pacer});
   }
   if (session.plan.siteCode > kLastListedSiteCode) session.events.ListTypeUnknown();
   return AlbumListing{};
@@ -113,7 +113,6 @@ void FetchAlbum(RunSession& session, const ST_PERLISTRECORD& album, AlbumTally& 
   }
 
   session.events.AlbumDownloadBegun(folder, tally.listed);
-  flags.cancelRequested = false;
   DownPicFunc(session);
   tally.cancelled = Cancelled(flags);
   const std::int64_t orderNow = (session.rule.options & OPT_FIX_ORDER) ? UnixNow(session) : 0;
@@ -247,6 +246,7 @@ void DownloadRun(RunSession& session) {
   session.albumTallies = session.plan.retryAlbums;
   session.retriedAlbums.clear();
   session.pacer.onHold = [&session](long long seconds) { session.events.HoldBegun(seconds); };
+  session.pacer.SetClock(WaitClockOf(session.plan));
 
   const std::vector<ST_PERLISTRECORD>& chosen = session.plan.albums;
   if (!session.plan.retryOnly.empty()) {

@@ -108,72 +108,86 @@ Text AlbumFolderName(const NameRule& rule, const ST_PERLISTRECORD& album) {
   return FitNameToPlatform(name);
 }
 
-void BuildPictureName(RunSession& session, const PictureEntry& picture, const ST_PERLISTRECORD& album) {
-  const Text& url = picture.url;
-  const Text& description = picture.description;
-  const NameRule& rule = session.rule;
-  const std::size_t listed = session.pictures.size();
-
+PictureName NamePicture(const PictureEntry& picture, const ST_PERLISTRECORD& album, const NameRule& rule,
+                        const PictureNameContext& context) {
   // A description is only ever a name: a path in it (a drive, "/", "..") is cleaned like any other text,
   // so page text can never choose where a file goes.
   Text base;
   switch (rule.nameSource) {
     case NAME_FROM_DESCRIPTION:
-      base = SanitizeFileName(description, 0, false, session.plan.now);
+      base = SanitizeFileName(picture.description, 0, false, context.now);
       if (base.empty()) base = album.title;
       break;
     case NAME_FROM_ADDRESS:
-      if (NameFromAddress(url, base)) break;
+      if (NameFromAddress(picture.url, base)) break;
       [[fallthrough]];
     default:
-      base = DecimalText(static_cast<long long>(listed) + 1);
+      base = DecimalText(static_cast<long long>(context.number));
       break;
   }
   Text name = RuleText(rule.prefix) + base + RuleText(rule.suffix);
-  name = ExpandPicturePlaceholders(name, album, listed + 1, static_cast<std::int32_t>(session.plan.albums.size()),
-                                   session.plan.listedAlbums, session.plan.memberKey);
+  name = ExpandPicturePlaceholders(name, album, context.number, context.chosenAlbums, context.listedAlbums,
+                                   context.memberKey);
   ReplaceList(name, RuleText(rule.replaceFrom), RuleText(rule.replaceTo));
-  name = SanitizeFileName(name, kFallbackTimeStamp, true, session.plan.now);
+  name = SanitizeFileName(name, kFallbackTimeStamp, true, context.now);
 
+  const std::size_t room =
+      context.folderLength >= kMaxPicturePathLength ? 0 : kMaxPicturePathLength - context.folderLength;
+  name = CutToUnits(name, room);
+  PictureName result;
+  result.extension = PictureExtensionOf(name);
+  if (result.extension.empty()) {
+    result.extension = u".jpg";
+  } else {
+    name.resize(name.size() - result.extension.size());
+  }
+  result.stem = FitNameToPlatform(name, result.extension);
+  return result;
+}
+
+Text UniqueInAlbum(const PictureName& name, TakenNames& taken) {
+  Text fileName = name.stem + name.extension;
+  if (!taken.Contains(fileName)) return fileName;
+  unsigned k = taken.NextCounter(name.stem, name.extension);
+  for (;; ++k) {
+    Text counter = u"(" + DecimalText(k) + u")";
+    fileName = FitNameToPlatform(name.stem, counter + name.extension) + counter + name.extension;
+    if (!taken.Contains(fileName)) break;
+  }
+  taken.RememberCounter(name.stem, name.extension, k + 1);
+  return fileName;
+}
+
+void BuildPictureName(RunSession& session, const PictureEntry& picture, const ST_PERLISTRECORD& album) {
+  const NameRule& rule = session.rule;
+  const std::size_t listed = session.pictures.size();
+  // The album's folder comes with its first picture, and with it the marker an earlier run left there.
   if (listed == 0) EnterAlbumFolder(session, album);
   const Text folder = session.pictures.folder();
 
-  const std::size_t room = folder.size() >= kMaxPicturePathLength ? 0 : kMaxPicturePathLength - folder.size();
-  name = CutToUnits(name, room);
+  PictureNameContext context;
+  context.number = listed + 1;
+  context.chosenAlbums = static_cast<std::int32_t>(session.plan.albums.size());
+  context.listedAlbums = session.plan.listedAlbums;
+  context.memberKey = session.plan.memberKey;
+  context.folderLength = folder.size();
+  context.now = session.plan.now;
+  const Text fileName = UniqueInAlbum(NamePicture(picture, album, rule, context), session.takenNames);
 
-  Text extension = PictureExtensionOf(name);
-  if (extension.empty()) {
-    extension = u".jpg";
-  } else {
-    name.resize(name.size() - extension.size());
-  }
-  name = FitNameToPlatform(name, extension);
-
-  Text fileName = name + extension;
-  if (listed > 0 && session.takenNames.Contains(fileName)) {
-    unsigned k = session.takenNames.NextCounter(name, extension);
-    for (;; ++k) {
-      Text counter = u"(" + DecimalText(k) + u")";
-      fileName = FitNameToPlatform(name, counter + extension) + counter + extension;
-      if (!session.takenNames.Contains(fileName)) break;
-    }
-    session.takenNames.RememberCounter(name, extension, k + 1);
-  }
-
-  if ((rule.options & OPT_SKIP_DOWNLOADED) && !session.skipMarker.empty() && url == session.skipMarker) {
+  if ((rule.options & OPT_SKIP_DOWNLOADED) && !session.skipMarker.empty() && picture.url == session.skipMarker) {
     // Only a running album stops here; a cancel that came in meanwhile must not be overwritten.
     std::uint8_t busy = RUN_BUSY;
     session.flags.runState.compare_exchange_strong(busy, RUN_ALBUM_STOP);
     return;
   }
 
-  session.pictures.Append(url, fileName, Text());  // this site's pictures need no header of their own
+  session.pictures.Append(picture.url, fileName, Text());  // this site's pictures need no header of their own
   session.takenNames.Add(fileName);
   const std::size_t count = listed + 1;
   session.events.PictureListed(count);
 
   if (rule.options & OPT_DESCRIPTION_FILE) {
-    if (!AppendDescription(folder, album.title, count, description)) {
+    if (!AppendDescription(folder, album.title, count, picture.description)) {
       Trace("description file could not be written in " + TextToUtf8(folder));
     }
   }

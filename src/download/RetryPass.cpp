@@ -101,7 +101,7 @@ bool RetryFailures(RunSession& session, int pass) {
   const long long wait = PassWait(failures, picks, pass);
   session.events.RetryPassBegun(pass, picks.size(), wait);
   // A cancel raises the run's abort flag with it, which ends the wait at once.
-  if (!PauseUnlessRaised(std::chrono::seconds(wait), &flags.abortFetches)) return false;
+  if (!WaitClockOf(session.plan).PauseUnlessRaised(std::chrono::seconds(wait), flags.CancelToken())) return false;
 
   std::vector<FailedPicture> pages;
   std::vector<std::size_t> pictures;
@@ -117,7 +117,6 @@ bool RetryFailures(RunSession& session, int pass) {
     for (std::size_t i : pictures)
       jobs.push_back({failures[i].entry, failures[i].folder, failures[i].fileName, Text(), failures[i].albumPosition});
     session.events.AlbumDownloadBegun(failures[pictures.front()].folder, pictures.size());
-    flags.cancelRequested = false;
     RunPictureJobs(session, std::move(jobs));
 
     std::vector<bool> mended(failures.size(), false);

@@ -10,6 +10,7 @@
 #include "MyCode/StringCtrl.h"
 #include "MyCode/SanitizeFileName.h"
 #include "MyCode/URLSource2.h"
+#include "MyCode/WaitClock.h"
 #include "discovery/AlbumPhotoCrawler.h"
 #include "model/AlbumRecords.h"
 #include "model/PictureEntry.h"
@@ -72,6 +73,7 @@ struct RunPlan {
   FetchFn fetch;              // empty: Fetch
   ThreadStarter startThread;  // empty: StartThread
   NowFunction now;            // the clock of time-stamp names and the order fix; empty: system clock
+  WaitClock* waitClock = nullptr;  // the site's pauses and the retry passes' waits; null: the system's
 };
 
 }  // namespace albatrix

@@ -10,8 +10,7 @@ bool RunFlags::RequestCancel() {
   std::uint8_t state = runState.load();
   while (state != RUN_IDLE) {
     if (runState.compare_exchange_weak(state, RUN_CANCEL)) {
-      cancelRequested = true;
-      abortFetches = true;
+      cancel_ = true;
       return true;
     }
   }

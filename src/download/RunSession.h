@@ -25,18 +25,26 @@ constexpr std::uint8_t RUN_BUSY = 1;        // the run is active
 constexpr std::uint8_t RUN_ALBUM_STOP = 2;  // the skip marker was met: stop listing the current album
 constexpr std::uint8_t RUN_CANCEL = 3;      // a cancel came: stop soon
 
-// The flags of one run that several threads share.
-struct RunFlags {
+// The flags of one run that several threads share: its observable state, the count of ended jobs, and
+// the run's one cancel token.
+class RunFlags {
+ public:
   std::atomic<std::uint8_t> runState{RUN_BUSY};
-  std::atomic<bool> cancelRequested{false};    // set with RUN_CANCEL; cleared before each album's download
   std::atomic<std::int32_t> finishedCount{0};  // picture jobs of the current album that have ended
-  // Raised with a cancel: every request of the run watches it (album pages, pictures), so nothing in
-  // flight holds a cancel for its time-out.
-  std::atomic<bool> abortFetches{false};
 
-  // A cancel: RUN_CANCEL, cancelRequested and abortFetches. False when the run is over already.
+  // A cancel: RUN_CANCEL and the token raised. False when the run is over already.
   bool RequestCancel();
+  bool CancelRaised() const { return cancel_.load(); }
+  // The token every request and wait of the run watches (album pages, pictures, pauses), so nothing in
+  // flight holds a cancel for its time-out.
+  const std::atomic<bool>* CancelToken() const { return &cancel_; }
+
+ private:
+  std::atomic<bool> cancel_{false};
 };
+
+// The clock a run's waits follow: its plan's, else the system's.
+inline WaitClock& WaitClockOf(const RunPlan& plan) { return plan.waitClock ? *plan.waitClock : SystemWaitClock(); }
 
 struct RunSession {
   RunSession(RunPlan plan, RunEvents& events) : plan(std::move(plan)), events(events) {}

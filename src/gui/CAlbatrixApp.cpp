@@ -42,6 +42,7 @@ bool CAlbatrixApp::OnInit() {
   MenuActions menuActions = DesktopMenuActions(setup.desktop);
   window_ = new CAlbatrixDlg(std::move(setup));
   menuActions.openLogin = [window = window_](const Text& address) { window->OpenLoginBrowser(ToWx(address)); };
+  menuActions.memberBox = [window = window_] { return window->MemberBox(); };
   InstallMainMenu(*window_, window_->Controller(), menuActions);
   window_->StartUp();
   return true;

@@ -299,6 +299,11 @@ void CAlbatrixDlg::ShowFailureList(const std::vector<FailedPicture>& failures) {
   });
 }
 
+MemberBoxState CAlbatrixDlg::MemberBox() const {
+  const auto* subtype = dynamic_cast<const wxChoice*>(Control(IDC_SUBTYPE));
+  return {FromWx(memberBox_->GetValue()), subtype ? subtype->GetSelection() : 0};
+}
+
 void CAlbatrixDlg::NotifyRunEnded(const wxString& summary) {
   // The user watching the window sees the status line; one who went elsewhere hears of the end.
   if (IsActive() || !setup_.desktop.notify) return;
@@ -313,11 +318,14 @@ void CAlbatrixDlg::BindEvents() {
   };
   onButton(IDC_GET_ALBUMS, [this] {
     CloseSuggestionLists();  // the box is about to be disabled under its list
-    controller_->GetAlbums();
+    controller_->GetAlbums(FromWx(memberBox_->GetValue()));
   });
-  onButton(IDC_DOWNLOAD, [this] { controller_->Download(); });
+  // The commands are given what the controls hold at the press.
+  onButton(IDC_DOWNLOAD, [this] {
+    controller_->Download(DownloadRequest{grid_->ChosenAlbums(), FromWx(savePathBox_->GetValue())});
+  });
   onButton(IDC_CHOOSE_FOLDER, [this] { ChooseSaveFolder(); });
-  onButton(IDC_OPEN_FOLDER, [this] { controller_->OpenSaveFolder(); });
+  onButton(IDC_OPEN_FOLDER, [this] { controller_->OpenSaveFolder(FromWx(savePathBox_->GetValue())); });
 
   Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) {
     view_->UserCheck(IDC_SELECT_ALL, event.IsChecked());
@@ -325,7 +333,7 @@ void CAlbatrixDlg::BindEvents() {
   }, IDC_SELECT_ALL);
   Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) {
     view_->UserCheck(IDC_PREVIEW, event.IsChecked());
-    controller_->SwitchPreview();
+    controller_->SwitchPreview(event.IsChecked());
   }, IDC_PREVIEW);
 
   Bind(wxEVT_HYPERLINK, [this](wxHyperlinkEvent&) { Export(); }, IDC_EXPORT);
@@ -339,14 +347,14 @@ void CAlbatrixDlg::BindEvents() {
 
   Bind(wxEVT_CHOICE, [this](wxCommandEvent& event) {
     view_->UserSelection(IDC_SITE, event.GetSelection());
-    controller_->ApplySiteSelection();
+    controller_->ApplySiteSelection(event.GetSelection());
   }, IDC_SITE);
   Bind(wxEVT_CHOICE, [this](wxCommandEvent& event) { view_->UserSelection(IDC_SUBTYPE, event.GetSelection()); },
        IDC_SUBTYPE);
 
   auto followMember = [this] {
     view_->UserText(IDC_MEMBER, FromWx(memberBox_->GetValue()));
-    controller_->RecognizeSite();
+    controller_->RecognizeSite(FromWx(memberBox_->GetValue()));
   };
   memberBox_->onEdited = followMember;
   memberBox_->onPicked = followMember;
@@ -446,7 +454,7 @@ void CAlbatrixDlg::StartUp() {
 void CAlbatrixDlg::FinishStartUp() {
   if (closing_) return;
   if (setup_.hideSplash) setup_.hideSplash();
-  controller_->FinishStartup();
+  controller_->FinishStartup(FromWx(memberBox_->GetValue()));
   Show();
   Raise();
   startupFinished_ = true;

@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "app/AlbatrixController.h"
+#include "app/MenuCommands.h"
 #include "discovery/SiteProfile.h"
 #include "gui/Desktop.h"
 #include "gui/MainWindowControls.h"
@@ -62,6 +63,8 @@ class CAlbatrixDlg : public wxFrame, public MainWindowControls {
   bool StartupFinished() const { return startupFinished_; }
 
   AlbatrixController& Controller() { return *controller_; }
+  // What the member box and the sub-type selector hold now (for the login commands).
+  MemberBoxState MemberBox() const;
   WxMainView& View() { return *view_; }
 
   // MainWindowControls

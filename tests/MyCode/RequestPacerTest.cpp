@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "MyCode/ReplyHead.h"
+#include "support/FakeWaitClock.h"
 
 namespace albatrix {
 namespace {
@@ -50,21 +51,25 @@ TEST(RequestPacer, RefusalsInARowDoubleTheirHoldAndAnyOtherReplyEndsTheRow) {
 }
 
 TEST(RequestPacer, AHoldKeepsItsHostWaitingAndACancelEndsTheWait) {
-  RequestPacer pacer;
-  pacer.Replied("held", 429, "HTTP/1.1 429 X\r\nRetry-After: 1\r\n\r\n");
-  auto began = std::chrono::steady_clock::now();
-  EXPECT_TRUE(pacer.WaitTurn("other", nullptr));  // another host goes out at once
-  EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(100));
-  EXPECT_TRUE(pacer.WaitTurn("held", nullptr));
-  EXPECT_GE(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(990));
+  test::FakeWaitClock clock;
+  RequestPacer paced(clock);
+  paced.Replied("held", 429, "HTTP/1.1 429 X\r\nRetry-After: 7\r\n\r\n");
+  EXPECT_TRUE(paced.WaitTurn("other", nullptr));  // another host goes out at once
+  EXPECT_TRUE(clock.Pauses().empty());
+  EXPECT_TRUE(paced.WaitTurn("held", nullptr));
+  EXPECT_EQ(clock.Pauses(), std::vector<std::chrono::milliseconds>{std::chrono::seconds(7)});
+  EXPECT_TRUE(paced.WaitTurn("held", nullptr)) << "the hold is over";
+  EXPECT_EQ(clock.Pauses().size(), 1u);
 
+  // The system's clock: a cancel ends a long hold at once.
+  RequestPacer pacer;
   pacer.Replied("held", 503, "HTTP/1.1 503 X\r\nRetry-After: 60\r\n\r\n");
   std::atomic<bool> abort{false};
   std::thread canceller([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     abort = true;
   });
-  began = std::chrono::steady_clock::now();
+  const auto began = std::chrono::steady_clock::now();
   EXPECT_FALSE(pacer.WaitTurn("held", &abort));
   EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(2));
   canceller.join();

@@ -41,7 +41,7 @@ class ControllerDownloadSiteTest : public test::ControllerSiteFixture {
 
 TEST_F(ControllerDownloadSiteTest, PressStartsARunThatReturnsToIdle) {
   view.SetChosen({1});
-  controller->Download();
+  controller->Download(view.Request());
   controller->WaitForDownload();
   EXPECT_FALSE(controller->Running());
   EXPECT_EQ(view.TextsSetOn(IDC_DOWNLOAD), (TextArray{u"终止下载", u"下载"}));
@@ -57,22 +57,22 @@ TEST_F(ControllerDownloadSiteTest, PressStartsARunThatReturnsToIdle) {
   EXPECT_EQ(summary.failed, 0);
 
   // "打开" after the run opens the save path.
-  controller->OpenSaveFolder();
+  controller->OpenSaveFolder(view.GetText(IDC_SAVE_PATH));
   EXPECT_EQ(view.OpenedFolders(), TextArray{Utf8ToText(saveDir.path())});
 }
 
 TEST_F(ControllerDownloadSiteTest, SecondPressCancelsAndOpenShowsTheAlbumBeingDownloaded) {
   Stall(0, 2);
   view.SetChosen({0, 1});
-  controller->Download();
+  controller->Download(view.Request());
   ASSERT_TRUE(test::WaitFor([&] { return controller->WorkersRunning(); }));
   EXPECT_TRUE(controller->Running());
   EXPECT_FALSE(view.IsEnabled(IDC_GET_ALBUMS));
   // While the workers run, "打开" opens the album's folder rather than the save path.
-  controller->OpenSaveFolder();
+  controller->OpenSaveFolder(view.GetText(IDC_SAVE_PATH));
   EXPECT_EQ(view.OpenedFolders(), TextArray{Utf8ToText(saveDir.path() + test::PlatformPath("/kobe/One/"))});
 
-  controller->Download();  // the second press: a cancel, which the end below shows
+  controller->Download(view.Request());  // the second press: a cancel, which the end below shows
   ASSERT_TRUE(test::WaitFor([&] { return !controller->Running(); }));
   controller->WaitForDownload();
   EXPECT_EQ(view.GetText(IDC_STATUS), u"下载完毕");
@@ -96,7 +96,7 @@ TEST_F(ControllerDownloadSiteTest, CancelEndsAStalledPageOrPictureAtOnce) {
     site().SetFault(path, stall);
     site().ResetCounts();
     view.SetChosen({0, 1});
-    controller->Download();
+    controller->Download(view.Request());
     ASSERT_TRUE(test::WaitFor([&] { return site().RequestCount(path) == 1; }));
     const auto pressed = std::chrono::steady_clock::now();
     ASSERT_TRUE(controller->CancelDownload());
@@ -111,7 +111,7 @@ TEST_F(ControllerDownloadSiteTest, CancelEndsAStalledPageOrPictureAtOnce) {
   // The next run is not cut short by the last one's cancel.
   site().ClearFaults();
   view.SetChosen({1});
-  controller->Download();
+  controller->Download(view.Request());
   controller->WaitForDownload();
   EXPECT_EQ(controller->LastDownload().saved, 3);
 }
@@ -121,11 +121,11 @@ TEST_F(ControllerDownloadSiteTest, CancelEndsAStalledPageOrPictureAtOnce) {
 TEST_F(ControllerDownloadSiteTest, GetAlbumsIsRefusedWhileARunIsActive) {
   Stall(0, 1);
   view.SetChosen({0});
-  controller->Download();
+  controller->Download(view.Request());
   ASSERT_TRUE(test::WaitFor([&] { return controller->WorkersRunning(); }));
   const int resets = view.GridResets();
   site().ResetCounts();
-  controller->GetAlbums();
+  controller->GetAlbums(view.GetText(IDC_MEMBER));
   EXPECT_FALSE(controller->Listing());
   EXPECT_EQ(controller->Albums().size(), 2u);
   EXPECT_EQ(view.GridResets(), resets);
@@ -134,7 +134,7 @@ TEST_F(ControllerDownloadSiteTest, GetAlbumsIsRefusedWhileARunIsActive) {
   controller->WaitForListing();
   EXPECT_EQ(site().RequestCount("/kobe/photo-1"), 0);
   // Once the run is over the press lists again.
-  controller->GetAlbums();
+  controller->GetAlbums(view.GetText(IDC_MEMBER));
   controller->WaitForListing();
   EXPECT_EQ(site().RequestCount("/kobe/photo-1"), 1);
   EXPECT_EQ(controller->Albums().size(), 2u);
@@ -146,9 +146,9 @@ TEST_F(ControllerDownloadSiteTest, DownloadIsRefusedWhileAListingRuns) {
   site().SetFault("/kobe/photo-1", stall);
   site().ResetCounts();
   view.SetChosen({0});
-  controller->GetAlbums();
+  controller->GetAlbums(view.GetText(IDC_MEMBER));
   ASSERT_TRUE(test::WaitFor([&] { return site().RequestCount("/kobe/photo-1") == 1; }));
-  controller->Download();
+  controller->Download(view.Request());
   EXPECT_FALSE(controller->Running());
   controller->WaitForDownload();
   EXPECT_TRUE(view.TextsSetOn(IDC_DOWNLOAD).empty());
@@ -160,12 +160,12 @@ TEST_F(ControllerDownloadSiteTest, DownloadIsRefusedWhileAListingRuns) {
 TEST_F(ControllerDownloadSiteTest, EmptySavePathIsRefusedAndTheNextPressStartsAgain) {
   view.SetChosen({0});
   view.SetText(IDC_SAVE_PATH, u"   ");
-  controller->Download();
+  controller->Download(view.Request());
   controller->WaitForDownload();
   EXPECT_EQ(view.MessageTexts(), TextArray{u"请先设置保存路径"});
   EXPECT_FALSE(controller->Running());
   view.SetText(IDC_SAVE_PATH, Utf8ToText(saveDir.path()));
-  controller->Download();
+  controller->Download(view.Request());
   controller->WaitForDownload();
   EXPECT_TRUE(test::PathExists(saveDir.path() + "/kobe/One/p1.jpg"));
 }
@@ -178,7 +178,7 @@ TEST_F(ControllerDownloadSiteTest, RetryingTheFailuresSavesThemWhereTheyBelong) 
   broken.status = 500;
   site().SetFault(AlbumSite::PicturePath("kobe", member->albums[1], 2, true), broken);
   view.SetChosen({1});
-  controller->Download();
+  controller->Download(view.Request());
   controller->WaitForDownload();
   EXPECT_EQ(view.GetText(IDC_STATUS), u"下载完毕：保存 2 张，跳过 0 张，失败 1 张");
   EXPECT_TRUE(view.IsVisible(IDC_FAILURES_LINK));
@@ -208,7 +208,7 @@ TEST_F(ControllerDownloadSiteTest, AStoppedRunGoesOnAfterTheStartUpQuestion) {
   ASSERT_TRUE(controller->EditSettings([](SettingsBlock& block) { block.downloadLimits[15].threads = 1; }));
   Stall(0, 2);
   view.SetChosen({0, 1});
-  controller->Download();
+  controller->Download(view.Request());
   ASSERT_TRUE(test::WaitFor([&] { return site().RequestCount(path(0, 2)) == 1; }));
   ASSERT_TRUE(controller->CancelDownload());
   controller->WaitForDownload();

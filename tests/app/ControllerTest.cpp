@@ -25,7 +25,7 @@ class ControllerTest : public ::testing::Test {
   // Presses "获取相册" and waits for the listing thread to end.
   void ListOnce(const Text& memberText) {
     view.SetText(IDC_MEMBER, memberText);
-    controller.GetAlbums();
+    controller.GetAlbums(view.GetText(IDC_MEMBER));
     controller.WaitForListing();
   }
 
@@ -61,7 +61,7 @@ TEST_F(ControllerTest, StartUpHandsTheHistoriesToTheBoxes) {
 TEST_F(ControllerTest, GetAlbumsDoesNothingBeforeStartUpHasFinished) {
   controller.Initialize();
   view.SetText(IDC_MEMBER, u"kobe");
-  controller.GetAlbums();
+  controller.GetAlbums(view.GetText(IDC_MEMBER));
   controller.WaitForListing();
   EXPECT_EQ(view.GridResets(), 0);
   EXPECT_TRUE(view.Messages().empty());
@@ -71,7 +71,7 @@ TEST_F(ControllerTest, GetAlbumsDoesNothingBeforeStartUpHasFinished) {
 TEST_F(ControllerTest, RecognitionSteersTheSelectors) {
   StartUp();
   view.SetText(IDC_MEMBER, u"http://user.qzone.qq.com/123?t.qq.com");
-  controller.RecognizeSite();
+  controller.RecognizeSite(view.GetText(IDC_MEMBER));
   EXPECT_EQ(view.SelectedEntry(IDC_SITE), 0);
   EXPECT_TRUE(view.IsVisible(IDC_SUBTYPE));
   EXPECT_EQ(view.Entries(IDC_SUBTYPE), (TextArray{u"QQ空间相册", u"QQ群相册", u"腾讯微博相册"}));
@@ -80,13 +80,13 @@ TEST_F(ControllerTest, RecognitionSteersTheSelectors) {
 
   // A member id without an address changes neither selector.
   view.SetText(IDC_MEMBER, u"kobe24");
-  controller.RecognizeSite();
+  controller.RecognizeSite(view.GetText(IDC_MEMBER));
   EXPECT_EQ(view.SelectedEntry(IDC_SITE), 0);
   EXPECT_EQ(view.SelectedEntry(IDC_SUBTYPE), 2);
 
   // The community's address: entry 15, the sub-type selector hidden, the member box over its place.
   view.SetText(IDC_MEMBER, u"http://my.hupu.com/kobe");
-  controller.RecognizeSite();
+  controller.RecognizeSite(view.GetText(IDC_MEMBER));
   EXPECT_EQ(view.SelectedEntry(IDC_SITE), SITE_CODE_HUPU);
   EXPECT_FALSE(view.IsVisible(IDC_SUBTYPE));
   EXPECT_EQ(view.Place(), MemberBoxPlace::OverSubType);
@@ -96,16 +96,16 @@ TEST_F(ControllerTest, ChoosingSiteEntriesByHand) {
   StartUp();
   controller.siteCode = 3;
   view.SelectEntry(IDC_SITE, 0);
-  controller.ApplySiteSelection();
+  controller.ApplySiteSelection(view.SelectedEntry(IDC_SITE));
   EXPECT_TRUE(view.IsVisible(IDC_SUBTYPE));
   EXPECT_EQ(view.SelectedEntry(IDC_SUBTYPE), 0);
   EXPECT_EQ(controller.siteCode, SITE_CODE_HUPU);
   view.SelectEntry(IDC_SITE, 7);
-  controller.ApplySiteSelection();
+  controller.ApplySiteSelection(view.SelectedEntry(IDC_SITE));
   EXPECT_FALSE(view.IsVisible(IDC_SUBTYPE));
   EXPECT_EQ(view.Place(), MemberBoxPlace::OverSubType);
   view.SelectEntry(IDC_SITE, -1);  // no selection counts as "not entry 0"
-  controller.ApplySiteSelection();
+  controller.ApplySiteSelection(view.SelectedEntry(IDC_SITE));
   EXPECT_FALSE(view.IsVisible(IDC_SUBTYPE));
 }
 

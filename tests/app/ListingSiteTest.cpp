@@ -97,7 +97,7 @@ TEST_F(ListingSiteTest, ASecondPressStopsTheListingAfterTheAlbumBeingAppended) {
   Text buttonAtPress;
   view.OnShowAlbum([&](const GridAlbum& row) {
     if (row.row != 4) return;
-    std::thread press([&] { controller->GetAlbums(); });  // the interface thread's press
+    std::thread press([&] { controller->GetAlbums(view.GetText(IDC_MEMBER)); });  // the interface thread's press
     press.join();
     buttonAtPress = view.GetText(IDC_GET_ALBUMS);
   });
@@ -126,10 +126,10 @@ TEST_F(ListingSiteTest, AStopWhilePageThreeIsReadEndsThatPageAtOnce) {
     site().SetFault("/slow/photo-3", fault);
     site().ResetCounts();
     view.SetText(IDC_MEMBER, MemberAddress("slow"));
-    controller->GetAlbums();
+    controller->GetAlbums(view.GetText(IDC_MEMBER));
     ASSERT_TRUE(test::WaitFor([&] { return site().RequestCount("/slow/photo-3") == 1; }));
     const auto pressed = std::chrono::steady_clock::now();
-    controller->GetAlbums();
+    controller->GetAlbums(view.GetText(IDC_MEMBER));
     EXPECT_TRUE(test::WaitFor([&] { return !controller->Listing(); }, std::chrono::seconds(1)));
     EXPECT_LT(std::chrono::steady_clock::now() - pressed, std::chrono::seconds(1));
     controller->WaitForListing();
@@ -264,7 +264,7 @@ TEST_F(ListingSiteTest, TheRunPlanListsAListedAlbumUntilTheRunSaysStop) {
   site().AddMember(MemberWith("pics", {u"A", u"B"}, 3, 7, 3));
   List(MemberAddress("pics"));
   ASSERT_EQ(controller->Albums().size(), 2u);
-  const RunPlan plan = controller->MakeRunPlan();
+  const RunPlan plan = controller->MakeRunPlan(view.Request());
   TextArray urls;
   const PictureFoundFn found = [&](const PictureEntry& picture) { urls.push_back(picture.url); };
   plan.listPictures(controller->Albums()[1], found, [&] { return urls.size() == 2; }, RequestControl{});

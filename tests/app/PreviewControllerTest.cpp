@@ -22,7 +22,7 @@ class PreviewControllerTest : public ::testing::Test {
   // The user clicks 1014 into `checked`; returns once a fill that started has ended.
   void ClickPreview(bool checked) {
     view.UserCheck(checked);
-    controller.SwitchPreview();
+    controller.SwitchPreview(view.IsChecked(IDC_PREVIEW));
     ASSERT_TRUE(test::WaitFor([&] { return !controller.Filling(); }));
     controller.WaitForFill();
   }
@@ -76,7 +76,7 @@ TEST_F(PreviewControllerTest, AClickDuringAFillAsksAndPutsTheBoxBack) {
     view.SetAnswer(yes);
     int resets = view.GridResets();
     view.UserCheck(true);
-    controller.SwitchPreview();
+    controller.SwitchPreview(view.IsChecked(IDC_PREVIEW));
     ASSERT_EQ(view.Messages().size(), yes ? 2u : 1u);
     const test::FakeView::MessageRecord asked = view.Messages().back();
     EXPECT_EQ(asked.text, u"模式转换未完成,是否中断?");
@@ -101,7 +101,7 @@ TEST_F(PreviewControllerTest, AFilterAndANewListingWaitForAFillThatRuns) {
   EXPECT_EQ(controller.FilterKeyword(), u"");
   // "获取相册" starts nothing, and says why.
   controller.readyForInput = true;
-  controller.GetAlbums();
+  controller.GetAlbums(view.GetText(IDC_MEMBER));
   EXPECT_FALSE(controller.Listing());
   EXPECT_EQ(view.GetText(IDC_STATUS), kTextWaitForPreview);
   controller.Activities().End(Activity::Filling);

@@ -28,7 +28,7 @@ class PreviewSiteTest : public test::ControllerSiteFixture {
   }
   void ClickPreview(bool checked) {
     view.Check(IDC_PREVIEW, checked);
-    controller->SwitchPreview();
+    controller->SwitchPreview(view.IsChecked(IDC_PREVIEW));
     ASSERT_TRUE(test::WaitFor([&] { return !controller->Filling(); }));
     controller->WaitForFill();
   }
@@ -98,12 +98,12 @@ TEST_F(PreviewSiteTest, StoppingAFillEndsAStalledCoverAtOnce) {
   stall.bytes = 10;
   site().SetFault(stalled, stall);
   view.Check(IDC_PREVIEW, true);
-  controller->SwitchPreview();
+  controller->SwitchPreview(view.IsChecked(IDC_PREVIEW));
   ASSERT_TRUE(test::WaitFor([&] { return site().RequestCount(stalled) == 1; }));
   view.SetAnswer(true);
   view.Check(IDC_PREVIEW, false);
   auto asked = std::chrono::steady_clock::now();
-  controller->SwitchPreview();
+  controller->SwitchPreview(view.IsChecked(IDC_PREVIEW));
   EXPECT_TRUE(test::WaitFor([&] { return !controller->Filling(); }, std::chrono::seconds(1)));
   EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2));
   controller->WaitForFill();

@@ -368,11 +368,11 @@ TEST(DownloadRun, RequestCancelOnlyDuringARun) {
   RunFlags flags;
   flags.runState = RUN_IDLE;  // the run is over
   EXPECT_FALSE(flags.RequestCancel());
-  EXPECT_FALSE(flags.cancelRequested.load());
+  EXPECT_FALSE(flags.CancelRaised());
   flags.runState = RUN_ALBUM_STOP;
   EXPECT_TRUE(flags.RequestCancel());
   EXPECT_EQ(flags.runState.load(), RUN_CANCEL);
-  EXPECT_TRUE(flags.cancelRequested.load());
+  EXPECT_TRUE(flags.CancelRaised());
 }
 
 // A retry pass writes a picture as its first try would have (the format fix follows), and the album's
@@ -392,6 +392,7 @@ TEST(DownloadRun, ARetryPassMendsWhatATryMayMendAndRemarksTheAlbum) {
   // The first try's marker named picture 3 (after the failed 2); now only 1 is missing.
   EXPECT_EQ(ReadSkipMarker(T(rig.Base() + PlatformPath("Album 1/"))), u"http://h/1/2.jpg");
   EXPECT_EQ(rig.events.Lines("retry"), std::vector<std::string>{"retry pass 1 of 1 after 2"});
+  EXPECT_EQ(rig.waitClock.Pauses(), std::vector<std::chrono::milliseconds>{std::chrono::seconds(2)});
   EXPECT_EQ(rig.events.Lines("album ended"),
             (std::vector<std::string>{"album ended 1 saved 1 failed 2", "album ended 1 saved 2 failed 1"}));
   const auto fetched = rig.FetchedUrls();

@@ -85,18 +85,36 @@ TEST(PictureNaming, NamesFollowTheRules) {
        {"Trip_1_1_0_0_0_1_1.jpg", "Trip_2_1_0_0_0_1_2.jpg"}},
       {"what the rules add is cleaned", 1, "a:b*", "<c>", "", "", {{"u1", ""}}, {"ab1c.jpg"}},
   };
+  // The rule alone names the pictures: no folder, no run.
+  ST_PERLISTRECORD album;
+  album.title = u"Trip";
   for (const NamingCase& c : cases) {
     SCOPED_TRACE(c.what);
-    NamingRig rig;
-    rig.session.rule.nameSource = static_cast<std::uint8_t>(c.nameSource);
-    SetRuleText(rig.session.rule.prefix, T(c.prefix));
-    SetRuleText(rig.session.rule.suffix, T(c.suffix));
-    SetRuleText(rig.session.rule.replaceFrom, T(c.replaceFrom));
-    SetRuleText(rig.session.rule.replaceTo, T(c.replaceTo));
-    for (const auto& [url, description] : c.pictures) rig.Name(url, description);
-    EXPECT_EQ(rig.Names(), c.expected);
-    EXPECT_EQ(rig.pictures.size(), c.pictures.size());
+    NameRule rule{};
+    rule.nameSource = static_cast<std::uint8_t>(c.nameSource);
+    SetRuleText(rule.prefix, T(c.prefix));
+    SetRuleText(rule.suffix, T(c.suffix));
+    SetRuleText(rule.replaceFrom, T(c.replaceFrom));
+    SetRuleText(rule.replaceTo, T(c.replaceTo));
+    PictureNameContext context;
+    context.listedAlbums = 1;
+    context.folderLength = 20;
+    context.now = FixedNow;
+    TakenNames taken;
+    std::vector<std::string> names;
+    for (const auto& [url, description] : c.pictures) {
+      const Text name = UniqueInAlbum(NamePicture(PictureEntry{T(url), T(description)}, album, rule, context), taken);
+      taken.Add(name);
+      names.push_back(TextToUtf8(name));
+      ++context.number;
+    }
+    EXPECT_EQ(names, c.expected);
   }
+  // Through the run's naming step, the same rule names alike.
+  NamingRig rig;
+  rig.session.rule.nameSource = 0;
+  for (const char* description : {"Sunset", "Sunset"}) rig.Name("u", description);
+  EXPECT_EQ(rig.Names(), (std::vector<std::string>{"Sunset.jpg", "Sunset(1).jpg"}));
 }
 
 TEST(PictureNaming, PlaceholdersOfTheListAndTheRun) {

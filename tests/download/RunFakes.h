@@ -14,6 +14,7 @@
 #include "MyCode/StringCtrl.h"
 #include "download/DownProc.h"
 #include "download/RunSession.h"
+#include "support/FakeWaitClock.h"
 #include "model/AlbumRecords.h"
 #include "model/PictureList.h"
 
@@ -132,10 +133,12 @@ struct EngineRig {
   std::vector<std::int32_t> crawled;  // ordinals of the albums the crawler was asked for
   std::mutex fetchMutex;
   std::vector<std::string> fetchedUrls;
+  FakeWaitClock waitClock;  // the run's pauses move it on at once
 
   // `sink` (may be null: the recorder) receives the run's events.
   explicit EngineRig(RunEvents* sink = nullptr) : session(RunPlan{}, sink ? *sink : events) {
     rule.nameSource = 1;
+    session.plan.waitClock = &waitClock;
     session.plan.nameRule = [this] { return rule; };
     session.plan.listPictures = [this](const ST_PERLISTRECORD& album, const PictureFoundFn& found,
                                        const std::function<bool()>& stop, const RequestControl&) {

@@ -18,7 +18,7 @@ void ControllerSiteFixture::TearDown() {
 
 void ControllerSiteFixture::List(const Text& address) {
   view.SetText(IDC_MEMBER, address);
-  controller->GetAlbums();
+  controller->GetAlbums(view.GetText(IDC_MEMBER));
   controller->WaitForListing();
 }
 

@@ -224,4 +224,6 @@ void FakeView::OnShowAlbum(std::function<void(const GridAlbum&)> step) {
   onShow_ = std::move(step);
 }
 
+DownloadRequest FakeView::Request() { return DownloadRequest{ChosenAlbums(), GetText(IDC_SAVE_PATH)}; }
+
 }  // namespace albatrix::test

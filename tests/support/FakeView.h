@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/AlbatrixController.h"
 #include "app/MainWindowView.h"
 
 namespace albatrix::test {
@@ -65,6 +66,8 @@ class FakeView : public MainWindowView {
   // the calling thread after each ShowAlbum was recorded (outside the view's lock).
   void SetAnswer(bool yes);
   void SetChosen(std::vector<std::size_t> chosen);
+  // What the window would give the download button: the chosen albums and the save-path box's text.
+  DownloadRequest Request();
   void OnShowAlbum(std::function<void(const GridAlbum&)> step);
 
  private:
