@@ -9,8 +9,8 @@
 namespace albatrix {
 
 AlbatrixController::AlbatrixController(MainWindowView& view, Text programFolder, SiteProfile profile)
-    : siteCode(SITE_CODE_HUPU),
-      view_(view),
+    : view_(view),
+      siteCode_(SITE_CODE_HUPU),
       programFolder_(std::move(programFolder)),
       profile_(std::move(profile)),
       downloadPresenter_(view, [this](const RunTally* tally) { DownloadEnded(tally); }) {
@@ -40,7 +40,7 @@ void AlbatrixController::FinishStartup(TextView memberText, const TextArray& sit
   view_.SetEntries(IDC_SITE, names);
   SelectSite(SITE_CODE_HUPU);
   RecognizeSite(memberText);
-  readyForInput = true;
+  readyForInput_ = true;
   ApplySiteSelection(siteEntry_);
 }
 
@@ -50,7 +50,7 @@ void AlbatrixController::SelectSite(int entry) {
 }
 
 void AlbatrixController::GetAlbums(Text memberText) {
-  if (!readyForInput) return;
+  if (!readyForInput_) return;
   // A press during a listing is a stop request.
   if (Listing()) {
     StopListing();
@@ -76,7 +76,7 @@ void AlbatrixController::GetAlbums(Text memberText) {
   listingAbort_ = false;
   coverAbort_ = false;
   states_.Begin(Activity::Listing);
-  siteCode = SITE_CODE_HUPU;
+  siteCode_ = SITE_CODE_HUPU;
   if (!StartThread(listThread_, [this, memberText = TrimBlanks(memberText)] {
         RunListing(memberText);
         Trace("get albums: the listing ended");
@@ -132,7 +132,7 @@ Text ListingStatusText(std::size_t albums, const ListingResult& result) {
 }  // namespace
 
 void AlbatrixController::RunListing(const Text& memberText) {
-  siteCode = SITE_CODE_HUPU;
+  siteCode_ = SITE_CODE_HUPU;
   SetMemberFolders(Text(), Text());
   if (memberText.empty()) {
     // Nothing typed: back to idle without touching the controls.
@@ -194,7 +194,7 @@ void AlbatrixController::RecognizeSite(TextView memberText) {
 }
 
 void AlbatrixController::ApplySiteSelection(int siteEntry) {
-  siteCode = SITE_CODE_HUPU;
+  siteCode_ = SITE_CODE_HUPU;
   siteEntry_ = siteEntry;
   if (siteEntry != 0) {
     view_.Show(IDC_SUBTYPE, false);
@@ -210,7 +210,7 @@ void AlbatrixController::ApplySiteSelection(int siteEntry) {
 void AlbatrixController::ResetGrid() {
   view_.Check(IDC_SELECT_ALL, false);
   gridRows_ = 0;
-  view_.ResetGrid(previewMode);
+  view_.ResetGrid(previewMode_);
 }
 
 void AlbatrixController::ShowAlbumInGrid(std::size_t albumIndex) {
@@ -218,7 +218,7 @@ void AlbatrixController::ShowAlbumInGrid(std::size_t albumIndex) {
 
   GridAlbum cell;
   cell.albumIndex = albumIndex;
-  if (!previewMode) {
+  if (!previewMode_) {
     const ST_PERLISTRECORD& album = albums_[albumIndex];
     Text filter = FilterKeyword();
     if (!filter.empty() && album.title.find(filter) == Text::npos) return;
@@ -291,7 +291,7 @@ void AlbatrixController::ShowListReady() {
   for (int id : {IDC_MEMBER, IDC_PREVIEW, IDC_EXPORT}) view_.Enable(id, true);
   // The preview switch turned "筛选" and "查找" off; a filter in preview mode would refill the list
   // grid's rows over the thumbnails.
-  if (!previewMode) {
+  if (!previewMode_) {
     for (int id : {IDC_FILTER, IDC_FIND}) view_.Enable(id, true);
   }
 }

@@ -220,9 +220,15 @@ class AlbatrixController {
   // The activity states themselves, for a test that stages an activity without its thread.
   ActivityStates& Activities() { return states_; }
 
-  std::atomic<bool> readyForInput{false};
-  std::atomic<bool> previewMode{false};
-  std::atomic<int> siteCode;
+  // Start-up has finished: the commands take input.
+  bool ReadyForInput() const { return readyForInput_.load(); }
+  // The grid shows covers ("预览图" on).
+  bool PreviewMode() const { return previewMode_.load(); }
+  // The site whose records the menu, the dialogs and the run use: 15 after start-up, every listing and
+  // every change of the site selector.
+  int SiteCode() const { return siteCode_.load(); }
+  // Another site's records until the next listing or selection change (the menu's rules differ by site).
+  void SetSiteCode(int code) { siteCode_ = code; }
 
   // One history's rule under the settings lock: `text` goes first unless AddHistory refuses it, and only
   // a history that changed is saved. True when it changed.
@@ -246,6 +252,9 @@ class AlbatrixController {
   ListPicturesFn AlbumCrawler() const;
 
   MainWindowView& view_;
+  std::atomic<bool> readyForInput_{false};
+  std::atomic<bool> previewMode_{false};
+  std::atomic<int> siteCode_;
   const Text programFolder_;
   const SiteProfile profile_;
   AlbumList albums_;

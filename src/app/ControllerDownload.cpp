@@ -24,7 +24,7 @@ RunPlan AlbatrixController::MakeRunPlan(const DownloadRequest& request, std::vec
   plan.savePath = request.savePath;
   plan.memberKey = MemberKey();
   plan.subFolder = SubFolder();
-  plan.siteCode = siteCode;
+  plan.siteCode = siteCode_;
   plan.nameRule = [this] { return CurrentNameRule(); };
   plan.limits = CurrentLimits();
   plan.listPictures = AlbumCrawler();
@@ -137,12 +137,12 @@ RunTally AlbatrixController::LastDownload() const { return session_ ? session_->
 
 NameRule AlbatrixController::CurrentNameRule() const {
   std::lock_guard<std::mutex> hold(settingsLock_);
-  return settings_.nameRules.at(static_cast<std::size_t>(siteCode.load()));
+  return settings_.nameRules.at(static_cast<std::size_t>(siteCode_.load()));
 }
 
 DownloadLimits AlbatrixController::CurrentLimits() const {
   std::lock_guard<std::mutex> hold(settingsLock_);
-  return settings_.downloadLimits.at(static_cast<std::size_t>(siteCode.load()));
+  return settings_.downloadLimits.at(static_cast<std::size_t>(siteCode_.load()));
 }
 
 SettingsBlock AlbatrixController::SettingsCopy() const {

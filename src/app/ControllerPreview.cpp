@@ -45,7 +45,7 @@ void AlbatrixController::SwitchPreview(bool checked) {
   for (int id : {IDC_FILTER, IDC_FIND}) view_.Enable(id, !checked);
   WaitForFill();  // a last fill has ended already; its thread only returns
   states_.Begin(Activity::Filling);
-  previewMode = checked;
+  previewMode_ = checked;
   ResetGrid();
   coverAbort_ = false;
   if (!StartThread(fillThread_, [this] { FillGrid(); })) {
@@ -63,7 +63,7 @@ void AlbatrixController::FillGrid() {
 }
 
 bool AlbatrixController::ApplyFilter(TextView keyword) {
-  if (Filling() || Listing() || previewMode) {
+  if (Filling() || Listing() || previewMode_) {
     // A second fill into the grid the filler or the listing is writing would mix both.
     Trace("filter: the grid is being filled or shows thumbnails; nothing changed");
     return false;

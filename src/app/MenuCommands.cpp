@@ -8,7 +8,7 @@ MenuCommands::MenuCommands(AlbatrixController& controller, MenuActions actions)
     : controller_(controller), actions_(std::move(actions)) {}
 
 ItemState MenuCommands::State(int commandId) const {
-  return MenuItemState(commandId, controller_.CurrentNameRule().options, controller_.siteCode.load());
+  return MenuItemState(commandId, controller_.CurrentNameRule().options, controller_.SiteCode());
 }
 
 bool MenuCommands::Run(int commandId) {
@@ -39,7 +39,7 @@ bool MenuCommands::Run(int commandId) {
 bool MenuCommands::ToggleOption(int commandId) {
   if (!ToggledOptions(commandId, 0) || !State(commandId).enabled) return false;
   const bool saved = controller_.EditSettings([&](SettingsBlock& block) {
-    NameRule& rule = block.nameRules.at(static_cast<std::size_t>(controller_.siteCode.load()));
+    NameRule& rule = block.nameRules.at(static_cast<std::size_t>(controller_.SiteCode()));
     rule.options = *ToggledOptions(commandId, rule.options);
   });
   if (!saved) Trace("menu: the option changed, but soft.dat could not be written");
@@ -48,7 +48,7 @@ bool MenuCommands::ToggleOption(int commandId) {
 
 bool MenuCommands::RunDownloadDialog() {
   if (!actions_.downloadDialog) return false;
-  const std::size_t site = static_cast<std::size_t>(controller_.siteCode.load());
+  const std::size_t site = static_cast<std::size_t>(controller_.SiteCode());
   DownloadLimits limits = controller_.CurrentLimits();
   if (!actions_.downloadDialog(limits)) return true;  // cancelled or closed: nothing stored, nothing written
   controller_.EditSettings([&](SettingsBlock& block) { block.downloadLimits.at(site) = limits; });
@@ -57,7 +57,7 @@ bool MenuCommands::RunDownloadDialog() {
 
 bool MenuCommands::RunNameDialog() {
   if (!actions_.nameDialog) return false;
-  const std::size_t site = static_cast<std::size_t>(controller_.siteCode.load());
+  const std::size_t site = static_cast<std::size_t>(controller_.SiteCode());
   NameRule rule = controller_.CurrentNameRule();
   if (!actions_.nameDialog(rule)) return true;
   controller_.EditSettings([&](SettingsBlock& block) {

@@ -35,16 +35,16 @@ class ControllerTest : public ::testing::Test {
 };
 
 TEST_F(ControllerTest, StartUpWritesTheSettingsAndFillsTheSelector) {
-  EXPECT_FALSE(controller.readyForInput);
+  EXPECT_FALSE(controller.ReadyForInput());
   StartUp();
   EXPECT_EQ(test::ReadWholeFile(dir.file("soft.dat")).size(), kSettingsFileSize);
   EXPECT_EQ(view.GetText(IDC_SAVE_PATH), dir.folder());
   EXPECT_EQ(view.Entries(IDC_SITE).size(), static_cast<std::size_t>(SITE_ENTRY_COUNT));
   EXPECT_EQ(view.SelectedEntry(IDC_SITE), SITE_CODE_HUPU);
-  EXPECT_TRUE(controller.readyForInput);
+  EXPECT_TRUE(controller.ReadyForInput());
   EXPECT_FALSE(view.IsVisible(IDC_SUBTYPE));
   EXPECT_EQ(view.Place(), MemberBoxPlace::OverSubType);
-  EXPECT_EQ(controller.siteCode, SITE_CODE_HUPU);
+  EXPECT_EQ(controller.SiteCode(), SITE_CODE_HUPU);
 }
 
 TEST_F(ControllerTest, StartUpHandsTheHistoriesToTheBoxes) {
@@ -94,12 +94,12 @@ TEST_F(ControllerTest, RecognitionSteersTheSelectors) {
 
 TEST_F(ControllerTest, ChoosingSiteEntriesByHand) {
   StartUp();
-  controller.siteCode = 3;
+  controller.SetSiteCode(3);
   view.SelectEntry(IDC_SITE, 0);
   controller.ApplySiteSelection(view.SelectedEntry(IDC_SITE));
   EXPECT_TRUE(view.IsVisible(IDC_SUBTYPE));
   EXPECT_EQ(view.SelectedEntry(IDC_SUBTYPE), 0);
-  EXPECT_EQ(controller.siteCode, SITE_CODE_HUPU);
+  EXPECT_EQ(controller.SiteCode(), SITE_CODE_HUPU);
   view.SelectEntry(IDC_SITE, 7);
   controller.ApplySiteSelection(view.SelectedEntry(IDC_SITE));
   EXPECT_FALSE(view.IsVisible(IDC_SUBTYPE));
@@ -211,10 +211,9 @@ TEST_F(ControllerTest, PreviewModePlacesSixAlbumsPerRow) {
     thumbnailed.push_back(i);
     controller.Albums().SetThumbIndex(i, static_cast<std::int32_t>(i) * 10);
   });
-  controller.previewMode = true;
-  controller.ResetGrid();
+  controller.SwitchPreview(true);  // the fill shows the seven albums
+  controller.WaitForFill();
   EXPECT_TRUE(view.GridIsPreview());
-  for (std::size_t i = 0; i < 7; ++i) controller.ShowAlbumInGrid(i);
   std::vector<GridAlbum> rows = view.Rows();
   ASSERT_EQ(rows.size(), 7u);
   EXPECT_EQ(rows[5].row, 0);

@@ -84,7 +84,7 @@ TEST_F(MenuCommandsTest, SiteOnlyItemsDoNothingAtTheCommunityAndKeepTheirBits) {
 }
 
 TEST_F(MenuCommandsTest, ShopItemsExcludeEachOtherAtTheShopSite) {
-  controller.siteCode = 11;
+  controller.SetSiteCode(11);
   MenuCommands menu = Commands();
   ASSERT_TRUE(menu.Run(32808));
   EXPECT_EQ(FileOptions(11) & 0x120, 0x020);

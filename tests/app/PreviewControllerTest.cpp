@@ -45,7 +45,7 @@ TEST_F(PreviewControllerTest, TheSwitchFillsTheGridInTheNewModeAndTurnsFilterAnd
   AddAlbums({u"a", u"b", u"c", u"d", u"e", u"f", u"g"});
   view.Check(IDC_SELECT_ALL, true);
   ClickPreview(true);
-  EXPECT_TRUE(controller.previewMode);
+  EXPECT_TRUE(controller.PreviewMode());
   EXPECT_TRUE(view.GridIsPreview());
   EXPECT_FALSE(view.IsChecked(IDC_SELECT_ALL));
   EXPECT_FALSE(view.IsVisible(IDD_FIND));
@@ -60,7 +60,7 @@ TEST_F(PreviewControllerTest, TheSwitchFillsTheGridInTheNewModeAndTurnsFilterAnd
   EXPECT_GE(view.GridRefreshes(), 1);
 
   ClickPreview(false);
-  EXPECT_FALSE(controller.previewMode);
+  EXPECT_FALSE(controller.PreviewMode());
   EXPECT_FALSE(view.GridIsPreview());
   EXPECT_TRUE(view.IsEnabled(IDC_FILTER));
   EXPECT_TRUE(view.IsEnabled(IDC_FIND));
@@ -85,7 +85,7 @@ TEST_F(PreviewControllerTest, AClickDuringAFillAsksAndPutsTheBoxBack) {
     EXPECT_FALSE(view.IsChecked(IDC_PREVIEW)) << "the box goes back as it was";
     EXPECT_TRUE(controller.Filling());
     EXPECT_EQ(controller.Activities().StopAsked(Activity::Filling), yes);
-    EXPECT_FALSE(controller.previewMode);
+    EXPECT_FALSE(controller.PreviewMode());
     EXPECT_EQ(view.GridResets(), resets);
     EXPECT_TRUE(view.IsEnabled(IDC_FILTER));
   }
@@ -100,7 +100,7 @@ TEST_F(PreviewControllerTest, AFilterAndANewListingWaitForAFillThatRuns) {
   EXPECT_TRUE(view.Rows().empty());
   EXPECT_EQ(controller.FilterKeyword(), u"");
   // "获取相册" starts nothing, and says why.
-  controller.readyForInput = true;
+  controller.FinishStartup();
   controller.GetAlbums(view.GetText(IDC_MEMBER));
   EXPECT_FALSE(controller.Listing());
   EXPECT_EQ(view.GetText(IDC_STATUS), kTextWaitForPreview);

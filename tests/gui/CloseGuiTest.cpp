@@ -67,7 +67,7 @@ class ScriptedApp : public CAlbatrixApp {
     if (phase_ == "show-preview" || phase_ == "preview") {
       // Listed first, then switched to thumbnails; shown once the last cover is in.
       if (controller.Listing() || window_->Grid()->GetNumberRows() == 0) return;
-      if (!controller.previewMode) {
+      if (!controller.PreviewMode()) {
         auto* box = dynamic_cast<wxCheckBox*>(window_->Control(IDC_PREVIEW));
         box->SetValue(true);
         wxCommandEvent click(wxEVT_CHECKBOX, IDC_PREVIEW);
@@ -96,7 +96,7 @@ class ScriptedApp : public CAlbatrixApp {
     if (phase_ == "show-listing") {
       if (controller.Listing() || window_->Grid()->GetNumberRows() == 0) return;
       poll_.Stop();
-      if (!controller.previewMode) {
+      if (!controller.PreviewMode()) {
         window_->Grid()->SelectRow(1);
         window_->Grid()->SelectRow(3, true);
       }

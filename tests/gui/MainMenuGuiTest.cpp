@@ -79,7 +79,7 @@ TEST_F(MainMenuGuiTest, TheBarHoldsTheLayoutAfterAPopupOpens) {
       }
       EXPECT_EQ(MenuCommandId(item->GetId()), want.commandId);
       const ItemState state =
-          MenuItemState(want.commandId, controller().CurrentNameRule().options, controller().siteCode.load());
+          MenuItemState(want.commandId, controller().CurrentNameRule().options, controller().SiteCode());
       EXPECT_EQ(item->IsEnabled(), state.enabled) << want.commandId;
       if (item->IsCheckable()) {
         EXPECT_EQ(item->IsChecked(), state.checked) << want.commandId;
@@ -104,7 +104,7 @@ TEST_F(MainMenuGuiTest, ChecksFollowEachToggleWhenThePopupOpensAgain) {
   OpenPopup(1);
   EXPECT_TRUE(Item(32802)->IsChecked());
 
-  controller().siteCode = 11;  // the shop site: its items come alive
+  controller().SetSiteCode(11);  // the shop site: its items come alive
   OpenPopup(1);
   EXPECT_TRUE(Item(32808)->IsEnabled());
   Choose(32808);
