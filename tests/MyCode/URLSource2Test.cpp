@@ -205,19 +205,6 @@ TEST(GetText, GzipBodyIsUnpackedAndThenFiltered) {
   EXPECT_EQ(GetText(plain, TEXT_GUNZIP), u"a<S>b");
 }
 
-TEST(UrlRequest, ConstructorFillsBothTimeoutsAndDefaults) {
-  UrlRequest r(u"http://example.invalid/", u"", 20000);
-  EXPECT_EQ(r.readTimeoutMs, 20000u);
-  EXPECT_EQ(r.connectTimeoutMs, 20000u);
-  EXPECT_EQ(r.verb, u"GET");
-  EXPECT_EQ(r.attempts, 1);
-  EXPECT_EQ(r.retryDelaySec, 1);
-  EXPECT_EQ(r.minSizeK, 0);
-  EXPECT_EQ(r.maxSizeK, 0);
-  EXPECT_TRUE(r.body.empty());
-  EXPECT_EQ(r.abort, nullptr);
-}
-
 TEST(Fetch, AddressesThatAreNotHttpFailAtOnce) {
   for (const char16_t* url : {u"", u"ftp://127.0.0.1/file", u"file:///etc/passwd", u"127.0.0.1/page",
                               u"javascript:alert(1)"}) {
