@@ -26,6 +26,7 @@
 #include "app/GridCells.h"
 #include "app/SavePathRules.h"
 #include "app/StartupRules.h"
+#include "app/Version.h"  // made by the build from VERSION
 #include "gui/CComboBox2.h"
 #include "gui/CDlgFailures.h"
 #include "gui/CDlgFind.h"
@@ -44,7 +45,7 @@ const char* const kMakerPage = "https://albatrix.example.org/";
 namespace {
 
 const char* const kNotice = "粘贴会员主页或相册的地址，点“获取相册”列出相册，选中后点“下载”。";
-const char* const kBottomLine = "版本号：14.06.22.01";
+const char* const kBottomLine = "版本号：" ALBATRIX_VERSION;
 const char* const kMakerLinkText = "Albatrix 主页";
 const char* const kFolderTitle = "请选择文件保存目录：";
 const char* const kExportFilter = "导出后，自行调整列宽(*.csv)|*.csv";

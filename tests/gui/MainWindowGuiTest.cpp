@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "GuiHarness.h"
+#include "GuiHelpers.h"
 #include "app/ControlIds.h"
 #include "app/CsvExport.h"
 #include "gui/CComboBox2.h"
@@ -58,6 +59,7 @@ TEST_F(MainWindowTest, InitialTextsAndStates) {
     EXPECT_EQ(Label(c.id), U8(c.label)) << c.id;
     EXPECT_EQ(Enabled(c.id), c.enabled) << c.id;
   }
+  EXPECT_EQ(Utf8(Label(IDC_BOTTOM_LINE)), ShownVersion());
   EXPECT_EQ(w.GetDefaultItem(), w.Control(IDC_GET_ALBUMS));
   for (int id : {IDC_EXPORT, IDC_FILTER, IDC_FIND, IDC_UPDATE_LINK, IDC_MAKER_LINK})
     EXPECT_TRUE(dynamic_cast<wxHyperlinkCtrl*>(w.Control(id))) << id;
