@@ -67,9 +67,11 @@ const char* NoProxyList() {
   return list.c_str();
 }
 
+#ifdef ALBATRIX_TEST_HOOKS
 // For tests only: the certificate (a PEM file) that a stand-in site serving TLS was given, trusted in
 // place of the system's authorities, so the https path is exercised with verification on. Null when
-// ALBATRIX_TEST_CA_FILE is unset or empty: the system's authorities, as for every real site.
+// ALBATRIX_TEST_CA_FILE is unset or empty: the system's authorities, as for every real site. A shipped
+// build has no such hook: nothing in its environment can replace the authorities.
 const char* TestCaFile() {
   static const std::string file = [] {
     const char* env = std::getenv("ALBATRIX_TEST_CA_FILE");
@@ -77,6 +79,7 @@ const char* TestCaFile() {
   }();
   return file.empty() ? nullptr : file.c_str();
 }
+#endif
 
 std::uint64_t KiB(std::int32_t k) { return static_cast<std::uint64_t>(std::max(k, 0)) * 1024; }
 
@@ -319,7 +322,9 @@ void SetUp(Handles& h, Transfer& t, const std::string& url) {
   curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(e, CURLOPT_NOPROXY, NoProxyList());
   curl_easy_setopt(e, CURLOPT_USERAGENT, kBrowserUserAgent);
+#ifdef ALBATRIX_TEST_HOOKS
   if (const char* caFile = TestCaFile()) curl_easy_setopt(e, CURLOPT_CAINFO, caFile);
+#endif
   // The body is kept exactly as the server sent it; callers decompress with GetText.
   curl_easy_setopt(e, CURLOPT_HTTP_CONTENT_DECODING, 0L);
   curl_easy_setopt(e, CURLOPT_BUFFERSIZE, static_cast<long>(kReadPieceBytes + 1));

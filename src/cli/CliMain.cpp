@@ -7,6 +7,7 @@
 
 #include "MyCode/Console.h"
 #include "MyCode/CookieJar.h"
+#include "app/DemoLogin.h"
 #include "app/StartupRules.h"
 #include "cli/CliCommands.h"
 #include "site/DemoSite.h"
@@ -168,7 +169,7 @@ int Main(const std::vector<std::string>& args) {
   context.programFolder = std::move(folder.path);
   std::unique_ptr<DemoSite> demo;  // declared before the command runs, so it outlives the controller
   if (options.demo) {
-    demo = DemoSite::StartLoggedIn("albatrix-cli");
+    demo = DemoSite::StartLoggedIn("albatrix-cli", LogInToDemo);
     if (!demo) return kExitNothing;
     context.profile = SiteProfile(Utf8ToText(demo->BaseUrl()));
     context.defaultAddress = Utf8ToText(demo->DemoMemberUrl());

@@ -5,6 +5,7 @@
 #include "MyCode/Console.h"
 #include "MyCode/CookieJar.h"
 #include "MyCode/SystemCookies.h"
+#include "app/DemoLogin.h"
 #include "gui/CAlbatrixDlg.h"
 #include "gui/CSplashScreenEx.h"
 #include "gui/MainMenu.h"
@@ -28,7 +29,7 @@ bool CAlbatrixApp::OnInit() {
   // Logins kept by an earlier run's login browser ("下次自动登录"): the file is the browser's.
   CookieJar::Instance().Load();
   if (options_.demo) {
-    demoSite_ = DemoSite::StartLoggedIn("albatrix");
+    demoSite_ = DemoSite::StartLoggedIn("albatrix", LogInToDemo);
     if (!demoSite_) return false;
     setup.profile = SiteProfile(Utf8ToText(demoSite_->BaseUrl()));
     setup.memberText = Utf8ToText(demoSite_->DemoMemberUrl());

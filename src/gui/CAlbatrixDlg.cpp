@@ -26,6 +26,7 @@
 #include "app/GridCells.h"
 #include "app/SavePathRules.h"
 #include "app/StartupRules.h"
+#include "app/Version.h"  // made by the build from VERSION
 #include "gui/CComboBox2.h"
 #include "gui/CDlgFailures.h"
 #include "gui/CDlgFind.h"
@@ -44,7 +45,7 @@ const char* const kMakerPage = "https://albatrix.example.org/";
 namespace {
 
 const char* const kNotice = "粘贴会员主页或相册的地址，点“获取相册”列出相册，选中后点“下载”。";
-const char* const kBottomLine = "版本号：14.06.22.01";
+const char* const kBottomLine = "版本号：" ALBATRIX_VERSION;
 const char* const kMakerLinkText = "Albatrix 主页";
 const char* const kFolderTitle = "请选择文件保存目录：";
 const char* const kExportFilter = "导出后，自行调整列宽(*.csv)|*.csv";
@@ -146,14 +147,15 @@ void CAlbatrixDlg::BuildControls() {
   listBox->Add(grid_, wxSizerFlags(1).Expand().Border(wxALL, gap));
   listBox->Add(listBar, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxBOTTOM, gap));
 
+  // The status and progress lines are empty until there is something to say.
   auto* statusRow = new wxBoxSizer(wxHORIZONTAL);
-  statusRow->Add(label(IDC_STATUS, U8("state1"), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END),
+  statusRow->Add(label(IDC_STATUS, wxString(), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END),
                  wxSizerFlags(3).CenterVertical());
   // "查看失败" follows the status text that counts the failures; shown once a run ended with some.
   auto* failures = link(panel_, IDC_FAILURES_LINK, U8("查看失败"));
   failures->Hide();
   statusRow->Add(failures, wxSizerFlags().CenterVertical().Border(wxLEFT, gap));
-  statusRow->Add(label(IDC_PROGRESS, U8("state2"), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END),
+  statusRow->Add(label(IDC_PROGRESS, wxString(), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END),
                  wxSizerFlags(2).CenterVertical().Border(wxLEFT, gap));
   progressBar_ = new wxGauge(panel_, wxID_ANY, 1, wxDefaultPosition, ConvertDialogToPixels(wxSize(80, 8)),
                              wxGA_HORIZONTAL | wxGA_SMOOTH, wxDefaultValidator, U8("下载进度"));

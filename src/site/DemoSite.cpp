@@ -1,8 +1,5 @@
 #include "site/DemoSite.h"
 
-#include "MyCode/CookieJar.h"
-#include "MyCode/Trace.h"
-#include "MyCode/URLSource2.h"
 #include "site/AlbumSite.h"
 
 namespace albatrix {
@@ -15,20 +12,9 @@ class InProcessSite : public DemoSite {
   std::string BaseUrl() const override { return site_.BaseUrl(); }
   std::string DemoMemberUrl() const override { return site_.MemberUrl(AlbumSite::kDemoMember); }
 
-  bool LogIn() const override {
-    UrlRequest request(Utf8ToText(site_.LoginUrl()), Text(), 20000);
-    request.verb = u"POST";
-    request.extraHeaders = u"Content-Type: application/x-www-form-urlencoded";
-    request.body = std::string("user=") + AlbumSite::kUser + "&password=" + AlbumSite::kPassword;
-    UrlResponse response;
-    if (!Fetch(request, response, 0)) {
-      Trace("demo: the login request failed");
-      return false;
-    }
-    for (const std::string& cookie : CookieJar::Instance().Cookies())
-      if (cookie.find(AlbumSite::kCookieName) != std::string::npos) return true;
-    Trace("demo: the site set no session cookie");
-    return false;
+  bool LogIn(DemoLogIn logIn) const override {
+    const std::string form = std::string("user=") + AlbumSite::kUser + "&password=" + AlbumSite::kPassword;
+    return logIn(site_.LoginUrl(), form, AlbumSite::kCookieName);
   }
 
  private:

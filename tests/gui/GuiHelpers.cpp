@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 
 #include <wx/app.h>
 #include <wx/button.h>
@@ -43,6 +44,13 @@ void DisplayTest::SetUp() {
 }
 
 std::string Utf8(const wxString& text) { return std::string(text.utf8_str()); }
+
+std::string ShownVersion() {
+  std::ifstream file(ALBATRIX_SOURCE_DIR "/VERSION");
+  std::string line;
+  std::getline(file, line);
+  return "版本号：" + line;
+}
 
 namespace {
 

@@ -34,6 +34,8 @@ class DisplayTest : public ::testing::Test {
 // check boxes, buttons and links.
 std::vector<std::string> LabelsOf(wxWindow* window);
 std::string Utf8(const wxString& text);
+// What the about box and the window's bottom line show: "版本号：" and the first line of VERSION.
+std::string ShownVersion();
 
 // Saves what the screen shows of `window` (its frame and menu bar included) to
 // $ALBATRIX_SCREENSHOT_DIR/<name>.png when that variable is set.

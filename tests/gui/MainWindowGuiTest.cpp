@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "GuiHarness.h"
+#include "GuiHelpers.h"
 #include "app/ControlIds.h"
 #include "app/CsvExport.h"
 #include "gui/CComboBox2.h"
@@ -52,12 +53,13 @@ TEST_F(MainWindowTest, InitialTextsAndStates) {
       {IDC_GET_ALBUMS, "获取相册", true}, {IDC_DOWNLOAD, "下载", false},   {IDC_CHOOSE_FOLDER, "设置", true},
       {IDC_OPEN_FOLDER, "打开", true},    {IDC_GRID_FRAME, "相册列表", true}, {IDC_SELECT_ALL, "全选", true},
       {IDC_PREVIEW, "预览图", true},      {IDC_EXPORT, "导出", true},      {IDC_FILTER, "筛选", true},
-      {IDC_FIND, "查找", true},           {IDC_STATUS, "state1", true},    {IDC_PROGRESS, "state2", true},
+      {IDC_FIND, "查找", true},           {IDC_STATUS, "", true},          {IDC_PROGRESS, "", true},
   };
   for (const Expected& c : controls) {
     EXPECT_EQ(Label(c.id), U8(c.label)) << c.id;
     EXPECT_EQ(Enabled(c.id), c.enabled) << c.id;
   }
+  EXPECT_EQ(Utf8(Label(IDC_BOTTOM_LINE)), ShownVersion());
   EXPECT_EQ(w.GetDefaultItem(), w.Control(IDC_GET_ALBUMS));
   for (int id : {IDC_EXPORT, IDC_FILTER, IDC_FIND, IDC_UPDATE_LINK, IDC_MAKER_LINK})
     EXPECT_TRUE(dynamic_cast<wxHyperlinkCtrl*>(w.Control(id))) << id;
@@ -224,7 +226,7 @@ TEST_F(MainWindowTest, WorkerCallsCrossToTheInterfaceThreadInOrder) {
     view.Enable(4242, false);  // an id the window lacks
   });
   worker.join();
-  EXPECT_EQ(Label(IDC_STATUS), U8("state1"));  // nothing touched the widgets from the worker
+  EXPECT_EQ(Label(IDC_STATUS), wxString());  // nothing touched the widgets from the worker
   ASSERT_TRUE(PumpUntil([&] { return Enabled(IDC_DOWNLOAD); }));
   EXPECT_EQ(Label(IDC_STATUS), U8("two"));
   EXPECT_EQ(w.Grid()->GetNumberRows(), 300);
@@ -244,7 +246,7 @@ TEST_F(MainWindowTest, AWorkersMessageBoxWaitEndsWhenClosingBegins) {
   // A worker's calls after that are dropped, not queued for a window that is going.
   std::thread([&view] { view.SetText(IDC_STATUS, u"late"); }).join();
   PumpFor(std::chrono::milliseconds(80));
-  EXPECT_EQ(Label(IDC_STATUS), U8("state1"));
+  EXPECT_EQ(Label(IDC_STATUS), wxString());
 }
 
 class StartupWindowTest : public WindowFixture {
