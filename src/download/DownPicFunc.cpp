@@ -80,9 +80,11 @@ PictureResult DownloadPicture(RunSession& session, const PictureJob& job, const 
   }
   // The name was cleaned when it was given, so it never leads out of the album folder.
   const Text target = job.folder + job.fileName;
-  if (session.journal.IsWhole(target, address)) {
-    Trace("picture already whole on disk, not fetched again: " + TextToUtf8(target));
-    return {PictureOutcome::Saved, Text()};
+  if (const std::optional<Text> kept = session.journal.WholeAs(target, address)) {
+    Trace("picture already whole on disk, not fetched again: " + TextToUtf8(job.folder + *kept));
+    PictureResult result{PictureOutcome::Saved, Text()};
+    if (*kept != job.fileName) result.keptName = *kept;
+    return result;
   }
   UrlRequest request(Text(), Text(), kWorkerConstructTimeoutMs);
   request.url = address;
@@ -199,6 +201,9 @@ void DownPicFunc(RunSession& session) {
     jobs.push_back({pictures.url(i), pictures.folder(), pictures.fileName(i), pictures.requestHeader(i),
                     session.albumPosition});
   RunPictureJobs(session, std::move(jobs));
+  // A picture whole under the name an earlier format fix gave it keeps that name in the list.
+  for (std::size_t i = 0; i < session.albumResults.size() && i < session.pictures.size(); ++i)
+    if (!session.albumResults[i].keptName.empty()) session.pictures.SetFileName(i, session.albumResults[i].keptName);
 }
 
 }  // namespace albatrix

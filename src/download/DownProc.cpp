@@ -124,7 +124,11 @@ void FetchAlbum(RunSession& session, const ST_PERLISTRECORD& album, AlbumTally& 
   } else {
     MarkAlbumDone(folder, session.pictures.urls(), lastFailed);
   }
-  if (session.rule.options & OPT_FIX_FORMAT) FixAlbumFormats(session.pictures);
+  if (session.rule.options & OPT_FIX_FORMAT) {
+    FixAlbumFormats(session.pictures, [&session, folder](std::size_t, const Text& before, const Text& after) {
+      session.journal.PictureRenamed(session.albumPosition, folder, before, after);
+    });
+  }
   if (orderNow > 0) FixAlbumOrder(session.pictures, orderNow);
 }
 

@@ -63,14 +63,16 @@ bool FixPictureFormat(Text& path) {
   return true;
 }
 
-void FixAlbumFormats(PictureList& pictures) {
+void FixAlbumFormats(PictureList& pictures, const RenamedFn& renamed) {
   const Text folder = pictures.folder();
   const TextArray names = pictures.fileNames();
   for (std::size_t i = 0; i < names.size(); ++i) {
     Text path = folder + names[i];
     if (!FixPictureFormat(path)) continue;
     std::size_t slash = path.rfind(kPathSep);
-    pictures.SetFileName(i, slash == Text::npos ? path : path.substr(slash + 1));
+    const Text name = slash == Text::npos ? path : path.substr(slash + 1);
+    pictures.SetFileName(i, name);
+    if (renamed) renamed(i, names[i], name);
   }
 }
 

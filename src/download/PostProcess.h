@@ -4,6 +4,8 @@
 // done is left as it was, and a trace line says so.
 #pragma once
 
+#include <functional>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -22,8 +24,10 @@ Text ExtensionForContent(std::string_view firstBytes);
 bool FixPictureFormat(Text& path);
 
 // The format fix over the album's pictures: each file in the folder whose content calls for another
-// extension is renamed, and its list entry follows.
-void FixAlbumFormats(PictureList& pictures);
+// extension is renamed, and its list entry follows; `renamed` (may be empty) hears of each rename with
+// the picture's index and its name before and after.
+using RenamedFn = std::function<void(std::size_t index, const Text& before, const Text& after)>;
+void FixAlbumFormats(PictureList& pictures, const RenamedFn& renamed = {});
 
 // Stamps the file's access and write times (the creation time too where the platform can) with `unixTime`
 // seconds since 1970 (UTC); nothing when the file cannot be opened for reading and writing or when

@@ -125,7 +125,9 @@ bool RetryFailures(RunSession& session, int pass) {
       const PictureResult& result = session.albumResults[k];
       if (result.outcome == PictureOutcome::Saved) {
         Text path = failure.folder + failure.fileName;
-        if (failure.fixFormat) FixPictureFormat(path);
+        if (failure.fixFormat && FixPictureFormat(path))
+          session.journal.PictureRenamed(failure.albumPosition, failure.folder, failure.fileName,
+                                         path.substr(failure.folder.size()));
         if (failure.orderTime > 0) SetPictureTime(path, failure.orderTime);
         CountMended(session, failure, true, changed);
         mended[pictures[k]] = true;

@@ -28,6 +28,7 @@ struct PictureResult {
   FetchFailure failure = FetchFailure::None;  // for Failed: the fetcher's reason
   long httpStatus = 0;                        // for Failed: the reply's status, 0 when none came
   std::int64_t retryAfterSeconds = -1;        // the pause the reply asked for; -1 when it named none
+  Text keptName;  // for Saved without a fetch: the name it is whole under, when a format fix renamed it
 };
 
 // A picture of the run that could not be saved, or an album page that could not be read (pageUnread):

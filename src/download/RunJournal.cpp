@@ -1,5 +1,7 @@
 #include "download/RunJournal.h"
 
+#include <algorithm>
+
 #include "MyCode/FileOps.h"
 #include "MyCode/Trace.h"
 
@@ -11,7 +13,7 @@ void RunJournal::Begin(Text programFolder, DownloadJob job, const std::vector<Kn
   job_ = std::move(job);
   whole_.clear();
   for (const KnownPicture& k : known) {
-    whole_[k.folder + k.picture.fileName] = k;
+    whole_[k.folder + k.picture.NamingName()] = k;
     // Carried into this run's job, so a second interruption still knows them.
     if (JobAlbum* album = AlbumLocked(k.position)) {
       if (album->folder.empty()) album->folder = k.folder;
@@ -26,17 +28,18 @@ JobAlbum* RunJournal::AlbumLocked(std::size_t position) {
   return &job_.albums[position - 1];
 }
 
-bool RunJournal::IsWhole(const Text& path, const Text& url) const {
-  JobPicture picture;
+std::optional<Text> RunJournal::WholeAs(const Text& path, const Text& url) const {
+  KnownPicture known;
   {
     std::lock_guard<std::mutex> hold(lock_);
     auto it = whole_.find(path);
-    if (it == whole_.end()) return false;
-    picture = it->second.picture;
+    if (it == whole_.end()) return std::nullopt;
+    known = it->second;
   }
-  if (picture.url != url) return false;
-  const std::optional<std::uint64_t> size = FileSizeOf(path);
-  return size && *size == picture.size;
+  if (known.picture.url != url) return std::nullopt;
+  const std::optional<std::uint64_t> size = FileSizeOf(known.folder + known.picture.fileName);
+  if (!size || *size != known.picture.size) return std::nullopt;
+  return known.picture.fileName;
 }
 
 void RunJournal::AlbumBegun(std::size_t position) {
@@ -65,7 +68,7 @@ void RunJournal::AlbumEnded(std::size_t position, bool done) {
 
 void RunJournal::PictureSaved(std::size_t position, const Text& folder, const Text& fileName, const Text& url) {
   const Text path = folder + fileName;
-  const JobPicture picture{url, fileName, FileSizeOf(path).value_or(0)};
+  const JobPicture picture{url, fileName, FileSizeOf(path).value_or(0), Text()};
   std::lock_guard<std::mutex> hold(lock_);
   whole_[path] = KnownPicture{position, folder, picture};
   JobAlbum* album = AlbumLocked(position);
@@ -76,6 +79,27 @@ void RunJournal::PictureSaved(std::size_t position, const Text& folder, const Te
   } else if (!AppendJobJournal(programFolder_, job_.runId, position - 1, picture)) {
     Trace("job journal could not be written in " + TextToUtf8(programFolder_));
   }
+}
+
+void RunJournal::PictureRenamed(std::size_t position, const Text& folder, const Text& before, const Text& after) {
+  std::lock_guard<std::mutex> hold(lock_);
+  // The picture is found by the name it had: the naming's own, or one an earlier fix gave it.
+  auto it = whole_.find(folder + before);
+  if (it == whole_.end()) {
+    it = std::find_if(whole_.begin(), whole_.end(), [&](const auto& entry) {
+      return entry.second.folder == folder && entry.second.picture.fileName == before;
+    });
+    if (it == whole_.end()) return;
+  }
+  JobPicture& picture = it->second.picture;
+  if (picture.namedAs.empty()) picture.namedAs = picture.fileName;
+  picture.fileName = after;
+  JobAlbum* album = AlbumLocked(position);
+  if (!album || album->folder != folder || programFolder_.empty()) return;
+  for (JobPicture& saved : album->saved)
+    if (saved.NamingName() == picture.namedAs) saved = picture;
+  if (!AppendJobJournal(programFolder_, job_.runId, position - 1, picture))
+    Trace("job journal could not be written in " + TextToUtf8(programFolder_));
 }
 
 void RunJournal::RunEnded(bool cancelled) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -33,9 +34,10 @@ class RunJournal {
   // `programFolder` empty: no job file is kept (the pictures are still known for this run).
   void Begin(Text programFolder, DownloadJob job, const std::vector<KnownPicture>& known);
 
-  // True when the file at `path` is the picture `url` as a run saved it: recorded with that address and
-  // still there with the recorded size. Any thread.
-  bool IsWhole(const Text& path, const Text& url) const;
+  // The name in its folder under which the picture the naming gives `path` is whole on disk, as a run
+  // saved it: recorded with the address `url` and still there with the recorded size (under another name
+  // when a format fix renamed it). Nothing otherwise. Any thread.
+  std::optional<Text> WholeAs(const Text& path, const Text& url) const;
 
   // The run's steps, from the run thread: album `position` (1 for the first) began, got its folder, ended
   // (`done`: not cancelled); each writes the job file.
@@ -44,6 +46,8 @@ class RunJournal {
   void AlbumEnded(std::size_t position, bool done);
   // A worker saved picture `url` as `fileName` in `folder` for album `position`. Any thread.
   void PictureSaved(std::size_t position, const Text& folder, const Text& fileName, const Text& url);
+  // The format fix renamed the picture `before` of `folder` (album `position`) to `after`. Any thread.
+  void PictureRenamed(std::size_t position, const Text& folder, const Text& before, const Text& after);
   // The run is over: a run that ended without a cancel removes its job file; a cancelled one writes it a
   // last time, so the next run goes on from there.
   void RunEnded(bool cancelled);
@@ -59,7 +63,7 @@ class RunJournal {
   mutable std::mutex lock_;
   Text programFolder_;
   DownloadJob job_;
-  std::unordered_map<Text, KnownPicture> whole_;  // by full path
+  std::unordered_map<Text, KnownPicture> whole_;  // by folder + the name the naming gives
   std::chrono::steady_clock::time_point lastWrite_{};
 };
 

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <random>
-#include <set>
+#include <map>
 
 #include <nlohmann/json.hpp>
 
@@ -85,7 +85,14 @@ NameRule RuleFromJson(const json& object) {
 }
 
 json PictureToJson(const JobPicture& picture) {
-  return {{"url", Utf8(picture.url)}, {"name", Utf8(picture.fileName)}, {"size", picture.size}};
+  json object = {{"url", Utf8(picture.url)}, {"name", Utf8(picture.fileName)}, {"size", picture.size}};
+  if (!picture.namedAs.empty()) object["namedAs"] = Utf8(picture.namedAs);
+  return object;
+}
+
+// A name is one name inside the album's folder, never a path that leads elsewhere.
+bool IsOneName(const Text& name) {
+  return !name.empty() && name.find_first_of(u"/\\") == Text::npos && name != u"..";
 }
 
 JobPicture PictureFromJson(const json& object) {
@@ -94,9 +101,11 @@ JobPicture PictureFromJson(const json& object) {
   picture.url = TextField(object, "url");
   picture.fileName = TextField(object, "name");
   picture.size = NumberField<std::uint64_t>(object, "size", 0, (1LL << 62));
-  // A name is one name inside the album's folder, never a path that leads elsewhere.
-  if (picture.fileName.empty() || picture.fileName.find_first_of(u"/\\") != Text::npos || picture.fileName == u".." )
-    throw BadField{"name"};
+  if (!IsOneName(picture.fileName)) throw BadField{"name"};
+  if (object.contains("namedAs")) {
+    picture.namedAs = TextField(object, "namedAs");
+    if (!IsOneName(picture.namedAs)) throw BadField{"namedAs"};
+  }
   return picture;
 }
 
@@ -162,11 +171,12 @@ DownloadJob JobFromJson(const json& object) {
 }
 
 // Adds the journal's pictures of this job to their albums; a line that does not parse (the last one,
-// cut by a kill) or belongs to another run is passed over.
+// cut by a kill) or belongs to another run is passed over, and a later line of the same picture (by the
+// name the naming gives it) replaces the earlier one.
 void MergeJournal(DownloadJob& job, std::string_view journal) {
-  std::vector<std::set<Text>> names(job.albums.size());
+  std::vector<std::map<Text, std::size_t>> names(job.albums.size());
   for (std::size_t i = 0; i < job.albums.size(); ++i)
-    for (const JobPicture& picture : job.albums[i].saved) names[i].insert(picture.fileName);
+    for (std::size_t k = 0; k < job.albums[i].saved.size(); ++k) names[i][job.albums[i].saved[k].NamingName()] = k;
   while (!journal.empty()) {
     const std::size_t end = journal.find('\n');
     const std::string_view line = journal.substr(0, end);
@@ -178,7 +188,13 @@ void MergeJournal(DownloadJob& job, std::string_view journal) {
       const std::size_t position = NumberField<std::size_t>(entry, "album", 0, INT32_MAX);
       if (position >= job.albums.size()) continue;
       JobPicture picture = PictureFromJson(entry);
-      if (names[position].insert(picture.fileName).second) job.albums[position].saved.push_back(std::move(picture));
+      std::vector<JobPicture>& saved = job.albums[position].saved;
+      auto [at, added] = names[position].emplace(picture.NamingName(), saved.size());
+      if (added) {
+        saved.push_back(std::move(picture));
+      } else {
+        saved[at->second] = std::move(picture);
+      }
     } catch (const BadField&) {
       continue;
     }

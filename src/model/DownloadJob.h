@@ -22,11 +22,15 @@ inline constexpr char16_t kJobJournalSuffix[] = u".saved";
 inline constexpr char16_t kJobSetAsideSuffix[] = u".bad";
 constexpr int kJobFileVersion = 1;
 
-// A picture the run has saved: its first address, its name in the album's folder, its size in bytes.
+// A picture the run has saved: its first address, its name in the album's folder, its size in bytes, and
+// the name the naming rule gives it when the format fix has renamed the file since (empty: fileName).
 struct JobPicture {
   Text url;
   Text fileName;
   std::uint64_t size = 0;
+  Text namedAs;
+
+  const Text& NamingName() const { return namedAs.empty() ? fileName : namedAs; }
 };
 
 enum class JobAlbumState : std::uint8_t {

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "MyCode/FileTimes.h"
+#include "app/JobPlans.h"
 #include "download/AlbumFiles.h"
 #include "download/RunFakes.h"
 #include "support/TempDir.h"
@@ -400,6 +401,37 @@ TEST(DownloadRun, ARetryPassMendsWhatATryMayMendAndRemarksTheAlbum) {
   ASSERT_EQ(rig.session.tally.failures.size(), 1u);
   EXPECT_EQ(rig.session.tally.failures[0].reason, u"not a picture");
   EXPECT_EQ(rig.session.tally.saved, 2);
+}
+
+// A run stopped after its first album, the format fix on, goes on from its job file: the picture the
+// fix renamed is known under its new name and fetched no more than the others, and no picture gets a
+// second file.
+TEST(DownloadRun, AStoppedRunGoesOnWithoutFetchingAgainWhatTheFixRenamed) {
+  test::TempDir program;
+  RunRig first(2, 2);
+  first.rule.options = OPT_FIX_FORMAT;
+  first.bodies["http://h/1/1.jpg"] = "\x89PNG picture 1/1";
+  first.session.plan.jobFolder = program.folder();
+  first.events.onEvent = [&](const std::string& line) {
+    if (line == "album 2/2") first.flags.RequestCancel();
+  };
+  first.Run();
+  const JobFileRead read = ReadJobFile(program.folder());
+  ASSERT_EQ(read.state, JobFileState::Ready);
+  ASSERT_EQ(read.job.albums[0].saved.size(), 2u);
+
+  RunRig next(2, 2);
+  next.rule = first.rule;
+  next.bodies = first.bodies;
+  next.savePath = first.savePath;
+  next.session.plan.jobFolder = program.folder();
+  next.session.plan.savedBefore = PlanOfJob(read.job, nullptr, program.folder()).savedBefore;
+  next.Run();
+  EXPECT_EQ(next.FetchedUrls(), (std::vector<std::string>{"http://h/2/1.jpg", "http://h/2/2.jpg"}));
+  EXPECT_EQ(test::FolderEntries(first.Base() + "Album 1"), (std::vector<std::string>{"1.png", "2.jpg", "pic.zvk"}));
+  EXPECT_EQ(test::FolderEntries(first.Base() + "Album 2"), (std::vector<std::string>{"1.jpg", "2.jpg", "pic.zvk"}));
+  EXPECT_EQ(next.session.tally.saved, 4);
+  EXPECT_EQ(ReadJobFile(program.folder()).state, JobFileState::None);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ DownloadJob SampleJob() {
   album.record.ordinal = 4;
   album.state = JobAlbumState::Begun;
   album.folder = u"/save/kobe/湖人/";
-  album.saved = {{u"http://x/big.1.jpg", u"1.jpg", 1234}};
+  album.saved = {{u"http://x/big.1.jpg", u"1.jpg", 1234, Text()}, {u"http://x/big.5.jpg", u"5.png", 50, u"5.jpg"}};
   job.albums = {album, JobAlbum{}};
   return job;
 }
@@ -62,11 +62,13 @@ TEST(DownloadJobTest, WhatIsWrittenComesBackWithTheJournalsPictures) {
   EXPECT_EQ(back.albums[0].record.ordinal, 4);
   EXPECT_EQ(back.albums[0].state, JobAlbumState::Begun);
   EXPECT_EQ(back.albums[0].folder, job.albums[0].folder);
-  ASSERT_EQ(back.albums[0].saved.size(), 2u);
-  EXPECT_EQ(back.albums[0].saved[1].fileName, u"2.jpg");
-  EXPECT_EQ(back.albums[0].saved[1].size, 99u);
+  ASSERT_EQ(back.albums[0].saved.size(), 3u);
+  EXPECT_EQ(back.albums[0].saved[1].fileName, u"5.png");
+  EXPECT_EQ(back.albums[0].saved[1].namedAs, u"5.jpg") << "the name the rule gives, before the format fix";
+  EXPECT_EQ(back.albums[0].saved[2].fileName, u"2.jpg");
+  EXPECT_EQ(back.albums[0].saved[2].size, 99u);
   EXPECT_EQ(back.albums[1].state, JobAlbumState::Waiting);
-  EXPECT_EQ(back.SavedCount(), 2u);
+  EXPECT_EQ(back.SavedCount(), 3u);
 }
 
 TEST(DownloadJobTest, AnythingElseIsDamagedWithAReason) {
