@@ -131,6 +131,8 @@ Text ListingStatusText(std::size_t albums, const ListingResult& result) {
 
 }  // namespace
 
+Text GridFrameText(std::size_t albums) { return CountText("相册列表(共", albums, "个)"); }
+
 void AlbatrixController::RunListing(const Text& memberText) {
   siteCode_ = SITE_CODE_HUPU;
   SetMemberFolders(Text(), Text());
@@ -155,7 +157,7 @@ void AlbatrixController::RunListing(const Text& memberText) {
 
   view_.RefreshGrid();
   const std::size_t n = albums_.size();
-  view_.SetText(IDC_GRID_FRAME, CountText("相册列表(共", n, "个)"));
+  view_.SetText(IDC_GRID_FRAME, GridFrameText(n));
   view_.SetText(IDC_STATUS, ListingStatusText(n, result));
   LeaveListing();
 

@@ -42,6 +42,9 @@ inline constexpr TextView kLoginFirstMessage = u"请先在登录菜单里登录�
 // Shown instead of the login hint when the site said it is under maintenance and no album was found.
 inline constexpr TextView kMaintenanceMessage = u"网站正在维护，请稍后再试";
 
+// The grid frame's caption once the albums are in: "相册列表(共N个)".
+Text GridFrameText(std::size_t albums);
+
 // Caption of the window's own questions.
 inline constexpr TextView kPromptCaption = u"提示";
 

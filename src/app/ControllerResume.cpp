@@ -40,7 +40,7 @@ bool AlbatrixController::ResumeJob(const DownloadJob& job) {
   ClearListing();
   for (const JobAlbum& album : job.albums) AppendAlbum(album.record);
   view_.RefreshGrid();
-  view_.SetText(IDC_GRID_FRAME, u"相册列表(共" + DecimalText(albums_.size()) + u"个)");
+  view_.SetText(IDC_GRID_FRAME, GridFrameText(albums_.size()));
   view_.ChooseAllAlbums();
   ShowListReady();
   view_.SetText(IDC_MEMBER, job.memberAddress);
