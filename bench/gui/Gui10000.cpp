@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "BenchWindow.h"
-#include "app/ControlIds.h"
+#include "gui/ControlIds.h"
 #include "gui/CMyGridCtrl.h"
 #include "gui/WxMainView.h"
 

@@ -10,7 +10,7 @@
 #include <cstdio>
 
 #include "BenchWindow.h"
-#include "app/ControlIds.h"
+#include "gui/ControlIds.h"
 #include "gui/CMyGridCtrl.h"
 #include "gui/WxMainView.h"
 
@@ -32,12 +32,11 @@ class PreviewBenchApp : public wxApp {
   }
 
  private:
-  // As a click on "预览图" does: the box, the view's copy, the switch.
+  // As a click on "预览图" does: the box, then the switch.
   void SwitchToPreview() {
     switched_ = true;
     heartbeat_.Restart();
     dynamic_cast<wxCheckBox*>(window_->Control(IDC_PREVIEW))->SetValue(true);
-    window_->View().UserCheck(IDC_PREVIEW, true);
     window_->Controller().SwitchPreview(true);
   }
 

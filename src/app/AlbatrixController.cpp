@@ -20,10 +20,10 @@ AlbatrixController::AlbatrixController(MainWindowView& view, Text programFolder,
 AlbatrixController::~AlbatrixController() { Shutdown(); }
 
 void AlbatrixController::Initialize() {
-  view_.SetText(IDC_SAVE_PATH, programFolder_);
+  view_.SetText(Control::SavePath, programFolder_);
   HistoryBoxes boxes;
   boxes.addCandidate = [this](HistoryKind which, const Text& text) {
-    view_.AddCandidate(which == HistoryKind::Member ? IDC_MEMBER : IDC_SAVE_PATH, text);
+    view_.AddCandidate(which == HistoryKind::Member ? Control::Member : Control::SavePath, text);
   };
   Text newestPath;
   {
@@ -31,13 +31,13 @@ void AlbatrixController::Initialize() {
     LoadSettings(settings_, programFolder_, boxes);
     newestPath = SlotText(settings_.savePathHistory[0]);
   }
-  if (!newestPath.empty()) view_.SetText(IDC_SAVE_PATH, newestPath);
+  if (!newestPath.empty()) view_.SetText(Control::SavePath, newestPath);
 }
 
 void AlbatrixController::FinishStartup(TextView memberText, const TextArray& siteNames) {
   TextArray names = siteNames;
   if (names.empty()) names.assign(SITE_ENTRY_NAMES.begin(), SITE_ENTRY_NAMES.end());
-  view_.SetEntries(IDC_SITE, names);
+  view_.SetEntries(Control::Site, names);
   SelectSite(SITE_CODE_HUPU);
   RecognizeSite(memberText);
   readyForInput_ = true;
@@ -46,7 +46,7 @@ void AlbatrixController::FinishStartup(TextView memberText, const TextArray& sit
 
 void AlbatrixController::SelectSite(int entry) {
   siteEntry_ = entry;
-  view_.SelectEntry(IDC_SITE, entry);
+  view_.SelectEntry(Control::Site, entry);
 }
 
 void AlbatrixController::GetAlbums(Text memberText) {
@@ -59,7 +59,7 @@ void AlbatrixController::GetAlbums(Text memberText) {
   if (Filling()) {
     // A press that does nothing must say why, or the user presses again and again.
     Trace("get albums: the grid is still being filled; nothing started");
-    view_.SetText(IDC_STATUS, kTextWaitForPreview);
+    view_.SetText(Control::Status, kTextWaitForPreview);
     return;
   }
   if (Running()) {
@@ -157,8 +157,8 @@ void AlbatrixController::RunListing(const Text& memberText) {
 
   view_.RefreshGrid();
   const std::size_t n = albums_.size();
-  view_.SetText(IDC_GRID_FRAME, GridFrameText(n));
-  view_.SetText(IDC_STATUS, ListingStatusText(n, result));
+  view_.SetText(Control::GridFrame, GridFrameText(n));
+  view_.SetText(Control::Status, ListingStatusText(n, result));
   LeaveListing();
 
   if (n > 0) {
@@ -167,7 +167,7 @@ void AlbatrixController::RunListing(const Text& memberText) {
       listedMember_ = memberText;
     }
     // The box is off while the listing runs, so this is the text the listing read.
-    if (AddHistoryAndSave(HistoryKind::Member, memberText)) view_.AddCandidate(IDC_MEMBER, memberText);
+    if (AddHistoryAndSave(HistoryKind::Member, memberText)) view_.AddCandidate(Control::Member, memberText);
   }
 }
 
@@ -192,25 +192,25 @@ void AlbatrixController::RecognizeSite(TextView memberText) {
   if (!match) return;
   SelectSite(match->siteEntry);
   ApplySiteSelection(match->siteEntry);
-  if (match->siteEntry == 0 && match->subTypeEntry >= 0) view_.SelectEntry(IDC_SUBTYPE, match->subTypeEntry);
+  if (match->siteEntry == 0 && match->subTypeEntry >= 0) view_.SelectEntry(Control::SubType, match->subTypeEntry);
 }
 
 void AlbatrixController::ApplySiteSelection(int siteEntry) {
   siteCode_ = SITE_CODE_HUPU;
   siteEntry_ = siteEntry;
   if (siteEntry != 0) {
-    view_.Show(IDC_SUBTYPE, false);
+    view_.Show(Control::SubType, false);
     view_.PlaceMemberBox(MemberBoxPlace::OverSubType);
     return;
   }
-  view_.SetEntries(IDC_SUBTYPE, TextArray(SUBTYPE_ENTRY_NAMES.begin(), SUBTYPE_ENTRY_NAMES.end()));
-  view_.Show(IDC_SUBTYPE, true);
+  view_.SetEntries(Control::SubType, TextArray(SUBTYPE_ENTRY_NAMES.begin(), SUBTYPE_ENTRY_NAMES.end()));
+  view_.Show(Control::SubType, true);
   view_.PlaceMemberBox(MemberBoxPlace::BesideSubType);
-  view_.SelectEntry(IDC_SUBTYPE, 0);
+  view_.SelectEntry(Control::SubType, 0);
 }
 
 void AlbatrixController::ResetGrid() {
-  view_.Check(IDC_SELECT_ALL, false);
+  view_.Check(Control::SelectAll, false);
   gridRows_ = 0;
   view_.ResetGrid(previewMode_);
 }
@@ -271,14 +271,14 @@ void AlbatrixController::SetMemberFolders(const Text& memberKey, const Text& sub
 }
 
 void AlbatrixController::EnterListing() {
-  for (int id : {IDC_SITE, IDC_DOWNLOAD, IDC_MEMBER, IDC_PREVIEW}) view_.Enable(id, false);
-  view_.Check(IDC_SELECT_ALL, false);
-  view_.SetText(IDC_GET_ALBUMS, u"终止获取");
-  view_.SetText(IDC_GRID_FRAME, u"相册列表");
-  view_.SetText(IDC_STATUS, u"正在获取相册列表，请稍等...");
-  view_.SetText(IDC_PROGRESS, Text());
-  view_.Show(IDC_NOTICE, false);
-  for (int id : {IDC_FILTER, IDC_FIND, IDC_EXPORT}) view_.Enable(id, false);
+  for (Control id : {Control::Site, Control::Download, Control::Member, Control::Preview}) view_.Enable(id, false);
+  view_.Check(Control::SelectAll, false);
+  view_.SetText(Control::GetAlbums, u"终止获取");
+  view_.SetText(Control::GridFrame, u"相册列表");
+  view_.SetText(Control::Status, u"正在获取相册列表，请稍等...");
+  view_.SetText(Control::Progress, Text());
+  view_.Show(Control::Notice, false);
+  for (Control id : {Control::Filter, Control::Find, Control::Export}) view_.Enable(id, false);
 }
 
 void AlbatrixController::LeaveListing() {
@@ -287,14 +287,14 @@ void AlbatrixController::LeaveListing() {
 }
 
 void AlbatrixController::ShowListReady() {
-  view_.Enable(IDC_SITE, true);
-  view_.Enable(IDC_DOWNLOAD, !albums_.empty());
-  view_.SetText(IDC_GET_ALBUMS, u"获取相册");
-  for (int id : {IDC_MEMBER, IDC_PREVIEW, IDC_EXPORT}) view_.Enable(id, true);
+  view_.Enable(Control::Site, true);
+  view_.Enable(Control::Download, !albums_.empty());
+  view_.SetText(Control::GetAlbums, u"获取相册");
+  for (Control id : {Control::Member, Control::Preview, Control::Export}) view_.Enable(id, true);
   // The preview switch turned "筛选" and "查找" off; a filter in preview mode would refill the list
   // grid's rows over the thumbnails.
   if (!previewMode_) {
-    for (int id : {IDC_FILTER, IDC_FIND}) view_.Enable(id, true);
+    for (Control id : {Control::Filter, Control::Find}) view_.Enable(id, true);
   }
 }
 

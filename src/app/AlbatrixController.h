@@ -15,7 +15,6 @@
 
 #include "MyCode/StringCtrl.h"
 #include "app/ActivityStates.h"
-#include "app/ControlIds.h"
 #include "app/DownloadPresenter.h"
 #include "app/GridCells.h"
 #include "app/MainWindowView.h"

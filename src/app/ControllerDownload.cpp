@@ -158,7 +158,7 @@ bool AlbatrixController::EditSettings(const std::function<void(SettingsBlock&)>&
 
 bool AlbatrixController::AddSavePathHistory(TextView path) {
   if (!AddHistoryAndSave(HistoryKind::SavePath, path)) return false;
-  view_.AddCandidate(IDC_SAVE_PATH, Text(path));
+  view_.AddCandidate(Control::SavePath, Text(path));
   return true;
 }
 

@@ -32,17 +32,17 @@ void AlbatrixController::SwitchPreview(bool checked) {
     if (view_.Message(Text(kStopFillQuestion), Text(kPromptCaption), MessageButtons::YesNo)) {
       if (states_.AskStop(Activity::Filling)) coverAbort_ = true;
     }
-    view_.Check(IDC_PREVIEW, !checked);
+    view_.Check(Control::Preview, !checked);
     return;
   }
   if (Listing()) {
     // The box is off while a listing runs; a click that slipped through changes nothing.
     Trace("preview: a listing is running; the mode stays");
-    view_.Check(IDC_PREVIEW, !checked);
+    view_.Check(Control::Preview, !checked);
     return;
   }
-  if (checked) view_.Show(IDD_FIND, false);
-  for (int id : {IDC_FILTER, IDC_FIND}) view_.Enable(id, !checked);
+  if (checked) view_.Show(Control::FindWindow, false);
+  for (Control id : {Control::Filter, Control::Find}) view_.Enable(id, !checked);
   WaitForFill();  // a last fill has ended already; its thread only returns
   states_.Begin(Activity::Filling);
   previewMode_ = checked;

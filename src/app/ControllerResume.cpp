@@ -40,11 +40,11 @@ bool AlbatrixController::ResumeJob(const DownloadJob& job) {
   ClearListing();
   for (const JobAlbum& album : job.albums) AppendAlbum(album.record);
   view_.RefreshGrid();
-  view_.SetText(IDC_GRID_FRAME, GridFrameText(albums_.size()));
+  view_.SetText(Control::GridFrame, GridFrameText(albums_.size()));
   view_.ChooseAllAlbums();
   ShowListReady();
-  view_.SetText(IDC_MEMBER, job.memberAddress);
-  view_.SetText(IDC_SAVE_PATH, job.savePath);
+  view_.SetText(Control::Member, job.memberAddress);
+  view_.SetText(Control::SavePath, job.savePath);
   SetMemberFolders(job.memberKey, job.subFolder);
   {
     std::lock_guard<std::mutex> hold(textsLock_);

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "app/ControlIds.h"
 #include "app/RunOutcomeTexts.h"
 
 namespace albatrix {
@@ -10,7 +9,7 @@ namespace albatrix {
 namespace {
 
 // The controls a run keeps the user away from, since they change what the run reads.
-constexpr int kBusyControls[] = {IDC_SITE, IDC_GET_ALBUMS, IDC_CHOOSE_FOLDER, IDC_MEMBER, IDC_SAVE_PATH};
+constexpr Control kBusyControls[] = {Control::Site, Control::GetAlbums, Control::ChooseFolder, Control::Member, Control::SavePath};
 
 
 }  // namespace
@@ -55,41 +54,41 @@ void DownloadPresenter::RunRefused(RunRefusal why, const Text& folder) {
 }
 
 void DownloadPresenter::RunBegun(std::size_t albumCount, std::size_t retryCount) {
-  view_.SetText(IDC_DOWNLOAD, u"终止下载");
-  for (int id : kBusyControls) view_.Enable(id, false);
-  view_.Show(IDC_FAILURES_LINK, false);
+  view_.SetText(Control::Download, u"终止下载");
+  for (Control id : kBusyControls) view_.Enable(id, false);
+  view_.Show(Control::FailuresLink, false);
   if (albumCount == 0 && retryCount == 0) view_.Message(u"请先选择要下载的相册");
 }
 
 void DownloadPresenter::AlbumBegun(std::size_t position, std::size_t albumCount) {
-  view_.SetText(IDC_STATUS, u"正在下载第" + DecimalText(position) + u"/" + DecimalText(albumCount) + u"个图集");
-  view_.SetText(IDC_PROGRESS, u"......");
+  view_.SetText(Control::Status, u"正在下载第" + DecimalText(position) + u"/" + DecimalText(albumCount) + u"个图集");
+  view_.SetText(Control::Progress, u"......");
 }
 
 void DownloadPresenter::ListTypeUnknown() { view_.Message(u"Error ListType Code."); }
 
 void DownloadPresenter::PictureListed(std::size_t count) {
-  view_.SetText(IDC_PROGRESS, u"已获取到" + DecimalText(count) + u"张图片信息");
+  view_.SetText(Control::Progress, u"已获取到" + DecimalText(count) + u"张图片信息");
 }
 
 void DownloadPresenter::AlbumDownloadBegun(const Text& folder, std::size_t /*total*/) {
   SetDownloadingFolder(folder);
-  view_.SetText(IDC_PROGRESS, u"已开始下载图片");
+  view_.SetText(Control::Progress, u"已开始下载图片");
 }
 
 void DownloadPresenter::PicturesEnded(std::size_t done, std::size_t total) {
-  view_.SetText(IDC_PROGRESS, u"已下载" + DecimalText(done) + u"/" + DecimalText(total) + u"......");
+  view_.SetText(Control::Progress, u"已下载" + DecimalText(done) + u"/" + DecimalText(total) + u"......");
   view_.ShowProgress(static_cast<std::int32_t>(done), total);
 }
 
 void DownloadPresenter::HoldBegun(long long seconds) {
-  view_.SetText(IDC_PROGRESS, u"服务器要求暂停 " + DecimalText(seconds) + u" 秒");
+  view_.SetText(Control::Progress, u"服务器要求暂停 " + DecimalText(seconds) + u" 秒");
 }
 
 void DownloadPresenter::RetryPassBegun(int pass, std::size_t pictures, long long waitSeconds) {
-  view_.SetText(IDC_STATUS, u"正在重试失败的图片(第" + DecimalText(pass) + u"轮，共" + DecimalText(pictures) +
+  view_.SetText(Control::Status, u"正在重试失败的图片(第" + DecimalText(pass) + u"轮，共" + DecimalText(pictures) +
                                 u"张)");
-  view_.SetText(IDC_PROGRESS, DecimalText(waitSeconds) + u"秒后开始重试");
+  view_.SetText(Control::Progress, DecimalText(waitSeconds) + u"秒后开始重试");
 }
 
 void DownloadPresenter::AlbumEnded(const AlbumTally& tally) {
@@ -106,13 +105,13 @@ void DownloadPresenter::AlbumEnded(const AlbumTally& tally) {
 }
 
 void DownloadPresenter::RunEnded(const RunTally& tally) {
-  view_.SetText(IDC_DOWNLOAD, u"下载");
-  for (int id : kBusyControls) view_.Enable(id, true);
+  view_.SetText(Control::Download, u"下载");
+  for (Control id : kBusyControls) view_.Enable(id, true);
   // A run with failures says how many, beside the link that lists them.
   const Text summary = RunSummaryText(tally);
-  view_.SetText(IDC_STATUS, tally.failed > 0 ? summary : Text(u"下载完毕"));
-  view_.Show(IDC_FAILURES_LINK, tally.failed > 0);
-  view_.SetText(IDC_PROGRESS, Text());
+  view_.SetText(Control::Status, tally.failed > 0 ? summary : Text(u"下载完毕"));
+  view_.Show(Control::FailuresLink, tally.failed > 0);
+  view_.SetText(Control::Progress, Text());
   view_.ShowProgress(0, 0);
   view_.ShowResultColumn();
   view_.NotifyRunEnded(summary);

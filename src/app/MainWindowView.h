@@ -1,8 +1,10 @@
-// What the main window shows, as the controller speaks to it: controls addressed by their ids
-// (ControlIds.h). Three views exist: the wx window, the command line and a recording fake in the tests.
+// What the main window shows, as the controller speaks to it: every call is a value going out, to a
+// control named by what it is (Control); only the window knows the controls' numbers. Three views
+// exist: the wx window, the command line and a recording fake in the tests. The controller never reads
+// a control back: a command brings the texts and choices it needs as its arguments.
 //
 // Every call may come from any thread (the listing thread sets status texts and grid rows while the
-// interface thread works); a view makes that safe itself, and GetText from a worker returns a copy.
+// interface thread works); a view makes that safe itself.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +17,28 @@
 namespace albatrix {
 
 enum class MessageButtons { Ok, YesNo };
+
+// The controls the controller speaks of.
+enum class Control {
+  SavePath,      // save path, autocomplete combo box
+  Member,        // member id or address, autocomplete combo box
+  Site,          // site selector, drop-down list
+  GetAlbums,     // "获取相册" / "终止获取"
+  Download,      // "下载" / "终止下载"
+  Progress,      // progress line of the download run
+  ChooseFolder,  // "设置"
+  Status,        // status line
+  GridFrame,     // frame of the grid; its caption carries the album count
+  SelectAll,     // "全选"
+  Notice,        // notice line over the input row
+  Preview,       // "预览图"
+  Find,          // "查找"
+  SubType,       // sub-type selector, shown for site entry 0 only
+  Filter,        // "筛选"
+  Export,        // "导出"
+  FailuresLink,  // "查看失败", beside the status line once a run ended with failures
+  FindWindow,    // the find window, shown and hidden like a control
+};
 
 // One album as the grid shows it. A copy: the grid never holds a reference into the album list while a
 // crawler appends to it.
@@ -48,32 +72,29 @@ class MainWindowView {
  public:
   virtual ~MainWindowView() = default;
 
-  virtual void SetText(int id, const Text& text) = 0;
-  virtual Text GetText(int id) = 0;
-  virtual void Enable(int id, bool enabled) = 0;
-  virtual void Show(int id, bool visible) = 0;
-  virtual void Check(int id, bool checked) = 0;
-  virtual bool IsChecked(int id) = 0;
+  virtual void SetText(Control control, const Text& text) = 0;
+  virtual void Enable(Control control, bool enabled) = 0;
+  virtual void Show(Control control, bool visible) = 0;
+  virtual void Check(Control control, bool checked) = 0;
 
   // A plain message box; with YesNo, true means Yes. An empty caption is the product title.
   virtual bool Message(const Text& text, const Text& caption = Text(),
                        MessageButtons buttons = MessageButtons::Ok) = 0;
 
-  // Remembers an entry of an autocomplete combo box (1000, 1001); the visible list is not touched.
-  virtual void AddCandidate(int id, const Text& text) = 0;
+  // Remembers an entry of an autocomplete combo box (SavePath, Member); the visible list is not touched.
+  virtual void AddCandidate(Control control, const Text& text) = 0;
 
-  // Drop-down lists (1002, 1035): replace every entry, select one (-1 for none), read the selection.
-  virtual void SetEntries(int id, const TextArray& entries) = 0;
-  virtual void SelectEntry(int id, int index) = 0;
-  virtual int SelectedEntry(int id) = 0;
+  // Drop-down lists (Site, SubType): replace every entry, select one (-1, or one past the entries, for
+  // none).
+  virtual void SetEntries(Control control, const TextArray& entries) = 0;
+  virtual void SelectEntry(Control control, int index) = 0;
 
   virtual void PlaceMemberBox(MemberBoxPlace place) = 0;
 
-  // The grid: empty it and set it up for list or preview mode; show one album; the albums the user chose
-  // (album indices, in grid order); refresh the layout and repaint.
+  // The grid: empty it and set it up for list or preview mode; show one album; refresh the layout and
+  // repaint.
   virtual void ResetGrid(bool previewMode) = 0;
   virtual void ShowAlbum(const GridAlbum& album) = 0;
-  virtual std::vector<std::size_t> ChosenAlbums() = 0;
   // "全选" checked and every album of the grid chosen, as the user's tick does. A view whose choice is
   // every album shown (the command line) does nothing.
   virtual void ChooseAllAlbums() {}

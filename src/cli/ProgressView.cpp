@@ -1,6 +1,5 @@
 #include "cli/ProgressView.h"
 
-#include "app/ControlIds.h"
 
 namespace albatrix {
 
@@ -11,14 +10,13 @@ void ProgressView::ClearProgress() {
   progressShown_ = false;
 }
 
-void ProgressView::SetText(int id, const Text& text) {
+void ProgressView::SetText(Control control, const Text& text) {
   std::lock_guard<std::mutex> hold(lock_);
-  if (id != IDC_PROGRESS) {
+  if (control != Control::Progress) {
     ClearProgress();
-    CliView::SetText(id, text);
+    CliView::SetText(control, text);
     return;
   }
-  CliView::SetText(id, text);  // kept for GetText
   std::string line = TextToUtf8(text);
   if (terminal_) {
     std::fputs(("\r" + line + "\033[K").c_str(), notes_);
@@ -36,7 +34,7 @@ bool ProgressView::Message(const Text& text, const Text& caption, MessageButtons
 }
 
 std::vector<std::size_t> ProgressView::ChosenAlbums() {
-  std::vector<std::size_t> shown = CliView::ChosenAlbums();
+  std::vector<std::size_t> shown = CliView::ShownAlbums();
   std::lock_guard<std::mutex> hold(lock_);
   std::vector<std::size_t> chosen;
   for (std::size_t row = 1; row <= shown.size(); ++row)
@@ -44,7 +42,7 @@ std::vector<std::size_t> ProgressView::ChosenAlbums() {
   return chosen;
 }
 
-std::size_t ProgressView::ShownRows() { return CliView::ChosenAlbums().size(); }
+std::size_t ProgressView::ShownRows() { return CliView::ShownAlbums().size(); }
 
 void ProgressView::ChooseRows(const AlbumRows& rows) {
   std::lock_guard<std::mutex> hold(lock_);

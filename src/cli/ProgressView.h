@@ -1,4 +1,4 @@
-// The command line's view during a download: the list view, plus the progress line (1006) on stderr -
+// The command line's view during a download: the list view, plus the progress line on stderr -
 // rewritten in place on a terminal, one line per text otherwise - and the albums the user chose by row.
 #pragma once
 
@@ -14,10 +14,10 @@ class ProgressView : public CliView {
   explicit ProgressView(bool terminal, std::FILE* rows = stdout, std::FILE* notes = stderr)
       : CliView(rows, notes), terminal_(terminal), notes_(notes) {}
 
-  void SetText(int id, const Text& text) override;
+  void SetText(Control control, const Text& text) override;
   bool Message(const Text& text, const Text& caption, MessageButtons buttons) override;
   // The albums of the chosen rows, in grid order.
-  std::vector<std::size_t> ChosenAlbums() override;
+  std::vector<std::size_t> ChosenAlbums();
 
   std::size_t ShownRows();
   void ChooseRows(const AlbumRows& rows);

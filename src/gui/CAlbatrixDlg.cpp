@@ -21,7 +21,7 @@
 
 #include "MyCode/FileSystem.h"
 #include "MyCode/Trace.h"
-#include "app/ControlIds.h"
+#include "gui/ControlIds.h"
 #include "app/CsvExport.h"
 #include "app/GridCells.h"
 #include "app/SavePathRules.h"
@@ -329,14 +329,10 @@ void CAlbatrixDlg::BindEvents() {
   onButton(IDC_CHOOSE_FOLDER, [this] { ChooseSaveFolder(); });
   onButton(IDC_OPEN_FOLDER, [this] { controller_->OpenSaveFolder(FromWx(savePathBox_->GetValue())); });
 
-  Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) {
-    view_->UserCheck(IDC_SELECT_ALL, event.IsChecked());
-    grid_->SelectEveryAlbum(event.IsChecked());
-  }, IDC_SELECT_ALL);
-  Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) {
-    view_->UserCheck(IDC_PREVIEW, event.IsChecked());
-    controller_->SwitchPreview(event.IsChecked());
-  }, IDC_PREVIEW);
+  Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) { grid_->SelectEveryAlbum(event.IsChecked()); },
+       IDC_SELECT_ALL);
+  Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) { controller_->SwitchPreview(event.IsChecked()); },
+       IDC_PREVIEW);
 
   Bind(wxEVT_HYPERLINK, [this](wxHyperlinkEvent&) { Export(); }, IDC_EXPORT);
   Bind(wxEVT_HYPERLINK, [this](wxHyperlinkEvent&) { Filter(); }, IDC_FILTER);
@@ -347,22 +343,12 @@ void CAlbatrixDlg::BindEvents() {
   Bind(wxEVT_HYPERLINK, [](wxHyperlinkEvent&) {}, IDC_UPDATE_LINK);
   Bind(wxEVT_HYPERLINK, [this](wxHyperlinkEvent&) { controller_->ShowFailures(); }, IDC_FAILURES_LINK);
 
-  Bind(wxEVT_CHOICE, [this](wxCommandEvent& event) {
-    view_->UserSelection(IDC_SITE, event.GetSelection());
-    controller_->ApplySiteSelection(event.GetSelection());
-  }, IDC_SITE);
-  Bind(wxEVT_CHOICE, [this](wxCommandEvent& event) { view_->UserSelection(IDC_SUBTYPE, event.GetSelection()); },
-       IDC_SUBTYPE);
+  Bind(wxEVT_CHOICE, [this](wxCommandEvent& event) { controller_->ApplySiteSelection(event.GetSelection()); },
+       IDC_SITE);
 
-  auto followMember = [this] {
-    view_->UserText(IDC_MEMBER, FromWx(memberBox_->GetValue()));
-    controller_->RecognizeSite(FromWx(memberBox_->GetValue()));
-  };
+  auto followMember = [this] { controller_->RecognizeSite(FromWx(memberBox_->GetValue())); };
   memberBox_->onEdited = followMember;
   memberBox_->onPicked = followMember;
-  auto followPath = [this] { view_->UserText(IDC_SAVE_PATH, FromWx(savePathBox_->GetValue())); };
-  savePathBox_->onEdited = followPath;
-  savePathBox_->onPicked = followPath;
 
   // A list is placed under its box once: when the window moves, resizes or goes to the background, the
   // list would be left floating over other controls.
@@ -433,9 +419,9 @@ void CAlbatrixDlg::OnCharHook(wxKeyEvent& event) {
 void CAlbatrixDlg::StartUp() {
   if (setup_.desktop.clipboardText) {
     if (std::optional<Text> member = ClipboardMemberText(FromWx(setup_.desktop.clipboardText())))
-      view_->SetText(IDC_MEMBER, *member);
+      memberBox_->SetValue(ToWx(*member));
   }
-  if (setup_.memberText) view_->SetText(IDC_MEMBER, *setup_.memberText);
+  if (setup_.memberText) memberBox_->SetValue(ToWx(*setup_.memberText));
 
   controller_->Initialize();
   if (setup_.desktop.documentsFolder) {
@@ -444,7 +430,7 @@ void CAlbatrixDlg::StartUp() {
                            SlotText(controller_->SettingsCopy().savePathHistory[0]));
     if (!documents.folder.empty() && !CreateFolders(documents.folder))
       Trace("start-up: the documents folder could not be made: " + TextToUtf8(documents.folder));
-    if (documents.intoSavePathBox) view_->SetText(IDC_SAVE_PATH, documents.folder);
+    if (documents.intoSavePathBox) savePathBox_->SetValue(ToWx(documents.folder));
   }
 
   if (setup_.showSplash) setup_.showSplash();
@@ -487,7 +473,7 @@ void CAlbatrixDlg::DropFiles(const wxArrayString& paths) {
 }
 
 void CAlbatrixDlg::UseSavePath(const Text& path) {
-  view_->SetText(IDC_SAVE_PATH, path);
+  savePathBox_->SetValue(ToWx(path));
   controller_->AddSavePathHistory(path);  // refuses what is too long or already there in any case
 }
 

@@ -11,7 +11,7 @@
 #include <initializer_list>
 
 #include "app/AlbatrixController.h"
-#include "app/ControlIds.h"
+#include "gui/ControlIds.h"
 #include "app/GridSearch.h"
 #include "gui/CMyGridCtrl.h"
 #include "gui/WxText.h"

@@ -6,7 +6,7 @@
 #include <wx/toplevel.h>
 
 #include "MyCode/Trace.h"
-#include "app/ControlIds.h"
+#include "gui/ControlIds.h"
 #include "gui/CComboBox2.h"
 #include "gui/CMyGridCtrl.h"
 #include "gui/MainWindowControls.h"
@@ -135,54 +135,39 @@ void WxMainView::BeginClosing() {
 
 // --- MainWindowView ---------------------------------------------------------------------------------
 
-void WxMainView::SetText(int id, const Text& text) {
-  {
-    std::lock_guard<std::mutex> hold(lock_);
-    texts_[id] = text;  // read back at once, whichever thread asks
-  }
+void WxMainView::SetText(Control control, const Text& text) {
+  const int id = ControlId(control);
   Run([this, id, text] {
     if (CComboBox2* combo = window_.Combo(id)) {
       combo->SetValue(ToWx(text));
-    } else if (wxWindow* control = window_.Control(id)) {
-      if (auto* labelled = dynamic_cast<wxControl*>(control)) {
+    } else if (wxWindow* shown = window_.Control(id)) {
+      if (auto* labelled = dynamic_cast<wxControl*>(shown)) {
         labelled->SetLabelText(ToWx(text));
       } else {
-        control->SetLabel(ToWx(text));
+        shown->SetLabel(ToWx(text));
       }
     }
   });
 }
 
-Text WxMainView::GetText(int id) {
-  std::lock_guard<std::mutex> hold(lock_);
-  auto found = texts_.find(id);
-  return found == texts_.end() ? Text() : found->second;
-}
-
-void WxMainView::Enable(int id, bool enabled) {
+void WxMainView::Enable(Control control, bool enabled) {
+  const int id = ControlId(control);
   Run([this, id, enabled] { window_.EnableControl(id, enabled); });
 }
 
-void WxMainView::Show(int id, bool visible) {
+void WxMainView::Show(Control control, bool visible) {
+  const int id = ControlId(control);
   Run([this, id, visible] {
-    wxWindow* control = window_.Control(id);
-    if (control && control->Show(visible)) window_.Relayout();
+    wxWindow* shown = window_.Control(id);
+    if (shown && shown->Show(visible)) window_.Relayout();
   });
 }
 
-void WxMainView::Check(int id, bool checked) {
-  {
-    std::lock_guard<std::mutex> hold(lock_);
-    checked_[id] = checked;
-  }
+void WxMainView::Check(Control control, bool checked) {
+  const int id = ControlId(control);
   Run([this, id, checked] {
     if (auto* box = dynamic_cast<wxCheckBox*>(window_.Control(id))) box->SetValue(checked);
   });
-}
-
-bool WxMainView::IsChecked(int id) {
-  std::lock_guard<std::mutex> hold(lock_);
-  return checked_[id];
 }
 
 bool WxMainView::Message(const Text& text, const Text& caption, MessageButtons buttons) {
@@ -197,18 +182,15 @@ bool WxMainView::Message(const Text& text, const Text& caption, MessageButtons b
       false);
 }
 
-void WxMainView::AddCandidate(int id, const Text& text) {
+void WxMainView::AddCandidate(Control control, const Text& text) {
+  const int id = ControlId(control);
   Run([this, id, text] {
     if (CComboBox2* combo = window_.Combo(id)) combo->AddCandidate(text);
   });
 }
 
-void WxMainView::SetEntries(int id, const TextArray& entries) {
-  {
-    std::lock_guard<std::mutex> hold(lock_);
-    entryCounts_[id] = static_cast<int>(entries.size());
-    selected_[id] = -1;
-  }
+void WxMainView::SetEntries(Control control, const TextArray& entries) {
+  const int id = ControlId(control);
   Run([this, id, entries] {
     auto* choice = dynamic_cast<wxChoice*>(window_.Control(id));
     if (!choice) return;
@@ -218,21 +200,15 @@ void WxMainView::SetEntries(int id, const TextArray& entries) {
   });
 }
 
-void WxMainView::SelectEntry(int id, int index) {
-  {
-    std::lock_guard<std::mutex> hold(lock_);
-    selected_[id] = index >= 0 && index < entryCounts_[id] ? index : -1;
-    index = selected_[id];
-  }
+void WxMainView::SelectEntry(Control control, int index) {
+  const int id = ControlId(control);
   Run([this, id, index] {
-    if (auto* choice = dynamic_cast<wxChoice*>(window_.Control(id))) choice->SetSelection(index);
+    auto* choice = dynamic_cast<wxChoice*>(window_.Control(id));
+    if (!choice) return;
+    // An entry the list lacks selects none, as the drop-down list's own message would.
+    const bool inList = index >= 0 && static_cast<unsigned>(index) < choice->GetCount();
+    choice->SetSelection(inList ? index : wxNOT_FOUND);
   });
-}
-
-int WxMainView::SelectedEntry(int id) {
-  std::lock_guard<std::mutex> hold(lock_);
-  auto found = selected_.find(id);
-  return found == selected_.end() ? -1 : found->second;
 }
 
 void WxMainView::PlaceMemberBox(MemberBoxPlace place) {
@@ -251,12 +227,8 @@ void WxMainView::ShowAlbum(const GridAlbum& album) {
   Queue(Call{{}, album});
 }
 
-std::vector<std::size_t> WxMainView::ChosenAlbums() {
-  return Ask<std::vector<std::size_t>>([this] { return window_.Grid()->ChosenAlbums(); }, {});
-}
-
 void WxMainView::ChooseAllAlbums() {
-  Check(IDC_SELECT_ALL, true);
+  Check(Control::SelectAll, true);
   Run([this] { window_.Grid()->SelectEveryAlbum(true); });
 }
 
@@ -314,23 +286,6 @@ void WxMainView::ShowFailureList(const std::vector<FailedPicture>& failures) {
 
 void WxMainView::NotifyRunEnded(const Text& summary) {
   Run([this, summary] { window_.NotifyRunEnded(ToWx(summary)); });
-}
-
-// --- the user's side ----------------------------------------------------------------------------------
-
-void WxMainView::UserText(int id, const Text& text) {
-  std::lock_guard<std::mutex> hold(lock_);
-  texts_[id] = text;
-}
-
-void WxMainView::UserCheck(int id, bool checked) {
-  std::lock_guard<std::mutex> hold(lock_);
-  checked_[id] = checked;
-}
-
-void WxMainView::UserSelection(int id, int index) {
-  std::lock_guard<std::mutex> hold(lock_);
-  selected_[id] = index;
 }
 
 }  // namespace albatrix

@@ -2,9 +2,9 @@
 // interface thread. A call made on the interface thread runs at once (after everything still queued, so
 // the order of calls is kept); a call from any other thread is queued, and the interface thread drains
 // the queue at most once every 50 ms, appending consecutive grid rows in one batch. No widget is touched
-// off the interface thread. Reads (GetText, IsChecked, SelectedEntry) answer from copies that both
-// sides keep current; a worker's message box and its ChosenAlbums wait for the interface thread, and
-// every such wait ends (with No and nothing chosen) once closing has begun.
+// off the interface thread. A worker's message box waits for the interface thread, and every such wait
+// ends (with No) once closing has begun. The view keeps no copy of what the controls hold: the window
+// reads them itself when a command is given.
 #pragma once
 
 #include <wx/timer.h>
@@ -14,7 +14,6 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
-#include <map>
 #include <utility>
 #include <mutex>
 #include <thread>
@@ -31,21 +30,17 @@ class WxMainView : public MainWindowView {
   explicit WxMainView(MainWindowControls& window);
   ~WxMainView() override;
 
-  void SetText(int id, const Text& text) override;
-  Text GetText(int id) override;
-  void Enable(int id, bool enabled) override;
-  void Show(int id, bool visible) override;
-  void Check(int id, bool checked) override;
-  bool IsChecked(int id) override;
+  void SetText(Control control, const Text& text) override;
+  void Enable(Control control, bool enabled) override;
+  void Show(Control control, bool visible) override;
+  void Check(Control control, bool checked) override;
   bool Message(const Text& text, const Text& caption, MessageButtons buttons) override;
-  void AddCandidate(int id, const Text& text) override;
-  void SetEntries(int id, const TextArray& entries) override;
-  void SelectEntry(int id, int index) override;
-  int SelectedEntry(int id) override;
+  void AddCandidate(Control control, const Text& text) override;
+  void SetEntries(Control control, const TextArray& entries) override;
+  void SelectEntry(Control control, int index) override;
   void PlaceMemberBox(MemberBoxPlace place) override;
   void ResetGrid(bool previewMode) override;
   void ShowAlbum(const GridAlbum& album) override;
-  std::vector<std::size_t> ChosenAlbums() override;
   void ChooseAllAlbums() override;
   void RefreshGrid() override;
   void ClearThumbnails() override;
@@ -57,11 +52,6 @@ class WxMainView : public MainWindowView {
   void SetAlbumResult(std::size_t albumIndex, const Text& result) override;
   void ShowFailureList(const std::vector<FailedPicture>& failures) override;
   void NotifyRunEnded(const Text& summary) override;
-
-  // The user changed a control: the copies follow. Interface thread only.
-  void UserText(int id, const Text& text);
-  void UserCheck(int id, bool checked);
-  void UserSelection(int id, int index);
 
   // Closing has begun: waiting workers are released and their further calls are dropped.
   void BeginClosing();
@@ -102,10 +92,6 @@ class WxMainView : public MainWindowView {
   std::deque<Call> queue_;
   std::atomic<bool> wakePending_{false};
   std::atomic<bool> closing_{false};
-  std::map<int, Text> texts_;
-  std::map<int, bool> checked_;
-  std::map<int, int> selected_;
-  std::map<int, int> entryCounts_;
   std::pair<std::int32_t, std::size_t> progress_{0, 0};  // the latest figure of the download
   bool progressQueued_ = false;                           // a crossing that will show it is on its way
 };

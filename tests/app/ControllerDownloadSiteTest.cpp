@@ -26,7 +26,7 @@ class ControllerDownloadSiteTest : public test::ControllerSiteFixture {
     site().AddMember(test::MemberWith("kobe", {u"One", u"Two"}, 3, 3, 3));
     List(Utf8ToText(site().MemberUrl("kobe")));
     ASSERT_EQ(controller->Albums().size(), 2u);
-    view.SetText(IDC_SAVE_PATH, Utf8ToText(saveDir.path()));
+    view.SetText(Control::SavePath, Utf8ToText(saveDir.path()));
   }
   // Makes picture `index` of album `album` hang until the site is told to let it go.
   void Stall(int album, int index) {
@@ -44,9 +44,9 @@ TEST_F(ControllerDownloadSiteTest, PressStartsARunThatReturnsToIdle) {
   controller->Download(view.Request());
   controller->WaitForDownload();
   EXPECT_FALSE(controller->Running());
-  EXPECT_EQ(view.TextsSetOn(IDC_DOWNLOAD), (TextArray{u"终止下载", u"下载"}));
-  EXPECT_EQ(view.GetText(IDC_STATUS), u"下载完毕");
-  EXPECT_TRUE(view.IsEnabled(IDC_GET_ALBUMS));
+  EXPECT_EQ(view.TextsSetOn(Control::Download), (TextArray{u"终止下载", u"下载"}));
+  EXPECT_EQ(view.GetText(Control::Status), u"下载完毕");
+  EXPECT_TRUE(view.IsEnabled(Control::GetAlbums));
   EXPECT_TRUE(test::PathExists(saveDir.path() + "/kobe/Two/p3.jpg"));
   EXPECT_FALSE(test::PathExists(saveDir.path() + "/kobe/One"));
   RunTally summary = controller->LastDownload();
@@ -57,7 +57,7 @@ TEST_F(ControllerDownloadSiteTest, PressStartsARunThatReturnsToIdle) {
   EXPECT_EQ(summary.failed, 0);
 
   // "打开" after the run opens the save path.
-  controller->OpenSaveFolder(view.GetText(IDC_SAVE_PATH));
+  controller->OpenSaveFolder(view.GetText(Control::SavePath));
   EXPECT_EQ(view.OpenedFolders(), TextArray{Utf8ToText(saveDir.path())});
 }
 
@@ -67,16 +67,16 @@ TEST_F(ControllerDownloadSiteTest, SecondPressCancelsAndOpenShowsTheAlbumBeingDo
   controller->Download(view.Request());
   ASSERT_TRUE(test::WaitFor([&] { return controller->WorkersRunning(); }));
   EXPECT_TRUE(controller->Running());
-  EXPECT_FALSE(view.IsEnabled(IDC_GET_ALBUMS));
+  EXPECT_FALSE(view.IsEnabled(Control::GetAlbums));
   // While the workers run, "打开" opens the album's folder rather than the save path.
-  controller->OpenSaveFolder(view.GetText(IDC_SAVE_PATH));
+  controller->OpenSaveFolder(view.GetText(Control::SavePath));
   EXPECT_EQ(view.OpenedFolders(), TextArray{Utf8ToText(saveDir.path() + test::PlatformPath("/kobe/One/"))});
 
   controller->Download(view.Request());  // the second press: a cancel, which the end below shows
   ASSERT_TRUE(test::WaitFor([&] { return !controller->Running(); }));
   controller->WaitForDownload();
-  EXPECT_EQ(view.GetText(IDC_STATUS), u"下载完毕");
-  EXPECT_EQ(view.GetText(IDC_DOWNLOAD), u"下载");
+  EXPECT_EQ(view.GetText(Control::Status), u"下载完毕");
+  EXPECT_EQ(view.GetText(Control::Download), u"下载");
   EXPECT_FALSE(test::PathExists(saveDir.path() + "/kobe/One/pic.zvk"));
   EXPECT_FALSE(test::PathExists(saveDir.path() + "/kobe/Two"));
 }
@@ -125,7 +125,7 @@ TEST_F(ControllerDownloadSiteTest, GetAlbumsIsRefusedWhileARunIsActive) {
   ASSERT_TRUE(test::WaitFor([&] { return controller->WorkersRunning(); }));
   const int resets = view.GridResets();
   site().ResetCounts();
-  controller->GetAlbums(view.GetText(IDC_MEMBER));
+  controller->GetAlbums(view.GetText(Control::Member));
   EXPECT_FALSE(controller->Listing());
   EXPECT_EQ(controller->Albums().size(), 2u);
   EXPECT_EQ(view.GridResets(), resets);
@@ -134,7 +134,7 @@ TEST_F(ControllerDownloadSiteTest, GetAlbumsIsRefusedWhileARunIsActive) {
   controller->WaitForListing();
   EXPECT_EQ(site().RequestCount("/kobe/photo-1"), 0);
   // Once the run is over the press lists again.
-  controller->GetAlbums(view.GetText(IDC_MEMBER));
+  controller->GetAlbums(view.GetText(Control::Member));
   controller->WaitForListing();
   EXPECT_EQ(site().RequestCount("/kobe/photo-1"), 1);
   EXPECT_EQ(controller->Albums().size(), 2u);
@@ -146,12 +146,12 @@ TEST_F(ControllerDownloadSiteTest, DownloadIsRefusedWhileAListingRuns) {
   site().SetFault("/kobe/photo-1", stall);
   site().ResetCounts();
   view.SetChosen({0});
-  controller->GetAlbums(view.GetText(IDC_MEMBER));
+  controller->GetAlbums(view.GetText(Control::Member));
   ASSERT_TRUE(test::WaitFor([&] { return site().RequestCount("/kobe/photo-1") == 1; }));
   controller->Download(view.Request());
   EXPECT_FALSE(controller->Running());
   controller->WaitForDownload();
-  EXPECT_TRUE(view.TextsSetOn(IDC_DOWNLOAD).empty());
+  EXPECT_TRUE(view.TextsSetOn(Control::Download).empty());
   site().ReleaseStalls();
   controller->WaitForListing();
   EXPECT_TRUE(std::filesystem::is_empty(saveDir.path()));
@@ -159,12 +159,12 @@ TEST_F(ControllerDownloadSiteTest, DownloadIsRefusedWhileAListingRuns) {
 
 TEST_F(ControllerDownloadSiteTest, EmptySavePathIsRefusedAndTheNextPressStartsAgain) {
   view.SetChosen({0});
-  view.SetText(IDC_SAVE_PATH, u"   ");
+  view.SetText(Control::SavePath, u"   ");
   controller->Download(view.Request());
   controller->WaitForDownload();
   EXPECT_EQ(view.MessageTexts(), TextArray{u"请先设置保存路径"});
   EXPECT_FALSE(controller->Running());
-  view.SetText(IDC_SAVE_PATH, Utf8ToText(saveDir.path()));
+  view.SetText(Control::SavePath, Utf8ToText(saveDir.path()));
   controller->Download(view.Request());
   controller->WaitForDownload();
   EXPECT_TRUE(test::PathExists(saveDir.path() + "/kobe/One/p1.jpg"));
@@ -180,8 +180,8 @@ TEST_F(ControllerDownloadSiteTest, RetryingTheFailuresSavesThemWhereTheyBelong) 
   view.SetChosen({1});
   controller->Download(view.Request());
   controller->WaitForDownload();
-  EXPECT_EQ(view.GetText(IDC_STATUS), u"下载完毕：保存 2 张，跳过 0 张，失败 1 张");
-  EXPECT_TRUE(view.IsVisible(IDC_FAILURES_LINK));
+  EXPECT_EQ(view.GetText(Control::Status), u"下载完毕：保存 2 张，跳过 0 张，失败 1 张");
+  EXPECT_TRUE(view.IsVisible(Control::FailuresLink));
   controller->ResetGrid();
   controller->ShowAlbumInGrid(1);
   EXPECT_EQ(view.Rows().back().result, u"失败 1/3");
@@ -189,8 +189,8 @@ TEST_F(ControllerDownloadSiteTest, RetryingTheFailuresSavesThemWhereTheyBelong) 
   site().ClearFaults();
   controller->RetryFailures();
   controller->WaitForDownload();
-  EXPECT_EQ(view.GetText(IDC_STATUS), u"下载完毕");
-  EXPECT_FALSE(view.IsVisible(IDC_FAILURES_LINK));
+  EXPECT_EQ(view.GetText(Control::Status), u"下载完毕");
+  EXPECT_FALSE(view.IsVisible(Control::FailuresLink));
   EXPECT_TRUE(test::PathExists(saveDir.path() + "/kobe/Two/p2.jpg"));
   EXPECT_TRUE(controller->LastDownload().failures.empty());
   controller->ResetGrid();
@@ -227,7 +227,7 @@ TEST_F(ControllerDownloadSiteTest, AStoppedRunGoesOnAfterTheStartUpQuestion) {
   ASSERT_EQ(next.MessageTexts(), TextArray{u"上次的下载没有完成（2 个相册，已保存 1 张图片）。是否继续？"});
   controller->WaitForDownload();
   EXPECT_FALSE(controller->Running());
-  EXPECT_EQ(next.GetText(IDC_SAVE_PATH), Utf8ToText(saveDir.path()));
+  EXPECT_EQ(next.GetText(Control::SavePath), Utf8ToText(saveDir.path()));
   EXPECT_EQ(next.RowCount(), 2u);
   for (int album = 0; album < 2; ++album)
     for (int index = 1; index <= 3; ++index) {

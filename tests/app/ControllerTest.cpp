@@ -24,8 +24,8 @@ class ControllerTest : public ::testing::Test {
   }
   // Presses "获取相册" and waits for the listing thread to end.
   void ListOnce(const Text& memberText) {
-    view.SetText(IDC_MEMBER, memberText);
-    controller.GetAlbums(view.GetText(IDC_MEMBER));
+    view.SetText(Control::Member, memberText);
+    controller.GetAlbums(view.GetText(Control::Member));
     controller.WaitForListing();
   }
 
@@ -38,11 +38,11 @@ TEST_F(ControllerTest, StartUpWritesTheSettingsAndFillsTheSelector) {
   EXPECT_FALSE(controller.ReadyForInput());
   StartUp();
   EXPECT_EQ(test::ReadWholeFile(dir.file("soft.dat")).size(), kSettingsFileSize);
-  EXPECT_EQ(view.GetText(IDC_SAVE_PATH), dir.folder());
-  EXPECT_EQ(view.Entries(IDC_SITE).size(), static_cast<std::size_t>(SITE_ENTRY_COUNT));
-  EXPECT_EQ(view.SelectedEntry(IDC_SITE), SITE_CODE_HUPU);
+  EXPECT_EQ(view.GetText(Control::SavePath), dir.folder());
+  EXPECT_EQ(view.Entries(Control::Site).size(), static_cast<std::size_t>(SITE_ENTRY_COUNT));
+  EXPECT_EQ(view.SelectedEntry(Control::Site), SITE_CODE_HUPU);
   EXPECT_TRUE(controller.ReadyForInput());
-  EXPECT_FALSE(view.IsVisible(IDC_SUBTYPE));
+  EXPECT_FALSE(view.IsVisible(Control::SubType));
   EXPECT_EQ(view.Place(), MemberBoxPlace::OverSubType);
   EXPECT_EQ(controller.SiteCode(), SITE_CODE_HUPU);
 }
@@ -54,14 +54,14 @@ TEST_F(ControllerTest, StartUpHandsTheHistoriesToTheBoxes) {
   AddHistory(block, HistoryKind::SavePath, u"/pictures/");
   ASSERT_TRUE(SaveSettings(block, dir.folder()));
   StartUp();
-  EXPECT_EQ(view.Candidates(IDC_MEMBER), (TextArray{u"http://my.hupu.com/new", u"http://my.hupu.com/old"}));
-  EXPECT_EQ(view.GetText(IDC_SAVE_PATH), u"/pictures/");
+  EXPECT_EQ(view.Candidates(Control::Member), (TextArray{u"http://my.hupu.com/new", u"http://my.hupu.com/old"}));
+  EXPECT_EQ(view.GetText(Control::SavePath), u"/pictures/");
 }
 
 TEST_F(ControllerTest, GetAlbumsDoesNothingBeforeStartUpHasFinished) {
   controller.Initialize();
-  view.SetText(IDC_MEMBER, u"kobe");
-  controller.GetAlbums(view.GetText(IDC_MEMBER));
+  view.SetText(Control::Member, u"kobe");
+  controller.GetAlbums(view.GetText(Control::Member));
   controller.WaitForListing();
   EXPECT_EQ(view.GridResets(), 0);
   EXPECT_TRUE(view.Messages().empty());
@@ -70,54 +70,54 @@ TEST_F(ControllerTest, GetAlbumsDoesNothingBeforeStartUpHasFinished) {
 
 TEST_F(ControllerTest, RecognitionSteersTheSelectors) {
   StartUp();
-  view.SetText(IDC_MEMBER, u"http://user.qzone.qq.com/123?t.qq.com");
-  controller.RecognizeSite(view.GetText(IDC_MEMBER));
-  EXPECT_EQ(view.SelectedEntry(IDC_SITE), 0);
-  EXPECT_TRUE(view.IsVisible(IDC_SUBTYPE));
-  EXPECT_EQ(view.Entries(IDC_SUBTYPE), (TextArray{u"QQ空间相册", u"QQ群相册", u"腾讯微博相册"}));
-  EXPECT_EQ(view.SelectedEntry(IDC_SUBTYPE), 2);
+  view.SetText(Control::Member, u"http://user.qzone.qq.com/123?t.qq.com");
+  controller.RecognizeSite(view.GetText(Control::Member));
+  EXPECT_EQ(view.SelectedEntry(Control::Site), 0);
+  EXPECT_TRUE(view.IsVisible(Control::SubType));
+  EXPECT_EQ(view.Entries(Control::SubType), (TextArray{u"QQ空间相册", u"QQ群相册", u"腾讯微博相册"}));
+  EXPECT_EQ(view.SelectedEntry(Control::SubType), 2);
   EXPECT_EQ(view.Place(), MemberBoxPlace::BesideSubType);
 
   // A member id without an address changes neither selector.
-  view.SetText(IDC_MEMBER, u"kobe24");
-  controller.RecognizeSite(view.GetText(IDC_MEMBER));
-  EXPECT_EQ(view.SelectedEntry(IDC_SITE), 0);
-  EXPECT_EQ(view.SelectedEntry(IDC_SUBTYPE), 2);
+  view.SetText(Control::Member, u"kobe24");
+  controller.RecognizeSite(view.GetText(Control::Member));
+  EXPECT_EQ(view.SelectedEntry(Control::Site), 0);
+  EXPECT_EQ(view.SelectedEntry(Control::SubType), 2);
 
   // The community's address: entry 15, the sub-type selector hidden, the member box over its place.
-  view.SetText(IDC_MEMBER, u"http://my.hupu.com/kobe");
-  controller.RecognizeSite(view.GetText(IDC_MEMBER));
-  EXPECT_EQ(view.SelectedEntry(IDC_SITE), SITE_CODE_HUPU);
-  EXPECT_FALSE(view.IsVisible(IDC_SUBTYPE));
+  view.SetText(Control::Member, u"http://my.hupu.com/kobe");
+  controller.RecognizeSite(view.GetText(Control::Member));
+  EXPECT_EQ(view.SelectedEntry(Control::Site), SITE_CODE_HUPU);
+  EXPECT_FALSE(view.IsVisible(Control::SubType));
   EXPECT_EQ(view.Place(), MemberBoxPlace::OverSubType);
 }
 
 TEST_F(ControllerTest, ChoosingSiteEntriesByHand) {
   StartUp();
   controller.SetSiteCode(3);
-  view.SelectEntry(IDC_SITE, 0);
-  controller.ApplySiteSelection(view.SelectedEntry(IDC_SITE));
-  EXPECT_TRUE(view.IsVisible(IDC_SUBTYPE));
-  EXPECT_EQ(view.SelectedEntry(IDC_SUBTYPE), 0);
+  view.SelectEntry(Control::Site, 0);
+  controller.ApplySiteSelection(view.SelectedEntry(Control::Site));
+  EXPECT_TRUE(view.IsVisible(Control::SubType));
+  EXPECT_EQ(view.SelectedEntry(Control::SubType), 0);
   EXPECT_EQ(controller.SiteCode(), SITE_CODE_HUPU);
-  view.SelectEntry(IDC_SITE, 7);
-  controller.ApplySiteSelection(view.SelectedEntry(IDC_SITE));
-  EXPECT_FALSE(view.IsVisible(IDC_SUBTYPE));
+  view.SelectEntry(Control::Site, 7);
+  controller.ApplySiteSelection(view.SelectedEntry(Control::Site));
+  EXPECT_FALSE(view.IsVisible(Control::SubType));
   EXPECT_EQ(view.Place(), MemberBoxPlace::OverSubType);
-  view.SelectEntry(IDC_SITE, -1);  // no selection counts as "not entry 0"
-  controller.ApplySiteSelection(view.SelectedEntry(IDC_SITE));
-  EXPECT_FALSE(view.IsVisible(IDC_SUBTYPE));
+  view.SelectEntry(Control::Site, -1);  // no selection counts as "not entry 0"
+  controller.ApplySiteSelection(view.SelectedEntry(Control::Site));
+  EXPECT_FALSE(view.IsVisible(Control::SubType));
 }
 
 TEST_F(ControllerTest, AnEmptyMemberBoxNeverEntersTheListingState) {
   StartUp();
-  view.SetText(IDC_GRID_FRAME, u"相册列表(共5个)");
+  view.SetText(Control::GridFrame, u"相册列表(共5个)");
   ListOnce(u"  \t ");
   EXPECT_EQ(view.MessageTexts(), TextArray{Text(kNeedAddressMessage)});
   EXPECT_FALSE(controller.Listing());
-  EXPECT_TRUE(view.TextsSetOn(IDC_GET_ALBUMS).empty());
-  EXPECT_EQ(view.GetText(IDC_GRID_FRAME), u"相册列表(共5个)");
-  EXPECT_TRUE(view.IsEnabled(IDC_MEMBER));
+  EXPECT_TRUE(view.TextsSetOn(Control::GetAlbums).empty());
+  EXPECT_EQ(view.GetText(Control::GridFrame), u"相册列表(共5个)");
+  EXPECT_TRUE(view.IsEnabled(Control::Member));
 }
 
 TEST_F(ControllerTest, AMemberIdWithoutAddressIsRefusedAfterEnteringTheListingState) {
@@ -125,18 +125,18 @@ TEST_F(ControllerTest, AMemberIdWithoutAddressIsRefusedAfterEnteringTheListingSt
   std::string settingsBefore = test::ReadWholeFile(dir.file("soft.dat"));
   ListOnce(u"kobe24");
   EXPECT_EQ(view.MessageTexts(), TextArray{Text(kNeedAddressMessage)});
-  EXPECT_EQ(view.TextsSetOn(IDC_GET_ALBUMS), (TextArray{u"终止获取", u"获取相册"}));
-  EXPECT_EQ(view.TextsSetOn(IDC_STATUS),
+  EXPECT_EQ(view.TextsSetOn(Control::GetAlbums), (TextArray{u"终止获取", u"获取相册"}));
+  EXPECT_EQ(view.TextsSetOn(Control::Status),
             (TextArray{u"正在获取相册列表，请稍等...", u"获取相册列表完成，共0个"}));
-  EXPECT_EQ(view.GetText(IDC_GRID_FRAME), u"相册列表(共0个)");
-  EXPECT_EQ(view.GetText(IDC_PROGRESS), u"");
-  EXPECT_FALSE(view.IsVisible(IDC_NOTICE));
-  EXPECT_FALSE(view.IsEnabled(IDC_DOWNLOAD));  // nothing found: no download
-  for (int id : {IDC_SITE, IDC_MEMBER, IDC_PREVIEW, IDC_FILTER, IDC_FIND, IDC_EXPORT})
+  EXPECT_EQ(view.GetText(Control::GridFrame), u"相册列表(共0个)");
+  EXPECT_EQ(view.GetText(Control::Progress), u"");
+  EXPECT_FALSE(view.IsVisible(Control::Notice));
+  EXPECT_FALSE(view.IsEnabled(Control::Download));  // nothing found: no download
+  for (Control id : {Control::Site, Control::Member, Control::Preview, Control::Filter, Control::Find, Control::Export})
     EXPECT_TRUE(view.IsEnabled(id)) << id;
   EXPECT_FALSE(controller.Listing());
   EXPECT_EQ(controller.MemberKey(), u"");
-  EXPECT_TRUE(view.Candidates(IDC_MEMBER).empty());
+  EXPECT_TRUE(view.Candidates(Control::Member).empty());
   EXPECT_EQ(test::ReadWholeFile(dir.file("soft.dat")), settingsBefore);
 }
 
@@ -152,12 +152,12 @@ TEST_F(ControllerTest, GetAlbumsWaitsWhileTheGridIsBeingFilled) {
 // The command line's Ctrl-C: a cancel that reaches a run which has just ended must not start another.
 TEST_F(ControllerTest, CancelDownloadNeverStartsARun) {
   StartUp();
-  view.SetText(IDC_SAVE_PATH, Utf8ToText(dir.path()));
+  view.SetText(Control::SavePath, Utf8ToText(dir.path()));
   EXPECT_FALSE(controller.CancelDownload());
   controller.WaitForDownload();
   EXPECT_FALSE(controller.Running());
-  EXPECT_TRUE(view.TextsSetOn(IDC_DOWNLOAD).empty());
-  EXPECT_TRUE(view.TextsSetOn(IDC_STATUS).empty());
+  EXPECT_TRUE(view.TextsSetOn(Control::Download).empty());
+  EXPECT_TRUE(view.TextsSetOn(Control::Status).empty());
   EXPECT_TRUE(view.Messages().empty());
 }
 
@@ -186,7 +186,7 @@ TEST_F(ControllerTest, AppendingCutsTitlesAndTheGridFollowsTheFilter) {
   EXPECT_EQ(rows[3].number, u"0004");
   EXPECT_EQ(rows[3].row, 4);
   EXPECT_EQ(rows[3].count, u"未知");
-  EXPECT_FALSE(view.IsChecked(IDC_SELECT_ALL));
+  EXPECT_FALSE(view.IsChecked(Control::SelectAll));
 }
 
 TEST_F(ControllerTest, TheTitleCutKeepsAlbumsInFoldersOfTheirOwn) {

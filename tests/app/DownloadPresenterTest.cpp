@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ControlIds.h"
 #include "app/RunOutcomeTexts.h"
 #include "download/RunFakes.h"
 #include "support/FakeView.h"
@@ -38,12 +37,12 @@ struct PresenterRig {
 TEST(DownloadPresenter, ARunShowsItsProgressAndGivesTheControlsBack) {
   PresenterRig p(2);
   p.rig.Run();
-  EXPECT_EQ(p.view.TextsSetOn(IDC_PROGRESS),
+  EXPECT_EQ(p.view.TextsSetOn(Control::Progress),
             (TextArray{u"......", u"已获取到1张图片信息", u"已获取到2张图片信息", u"已开始下载图片",
                        u"已下载1/2......", u"已下载2/2......", u""}));
-  EXPECT_EQ(p.view.TextsSetOn(IDC_STATUS), (TextArray{u"正在下载第1/1个图集", u"下载完毕"}));
-  EXPECT_EQ(p.view.TextsSetOn(IDC_DOWNLOAD), (TextArray{u"终止下载", u"下载"}));
-  for (int id : {IDC_SITE, IDC_GET_ALBUMS, IDC_CHOOSE_FOLDER, IDC_MEMBER, IDC_SAVE_PATH})
+  EXPECT_EQ(p.view.TextsSetOn(Control::Status), (TextArray{u"正在下载第1/1个图集", u"下载完毕"}));
+  EXPECT_EQ(p.view.TextsSetOn(Control::Download), (TextArray{u"终止下载", u"下载"}));
+  for (Control id : {Control::Site, Control::GetAlbums, Control::ChooseFolder, Control::Member, Control::SavePath})
     EXPECT_TRUE(p.view.IsEnabled(id)) << id;
   EXPECT_TRUE(p.view.Messages().empty());
   EXPECT_EQ(p.presenter.DownloadingFolder(), u"");  // "打开" is the save path's again
@@ -73,7 +72,7 @@ TEST(DownloadPresenter, RefusedRunsSayWhyAndLeaveTheControlsAlone) {
     p.rig.chosen.clear();
     p.rig.Run();
     EXPECT_EQ(p.view.MessageTexts(), TextArray{u"请先选择要下载的相册"});
-    EXPECT_EQ(p.view.TextsSetOn(IDC_STATUS), TextArray{u"下载完毕"});
+    EXPECT_EQ(p.view.TextsSetOn(Control::Status), TextArray{u"下载完毕"});
   }
 }
 
@@ -82,8 +81,8 @@ TEST(DownloadPresenter, ARunWithFailuresSaysHowItEndedAndEachAlbumsOutcome) {
   p.rig.refusals["http://h/2.jpg"] = FetchFailure::HttpStatus;
   p.presenter.BeginRun({4});  // the run's only album is the list's fifth
   p.rig.Run();
-  EXPECT_EQ(p.view.GetText(IDC_STATUS), u"下载完毕：保存 1 张，跳过 0 张，失败 1 张");
-  EXPECT_TRUE(p.view.IsVisible(IDC_FAILURES_LINK));
+  EXPECT_EQ(p.view.GetText(Control::Status), u"下载完毕：保存 1 张，跳过 0 张，失败 1 张");
+  EXPECT_TRUE(p.view.IsVisible(Control::FailuresLink));
   EXPECT_EQ(p.presenter.ResultOf(4), u"失败 1/2");
   p.presenter.ForgetResults();
   EXPECT_EQ(p.presenter.ResultOf(4), u"");

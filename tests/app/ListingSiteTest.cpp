@@ -54,10 +54,10 @@ TEST_F(ListingSiteTest, AOnePageMemberIsReadWithOneRequest) {
   EXPECT_EQ(rows[1].number, u"0002");
   EXPECT_EQ(controller->Albums()[1].albumPath, u"solo/photo/a2");
   EXPECT_EQ(controller->Albums()[1].coverUrl, Utf8ToText(site().BaseUrl() + AlbumSite::CoverPath("solo", "a2")));
-  EXPECT_EQ(view.GetText(IDC_GRID_FRAME), u"相册列表(共2个)");
-  EXPECT_EQ(view.GetText(IDC_STATUS), u"获取相册列表完成，共2个");
-  EXPECT_EQ(view.GetText(IDC_GET_ALBUMS), u"获取相册");
-  EXPECT_TRUE(view.IsEnabled(IDC_DOWNLOAD));
+  EXPECT_EQ(view.GetText(Control::GridFrame), u"相册列表(共2个)");
+  EXPECT_EQ(view.GetText(Control::Status), u"获取相册列表完成，共2个");
+  EXPECT_EQ(view.GetText(Control::GetAlbums), u"获取相册");
+  EXPECT_TRUE(view.IsEnabled(Control::Download));
   EXPECT_TRUE(view.MessageTexts().empty());
   EXPECT_EQ(controller->MemberKey(), test::PlatformPath(Text(u"solo/")));
   EXPECT_FALSE(controller->Listing());
@@ -74,7 +74,7 @@ TEST_F(ListingSiteTest, AnHttpsMemberAddressListsTheMemberFromTheSitesBase) {
   EXPECT_EQ(Titles(), (TextArray{u"Trip", u"Sea"}));
   EXPECT_TRUE(view.MessageTexts().empty());
   EXPECT_EQ(controller->MemberKey(), test::PlatformPath(Text(u"secure/")));
-  EXPECT_EQ(view.Candidates(IDC_MEMBER), TextArray{typed});
+  EXPECT_EQ(view.Candidates(Control::Member), TextArray{typed});
 }
 
 TEST_F(ListingSiteTest, SeveralPagesInOrderWithTitlesCleanedAndMadeUnique) {
@@ -88,7 +88,7 @@ TEST_F(ListingSiteTest, SeveralPagesInOrderWithTitlesCleanedAndMadeUnique) {
   // Pages are read with their entities decoded, so a title's escaped quote ends the attribute early.
   EXPECT_EQ(Titles(), (TextArray{u"Trip", u"A & B", u"Trip (1)", u"xyz", u"他说", u"Trip (1) (1)", u"Last"}));
   EXPECT_EQ(view.Rows().back().number, u"0007");
-  EXPECT_EQ(view.GetText(IDC_GRID_FRAME), u"相册列表(共7个)");
+  EXPECT_EQ(view.GetText(Control::GridFrame), u"相册列表(共7个)");
 }
 
 TEST_F(ListingSiteTest, ASecondPressStopsTheListingAfterTheAlbumBeingAppended) {
@@ -97,18 +97,18 @@ TEST_F(ListingSiteTest, ASecondPressStopsTheListingAfterTheAlbumBeingAppended) {
   Text buttonAtPress;
   view.OnShowAlbum([&](const GridAlbum& row) {
     if (row.row != 4) return;
-    std::thread press([&] { controller->GetAlbums(view.GetText(IDC_MEMBER)); });  // the interface thread's press
+    std::thread press([&] { controller->GetAlbums(view.GetText(Control::Member)); });  // the interface thread's press
     press.join();
-    buttonAtPress = view.GetText(IDC_GET_ALBUMS);
+    buttonAtPress = view.GetText(Control::GetAlbums);
   });
   List(MemberAddress("big"));
   EXPECT_EQ(buttonAtPress, u"终止获取");  // back to "获取相册" only when the listing has ended
   EXPECT_EQ(view.RowCount(), 4u);
   EXPECT_EQ(controller->Albums().size(), 4u);
   EXPECT_EQ(site().RequestCount("/big/photo-3"), 0);
-  EXPECT_EQ(view.GetText(IDC_GRID_FRAME), u"相册列表(共4个)");
-  EXPECT_EQ(view.GetText(IDC_STATUS), u"获取相册列表完成，共4个");
-  EXPECT_EQ(view.GetText(IDC_GET_ALBUMS), u"获取相册");
+  EXPECT_EQ(view.GetText(Control::GridFrame), u"相册列表(共4个)");
+  EXPECT_EQ(view.GetText(Control::Status), u"获取相册列表完成，共4个");
+  EXPECT_EQ(view.GetText(Control::GetAlbums), u"获取相册");
   EXPECT_FALSE(controller->Listing());
   EXPECT_TRUE(view.MessageTexts().empty());
 }
@@ -125,16 +125,16 @@ TEST_F(ListingSiteTest, AStopWhilePageThreeIsReadEndsThatPageAtOnce) {
     fault.bytes = 100;
     site().SetFault("/slow/photo-3", fault);
     site().ResetCounts();
-    view.SetText(IDC_MEMBER, MemberAddress("slow"));
-    controller->GetAlbums(view.GetText(IDC_MEMBER));
+    view.SetText(Control::Member, MemberAddress("slow"));
+    controller->GetAlbums(view.GetText(Control::Member));
     ASSERT_TRUE(test::WaitFor([&] { return site().RequestCount("/slow/photo-3") == 1; }));
     const auto pressed = std::chrono::steady_clock::now();
-    controller->GetAlbums(view.GetText(IDC_MEMBER));
+    controller->GetAlbums(view.GetText(Control::Member));
     EXPECT_TRUE(test::WaitFor([&] { return !controller->Listing(); }, std::chrono::seconds(1)));
     EXPECT_LT(std::chrono::steady_clock::now() - pressed, std::chrono::seconds(1));
     controller->WaitForListing();
     EXPECT_EQ(Titles(), (TextArray{u"T1", u"T2", u"T3", u"T4", u"T5", u"T6"}));
-    EXPECT_EQ(view.GetText(IDC_GRID_FRAME), u"相册列表(共6个)");
+    EXPECT_EQ(view.GetText(Control::GridFrame), u"相册列表(共6个)");
     EXPECT_FALSE(controller->Listing());
   }
   // The next press lists afresh.
@@ -152,8 +152,8 @@ TEST_F(ListingSiteTest, MaintenanceEndsTheListingQuietly) {
   EXPECT_EQ(view.RowCount(), 0u);
   // Logging in would mend nothing: the message says the site is down.
   EXPECT_EQ(view.MessageTexts(), TextArray{Text(kMaintenanceMessage)});
-  EXPECT_EQ(view.GetText(IDC_GRID_FRAME), u"相册列表(共0个)");
-  EXPECT_FALSE(view.IsEnabled(IDC_DOWNLOAD));
+  EXPECT_EQ(view.GetText(Control::GridFrame), u"相册列表(共0个)");
+  EXPECT_FALSE(view.IsEnabled(Control::Download));
 }
 
 TEST_F(ListingSiteTest, AnUnreadableLaterPageSaysTheListMayBeShort) {
@@ -162,7 +162,7 @@ TEST_F(ListingSiteTest, AnUnreadableLaterPageSaysTheListMayBeShort) {
   List(MemberAddress("kept"));
   EXPECT_EQ(view.RowCount(), 3u);
   EXPECT_EQ(site().RequestCount("/kept/photo-3"), 0);
-  EXPECT_EQ(view.GetText(IDC_STATUS), u"获取相册列表完成，共3个（第2页读取失败，列表可能不完整）");
+  EXPECT_EQ(view.GetText(Control::Status), u"获取相册列表完成，共3个（第2页读取失败，列表可能不完整）");
   EXPECT_TRUE(view.MessageTexts().empty());
 }
 
@@ -175,7 +175,7 @@ TEST_F(ListingSiteTest, MaintenanceOnALaterPageKeepsWhatWasFound) {
   EXPECT_EQ(Titles(), TextArray{u"One"});
   EXPECT_EQ(site().RequestCount("/hand/photo-3"), 0);
   EXPECT_TRUE(view.MessageTexts().empty());
-  EXPECT_EQ(view.GetText(IDC_STATUS), u"获取相册列表完成，共1个（第2页读取失败，列表可能不完整）");
+  EXPECT_EQ(view.GetText(Control::Status), u"获取相册列表完成，共1个（第2页读取失败，列表可能不完整）");
 }
 
 TEST_F(ListingSiteTest, HandWrittenEntriesFollowTheMarkerRules) {
@@ -219,7 +219,7 @@ TEST_F(ListingSiteTest, ASingleAlbumByItsOwnAddress) {
   EXPECT_EQ(albums[0].pictureCount, 5);
   EXPECT_EQ(albums[0].coverUrl, Utf8ToText(site().BaseUrl() + AlbumSite::CoverPath("kobe", "a2")));
   EXPECT_EQ(controller->MemberKey(), test::PlatformPath(Text(u"kobe/")));
-  EXPECT_EQ(view.GetText(IDC_GRID_FRAME), u"相册列表(共1个)");
+  EXPECT_EQ(view.GetText(Control::GridFrame), u"相册列表(共1个)");
 }
 
 TEST_F(ListingSiteTest, TheMemberHistoryChangesOnlyAfterAListingThatFoundAlbums) {
@@ -228,12 +228,12 @@ TEST_F(ListingSiteTest, TheMemberHistoryChangesOnlyAfterAListingThatFoundAlbums)
 
   List(MemberAddress(AlbumSite::kEmptyMember));
   EXPECT_EQ(view.MessageTexts(), TextArray{Text(kLoginFirstMessage)});
-  EXPECT_TRUE(view.Candidates(IDC_MEMBER).empty());
+  EXPECT_TRUE(view.Candidates(Control::Member).empty());
   EXPECT_EQ(test::ReadWholeFile(dir.file("soft.dat")), before);
 
   Text address = MemberAddress("hist") + u"?from=Home";
   List(u"  " + address + u"\t");
-  EXPECT_EQ(view.Candidates(IDC_MEMBER), TextArray{address});
+  EXPECT_EQ(view.Candidates(Control::Member), TextArray{address});
   SettingsBlock saved = ParseSettings(test::ReadWholeFile(dir.file("soft.dat")));
   EXPECT_EQ(SlotText(saved.memberHistory[0]), address);
 
@@ -241,7 +241,7 @@ TEST_F(ListingSiteTest, TheMemberHistoryChangesOnlyAfterAListingThatFoundAlbums)
   std::string after = test::ReadWholeFile(dir.file("soft.dat"));
   List(MemberAddress("hist") + u"?FROM=HOME");
   EXPECT_EQ(controller->Albums().size(), 2u);
-  EXPECT_EQ(view.Candidates(IDC_MEMBER).size(), 1u);
+  EXPECT_EQ(view.Candidates(Control::Member).size(), 1u);
   EXPECT_EQ(test::ReadWholeFile(dir.file("soft.dat")), after);
 }
 

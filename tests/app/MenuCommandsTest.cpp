@@ -179,7 +179,7 @@ TEST_F(MenuCommandsTest, NameDialogSavesTextsAndRadiosButNotTheOptions) {
 }
 
 TEST_F(MenuCommandsTest, LoginHelpAndAboutItemsOpenWhatTheyName) {
-  view.SetText(IDC_MEMBER, u"http://my.hupu.com/someone");
+  view.SetText(Control::Member, u"http://my.hupu.com/someone");
   MenuCommands menu = Commands();
   for (const MenuEntry& item : MenuBarLayout()[0].items) EXPECT_TRUE(menu.Run(item.commandId));
   ASSERT_EQ(opened.size(), MenuBarLayout()[0].items.size());  // without a login browser: the system's

@@ -22,7 +22,7 @@ class PreviewControllerTest : public ::testing::Test {
   // The user clicks 1014 into `checked`; returns once a fill that started has ended.
   void ClickPreview(bool checked) {
     view.UserCheck(checked);
-    controller.SwitchPreview(view.IsChecked(IDC_PREVIEW));
+    controller.SwitchPreview(view.IsChecked(Control::Preview));
     ASSERT_TRUE(test::WaitFor([&] { return !controller.Filling(); }));
     controller.WaitForFill();
   }
@@ -33,7 +33,7 @@ class PreviewControllerTest : public ::testing::Test {
   }
 
   struct View : test::FakeView {
-    void UserCheck(bool checked) { Check(IDC_PREVIEW, checked); }
+    void UserCheck(bool checked) { Check(Control::Preview, checked); }
   };
 
   test::TempDir dir;
@@ -43,14 +43,14 @@ class PreviewControllerTest : public ::testing::Test {
 
 TEST_F(PreviewControllerTest, TheSwitchFillsTheGridInTheNewModeAndTurnsFilterAndFindOffAndOn) {
   AddAlbums({u"a", u"b", u"c", u"d", u"e", u"f", u"g"});
-  view.Check(IDC_SELECT_ALL, true);
+  view.Check(Control::SelectAll, true);
   ClickPreview(true);
   EXPECT_TRUE(controller.PreviewMode());
   EXPECT_TRUE(view.GridIsPreview());
-  EXPECT_FALSE(view.IsChecked(IDC_SELECT_ALL));
-  EXPECT_FALSE(view.IsVisible(IDD_FIND));
-  EXPECT_FALSE(view.IsEnabled(IDC_FILTER));
-  EXPECT_FALSE(view.IsEnabled(IDC_FIND));
+  EXPECT_FALSE(view.IsChecked(Control::SelectAll));
+  EXPECT_FALSE(view.IsVisible(Control::FindWindow));
+  EXPECT_FALSE(view.IsEnabled(Control::Filter));
+  EXPECT_FALSE(view.IsEnabled(Control::Find));
   std::vector<GridAlbum> rows = view.Rows();
   ASSERT_EQ(rows.size(), 7u);
   EXPECT_EQ(rows[6].row, 1);  // the 7th album starts the second row
@@ -62,8 +62,8 @@ TEST_F(PreviewControllerTest, TheSwitchFillsTheGridInTheNewModeAndTurnsFilterAnd
   ClickPreview(false);
   EXPECT_FALSE(controller.PreviewMode());
   EXPECT_FALSE(view.GridIsPreview());
-  EXPECT_TRUE(view.IsEnabled(IDC_FILTER));
-  EXPECT_TRUE(view.IsEnabled(IDC_FIND));
+  EXPECT_TRUE(view.IsEnabled(Control::Filter));
+  EXPECT_TRUE(view.IsEnabled(Control::Find));
   rows = view.Rows();
   ASSERT_EQ(rows.size(), 7u);
   EXPECT_EQ(rows[6].number, u"0007");
@@ -76,18 +76,18 @@ TEST_F(PreviewControllerTest, AClickDuringAFillAsksAndPutsTheBoxBack) {
     view.SetAnswer(yes);
     int resets = view.GridResets();
     view.UserCheck(true);
-    controller.SwitchPreview(view.IsChecked(IDC_PREVIEW));
+    controller.SwitchPreview(view.IsChecked(Control::Preview));
     ASSERT_EQ(view.Messages().size(), yes ? 2u : 1u);
     const test::FakeView::MessageRecord asked = view.Messages().back();
     EXPECT_EQ(asked.text, u"模式转换未完成,是否中断?");
     EXPECT_EQ(asked.caption, u"提示");
     EXPECT_EQ(asked.buttons, MessageButtons::YesNo);
-    EXPECT_FALSE(view.IsChecked(IDC_PREVIEW)) << "the box goes back as it was";
+    EXPECT_FALSE(view.IsChecked(Control::Preview)) << "the box goes back as it was";
     EXPECT_TRUE(controller.Filling());
     EXPECT_EQ(controller.Activities().StopAsked(Activity::Filling), yes);
     EXPECT_FALSE(controller.PreviewMode());
     EXPECT_EQ(view.GridResets(), resets);
-    EXPECT_TRUE(view.IsEnabled(IDC_FILTER));
+    EXPECT_TRUE(view.IsEnabled(Control::Filter));
   }
   controller.Activities().End(Activity::Filling);
 }
@@ -101,9 +101,9 @@ TEST_F(PreviewControllerTest, AFilterAndANewListingWaitForAFillThatRuns) {
   EXPECT_EQ(controller.FilterKeyword(), u"");
   // "获取相册" starts nothing, and says why.
   controller.FinishStartup();
-  controller.GetAlbums(view.GetText(IDC_MEMBER));
+  controller.GetAlbums(view.GetText(Control::Member));
   EXPECT_FALSE(controller.Listing());
-  EXPECT_EQ(view.GetText(IDC_STATUS), kTextWaitForPreview);
+  EXPECT_EQ(view.GetText(Control::Status), kTextWaitForPreview);
   controller.Activities().End(Activity::Filling);
 }
 
@@ -111,24 +111,24 @@ TEST_F(PreviewControllerTest, LeavingAListingInPreviewModeKeepsFilterAndFindOff)
   ClickPreview(true);
   controller.EnterListing();
   controller.LeaveListing();
-  EXPECT_FALSE(view.IsEnabled(IDC_FILTER));
-  EXPECT_FALSE(view.IsEnabled(IDC_FIND));
-  EXPECT_TRUE(view.IsEnabled(IDC_PREVIEW));
-  EXPECT_TRUE(view.IsEnabled(IDC_EXPORT));
+  EXPECT_FALSE(view.IsEnabled(Control::Filter));
+  EXPECT_FALSE(view.IsEnabled(Control::Find));
+  EXPECT_TRUE(view.IsEnabled(Control::Preview));
+  EXPECT_TRUE(view.IsEnabled(Control::Export));
 
   ClickPreview(false);
   controller.EnterListing();
-  EXPECT_FALSE(view.IsEnabled(IDC_FILTER));
+  EXPECT_FALSE(view.IsEnabled(Control::Filter));
   controller.LeaveListing();
-  EXPECT_TRUE(view.IsEnabled(IDC_FILTER));
-  EXPECT_TRUE(view.IsEnabled(IDC_FIND));
+  EXPECT_TRUE(view.IsEnabled(Control::Filter));
+  EXPECT_TRUE(view.IsEnabled(Control::Find));
 }
 
 TEST_F(PreviewControllerTest, AFilterNumbersTheMatchesAfreshAndKeepsTheirAlbums) {
   AddAlbums({u"Sea trip", u"Home", u"trip 2", u"Trip", u"round trip"});
   controller.ResetGrid();
   for (std::size_t i = 0; i < controller.Albums().size(); ++i) controller.ShowAlbumInGrid(i);
-  view.Check(IDC_SELECT_ALL, true);
+  view.Check(Control::SelectAll, true);
 
   ASSERT_TRUE(controller.ApplyFilter(u"  trip "));
   std::vector<GridAlbum> rows = view.Rows();
@@ -138,7 +138,7 @@ TEST_F(PreviewControllerTest, AFilterNumbersTheMatchesAfreshAndKeepsTheirAlbums)
   EXPECT_EQ(rows[2].number, u"0003");
   EXPECT_EQ(rows[2].title, u"round trip");
   EXPECT_EQ(controller.FilterKeyword(), u"");  // emptied at the end of the pass
-  EXPECT_TRUE(view.IsChecked(IDC_SELECT_ALL));  // the filter leaves "全选" alone
+  EXPECT_TRUE(view.IsChecked(Control::SelectAll));  // the filter leaves "全选" alone
   EXPECT_FALSE(controller.Filling());
 
   ASSERT_TRUE(controller.ApplyFilter(u""));

@@ -27,8 +27,8 @@ class PreviewSiteTest : public test::ControllerSiteFixture {
     controller->SetThumbnailMaker(FakeThumbnail);
   }
   void ClickPreview(bool checked) {
-    view.Check(IDC_PREVIEW, checked);
-    controller->SwitchPreview(view.IsChecked(IDC_PREVIEW));
+    view.Check(Control::Preview, checked);
+    controller->SwitchPreview(view.IsChecked(Control::Preview));
     ASSERT_TRUE(test::WaitFor([&] { return !controller->Filling(); }));
     controller->WaitForFill();
   }
@@ -67,8 +67,8 @@ TEST_F(PreviewSiteTest, PreviewListPreviewFetchesEachCoverOnce) {
   ListDemo();
   EXPECT_EQ(CoverRequests(), 2 * albums);
   EXPECT_EQ(controller->Albums()[0].thumbIndex, 0);
-  EXPECT_FALSE(view.IsEnabled(IDC_FILTER));
-  EXPECT_FALSE(view.IsEnabled(IDC_FIND));
+  EXPECT_FALSE(view.IsEnabled(Control::Filter));
+  EXPECT_FALSE(view.IsEnabled(Control::Find));
   EXPECT_TRUE(view.Messages().empty());
 }
 
@@ -97,17 +97,17 @@ TEST_F(PreviewSiteTest, StoppingAFillEndsAStalledCoverAtOnce) {
   stall.kind = SiteFaultKind::Stall;
   stall.bytes = 10;
   site().SetFault(stalled, stall);
-  view.Check(IDC_PREVIEW, true);
-  controller->SwitchPreview(view.IsChecked(IDC_PREVIEW));
+  view.Check(Control::Preview, true);
+  controller->SwitchPreview(view.IsChecked(Control::Preview));
   ASSERT_TRUE(test::WaitFor([&] { return site().RequestCount(stalled) == 1; }));
   view.SetAnswer(true);
-  view.Check(IDC_PREVIEW, false);
+  view.Check(Control::Preview, false);
   auto asked = std::chrono::steady_clock::now();
-  controller->SwitchPreview(view.IsChecked(IDC_PREVIEW));
+  controller->SwitchPreview(view.IsChecked(Control::Preview));
   EXPECT_TRUE(test::WaitFor([&] { return !controller->Filling(); }, std::chrono::seconds(1)));
   EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2));
   controller->WaitForFill();
-  EXPECT_TRUE(view.IsChecked(IDC_PREVIEW));  // the box stayed as it was
+  EXPECT_TRUE(view.IsChecked(Control::Preview));  // the box stayed as it was
   EXPECT_LT(view.Rows().size(), AlbumCount());  // a stopped fill keeps what it showed
   EXPECT_EQ(CoverRequests(), 1);
 }

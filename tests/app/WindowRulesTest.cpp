@@ -148,17 +148,17 @@ TEST(SavePathRulesTest, HistoryInOtherCaseChangesNeitherHistoryNorFile) {
   AlbatrixController controller(view, dir.folder());
   controller.Initialize();
   EXPECT_TRUE(controller.AddSavePathHistory(u"/Pics/Summer/"));
-  EXPECT_EQ(view.Candidates(IDC_SAVE_PATH).back(), u"/Pics/Summer/");
+  EXPECT_EQ(view.Candidates(Control::SavePath).back(), u"/Pics/Summer/");
   std::string before = test::ReadWholeFile(dir.file("soft.dat"));
   ASSERT_EQ(before.size(), kSettingsFileSize);
   // An old stamp on the file shows whether anything writes it again.
   constexpr std::int64_t kStamp = 1000000000;
   ASSERT_TRUE(SetFileTimes(Utf8ToText(dir.file("soft.dat")), kStamp));
 
-  std::size_t candidates = view.Candidates(IDC_SAVE_PATH).size();
+  std::size_t candidates = view.Candidates(Control::SavePath).size();
   EXPECT_FALSE(controller.AddSavePathHistory(u"/pics/SUMMER/"));
   EXPECT_FALSE(controller.AddSavePathHistory(Text(400, u'a')));
-  EXPECT_EQ(view.Candidates(IDC_SAVE_PATH).size(), candidates);
+  EXPECT_EQ(view.Candidates(Control::SavePath).size(), candidates);
   EXPECT_EQ(test::ReadWholeFile(dir.file("soft.dat")), before);
   std::int64_t written = 0;
   ASSERT_TRUE(GetFileWriteTime(Utf8ToText(dir.file("soft.dat")), written));

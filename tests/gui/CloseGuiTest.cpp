@@ -26,7 +26,7 @@
 #include <thread>
 
 #include "GuiHarness.h"
-#include "app/ControlIds.h"
+#include "gui/ControlIds.h"
 #include "gui/CAlbatrixApp.h"
 #include "gui/CAlbatrixDlg.h"
 #include "gui/CMyGridCtrl.h"
@@ -51,7 +51,7 @@ class ScriptedApp : public CAlbatrixApp {
  protected:
   void OnWindowReady(CAlbatrixDlg& window) override {
     window_ = &window;
-    if (!member_.empty()) window.View().SetText(IDC_MEMBER, Utf8ToText(member_));
+    if (!member_.empty()) window.View().SetText(Control::Member, Utf8ToText(member_));
     Press(IDC_GET_ALBUMS);
     poll_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Step(); });
     poll_.Start(5);

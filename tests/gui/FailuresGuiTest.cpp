@@ -12,7 +12,7 @@
 
 #include "GuiHarness.h"
 #include "GuiHelpers.h"
-#include "app/ControlIds.h"
+#include "gui/ControlIds.h"
 #include "app/CsvExport.h"
 #include "gui/CDlgFailures.h"
 #include "gui/CMyGridCtrl.h"
@@ -50,7 +50,7 @@ class FailuresWindowTest : public WindowFixture {
       return false;
     window().View().Flush();
     Click(IDC_SELECT_ALL, true);
-    return window().View().ChosenAlbums().size() == 2;
+    return window().Grid()->ChosenAlbums().size() == 2;
   }
   // The run is over once the controller says so; what it told the view by then is shown at once.
   bool RunEnded() {

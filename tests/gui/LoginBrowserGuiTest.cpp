@@ -25,7 +25,7 @@
 
 #include "GuiHarness.h"
 #include "MyCode/CookieJar.h"
-#include "app/ControlIds.h"
+#include "gui/ControlIds.h"
 #include "app/MenuBar.h"
 #include "discovery/AlbumListCrawler.h"
 #include "gui/BrowserCookies.h"

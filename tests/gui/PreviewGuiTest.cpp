@@ -10,7 +10,7 @@
 #include <wx/textctrl.h>
 
 #include "GuiHarness.h"
-#include "app/ControlIds.h"
+#include "gui/ControlIds.h"
 #include "app/CsvExport.h"
 #include "gui/CDlgFind.h"
 #include "gui/CMyGridCtrl.h"
@@ -144,14 +144,14 @@ TEST_F(GridModesTest, TheFindWindowSearchesAndItsCrossLiftsSingleRowSelection) {
   EXPECT_EQ(Search("T2", false), 19);  // nothing above T2: once more from the bottom, T20
   In<wxCheckBox>(find, IDC_FIND_WHOLE)->SetValue(true);
   EXPECT_EQ(Search("T2"), 1);  // whole cell: T20 is not T2; nothing below it, so from the top
-  EXPECT_EQ(window().View().ChosenAlbums(), (std::vector<std::size_t>{1}));
+  EXPECT_EQ(window().Grid()->ChosenAlbums(), (std::vector<std::size_t>{1}));
   In<wxCheckBox>(find, IDC_FIND_CASE)->SetValue(true);
   EXPECT_EQ(Search("t3"), 1);  // case-sensitive: no match, twice; the selection stays
 
   // A click selects one row alone while the window is open, ctrl held or not.
   wxGridEvent click(grid->GetId(), wxEVT_GRID_CELL_LEFT_CLICK, grid, 5, 1, -1, -1, true, wxKeyboardState(true));
   grid->ProcessWindowEvent(click);
-  EXPECT_EQ(window().View().ChosenAlbums(), (std::vector<std::size_t>{5}));
+  EXPECT_EQ(window().Grid()->ChosenAlbums(), (std::vector<std::size_t>{5}));
 
   PressIn(find, IDC_FIND_CLOSE);
   EXPECT_FALSE(find->IsShown());
@@ -218,7 +218,7 @@ TEST_F(GridModesTest, AFilterEndToEndKeepsHeaderAndWidthsAndNumbersAfresh) {
   grid->SelectEveryAlbum(true);
   std::vector<std::size_t> expected = {0};
   for (std::size_t i = 9; i <= 18; ++i) expected.push_back(i);
-  EXPECT_EQ(window().View().ChosenAlbums(), expected);  // the original album indices
+  EXPECT_EQ(window().Grid()->ChosenAlbums(), expected);  // the original album indices
   EXPECT_EQ(window().Controller().FilterKeyword(), u"");
 
   answer("");
@@ -264,7 +264,7 @@ TEST_F(GridModesTest, PreviewModeShowsThumbnailsOfTheCovers) {
 
   // Single cells are chosen; cells past the last album are not albums.
   grid->SelectBlock(1, 4, 2, 5);
-  EXPECT_EQ(window().View().ChosenAlbums(), (std::vector<std::size_t>{10, 11}));
+  EXPECT_EQ(window().Grid()->ChosenAlbums(), (std::vector<std::size_t>{10, 11}));
 
   // The export writes every row, the first six albums included.
   desktop->chosenFile = ToWx(Utf8ToText(dir.file("preview.csv")));

@@ -10,7 +10,7 @@
 
 #include "GuiHarness.h"
 #include "GuiHelpers.h"
-#include "app/ControlIds.h"
+#include "gui/ControlIds.h"
 #include "gui/CMyGridCtrl.h"
 #include "gui/WxMainView.h"
 #include "MyCode/FileSystem.h"
@@ -80,7 +80,7 @@ TEST_F(ResumeWindowTest, YesGoesOnWithTheRunThatWasKilled) {
   ASSERT_TRUE(PumpUntil([&] { return !window().Controller().Running(); }, 30s));
   window().View().Flush();
   EXPECT_EQ(window().Grid()->AlbumRows(), 2);
-  EXPECT_EQ(window().View().ChosenAlbums(), (std::vector<std::size_t>{0, 1}));
+  EXPECT_EQ(window().Grid()->ChosenAlbums(), (std::vector<std::size_t>{0, 1}));
   EXPECT_EQ(Utf8(Label(IDC_STATUS)), "下载完毕");
   EXPECT_TRUE(Enabled(IDC_DOWNLOAD)) << "the list is there to download again";
   for (int a = 0; a < 2; ++a)

@@ -14,7 +14,7 @@
 #include <wx/uiaction.h>
 
 #include "GuiHarness.h"
-#include "app/ControlIds.h"
+#include "gui/ControlIds.h"
 #include "gui/CComboBox2.h"
 #include "gui/CDlgFind.h"
 #include "gui/CMyGridCtrl.h"
@@ -104,19 +104,19 @@ TEST_F(WindowBehaviourTest, AClickChoosesAThumbnailAndCtrlAddsOne) {
     return grid->GetGridWindow()->ClientToScreen(wxPoint(x, y));
   };
   ClickAt(cellCentre(0, 1));
-  EXPECT_EQ(window().View().ChosenAlbums(), (std::vector<std::size_t>{1}));
+  EXPECT_EQ(window().Grid()->ChosenAlbums(), (std::vector<std::size_t>{1}));
   EXPECT_EQ(grid->GetGridWindow()->GetToolTipText(), "2.T2");  // the text the cell has no room for
   ClickAt(cellCentre(1, 2), wxMOD_CONTROL);
-  EXPECT_EQ(window().View().ChosenAlbums(), (std::vector<std::size_t>{1, 8}));
+  EXPECT_EQ(window().Grid()->ChosenAlbums(), (std::vector<std::size_t>{1, 8}));
   ClickAt(cellCentre(1, 0));
-  EXPECT_EQ(window().View().ChosenAlbums(), (std::vector<std::size_t>{6}));
+  EXPECT_EQ(window().Grid()->ChosenAlbums(), (std::vector<std::size_t>{6}));
 }
 
 TEST_F(WindowBehaviourTest, ASuggestionListClosesWithItsBoxAndAClickElsewhereChangesNoBox) {
   CAlbatrixDlg& w = window();
   CComboBox2* member = w.Combo(IDC_MEMBER);
   CComboBox2* savePath = w.Combo(IDC_SAVE_PATH);
-  for (const char16_t* candidate : {u"http://x/Pics", u"http://x/epic"}) w.View().AddCandidate(IDC_MEMBER, candidate);
+  for (const char16_t* candidate : {u"http://x/Pics", u"http://x/epic"}) w.View().AddCandidate(Control::Member, candidate);
   const wxString pathBefore = savePath->GetValue();
   ClickOn(member->Edit(), 5);
   input.Text("pic");

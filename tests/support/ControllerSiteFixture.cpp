@@ -17,8 +17,8 @@ void ControllerSiteFixture::TearDown() {
 }
 
 void ControllerSiteFixture::List(const Text& address) {
-  view.SetText(IDC_MEMBER, address);
-  controller->GetAlbums(view.GetText(IDC_MEMBER));
+  view.SetText(Control::Member, address);
+  controller->GetAlbums(view.GetText(Control::Member));
   controller->WaitForListing();
 }
 

@@ -5,40 +5,40 @@ namespace albatrix::test {
 namespace {
 
 template <typename Map, typename Value>
-Value Lookup(const Map& map, int id, Value otherwise) {
+Value Lookup(const Map& map, Control id, Value otherwise) {
   auto found = map.find(id);
   return found == map.end() ? otherwise : found->second;
 }
 
 }  // namespace
 
-void FakeView::SetText(int id, const Text& text) {
+void FakeView::SetText(Control id, const Text& text) {
   std::lock_guard<std::mutex> hold(lock_);
   texts_[id] = text;
   textLog_.emplace_back(id, text);
 }
 
-Text FakeView::GetText(int id) {
+Text FakeView::GetText(Control id) const {
   std::lock_guard<std::mutex> hold(lock_);
   return Lookup(texts_, id, Text());
 }
 
-void FakeView::Enable(int id, bool enabled) {
+void FakeView::Enable(Control id, bool enabled) {
   std::lock_guard<std::mutex> hold(lock_);
   enabled_[id] = enabled;
 }
 
-void FakeView::Show(int id, bool visible) {
+void FakeView::Show(Control id, bool visible) {
   std::lock_guard<std::mutex> hold(lock_);
   visible_[id] = visible;
 }
 
-void FakeView::Check(int id, bool checked) {
+void FakeView::Check(Control id, bool checked) {
   std::lock_guard<std::mutex> hold(lock_);
   checked_[id] = checked;
 }
 
-bool FakeView::IsChecked(int id) {
+bool FakeView::IsChecked(Control id) const {
   std::lock_guard<std::mutex> hold(lock_);
   return Lookup(checked_, id, false);
 }
@@ -49,24 +49,24 @@ bool FakeView::Message(const Text& text, const Text& caption, MessageButtons but
   return buttons == MessageButtons::YesNo ? answer_ : true;
 }
 
-void FakeView::AddCandidate(int id, const Text& text) {
+void FakeView::AddCandidate(Control id, const Text& text) {
   std::lock_guard<std::mutex> hold(lock_);
   candidates_[id].push_back(text);
 }
 
-void FakeView::SetEntries(int id, const TextArray& entries) {
+void FakeView::SetEntries(Control id, const TextArray& entries) {
   std::lock_guard<std::mutex> hold(lock_);
   entries_[id] = entries;
   selected_[id] = -1;
 }
 
-void FakeView::SelectEntry(int id, int index) {
+void FakeView::SelectEntry(Control id, int index) {
   std::lock_guard<std::mutex> hold(lock_);
   int count = static_cast<int>(entries_[id].size());
   selected_[id] = index >= 0 && index < count ? index : -1;
 }
 
-int FakeView::SelectedEntry(int id) {
+int FakeView::SelectedEntry(Control id) const {
   std::lock_guard<std::mutex> hold(lock_);
   return Lookup(selected_, id, -1);
 }
@@ -93,7 +93,7 @@ void FakeView::ShowAlbum(const GridAlbum& album) {
   if (step) step(album);
 }
 
-std::vector<std::size_t> FakeView::ChosenAlbums() {
+std::vector<std::size_t> FakeView::ChosenAlbums() const {
   std::lock_guard<std::mutex> hold(lock_);
   return chosen_;
 }
@@ -124,22 +124,22 @@ void FakeView::OpenFolder(const Text& path) {
   opened_.push_back(path);
 }
 
-bool FakeView::IsEnabled(int id) const {
+bool FakeView::IsEnabled(Control id) const {
   std::lock_guard<std::mutex> hold(lock_);
   return Lookup(enabled_, id, true);
 }
 
-bool FakeView::IsVisible(int id) const {
+bool FakeView::IsVisible(Control id) const {
   std::lock_guard<std::mutex> hold(lock_);
   return Lookup(visible_, id, true);
 }
 
-TextArray FakeView::Entries(int id) const {
+TextArray FakeView::Entries(Control id) const {
   std::lock_guard<std::mutex> hold(lock_);
   return Lookup(entries_, id, TextArray());
 }
 
-TextArray FakeView::Candidates(int id) const {
+TextArray FakeView::Candidates(Control id) const {
   std::lock_guard<std::mutex> hold(lock_);
   return Lookup(candidates_, id, TextArray());
 }
@@ -166,12 +166,12 @@ std::size_t FakeView::RowCount() const {
   return rows_.size();
 }
 
-std::vector<std::pair<int, Text>> FakeView::TextLog() const {
+std::vector<std::pair<Control, Text>> FakeView::TextLog() const {
   std::lock_guard<std::mutex> hold(lock_);
   return textLog_;
 }
 
-TextArray FakeView::TextsSetOn(int id) const {
+TextArray FakeView::TextsSetOn(Control id) const {
   std::lock_guard<std::mutex> hold(lock_);
   TextArray texts;
   for (const auto& [control, text] : textLog_)
@@ -224,6 +224,6 @@ void FakeView::OnShowAlbum(std::function<void(const GridAlbum&)> step) {
   onShow_ = std::move(step);
 }
 
-DownloadRequest FakeView::Request() { return DownloadRequest{ChosenAlbums(), GetText(IDC_SAVE_PATH)}; }
+DownloadRequest FakeView::Request() { return DownloadRequest{ChosenAlbums(), GetText(Control::SavePath)}; }
 
 }  // namespace albatrix::test

@@ -6,11 +6,21 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <ostream>
 #include <utility>
 #include <vector>
 
 #include "app/AlbatrixController.h"
 #include "app/MainWindowView.h"
+
+namespace albatrix {
+
+// A control in a test's failure message: its place in the list of controls.
+inline std::ostream& operator<<(std::ostream& out, Control control) {
+  return out << "control " << static_cast<int>(control);
+}
+
+}  // namespace albatrix
 
 namespace albatrix::test {
 
@@ -23,37 +33,38 @@ class FakeView : public MainWindowView {
   };
 
   // MainWindowView
-  void SetText(int id, const Text& text) override;
-  Text GetText(int id) override;
-  void Enable(int id, bool enabled) override;
-  void Show(int id, bool visible) override;
-  void Check(int id, bool checked) override;
-  bool IsChecked(int id) override;
+  void SetText(Control id, const Text& text) override;
+  void Enable(Control id, bool enabled) override;
+  void Show(Control id, bool visible) override;
+  void Check(Control id, bool checked) override;
   bool Message(const Text& text, const Text& caption, MessageButtons buttons) override;
-  void AddCandidate(int id, const Text& text) override;
-  void SetEntries(int id, const TextArray& entries) override;
-  void SelectEntry(int id, int index) override;
-  int SelectedEntry(int id) override;
+  void AddCandidate(Control id, const Text& text) override;
+  void SetEntries(Control id, const TextArray& entries) override;
+  void SelectEntry(Control id, int index) override;
   void PlaceMemberBox(MemberBoxPlace place) override;
   void ResetGrid(bool previewMode) override;
   void ShowAlbum(const GridAlbum& album) override;
-  std::vector<std::size_t> ChosenAlbums() override;
   void RefreshGrid() override;
   void ClearThumbnails() override;
   void AddThumbnail(int index, const ThumbnailPixels& pixels) override;
   void OpenFolder(const Text& path) override;
 
-  // What was recorded. Controls never touched read as enabled, visible and unchecked.
-  bool IsEnabled(int id) const;
-  bool IsVisible(int id) const;
-  TextArray Entries(int id) const;
-  TextArray Candidates(int id) const;
+  // What was recorded. Controls never touched read as empty, enabled, visible, unchecked and with no
+  // entry selected; the chosen albums are what SetChosen said.
+  Text GetText(Control id) const;
+  bool IsChecked(Control id) const;
+  int SelectedEntry(Control id) const;
+  std::vector<std::size_t> ChosenAlbums() const;
+  bool IsEnabled(Control id) const;
+  bool IsVisible(Control id) const;
+  TextArray Entries(Control id) const;
+  TextArray Candidates(Control id) const;
   std::vector<MessageRecord> Messages() const;
   TextArray MessageTexts() const;
   std::vector<GridAlbum> Rows() const;  // since the last ResetGrid
   std::size_t RowCount() const;
-  std::vector<std::pair<int, Text>> TextLog() const;  // every SetText, in order
-  TextArray TextsSetOn(int id) const;                 // the texts one control got, in order
+  std::vector<std::pair<Control, Text>> TextLog() const;  // every SetText, in order
+  TextArray TextsSetOn(Control id) const;                 // the texts one control got, in order
   MemberBoxPlace Place() const;
   int GridResets() const;
   bool GridIsPreview() const;
@@ -72,13 +83,13 @@ class FakeView : public MainWindowView {
 
  private:
   mutable std::mutex lock_;
-  std::map<int, Text> texts_;
-  std::map<int, bool> enabled_, visible_, checked_;
-  std::map<int, TextArray> entries_, candidates_;
-  std::map<int, int> selected_;
+  std::map<Control, Text> texts_;
+  std::map<Control, bool> enabled_, visible_, checked_;
+  std::map<Control, TextArray> entries_, candidates_;
+  std::map<Control, int> selected_;
   std::vector<MessageRecord> messages_;
   std::vector<GridAlbum> rows_;
-  std::vector<std::pair<int, Text>> textLog_;
+  std::vector<std::pair<Control, Text>> textLog_;
   MemberBoxPlace place_ = MemberBoxPlace::OverSubType;
   int resets_ = 0, refreshes_ = 0, thumbnailClears_ = 0;
   std::vector<int> thumbnails_;

@@ -1,6 +1,8 @@
-// The main window's control ids. Every front end addresses its controls by these numbers, so the
-// controller's rules about texts and enabled states hold for all of them.
+// The main window's control ids, the numbers of its dialog template, and which of them each control the
+// controller speaks of (Control) is. Nothing outside the window knows these numbers.
 #pragma once
+
+#include "app/MainWindowView.h"
 
 namespace albatrix {
 
@@ -29,5 +31,30 @@ constexpr int IDC_FAILURES_LINK = 1038;  // "查看失败", beside the status li
 
 // The find window (its template's number): the controller hides it through the view like a control.
 constexpr int IDD_FIND = 704;
+
+// The id of `control`.
+constexpr int ControlId(Control control) {
+  switch (control) {
+    case Control::SavePath: return IDC_SAVE_PATH;
+    case Control::Member: return IDC_MEMBER;
+    case Control::Site: return IDC_SITE;
+    case Control::GetAlbums: return IDC_GET_ALBUMS;
+    case Control::Download: return IDC_DOWNLOAD;
+    case Control::Progress: return IDC_PROGRESS;
+    case Control::ChooseFolder: return IDC_CHOOSE_FOLDER;
+    case Control::Status: return IDC_STATUS;
+    case Control::GridFrame: return IDC_GRID_FRAME;
+    case Control::SelectAll: return IDC_SELECT_ALL;
+    case Control::Notice: return IDC_NOTICE;
+    case Control::Preview: return IDC_PREVIEW;
+    case Control::Find: return IDC_FIND;
+    case Control::SubType: return IDC_SUBTYPE;
+    case Control::Filter: return IDC_FILTER;
+    case Control::Export: return IDC_EXPORT;
+    case Control::FailuresLink: return IDC_FAILURES_LINK;
+    case Control::FindWindow: return IDD_FIND;
+  }
+  return 0;
+}
 
 }  // namespace albatrix
