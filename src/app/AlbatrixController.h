@@ -81,7 +81,7 @@ class AlbatrixController {
   // accepted, the selection applied.
   void FinishStartup(TextView memberText = {}, const TextArray& siteNames = {});
 
-  // Button 1004 "获取相册" with the member box's text at the press: before start-up has finished nothing;
+  // Button "获取相册" with the member box's text at the press: before start-up has finished nothing;
   // during a listing a stop request, which also ends the page in flight at once; otherwise the grid and
   // the album list emptied and the listing thread started over `memberText` trimmed. Nothing either while
   // the grid filler or a download run is active, since the listing would empty the album list under it.
@@ -123,7 +123,7 @@ class AlbatrixController {
   // or decoded leaves the album without one, silently.
   void MakeThumbnail(std::size_t albumIndex);
 
-  // Box 1014 "预览图" was clicked; `checked` is the box's new state. While a fill runs: the question whether to stop it (Yes asks it to stop), and the box goes back as it was.
+  // Box "预览图" was clicked; `checked` is the box's new state. While a fill runs: the question whether to stop it (Yes asks it to stop), and the box goes back as it was.
   // Otherwise the find window is hidden ("筛选" and "查找" off) for preview mode or "筛选" and "查找" on
   // for list mode, the grid is reset to the new mode and the filler thread shows every album in it.
   void SwitchPreview(bool checked);
@@ -166,7 +166,7 @@ class AlbatrixController {
   // What keeps `job` from going on, for the user ("the save folder … no longer exists"); empty when it can.
   Text JobProblem(const DownloadJob& job) const;
 
-  // Button 1005 "下载": during a run the press asks it to cancel (CancelDownload); while a listing runs
+  // Button "下载": during a run the press asks it to cancel (CancelDownload); while a listing runs
   // nothing, since the listing empties and refills the album list the run walks; otherwise the download
   // run (DownProc.h) starts on a thread of its own over MakeRunPlan(request). When that thread cannot
   // start: "Create thread:GetListFunc failed." and back to idle, so the next press starts a run again.
@@ -177,7 +177,7 @@ class AlbatrixController {
   bool CancelDownload();
   // Waits until the download run thread (if any) has ended. From the thread that drives the commands only.
   void WaitForDownload();
-  // Button 1008 "打开" with the save-path box's text: while the workers of an album run, that album's
+  // Button "打开" with the save-path box's text: while the workers of an album run, that album's
   // folder; otherwise `savePathText`, when it is not empty.
   void OpenSaveFolder(const Text& savePathText);
 

@@ -1,4 +1,4 @@
-// What an autocomplete box (1000, 1001) lists while the user types: the remembered entries that contain
+// What an autocomplete box (save path, member) lists while the user types: the remembered entries that contain
 // the typed text, ignoring case.
 #pragma once
 
