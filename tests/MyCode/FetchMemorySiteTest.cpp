@@ -115,7 +115,7 @@ TEST(FetchMemory, EndlessPictureWithoutALimitStreamsToDiskInBoundedMemory) {
   std::uintmax_t seen = 0;
   bool grew = test::WaitFor(
       [&] {
-        for (const std::string& name : test::NamesIn(dir)) {
+        for (const std::string& name : test::FolderEntries(dir.path())) {
           std::error_code ec;
           std::uintmax_t size = std::filesystem::file_size(dir.file(name), ec);
           if (!ec) seen = std::max(seen, size);
@@ -127,7 +127,7 @@ TEST(FetchMemory, EndlessPictureWithoutALimitStreamsToDiskInBoundedMemory) {
   EXPECT_EQ(probe.exitCode(), 1);
   EXPECT_TRUE(grew) << "largest file seen: " << seen;
   // Never complete, so never under its name; the cancelled temporary is gone too.
-  EXPECT_TRUE(test::NamesIn(dir).empty());
+  EXPECT_TRUE(test::FolderEntries(dir.path()).empty());
   EXPECT_GT(probe.PeakRssKb(), 0);
   EXPECT_LT(probe.PeakRssKb(), kRssBoundKb);
   ::testing::Test::RecordProperty("endless picture", std::to_string(probe.PeakRssKb()) + " KiB");

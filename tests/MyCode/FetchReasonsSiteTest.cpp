@@ -19,7 +19,6 @@ namespace albatrix {
 namespace {
 
 using test::HttpHead;
-using test::NamesIn;
 using test::PictureRequest;
 using test::Reply;
 using test::Respond;
@@ -108,9 +107,9 @@ TEST(FetchReasons, EveryFailedPictureSaysWhyAndLeavesNoFile) {
     }
     EXPECT_TRUE(response.body.empty()) << c.name;
     if (ok) {
-      EXPECT_EQ(NamesIn(dir), std::vector<std::string>{"pic.jpg"}) << c.name;
+      EXPECT_EQ(test::FolderEntries(dir.path()), std::vector<std::string>{"pic.jpg"}) << c.name;
     } else {
-      EXPECT_TRUE(NamesIn(dir).empty()) << c.name;  // neither the picture nor its temporary
+      EXPECT_TRUE(test::FolderEntries(dir.path()).empty()) << c.name;  // neither the picture nor its temporary
     }
   }
 
@@ -228,7 +227,7 @@ TEST(FetchReasons, PictureStreamsToDiskAsItArrives) {
     std::uintmax_t partSize = 0;
     EXPECT_TRUE(test::WaitFor(
         [&] {
-          for (const std::string& name : NamesIn(dir)) {
+          for (const std::string& name : test::FolderEntries(dir.path())) {
             if (name.size() > 5 && name.substr(name.size() - 5) == ".part") {
               std::error_code ec;
               partSize = std::filesystem::file_size(dir.file(name), ec);
@@ -242,7 +241,7 @@ TEST(FetchReasons, PictureStreamsToDiskAsItArrives) {
     EXPECT_FALSE(done.load()) << compressed;
     EXPECT_FALSE(test::PathExists(dir.file("pic.jpg"))) << compressed;
     fetcher.join();
-    EXPECT_EQ(NamesIn(dir), std::vector<std::string>{"pic.jpg"}) << compressed;
+    EXPECT_EQ(test::FolderEntries(dir.path()), std::vector<std::string>{"pic.jpg"}) << compressed;
     EXPECT_TRUE(test::ReadWholeFile(dir.file("pic.jpg")) == plain) << compressed;
   }
 }
@@ -260,7 +259,7 @@ TEST(FetchReasons, RefusedPictureKeepsTheOlderFile) {
   EXPECT_FALSE(Fetch(request, response, 3));
   EXPECT_EQ(response.failure, FetchFailure::NotPicture);
   EXPECT_EQ(test::ReadWholeFile(dir.file("pic.jpg")), "the older picture");
-  EXPECT_EQ(NamesIn(dir).size(), 1u);
+  EXPECT_EQ(test::FolderEntries(dir.path()).size(), 1u);
 }
 
 }  // namespace

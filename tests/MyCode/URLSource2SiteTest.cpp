@@ -18,7 +18,6 @@ namespace albatrix {
 namespace {
 
 using test::HttpHead;
-using test::NamesIn;
 using test::PageRequest;
 using test::Pattern;
 using test::Reply;
@@ -190,7 +189,7 @@ TEST(FetchSite, ErrorPageIsAPageButNeverAPicture) {
     picture.targetFile = Utf8ToText(dir.file("a.jpg"));
     EXPECT_FALSE(Fetch(picture, response, 3)) << status;
     EXPECT_TRUE(response.body.empty());
-    EXPECT_TRUE(NamesIn(dir).empty());
+    EXPECT_TRUE(test::FolderEntries(dir.path()).empty());
   }
 }
 
@@ -208,7 +207,7 @@ TEST(FetchSite, PictureIsWrittenWholeWithNoTemporaryLeft) {
   ASSERT_TRUE(Fetch(request, response, 3));
   EXPECT_TRUE(response.body.empty());  // the picture went to its file, not into memory
   EXPECT_EQ(test::ReadWholeFile(dir.file("pic.jpg")), picture);
-  EXPECT_EQ(NamesIn(dir), std::vector<std::string>{"pic.jpg"});
+  EXPECT_EQ(test::FolderEntries(dir.path()), std::vector<std::string>{"pic.jpg"});
 
   // A folder that does not exist: the attempt fails and says so by an empty body.
   UrlRequest nowhere = PageRequest(server, "/pic.jpg");
@@ -241,7 +240,7 @@ TEST(FetchSite, PictureCompressedUnaskedIsSavedDecoded) {
     EXPECT_FALSE(Fetch(request, response, 3)) << name;
     EXPECT_FALSE(test::PathExists(dir.file(name))) << name;
   }
-  EXPECT_EQ(NamesIn(dir).size(), 2u);
+  EXPECT_EQ(test::FolderEntries(dir.path()).size(), 2u);
 }
 
 TEST(FetchSite, PictureRepliesThatAreNoPictureLeaveNoFile) {
@@ -263,7 +262,7 @@ TEST(FetchSite, PictureRepliesThatAreNoPictureLeaveNoFile) {
   EXPECT_FALSE(Fetch(busy, response, 3));
   EXPECT_EQ(server.RequestCount("/busy.jpg"), 2u);
   EXPECT_TRUE(response.body.empty());
-  EXPECT_TRUE(NamesIn(dir).empty());
+  EXPECT_TRUE(test::FolderEntries(dir.path()).empty());
 }
 
 TEST(FetchSite, RetryMarkerGivesThreeRequestsAndThreePauses) {
@@ -350,7 +349,7 @@ TEST(FetchSite, BrokenTransfersFailAndWriteNothing) {
     UrlResponse response;
     EXPECT_FALSE(Fetch(picture, response, 3)) << c.name;
     EXPECT_TRUE(response.body.empty()) << c.name;
-    EXPECT_TRUE(NamesIn(dir).empty()) << c.name;
+    EXPECT_TRUE(test::FolderEntries(dir.path()).empty()) << c.name;
 
     UrlRequest page = PageRequest(server, "/pic.jpg");
     EXPECT_FALSE(Fetch(page, response, 0)) << c.name;
@@ -371,7 +370,7 @@ TEST(FetchSite, SilenceFailsAfterItsTimeOutButSlowSteadyDataDoesNot) {
     double took = SecondsSince(began);
     EXPECT_GE(took, 0.55);
     EXPECT_LT(took, 2.0);
-    EXPECT_TRUE(NamesIn(dir).empty());
+    EXPECT_TRUE(test::FolderEntries(dir.path()).empty());
   }
   {  // no reply at all: the connect time-out bounds the wait for headers
     ScriptedServer server;
@@ -417,7 +416,7 @@ TEST(FetchSite, SilenceFailsAfterItsTimeOutButSlowSteadyDataDoesNot) {
     EXPECT_FALSE(Fetch(request, response, 0));
     EXPECT_EQ(response.failure, FetchFailure::Timeout);
     EXPECT_LT(SecondsSince(began), 1.3);  // at most twice the time-out
-    EXPECT_TRUE(NamesIn(dir).empty());
+    EXPECT_TRUE(test::FolderEntries(dir.path()).empty());
   }
 }
 
@@ -431,7 +430,7 @@ TEST(FetchSite, EndlessBodyIsCutAtTheCallersLimit) {
   UrlResponse response;
   EXPECT_FALSE(Fetch(request, response, 3));
   EXPECT_TRUE(response.body.empty());
-  EXPECT_TRUE(NamesIn(dir).empty());
+  EXPECT_TRUE(test::FolderEntries(dir.path()).empty());
   EXPECT_TRUE(test::WaitFor([&] { return server.AllDone(); }));
   EXPECT_TRUE(server.Requests()[0].clientLeft);
 }
@@ -586,7 +585,7 @@ TEST(FetchSite, FifteenWorkersAtOnce) {
   EXPECT_EQ(good.load(), kWorkers * 3);
   for (int i = 0; i < kWorkers; ++i)
     EXPECT_EQ(test::ReadWholeFile(dir.file("p" + std::to_string(i) + ".jpg")), pictures[i]);
-  EXPECT_EQ(NamesIn(dir).size(), static_cast<std::size_t>(kWorkers));
+  EXPECT_EQ(test::FolderEntries(dir.path()).size(), static_cast<std::size_t>(kWorkers));
   std::set<std::size_t> connections;
   for (const test::RecordedRequest& r : server.Requests()) connections.insert(r.connection);
   EXPECT_EQ(server.RequestCount(), static_cast<std::size_t>(kWorkers * 6));

@@ -1,5 +1,4 @@
-// What the fetcher's loopback tests share: a request as the crawlers make it, the names in a folder, and
-// picture-like bytes.
+// What the fetcher's loopback tests share: a request as the crawlers make it, and picture-like bytes.
 #pragma once
 
 #include <filesystem>
@@ -30,13 +29,6 @@ inline UrlRequest PictureRequest(const ScriptedServer& server, std::string_view 
   request.extraHeaders.clear();
   request.targetFile = Utf8ToText(dir.file(name));
   return request;
-}
-
-inline std::vector<std::string> NamesIn(const TempDir& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-    names.push_back(entry.path().filename().string());
-  return names;
 }
 
 // A gzip stream that inflates to `megabytes` MiB of zeros, made without compressing them all: after a
