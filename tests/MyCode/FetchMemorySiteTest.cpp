@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "site/SiteGzip.h"
 #include "support/ChildProcess.h"
 #include "support/FetchKit.h"
 #include "support/ScriptedServer.h"
@@ -89,7 +90,7 @@ TEST(FetchMemory, PageThatInflatesToAGigabyteFailsInBoundedMemory) {
   if (kSanitized) GTEST_SKIP() << "peak memory is not ours under a sanitizer";
   ExpectBoundedPages({
       {"a page that inflates to 1 GiB of zeros",
-       test::Respond(200, test::GzipBomb(1024), {"Content-Encoding: gzip", "Content-Type: text/html"}), 1},
+       test::Respond(200, GzipBomb(1u << 30), {"Content-Encoding: gzip", "Content-Type: text/html"}), 1},
       {"the largest page there may be", test::Respond(200, Bytes(kPageCapBytes - 1024, 'a')), 0},
   });
 }
