@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "site/SiteGzip.h"
 #include "support/ChildProcess.h"
 #include "support/FetchKit.h"
 #include "support/ScriptedServer.h"
@@ -89,7 +90,7 @@ TEST(FetchMemory, PageThatInflatesToAGigabyteFailsInBoundedMemory) {
   if (kSanitized) GTEST_SKIP() << "peak memory is not ours under a sanitizer";
   ExpectBoundedPages({
       {"a page that inflates to 1 GiB of zeros",
-       test::Respond(200, test::GzipBomb(1024), {"Content-Encoding: gzip", "Content-Type: text/html"}), 1},
+       test::Respond(200, GzipBomb(1u << 30), {"Content-Encoding: gzip", "Content-Type: text/html"}), 1},
       {"the largest page there may be", test::Respond(200, Bytes(kPageCapBytes - 1024, 'a')), 0},
   });
 }
@@ -115,7 +116,7 @@ TEST(FetchMemory, EndlessPictureWithoutALimitStreamsToDiskInBoundedMemory) {
   std::uintmax_t seen = 0;
   bool grew = test::WaitFor(
       [&] {
-        for (const std::string& name : test::NamesIn(dir)) {
+        for (const std::string& name : test::FolderEntries(dir.path())) {
           std::error_code ec;
           std::uintmax_t size = std::filesystem::file_size(dir.file(name), ec);
           if (!ec) seen = std::max(seen, size);
@@ -127,7 +128,7 @@ TEST(FetchMemory, EndlessPictureWithoutALimitStreamsToDiskInBoundedMemory) {
   EXPECT_EQ(probe.exitCode(), 1);
   EXPECT_TRUE(grew) << "largest file seen: " << seen;
   // Never complete, so never under its name; the cancelled temporary is gone too.
-  EXPECT_TRUE(test::NamesIn(dir).empty());
+  EXPECT_TRUE(test::FolderEntries(dir.path()).empty());
   EXPECT_GT(probe.PeakRssKb(), 0);
   EXPECT_LT(probe.PeakRssKb(), kRssBoundKb);
   ::testing::Test::RecordProperty("endless picture", std::to_string(probe.PeakRssKb()) + " KiB");

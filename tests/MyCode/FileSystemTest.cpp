@@ -21,12 +21,6 @@ using test::WriteWholeFile;
 
 Text P(const std::string& path) { return Utf8ToText(path); }
 
-int EntriesIn(const std::string& folder) {
-  int n = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder)) ++n;
-  return n;
-}
-
 TEST(FileSystemTest, IsAbsolutePath) {
   struct Case {
     const char16_t* path;
@@ -48,7 +42,7 @@ TEST(FileSystemTest, WriteFileReplacingCreatesAndReplaces) {
   ASSERT_TRUE(WriteFileReplacing(P(path), ""));
   EXPECT_TRUE(FileExists(P(path)));
   EXPECT_EQ(ReadWholeFile(path), "");
-  EXPECT_EQ(EntriesIn(dir.path()), 1) << "no temporary file is left beside it";
+  EXPECT_EQ(test::FolderEntries(dir.path()).size(), 1u) << "no temporary file is left beside it";
 }
 
 TEST(FileSystemTest, WriteFileReplacingFailsCleanly) {
@@ -61,7 +55,7 @@ TEST(FileSystemTest, WriteFileReplacingFailsCleanly) {
   std::filesystem::create_directory(dir.file("taken/inside"));
   EXPECT_FALSE(WriteFileReplacing(P(dir.file("taken")), "x"));
   EXPECT_TRUE(FolderExists(P(dir.file("taken"))));
-  EXPECT_EQ(EntriesIn(dir.path()), 1);
+  EXPECT_EQ(test::FolderEntries(dir.path()).size(), 1u);
 }
 
 // Written a piece at a time: the old file stays whole until Commit, and a file never committed leaves
@@ -76,17 +70,17 @@ TEST(FileSystemTest, FileReplacerPutsTheFileInPlaceOnlyOnCommit) {
     ASSERT_TRUE(file.Write("new "));
     ASSERT_TRUE(file.Write("picture"));
     EXPECT_EQ(ReadWholeFile(path), "old picture");
-    EXPECT_EQ(EntriesIn(dir.path()), 2);  // the temporary beside it
+    EXPECT_EQ(test::FolderEntries(dir.path()).size(), 2u);  // the temporary beside it
   }
   EXPECT_EQ(ReadWholeFile(path), "old picture");
-  EXPECT_EQ(EntriesIn(dir.path()), 1);
+  EXPECT_EQ(test::FolderEntries(dir.path()).size(), 1u);
 
   FileReplacer file(P(path));
   ASSERT_TRUE(file.Open());
   ASSERT_TRUE(file.Write("new picture"));
   ASSERT_TRUE(file.Commit());
   EXPECT_EQ(ReadWholeFile(path), "new picture");
-  EXPECT_EQ(EntriesIn(dir.path()), 1);
+  EXPECT_EQ(test::FolderEntries(dir.path()).size(), 1u);
   EXPECT_FALSE(file.Write("more"));  // committed: the file is no longer open for writing
 
   FileReplacer nowhere(P(dir.file("no/such.jpg")));
@@ -102,7 +96,7 @@ TEST(FileSystemTest, WriteFileReplacingKeepsOldFileWhenTheDiskFills) {
   bool ok = test::WithFileSizeLimit(4096, [&] { return WriteFileReplacing(P(path), std::string(10000, 'n')); });
   EXPECT_FALSE(ok);
   EXPECT_EQ(ReadWholeFile(path), old);
-  EXPECT_EQ(EntriesIn(dir.path()), 1);
+  EXPECT_EQ(test::FolderEntries(dir.path()).size(), 1u);
 }
 
 TEST(FileSystemTest, TemporaryNameIsHiddenBesideAndUnique) {
@@ -142,17 +136,7 @@ TEST(FileSystemTest, NamesAtTheLengthLimitCanBeWritten) {
     ASSERT_TRUE(WriteFileReplacing(path, name));
     EXPECT_EQ(ReadWholeFile(dir.file(name)), name);
   }
-  EXPECT_EQ(EntriesIn(dir.path()), 4) << "no temporary file is left beside them";
-}
-
-// The names in `folder`, files and folders, as UTF-8.
-std::set<std::string> NamesIn(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(std::u8string(folder.begin(), folder.end()))) {
-    const std::u8string name = entry.path().filename().u8string();
-    names.emplace(name.begin(), name.end());
-  }
-  return names;
+  EXPECT_EQ(test::FolderEntries(dir.path()).size(), 4u) << "no temporary file is left beside them";
 }
 
 // Only what has exactly the name of a temporary the program writes is a leftover, and of those only the
@@ -171,10 +155,10 @@ TEST(FileSystemTest, RemoveStaleTemporariesTakesOnlyLeftTemporaries) {
   for (const std::string& name : stale) WriteWholeFile(dir.file(name), "x");
   for (const std::string& name : kept) WriteWholeFile(dir.file(name), "x");
   std::filesystem::create_directory(dir.file(".n.1.2.part"));
-  kept.insert(".n.1.2.part");
+  kept.insert(".n.1.2.part/");
 
   EXPECT_EQ(RemoveStaleTemporaries(dir.folder()), stale.size());
-  EXPECT_EQ(NamesIn(dir.path()), kept);
+  EXPECT_EQ(test::FolderEntries(dir.path()), std::vector<std::string>(kept.begin(), kept.end()));
   EXPECT_EQ(RemoveStaleTemporaries(dir.folder() + u"missing" + kPathSep), 0u);
 }
 
@@ -185,7 +169,7 @@ TEST(FileSystemTest, RemoveStaleTemporariesKeepsAFileBeingWritten) {
   ASSERT_TRUE(file.Open());
   ASSERT_TRUE(file.Write("picture"));
   EXPECT_EQ(RemoveStaleTemporaries(dir.folder()), 0u);
-  EXPECT_EQ(EntriesIn(dir.path()), 1);
+  EXPECT_EQ(test::FolderEntries(dir.path()).size(), 1u);
   ASSERT_TRUE(file.Commit());
   EXPECT_EQ(ReadWholeFile(dir.file("pic.jpg")), "picture");
 }

@@ -21,16 +21,8 @@ namespace {
 // Every file under `root` with its bytes, by its path relative to `root`; folders as "path/" with "".
 std::map<std::string, std::string> Tree(const std::string& root) {
   std::map<std::string, std::string> tree;
-  std::error_code ec;
-  const std::filesystem::path top = std::u8string(root.begin(), root.end());
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(top, ec)) {
-    // UTF-8, with '/' between the parts, on every platform.
-    const std::u8string relative = std::filesystem::relative(entry.path(), top).generic_u8string();
-    const std::u8string full = entry.path().u8string();
-    std::string name(relative.begin(), relative.end());
-    tree[entry.is_directory() ? name + "/" : name] =
-        entry.is_directory() ? std::string() : test::ReadWholeFile(std::string(full.begin(), full.end()));
-  }
+  for (const std::string& entry : test::FolderEntries(root, true))
+    tree[entry] = entry.back() == '/' ? std::string() : test::ReadWholeFile(root + "/" + entry);
   return tree;
 }
 

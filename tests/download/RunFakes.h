@@ -15,6 +15,7 @@
 #include "download/DownProc.h"
 #include "download/RunSession.h"
 #include "support/FakeWaitClock.h"
+#include "support/TempDir.h"
 #include "model/AlbumRecords.h"
 #include "model/PictureList.h"
 
@@ -214,18 +215,5 @@ struct EngineRig {
     return fetchedUrls;
   }
 };
-
-// The names in a folder (not recursive), sorted; folders get a trailing "/".
-inline std::vector<std::string> FolderEntries(const std::string& folder) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  // UTF-8 both ways on every platform (a plain std::string is the ANSI code page on Windows).
-  for (const auto& entry : std::filesystem::directory_iterator(std::u8string(folder.begin(), folder.end()), ec)) {
-    const std::u8string name = entry.path().filename().u8string();
-    names.push_back(std::string(name.begin(), name.end()) + (entry.is_directory() ? "/" : ""));
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 }  // namespace albatrix::test

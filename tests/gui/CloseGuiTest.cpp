@@ -175,9 +175,9 @@ Child StartChild(const std::string& phase, const AlbumSite& site, const std::str
 // Every file under `folder` whose name marks it as temporary (".<pid>.<n>.part") or hidden.
 std::vector<std::string> LeftOvers(const std::string& folder) {
   std::vector<std::string> found;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-    std::string name = entry.path().filename().string();
-    if (name.front() == '.' || name.find(".part") != std::string::npos) found.push_back(entry.path().string());
+  for (const std::string& entry : FolderEntries(folder, true)) {
+    const std::string name = entry.substr(entry.find_last_of('/', entry.size() - 2) + 1);
+    if (name.front() == '.' || name.find(".part") != std::string::npos) found.push_back(entry);
   }
   return found;
 }

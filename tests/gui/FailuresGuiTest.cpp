@@ -3,6 +3,8 @@
 // dialog opened by a real click, copying its list and starting a retry pass that saves the pictures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <wx/frame.h>
 #include <wx/listctrl.h>
 #include <wx/timer.h>
@@ -61,10 +63,9 @@ class FailuresWindowTest : public WindowFixture {
   std::string FailingPath() { return AlbumSite::PicturePath("m", site().Member("m")->albums[0], 2, true); }
   std::string FailingUrl() { return site().PictureUrl("m", site().Member("m")->albums[0], 2, true); }
   int SavedPictures() {
-    int pictures = 0;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path()))
-      if (entry.path().extension() == ".jpg") ++pictures;
-    return pictures;
+    const std::vector<std::string> saved = FolderEntries(dir.path(), true);
+    return static_cast<int>(
+        std::count_if(saved.begin(), saved.end(), [](const std::string& e) { return e.ends_with(".jpg"); }));
   }
 };
 

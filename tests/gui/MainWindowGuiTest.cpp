@@ -347,10 +347,8 @@ TEST_F(DownloadWindowTest, GetAlbumsThenDownloadSavesThePictures) {
   EXPECT_TRUE(w.Controller().Running());  // the press made the run busy at once
   ASSERT_TRUE(PumpUntil([&] { return !w.Controller().Running() && Label(IDC_DOWNLOAD) == U8("下载"); },
                         std::chrono::seconds(30)));
-  int pictures = 0;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path()))
-    if (entry.path().extension() == ".jpg") ++pictures;
-  EXPECT_EQ(pictures, 6);
+  const std::vector<std::string> saved = FolderEntries(dir.path(), true);
+  EXPECT_EQ(std::count_if(saved.begin(), saved.end(), [](const std::string& e) { return e.ends_with(".jpg"); }), 6);
   EXPECT_EQ(w.Controller().LastDownload().saved, 6);
 }
 

@@ -3,6 +3,8 @@
 // suggestion list never outlives its box.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <wx/dnd.h>
 #include <wx/gauge.h>
 #include <wx/hyperlink.h>
@@ -30,33 +32,34 @@ using namespace std::chrono_literals;
 
 class WindowBehaviourTest : public WindowFixture {
  protected:
-  void ClickAt(wxPoint screen, int modifiers = 0) {
+  // Clicks at a point of the screen, then lets the window work until `done` holds (by default, until
+  // the pointer stands there with its button up).
+  bool ClickAt(wxPoint screen, std::function<bool()> done = {}, int modifiers = 0) {
     if (modifiers & wxMOD_CONTROL) input.KeyDown(WXK_CONTROL);
     input.MouseMove(screen);
     input.MouseClick();
     if (modifiers & wxMOD_CONTROL) input.KeyUp(WXK_CONTROL);
-    PumpFor(150ms);
+    if (!done) done = [screen] { return wxGetMousePosition() == screen && !wxGetMouseState().LeftIsDown(); };
+    return PumpUntil(done);
   }
-  void ClickOn(wxWindow* control, int dx = -1) {
+  bool ClickOn(wxWindow* control, int dx = -1, std::function<bool()> done = {}) {
     wxRect r = control->GetScreenRect();
-    ClickAt(wxPoint(dx < 0 ? r.x + r.width / 2 : r.x + dx, r.y + r.height / 2));
+    return ClickAt(wxPoint(dx < 0 ? r.x + r.width / 2 : r.x + dx, r.y + r.height / 2), std::move(done));
   }
-  void Key(int key) {
-    input.Char(key);
-    PumpFor(150ms);
+  // A click into a text box, done when the box has the keys.
+  bool Focus(wxWindow* edit, int dx) {
+    return ClickOn(edit, dx, [edit] { return wxWindow::FindFocus() == edit; });
   }
   // Lists `count` albums of a new member, started with a real Enter in the member box.
   void ListWithEnter(int count) {
     site().AddMember(NumberedMember("m", count, 20));
     CComboBox2* box = window().Combo(IDC_MEMBER);
     TypeInto(IDC_MEMBER, wxString::FromUTF8(site().MemberUrl("m").c_str()));
-    ClickOn(box->Edit(), 5);
-    ASSERT_EQ(wxWindow::FindFocus(), box->Edit());
-    Key(WXK_RETURN);
+    ASSERT_TRUE(Focus(box->Edit(), 5));
+    input.Char(WXK_RETURN);
     ASSERT_TRUE(PumpUntil([&] {
-      return !window().Controller().Listing() && window().Grid()->AlbumRows() > 0;
+      return !window().Controller().Listing() && window().Grid()->AlbumRows() > 0 && box->IsEnabled();
     }, 30s));
-    PumpFor(100ms);
   }
 
   wxUIActionSimulator input;
@@ -65,17 +68,28 @@ class WindowBehaviourTest : public WindowFixture {
 TEST_F(WindowBehaviourTest, EscapeThatClosesAMenuKeepsTheWindow) {
   CAlbatrixDlg& w = window();
   InstallMainMenu(w, w.Controller(), DesktopMenuActions(Desktop{}));
-  PumpFor(200ms);
-  ClickOn(w.Control(IDC_STATUS));
+  int menusOpen = 0;
+  auto closedAt = std::chrono::steady_clock::now();
+  w.Bind(wxEVT_MENU_OPEN, [&](wxMenuEvent& e) { ++menusOpen; e.Skip(); });
+  w.Bind(wxEVT_MENU_CLOSE, [&](wxMenuEvent& e) {
+    --menusOpen;
+    closedAt = std::chrono::steady_clock::now();
+    e.Skip();
+  });
+  ASSERT_TRUE(PumpUntil([&] { return w.GetMenuBar()->GetScreenRect().height > 0; }));
+  ASSERT_TRUE(ClickOn(w.Control(IDC_STATUS)));
   wxRect bar = w.GetMenuBar()->GetScreenRect();
-  ClickAt(wxPoint(bar.x + 20, bar.y + bar.height / 2));  // "<登录>" opens
-  PumpFor(300ms);
-  Key(WXK_ESCAPE);
-  PumpFor(300ms);
+  ASSERT_TRUE(ClickAt(wxPoint(bar.x + 20, bar.y + bar.height / 2), [&] { return menusOpen > 0; }))
+      << "\"<登录>\" did not open";
+  input.Char(WXK_ESCAPE);
+  ASSERT_TRUE(PumpUntil([&] { return menusOpen == 0 || !WindowAlive(); })) << "the menu stayed open";
+  ASSERT_TRUE(PumpUntil([] { return true; }));  // whatever the Escape left queued runs now
   ASSERT_TRUE(WindowAlive()) << "the Escape that closed the menu closed the window";
-  // The window itself still ends on Escape.
-  ClickOn(w.Control(IDC_STATUS));
-  Key(WXK_ESCAPE);
+  // The window itself still ends on Escape, once the span in which it counts an Escape as the closed
+  // menu's (300 ms) is over.
+  ASSERT_TRUE(PumpUntil([&] { return std::chrono::steady_clock::now() - closedAt > 300ms; }));
+  ASSERT_TRUE(ClickOn(w.Control(IDC_STATUS)));
+  input.Char(WXK_ESCAPE);
   EXPECT_TRUE(PumpUntil([this] { return !WindowAlive(); }));
 }
 
@@ -86,8 +100,9 @@ TEST_F(WindowBehaviourTest, KeysSurviveAListingStartedWithEnter) {
   EXPECT_FALSE(window().Control(IDC_NOTICE)->IsShown());
   EXPECT_EQ(box->GetScreenPosition().y, boxTop) << "the hidden notice gave up its row";
   EXPECT_TRUE(box->IsEnabled());
-  EXPECT_EQ(wxWindow::FindFocus(), box->Edit()) << "the member box did not take the keys back";
-  Key(WXK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == box->Edit(); }))
+      << "the member box did not take the keys back";
+  input.Char(WXK_ESCAPE);
   EXPECT_TRUE(PumpUntil([this] { return !WindowAlive(); }));
 }
 
@@ -96,20 +111,23 @@ TEST_F(WindowBehaviourTest, AClickChoosesAThumbnailAndCtrlAddsOne) {
   CMyGridCtrl* grid = window().Grid();
   Click(IDC_PREVIEW, true);
   ASSERT_TRUE(PumpUntil([&] { return !window().Controller().Filling() && grid->AlbumRows() == 2; }, 30s));
-  PumpFor(200ms);
   auto cellCentre = [&](int row, int col) {
     wxRect cell = grid->CellToRect(row, col);
     int x = 0, y = 0;
     grid->CalcScrolledPosition(cell.x + cell.width / 2, cell.y + cell.height / 2, &x, &y);
     return grid->GetGridWindow()->ClientToScreen(wxPoint(x, y));
   };
-  ClickAt(cellCentre(0, 1));
-  EXPECT_EQ(window().Grid()->ChosenAlbums(), (std::vector<std::size_t>{1}));
+  // The thumbnails' rows are laid out and on screen before any click aims at them.
+  ASSERT_TRUE(PumpUntil([&] {
+    return grid->GetGridWindow()->GetScreenRect().Contains(cellCentre(1, 2)) && grid->GetRowSize(1) > 40;
+  }));
+  auto chosen = [&](std::vector<std::size_t> albums) {
+    return [this, albums] { return window().Grid()->ChosenAlbums() == albums; };
+  };
+  EXPECT_TRUE(ClickAt(cellCentre(0, 1), chosen({1})));
   EXPECT_EQ(grid->GetGridWindow()->GetToolTipText(), "2.T2");  // the text the cell has no room for
-  ClickAt(cellCentre(1, 2), wxMOD_CONTROL);
-  EXPECT_EQ(window().Grid()->ChosenAlbums(), (std::vector<std::size_t>{1, 8}));
-  ClickAt(cellCentre(1, 0));
-  EXPECT_EQ(window().Grid()->ChosenAlbums(), (std::vector<std::size_t>{6}));
+  EXPECT_TRUE(ClickAt(cellCentre(1, 2), chosen({1, 8}), wxMOD_CONTROL));
+  EXPECT_TRUE(ClickAt(cellCentre(1, 0), chosen({6})));
 }
 
 TEST_F(WindowBehaviourTest, ASuggestionListClosesWithItsBoxAndAClickElsewhereChangesNoBox) {
@@ -118,16 +136,16 @@ TEST_F(WindowBehaviourTest, ASuggestionListClosesWithItsBoxAndAClickElsewhereCha
   CComboBox2* savePath = w.Combo(IDC_SAVE_PATH);
   for (const char16_t* candidate : {u"http://x/Pics", u"http://x/epic"}) w.View().AddCandidate(Control::Member, candidate);
   const wxString pathBefore = savePath->GetValue();
-  ClickOn(member->Edit(), 5);
+  ASSERT_TRUE(Focus(member->Edit(), 5));
   input.Text("pic");
   ASSERT_TRUE(PumpUntil([&] { return member->IsListShown(); }));
   // A click on the save-path box, where the list could float: the list goes, both boxes keep their texts.
-  ClickOn(savePath->Edit(), 20);
-  EXPECT_FALSE(member->IsListShown());
+  ASSERT_TRUE(Focus(savePath->Edit(), 20));
+  EXPECT_TRUE(PumpUntil([&] { return !member->IsListShown(); }));
   EXPECT_EQ(member->GetValue(), "pic");
   EXPECT_EQ(savePath->GetValue(), pathBefore);
   // A picked suggestion is the candidate's own text, not a lower-cased copy.
-  ClickOn(member->Edit(), 5);
+  ASSERT_TRUE(ClickOn(member->Edit(), 5));
   member->ShowAllCandidates();
   member->Pick(0);
   EXPECT_EQ(member->GetValue(), "http://x/Pics");
@@ -154,7 +172,7 @@ TEST_F(WindowBehaviourTest, TheFindWindowTakesTheKeysAndEscapeHidesOnlyIt) {
   ASSERT_TRUE(find);
   wxWindow* keyword = find->FindWindow(IDC_FIND_KEYWORD);
   ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == keyword; })) << "the keyword field has no keys";
-  Key(WXK_ESCAPE);
+  input.Char(WXK_ESCAPE);
   EXPECT_TRUE(PumpUntil([&] { return !find->IsShown(); }));
   EXPECT_TRUE(WindowAlive());
 }
@@ -201,7 +219,7 @@ TEST_F(WindowBehaviourTest, TheBarFollowsTheAlbumAndACloseDuringADownloadAsksFir
   wxString asked;
   wxTEST_DIALOG(window().Close(), AnswerQuestion(wxID_NO, &asked));
   EXPECT_EQ(asked, wxString::FromUTF8("正在下载，确定要退出吗？"));
-  PumpFor(100ms);
+  ASSERT_TRUE(PumpUntil([] { return true; }));  // whatever the answer left queued runs now
   ASSERT_TRUE(WindowAlive()) << "\"否\" closed the window";
   EXPECT_EQ(Label(IDC_DOWNLOAD), wxString::FromUTF8("终止下载"));  // the run goes on
 

@@ -240,10 +240,7 @@ TEST(SaveSettingsTest, WritesTheWholeBlock) {
   WriteWholeFile(dir.file("soft.dat"), std::string(30000, 'x'));  // an older, longer file is replaced
   EXPECT_TRUE(SaveSettings(block, dir.folder()));
   EXPECT_EQ(ReadWholeFile(dir.file("soft.dat")), SerializeSettings(block));
-  // Nothing else is left in the folder.
-  int entries = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
-  EXPECT_EQ(entries, 1);
+  EXPECT_EQ(test::FolderEntries(dir.path()), std::vector<std::string>{"soft.dat"});  // nothing else is left
 }
 
 TEST(SaveSettingsTest, FailedWriteLeavesTheOldFileWhole) {
@@ -258,9 +255,7 @@ TEST(SaveSettingsTest, FailedWriteLeavesTheOldFileWhole) {
 
   EXPECT_FALSE(ok);
   EXPECT_EQ(ReadWholeFile(dir.file("soft.dat")), before);
-  int entries = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
-  EXPECT_EQ(entries, 1) << "the temporary file is removed";
+  EXPECT_EQ(test::FolderEntries(dir.path()), std::vector<std::string>{"soft.dat"}) << "the temporary file is removed";
 }
 
 TEST(AddHistoryTest, NewestFirstAndSixthDropsOldest) {

@@ -2,6 +2,7 @@
 
 #include "MyCode/FileSystem.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -94,5 +95,22 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
 }
 
 bool PathExists(const std::string& path) { return std::filesystem::exists(FromUtf8(path)); }
+
+std::vector<std::string> FolderEntries(const std::string& folder, bool recursive) {
+  std::vector<std::string> entries;
+  const std::filesystem::path top = FromUtf8(folder);
+  std::error_code ec;
+  auto add = [&](const std::filesystem::directory_entry& entry) {
+    const std::u8string name = std::filesystem::relative(entry.path(), top, ec).generic_u8string();
+    entries.push_back(std::string(name.begin(), name.end()) + (entry.is_directory() ? "/" : ""));
+  };
+  if (recursive) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(top, ec)) add(entry);
+  } else {
+    for (const auto& entry : std::filesystem::directory_iterator(top, ec)) add(entry);
+  }
+  std::sort(entries.begin(), entries.end());
+  return entries;
+}
 
 }  // namespace albatrix::test

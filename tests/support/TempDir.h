@@ -36,4 +36,9 @@ std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);
 bool PathExists(const std::string& path);
 
+// What a folder holds, sorted, as UTF-8 on every platform: the names in it (folders with a trailing "/"),
+// or with `recursive` every entry below it by its path from `folder`, '/' between the parts. Empty when
+// the folder does not exist.
+std::vector<std::string> FolderEntries(const std::string& folder, bool recursive = false);
+
 }  // namespace albatrix::test
