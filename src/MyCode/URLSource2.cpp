@@ -55,14 +55,18 @@ std::string WireUrl(TextView url) {
   return out;
 }
 
-// Loopback never goes through a proxy, whatever the environment says about other hosts.
+// The hosts libcurl itself keeps off the proxy. Each request's route is chosen before it goes out (ProxyRoutes
+// keeps loopback direct), so this list only matters for a redirect to another host, which libcurl follows
+// on the route of the address asked: loopback never goes through a proxy, and while the system's settings
+// are followed, neither does what the environment's no_proxy names.
+constexpr const char* kLoopbackOnly = "127.0.0.0/8,localhost,::1";
 const char* NoProxyList() {
   static const std::string list = [] {
     std::string s;
     const char* env = std::getenv("no_proxy");
     if (!env || !*env) env = std::getenv("NO_PROXY");
     if (env && *env) s = std::string(env) + ",";
-    return s + "127.0.0.1,localhost,::1";
+    return s + kLoopbackOnly;
   }();
   return list.c_str();
 }
@@ -264,10 +268,6 @@ curl_slist* HeaderList(const UrlRequest& request) {
 // holds then.
 class TransferEngines {
  public:
-  static TransferEngines& Instance() {
-    static auto* engines = new TransferEngines;
-    return *engines;
-  }
   CURLM* Take() {
     {
       std::lock_guard<std::mutex> hold(lock_);
@@ -296,9 +296,20 @@ class TransferEngines {
   std::vector<CURLM*> idle_;
 };
 
+// What every fetch of the process shares: the transfer engines and the proxy routes of the run. It lives as
+// long as the process, for the reason the pool does.
+struct FetcherState {
+  TransferEngines engines;
+  ProxyRoutes routes;
+  static FetcherState& Instance() {
+    static auto* state = new FetcherState;
+    return *state;
+  }
+};
+
 struct Handles {
   CURL* easy = curl_easy_init();
-  CURLM* multi = TransferEngines::Instance().Take();
+  CURLM* multi = FetcherState::Instance().engines.Take();
   curl_slist* headers = nullptr;
   bool added = false;
   ~Handles() {
@@ -306,12 +317,13 @@ struct Handles {
     // ended early (a cancel, a limit) has it closed by libcurl.
     if (added) curl_multi_remove_handle(multi, easy);
     if (easy) curl_easy_cleanup(easy);
-    TransferEngines::Instance().Give(multi);
+    FetcherState::Instance().engines.Give(multi);
     curl_slist_free_all(headers);
   }
 };
 
-void SetUp(Handles& h, Transfer& t, const std::string& url) {
+// `proxy` (empty: none) is the request's route, already chosen.
+void SetUp(Handles& h, Transfer& t, const std::string& url, const std::string& proxy) {
   const UrlRequest& r = t.request;
   CURL* e = h.easy;
   curl_easy_setopt(e, CURLOPT_URL, url.c_str());
@@ -320,7 +332,11 @@ void SetUp(Handles& h, Transfer& t, const std::string& url) {
   curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(e, CURLOPT_MAXREDIRS, kMaxRedirects);
   curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(e, CURLOPT_NOPROXY, NoProxyList());
+  // Set always, "" for none: libcurl would otherwise read http_proxy and its kin itself, a second route
+  // beside the one chosen, and on Windows a different one from the system's.
+  curl_easy_setopt(e, CURLOPT_PROXY, proxy.c_str());
+  curl_easy_setopt(e, CURLOPT_NOPROXY,
+                   FetcherState::Instance().routes.FollowsSystem() ? NoProxyList() : kLoopbackOnly);
   curl_easy_setopt(e, CURLOPT_USERAGENT, kBrowserUserAgent);
 #ifdef ALBATRIX_TEST_HOOKS
   if (const char* caFile = TestCaFile()) curl_easy_setopt(e, CURLOPT_CAINFO, caFile);
@@ -438,6 +454,25 @@ bool ApplyMarkers(Bytes& bytes, std::string_view startMarker, std::string_view e
 
 namespace {
 
+// When the attempt failed at the proxy `proxy`: what happened there, naming it; empty when it did not (the
+// failure, if any, lies beyond the proxy). The request is never sent again without it.
+std::string ProxyTrouble(CURL* easy, CURLcode rc, const Transfer& t, long httpStatus, const std::string& proxy) {
+  if (rc == CURLE_COULDNT_RESOLVE_PROXY) return "cannot find the proxy " + proxy;
+  // With a proxy set, the only connection libcurl makes itself is the one to the proxy.
+  if (rc == CURLE_COULDNT_CONNECT) return "cannot connect to the proxy " + proxy;
+  long tunnel = 0;
+  curl_easy_getinfo(easy, CURLINFO_HTTP_CONNECTCODE, &tunnel);
+  if (tunnel >= 300) return "the proxy " + proxy + " refused the tunnel (HTTP " + std::to_string(tunnel) + ")";
+  if (rc == CURLE_PROXY) return "the proxy " + proxy + " failed the request";
+  // No site sends 407: that reply is the proxy's own.
+  if (httpStatus == 407) return "the proxy " + proxy + " asks for a password (HTTP 407)";
+  curl_off_t connected = 0;
+  if (!t.replyHeadersIn && (rc == CURLE_OPERATION_TIMEDOUT || t.failure == FetchFailure::Timeout) &&
+      curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connected) == CURLE_OK && connected == 0)
+    return "no answer from the proxy " + proxy + " within the time-out";
+  return {};
+}
+
 // libcurl's own ways of failing, in our words.
 FetchFailure FailureOf(CURLcode rc) {
   return rc == CURLE_OPERATION_TIMEDOUT ? FetchFailure::Timeout : FetchFailure::Network;
@@ -453,6 +488,7 @@ bool Attempt(UrlResponse& response, const UrlRequest& request, const PictureAcce
   response.failure = FetchFailure::None;
   response.httpStatus = 0;
   response.retryAfterSeconds = -1;
+  response.detail.clear();
 
   auto fail = [&](FetchFailure failure, std::string_view why) {
     TraceFailure(request, why);
@@ -470,7 +506,8 @@ bool Attempt(UrlResponse& response, const UrlRequest& request, const PictureAcce
   Handles handles;
   if (!handles.easy || !handles.multi) return fail(FetchFailure::Network, "libcurl could not start a transfer");
   Transfer t(request, response, acceptance);
-  SetUp(handles, t, url);
+  const std::string proxy = FetcherState::Instance().routes.ProxyFor(url);
+  SetUp(handles, t, url, proxy);
 
   CURLcode rc = Run(handles, t);
   if (t.replyHeadersIn) {
@@ -479,7 +516,19 @@ bool Attempt(UrlResponse& response, const UrlRequest& request, const PictureAcce
     if (auto pause = RetryAfterPause(asked, std::chrono::system_clock::now())) response.retryAfterSeconds = pause->count();
   }
   if (request.pacer) request.pacer->Replied(host, response.httpStatus, t.finalBlock);
+  if (t.failure == FetchFailure::Cancelled) return fail(t.failure, t.why);
+  if (!proxy.empty()) {
+    if (std::string trouble = ProxyTrouble(handles.easy, rc, t, response.httpStatus, proxy); !trouble.empty()) {
+      response.detail = Utf8ToText(trouble);
+      return fail(FetchFailure::Proxy, rc == CURLE_OK ? trouble : trouble + " (" + curl_easy_strerror(rc) + ")");
+    }
+  }
   if (t.failure != FetchFailure::None) return fail(t.failure, t.why);
+  if (rc == CURLE_COULDNT_RESOLVE_HOST) {
+    const std::string host = RouteHost(RouteKey(url));
+    response.detail = Utf8ToText("cannot find the host " + host);
+    return fail(FetchFailure::Network, "cannot find the host " + host);
+  }
   if (rc != CURLE_OK && !(rc == CURLE_WRITE_ERROR && t.endMarkerHit))
     return fail(FailureOf(rc), curl_easy_strerror(rc));
   // A reply without a single body byte is judged now.
@@ -534,9 +583,18 @@ Text DescribeFetchFailure(FetchFailure failure, long httpStatus) {
     case FetchFailure::NotPicture: return u"not a picture";
     case FetchFailure::CannotWrite: return u"cannot write the file";
     case FetchFailure::Cancelled: return u"cancelled";
+    case FetchFailure::Proxy: return u"proxy failure";
   }
   return u"unknown failure";
 }
+
+Text DescribeFetchFailure(const UrlResponse& response) {
+  if (response.failure != FetchFailure::None && !response.detail.empty()) return response.detail;
+  return DescribeFetchFailure(response.failure, response.httpStatus);
+}
+
+void ChooseProxy(const ProxyChoice& choice) { FetcherState::Instance().routes.Choose(choice); }
+ProxyChoice ChosenProxy() { return FetcherState::Instance().routes.Choice(); }
 
 Text GetText(const UrlResponse& response, unsigned options) {
   // A plain body is read where it lies: a page near the page limit is not held twice.

@@ -16,6 +16,7 @@
 #include <functional>
 #include <string_view>
 
+#include "MyCode/ProxyRoutes.h"
 #include "MyCode/RequestPacer.h"
 #include "MyCode/StringCtrl.h"
 
@@ -104,6 +105,9 @@ enum class FetchFailure : std::uint8_t {
                 // does not decode, a reply refused by Fetch's acceptance check
   CannotWrite,  // the target file could not be written
   Cancelled,    // the request's abort flag was raised
+  Proxy,        // the proxy the request went through could not be found or reached, gave no answer,
+                // refused the tunnel or asked for a password: UrlResponse::detail says which. The
+                // request is never sent directly instead.
 };
 
 // A short English name for the reason ("size limit", "HTTP 404", "time-out", ...), for reports.
@@ -122,7 +126,21 @@ struct UrlResponse {
   Bytes startMarker;   // the request's markers, copied at the start of each attempt for GetText
   Bytes endMarker;
   bool gzip = false;   // rawHeaders contains "gzip"
+  // The failure in more words, naming what failed, when the fetcher knows it: the proxy, for
+  // FetchFailure::Proxy ("cannot connect to the proxy http://host:port"), or a host name that could not
+  // be resolved ("cannot find the host example.invalid"); empty otherwise.
+  Text detail;
 };
+
+// The reason of the response's failure: its detail when it has one, else DescribeFetchFailure's words.
+Text DescribeFetchFailure(const UrlResponse& response);
+
+// The way out for every request of the process from now on: the system's proxy settings (the default),
+// none, or one fixed proxy (--proxy). Loopback addresses always go directly. The front ends call it
+// before their first request.
+void ChooseProxy(const ProxyChoice& choice);
+// What ChooseProxy was last given (the system's settings before it is called).
+ProxyChoice ChosenProxy();
 
 // Up to `attempts` attempts of FetchOnce, each judged: a successful attempt is accepted when minBodyLength
 // is 0 and retryMarker is empty, or when the examined body is longer than minBodyLength and does not

@@ -148,6 +148,11 @@ void AlbatrixController::RunListing(const Text& memberText) {
   const ListingResult result = ListMemberAlbums(memberText, profile_, events, &listingAbort_);
   if (result.end == ListingEnd::NoAddress) {
     view_.Message(Text(kNeedAddressMessage));
+  } else if (albums_.empty() && result.end == ListingEnd::Unreadable && result.failure.named) {
+    // Logging in mends neither a proxy that cannot be reached nor a host no one can find: the message
+    // names what failed, as the failure lines do.
+    view_.Message(u"相册列表第" + DecimalText(result.endPage) + u"页读取失败: " +
+                  result.failure.reason);
   } else if (albums_.empty()) {
     // Logging in mends no site that is down for maintenance.
     view_.Message(Text(result.end == ListingEnd::Maintenance ? kMaintenanceMessage : kLoginFirstMessage));

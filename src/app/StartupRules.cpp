@@ -90,6 +90,13 @@ WindowOptions ParseWindowArguments(const std::vector<std::string>& args, const c
         return options;
       }
       siteGiven = true;
+    } else if (std::string proxy; OptionValue(args, i, "--proxy", proxy) != Valued::No) {
+      ProxyOption proxyOption = ParseProxyOption(proxy);
+      if (!proxyOption.error.empty()) {
+        options.error = proxyOption.error;
+        return options;
+      }
+      options.proxy = proxyOption.choice;
     } else if (OptionValue(args, i, "--program-folder", options.programFolder) != Valued::No) {
       if (options.programFolder.empty()) {
         options.error = "--program-folder needs a folder";
@@ -116,7 +123,7 @@ std::string SiteAddressError(const std::string& site) {
 }
 
 const char* WindowUsage() {
-  return "Usage: albatrix [--demo | --site URL] [--program-folder DIR]\n"
+  return "Usage: albatrix [--demo | --site URL] [--program-folder DIR] [--proxy URL|none]\n"
          "The album downloader's window.\n"
          "\n"
          "  --demo          serve the built-in demo site on a loopback port, log in as its demo account\n"
@@ -127,10 +134,19 @@ const char* WindowUsage() {
          "  --program-folder DIR\n"
          "                  keep the settings (soft.dat) and the covers' \"tmp\" folder in DIR, made\n"
          "                  with its parents when missing\n"
+         "  --proxy URL     send the program's requests, and on Linux the login browser's, through the\n"
+         "                  proxy at URL (http://host:port, https://, socks4://, socks5:// ...; a bare\n"
+         "                  host:port is an http proxy) instead of the system's proxy settings\n"
+         "  --proxy none    connect directly, whatever the system's proxy settings say\n"
          "  --help, -h      show this help\n"
          "\n"
          "Without --program-folder the current directory is the program folder: settings are read from\n"
          "and written to soft.dat there. The login cookies stay in the user's data folder either way.\n"
+         "Without --proxy the system's proxy settings apply, the ones the login browser follows: the\n"
+         "desktop's, or http_proxy, https_proxy and no_proxy; on Windows the user's Internet Options.\n"
+         "The site on the computer itself (127.0.0.1, localhost, ::1) is always reached directly. A\n"
+         "proxy that cannot be reached fails the request with a reason naming the proxy; nothing is\n"
+         "then sent directly.\n"
          "The member box takes a member's or an album's address as the browser shows it: http:// and\n"
          "https:// are both accepted.\n";
 }

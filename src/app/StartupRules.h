@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "MyCode/ProxyRoutes.h"
 #include "MyCode/StringCtrl.h"
 
 namespace albatrix {
@@ -58,11 +59,12 @@ struct WindowOptions {
   std::string site;       // the member host's base address; empty for the community's own
   std::string programFolder;  // as --program-folder named it; empty for the current directory
   Text programFolderPath;     // the folder RunAlbatrix took for this run (TakeProgramFolder)
+  ProxyChoice proxy;          // --proxy; the system's settings without it
   std::string error;      // a usage error; empty when the arguments were understood
 };
 
 // Reads the arguments after the program name: --demo, --site URL (or --site=URL), --program-folder DIR
-// (or --program-folder=DIR), --help / -h. Without
+// (or --program-folder=DIR), --proxy URL or --proxy none (ParseProxyOption), --help / -h. Without
 // --site, `siteVariable` (ALBATRIX_SITE, null when unset) names the base address; --demo takes neither.
 // A base address must start with http:// or https:// (SiteAddressError).
 WindowOptions ParseWindowArguments(const std::vector<std::string>& args, const char* siteVariable);

@@ -7,6 +7,7 @@
 
 #include "MyCode/Console.h"
 #include "MyCode/CookieJar.h"
+#include "MyCode/URLSource2.h"
 #include "app/DemoLogin.h"
 #include "app/StartupRules.h"
 #include "cli/CliCommands.h"
@@ -27,8 +28,8 @@ constexpr CliCommand kCommands[] = {
 
 void PrintHelp() {
   std::string text =
-      "Usage: albatrix-cli [--site URL] [--cookies FILE] [--demo] [--program-folder DIR] COMMAND\n"
-      "                    [ARGUMENTS]\n"
+      "Usage: albatrix-cli [--site URL] [--cookies FILE] [--demo] [--program-folder DIR]\n"
+      "                    [--proxy URL|none] COMMAND [ARGUMENTS]\n"
       "\n"
       "Commands:\n";
   for (const CliCommand& command : kCommands) {
@@ -47,8 +48,16 @@ void PrintHelp() {
       "                  its demo account; a command without ADDRESS then takes the demo member\n"
       "  --program-folder DIR\n"
       "                  keep the settings (soft.dat) in DIR, made with its parents when missing\n"
+      "  --proxy URL     send every request through the proxy at URL (http://host:port, https://,\n"
+      "                  socks4://, socks5:// ...; a bare host:port is an http proxy) instead of the\n"
+      "                  system's proxy settings\n"
+      "  --proxy none    connect directly, whatever the system's proxy settings say\n"
       "  --help, -h      show this help\n"
       "\n"
+      "Without --proxy the system's proxy settings apply, as in the login browser: the desktop's, or\n"
+      "http_proxy, https_proxy and no_proxy; on Windows the user's Internet Options. The site on the\n"
+      "computer itself (127.0.0.1, localhost, ::1) is always reached directly. A proxy that cannot be\n"
+      "reached fails the request with a reason naming the proxy; nothing is then sent directly.\n"
       "ADDRESS is a member's or an album's address as the browser shows it: http:// and https:// are\n"
       "both accepted.\n"
       "Settings live in soft.dat in the program folder: DIR of --program-folder, else the current\n"
@@ -64,9 +73,9 @@ void PrintHelp() {
       "safety cap of 4 GiB. Ctrl-C, while listing or downloading, stops at once as a second press of\n"
       "the button would; after it the summary counts the albums begun.\n"
       "--retries N (default 0) fetches the pictures that failed for a reason a retry may mend (network,\n"
-      "time-out, cut body, HTTP 5xx, 408, 429) again, in up to N passes after the albums, each after\n"
-      "the pause the site asked for (Retry-After) or 2, 4, 8 ... seconds; the summary, the failure\n"
-      "lines and the exit status tell the final outcome. A site that answers 429 or 503 holds every\n"
+      "proxy, time-out, cut body, HTTP 5xx, 408, 429) again, in up to N passes after the albums, each\n"
+      "after the pause the site asked for (Retry-After) or 2, 4, 8 ... seconds; the summary, the\n"
+      "failure lines and the exit status tell the final outcome. A site that answers 429 or 503 holds every\n"
       "request of the run until the moment it named (at most 300 s).\n"
       "An album whose pages could not all be read counts as failed, with the page in its failure line,\n"
       "and gets no skip marker; a retry lists it again.\n"
@@ -95,6 +104,8 @@ struct GlobalOptions {
   std::string site;
   std::string cookies;
   std::string programFolder;
+  std::string proxy;
+  bool proxyGiven = false;
   bool demo = false;
   std::vector<std::string> positional;  // the command and its arguments
 };
@@ -106,6 +117,7 @@ std::string* ValuedOption(const std::string& arg, GlobalOptions& options) {
   if (name == "--site") return &options.site;
   if (name == "--cookies") return &options.cookies;
   if (name == "--program-folder") return &options.programFolder;
+  if (name == "--proxy") return &options.proxy;
   return nullptr;
 }
 
@@ -137,6 +149,7 @@ int ParseOptions(const std::vector<std::string>& args, GlobalOptions& options) {
       }
       // An empty site or cookie file means the default one; an empty folder means nothing.
       if (value == &options.programFolder && value->empty()) return UsageError("--program-folder needs a folder");
+      options.proxyGiven = options.proxyGiven || value == &options.proxy;
     } else if (!options.positional.empty()) {
       options.positional.push_back(arg);  // an option of the command's own
     } else {
@@ -154,8 +167,14 @@ int Main(const std::vector<std::string>& args) {
   if (!command) return UsageError("unknown command '" + options.positional[0] + "'");
   if (options.demo && !options.site.empty()) return UsageError("--demo and --site cannot be used together");
   if (std::string error = SiteAddressError(options.site); !error.empty()) return UsageError(error);
+  ProxyOption proxy;
+  if (options.proxyGiven) {
+    proxy = ParseProxyOption(options.proxy);
+    if (!proxy.error.empty()) return UsageError(proxy.error);
+  }
   ProgramFolder folder = TakeProgramFolder(options.programFolder);
   if (!folder.error.empty()) return UsageError(folder.error);
+  ChooseProxy(proxy.choice);
 
   CookieJar& jar = CookieJar::Instance();
   if (!options.cookies.empty()) {

@@ -31,6 +31,7 @@ ListingResult ListSingleAlbum(TextView memberText, const SiteProfile& profile, L
   }
   if (!read) {
     result.end = Raised(stop) ? ListingEnd::Stopped : ListingEnd::Unreadable;
+    result.failure = reader.LastFailure();
     return result;
   }
   ST_PERLISTRECORD working;
@@ -54,6 +55,7 @@ ListingResult ListPages(TextView memberText, const SiteProfile& profile, Listing
     const bool read = reader.Read(profile.AlbumListPageAddress(result.memberKey, page), text);
     if (!read && (Raised(stop) || !IsMaintenancePage(text))) {
       result.end = Raised(stop) ? ListingEnd::Stopped : ListingEnd::Unreadable;
+      result.failure = reader.LastFailure();
       return result;
     }
     ListPageScan scan = ScanListPage(std::move(text));

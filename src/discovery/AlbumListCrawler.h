@@ -7,6 +7,7 @@
 
 #include "MyCode/StringCtrl.h"
 #include "MyCode/URLSource2.h"
+#include "discovery/PageReader.h"
 #include "discovery/SiteProfile.h"
 #include "model/AlbumRecords.h"
 
@@ -35,6 +36,7 @@ struct ListingResult {
   ListingEnd end = ListingEnd::NoAddress;
   Text memberKey;  // the member key found (empty when the text named no member)
   int endPage = 0; // Unreadable, Maintenance: the page that ended the listing, 1 for the first
+  PageFailure failure;  // Unreadable: why that page could not be read
 };
 
 // The member folder text the download run puts under the save path: the key cleaned as a file name, then

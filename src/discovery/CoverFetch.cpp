@@ -35,7 +35,7 @@ bool FetchCover(TextView programFolder, std::size_t albumIndex, TextView url, co
   request.abort = abort;
   UrlResponse response;
   if (!Fetch(request, response, 0)) {
-    Trace("cover " + std::to_string(albumIndex) + ": " + TextToUtf8(DescribeFetchFailure(response.failure, response.httpStatus)) +
+    Trace("cover " + std::to_string(albumIndex) + ": " + TextToUtf8(DescribeFetchFailure(response)) +
           " from " + TextToUtf8(url));
     return false;
   }

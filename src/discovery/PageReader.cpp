@@ -22,8 +22,10 @@ bool PageReader::Read(TextView address, Text& text) {
   text.clear();
   failure_ = PageFailure{};
   if (!(fetch_ ? fetch_(request_, response_, 0) : Fetch(request_, response_, 0))) {
-    const FetchFailure why = response_.failure == FetchFailure::None ? FetchFailure::Network : response_.failure;
-    return Fail(address, why, DescribeFetchFailure(why, response_.httpStatus));
+    if (response_.failure == FetchFailure::None) response_.failure = FetchFailure::Network;
+    Fail(address, response_.failure, DescribeFetchFailure(response_));
+    failure_.named = !response_.detail.empty();
+    return false;
   }
   text = GetText(response_, TEXT_GUNZIP);
   const long status = response_.httpStatus;

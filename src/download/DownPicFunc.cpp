@@ -30,7 +30,7 @@ PictureResult Unsaved(const UrlResponse& response, const std::atomic<bool>* abor
   if (response.failure == FetchFailure::SizeLimit) return {PictureOutcome::LeftOut, Text()};
   // A fetcher that gives no reason still gave no picture.
   if (response.failure == FetchFailure::None) return {PictureOutcome::Failed, u"nothing received", FetchFailure::Network};
-  return {PictureOutcome::Failed, DescribeFetchFailure(response.failure, response.httpStatus), response.failure,
+  return {PictureOutcome::Failed, DescribeFetchFailure(response), response.failure,
           response.httpStatus, response.retryAfterSeconds};
 }
 

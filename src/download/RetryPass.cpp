@@ -42,6 +42,7 @@ bool RetryMayMend(const PictureResult& result) {
   switch (result.failure) {
     case FetchFailure::Network:
     case FetchFailure::Timeout:
+    case FetchFailure::Proxy:  // a proxy that was down may be up again
       return true;
     case FetchFailure::HttpStatus:
       return result.httpStatus >= 500 || result.httpStatus == 408 || result.httpStatus == 429;

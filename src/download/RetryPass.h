@@ -9,8 +9,8 @@
 
 namespace albatrix {
 
-// True when a retry may mend a picture that ended so: a network fault, a time-out, a cut body, HTTP 5xx,
-// 408 or 429, or no worker took it. Not for a 404, 410 or other 4xx, not a picture, the size limits or a
+// True when a retry may mend a picture that ended so: a network fault, a proxy that failed, a time-out, a cut body,
+// HTTP 5xx, 408 or 429, or no worker took it. Not for a 404, 410 or other 4xx, not a picture, the size limits or a
 // file that cannot be written.
 bool RetryMayMend(const PictureResult& result);
 

@@ -5,6 +5,7 @@
 #include "MyCode/Console.h"
 #include "MyCode/CookieJar.h"
 #include "MyCode/SystemCookies.h"
+#include "MyCode/URLSource2.h"
 #include "app/DemoLogin.h"
 #include "gui/CAlbatrixDlg.h"
 #include "gui/CSplashScreenEx.h"
@@ -71,6 +72,7 @@ int RunAlbatrix(int argc, char** argv, std::function<CAlbatrixApp*(const WindowO
     ShowProgramText(WindowUsage(), false);
     return 0;
   }
+  ChooseProxy(options.proxy);
   PrepareToolkitEnvironment();
   wxApp::SetInstance(makeApp ? makeApp(options) : new CAlbatrixApp(options));
   int noArguments = 1;  // ours are read already; GTK's own need not be passed through

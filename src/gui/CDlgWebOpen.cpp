@@ -11,7 +11,13 @@
 #include <wx/msw/webview_ie.h>
 #endif
 
+#if defined(__WXGTK__) && wxUSE_WEBVIEW_WEBKIT2
+#define ALBATRIX_WEBKIT 1
+#include <webkit2/webkit2.h>
+#endif
+
 #include "MyCode/Trace.h"
+#include "MyCode/URLSource2.h"
 #include "gui/BrowserCookies.h"
 #include "gui/WxText.h"
 
@@ -43,11 +49,48 @@ bool AskForNewestEngine() {
 }
 #endif
 
+#ifdef ALBATRIX_WEBKIT
+// WebKit follows the system's proxy settings by itself; a --proxy in their place is handed to its context
+// (the process's one, shared by every login dialog), loopback kept direct as for the program's requests.
+void RouteBrowser(wxWebView& browser, const ProxyChoice& choice) {
+  auto* view = static_cast<WebKitWebView*>(browser.GetNativeBackend());
+  if (!view || !WEBKIT_IS_WEB_VIEW(view)) {
+    Trace("login browser: not a WebKit view; --proxy does not reach it");
+    return;
+  }
+  WebKitWebContext* context = webkit_web_view_get_context(view);
+  if (choice.kind == ProxyChoice::Kind::None) {
+    webkit_web_context_set_network_proxy_settings(context, WEBKIT_NETWORK_PROXY_MODE_NO_PROXY, nullptr);
+    Trace("login browser: no proxy (--proxy none)");
+    return;
+  }
+  const char* const direct[] = {"localhost", "127.0.0.0/8", "::1", nullptr};
+  WebKitNetworkProxySettings* settings = webkit_network_proxy_settings_new(choice.proxy.c_str(), direct);
+  webkit_web_context_set_network_proxy_settings(context, WEBKIT_NETWORK_PROXY_MODE_CUSTOM, settings);
+  webkit_network_proxy_settings_free(settings);
+  Trace("login browser: through " + choice.proxy + " (--proxy)");
+}
+#endif
+
 wxWebView* MakeSystemBrowser(wxWindow* parent, int id, const wxString& address) {
   if (!CanMakeBrowser()) return nullptr;
+  const ProxyChoice proxy = ChosenProxy();
 #ifdef __WXMSW__
   static const bool newestEngine = AskForNewestEngine();
   if (!newestEngine) Trace("login browser: the newest engine could not be asked for; pages may render as IE 7");
+  if (proxy.kind != ProxyChoice::Kind::System)
+    Trace("login browser: keeps the system's proxy settings; --proxy holds for the program's own requests");
+#endif
+#ifdef ALBATRIX_WEBKIT
+  if (proxy.kind != ProxyChoice::Kind::System) {
+    // The route is set before the first page is asked for.
+    wxWebView* browser = wxWebView::New(parent, id, wxWebViewDefaultURLStr);
+    if (browser) {
+      RouteBrowser(*browser, proxy);
+      browser->LoadURL(address);
+    }
+    return browser;
+  }
 #endif
   return wxWebView::New(parent, id, address);
 }

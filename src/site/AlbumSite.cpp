@@ -126,7 +126,10 @@ struct AlbumSite::Impl {
   std::uint64_t stallGeneration = 0;
   std::uint64_t resetGeneration = 0;  // endless replies of the site before a reset end with it
 
-  std::string Base() const { return scheme + "://127.0.0.1:" + std::to_string(port.load()); }
+  std::string Base() const {
+    const std::string host = Options().hostName;
+    return scheme + "://" + (host.empty() ? "127.0.0.1" : host) + ":" + std::to_string(port.load());
+  }
 
   SiteOptions Options() const {
     std::lock_guard<std::mutex> lock(optionsMutex);

@@ -107,6 +107,10 @@ struct SiteOptions {
   int rateKbps = 0;
   bool keepAlive = true;     // false: every reply says "Connection: close", as a server that keeps none
   bool logRequests = false;  // keep every request in RequestLog()
+  // The host name the site's addresses and pages call it by ("127.0.0.1" when empty). It listens on
+  // 127.0.0.1 all the same, so another name reaches it only through something that knows where it is,
+  // such as a test's proxy.
+  std::string hostName;
 };
 
 // One request as it arrived, for RequestLog().
@@ -160,8 +164,8 @@ class AlbumSite {
   // site from another process. Its requests are never counted, faulted, or behind login or maintenance.
   void ServeControl();
 
-  std::string BaseUrl() const;       // "http://127.0.0.1:PORT" (or https), no trailing "/"
-  std::string HostFragment() const;  // "127.0.0.1:PORT/"
+  std::string BaseUrl() const;       // "http://127.0.0.1:PORT" (or https, or the options' host name), no trailing "/"
+  std::string HostFragment() const;  // "127.0.0.1:PORT/" (or the host name's)
   std::string MemberUrl(const std::string& member) const;  // its album-list page 1
   std::string ListPageUrl(const std::string& member, int page) const;
   static std::string AlbumKey(const std::string& member, const std::string& albumId);  // "m/photo/aN"

@@ -5,7 +5,10 @@
 
 namespace albatrix {
 
-std::string AlbumSite::HostFragment() const { return "127.0.0.1:" + std::to_string(Port()) + "/"; }
+std::string AlbumSite::HostFragment() const {
+  const std::string base = BaseUrl();
+  return base.substr(base.find("://") + 3) + "/";
+}
 std::string AlbumSite::MemberUrl(const std::string& member) const { return ListPageUrl(member, 1); }
 
 std::string AlbumSite::ListPageUrl(const std::string& member, int page) const {

@@ -73,8 +73,12 @@ TEST(StartupRulesTest, CommandLine) {
   EXPECT_TRUE(ParseWindowArguments({"-h"}, nullptr).help);
   EXPECT_EQ(ParseWindowArguments({"--program-folder", "/srv/a b", "--demo"}, nullptr).programFolder, "/srv/a b");
   EXPECT_EQ(ParseWindowArguments({"--program-folder=data"}, nullptr).programFolder, "data");
+  EXPECT_EQ(ParseWindowArguments({}, nullptr).proxy.kind, ProxyChoice::Kind::System);
+  EXPECT_EQ(ParseWindowArguments({"--proxy", "none"}, nullptr).proxy.kind, ProxyChoice::Kind::None);
+  EXPECT_EQ(ParseWindowArguments({"--proxy=proxy.lan:3128"}, nullptr).proxy.proxy, "http://proxy.lan:3128");
   for (const Args& bad : {Args{"--site"}, Args{"--site", "127.0.0.1:9"}, Args{"--demo", "--site", "http://a"},
-                          Args{"--frobnicate"}, Args{"--program-folder"}, Args{"--program-folder="}})
+                          Args{"--frobnicate"}, Args{"--program-folder"}, Args{"--program-folder="},
+                          Args{"--proxy"}, Args{"--proxy", "ftp://proxy.lan"}})
     EXPECT_FALSE(ParseWindowArguments(bad, nullptr).error.empty()) << bad[0];
   EXPECT_EQ(ParseWindowArguments({}, "ftp://x").error, "--site needs an http:// or https:// address, not 'ftp://x'");
   WindowOptions tls = ParseWindowArguments({}, "https://127.0.0.1:1");
@@ -84,6 +88,7 @@ TEST(StartupRulesTest, CommandLine) {
   EXPECT_NE(usage.find("--demo"), std::string::npos);
   EXPECT_NE(usage.find("--site URL"), std::string::npos);
   EXPECT_NE(usage.find("--program-folder DIR"), std::string::npos);
+  EXPECT_NE(usage.find("--proxy none"), std::string::npos);
   EXPECT_NE(usage.find("Without --program-folder the current directory is the program folder"), std::string::npos);
   EXPECT_NE(usage.find("http:// and\nhttps:// are both accepted"), std::string::npos);
 }

@@ -25,16 +25,18 @@
 
 #include "GuiHarness.h"
 #include "MyCode/CookieJar.h"
-#include "gui/ControlIds.h"
+#include "MyCode/URLSource2.h"
 #include "app/MenuBar.h"
 #include "discovery/AlbumListCrawler.h"
 #include "gui/BrowserCookies.h"
 #include "gui/CAlbatrixApp.h"
 #include "gui/CDlgWebOpen.h"
+#include "gui/ControlIds.h"
 #include "gui/CMyGridCtrl.h"
 #include "gui/MenuIds.h"
 #include "gui/WxText.h"
 #include "support/SiteFixture.h"
+#include "support/TestProxy.h"
 #include "support/WaitFor.h"
 
 namespace albatrix::test {
@@ -320,6 +322,21 @@ TEST_F(LoginBrowserTest, LoginInTheBrowserReachesTheWindowsListing) {
   EXPECT_EQ(ListDemo(), wxString());
   EXPECT_EQ(window().Grid()->GetNumberRows(), static_cast<int>(site().Member(AlbumSite::kDemoMember)->albums.size()));
   EXPECT_EQ(site().RequestCount("/demo/photo-1"), listPages + 1);
+  EXPECT_TRUE(CloseAndWait(dialog));
+}
+
+// --proxy reaches the login browser too: a host only the test's proxy knows loads through it.
+TEST_F(LoginBrowserTest, TheProxyOptionTakesTheBrowserThroughTheProxy) {
+  TestProxy proxy;
+  const std::string host = "login.proxy-test.invalid:" + std::to_string(site().Port());
+  proxy.Map(host, site().Port());
+  ChooseProxy({ProxyChoice::Kind::Fixed, proxy.Url()});
+  CDlgWebOpen* dialog = Open(wxString::FromUTF8("http://" + host + "/login"));
+  const bool loaded = dialog && dialog->Browser() && WaitLoads(1);
+  ChooseProxy({});
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(proxy.Log(), std::vector<std::string>{"GET http://" + host + "/login"});
+  EXPECT_EQ(site().RequestCount("/login"), 1);
   EXPECT_TRUE(CloseAndWait(dialog));
 }
 

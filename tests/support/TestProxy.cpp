@@ -1,0 +1,151 @@
+#include "support/TestProxy.h"
+
+#include <cctype>
+#include <stdexcept>
+#include <string_view>
+
+namespace albatrix::test {
+
+namespace {
+
+constexpr std::size_t kMaxHead = 1 << 20;
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+}  // namespace
+
+TestProxy::TestProxy() {
+  listener_ = ListenOnLoopback(port_);
+  if (listener_ == kNoSocket) throw std::runtime_error("cannot listen on loopback");
+  acceptThread_ = std::thread([this] { AcceptLoop(); });
+}
+
+TestProxy::~TestProxy() {
+  stop_.Raise();
+  acceptThread_.join();
+  std::vector<std::thread> threads;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    threads.swap(connections_);
+  }
+  for (std::thread& t : threads) t.join();
+  CloseSocket(listener_);
+}
+
+std::string TestProxy::Url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+void TestProxy::Map(const std::string& host, int port) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  hosts_[Lower(host)] = port;
+}
+
+std::vector<std::string> TestProxy::Log() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return log_;
+}
+
+void TestProxy::ClearLog() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  log_.clear();
+}
+
+void TestProxy::AcceptLoop() {
+  while (stop_.WaitFor(listener_, Readiness::Read)) {
+    Socket s = AcceptConnection(listener_);
+    if (s == kNoSocket) continue;
+    std::lock_guard<std::mutex> hold(mutex_);
+    connections_.emplace_back([this, s] { Serve(s); });
+  }
+}
+
+void TestProxy::Serve(Socket client) {
+  char buffer[16384];
+  // Reads what `s` holds into `data`; false when it closed, failed or the proxy stops.
+  auto readMore = [&](Socket s, std::string& data) {
+    for (;;) {
+      const long n = ReceiveSome(s, buffer, sizeof buffer);
+      if (n > 0) {
+        data.append(buffer, static_cast<std::size_t>(n));
+        return true;
+      }
+      if (n != kWouldBlock || !stop_.WaitFor(s, Readiness::Read)) return false;
+    }
+  };
+  auto sendAll = [&](Socket s, std::string_view bytes) {
+    while (!bytes.empty()) {
+      const long n = SendSome(s, bytes.data(), bytes.size());
+      if (n > 0) {
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+      } else if (n != kWouldBlock || !stop_.WaitFor(s, Readiness::Write)) {
+        return false;
+      }
+    }
+    return true;
+  };
+
+  std::string data;
+  std::size_t headEnd;
+  while ((headEnd = data.find("\r\n\r\n")) == std::string::npos) {
+    if (data.size() > kMaxHead || !readMore(client, data)) {
+      CloseSocket(client);
+      return;
+    }
+  }
+  const std::size_t lineEnd = data.find("\r\n");
+  const std::string line = data.substr(0, lineEnd);
+  const std::size_t sp1 = line.find(' ');
+  const std::size_t sp2 = line.find(' ', sp1 + 1);
+  const std::string method = line.substr(0, sp1);
+  const std::string target = line.substr(sp1 + 1, sp2 - sp1 - 1);
+  const std::string version = line.substr(sp2 + 1);
+
+  // The head for the server: origin form, the hop's own headers replaced by one asking to close.
+  const std::size_t hostStart = target.find("://") == std::string::npos ? 0 : target.find("://") + 3;
+  const std::size_t pathStart = target.find('/', hostStart);
+  const std::string host = Lower(target.substr(hostStart, pathStart - hostStart));
+  std::string head = method + " " + (pathStart == std::string::npos ? "/" : target.substr(pathStart)) + " " + version + "\r\n";
+  std::size_t bodyLength = 0;
+  for (std::size_t pos = lineEnd + 2; pos < headEnd + 2;) {
+    const std::size_t eol = data.find("\r\n", pos);
+    const std::string header = data.substr(pos, eol - pos);
+    pos = eol + 2;
+    const std::string name = Lower(header.substr(0, header.find(':')));
+    if (name == "proxy-connection" || name == "connection" || name == "keep-alive") continue;
+    if (name == "content-length") bodyLength = std::stoul(header.substr(header.find(':') + 1));
+    head += header + "\r\n";
+  }
+  head += "Connection: close\r\n\r\n";
+  std::string body = data.substr(headEnd + 4);
+  while (body.size() < bodyLength && readMore(client, body)) {
+  }
+
+  int port = 0;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    log_.push_back(method + " " + target);
+    auto it = hosts_.find(host);
+    if (it != hosts_.end()) port = it->second;
+  }
+  const Socket server = port ? ConnectToLoopback(port) : kNoSocket;
+  if (server == kNoSocket) {
+    sendAll(client, "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+    CloseGracefully(client);
+    return;
+  }
+  if (sendAll(server, head + body)) {
+    // The reply, as it comes, until the server closes.
+    std::string piece;
+    while (readMore(server, piece)) {
+      if (!sendAll(client, piece)) break;
+      piece.clear();
+    }
+  }
+  CloseSocket(server);
+  CloseGracefully(client);
+}
+
+}  // namespace albatrix::test
