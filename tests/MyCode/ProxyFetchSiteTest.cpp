@@ -83,7 +83,7 @@ TEST_F(ProxyFetchSiteTest, AProxyThatFailsIsNamedAndNothingGoesDirectly) {
     EXPECT_FALSE(Fetch(request, response, 0)) << c.proxy;
     EXPECT_EQ(response.failure, FetchFailure::Proxy) << c.proxy;
     EXPECT_EQ(TextToUtf8(DescribeFetchFailure(response)), c.reason);
-    EXPECT_TRUE(test::NamesIn(dir).empty()) << c.proxy;
+    EXPECT_TRUE(test::FolderEntries(TextToUtf8(dir.folder())).empty()) << c.proxy;
   }
   EXPECT_EQ(site.RequestCount(), 0u);
 }
