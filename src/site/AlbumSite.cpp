@@ -24,6 +24,7 @@ namespace {
 // What a path answers before any fault is applied to it.
 struct Reply {
   int status = 200;
+  bool fullPicture = false;  // a picture's full bytes: paced by the options' picturesPerSecond
   std::string contentType;
   std::shared_ptr<const std::string> body = std::make_shared<const std::string>();
   httplib::Headers headers;
@@ -120,6 +121,9 @@ struct AlbumSite::Impl {
   std::mutex bombMutex;
   std::map<std::uint64_t, std::shared_ptr<const std::string>> bombs;  // by inflated size
 
+  std::mutex turnMutex;
+  std::chrono::steady_clock::time_point nextPictureTurn{};  // when the next full picture may go out
+
   std::mutex wakeMutex;
   std::condition_variable wake;
   bool stopping = false;
@@ -192,6 +196,20 @@ struct AlbumSite::Impl {
   }
   bool Pause(int ms) {
     return PauseUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, ms)));
+  }
+
+  // Waits for the next free turn of a full picture, `perSecond` turns a second; false when the site
+  // stopped meanwhile. A turn nobody took is not saved up: after a quiet spell the pace starts afresh.
+  bool WaitPictureTurn(int perSecond) {
+    const auto spacing = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(1.0 / perSecond));
+    std::chrono::steady_clock::time_point turn;
+    {
+      std::lock_guard<std::mutex> lock(turnMutex);
+      turn = std::max(nextPictureTurn, std::chrono::steady_clock::now());
+      nextPictureTurn = turn + spacing;
+    }
+    return PauseUntil(turn);
   }
 
   // The connection that carries `request`, and whether this is its first request. httplib serves the
@@ -325,9 +343,11 @@ struct AlbumSite::Impl {
         const SitePicture& picture = album->pictures[static_cast<std::size_t>(index - 1)];
         bool big = m[3] == "big";
         std::uint64_t seed = Options().seed;
-        return Binary(big ? pictures.Picture(picture.kind, picture.bytes, seed, PictureStamp(m[1], m[2], index))
-                          : pictures.Thumbnail(picture.kind, seed),
-                      PictureContentType(picture.kind));
+        Reply reply = Binary(big ? pictures.Picture(picture.kind, picture.bytes, seed, PictureStamp(m[1], m[2], index))
+                                 : pictures.Thumbnail(picture.kind, seed),
+                             PictureContentType(picture.kind));
+        reply.fullPicture = big;
+        return reply;
       }
       return Page(request, ErrorPageHtml(404), 404);
     }
@@ -527,6 +547,8 @@ struct AlbumSite::Impl {
     const std::uint64_t arrival = ResetGeneration();
     auto fault = TakeFault(request.path);
     Reply reply = Resolve(request);
+    const int perSecond = Options().picturesPerSecond;
+    if (reply.fullPicture && perSecond > 0 && !WaitPictureTurn(perSecond)) return;
     if (fault) {
       Trace("album site: fault on " + request.path);
       DeliverFault(response, reply, *fault, arrival);

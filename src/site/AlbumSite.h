@@ -105,6 +105,10 @@ struct SiteOptions {
   // carries one reply at a time, so that is the connection's rate). 0 = none.
   int latencyMs = 0;
   int rateKbps = 0;
+  // Full pictures go out no faster than this many a second over the whole site, however many
+  // connections ask: each waits for its turn, the turns evenly spaced, so a client downloading pictures
+  // sees a known pace. 0 = none.
+  int picturesPerSecond = 0;
   bool keepAlive = true;     // false: every reply says "Connection: close", as a server that keeps none
   bool logRequests = false;  // keep every request in RequestLog()
   // The host name the site's addresses and pages call it by ("127.0.0.1" when empty). It listens on

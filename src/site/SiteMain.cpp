@@ -13,7 +13,7 @@ namespace {
 const char kUsage[] =
     "usage: albatrix-site [--port N] [--seed N] [--albums N] [--pictures N] [--picture-kb N]\n"
     "                     [--list-page-size N] [--album-page-size N] [--no-login] [--no-gzip] [--control]\n"
-    "                     [--latency-ms N] [--rate-kbps N]\n"
+    "                     [--latency-ms N] [--rate-kbps N] [--pictures-per-second N]\n"
     "\n"
     "Serves the stand-in album site on 127.0.0.1 until SIGINT or SIGTERM. The first two lines on stdout\n"
     "are \"base <URL>\" and \"member <URL>\" (the demo member's album-list page 1).\n"
@@ -32,6 +32,7 @@ const char kUsage[] =
     "  --latency-ms N       emulate a network's latency: a new connection waits N ms before its first\n"
     "                       request is answered, and every reply waits N ms before its first byte\n"
     "  --rate-kbps N        emulate a link's rate: each connection sends at most N KiB a second\n"
+    "  --pictures-per-second N  send full pictures no faster than N a second over the whole site\n"
     "Any of --albums, --pictures, --picture-kb, --list-page-size, --album-page-size makes the demo member\n"
     "a generated one (unset sizes take their defaults). Log in with POST /login user=demo&password=demo.\n";
 
@@ -77,6 +78,7 @@ int main(int argc, char** argv) {
     else if (arg == "--seed") options.seed = static_cast<std::uint64_t>(value);
     else if (arg == "--latency-ms" && value <= 60000) options.latencyMs = static_cast<int>(value);
     else if (arg == "--rate-kbps" && value <= 1000000000) options.rateKbps = static_cast<int>(value);
+    else if (arg == "--pictures-per-second" && value <= 100000) options.picturesPerSecond = static_cast<int>(value);
     else if (arg == "--albums") shape.albums = static_cast<int>(value), shaped = true;
     else if (arg == "--pictures") shape.pictures = static_cast<int>(value), shaped = true;
     else if (arg == "--picture-kb") shape.pictureKb = static_cast<int>(value), shaped = true;

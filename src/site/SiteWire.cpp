@@ -245,7 +245,8 @@ std::optional<SiteFault> ReadFault(std::string_view wire) {
 std::string WriteOptions(const SiteOptions& options) {
   std::string wire = Record({"options", Number(static_cast<unsigned long long>(options.seed)),
                              options.requireLogin ? "1" : "0", options.gzip ? "1" : "0",
-                             Number(static_cast<long long>(options.stallLimitMs))});
+                             Number(static_cast<long long>(options.stallLimitMs)),
+                             Number(static_cast<long long>(options.picturesPerSecond))});
   if (options.demoShape) {
     const MemberShape& s = *options.demoShape;
     wire += Record({"shape", Number(static_cast<long long>(s.albums)), Number(static_cast<long long>(s.pictures)),
@@ -257,12 +258,14 @@ std::string WriteOptions(const SiteOptions& options) {
 
 std::optional<SiteOptions> ReadOptions(std::string_view wire) {
   auto records = Records(wire);
-  if (records.empty() || records.size() > 2 || records[0].size() != 5 || records[0][0] != "options")
+  // A writer from before the pictures' pace sends five fields.
+  if (records.empty() || records.size() > 2 || records[0].size() < 5 || records[0].size() > 6 ||
+      records[0][0] != "options")
     return std::nullopt;
   SiteOptions options;
   const Fields& f = records[0];
   if (!ReadNumber(f[1], options.seed) || !ReadNumber(f[2], options.requireLogin) || !ReadNumber(f[3], options.gzip) ||
-      !ReadNumber(f[4], options.stallLimitMs))
+      !ReadNumber(f[4], options.stallLimitMs) || (f.size() == 6 && !ReadNumber(f[5], options.picturesPerSecond)))
     return std::nullopt;
   if (records.size() == 2) {
     const Fields& s = records[1];

@@ -115,6 +115,7 @@ TEST(SiteWireTest, OptionsComeBackWithAndWithoutAShape) {
   SiteOptions shaped;
   shaped.gzip = false;
   shaped.demoShape = MemberShape{1, 2, 3, 4, 5};
+  shaped.picturesPerSecond = 7;
   for (const SiteOptions& options : {plain, shaped, SiteOptions{}}) {
     auto back = ReadOptions(WriteOptions(options));
     ASSERT_TRUE(back);
@@ -122,6 +123,7 @@ TEST(SiteWireTest, OptionsComeBackWithAndWithoutAShape) {
     EXPECT_EQ(back->requireLogin, options.requireLogin);
     EXPECT_EQ(back->gzip, options.gzip);
     EXPECT_EQ(back->stallLimitMs, options.stallLimitMs);
+    EXPECT_EQ(back->picturesPerSecond, options.picturesPerSecond);
     ASSERT_EQ(back->demoShape.has_value(), options.demoShape.has_value());
     if (options.demoShape) {
       EXPECT_EQ(back->demoShape->albums, 1);
