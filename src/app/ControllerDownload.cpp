@@ -96,7 +96,9 @@ void AlbatrixController::ShowFailures() {
 
 void AlbatrixController::StartRun(RunPlan plan, std::vector<std::size_t> albumIndices) {
   lastRunAlbums_ = albumIndices;
-  downloadPresenter_.BeginRun(std::move(albumIndices));
+  std::vector<std::int32_t> listedCounts;
+  for (const ST_PERLISTRECORD& album : plan.albums) listedCounts.push_back(album.pictureCount);
+  downloadPresenter_.BeginRun(std::move(albumIndices), std::move(listedCounts));
   {
     std::lock_guard<std::mutex> hold(sessionLock_);
     session_ = std::make_unique<RunSession>(std::move(plan), downloadPresenter_);

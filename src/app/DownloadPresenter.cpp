@@ -1,5 +1,6 @@
 #include "app/DownloadPresenter.h"
 
+#include <algorithm>
 #include <string>
 
 #include "app/RunOutcomeTexts.h"
@@ -14,8 +15,9 @@ constexpr Control kBusyControls[] = {Control::Site, Control::GetAlbums, Control:
 
 }  // namespace
 
-DownloadPresenter::DownloadPresenter(MainWindowView& view, std::function<void(const RunTally*)> ended)
-    : view_(view), ended_(std::move(ended)) {}
+DownloadPresenter::DownloadPresenter(MainWindowView& view, std::function<void(const RunTally*)> ended,
+                                     std::function<Clock::time_point()> now)
+    : view_(view), ended_(std::move(ended)), now_(now ? std::move(now) : [] { return Clock::now(); }) {}
 
 Text DownloadPresenter::DownloadingFolder() const {
   std::lock_guard<std::mutex> hold(lock_);
@@ -27,9 +29,46 @@ void DownloadPresenter::SetDownloadingFolder(Text folder) {
   downloadingFolder_ = std::move(folder);
 }
 
-void DownloadPresenter::BeginRun(std::vector<std::size_t> albumIndices) {
-  std::lock_guard<std::mutex> hold(lock_);
-  runAlbums_ = std::move(albumIndices);
+void DownloadPresenter::BeginRun(std::vector<std::size_t> albumIndices, std::vector<std::int32_t> listedCounts) {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    runAlbums_ = std::move(albumIndices);
+  }
+  std::lock_guard<std::mutex> hold(figureLock_);
+  listedCounts_ = std::move(listedCounts);
+}
+
+std::size_t DownloadPresenter::RunPictures() const {
+  std::size_t total = listedBefore_ + listedNow_;
+  // An album counts with what its listing said until its own list is complete, and with no less than
+  // that while it is being listed, so the bar's end does not jump back and forth.
+  auto listed = [this](std::size_t position) {
+    const std::int32_t count = position >= 1 && position <= listedCounts_.size() ? listedCounts_[position - 1] : 0;
+    return static_cast<std::size_t>(std::max<std::int32_t>(count, 0));
+  };
+  if (position_ >= 1 && !listComplete_) total = listedBefore_ + std::max(listedNow_, listed(position_));
+  for (std::size_t later = position_ + 1; later <= listedCounts_.size(); ++later) total += listed(later);
+  return total;
+}
+
+std::size_t DownloadPresenter::RunPicturesEnded() const { return endedBefore_ + endedNow_; }
+
+void DownloadPresenter::ShowRunFigure(bool withPace) {
+  const std::size_t total = RunPictures();
+  const std::size_t ended = RunPicturesEnded();
+  view_.ShowProgress(static_cast<std::int32_t>(std::min<std::size_t>(ended, INT32_MAX)), total);
+  if (!withPace) return;
+  if (std::optional<Text> pace = pace_.PicturesEnded(ended, total, now_())) {
+    view_.SetText(Control::Rate, *pace);
+    paceShown_ = true;
+  }
+}
+
+void DownloadPresenter::ClearPace() {
+  pace_.Reset();
+  if (!paceShown_) return;
+  paceShown_ = false;
+  view_.SetText(Control::Rate, Text());
 }
 
 Text DownloadPresenter::ResultOf(std::size_t albumIndex) const {
@@ -54,6 +93,13 @@ void DownloadPresenter::RunRefused(RunRefusal why, const Text& folder) {
 }
 
 void DownloadPresenter::RunBegun(std::size_t albumCount, std::size_t retryCount) {
+  {
+    std::lock_guard<std::mutex> hold(figureLock_);
+    position_ = listedBefore_ = endedBefore_ = listedNow_ = endedNow_ = 0;
+    listComplete_ = false;
+    retrying_ = retryCount > 0;
+    pace_.Reset();
+  }
   view_.SetText(Control::Download, u"终止下载");
   for (Control id : kBusyControls) view_.Enable(id, false);
   view_.Show(Control::FailuresLink, false);
@@ -61,6 +107,12 @@ void DownloadPresenter::RunBegun(std::size_t albumCount, std::size_t retryCount)
 }
 
 void DownloadPresenter::AlbumBegun(std::size_t position, std::size_t albumCount) {
+  {
+    std::lock_guard<std::mutex> hold(figureLock_);
+    position_ = position;
+    listedNow_ = endedNow_ = 0;
+    listComplete_ = false;
+  }
   view_.SetText(Control::Status, u"正在下载第" + DecimalText(position) + u"/" + DecimalText(albumCount) + u"个图集");
   view_.SetText(Control::Progress, u"......");
 }
@@ -68,17 +120,34 @@ void DownloadPresenter::AlbumBegun(std::size_t position, std::size_t albumCount)
 void DownloadPresenter::ListTypeUnknown() { view_.Message(u"Error ListType Code."); }
 
 void DownloadPresenter::PictureListed(std::size_t count) {
+  {
+    // A retry pass counts an album listed again once its pictures go to the workers.
+    std::lock_guard<std::mutex> hold(figureLock_);
+    if (!retrying_) listedNow_ = count;
+  }
   view_.SetText(Control::Progress, u"已获取到" + DecimalText(count) + u"张图片信息");
 }
 
-void DownloadPresenter::AlbumDownloadBegun(const Text& folder, std::size_t /*total*/) {
+void DownloadPresenter::AlbumDownloadBegun(const Text& folder, std::size_t total) {
   SetDownloadingFolder(folder);
   view_.SetText(Control::Progress, u"已开始下载图片");
+  std::lock_guard<std::mutex> hold(figureLock_);
+  if (retrying_) {
+    // A pass's pictures of one folder after another's: the pass goes on, the count begins anew.
+    listedBefore_ += listedNow_;
+    endedBefore_ += endedNow_;
+    endedNow_ = 0;
+  }
+  listedNow_ = total;
+  listComplete_ = true;
+  ShowRunFigure(false);
 }
 
 void DownloadPresenter::PicturesEnded(std::size_t done, std::size_t total) {
   view_.SetText(Control::Progress, u"已下载" + DecimalText(done) + u"/" + DecimalText(total) + u"......");
-  view_.ShowProgress(static_cast<std::int32_t>(done), total);
+  std::lock_guard<std::mutex> hold(figureLock_);
+  endedNow_ = done;
+  ShowRunFigure(true);
 }
 
 void DownloadPresenter::HoldBegun(long long seconds) {
@@ -86,6 +155,15 @@ void DownloadPresenter::HoldBegun(long long seconds) {
 }
 
 void DownloadPresenter::RetryPassBegun(int pass, std::size_t pictures, long long waitSeconds) {
+  {
+    // The bar and the pace count the pass's pictures; the pace of the run before its wait is no guide.
+    std::lock_guard<std::mutex> hold(figureLock_);
+    retrying_ = true;
+    position_ = listedBefore_ = endedBefore_ = listedNow_ = endedNow_ = 0;
+    listedCounts_.clear();
+    listComplete_ = true;
+    ClearPace();
+  }
   view_.SetText(Control::Status, u"正在重试失败的图片(第" + DecimalText(pass) + u"轮，共" + DecimalText(pictures) +
                                 u"张)");
   view_.SetText(Control::Progress, DecimalText(waitSeconds) + u"秒后开始重试");
@@ -93,6 +171,18 @@ void DownloadPresenter::RetryPassBegun(int pass, std::size_t pictures, long long
 
 void DownloadPresenter::AlbumEnded(const AlbumTally& tally) {
   SetDownloadingFolder(Text());
+  {
+    // The album's pictures move behind it; a list file counts them all as done. An album coming again
+    // after a retry pass changes nothing here: the pass counts its own pictures.
+    std::lock_guard<std::mutex> hold(figureLock_);
+    if (!retrying_ && tally.position == position_) {
+      listedBefore_ += tally.listed;
+      endedBefore_ += tally.listOnly ? tally.listed : endedNow_;
+      listedNow_ = endedNow_ = 0;
+      listComplete_ = true;
+      ShowRunFigure(false);
+    }
+  }
   std::size_t albumIndex = 0;
   const Text result = AlbumResultText(tally);
   {
@@ -105,6 +195,10 @@ void DownloadPresenter::AlbumEnded(const AlbumTally& tally) {
 }
 
 void DownloadPresenter::RunEnded(const RunTally& tally) {
+  {
+    std::lock_guard<std::mutex> hold(figureLock_);
+    ClearPace();
+  }
   view_.SetText(Control::Download, u"下载");
   for (Control id : kBusyControls) view_.Enable(id, true);
   // A run with failures says how many, beside the link that lists them.

@@ -2,6 +2,8 @@
 // message boxes and progress of the window, exactly as the user reads them.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -9,6 +11,7 @@
 
 #include "MyCode/StringCtrl.h"
 #include "app/MainWindowView.h"
+#include "app/RunRate.h"
 #include "download/RunEvents.h"
 
 namespace albatrix {
@@ -16,15 +19,19 @@ namespace albatrix {
 class DownloadPresenter : public RunEvents {
  public:
   // `ended` runs once the window shows that a run is over (or never began: then with null): the
-  // controller's state goes back to idle there. The view must outlive the presenter.
-  DownloadPresenter(MainWindowView& view, std::function<void(const RunTally* tally)> ended);
+  // controller's state goes back to idle there. The view must outlive the presenter. `now` is the clock
+  // the pace beside the bar is measured by (empty: the steady clock).
+  using Clock = std::chrono::steady_clock;
+  DownloadPresenter(MainWindowView& view, std::function<void(const RunTally* tally)> ended,
+                    std::function<Clock::time_point()> now = {});
 
   // The folder the workers of an album save into while they run; empty between albums and runs.
   Text DownloadingFolder() const;
 
   // Before a run starts: the album index of each album of the run, in the run's order, so an album's
-  // outcome reaches its row.
-  void BeginRun(std::vector<std::size_t> albumIndices);
+  // outcome reaches its row; and the picture count the listing gave each of them (-1 unknown; none for
+  // a retry), which the bar counts for an album until its own pictures are listed.
+  void BeginRun(std::vector<std::size_t> albumIndices, std::vector<std::int32_t> listedCounts = {});
   // The outcome an album had in the runs since the last ForgetResults ("结果"), or empty.
   Text ResultOf(std::size_t albumIndex) const;
   // A new listing: the albums' outcomes are gone with their list.
@@ -36,8 +43,12 @@ class DownloadPresenter : public RunEvents {
   void ListTypeUnknown() override;
   void PictureListed(std::size_t count) override;
   void AlbumDownloadBegun(const Text& folder, std::size_t total) override;
-  // The progress line counts ended pictures in order (PicturesEnded); one picture's end shows nothing.
+  // The progress line and the bar count ended pictures in order (PicturesEnded); one picture's end shows
+  // nothing.
   void PictureEnded(std::size_t /*index*/, const PictureResult& /*result*/) override {}
+  // The progress line counts the album's pictures; the bar and the pace beside it the whole run's:
+  // pictures ended of the pictures listed so far and, for the albums still to come, their listed counts.
+  // In a retry pass both count the pass's pictures.
   void PicturesEnded(std::size_t done, std::size_t total) override;
   void HoldBegun(long long seconds) override;
   void RetryPassBegun(int pass, std::size_t pictures, long long waitSeconds) override;
@@ -46,6 +57,12 @@ class DownloadPresenter : public RunEvents {
 
  private:
   void SetDownloadingFolder(Text folder);
+  // With figureLock_ held: the whole run's pictures, and those of them ended.
+  std::size_t RunPictures() const;
+  std::size_t RunPicturesEnded() const;
+  // With figureLock_ held: the bar at the run's figure; the pace when a new text is due.
+  void ShowRunFigure(bool withPace);
+  void ClearPace();
 
   MainWindowView& view_;
   std::function<void(const RunTally*)> ended_;
@@ -53,6 +70,20 @@ class DownloadPresenter : public RunEvents {
   Text downloadingFolder_;
   std::vector<std::size_t> runAlbums_;
   std::map<std::size_t, Text> results_;
+
+  // The bar's figure over the run, from the run thread and the thread watching the workers.
+  std::function<Clock::time_point()> now_;
+  std::mutex figureLock_;
+  std::vector<std::int32_t> listedCounts_;  // by album of the run, as the listing gave them
+  std::size_t position_ = 0;                // the album under way (1 for the first), 0 before
+  std::size_t listedBefore_ = 0;            // pictures listed by the albums before it
+  std::size_t endedBefore_ = 0;             // and of them ended
+  std::size_t listedNow_ = 0;               // its pictures listed so far
+  std::size_t endedNow_ = 0;                // and ended
+  bool listComplete_ = false;               // its listing is over: listedNow_ is all it has
+  bool retrying_ = false;                   // a retry pass: the bar counts the pass's pictures
+  RateLabel pace_;
+  bool paceShown_ = false;
 };
 
 }  // namespace albatrix

@@ -38,6 +38,7 @@ enum class Control {
   Export,        // "导出"
   FailuresLink,  // "查看失败", beside the status line once a run ended with failures
   FindWindow,    // the find window, shown and hidden like a control
+  Rate,          // beside the progress bar: the run's pace and the time left, empty until it has a pace
 };
 
 // One album as the grid shows it. A copy: the grid never holds a reference into the album list while a
@@ -110,8 +111,9 @@ class MainWindowView {
 
   // Opens a folder in the system's file browser (the command line prints it).
   virtual void OpenFolder(const Text& path) = 0;
-  // The download's progress as a figure: pictures of the current album ended, of `total`; (0, 0) when
-  // the run is over. A view without a bar for it (the command line) ignores it.
+  // The download's progress as a figure: pictures of the whole run ended, of `total` (those listed so
+  // far and what the listing said of the albums still to come; a retry pass's pictures in a pass);
+  // (0, 0) when the run is over. A view without a bar for it (the command line) ignores it.
   virtual void ShowProgress(std::int32_t /*done*/, std::size_t /*total*/) {}
 
   // The list mode grid's column 4 "结果" (width 110): hidden until ShowResultColumn, which the end of the

@@ -160,6 +160,11 @@ void CAlbatrixDlg::BuildControls() {
   progressBar_ = new wxGauge(panel_, wxID_ANY, 1, wxDefaultPosition, ConvertDialogToPixels(wxSize(80, 8)),
                              wxGA_HORIZONTAL | wxGA_SMOOTH, wxDefaultValidator, U8("下载进度"));
   statusRow->Add(progressBar_, wxSizerFlags().CenterVertical().Border(wxLEFT, gap));
+  // The pace and the time left, beside the bar: as wide as a long text of its own, so the row does not
+  // move while it counts; anything longer ends in an ellipsis.
+  auto* rate = label(IDC_RATE, wxString(), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
+  rate->SetMinSize(wxSize(rate->GetTextExtent(U8("888 张/秒，剩余约 88 小时 88 分钟")).x, -1));
+  statusRow->Add(rate, wxSizerFlags().CenterVertical().Border(wxLEFT, gap));
 
   auto* bottomRow = new wxBoxSizer(wxHORIZONTAL);
   bottomRow->Add(label(IDC_BOTTOM_LINE, U8(kBottomLine)), wxSizerFlags().CenterVertical());

@@ -28,6 +28,7 @@ constexpr int IDC_SUBTYPE = 1035;        // sub-type selector, shown for site en
 constexpr int IDC_FILTER = 1036;         // "筛选"
 constexpr int IDC_EXPORT = 1037;         // "导出"
 constexpr int IDC_FAILURES_LINK = 1038;  // "查看失败", beside the status line once a run ended with failures
+constexpr int IDC_RATE = 1039;           // beside the progress bar: the run's pace and the time left
 
 // The find window (its template's number): the controller hides it through the view like a control.
 constexpr int IDD_FIND = 704;
@@ -53,6 +54,7 @@ constexpr int ControlId(Control control) {
     case Control::Export: return IDC_EXPORT;
     case Control::FailuresLink: return IDC_FAILURES_LINK;
     case Control::FindWindow: return IDD_FIND;
+    case Control::Rate: return IDC_RATE;
   }
   return 0;
 }

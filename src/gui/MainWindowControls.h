@@ -38,8 +38,8 @@ class MainWindowControls {
   virtual void Relayout() = 0;
   virtual void PlaceMemberBox(MemberBoxPlace place) = 0;
   virtual void OpenFolder(const wxString& folder) = 0;
-  // The download's progress, pictures of the current album ended of `total`, (0, 0) when over: on
-  // Windows the taskbar button shows it.
+  // The download's progress, pictures of the whole run ended of `total`, (0, 0) when over: the bar, and
+  // on Windows the taskbar button, show it.
   virtual void ShowProgress(std::int32_t done, std::size_t total) = 0;
   // "查看失败": the failure dialog over the window; its "重试失败的图片" starts the controller's retry pass
   // once the dialog has closed.

@@ -50,6 +50,28 @@ TEST(DownloadPresenter, ARunShowsItsProgressAndGivesTheControlsBack) {
   EXPECT_EQ(p.ended[0]->saved, 2);
 }
 
+TEST(DownloadPresenter, TheBarCountsTheWholeRunWithTheListingsCountForAlbumsToCome) {
+  test::FakeView view;
+  DownloadPresenter presenter{view, nullptr};
+  test::EngineRig rig{&presenter};
+  test::TempDir dir;
+  rig.albums = {{"One", {{"http://h/1.jpg", ""}, {"http://h/2.jpg", ""}}},
+                {"Two", {{"http://h/3.jpg", ""}, {"http://h/4.jpg", ""}, {"http://h/5.jpg", ""}}}};
+  for (int p = 1; p <= 5; ++p) rig.bodies["http://h/" + std::to_string(p) + ".jpg"] = "picture";
+  rig.ListAlbums();
+  rig.chosen = {0, 1};
+  rig.savePath = dir.folder();
+  rig.limits.threads = 1;
+  presenter.BeginRun({0, 1}, {2, 4});  // the listing said 4 of "Two", which lists 3
+  rig.Run();
+  // Album One: its 2 pictures and the 4 to come; Two listed: 5 in all; over: empty.
+  EXPECT_EQ(view.ProgressFigures(), (std::vector<std::pair<std::int32_t, std::size_t>>{
+                                        {0, 6}, {1, 6}, {2, 6}, {2, 6}, {2, 5}, {3, 5}, {4, 5}, {5, 5}, {5, 5}, {0, 0}}));
+  // The progress line still counts the album's pictures.
+  const TextArray line = view.TextsSetOn(Control::Progress);
+  EXPECT_NE(std::find(line.begin(), line.end(), u"已下载1/3......"), line.end());
+}
+
 TEST(DownloadPresenter, RefusedRunsSayWhyAndLeaveTheControlsAlone) {
   {
     PresenterRig p(1);

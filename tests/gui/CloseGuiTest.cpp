@@ -118,9 +118,11 @@ class ScriptedApp : public CAlbatrixApp {
       return;
     }
     if (phase_ == "show-download") {
-      // Shown once the bar has moved: the picture of a download under way.
+      // Shown once the bar has moved and the pace is known: the picture of a download under way.
       auto* bar = dynamic_cast<wxGauge*>(window_->FindWindowByName(wxString::FromUTF8("下载进度")));
       if (!bar || bar->GetValue() < 3) return;
+      wxWindow* pace = window_->Control(IDC_RATE);
+      if (!pace || pace->GetLabel().empty()) return;
       poll_.Stop();
       window_->Update();
       wxRect where = window_->GetScreenRect();

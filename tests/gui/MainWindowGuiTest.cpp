@@ -54,6 +54,7 @@ TEST_F(MainWindowTest, InitialTextsAndStates) {
       {IDC_OPEN_FOLDER, "打开", true},    {IDC_GRID_FRAME, "相册列表", true}, {IDC_SELECT_ALL, "全选", true},
       {IDC_PREVIEW, "预览图", true},      {IDC_EXPORT, "导出", true},      {IDC_FILTER, "筛选", true},
       {IDC_FIND, "查找", true},           {IDC_STATUS, "", true},          {IDC_PROGRESS, "", true},
+      {IDC_RATE, "", true},
   };
   for (const Expected& c : controls) {
     EXPECT_EQ(Label(c.id), U8(c.label)) << c.id;
@@ -206,6 +207,22 @@ TEST_F(ListingWindowTest, ListingThroughTheWindowThenSelectAllAndExport) {
   ASSERT_GT(written.size(), tail.size());
   EXPECT_EQ(written.substr(written.size() - tail.size()), tail);
   EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 14);
+}
+
+TEST_F(MainWindowTest, ThePaceStandsWholeBesideTheBar) {
+  CAlbatrixDlg& w = window();
+  w.View().SetText(Control::Rate, u"12 张/秒，剩余约 1 小时 20 分钟");
+  ASSERT_TRUE(PumpUntil([&] { return !Label(IDC_RATE).empty(); }));
+  EXPECT_EQ(Label(IDC_RATE), U8("12 张/秒，剩余约 1 小时 20 分钟"));
+  wxWindow* pace = w.Control(IDC_RATE);
+  wxWindow* bar = w.FindWindowByName(U8("下载进度"));
+  ASSERT_TRUE(pace && bar);
+  const wxRect paceRect = pace->GetScreenRect();
+  const wxRect barRect = bar->GetScreenRect();
+  EXPECT_GE(paceRect.GetWidth(), pace->GetTextExtent(Label(IDC_RATE)).x) << "the text is cut";
+  EXPECT_GT(paceRect.GetLeft(), barRect.GetRight());
+  EXPECT_TRUE(paceRect.GetTop() <= barRect.GetBottom() && barRect.GetTop() <= paceRect.GetBottom()) << "not on the bar's row";
+  EXPECT_TRUE(w.GetScreenRect().Contains(paceRect));
 }
 
 TEST_F(MainWindowTest, WorkerCallsCrossToTheInterfaceThreadInOrder) {

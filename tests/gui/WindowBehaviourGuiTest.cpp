@@ -200,20 +200,21 @@ class AnswerQuestion : public wxExpectModalBase<wxMessageDialog, AnswerQuestion>
   wxString* asked_;
 };
 
-TEST_F(WindowBehaviourTest, TheBarFollowsTheAlbumAndACloseDuringADownloadAsksFirst) {
-  site().AddMember(MemberWith("kobe", {u"Trip"}, 3, 4));
+TEST_F(WindowBehaviourTest, TheBarFollowsTheRunAndACloseDuringADownloadAsksFirst) {
+  site().AddMember(MemberWith("kobe", {u"Trip", u"Home"}, 3, 4));
   SiteFault stall;
   stall.kind = SiteFaultKind::Stall;
   site().SetFault(AlbumSite::PicturePath("kobe", site().Member("kobe")->albums[0], 3, true), stall);
   TypeInto(IDC_MEMBER, wxString::FromUTF8(site().MemberUrl("kobe").c_str()));
   Press(IDC_GET_ALBUMS);
-  ASSERT_TRUE(PumpUntil([&] { return window().Grid()->AlbumRows() == 1 && Enabled(IDC_DOWNLOAD); }, 30s));
+  ASSERT_TRUE(PumpUntil([&] { return window().Grid()->AlbumRows() == 2 && Enabled(IDC_DOWNLOAD); }, 30s));
   window().Grid()->SelectEveryAlbum(true);
   Press(IDC_DOWNLOAD);
-  // Three of four pictures end; the fourth hangs, and the bar stands at three quarters.
+  // Three of the first album's four pictures end; the fourth hangs, and the bar stands at three of the
+  // run's eight.
   auto* bar = dynamic_cast<wxGauge*>(window().FindWindowByName(wxString::FromUTF8("下载进度")));
   ASSERT_TRUE(bar);
-  ASSERT_TRUE(PumpUntil([&] { return bar->GetRange() == 4 && bar->GetValue() == 3; }, 30s))
+  ASSERT_TRUE(PumpUntil([&] { return bar->GetRange() == 8 && bar->GetValue() == 3; }, 30s))
       << bar->GetValue() << "/" << bar->GetRange();
 
   wxString asked;

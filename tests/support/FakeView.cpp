@@ -124,6 +124,11 @@ void FakeView::OpenFolder(const Text& path) {
   opened_.push_back(path);
 }
 
+void FakeView::ShowProgress(std::int32_t done, std::size_t total) {
+  std::lock_guard<std::mutex> hold(lock_);
+  figures_.emplace_back(done, total);
+}
+
 bool FakeView::IsEnabled(Control id) const {
   std::lock_guard<std::mutex> hold(lock_);
   return Lookup(enabled_, id, true);
@@ -207,6 +212,11 @@ int FakeView::ThumbnailClears() const {
 TextArray FakeView::OpenedFolders() const {
   std::lock_guard<std::mutex> hold(lock_);
   return opened_;
+}
+
+std::vector<std::pair<std::int32_t, std::size_t>> FakeView::ProgressFigures() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return figures_;
 }
 
 void FakeView::SetAnswer(bool yes) {

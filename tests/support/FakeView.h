@@ -48,6 +48,7 @@ class FakeView : public MainWindowView {
   void ClearThumbnails() override;
   void AddThumbnail(int index, const ThumbnailPixels& pixels) override;
   void OpenFolder(const Text& path) override;
+  void ShowProgress(std::int32_t done, std::size_t total) override;
 
   // What was recorded. Controls never touched read as empty, enabled, visible, unchecked and with no
   // entry selected; the chosen albums are what SetChosen said.
@@ -72,6 +73,8 @@ class FakeView : public MainWindowView {
   int ThumbnailClears() const;
   std::vector<int> ThumbnailIndices() const;  // AddThumbnail's indices since the last ClearThumbnails
   TextArray OpenedFolders() const;
+  // Every figure the bar was given, (done, total), in order.
+  std::vector<std::pair<std::int32_t, std::size_t>> ProgressFigures() const;
 
   // Test controls: the answer to Yes/No questions; the albums the grid reports as chosen; a step run on
   // the calling thread after each ShowAlbum was recorded (outside the view's lock).
@@ -97,6 +100,7 @@ class FakeView : public MainWindowView {
   bool answer_ = false;
   std::vector<std::size_t> chosen_;
   TextArray opened_;
+  std::vector<std::pair<std::int32_t, std::size_t>> figures_;
   std::function<void(const GridAlbum&)> onShow_;
 };
 
