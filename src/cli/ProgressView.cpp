@@ -10,8 +10,26 @@ void ProgressView::ClearProgress() {
   progressShown_ = false;
 }
 
+void ProgressView::DrawProgress() {
+  std::string line = progress_;
+  if (!line.empty() && !rate_.empty()) line += "  " + rate_;
+  std::fputs(("\r" + line + "\033[K").c_str(), notes_);
+  progressShown_ = !line.empty();
+}
+
 void ProgressView::SetText(Control control, const Text& text) {
   std::lock_guard<std::mutex> hold(lock_);
+  if (control == Control::Rate) {
+    // A line that goes to a file or a pipe stays as it always was: the pace is for a watching eye.
+    if (!terminal_) return;
+    const bool redraw = progressShown_ && rate_ != TextToUtf8(text);
+    rate_ = TextToUtf8(text);
+    if (redraw) {
+      DrawProgress();
+      std::fflush(notes_);
+    }
+    return;
+  }
   if (control != Control::Progress) {
     ClearProgress();
     CliView::SetText(control, text);
@@ -19,8 +37,8 @@ void ProgressView::SetText(Control control, const Text& text) {
   }
   std::string line = TextToUtf8(text);
   if (terminal_) {
-    std::fputs(("\r" + line + "\033[K").c_str(), notes_);
-    progressShown_ = !line.empty();
+    progress_ = line;
+    DrawProgress();
   } else if (!line.empty()) {
     std::fputs((line + "\n").c_str(), notes_);
   }

@@ -1,5 +1,6 @@
 // The command line's view during a download: the list view, plus the progress line on stderr -
-// rewritten in place on a terminal, one line per text otherwise - and the albums the user chose by row.
+// rewritten in place on a terminal, with the run's pace and time left after it, one line per text
+// otherwise (without the pace) - and the albums the user chose by row.
 #pragma once
 
 #include <mutex>
@@ -26,11 +27,14 @@ class ProgressView : public CliView {
 
  private:
   void ClearProgress();  // with lock_ held
+  void DrawProgress();   // with lock_ held, on a terminal: the line as it stands now
 
   std::mutex lock_;
   const bool terminal_;
   std::FILE* notes_;
   bool progressShown_ = false;
+  std::string progress_;  // on a terminal: the progress line's text, UTF-8
+  std::string rate_;      // and the pace shown after it
   AlbumRows rows_{true, {}, 0};
 };
 

@@ -6,6 +6,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "support/ChildProcess.h"
 #include "support/SiteFixture.h"
@@ -25,19 +28,19 @@ class TerminalCliSiteTest : public test::SiteFixture {
   test::TempDir dir;
 };
 
-// On a terminal the progress line is rewritten in place, and cleared before the next line.
-TEST_F(TerminalCliSiteTest, OnATerminalTheProgressLineIsRewrittenInPlace) {
-  std::vector<std::string> argv = {test::BuildProgram("albatrix-cli"), "--site", site().BaseUrl(), "download",
-                                   site().MemberUrl("kobe"), "--save", "out", "--albums", "1"};
+// Runs albatrix-cli with `args` in `folder` on a pseudo-terminal: what the terminal showed, its exit status.
+std::pair<std::string, int> RunOnTerminal(const std::vector<std::string>& args, const std::string& folder) {
+  std::vector<std::string> argv = {test::BuildProgram("albatrix-cli")};
+  argv.insert(argv.end(), args.begin(), args.end());
   std::vector<char*> raw;
   for (std::string& a : argv) raw.push_back(a.data());
   raw.push_back(nullptr);
   int master = -1;
   pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
-  ASSERT_GE(pid, 0);
+  if (pid < 0) return {"forkpty failed", -1};
   if (pid == 0) {
-    if (chdir(dir.path().c_str()) != 0) _exit(127);
-    setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
+    if (chdir(folder.c_str()) != 0) _exit(127);
+    setenv("XDG_DATA_HOME", folder.c_str(), 1);
     execv(raw[0], raw.data());
     _exit(127);
   }
@@ -46,12 +49,45 @@ TEST_F(TerminalCliSiteTest, OnATerminalTheProgressLineIsRewrittenInPlace) {
   for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) output.append(buffer, static_cast<std::size_t>(n));
   close(master);
   int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+  if (waitpid(pid, &status, 0) != pid) return {output, -1};
+  return {output, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+// On a terminal the progress line is rewritten in place, and cleared before the next line.
+TEST_F(TerminalCliSiteTest, OnATerminalTheProgressLineIsRewrittenInPlace) {
+  auto [output, status] = RunOnTerminal(
+      {"--site", site().BaseUrl(), "download", site().MemberUrl("kobe"), "--save", "out", "--albums", "1"}, dir.path());
+  EXPECT_EQ(status, 0) << output;
   // The terminal turns each line end into CR LF.
   EXPECT_NE(output.find("\r已获取到3张图片信息\033[K\r已开始下载图片\033[K"), std::string::npos) << output;
   EXPECT_NE(output.find("\r已下载3/3......\033[K\r\033[K下载完毕\r\n"), std::string::npos) << output;
   EXPECT_EQ(output.find("已下载3/3......\r\n"), std::string::npos);
+}
+
+// A run long enough to have a pace: on a terminal it follows the count; to a file the lines stay as
+// they are without it.
+TEST_F(TerminalCliSiteTest, OnATerminalThePaceFollowsTheCount) {
+  SiteOptions paced = test::OpenSiteOptions();
+  paced.picturesPerSecond = 10;
+  site().Reset(paced);
+  site().AddMember(test::MemberWith("slow", {u"Slow"}, 2, 16, 20));
+  const std::vector<std::string> args = {"--site", site().BaseUrl(), "download", site().MemberUrl("slow"), "--save", "out"};
+  auto [output, status] = RunOnTerminal(args, dir.path());
+  EXPECT_EQ(status, 0) << output;
+  const std::size_t pace = output.find(" 张/秒，剩余约 ");
+  ASSERT_NE(pace, std::string::npos) << output;
+  EXPECT_NE(output.rfind("......  ", pace), std::string::npos) << output;
+  // The pace goes before the line is cleared for the next one.
+  EXPECT_NE(output.find("\r已下载16/16......\033[K\r\033[K下载完毕\r\n"), std::string::npos) << output;
+
+  test::TempDir again;
+  test::ChildProcess child(test::BuildProgram("albatrix-cli"), args,
+                           {again.path(), again.path() + "/stdout", again.path() + "/stderr",
+                            {{"XDG_DATA_HOME", again.path()}}});
+  ASSERT_EQ(child.Wait(), 0);
+  const std::string notes = test::ReadWholeFile(again.path() + "/stderr");
+  EXPECT_NE(notes.find("已下载16/16......\n下载完毕\n"), std::string::npos) << notes;
+  EXPECT_EQ(notes.find("张/秒"), std::string::npos) << notes;
 }
 
 }  // namespace
