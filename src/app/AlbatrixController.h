@@ -15,6 +15,7 @@
 
 #include "MyCode/StringCtrl.h"
 #include "app/ActivityStates.h"
+#include "app/CoverWorker.h"
 #include "app/DownloadPresenter.h"
 #include "app/GridCells.h"
 #include "app/MainWindowView.h"
@@ -46,10 +47,6 @@ Text GridFrameText(std::size_t albums);
 
 // Caption of the window's own questions.
 inline constexpr TextView kPromptCaption = u"提示";
-
-// Decodes a cover file (by its content, whatever its name says) and scales it to the thumbnail size;
-// nothing when it does not decode. Runs on the thread that fills the grid.
-using ThumbnailMaker = std::function<std::optional<ThumbnailPixels>(const Text& coverFile)>;
 
 // The preview switch's question while a fill runs.
 inline constexpr TextView kStopFillQuestion = u"模式转换未完成,是否中断?";
@@ -111,17 +108,15 @@ class AlbatrixController {
   // message is shown).
   bool AppendAlbum(const ST_PERLISTRECORD& album);
   // The grid's per-album step: in list mode the album gets the next row unless a filter keyword rules it
-  // out; in preview mode its thumbnail step runs first. The view receives a copy; the record is not
-  // changed but for its thumbnail.
+  // out; in preview mode it shows the thumbnail it has and asks for its cover when it has none. The view
+  // receives a copy; the record is not changed.
   void ShowAlbumInGrid(std::size_t albumIndex);
-  // Preview mode: makes album i's thumbnail when it has none. The default step is MakeThumbnail.
-  void SetThumbnailStep(std::function<void(std::size_t albumIndex)> step);
-  // How covers become thumbnails; without one no cover is fetched.
+  // How covers become thumbnails; without one no cover is fetched. Set before the first listing.
   void SetThumbnailMaker(ThumbnailMaker maker);
-  // Once per album and listing (while its thumbIndex is -1): the cover fetched into "tmp" and made into
-  // a thumbnail, which gets the next index of the view's thumbnail list. A cover that cannot be fetched
-  // or decoded leaves the album without one, silently.
-  void MakeThumbnail(std::size_t albumIndex);
+  // The thumbnail index of album i in the view's thumbnail list, -1 while it has none. Preview mode asks
+  // the covers' thread for a cover once per album and listing; the album's cell gets it when it is made,
+  // in album order, numbered from 0 with each listing. A cover that cannot be fetched leaves none.
+  int ThumbnailOf(std::size_t albumIndex) const;
 
   // Box "预览图" was clicked; `checked` is the box's new state. While a fill runs: the question whether to stop it (Yes asks it to stop), and the box goes back as it was.
   // Otherwise the find window is hidden ("筛选" and "查找" off) for preview mode or "筛选" and "查找" on
@@ -250,6 +245,8 @@ class AlbatrixController {
   void ShowListReady();
   // The album list, the grid, the outcomes and the thumbnails emptied for albums to come.
   void ClearListing();
+  // The covers' thread: a thumbnail made for a cell of the grid as it is now becomes the next index.
+  void CoverMade(const CoverOrder& order, const ThumbnailPixels& pixels);
   // The album photo crawler of this controller's site.
   ListPicturesFn AlbumCrawler() const;
 
@@ -271,12 +268,11 @@ class AlbatrixController {
   ActivityStates states_;
   std::atomic<bool> listingAbort_{false};  // raised with a stop request; lowered when a listing starts
   std::atomic<int> gridRows_{0};  // album rows of the list mode grid since its last reset
-  std::function<void(std::size_t)> thumbnailStep_;
   std::thread listThread_;
 
-  ThumbnailMaker thumbnailMaker_;
-  std::atomic<bool> coverAbort_{false};  // raised by a fill stop, a listing stop and the close
-  std::mutex thumbLock_;                 // the next thumbnail index and its assignment
+  mutable std::mutex thumbLock_;  // the grid's generation, the thumbnails and their assignment
+  std::uint64_t gridGeneration_ = 0;  // one more with every grid reset: covers asked before are stale
+  std::vector<int> thumbnails_;       // by album index; -1: none yet
   int nextThumbnail_ = 0;
   std::thread fillThread_;
 
@@ -288,6 +284,7 @@ class AlbatrixController {
   int siteEntry_ = 15;           // the site selector's entry, as the window last reported or was told
   std::vector<std::size_t> lastRunAlbums_;  // the album index of each album of the last run, in its order
   std::thread downloadThread_;
+  CoverWorker covers_;  // last: its thread, which calls back into the members above, ends first
 };
 
 }  // namespace albatrix
