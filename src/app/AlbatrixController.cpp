@@ -143,8 +143,7 @@ void AlbatrixController::RunListing(const Text& memberText) {
   }
   EnterListing();
 
-  ListingToController events(*this);
-  const ListingResult result = ListMemberAlbums(memberText, profile_, events, &listingAbort_);
+  const ListingResult result = ListInto(memberText);
   if (result.end == ListingEnd::NoAddress) {
     view_.Message(Text(kNeedAddressMessage));
   } else if (albums_.empty() && result.end == ListingEnd::Unreadable && result.failure.named) {
@@ -173,6 +172,11 @@ void AlbatrixController::RunListing(const Text& memberText) {
     // The box is off while the listing runs, so this is the text the listing read.
     if (AddHistoryAndSave(HistoryKind::Member, memberText)) view_.AddCandidate(Control::Member, memberText);
   }
+}
+
+ListingResult AlbatrixController::ListInto(const Text& memberText) {
+  ListingToController events(*this);
+  return ListMemberAlbums(memberText, profile_, events, &listingAbort_);
 }
 
 bool AlbatrixController::AppendAlbum(const ST_PERLISTRECORD& album) {

@@ -179,6 +179,22 @@ class AlbatrixController {
   // What the last download run did, read once it has ended (empty before any run).
   RunTally LastDownload() const;
 
+  // "导出下载文件": writes a job file for the member of the current listing with `request`'s save path and
+  // retries and the current site's rule and limits: either the chosen albums (`chosenOnly`), or every
+  // album, which the job lists afresh each time it runs. False (a trace line says why) when nothing is
+  // listed, no chosen album is in the list, or the file cannot be written.
+  bool ExportJob(const Text& file, const DownloadRequest& request, bool chosenOnly);
+  // "导入下载文件并开始下载": one run over the job files in their order, each member into its own member
+  // folder under its job's save path with its job's rule and limits; a job of every album lists its
+  // member first. The grid shows the member under way; the status line adds "成员 k/n". A cancel ends
+  // the batch; a file that cannot run is named in one message at the end, and the others run. The
+  // summary (LastDownload) covers the batch, each failure naming its member. False when busy.
+  bool RunJobFiles(std::vector<Text> files);
+  // "导出迅雷下载列表": on the run thread, lists the pages of the chosen albums (nothing is downloaded) and
+  // writes every picture address into `file` as the list file (GBK, CR LF); the status line says how it
+  // ended. A cancel ends it without a file. False when busy.
+  bool ExportPictureList(const Text& file, const std::vector<std::size_t>& albums);
+
   // The current site's naming rules and download limits as the download run reads them, and the way to
   // change settings while a run may be reading them; the change is saved at once (false when soft.dat
   // could not be written). Every change and save of the block goes through the one settings lock, the
@@ -247,6 +263,14 @@ class AlbatrixController {
   void ClearListing();
   // The covers' thread: a thumbnail made for a cell of the grid as it is now becomes the next index.
   void CoverMade(const CoverOrder& order, const ThumbnailPixels& pixels);
+  // Lists `memberText` into the album list and the grid; the listing thread's and a batch's step.
+  ListingResult ListInto(const Text& memberText);
+  // A batch: the member of `job` into the grid (listed first for a job of every album, which then names
+  // its albums and member folder). False when it cannot run (`problem` says why) or a cancel came.
+  // `position` of `count` is the member's place in the batch.
+  bool LoadMemberOfJob(DownloadJob& job, std::size_t position, std::size_t count, Text& problem);
+  void RunBatch(const std::vector<Text>& files);
+  void WritePictureList(const Text& file, const std::vector<ST_PERLISTRECORD>& albums);
   // The album photo crawler of this controller's site.
   ListPicturesFn AlbumCrawler() const;
 
@@ -280,6 +304,8 @@ class AlbatrixController {
   DownloadPresenter downloadPresenter_;
   std::mutex sessionLock_;  // session_ is replaced on the command thread; a cancel may come from another
   std::unique_ptr<RunSession> session_;  // the last run; replaced only while no run thread exists
+  std::optional<RunTally> batchTally_;    // the last run was a batch of job files: its sum
+  std::atomic<bool> batchCancel_{false};  // ends a batch or a picture list export
   DownloadRequest lastRequest_;  // of the last run started with Download
   int siteEntry_ = 15;           // the site selector's entry, as the window last reported or was told
   std::vector<std::size_t> lastRunAlbums_;  // the album index of each album of the last run, in its order

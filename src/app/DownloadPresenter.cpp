@@ -43,6 +43,20 @@ void DownloadPresenter::ForgetResults() {
   results_.clear();
 }
 
+void DownloadPresenter::SetBatchPlace(Text place) {
+  std::lock_guard<std::mutex> hold(lock_);
+  batchPlace_ = std::move(place);
+}
+
+void DownloadPresenter::SetStatus(const Text& text) {
+  Text place;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    place = batchPlace_;
+  }
+  view_.SetText(Control::Status, place.empty() ? text : place + u"，" + text);
+}
+
 void DownloadPresenter::RunRefused(RunRefusal why, const Text& folder) {
   if (why == RunRefusal::NoSavePath) {
     view_.Message(u"请先设置保存路径");
@@ -61,7 +75,7 @@ void DownloadPresenter::RunBegun(std::size_t albumCount, std::size_t retryCount)
 }
 
 void DownloadPresenter::AlbumBegun(std::size_t position, std::size_t albumCount) {
-  view_.SetText(Control::Status, u"正在下载第" + DecimalText(position) + u"/" + DecimalText(albumCount) + u"个图集");
+  SetStatus(u"正在下载第" + DecimalText(position) + u"/" + DecimalText(albumCount) + u"个图集");
   view_.SetText(Control::Progress, u"......");
 }
 
@@ -86,8 +100,7 @@ void DownloadPresenter::HoldBegun(long long seconds) {
 }
 
 void DownloadPresenter::RetryPassBegun(int pass, std::size_t pictures, long long waitSeconds) {
-  view_.SetText(Control::Status, u"正在重试失败的图片(第" + DecimalText(pass) + u"轮，共" + DecimalText(pictures) +
-                                u"张)");
+  SetStatus(u"正在重试失败的图片(第" + DecimalText(pass) + u"轮，共" + DecimalText(pictures) + u"张)");
   view_.SetText(Control::Progress, DecimalText(waitSeconds) + u"秒后开始重试");
 }
 

@@ -29,6 +29,8 @@ class DownloadPresenter : public RunEvents {
   Text ResultOf(std::size_t albumIndex) const;
   // A new listing: the albums' outcomes are gone with their list.
   void ForgetResults();
+  // In a batch of job files, the member's place ("成员 2/5") that leads the status line; empty otherwise.
+  void SetBatchPlace(Text place);
 
   void RunRefused(RunRefusal why, const Text& folder) override;
   void RunBegun(std::size_t albumCount, std::size_t retryCount) override;
@@ -46,6 +48,8 @@ class DownloadPresenter : public RunEvents {
 
  private:
   void SetDownloadingFolder(Text folder);
+  // `text` on the status line, after the batch place when there is one.
+  void SetStatus(const Text& text);
 
   MainWindowView& view_;
   std::function<void(const RunTally*)> ended_;
@@ -53,6 +57,7 @@ class DownloadPresenter : public RunEvents {
   Text downloadingFolder_;
   std::vector<std::size_t> runAlbums_;
   std::map<std::size_t, Text> results_;
+  Text batchPlace_;
 };
 
 }  // namespace albatrix
