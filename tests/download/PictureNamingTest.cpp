@@ -242,13 +242,6 @@ TEST(PictureNaming, ManyEqualNamesStayFast) {
   EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 3000);
 }
 
-TEST(PictureNaming, ProgressTextCountsListedPictures) {
-  NamingRig rig;
-  rig.Name("u1", "");
-  rig.Name("u2", "");
-  EXPECT_EQ(rig.events.Lines(), (std::vector<std::string>{"listed 1", "listed 2"}));
-}
-
 // The skip marker names the first picture of the last run: meeting it ends the album, with the option on.
 TEST(PictureNaming, SkipMarkerStopsTheAlbum) {
   struct Case {
