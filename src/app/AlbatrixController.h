@@ -194,6 +194,8 @@ class AlbatrixController {
   // writes every picture address into `file` as the list file (GBK, CR LF); the status line says how it
   // ended. A cancel ends it without a file. False when busy.
   bool ExportPictureList(const Text& file, const std::vector<std::size_t>& albums);
+  // The last picture list export wrote its file.
+  bool PictureListWritten() const { return pictureListWritten_.load(); }
 
   // The current site's naming rules and download limits as the download run reads them, and the way to
   // change settings while a run may be reading them; the change is saved at once (false when soft.dat
@@ -306,6 +308,7 @@ class AlbatrixController {
   std::unique_ptr<RunSession> session_;  // the last run; replaced only while no run thread exists
   std::optional<RunTally> batchTally_;    // the last run was a batch of job files: its sum
   std::atomic<bool> batchCancel_{false};  // ends a batch or a picture list export
+  std::atomic<bool> pictureListWritten_{false};
   DownloadRequest lastRequest_;  // of the last run started with Download
   int siteEntry_ = 15;           // the site selector's entry, as the window last reported or was told
   std::vector<std::size_t> lastRunAlbums_;  // the album index of each album of the last run, in its order

@@ -71,7 +71,7 @@ bool AlbatrixController::LoadMemberOfJob(DownloadJob& job, std::size_t position,
     const ListingResult result = ListInto(job.memberAddress);
     if (batchCancel_) return false;
     if (albums_.empty()) {
-      problem = result.end == ListingEnd::Unreadable && result.failure.named
+      problem = result.end == ListingEnd::Unreadable && !result.failure.reason.empty()
                     ? u"相册列表第" + DecimalText(result.endPage) + u"页读取失败: " + result.failure.reason
                     : Text(u"没有获取到相册");
       return false;
@@ -151,6 +151,7 @@ bool AlbatrixController::ExportPictureList(const Text& file, const std::vector<s
   for (std::size_t index : albums)
     if (index < albums_.size()) chosen.push_back(albums_[index]);
   batchCancel_ = false;
+  pictureListWritten_ = false;
   if (!StartThread(downloadThread_, [this, file, chosen = std::move(chosen)] { WritePictureList(file, chosen); })) {
     states_.End(Activity::Running);
     view_.Message(u"Create thread:GetListFunc failed.");
@@ -179,6 +180,7 @@ void AlbatrixController::WritePictureList(const Text& file, const std::vector<ST
   } else if (!WriteListFile(file, urls)) {
     status = u"迅雷下载列表无法写入：" + file;
   } else {
+    pictureListWritten_ = true;
     status = u"已导出 " + DecimalText(urls.size()) + u" 个图片地址到 " + file;
     if (unread > 0) status += u"（" + DecimalText(unread) + u" 个相册没有读完）";
   }

@@ -66,6 +66,9 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments);
 // export-job ADDRESS --save DIR (--albums LIST | --all) --output FILE: lists ADDRESS, then saves a job
 // file of the chosen rows, or of every album (listed afresh whenever the job runs), as "导出下载文件" does.
 int RunExportJob(CliContext& context, const std::vector<std::string>& arguments);
+// export-list ADDRESS --albums LIST --output FILE: lists ADDRESS, then writes the picture addresses of
+// the chosen rows' albums into FILE as "导出迅雷下载列表" does (GBK, CR LF); nothing is downloaded.
+int RunExportList(CliContext& context, const std::vector<std::string>& arguments);
 
 // settings [set KEY=VALUE ...]: the current site's download limits, naming rules and option bits from
 // soft.dat in the program folder, shown, or changed with the settings dialogs' validation and saved.

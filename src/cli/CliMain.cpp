@@ -25,6 +25,8 @@ constexpr CliCommand kCommands[] = {
     {"download", "--job FILE [FILE ...]", "run saved job files, one member after another", RunDownload},
     {"export-job", "ADDRESS --save DIR (--albums LIST | --all) --output FILE",
      "list, then save a job file of those rows, or of every album (listed afresh each run)", RunExportJob},
+    {"export-list", "ADDRESS --albums LIST --output FILE",
+     "list, then write the picture addresses of those rows into FILE for a download manager", RunExportList},
     {"settings", "[set KEY=VALUE ...]", "show or change the limits, naming rules and options",
      RunSettings},
 };
@@ -94,6 +96,8 @@ void PrintHelp() {
       "failure line begins with the member's address and \" / \" before the album title.\n"
       "export-job lists ADDRESS and writes FILE: the albums of LIST, or with --all every album of the\n"
       "member, DIR, and the naming rule and limits in force; exit 0 when it was written.\n"
+      "export-list reads the pages of the albums of LIST and writes every picture address into FILE,\n"
+      "one a line with CR LF, in GBK, for an external download manager; nothing is downloaded.\n"
       "Exit status of download: 0 nothing failed, 3 some pictures failed, 1 nothing could be listed or\n"
       "the save path was refused, 2 a wrong command line, 130 cancelled with Ctrl-C.\n"
       "settings prints one KEY=VALUE line per setting with the window's name for it; settings set\n"
