@@ -55,6 +55,13 @@ std::function<void()> InterruptStops(AlbatrixController& controller);
 // InterruptCatcher of InterruptStops alive) stops it; true when that happened.
 bool ListAlbumsOf(AlbatrixController& controller, const Text& address);
 
+class ProgressView;
+struct AlbumRows;
+
+// ListAlbumsOf, then `rows` chosen in the view: -1 when they were, else the exit status (130 after a
+// Ctrl-C, 1 when nothing was listed, 2 when `rows` names a row past the last).
+int ListAndChooseRows(AlbatrixController& controller, ProgressView& view, const Text& address, const AlbumRows& rows);
+
 // list [ADDRESS]: the get-albums command on ADDRESS, as the window runs it.
 int RunList(CliContext& context, const std::vector<std::string>& arguments);
 

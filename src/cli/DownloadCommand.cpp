@@ -165,14 +165,7 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
   }
   AlbatrixController controller(view, context.programFolder, context.profile);
   InterruptCatcher catcher(InterruptStops(controller));
-  if (ListAlbumsOf(controller, address)) return kExitInterrupted;
-  const std::size_t listed = view.ShownRows();
-  if (listed == 0) return kExitNothing;
-  if (!rows->all && rows->highest > listed) {
-    return UsageError("--albums names row " + std::to_string(rows->highest) + ", but only " + std::to_string(listed) +
-                      " albums were listed");
-  }
-  view.ChooseRows(*rows);
+  if (int status = ListAndChooseRows(controller, view, address, *rows); status >= 0) return status;
   controller.Download(DownloadRequest{view.ChosenAlbums(), Utf8ToText(args.save), args.retries});
   return FinishDownload(controller, view);
 }

@@ -48,20 +48,12 @@ int ParseExport(const char* command, bool withSave, const std::vector<std::strin
   return -1;
 }
 
-// Lists the address and chooses the rows of `albums` (or every row with `all`): -1 when rows were
+// Lists the address and chooses the rows of --albums (or every row with --all): -1 when rows were
 // chosen, else the exit status.
 int ListAndChoose(CliContext& context, AlbatrixController& controller, ProgressView& view, const ExportArguments& args) {
   std::optional<AlbumRows> rows = ParseAlbumRows(args.all ? "all" : args.albums);
   if (!rows) return UsageError("--albums takes all or rows such as 1,3-5, not '" + args.albums + "'");
-  if (ListAlbumsOf(controller, args.address.empty() ? context.defaultAddress : Utf8ToText(args.address))) return kExitInterrupted;
-  const std::size_t listed = view.ShownRows();
-  if (listed == 0) return kExitNothing;
-  if (!rows->all && rows->highest > listed) {
-    return UsageError("--albums names row " + std::to_string(rows->highest) + ", but only " + std::to_string(listed) +
-                      " albums were listed");
-  }
-  view.ChooseRows(*rows);
-  return -1;
+  return ListAndChooseRows(controller, view, args.address.empty() ? context.defaultAddress : Utf8ToText(args.address), *rows);
 }
 
 }  // namespace

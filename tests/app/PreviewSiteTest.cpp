@@ -38,6 +38,16 @@ class PreviewSiteTest : public test::ControllerSiteFixture {
       if (path.rfind("/cover/", 0) == 0) total += count;
     return total;
   }
+  // The cover of the demo's album `album` stalls after a few bytes; gives its path.
+  std::string StallCover(std::size_t album) {
+    std::optional<SiteMember> demo = site().Member(AlbumSite::kDemoMember);
+    std::string path = AlbumSite::CoverPath(AlbumSite::kDemoMember, demo->albums.at(album).id);
+    SiteFault stall;
+    stall.kind = SiteFaultKind::Stall;
+    stall.bytes = 10;
+    site().SetFault(path, stall);
+    return path;
+  }
   void ListDemo() { List(Utf8ToText(site().MemberUrl(AlbumSite::kDemoMember))); }
   std::size_t AlbumCount() { return controller->Albums().size(); }
 };
@@ -91,14 +101,7 @@ TEST_F(PreviewSiteTest, ABrokenCoverLeavesItsAlbumWithoutAThumbnail) {
 
 TEST_F(PreviewSiteTest, StoppingAFillEndsAStalledCoverAtOnce) {
   ListDemo();
-  std::string member = AlbumSite::kDemoMember;
-  std::optional<SiteMember> demo = site().Member(member);
-  ASSERT_TRUE(demo);
-  std::string stalled = AlbumSite::CoverPath(member, demo->albums[0].id);
-  SiteFault stall;
-  stall.kind = SiteFaultKind::Stall;
-  stall.bytes = 10;
-  site().SetFault(stalled, stall);
+  std::string stalled = StallCover(0);
   view.Check(Control::Preview, true);
   controller->SwitchPreview(view.IsChecked(Control::Preview));
   ASSERT_TRUE(test::WaitFor([&] { return site().RequestCount(stalled) == 1; }));
@@ -117,14 +120,7 @@ TEST_F(PreviewSiteTest, StoppingAFillEndsAStalledCoverAtOnce) {
 TEST_F(PreviewSiteTest, AStalledCoverHoldsNeitherTheListingNorTheCoversOfTheNextListing) {
   ListDemo();
   ClickPreview(true);
-  std::string member = AlbumSite::kDemoMember;
-  std::optional<SiteMember> demo = site().Member(member);
-  ASSERT_TRUE(demo);
-  std::string stalled = AlbumSite::CoverPath(member, demo->albums[0].id);
-  SiteFault stall;
-  stall.kind = SiteFaultKind::Stall;
-  stall.bytes = 10;
-  site().SetFault(stalled, stall);
+  std::string stalled = StallCover(0);
   auto asked = std::chrono::steady_clock::now();
   ListDemo();  // returns once the listing has ended
   EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5));
