@@ -13,9 +13,8 @@ AlbatrixController::AlbatrixController(MainWindowView& view, Text programFolder,
       siteCode_(SITE_CODE_HUPU),
       programFolder_(std::move(programFolder)),
       profile_(std::move(profile)),
-      downloadPresenter_(view, [this](const RunTally* tally) { DownloadEnded(tally); }) {
-  thumbnailStep_ = [this](std::size_t albumIndex) { MakeThumbnail(albumIndex); };
-}
+      downloadPresenter_(view, [this](const RunTally* tally) { DownloadEnded(tally); }),
+      covers_(programFolder_, [this](const CoverOrder& order, const ThumbnailPixels& pixels) { CoverMade(order, pixels); }) {}
 
 AlbatrixController::~AlbatrixController() { Shutdown(); }
 
@@ -74,7 +73,6 @@ void AlbatrixController::GetAlbums(Text memberText) {
 
   ClearListing();
   listingAbort_ = false;
-  coverAbort_ = false;
   states_.Begin(Activity::Listing);
   siteCode_ = SITE_CODE_HUPU;
   if (!StartThread(listThread_, [this, memberText = TrimBlanks(memberText)] {
@@ -92,6 +90,7 @@ void AlbatrixController::ClearListing() {
   downloadPresenter_.ForgetResults();
   lastRunAlbums_.clear();  // the rows those albums had are gone with the list
   std::lock_guard<std::mutex> hold(thumbLock_);
+  thumbnails_.clear();
   nextThumbnail_ = 0;
   view_.ClearThumbnails();
 }
@@ -100,7 +99,7 @@ void AlbatrixController::StopListing() {
   // The abort flag is lowered when the next listing starts.
   if (!states_.AskStop(Activity::Listing)) return;
   listingAbort_ = true;  // the page in flight ends now, and the listing after the album it is at
-  coverAbort_ = true;    // and so does a cover
+  covers_.Drop();        // and so do the covers
 }
 
 namespace {
@@ -144,8 +143,7 @@ void AlbatrixController::RunListing(const Text& memberText) {
   }
   EnterListing();
 
-  ListingToController events(*this);
-  const ListingResult result = ListMemberAlbums(memberText, profile_, events, &listingAbort_);
+  const ListingResult result = ListInto(memberText);
   if (result.end == ListingEnd::NoAddress) {
     view_.Message(Text(kNeedAddressMessage));
   } else if (albums_.empty() && result.end == ListingEnd::Unreadable && result.failure.named) {
@@ -174,6 +172,11 @@ void AlbatrixController::RunListing(const Text& memberText) {
     // The box is off while the listing runs, so this is the text the listing read.
     if (AddHistoryAndSave(HistoryKind::Member, memberText)) view_.AddCandidate(Control::Member, memberText);
   }
+}
+
+ListingResult AlbatrixController::ListInto(const Text& memberText) {
+  ListingToController events(*this);
+  return ListMemberAlbums(memberText, profile_, events, &listingAbort_);
 }
 
 bool AlbatrixController::AppendAlbum(const ST_PERLISTRECORD& album) {
@@ -217,6 +220,10 @@ void AlbatrixController::ApplySiteSelection(int siteEntry) {
 void AlbatrixController::ResetGrid() {
   view_.Check(Control::SelectAll, false);
   gridRows_ = 0;
+  covers_.Drop();
+  // Under the lock that a made cover takes: it either reaches the old grid before the reset or not at all.
+  std::lock_guard<std::mutex> hold(thumbLock_);
+  ++gridGeneration_;
   view_.ResetGrid(previewMode_);
 }
 
@@ -235,19 +242,23 @@ void AlbatrixController::ShowAlbumInGrid(std::size_t albumIndex) {
     cell.count = GridCountText(album.pictureCount);
     cell.note = GridNoteText(album.accessFlags);
     cell.result = downloadPresenter_.ResultOf(albumIndex);
-  } else {
-    if (thumbnailStep_) thumbnailStep_(albumIndex);
-    const ST_PERLISTRECORD& album = albums_[albumIndex];
-    cell.row = static_cast<int>(albumIndex / kThumbColumns);
-    cell.column = static_cast<int>(albumIndex % kThumbColumns);
-    cell.title = album.title;
-    cell.caption = GridCaptionText(albumIndex, album.title);
-    cell.thumbIndex = album.thumbIndex;
+    view_.ShowAlbum(cell);
+    return;
   }
-  view_.ShowAlbum(cell);
+  const ST_PERLISTRECORD& album = albums_[albumIndex];
+  cell.row = static_cast<int>(albumIndex / kThumbColumns);
+  cell.column = static_cast<int>(albumIndex % kThumbColumns);
+  cell.title = album.title;
+  cell.caption = GridCaptionText(albumIndex, album.title);
+  std::uint64_t generation = 0;
+  {
+    std::lock_guard<std::mutex> hold(thumbLock_);
+    if (albumIndex < thumbnails_.size()) cell.thumbIndex = thumbnails_[albumIndex];
+    generation = gridGeneration_;
+    view_.ShowAlbum(cell);
+  }
+  if (cell.thumbIndex == -1 && covers_.HasMaker()) covers_.Ask(CoverOrder{cell, album.coverUrl, generation});
 }
-
-void AlbatrixController::SetThumbnailStep(std::function<void(std::size_t)> step) { thumbnailStep_ = std::move(step); }
 
 void AlbatrixController::SetFilterKeyword(Text keyword) {
   std::lock_guard<std::mutex> hold(textsLock_);

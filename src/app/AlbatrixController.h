@@ -15,6 +15,7 @@
 
 #include "MyCode/StringCtrl.h"
 #include "app/ActivityStates.h"
+#include "app/CoverWorker.h"
 #include "app/DownloadPresenter.h"
 #include "app/GridCells.h"
 #include "app/MainWindowView.h"
@@ -46,10 +47,6 @@ Text GridFrameText(std::size_t albums);
 
 // Caption of the window's own questions.
 inline constexpr TextView kPromptCaption = u"提示";
-
-// Decodes a cover file (by its content, whatever its name says) and scales it to the thumbnail size;
-// nothing when it does not decode. Runs on the thread that fills the grid.
-using ThumbnailMaker = std::function<std::optional<ThumbnailPixels>(const Text& coverFile)>;
 
 // The preview switch's question while a fill runs.
 inline constexpr TextView kStopFillQuestion = u"模式转换未完成,是否中断?";
@@ -111,17 +108,15 @@ class AlbatrixController {
   // message is shown).
   bool AppendAlbum(const ST_PERLISTRECORD& album);
   // The grid's per-album step: in list mode the album gets the next row unless a filter keyword rules it
-  // out; in preview mode its thumbnail step runs first. The view receives a copy; the record is not
-  // changed but for its thumbnail.
+  // out; in preview mode it shows the thumbnail it has and asks for its cover when it has none. The view
+  // receives a copy; the record is not changed.
   void ShowAlbumInGrid(std::size_t albumIndex);
-  // Preview mode: makes album i's thumbnail when it has none. The default step is MakeThumbnail.
-  void SetThumbnailStep(std::function<void(std::size_t albumIndex)> step);
-  // How covers become thumbnails; without one no cover is fetched.
+  // How covers become thumbnails; without one no cover is fetched. Set before the first listing.
   void SetThumbnailMaker(ThumbnailMaker maker);
-  // Once per album and listing (while its thumbIndex is -1): the cover fetched into "tmp" and made into
-  // a thumbnail, which gets the next index of the view's thumbnail list. A cover that cannot be fetched
-  // or decoded leaves the album without one, silently.
-  void MakeThumbnail(std::size_t albumIndex);
+  // The thumbnail index of album i in the view's thumbnail list, -1 while it has none. Preview mode asks
+  // the covers' thread for a cover once per album and listing; the album's cell gets it when it is made,
+  // in album order, numbered from 0 with each listing. A cover that cannot be fetched leaves none.
+  int ThumbnailOf(std::size_t albumIndex) const;
 
   // Box "预览图" was clicked; `checked` is the box's new state. While a fill runs: the question whether to stop it (Yes asks it to stop), and the box goes back as it was.
   // Otherwise the find window is hidden ("筛选" and "查找" off) for preview mode or "筛选" and "查找" on
@@ -183,6 +178,24 @@ class AlbatrixController {
 
   // What the last download run did, read once it has ended (empty before any run).
   RunTally LastDownload() const;
+
+  // "导出下载文件": writes a job file for the member of the current listing with `request`'s save path and
+  // retries and the current site's rule and limits: either the chosen albums (`chosenOnly`), or every
+  // album, which the job lists afresh each time it runs. False (a trace line says why) when nothing is
+  // listed, no chosen album is in the list, or the file cannot be written.
+  bool ExportJob(const Text& file, const DownloadRequest& request, bool chosenOnly);
+  // "导入下载文件并开始下载": one run over the job files in their order, each member into its own member
+  // folder under its job's save path with its job's rule and limits; a job of every album lists its
+  // member first. The grid shows the member under way; the status line adds "成员 k/n". A cancel ends
+  // the batch; a file that cannot run is named in one message at the end, and the others run. The
+  // summary (LastDownload) covers the batch, each failure naming its member. False when busy.
+  bool RunJobFiles(std::vector<Text> files);
+  // "导出迅雷下载列表": on the run thread, lists the pages of the chosen albums (nothing is downloaded) and
+  // writes every picture address into `file` as the list file (GBK, CR LF); the status line says how it
+  // ended. A cancel ends it without a file. False when busy.
+  bool ExportPictureList(const Text& file, const std::vector<std::size_t>& albums);
+  // The last picture list export wrote its file.
+  bool PictureListWritten() const { return pictureListWritten_.load(); }
 
   // The current site's naming rules and download limits as the download run reads them, and the way to
   // change settings while a run may be reading them; the change is saved at once (false when soft.dat
@@ -250,6 +263,16 @@ class AlbatrixController {
   void ShowListReady();
   // The album list, the grid, the outcomes and the thumbnails emptied for albums to come.
   void ClearListing();
+  // The covers' thread: a thumbnail made for a cell of the grid as it is now becomes the next index.
+  void CoverMade(const CoverOrder& order, const ThumbnailPixels& pixels);
+  // Lists `memberText` into the album list and the grid; the listing thread's and a batch's step.
+  ListingResult ListInto(const Text& memberText);
+  // A batch: the member of `job` into the grid (listed first for a job of every album, which then names
+  // its albums and member folder). False when it cannot run (`problem` says why) or a cancel came.
+  // `position` of `count` is the member's place in the batch.
+  bool LoadMemberOfJob(DownloadJob& job, std::size_t position, std::size_t count, Text& problem);
+  void RunBatch(const std::vector<Text>& files);
+  void WritePictureList(const Text& file, const std::vector<ST_PERLISTRECORD>& albums);
   // The album photo crawler of this controller's site.
   ListPicturesFn AlbumCrawler() const;
 
@@ -271,12 +294,11 @@ class AlbatrixController {
   ActivityStates states_;
   std::atomic<bool> listingAbort_{false};  // raised with a stop request; lowered when a listing starts
   std::atomic<int> gridRows_{0};  // album rows of the list mode grid since its last reset
-  std::function<void(std::size_t)> thumbnailStep_;
   std::thread listThread_;
 
-  ThumbnailMaker thumbnailMaker_;
-  std::atomic<bool> coverAbort_{false};  // raised by a fill stop, a listing stop and the close
-  std::mutex thumbLock_;                 // the next thumbnail index and its assignment
+  mutable std::mutex thumbLock_;  // the grid's generation, the thumbnails and their assignment
+  std::uint64_t gridGeneration_ = 0;  // one more with every grid reset: covers asked before are stale
+  std::vector<int> thumbnails_;       // by album index; -1: none yet
   int nextThumbnail_ = 0;
   std::thread fillThread_;
 
@@ -284,10 +306,14 @@ class AlbatrixController {
   DownloadPresenter downloadPresenter_;
   std::mutex sessionLock_;  // session_ is replaced on the command thread; a cancel may come from another
   std::unique_ptr<RunSession> session_;  // the last run; replaced only while no run thread exists
+  std::optional<RunTally> batchTally_;    // the last run was a batch of job files: its sum
+  std::atomic<bool> batchCancel_{false};  // ends a batch or a picture list export
+  std::atomic<bool> pictureListWritten_{false};
   DownloadRequest lastRequest_;  // of the last run started with Download
   int siteEntry_ = 15;           // the site selector's entry, as the window last reported or was told
   std::vector<std::size_t> lastRunAlbums_;  // the album index of each album of the last run, in its order
   std::thread downloadThread_;
+  CoverWorker covers_;  // last: its thread, which calls back into the members above, ends first
 };
 
 }  // namespace albatrix

@@ -73,6 +73,13 @@ void AlbatrixController::RetryFailures() {
     return;
   }
   WaitForDownload();
+  if (batchTally_) {
+    // The failures of a batch belong to several members' folders and rules; running its job files
+    // again fetches what is missing.
+    states_.End(Activity::Running);
+    view_.Message(u"多个成员的失败图片请重新导入下载文件来下载", Text(kPromptCaption));
+    return;
+  }
   // The save path and the passes of the run whose failures these are.
   RunPlan plan = MakeRunPlan(DownloadRequest{{}, lastRequest_.savePath, lastRequest_.retries});
   // A retry is no run to go on with: it keeps no job file of its own.
@@ -96,12 +103,11 @@ void AlbatrixController::ShowFailures() {
 
 void AlbatrixController::StartRun(RunPlan plan, std::vector<std::size_t> albumIndices) {
   lastRunAlbums_ = albumIndices;
-  std::vector<std::int32_t> listedCounts;
-  for (const ST_PERLISTRECORD& album : plan.albums) listedCounts.push_back(album.pictureCount);
-  downloadPresenter_.BeginRun(std::move(albumIndices), std::move(listedCounts));
+  downloadPresenter_.BeginRun(std::move(albumIndices), plan.albums);
   {
     std::lock_guard<std::mutex> hold(sessionLock_);
     session_ = std::make_unique<RunSession>(std::move(plan), downloadPresenter_);
+    batchTally_.reset();
   }
   RunSession& session = *session_;
   if (!StartThread(downloadThread_, [&session] {
@@ -122,7 +128,9 @@ void AlbatrixController::DownloadEnded(const RunTally* tally) {
 bool AlbatrixController::CancelDownload() {
   // A Ctrl-C asks from a thread of its own: session_ may be replaced by the command thread meanwhile.
   std::lock_guard<std::mutex> hold(sessionLock_);
-  return Running() && session_ && session_->flags.RequestCancel();
+  if (!Running()) return false;
+  if (!batchCancel_.exchange(true)) listingAbort_ = true;  // a batch may be listing a member now
+  return session_ && session_->flags.RequestCancel();
 }
 
 void AlbatrixController::WaitForDownload() {
@@ -135,7 +143,10 @@ void AlbatrixController::OpenSaveFolder(const Text& savePathText) {
   if (!folder.empty()) view_.OpenFolder(folder);
 }
 
-RunTally AlbatrixController::LastDownload() const { return session_ ? session_->tally : RunTally{}; }
+RunTally AlbatrixController::LastDownload() const {
+  if (batchTally_) return *batchTally_;
+  return session_ ? session_->tally : RunTally{};
+}
 
 NameRule AlbatrixController::CurrentNameRule() const {
   std::lock_guard<std::mutex> hold(settingsLock_);

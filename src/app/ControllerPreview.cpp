@@ -4,33 +4,35 @@
 
 #include "MyCode/Trace.h"
 #include "app/AlbatrixController.h"
-#include "discovery/CoverFetch.h"
 
 namespace albatrix {
 
-void AlbatrixController::SetThumbnailMaker(ThumbnailMaker maker) { thumbnailMaker_ = std::move(maker); }
+void AlbatrixController::SetThumbnailMaker(ThumbnailMaker maker) { covers_.SetMaker(std::move(maker)); }
 
-void AlbatrixController::MakeThumbnail(std::size_t albumIndex) {
-  if (!thumbnailMaker_ || albumIndex >= albums_.size() || albums_[albumIndex].thumbIndex != -1) return;
-  Text url = albums_[albumIndex].coverUrl;
-  if (!FetchCover(programFolder_, albumIndex, url, &coverAbort_)) return;
-  std::optional<ThumbnailPixels> pixels = thumbnailMaker_(CoverFilePath(programFolder_, albumIndex));
-  if (!pixels) {
-    Trace("cover " + std::to_string(albumIndex) + ": not a picture");
-    return;
-  }
-  // The index is the album's before the view can show a cell naming it, and the picture reaches the
-  // view's list first: calls to the view keep their order.
+int AlbatrixController::ThumbnailOf(std::size_t albumIndex) const {
   std::lock_guard<std::mutex> hold(thumbLock_);
-  int index = nextThumbnail_++;
-  albums_.SetThumbIndex(albumIndex, index);
-  view_.AddThumbnail(index, *pixels);
+  return albumIndex < thumbnails_.size() ? thumbnails_[albumIndex] : -1;
+}
+
+void AlbatrixController::CoverMade(const CoverOrder& order, const ThumbnailPixels& pixels) {
+  const std::size_t album = order.cell.albumIndex;
+  std::lock_guard<std::mutex> hold(thumbLock_);
+  if (order.generation != gridGeneration_) return;  // the grid it was asked for is gone
+  if (thumbnails_.size() <= album) thumbnails_.resize(album + 1, -1);
+  if (thumbnails_[album] != -1) return;
+  // The picture reaches the view's list before the cell that names it: calls to the view keep their order.
+  const int index = nextThumbnail_++;
+  thumbnails_[album] = index;
+  view_.AddThumbnail(index, pixels);
+  GridAlbum cell = order.cell;
+  cell.thumbIndex = index;
+  view_.ShowThumbnail(cell);
 }
 
 void AlbatrixController::SwitchPreview(bool checked) {
   if (Filling()) {
     if (view_.Message(Text(kStopFillQuestion), Text(kPromptCaption), MessageButtons::YesNo)) {
-      if (states_.AskStop(Activity::Filling)) coverAbort_ = true;
+      if (states_.AskStop(Activity::Filling)) covers_.Drop();
     }
     view_.Check(Control::Preview, !checked);
     return;
@@ -47,7 +49,6 @@ void AlbatrixController::SwitchPreview(bool checked) {
   states_.Begin(Activity::Filling);
   previewMode_ = checked;
   ResetGrid();
-  coverAbort_ = false;
   if (!StartThread(fillThread_, [this] { FillGrid(); })) {
     Trace("preview: the filler thread could not start");
     states_.End(Activity::Filling);
@@ -56,6 +57,8 @@ void AlbatrixController::SwitchPreview(bool checked) {
 
 void AlbatrixController::FillGrid() {
   for (std::size_t i = 0; i < albums_.size() && !states_.StopAsked(Activity::Filling); ++i) ShowAlbumInGrid(i);
+  // The mode switch is over once its thumbnails are in, as the user sees it: the cells fill as they come.
+  if (previewMode_) covers_.WaitIdle([this] { return states_.StopAsked(Activity::Filling); });
   view_.RefreshGrid();
   // The keyword goes before the fill counts as ended: a filter may start from then on and sets its own.
   SetFilterKeyword(Text());
@@ -83,11 +86,12 @@ void AlbatrixController::WaitForFill() {
 void AlbatrixController::Shutdown() {
   StopListing();
   states_.AskStop(Activity::Filling);
-  coverAbort_ = true;
+  covers_.Drop();
   CancelDownload();
   WaitForListing();
   WaitForFill();
   WaitForDownload();
+  covers_.Stop();
 }
 
 }  // namespace albatrix

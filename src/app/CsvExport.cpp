@@ -20,11 +20,10 @@ Bytes CsvLine(const TextArray& cells) {
   return bytes;
 }
 
-Text WithCsvExtension(TextView path) {
+Text WithEnding(TextView path, TextView ending) {
   Text name(path);
-  constexpr TextView kEnding = u".csv";
-  bool hasEnding = name.size() >= kEnding.size() && LowerText(TextView(name).substr(name.size() - kEnding.size())) == kEnding;
-  if (!hasEnding) name += kEnding;
+  bool hasEnding = name.size() >= ending.size() && LowerText(TextView(name).substr(name.size() - ending.size())) == LowerText(ending);
+  if (!hasEnding) name += ending;
   return name;
 }
 

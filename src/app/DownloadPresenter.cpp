@@ -29,13 +29,14 @@ void DownloadPresenter::SetDownloadingFolder(Text folder) {
   downloadingFolder_ = std::move(folder);
 }
 
-void DownloadPresenter::BeginRun(std::vector<std::size_t> albumIndices, std::vector<std::int32_t> listedCounts) {
+void DownloadPresenter::BeginRun(std::vector<std::size_t> albumIndices, const std::vector<ST_PERLISTRECORD>& albums) {
   {
     std::lock_guard<std::mutex> hold(lock_);
     runAlbums_ = std::move(albumIndices);
   }
   std::lock_guard<std::mutex> hold(figureLock_);
-  listedCounts_ = std::move(listedCounts);
+  listedCounts_.clear();
+  for (const ST_PERLISTRECORD& album : albums) listedCounts_.push_back(album.pictureCount);
 }
 
 std::size_t DownloadPresenter::RunPictures() const {
@@ -82,6 +83,20 @@ void DownloadPresenter::ForgetResults() {
   results_.clear();
 }
 
+void DownloadPresenter::SetBatchPlace(Text place) {
+  std::lock_guard<std::mutex> hold(lock_);
+  batchPlace_ = std::move(place);
+}
+
+void DownloadPresenter::SetStatus(const Text& text) {
+  Text place;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    place = batchPlace_;
+  }
+  view_.SetText(Control::Status, place.empty() ? text : place + u"，" + text);
+}
+
 void DownloadPresenter::RunRefused(RunRefusal why, const Text& folder) {
   if (why == RunRefusal::NoSavePath) {
     view_.Message(u"请先设置保存路径");
@@ -113,7 +128,7 @@ void DownloadPresenter::AlbumBegun(std::size_t position, std::size_t albumCount)
     listedNow_ = endedNow_ = 0;
     listComplete_ = false;
   }
-  view_.SetText(Control::Status, u"正在下载第" + DecimalText(position) + u"/" + DecimalText(albumCount) + u"个图集");
+  SetStatus(u"正在下载第" + DecimalText(position) + u"/" + DecimalText(albumCount) + u"个图集");
   view_.SetText(Control::Progress, u"......");
 }
 
@@ -164,8 +179,7 @@ void DownloadPresenter::RetryPassBegun(int pass, std::size_t pictures, long long
     listComplete_ = true;
     ClearPace();
   }
-  view_.SetText(Control::Status, u"正在重试失败的图片(第" + DecimalText(pass) + u"轮，共" + DecimalText(pictures) +
-                                u"张)");
+  SetStatus(u"正在重试失败的图片(第" + DecimalText(pass) + u"轮，共" + DecimalText(pictures) + u"张)");
   view_.SetText(Control::Progress, DecimalText(waitSeconds) + u"秒后开始重试");
 }
 

@@ -29,13 +29,15 @@ class DownloadPresenter : public RunEvents {
   Text DownloadingFolder() const;
 
   // Before a run starts: the album index of each album of the run, in the run's order, so an album's
-  // outcome reaches its row; and the picture count the listing gave each of them (-1 unknown; none for
-  // a retry), which the bar counts for an album until its own pictures are listed.
-  void BeginRun(std::vector<std::size_t> albumIndices, std::vector<std::int32_t> listedCounts = {});
+  // outcome reaches its row; and the run's albums as listed (none for a retry): the picture count the
+  // listing gave each is what the bar counts for it until its own pictures are listed.
+  void BeginRun(std::vector<std::size_t> albumIndices, const std::vector<ST_PERLISTRECORD>& albums = {});
   // The outcome an album had in the runs since the last ForgetResults ("结果"), or empty.
   Text ResultOf(std::size_t albumIndex) const;
   // A new listing: the albums' outcomes are gone with their list.
   void ForgetResults();
+  // In a batch of job files, the member's place ("成员 2/5") that leads the status line; empty otherwise.
+  void SetBatchPlace(Text place);
 
   void RunRefused(RunRefusal why, const Text& folder) override;
   void RunBegun(std::size_t albumCount, std::size_t retryCount) override;
@@ -63,6 +65,8 @@ class DownloadPresenter : public RunEvents {
   // With figureLock_ held: the bar at the run's figure; the pace when a new text is due.
   void ShowRunFigure(bool withPace);
   void ClearPace();
+  // `text` on the status line, after the batch place when there is one.
+  void SetStatus(const Text& text);
 
   MainWindowView& view_;
   std::function<void(const RunTally*)> ended_;
@@ -70,6 +74,7 @@ class DownloadPresenter : public RunEvents {
   Text downloadingFolder_;
   std::vector<std::size_t> runAlbums_;
   std::map<std::size_t, Text> results_;
+  Text batchPlace_;
 
   // The bar's figure over the run, from the run thread and the thread watching the workers.
   std::function<Clock::time_point()> now_;

@@ -105,6 +105,9 @@ class MainWindowView {
   // Puts `pixels` into the thumbnail list at `index` (the next free one), before any cell naming it is
   // shown. A view that draws no pictures ignores it.
   virtual void AddThumbnail(int /*index*/, const ThumbnailPixels& /*pixels*/) {}
+  // A preview cell shown before gets its thumbnail (cell.thumbIndex, added before). A grid that places
+  // preview cells by row and column takes it as the cell shown anew.
+  virtual void ShowThumbnail(const GridAlbum& cell) { ShowAlbum(cell); }
   // The list mode grid loses its album rows and keeps its header, its column widths and "全选" (a filter
   // refills it). A view without such a grid starts a list afresh.
   virtual void ClearAlbumRows() { ResetGrid(false); }

@@ -40,7 +40,6 @@ constexpr MakerPage kMakerPages[] = {
     {ID_FEEDBACK, u"mailto:feedback@albatrix.example.org?subject=Albatrix"},
 };
 
-constexpr int kImportExportIds[] = {ID_IMPORT_AND_DOWNLOAD, ID_EXPORT_DOWNLOAD_FILE, ID_EXPORT_LIST};
 
 const OptionItem* FindOptionItem(int commandId) {
   for (const OptionItem& item : OptionItems()) {
@@ -62,7 +61,7 @@ std::vector<MenuPopup> BuildLayout() {
   }
 
   MenuPopup importExport{u"<导入/导出>",
-                             false,
+                             true,
                              {{ID_IMPORT_AND_DOWNLOAD, u"导入下载文件并开始下载"},
                               separator,
                               {ID_EXPORT_DOWNLOAD_FILE, u"导出下载文件"},
@@ -98,9 +97,6 @@ bool IsMenuCommand(int commandId) {
 ItemState MenuItemState(int commandId, std::uint16_t options, int siteCode) {
   if (const OptionItem* item = FindOptionItem(commandId)) {
     return {(options & item->bit) != 0, item->onlyAtSite < 0 || item->onlyAtSite == siteCode};
-  }
-  if (std::find(std::begin(kImportExportIds), std::end(kImportExportIds), commandId) != std::end(kImportExportIds)) {
-    return {false, false};
   }
   return {false, IsMenuCommand(commandId)};
 }

@@ -34,7 +34,7 @@ constexpr int ID_LOGIN_CUSTOM = 32795;
 // "<设置>" (the option items' ids come with OptionItems())
 constexpr int ID_DOWNLOAD_SETTINGS = 32778;
 constexpr int ID_NAME_SETTINGS = 32779;
-// "<导入/导出>": listed, but the pop-up is disabled and the items do nothing
+// "<导入/导出>": job files saved and run, and the picture list for an external download manager
 constexpr int ID_IMPORT_AND_DOWNLOAD = 32811;
 constexpr int ID_EXPORT_DOWNLOAD_FILE = 32809;
 constexpr int ID_EXPORT_LIST = 32810;
@@ -56,7 +56,7 @@ struct MenuEntry {
 
 struct MenuPopup {
   Text title;
-  bool enabled;  // false: the whole pop-up cannot be opened ("<导入/导出>")
+  bool enabled;  // false: the whole pop-up cannot be opened
   std::vector<MenuEntry> items;
 };
 

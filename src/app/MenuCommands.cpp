@@ -1,6 +1,7 @@
 #include "app/MenuCommands.h"
 
 #include "MyCode/Trace.h"
+#include "app/CsvExport.h"
 
 namespace albatrix {
 
@@ -18,6 +19,9 @@ bool MenuCommands::Run(int commandId) {
   }
   if (ToggledOptions(commandId, 0)) return ToggleOption(commandId);
   if (commandId == ID_DOWNLOAD_SETTINGS) return RunDownloadDialog();
+  if (commandId == ID_EXPORT_DOWNLOAD_FILE) return ExportJob();
+  if (commandId == ID_IMPORT_AND_DOWNLOAD) return ImportJobs();
+  if (commandId == ID_EXPORT_LIST) return ExportPictureList();
   if (commandId == ID_NAME_SETTINGS) return RunNameDialog();
   if (commandId == ID_ABOUT) {
     if (actions_.aboutBox) actions_.aboutBox();
@@ -43,6 +47,58 @@ bool MenuCommands::ToggleOption(int commandId) {
     rule.options = *ToggledOptions(commandId, rule.options);
   });
   if (!saved) Trace("menu: the option changed, but soft.dat could not be written");
+  return true;
+}
+
+void MenuCommands::Tell(TextView message) {
+  Trace("menu: " + TextToUtf8(message));
+  if (actions_.tell) actions_.tell(Text(message));
+}
+
+std::optional<DownloadRequest> MenuCommands::ChosenAlbums(bool needChosen) {
+  if (controller_.Listing() || controller_.Running() || controller_.Albums().empty() || !actions_.downloadRequest) {
+    Tell(u"请先获取相册列表");
+    return std::nullopt;
+  }
+  DownloadRequest request = actions_.downloadRequest();
+  if (needChosen && request.albums.empty()) {
+    Tell(u"请先选择要下载的相册");
+    return std::nullopt;
+  }
+  return request;
+}
+
+bool MenuCommands::ExportJob() {
+  std::optional<DownloadRequest> request = ChosenAlbums(false);
+  if (!request || !actions_.chooseSaveFile) return true;
+  const bool chosenOnly = actions_.ask && actions_.ask(Text(kChosenOnlyQuestion));
+  if (chosenOnly && request->albums.empty()) {
+    Tell(u"请先选择要下载的相册");
+    return true;
+  }
+  Text file = actions_.chooseSaveFile(Text(kJobFileFilter));
+  if (file.empty()) return true;
+  file = WithEnding(file, u".albatrix");
+  if (!controller_.ExportJob(file, *request, chosenOnly)) Tell(u"下载文件无法保存：" + file);
+  return true;
+}
+
+bool MenuCommands::ImportJobs() {
+  if (!actions_.chooseOpenFiles) return false;
+  if (controller_.Listing() || controller_.Running()) {
+    Tell(u"请等当前的获取或下载结束后再导入");
+    return true;
+  }
+  std::vector<Text> files = actions_.chooseOpenFiles(Text(kJobFileFilter));
+  if (!files.empty()) controller_.RunJobFiles(std::move(files));
+  return true;
+}
+
+bool MenuCommands::ExportPictureList() {
+  std::optional<DownloadRequest> request = ChosenAlbums(true);
+  if (!request || !actions_.chooseSaveFile) return true;
+  const Text file = actions_.chooseSaveFile(Text(kPictureListFilter));
+  if (!file.empty()) controller_.ExportPictureList(WithEnding(file, u".lst"), request->albums);
   return true;
 }
 

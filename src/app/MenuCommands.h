@@ -6,6 +6,8 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "app/AlbatrixController.h"
 #include "app/MenuBar.h"
@@ -30,7 +32,21 @@ struct MenuActions {
   // What the member box and the sub-type selector hold at the moment of a login command (read by the
   // window then); empty: nothing typed, entry 0.
   std::function<MemberBoxState()> memberBox;
+  // "<导入/导出>": a save dialog with a filter ("Name (*.ext)|*.ext"; the chosen path, empty when
+  // cancelled), an open dialog taking several files in the order chosen (none when cancelled), a 是/否
+  // question, a message, and what "下载" would take now (the grid's chosen albums, the save-path box),
+  // each read by the window at the moment of the command.
+  std::function<Text(const Text& filter)> chooseSaveFile;
+  std::function<std::vector<Text>(const Text& filter)> chooseOpenFiles;
+  std::function<bool(const Text& question)> ask;
+  std::function<void(const Text& message)> tell;
+  std::function<DownloadRequest()> downloadRequest;
 };
+
+// The save and open dialogs' filter of job files, and the save dialog's of the picture list.
+inline constexpr TextView kJobFileFilter = u"Albatrix 下载文件 (*.albatrix)|*.albatrix";
+inline constexpr TextView kPictureListFilter = u"迅雷下载列表 (*.lst)|*.lst";
+inline constexpr TextView kChosenOnlyQuestion = u"只保存选中的相册？";
 
 class MenuCommands {
  public:
@@ -40,8 +56,8 @@ class MenuCommands {
   // The item's look now, from the current site's option bits and site code (MenuItemState).
   ItemState State(int commandId) const;
 
-  // Runs a menu command. False when the id does nothing (not an item of the menu, an import/export item,
-  // or an option item that is disabled at the current site).
+  // Runs a menu command. False when the id does nothing (not an item of the menu, an item whose window
+  // part was not handed in, or an option item that is disabled at the current site).
   bool Run(int commandId);
 
   // Toggles an option item's bit of the current site's naming rule under the settings lock and writes
@@ -51,6 +67,12 @@ class MenuCommands {
 
  private:
   bool RunDownloadDialog();
+  bool ExportJob();
+  bool ImportJobs();
+  bool ExportPictureList();
+  // The albums "下载" would take now, or nothing after telling the user what is missing.
+  std::optional<DownloadRequest> ChosenAlbums(bool needChosen);
+  void Tell(TextView message);
   bool RunNameDialog();
 
   AlbatrixController& controller_;

@@ -18,10 +18,14 @@ Text RunSummaryText(const RunTally& tally) {
          DecimalText(tally.failed) + u" 张";
 }
 
+Text FailureAlbumText(const FailedPicture& failure) {
+  return failure.member.empty() ? failure.albumTitle : failure.member + u" / " + failure.albumTitle;
+}
+
 Text FailureListText(const std::vector<FailedPicture>& failures) {
   Text text;
   for (const FailedPicture& failure : failures) {
-    text += failure.albumTitle + u"\t" + failure.url + u"\t" + failure.reason + u"\r\n";
+    text += FailureAlbumText(failure) + u"\t" + failure.url + u"\t" + failure.reason + u"\r\n";
   }
   return text;
 }

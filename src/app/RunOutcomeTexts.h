@@ -16,6 +16,10 @@ Text AlbumResultText(const AlbumTally& tally);
 // "下载完毕：保存 S 张，跳过 L 张，失败 F 张".
 Text RunSummaryText(const RunTally& tally);
 
+// The album of a failure as the failure list names it: its title, after its member in a batch of job
+// files ("<member> / <title>").
+Text FailureAlbumText(const FailedPicture& failure);
+
 // The failure list as "复制" puts it on the clipboard: album, address and reason, TAB-separated, one
 // picture a line (CR LF).
 Text FailureListText(const std::vector<FailedPicture>& failures);

@@ -31,6 +31,15 @@ struct CliCommand {
   int (*run)(CliContext& context, const std::vector<std::string>& arguments);
 };
 
+// An option with a value, "--name VALUE" or "--name=VALUE", at arguments[i].
+enum class OptionTake {
+  NotThis,  // arguments[i] is another argument
+  Taken,    // `value` holds the value; i is at the last argument the option used
+  Missing,  // "--name" was the last argument
+};
+OptionTake TakeOption(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name,
+                      std::string& value);
+
 // Prints "albatrix-cli: <message>" and the hint to --help on stderr; returns kExitUsage.
 int UsageError(const std::string& message);
 
@@ -46,6 +55,13 @@ std::function<void()> InterruptStops(AlbatrixController& controller);
 // InterruptCatcher of InterruptStops alive) stops it; true when that happened.
 bool ListAlbumsOf(AlbatrixController& controller, const Text& address);
 
+class ProgressView;
+struct AlbumRows;
+
+// ListAlbumsOf, then `rows` chosen in the view: -1 when they were, else the exit status (130 after a
+// Ctrl-C, 1 when nothing was listed, 2 when `rows` names a row past the last).
+int ListAndChooseRows(AlbatrixController& controller, ProgressView& view, const Text& address, const AlbumRows& rows);
+
 // list [ADDRESS]: the get-albums command on ADDRESS, as the window runs it.
 int RunList(CliContext& context, const std::vector<std::string>& arguments);
 
@@ -53,6 +69,13 @@ int RunList(CliContext& context, const std::vector<std::string>& arguments);
 // chosen rows (LIST: all, or 1-based rows such as 1,3-5) with DIR as the save path. Ctrl-C is the
 // button's second press (exit status 130). Status, progress and a summary line go to stderr.
 int RunDownload(CliContext& context, const std::vector<std::string>& arguments);
+
+// export-job ADDRESS --save DIR (--albums LIST | --all) --output FILE: lists ADDRESS, then saves a job
+// file of the chosen rows, or of every album (listed afresh whenever the job runs), as "导出下载文件" does.
+int RunExportJob(CliContext& context, const std::vector<std::string>& arguments);
+// export-list ADDRESS --albums LIST --output FILE: lists ADDRESS, then writes the picture addresses of
+// the chosen rows' albums into FILE as "导出迅雷下载列表" does (GBK, CR LF); nothing is downloaded.
+int RunExportList(CliContext& context, const std::vector<std::string>& arguments);
 
 // settings [set KEY=VALUE ...]: the current site's download limits, naming rules and option bits from
 // soft.dat in the program folder, shown, or changed with the settings dialogs' validation and saved.

@@ -22,6 +22,11 @@ constexpr CliCommand kCommands[] = {
     {"download", "[ADDRESS] --save DIR [--albums LIST] [--retries N]",
      "list, then download the rows of LIST (all, or e.g. 1,3-5) into DIR", RunDownload},
     {"download", "--resume", "go on with the download that did not end", RunDownload},
+    {"download", "--job FILE [FILE ...]", "run saved job files, one member after another", RunDownload},
+    {"export-job", "ADDRESS --save DIR (--albums LIST | --all) --output FILE",
+     "list, then save a job file of those rows, or of every album (listed afresh each run)", RunExportJob},
+    {"export-list", "ADDRESS --albums LIST --output FILE",
+     "list, then write the picture addresses of those rows into FILE for a download manager", RunExportList},
     {"settings", "[set KEY=VALUE ...]", "show or change the limits, naming rules and options",
      RunSettings},
 };
@@ -83,6 +88,16 @@ void PrintHelp() {
       "folder, removed when the run ends; after a kill, a crash or Ctrl-C, download --resume goes on\n"
       "where it stopped (exit 1 when there is none), and no picture that is whole on disk is fetched\n"
       "again.\n"
+      "download --job FILE ... runs job files (saved by the window's \"导出下载文件\" or by export-job)\n"
+      "one after another: each member into its own member folder under its job's save path, with its\n"
+      "job's naming rule, limits and retries; a job of every album lists its member first, so albums\n"
+      "added since come along. A file that cannot run (damaged, of another version, a save path that\n"
+      "cannot be made) is named on stderr and the others run. The summary covers the batch; each\n"
+      "failure line begins with the member's address and \" / \" before the album title.\n"
+      "export-job lists ADDRESS and writes FILE: the albums of LIST, or with --all every album of the\n"
+      "member, DIR, and the naming rule and limits in force; exit 0 when it was written.\n"
+      "export-list reads the pages of the albums of LIST and writes every picture address into FILE,\n"
+      "one a line with CR LF, in GBK, for an external download manager; nothing is downloaded.\n"
       "Exit status of download: 0 nothing failed, 3 some pictures failed, 1 nothing could be listed or\n"
       "the save path was refused, 2 a wrong command line, 130 cancelled with Ctrl-C.\n"
       "settings prints one KEY=VALUE line per setting with the window's name for it; settings set\n"

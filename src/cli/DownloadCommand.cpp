@@ -3,6 +3,7 @@
 // on with the run whose job file the program folder holds.
 #include "MyCode/Console.h"
 #include "app/AlbatrixController.h"
+#include "app/RunOutcomeTexts.h"
 #include "cli/AlbumRows.h"
 #include "cli/CliCommands.h"
 #include "cli/ProgressView.h"
@@ -17,6 +18,8 @@ struct DownloadArguments {
   std::string albums = "all";
   int retries = 0;
   bool resume = false;
+  std::vector<std::string> jobs;  // --job FILE [FILE ...]
+  bool haveRetries = false;
 };
 
 // The retry passes a run may make at most: beyond this a site that keeps failing only holds the batch.
@@ -28,14 +31,7 @@ int ParseArguments(const std::vector<std::string>& arguments, DownloadArguments&
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& arg = arguments[i];
     auto value = [&](const char* name, std::string& into) -> int {
-      std::string prefix = std::string(name) + "=";
-      if (arg.rfind(prefix, 0) == 0) {
-        into = arg.substr(prefix.size());
-        return -1;
-      }
-      if (i + 1 >= arguments.size()) return UsageError(std::string(name) + " needs a value");
-      into = arguments[++i];
-      return -1;
+      return TakeOption(arguments, i, name, into) == OptionTake::Missing ? UsageError(std::string(name) + " needs a value") : -1;
     };
     if (arg == "--save" || arg.rfind("--save=", 0) == 0) {
       if (int status = value("--save", out.save); status >= 0) return status;
@@ -51,6 +47,13 @@ int ParseArguments(const std::vector<std::string>& arguments, DownloadArguments&
         return UsageError("--retries takes a number of passes from 0 to " + std::to_string(kMostRetries) + ", not '" +
                           count + "'");
       out.retries = std::stoi(count);
+      out.haveRetries = true;
+    } else if (arg.rfind("--job=", 0) == 0) {
+      out.jobs.push_back(arg.substr(6));
+    } else if (arg == "--job") {
+      // Every file up to the next option belongs to the batch, in the order given.
+      while (i + 1 < arguments.size() && arguments[i + 1].rfind("--", 0) != 0) out.jobs.push_back(arguments[++i]);
+      if (out.jobs.empty()) return UsageError("--job needs one or more job files");
     } else if (arg == "--resume") {
       out.resume = true;
     } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
@@ -61,6 +64,12 @@ int ParseArguments(const std::vector<std::string>& arguments, DownloadArguments&
     } else {
       return UsageError("download takes at most one address");
     }
+  }
+  if (!out.jobs.empty()) {
+    // Each job file names its member, albums, folder, rules and retries.
+    if (out.resume || haveAddress || haveSave || out.albums != "all" || out.haveRetries)
+      return UsageError("download --job takes no address, --save, --albums, --retries or --resume: each job file names them");
+    return -1;
   }
   if (out.resume) {
     // The job names its albums, folders and rules; nothing typed may steer it elsewhere.
@@ -81,7 +90,7 @@ std::string SummaryLine(const RunTally& summary) {
 // One line per failed picture: album title, address, reason, separated by TABs (a cleaned title holds
 // none).
 Text FailureLine(const FailedPicture& failure) {
-  return failure.albumTitle + u"\t" + failure.url + u"\t" + failure.reason;
+  return FailureAlbumText(failure) + u"\t" + failure.url + u"\t" + failure.reason;
 }
 
 // Waits for the run the controller has started (Ctrl-C, through the catcher, is the button's second
@@ -122,12 +131,26 @@ int ResumeDownload(CliContext& context) {
   return FinishDownload(controller, view);
 }
 
+// download --job FILE ...: the job files one member after another, as "导入下载文件并开始下载" runs them.
+int RunJobFiles(CliContext& context, const std::vector<std::string>& files) {
+  ProgressView view(StderrIsTerminal());
+  AlbatrixController controller(view, context.programFolder, context.profile);
+  controller.Initialize();
+  controller.FinishStartup();
+  InterruptCatcher catcher(InterruptStops(controller));
+  std::vector<Text> paths;
+  for (const std::string& file : files) paths.push_back(Utf8ToText(file));
+  if (!controller.RunJobFiles(std::move(paths))) return kExitNothing;
+  return FinishDownload(controller, view);
+}
+
 }  // namespace
 
 int RunDownload(CliContext& context, const std::vector<std::string>& arguments) {
   DownloadArguments args;
   if (int status = ParseArguments(arguments, args); status >= 0) return status;
   if (args.resume) return ResumeDownload(context);
+  if (!args.jobs.empty()) return RunJobFiles(context, args.jobs);
   std::optional<AlbumRows> rows = ParseAlbumRows(args.albums);
   if (!rows) return UsageError("--albums takes all or rows such as 1,3-5, not '" + args.albums + "'");
   Text address = args.address.empty() ? context.defaultAddress : Utf8ToText(args.address);
@@ -142,14 +165,7 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
   }
   AlbatrixController controller(view, context.programFolder, context.profile);
   InterruptCatcher catcher(InterruptStops(controller));
-  if (ListAlbumsOf(controller, address)) return kExitInterrupted;
-  const std::size_t listed = view.ShownRows();
-  if (listed == 0) return kExitNothing;
-  if (!rows->all && rows->highest > listed) {
-    return UsageError("--albums names row " + std::to_string(rows->highest) + ", but only " + std::to_string(listed) +
-                      " albums were listed");
-  }
-  view.ChooseRows(*rows);
+  if (int status = ListAndChooseRows(controller, view, address, *rows); status >= 0) return status;
   controller.Download(DownloadRequest{view.ChosenAlbums(), Utf8ToText(args.save), args.retries});
   return FinishDownload(controller, view);
 }

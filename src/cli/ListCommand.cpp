@@ -1,6 +1,7 @@
 #include "app/AlbatrixController.h"
 #include "cli/CliCommands.h"
 #include "cli/CliView.h"
+#include "cli/ProgressView.h"
 #include "MyCode/Console.h"
 
 namespace albatrix {
@@ -21,6 +22,18 @@ bool ListAlbumsOf(AlbatrixController& controller, const Text& address) {
   if (InterruptCatcher::Interrupted()) controller.StopListing();
   controller.WaitForListing();
   return InterruptCatcher::Interrupted();
+}
+
+int ListAndChooseRows(AlbatrixController& controller, ProgressView& view, const Text& address, const AlbumRows& rows) {
+  if (ListAlbumsOf(controller, address)) return kExitInterrupted;
+  const std::size_t listed = view.ShownRows();
+  if (listed == 0) return kExitNothing;
+  if (!rows.all && rows.highest > listed) {
+    return UsageError("--albums names row " + std::to_string(rows.highest) + ", but only " + std::to_string(listed) +
+                      " albums were listed");
+  }
+  view.ChooseRows(rows);
+  return -1;
 }
 
 int RunList(CliContext& context, const std::vector<std::string>& arguments) {

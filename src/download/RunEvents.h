@@ -34,6 +34,7 @@ struct PictureResult {
 // A picture of the run that could not be saved, or an album page that could not be read (pageUnread):
 // for the report at the end, and all a retry needs.
 struct FailedPicture {
+  Text member;  // in a run of several job files: the member address of its job; else empty
   Text albumTitle;
   Text url;     // the picture's first address; the page's address for a page
   Text reason;

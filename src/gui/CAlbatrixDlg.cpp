@@ -306,6 +306,10 @@ void CAlbatrixDlg::ShowFailureList(const std::vector<FailedPicture>& failures) {
   });
 }
 
+DownloadRequest CAlbatrixDlg::CurrentDownloadRequest() const {
+  return DownloadRequest{grid_->ChosenAlbums(), FromWx(savePathBox_->GetValue())};
+}
+
 MemberBoxState CAlbatrixDlg::MemberBox() const {
   const auto* subtype = dynamic_cast<const wxChoice*>(Control(IDC_SUBTYPE));
   return {FromWx(memberBox_->GetValue()), subtype ? subtype->GetSelection() : 0};
@@ -329,7 +333,7 @@ void CAlbatrixDlg::BindEvents() {
   });
   // The commands are given what the controls hold at the press.
   onButton(IDC_DOWNLOAD, [this] {
-    controller_->Download(DownloadRequest{grid_->ChosenAlbums(), FromWx(savePathBox_->GetValue())});
+    controller_->Download(CurrentDownloadRequest());
   });
   onButton(IDC_CHOOSE_FOLDER, [this] { ChooseSaveFolder(); });
   onButton(IDC_OPEN_FOLDER, [this] { controller_->OpenSaveFolder(FromWx(savePathBox_->GetValue())); });

@@ -65,6 +65,8 @@ class CAlbatrixDlg : public wxFrame, public MainWindowControls {
   AlbatrixController& Controller() { return *controller_; }
   // What the member box and the sub-type selector hold now (for the login commands).
   MemberBoxState MemberBox() const;
+  // What "下载" would take now: the grid's chosen albums and the save-path box's text.
+  DownloadRequest CurrentDownloadRequest() const;
   WxMainView& View() { return *view_; }
 
   // MainWindowControls

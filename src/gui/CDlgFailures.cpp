@@ -29,7 +29,7 @@ CDlgFailures::CDlgFailures(wxWindow* parent, const std::vector<FailedPicture>& f
   list_->AppendColumn(U8("原因"), wxLIST_FORMAT_LEFT, FromDIP(110));
   list_->Freeze();
   for (const FailedPicture& failure : failures) {
-    const long row = list_->InsertItem(list_->GetItemCount(), ToWx(failure.albumTitle));
+    const long row = list_->InsertItem(list_->GetItemCount(), ToWx(FailureAlbumText(failure)));
     list_->SetItem(row, 1, ToWx(failure.url));
     list_->SetItem(row, 2, ToWx(failure.reason));
   }

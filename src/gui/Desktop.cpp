@@ -22,6 +22,13 @@ Desktop SystemDesktop() {
                         wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
   };
+  desktop.chooseOpenFiles = [](wxWindow* parent, const wxString& filter) {
+    wxFileDialog dialog(parent, wxFileSelectorPromptStr, wxString(), wxString(), filter,
+                        wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
+    wxArrayString paths;
+    if (dialog.ShowModal() == wxID_OK) dialog.GetPaths(paths);
+    return paths;
+  };
   desktop.clipboardText = [] {
     wxString text;
     wxClipboardLocker locker;

@@ -3,6 +3,7 @@
 // instead of opening it.
 #pragma once
 
+#include <wx/arrstr.h>
 #include <wx/string.h>
 
 #include <functional>
@@ -18,6 +19,8 @@ struct Desktop {
   std::function<wxString(wxWindow* parent, const wxString& title, const wxString& start)> chooseFolder;
   // The chosen file to write (the dialog asked before overwriting), or empty when cancelled.
   std::function<wxString(wxWindow* parent, const wxString& filter)> chooseSaveFile;
+  // The chosen files to read, in the order the dialog gives them, or none when cancelled.
+  std::function<wxArrayString(wxWindow* parent, const wxString& filter)> chooseOpenFiles;
   // The clipboard's text, empty when it holds none.
   std::function<wxString()> clipboardText;
   // Puts text on the clipboard.

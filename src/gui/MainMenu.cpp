@@ -2,9 +2,12 @@
 
 #include <memory>
 
+#include <wx/app.h>
+#include <wx/msgdlg.h>
 #include <wx/utils.h>
 
 #include "gui/CAboutDlg.h"
+#include "gui/CAlbatrixDlg.h"
 #include "gui/CDlgDownSet.h"
 #include "gui/CDlgSaveSet.h"
 #include "gui/MenuIds.h"
@@ -26,6 +29,22 @@ MenuActions WithProgramDefaults(wxFrame& frame, MenuActions actions) {
       CDlgSaveSet dialog(&frame, rule);
       return dialog.ShowModal() == wxID_OK;
     };
+  }
+  if (!actions.ask) {
+    actions.ask = [&frame](const Text& question) {
+      wxMessageDialog dialog(&frame, ToWx(question), ToWx(kPromptCaption), wxYES_NO | wxICON_QUESTION);
+      return dialog.ShowModal() == wxID_YES;
+    };
+  }
+  if (!actions.tell) {
+    actions.tell = [&frame](const Text& message) {
+      wxMessageDialog dialog(&frame, ToWx(message), ToWx(kPromptCaption), wxOK | wxICON_INFORMATION);
+      dialog.ShowModal();
+    };
+  }
+  // The window's grid and save-path box, read when an export asks.
+  if (auto* window = dynamic_cast<CAlbatrixDlg*>(&frame); window && !actions.downloadRequest) {
+    actions.downloadRequest = [window] { return window->CurrentDownloadRequest(); };
   }
   if (!actions.aboutBox) {
     actions.aboutBox = [&frame] {
@@ -60,6 +79,16 @@ wxMenuBar* CreateMainMenuBar() {
 MenuActions DesktopMenuActions(const Desktop& desktop) {
   MenuActions actions;
   if (auto open = desktop.openBrowser) actions.openBrowser = [open](const Text& address) { open(ToWx(address)); };
+  if (auto choose = desktop.chooseSaveFile) {
+    actions.chooseSaveFile = [choose](const Text& filter) { return FromWx(choose(wxTheApp->GetTopWindow(), ToWx(filter))); };
+  }
+  if (auto choose = desktop.chooseOpenFiles) {
+    actions.chooseOpenFiles = [choose](const Text& filter) {
+      std::vector<Text> files;
+      for (const wxString& path : choose(wxTheApp->GetTopWindow(), ToWx(filter))) files.push_back(FromWx(path));
+      return files;
+    };
+  }
   return actions;
 }
 

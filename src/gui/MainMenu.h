@@ -11,7 +11,8 @@
 namespace albatrix {
 
 // The bar alone, from MenuBarLayout(): items carry MenuWxId of their command ids, option items are check
-// items. "<导入/导出>" is disabled by InstallMainMenu (wx disables a pop-up only on an attached bar).
+// items. A pop-up the layout disables is disabled by InstallMainMenu (wx disables a pop-up only on an
+// attached bar).
 wxMenuBar* CreateMainMenuBar();
 
 // Sets every item's check mark and enabled state as `commands` says.
@@ -19,11 +20,13 @@ void RefreshMenuStates(wxMenuBar& bar, const MenuCommands& commands);
 
 // Puts the menu bar on `frame` and binds its commands and its pop-up openings there. The frame's bindings
 // keep the commands alive, so the menu lives exactly as long as the frame; `controller` must outlive it.
-// Actions left empty get the program's own: the system browser, CDlgDownSet, CDlgSaveSet, CAboutDlg.
+// Actions left empty get the program's own: the system browser, CDlgDownSet, CDlgSaveSet, CAboutDlg,
+// message boxes on the frame, and, on the main window, its grid and save-path box for the exports.
 void InstallMainMenu(wxFrame& frame, AlbatrixController& controller, MenuActions actions);
 
 // The menu's actions on the window's desktop: its browser opener opens the help pages and, until the login
-// browser exists, the login pages; the dialogs and the about box are the program's own.
+// browser exists, the login pages; its file choosers choose the job and list files; the dialogs and the
+// about box are the program's own.
 MenuActions DesktopMenuActions(const Desktop& desktop);
 
 }  // namespace albatrix

@@ -164,6 +164,11 @@ DownloadJob JobFromJson(const json& object) {
   job.limits.maxKB = NumberField<std::uint16_t>(limits, "maxKB", 0, 0xFFFF);
   job.limits.threads = NumberField<std::uint16_t>(limits, "threads", 1, 15);
   job.limits.timeoutSeconds = NumberField<std::uint16_t>(limits, "timeoutSeconds", 1, 0xFFFF);
+  if (object.contains("allAlbums")) {
+    const json& all = object["allAlbums"];
+    if (!all.is_boolean()) throw BadField{"allAlbums"};
+    job.allAlbums = all.get<bool>();
+  }
   const json& albums = Field(object, "albums");
   if (!albums.is_array()) throw BadField{"albums"};
   for (const json& album : albums) job.albums.push_back(AlbumFromJson(album));
@@ -223,7 +228,7 @@ Text NewJobRunId() {
 std::string JobToJson(const DownloadJob& job) {
   json albums = json::array();
   for (const JobAlbum& album : job.albums) albums.push_back(AlbumToJson(album));
-  const json object = {{"format", kJobKind},
+  json object = {{"format", kJobKind},
                        {"version", kJobFileVersion},
                        {"run", Utf8(job.runId)},
                        {"member", Utf8(job.memberAddress)},
@@ -240,6 +245,8 @@ std::string JobToJson(const DownloadJob& job) {
                          {"threads", job.limits.threads},
                          {"timeoutSeconds", job.limits.timeoutSeconds}}},
                        {"albums", std::move(albums)}};
+  // Only a saved job of every album says so; the running job file keeps its bytes.
+  if (job.allAlbums) object["allAlbums"] = true;
   // Texts a file system or a page gave may hold bytes that are no UTF-8; they are replaced, not fatal.
   return object.dump(1, '\t', false, json::error_handler_t::replace) + "\n";
 }
@@ -280,6 +287,20 @@ JobFileRead ParseJob(std::string_view bytes, std::string_view journal) {
 }
 
 Text JobFilePath(TextView programFolder) { return Text(programFolder) + kJobFileName; }
+
+JobFileRead ReadJobFileAt(TextView path) {
+  Bytes bytes;
+  if (!ReadFileBytes(path, bytes, kJobReadLimit)) return JobFileRead{};
+  return ParseJob(bytes);
+}
+
+bool WriteJobFileAt(TextView path, const DownloadJob& job) {
+  if (!WriteFileReplacing(path, JobToJson(job))) {
+    Trace("job file could not be written to " + TextToUtf8(path));
+    return false;
+  }
+  return true;
+}
 
 JobFileRead ReadJobFile(TextView programFolder) {
   Bytes bytes;

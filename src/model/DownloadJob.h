@@ -57,6 +57,9 @@ struct DownloadJob {
   int retries = 0;
   NameRule rule{};
   DownloadLimits limits{0, 0, 5, 30};
+  // A saved job of "all albums": `albums` is empty and the member is listed afresh each time it runs,
+  // so albums added since come along.
+  bool allAlbums = false;
   std::vector<JobAlbum> albums;
 
   std::size_t SavedCount() const;
@@ -86,6 +89,11 @@ struct JobFileRead {
 // The job from its file's bytes and its journal's (lines of another run, or a torn last line, are
 // skipped; a picture the journal names twice counts once).
 JobFileRead ParseJob(std::string_view json, std::string_view journal = {});
+
+// A job file the user saved (any path, no journal). None when it cannot be read at all.
+JobFileRead ReadJobFileAt(TextView path);
+// Writes `job` to `path` (temporary file and rename). False when it cannot be written.
+bool WriteJobFileAt(TextView path, const DownloadJob& job);
 
 // The job file and its journal in `programFolder` (ending with the separator).
 Text JobFilePath(TextView programFolder);

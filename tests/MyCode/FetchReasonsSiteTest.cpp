@@ -290,13 +290,6 @@ TEST(FetchReasons, BrokenRepliesFailAndLeaveNoFile) {
   EXPECT_EQ(response.httpStatus, 0);
 }
 
-TEST(FetchReasons, DescriptionsNameTheReason) {
-  EXPECT_EQ(DescribeFetchFailure(FetchFailure::HttpStatus, 404), u"HTTP 404");
-  EXPECT_EQ(DescribeFetchFailure(FetchFailure::SizeLimit, 0), u"left out by size limits");
-  EXPECT_EQ(DescribeFetchFailure(FetchFailure::Timeout, 0), u"time-out");
-  EXPECT_EQ(DescribeFetchFailure(FetchFailure::NotPicture, 200), u"not a picture");
-}
-
 // A compressed picture's limits apply to the picture, not to the compressed bytes, and with no upper limit
 // of the caller's a picture may be far larger than any page.
 TEST(FetchReasons, CompressedPictureIsJudgedByWhatItDecodesTo) {

@@ -62,7 +62,10 @@ TEST(DownloadPresenter, TheBarCountsTheWholeRunWithTheListingsCountForAlbumsToCo
   rig.chosen = {0, 1};
   rig.savePath = dir.folder();
   rig.limits.threads = 1;
-  presenter.BeginRun({0, 1}, {2, 4});  // the listing said 4 of "Two", which lists 3
+  std::vector<ST_PERLISTRECORD> listed(2);
+  listed[0].pictureCount = 2;
+  listed[1].pictureCount = 4;  // the listing said 4 of "Two", which lists 3
+  presenter.BeginRun({0, 1}, listed);
   rig.Run();
   // Album One: its 2 pictures and the 4 to come; Two listed: 5 in all; over: empty.
   EXPECT_EQ(view.ProgressFigures(), (std::vector<std::pair<std::int32_t, std::size_t>>{

@@ -38,6 +38,16 @@ class PreviewSiteTest : public test::ControllerSiteFixture {
       if (path.rfind("/cover/", 0) == 0) total += count;
     return total;
   }
+  // The cover of the demo's album `album` stalls after a few bytes; gives its path.
+  std::string StallCover(std::size_t album) {
+    std::optional<SiteMember> demo = site().Member(AlbumSite::kDemoMember);
+    std::string path = AlbumSite::CoverPath(AlbumSite::kDemoMember, demo->albums.at(album).id);
+    SiteFault stall;
+    stall.kind = SiteFaultKind::Stall;
+    stall.bytes = 10;
+    site().SetFault(path, stall);
+    return path;
+  }
   void ListDemo() { List(Utf8ToText(site().MemberUrl(AlbumSite::kDemoMember))); }
   std::size_t AlbumCount() { return controller->Albums().size(); }
 };
@@ -50,7 +60,7 @@ TEST_F(PreviewSiteTest, PreviewListPreviewFetchesEachCoverOnce) {
   const int albums = static_cast<int>(AlbumCount());
   EXPECT_EQ(CoverRequests(), albums);
   for (std::size_t i = 0; i < AlbumCount(); ++i) {
-    EXPECT_EQ(controller->Albums()[i].thumbIndex, static_cast<int>(i)) << "covers come one at a time, in order";
+    EXPECT_EQ(controller->ThumbnailOf(i), static_cast<int>(i)) << "covers come one at a time, in order";
     EXPECT_TRUE(test::PathExists(dir.file("tmp/" + std::to_string(i) + ".jpg")));
   }
   std::vector<GridAlbum> rows = view.Rows();
@@ -63,10 +73,12 @@ TEST_F(PreviewSiteTest, PreviewListPreviewFetchesEachCoverOnce) {
   EXPECT_EQ(view.ThumbnailIndices().size(), AlbumCount());
   EXPECT_EQ(view.Rows().back().thumbIndex, albums - 1);
 
-  // A new listing in preview mode makes them afresh as it appends.
+  // A new listing in preview mode makes them afresh as it appends, and the cells get them as they come.
   ListDemo();
+  ASSERT_TRUE(test::WaitFor([&] { return controller->ThumbnailOf(AlbumCount() - 1) != -1; }));
   EXPECT_EQ(CoverRequests(), 2 * albums);
-  EXPECT_EQ(controller->Albums()[0].thumbIndex, 0);
+  EXPECT_EQ(controller->ThumbnailOf(0), 0);
+  EXPECT_EQ(view.Rows().back().thumbIndex, albums - 1);
   EXPECT_FALSE(view.IsEnabled(Control::Filter));
   EXPECT_FALSE(view.IsEnabled(Control::Find));
   EXPECT_TRUE(view.Messages().empty());
@@ -80,23 +92,16 @@ TEST_F(PreviewSiteTest, ABrokenCoverLeavesItsAlbumWithoutAThumbnail) {
   ASSERT_TRUE(demo);
   site().SetFault(AlbumSite::CoverPath(member, demo->albums[1].id), SiteFault{});  // 404
   ClickPreview(true);
-  EXPECT_EQ(controller->Albums()[0].thumbIndex, 0);
-  EXPECT_EQ(controller->Albums()[1].thumbIndex, -1);
-  EXPECT_EQ(controller->Albums()[2].thumbIndex, 1);
+  EXPECT_EQ(controller->ThumbnailOf(0), 0);
+  EXPECT_EQ(controller->ThumbnailOf(1), -1);
+  EXPECT_EQ(controller->ThumbnailOf(2), 1);
   EXPECT_FALSE(test::PathExists(dir.file("tmp/1.jpg")));
   EXPECT_TRUE(view.Messages().empty());
 }
 
 TEST_F(PreviewSiteTest, StoppingAFillEndsAStalledCoverAtOnce) {
   ListDemo();
-  std::string member = AlbumSite::kDemoMember;
-  std::optional<SiteMember> demo = site().Member(member);
-  ASSERT_TRUE(demo);
-  std::string stalled = AlbumSite::CoverPath(member, demo->albums[0].id);
-  SiteFault stall;
-  stall.kind = SiteFaultKind::Stall;
-  stall.bytes = 10;
-  site().SetFault(stalled, stall);
+  std::string stalled = StallCover(0);
   view.Check(Control::Preview, true);
   controller->SwitchPreview(view.IsChecked(Control::Preview));
   ASSERT_TRUE(test::WaitFor([&] { return site().RequestCount(stalled) == 1; }));
@@ -108,8 +113,24 @@ TEST_F(PreviewSiteTest, StoppingAFillEndsAStalledCoverAtOnce) {
   EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2));
   controller->WaitForFill();
   EXPECT_TRUE(view.IsChecked(Control::Preview));  // the box stayed as it was
-  EXPECT_LT(view.Rows().size(), AlbumCount());  // a stopped fill keeps what it showed
+  EXPECT_TRUE(view.ThumbnailIndices().empty());  // the cells stay as they were, without pictures
   EXPECT_EQ(CoverRequests(), 1);
+}
+
+TEST_F(PreviewSiteTest, AStalledCoverHoldsNeitherTheListingNorTheCoversOfTheNextListing) {
+  ListDemo();
+  ClickPreview(true);
+  std::string stalled = StallCover(0);
+  auto asked = std::chrono::steady_clock::now();
+  ListDemo();  // returns once the listing has ended
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5));
+  EXPECT_EQ(view.Rows().size(), AlbumCount());
+  EXPECT_TRUE(test::WaitFor([&] { return site().RequestCount(stalled) == 2; }));
+  // The next listing drops the stalled cover at once and makes every thumbnail.
+  site().ClearFault(stalled);
+  ListDemo();
+  EXPECT_TRUE(test::WaitFor([&] { return controller->ThumbnailOf(AlbumCount() - 1) != -1; }, std::chrono::seconds(5)));
+  EXPECT_EQ(controller->ThumbnailOf(0), 0);
 }
 
 }  // namespace

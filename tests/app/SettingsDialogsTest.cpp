@@ -104,14 +104,5 @@ TEST(SettingsDialogs, NameFieldsCutTextsAndShowTheAppliedChoice) {
   }
 }
 
-TEST(SettingsDialogs, PrefixSuffixHelpHasItsSixteenLines) {
-  TextArray lines;
-  SplitText(kPrefixSuffixHelp, u"\n", lines);
-  ASSERT_EQ(lines.size(), 16u);
-  EXPECT_EQ(lines.front(), u"设置前后缀，可以在图片本来的文件名前后加上指定的字符");
-  EXPECT_EQ(lines[7], u"转义字符如下（问号为英文的问号，相册名的转义字符只支持?1,?3,?9）：");
-  EXPECT_EQ(lines.back(), u"?9:相册在列表中的序号(格式为：0001,0002,0003...)");
-}
-
 }  // namespace
 }  // namespace albatrix

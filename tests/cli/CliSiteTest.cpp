@@ -9,7 +9,7 @@
 #include "discovery/AlbumListCrawler.h"
 #include "discovery/SiteRecognition.h"
 #include "model/Settings.h"
-#include "support/ChildProcess.h"
+#include "cli/CliRun.h"
 #include "support/SiteFixture.h"
 #include "support/TempDir.h"
 #include "support/TestMembers.h"
@@ -17,11 +17,7 @@
 namespace albatrix {
 namespace {
 
-struct CliRun {
-  int status = -1;
-  std::vector<std::string> out;  // stdout lines
-  std::vector<std::string> err;  // stderr lines
-};
+using test::CliRun;
 
 class CliSiteTest : public test::SiteFixture {
  protected:
@@ -31,19 +27,7 @@ class CliSiteTest : public test::SiteFixture {
     return options;
   }
 
-  // Runs albatrix-cli in the test's folder, with a cookie store of its own there.
-  CliRun Cli(const std::vector<std::string>& args) {
-    CliRun run;
-    {
-      test::ChildProcess child(test::BuildProgram("albatrix-cli"), args,
-                               {dir.path(), dir.file("out.txt"), dir.file("err.txt"),
-                                {{test::UserDataVariable(), dir.path()}}});
-      run.status = child.Wait();
-    }
-    run.out = test::TextLines(test::ReadWholeFile(dir.file("out.txt")));
-    run.err = test::TextLines(test::ReadWholeFile(dir.file("err.txt")));
-    return run;
-  }
+  CliRun Cli(const std::vector<std::string>& args) { return test::RunCli(dir, args); }
 
   std::string Base() { return site().BaseUrl(); }
 

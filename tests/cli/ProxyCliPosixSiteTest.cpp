@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "support/ChildProcess.h"
+#include "cli/CliRun.h"
 #include "support/SiteFixture.h"
 #include "support/TempDir.h"
 #include "support/TestMembers.h"
@@ -17,10 +17,7 @@ namespace {
 
 constexpr const char* kMadeUpHost = "albums.proxy-test.invalid";
 
-struct CliRun {
-  int status = -1;
-  std::vector<std::string> err;  // stderr lines
-};
+using test::CliRun;
 
 class ProxyCliSiteTest : public test::SiteFixture {
  protected:
@@ -38,18 +35,7 @@ class ProxyCliSiteTest : public test::SiteFixture {
 
   // albatrix-cli with `systemProxy` as the system's proxy for http and https.
   CliRun Cli(const std::string& systemProxy, const std::vector<std::string>& args) {
-    CliRun run;
-    {
-      test::ChildProcess child(test::BuildProgram("albatrix-cli"), args,
-                               {dir.path(), dir.file("out.txt"), dir.file("err.txt"),
-                                {{test::UserDataVariable(), dir.path()},
-                                 {"http_proxy", systemProxy},
-                                 {"https_proxy", systemProxy},
-                                 {"no_proxy", ""}}});
-      run.status = child.Wait();
-    }
-    run.err = test::TextLines(test::ReadWholeFile(dir.file("err.txt")));
-    return run;
+    return test::RunCli(dir, args, {{"http_proxy", systemProxy}, {"https_proxy", systemProxy}, {"no_proxy", ""}});
   }
   std::vector<std::string> Args(const std::string& command, std::vector<std::string> extra = {}) {
     std::vector<std::string> args = {"--site", site().BaseUrl(), command, site().MemberUrl("kobe")};

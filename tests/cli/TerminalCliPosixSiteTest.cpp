@@ -5,11 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "cli/CliRun.h"
 #include "support/ChildProcess.h"
 #include "support/SiteFixture.h"
 #include "support/TempDir.h"
@@ -81,13 +83,12 @@ TEST_F(TerminalCliSiteTest, OnATerminalThePaceFollowsTheCount) {
   EXPECT_NE(output.find("\r已下载16/16......\033[K\r\033[K下载完毕\r\n"), std::string::npos) << output;
 
   test::TempDir again;
-  test::ChildProcess child(test::BuildProgram("albatrix-cli"), args,
-                           {again.path(), again.path() + "/stdout", again.path() + "/stderr",
-                            {{"XDG_DATA_HOME", again.path()}}});
-  ASSERT_EQ(child.Wait(), 0);
-  const std::string notes = test::ReadWholeFile(again.path() + "/stderr");
-  EXPECT_NE(notes.find("已下载16/16......\n下载完毕\n"), std::string::npos) << notes;
-  EXPECT_EQ(notes.find("张/秒"), std::string::npos) << notes;
+  const test::CliRun piped = test::RunCli(again, args);
+  ASSERT_EQ(piped.status, 0);
+  const auto ended = std::find(piped.err.begin(), piped.err.end(), "已下载16/16......");
+  ASSERT_NE(ended, piped.err.end());
+  EXPECT_EQ(std::next(ended) != piped.err.end() ? *std::next(ended) : "", "下载完毕");
+  for (const std::string& line : piped.err) EXPECT_EQ(line.find("张/秒"), std::string::npos) << line;
 }
 
 }  // namespace

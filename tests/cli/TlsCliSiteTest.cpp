@@ -3,7 +3,7 @@
 // way, so the run shows that the fetcher verifies what it talks to.
 #include <gtest/gtest.h>
 
-#include "support/ChildProcess.h"
+#include "cli/CliRun.h"
 #include "support/TempDir.h"
 #include "support/TestCertificate.h"
 #include "support/TestMembers.h"
@@ -24,11 +24,8 @@ class TlsCliSiteTest : public ::testing::Test {
   }
 
   // Runs albatrix-cli in the test's folder; `caFile` is what ALBATRIX_TEST_CA_FILE holds ("" for unset).
-  int Cli(const std::vector<std::string>& args, const std::string& caFile) {
-    test::ChildProcess child(test::BuildProgram("albatrix-cli"), args,
-                             {dir.path(), dir.file("out.txt"), dir.file("err.txt"),
-                              {{test::UserDataVariable(), dir.path()}, {"ALBATRIX_TEST_CA_FILE", caFile}}});
-    return child.Wait();
+  test::CliRun Cli(const std::vector<std::string>& args, const std::string& caFile) {
+    return test::RunCli(dir, args, {{"ALBATRIX_TEST_CA_FILE", caFile}});
   }
 
   test::TempDir dir;
@@ -41,13 +38,13 @@ TEST_F(TlsCliSiteTest, DownloadsOverHttpsOnlyFromASiteItTrusts) {
                                          "--save", "out"};
 
   // The system's authorities do not know the site's certificate: no page is served, nothing is listed.
-  EXPECT_EQ(Cli(args, ""), 1);
+  EXPECT_EQ(Cli(args, "").status, 1);
   EXPECT_EQ(site->TotalRequests(), 0);
   EXPECT_FALSE(test::PathExists(dir.file("out/kobe")));
 
-  ASSERT_EQ(Cli(args, dir.file("site.pem")), 0) << test::ReadWholeFile(dir.file("err.txt"));
-  EXPECT_EQ(test::TextLines(test::ReadWholeFile(dir.file("out.txt"))),
-            (std::vector<std::string>{"0001\tTrip\t   3\t", "0002\tSea\t   3\t"}));
+  const test::CliRun trusted = Cli(args, dir.file("site.pem"));
+  ASSERT_EQ(trusted.status, 0) << test::ReadWholeFile(dir.file("err.txt"));
+  EXPECT_EQ(trusted.out, (std::vector<std::string>{"0001\tTrip\t   3\t", "0002\tSea\t   3\t"}));
   EXPECT_EQ(site->RequestCount("/kobe/photo-2"), 1);  // both list pages came over TLS
   const char* folders[] = {"Trip", "Sea"};
   for (int album = 0; album < 2; ++album) {

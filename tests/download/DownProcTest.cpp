@@ -95,19 +95,6 @@ TEST(DownloadRun, BaseFolderTakesTheMemberKeyAndEveryMissingLevel) {
   EXPECT_EQ(rig.session.tally.lastFolder, T(rig.Base() + PlatformPath("x/y/member/Album 1/")));
 }
 
-TEST(DownloadRun, MakeFolderPath) {
-  TempDir dir;
-  Text failed;
-  EXPECT_TRUE(MakeFolderPath(T(dir.file(PlatformPath("a/b/c"))), &failed));
-  EXPECT_TRUE(FolderExists(T(dir.file(PlatformPath("a/b/c")))));
-  EXPECT_TRUE(MakeFolderPath(T(dir.file(PlatformPath("a/b/c/"))), &failed));
-  test::WriteWholeFile(dir.file("f"), "");
-  EXPECT_FALSE(MakeFolderPath(T(dir.file(PlatformPath("f/g/h"))), &failed));
-  EXPECT_EQ(TextToUtf8(failed), dir.file("f"));
-  EXPECT_EQ(RunBaseFolder(PlatformPath(u" /s "), PlatformPath(u"m/"), u""), PlatformPath(u"/s/m/"));
-  EXPECT_EQ(RunBaseFolder(PlatformPath(u"/s/"), u"", u""), PlatformPath(u"/s/"));
-}
-
 TEST(DownloadRun, ListOnlyWritesListFilesAndNothingElse) {
   RunRig rig(3, 2);
   rig.rule.options = OPT_LIST_ONLY | OPT_FIX_ORDER | OPT_FIX_FORMAT;

@@ -242,59 +242,44 @@ TEST(PictureNaming, ManyEqualNamesStayFast) {
   EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 3000);
 }
 
-TEST(PictureNaming, ProgressTextCountsListedPictures) {
-  NamingRig rig;
-  rig.Name("u1", "");
-  rig.Name("u2", "");
-  EXPECT_EQ(rig.events.Lines(), (std::vector<std::string>{"listed 1", "listed 2"}));
-}
-
+// The skip marker names the first picture of the last run: meeting it ends the album, with the option on.
 TEST(PictureNaming, SkipMarkerStopsTheAlbum) {
-  NamingRig rig;
-  rig.session.rule.options = OPT_SKIP_DOWNLOADED;
-  ASSERT_TRUE(CreateFolders(rig.dir.folder() + u"Trip"));
-  ASSERT_TRUE(WriteSkipMarker(u"http://h/2.jpg", rig.dir.folder() + test::PlatformPath(u"Trip/")));
-  rig.Name("http://h/1.jpg", "");
-  EXPECT_EQ(rig.flags.runState.load(), RUN_BUSY);
-  rig.Name("http://h/2.jpg", "");
-  EXPECT_EQ(rig.flags.runState.load(), RUN_ALBUM_STOP);
-  EXPECT_EQ(rig.Names(), std::vector<std::string>{"1.jpg"});
-
-  // Without the option the marker means nothing.
-  NamingRig plain;
-  ASSERT_TRUE(CreateFolders(plain.dir.folder() + u"Trip"));
-  ASSERT_TRUE(WriteSkipMarker(u"http://h/1.jpg", plain.dir.folder() + test::PlatformPath(u"Trip/")));
-  plain.Name("http://h/1.jpg", "");
-  EXPECT_EQ(plain.flags.runState.load(), RUN_BUSY);
-  EXPECT_EQ(plain.pictures.size(), 1u);
-}
-
-TEST(PictureNaming, SkipMarkerOnTheFirstPictureListsNothing) {
-  NamingRig rig;
-  rig.session.rule.options = OPT_SKIP_DOWNLOADED;
-  ASSERT_TRUE(CreateFolders(rig.dir.folder() + u"Trip"));
-  ASSERT_TRUE(WriteSkipMarker(u"http://h/1.jpg", rig.dir.folder() + test::PlatformPath(u"Trip/")));
-  rig.Name("http://h/1.jpg", "");
-  EXPECT_EQ(rig.flags.runState.load(), RUN_ALBUM_STOP);
-  EXPECT_EQ(rig.pictures.size(), 0u);
-}
-
-TEST(PictureNaming, NoMarkerMatchesNoAddressNotEvenAnEmptyOne) {
-  NamingRig rig;
-  rig.session.rule.options = OPT_SKIP_DOWNLOADED;
-  rig.Name("", "");
-  EXPECT_EQ(rig.flags.runState.load(), RUN_BUSY);
-  EXPECT_EQ(rig.pictures.size(), 1u);
-}
-
-TEST(PictureNaming, SkipStopNeverOverwritesACancel) {
-  NamingRig rig;
-  rig.session.rule.options = OPT_SKIP_DOWNLOADED;
-  ASSERT_TRUE(CreateFolders(rig.dir.folder() + u"Trip"));
-  ASSERT_TRUE(WriteSkipMarker(u"http://h/1.jpg", rig.dir.folder() + test::PlatformPath(u"Trip/")));
-  rig.flags.runState = RUN_CANCEL;
-  rig.Name("http://h/1.jpg", "");
-  EXPECT_EQ(rig.flags.runState.load(), RUN_CANCEL);
+  struct Case {
+    const char* what;
+    bool option;
+    const char* marked;  // nullptr: no marker file
+    std::uint8_t before;
+    std::vector<std::string> addresses;
+    std::uint8_t after;
+    int listed;  // -1: not looked at
+  } const cases[] = {
+      {"stops at the marked picture", true, "http://h/2.jpg", RUN_BUSY, {"http://h/1.jpg", "http://h/2.jpg"}, RUN_ALBUM_STOP, 1},
+      {"the first picture marked lists nothing", true, "http://h/1.jpg", RUN_BUSY, {"http://h/1.jpg"}, RUN_ALBUM_STOP, 0},
+      {"without the option the marker means nothing", false, "http://h/1.jpg", RUN_BUSY, {"http://h/1.jpg"}, RUN_BUSY, 1},
+      {"no marker matches no address, not even an empty one", true, nullptr, RUN_BUSY, {""}, RUN_BUSY, 1},
+      {"a stop never overwrites a cancel", true, "http://h/1.jpg", RUN_CANCEL, {"http://h/1.jpg"}, RUN_CANCEL, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    NamingRig rig;
+    if (c.option) rig.session.rule.options = OPT_SKIP_DOWNLOADED;
+    if (c.marked) {
+      ASSERT_TRUE(CreateFolders(rig.dir.folder() + u"Trip"));
+      ASSERT_TRUE(WriteSkipMarker(T(c.marked), rig.dir.folder() + test::PlatformPath(u"Trip/")));
+    }
+    rig.flags.runState = c.before;
+    for (std::size_t i = 0; i < c.addresses.size(); ++i) {
+      // Before the marked picture the run goes on.
+      if (i > 0) {
+        EXPECT_EQ(rig.flags.runState.load(), RUN_BUSY);
+      }
+      rig.Name(c.addresses[i], "");
+    }
+    EXPECT_EQ(rig.flags.runState.load(), c.after);
+    if (c.listed >= 0) {
+      EXPECT_EQ(rig.pictures.size(), static_cast<std::size_t>(c.listed));
+    }
+  }
 }
 
 TEST(PictureNaming, DescriptionFileBytes) {

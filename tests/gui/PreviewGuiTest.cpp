@@ -260,7 +260,7 @@ TEST_F(GridModesTest, PreviewModeShowsThumbnailsOfTheCovers) {
   const wxBitmap* thumbnail = grid->Thumbnail(0);
   ASSERT_TRUE(thumbnail);
   EXPECT_EQ(thumbnail->GetSize(), wxSize(113, 120));
-  for (std::size_t i = 0; i < 14; ++i) EXPECT_EQ(window().Controller().Albums()[i].thumbIndex, static_cast<int>(i));
+  for (std::size_t i = 0; i < 14; ++i) EXPECT_EQ(window().Controller().ThumbnailOf(i), static_cast<int>(i));
 
   // Single cells are chosen; cells past the last album are not albums.
   grid->SelectBlock(1, 4, 2, 5);

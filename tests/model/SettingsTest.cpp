@@ -213,25 +213,22 @@ TEST(LoadSettingsTest, HandsHistoriesToTheBoxesNewestFirst) {
   EXPECT_EQ(log.added, expected);
 }
 
-TEST(LoadSettingsTest, UnwritableFolderKeepsSettingsInMemory) {
-  TempDir dir;
-  SettingsBlock block;
-  SettingsLoadResult result = LoadSettings(block, dir.folder() + u"missing/");
-  EXPECT_FALSE(result.filePresent);
-  EXPECT_FALSE(result.saved);
-  EXPECT_EQ(block.downloadLimits[15].threads, 5);
-  EXPECT_EQ(block.nameRules[16].options, OPT_FIX_ORDER);
-  EXPECT_FALSE(test::PathExists(dir.file("missing")));
-}
-
-TEST(LoadSettingsTest, FolderInPlaceOfTheFileCountsAsMissing) {
-  TempDir dir;
-  std::filesystem::create_directory(dir.file("soft.dat"));
-  SettingsBlock block;
-  SettingsLoadResult result = LoadSettings(block, dir.folder());
-  EXPECT_FALSE(result.filePresent);
-  EXPECT_FALSE(result.saved);
-  EXPECT_EQ(block.nameRules[7].options, 0x082);
+// A folder that is missing, or a folder standing where the file belongs: the first-run values stay in
+// memory, and nothing is made.
+TEST(LoadSettingsTest, AFileThatCannotBeWrittenKeepsSettingsInMemory) {
+  for (bool folderInPlace : {false, true}) {
+    SCOPED_TRACE(folderInPlace ? "a folder in the file's place" : "a missing folder");
+    TempDir dir;
+    if (folderInPlace) std::filesystem::create_directory(dir.file("soft.dat"));
+    SettingsBlock block;
+    SettingsLoadResult result = LoadSettings(block, folderInPlace ? dir.folder() : dir.folder() + u"missing/");
+    EXPECT_FALSE(result.filePresent);
+    EXPECT_FALSE(result.saved);
+    EXPECT_EQ(block.downloadLimits[15].threads, 5);
+    EXPECT_EQ(block.nameRules[16].options, OPT_FIX_ORDER);
+    EXPECT_EQ(block.nameRules[7].options, 0x082);
+    EXPECT_FALSE(test::PathExists(dir.file("missing")));
+  }
 }
 
 TEST(SaveSettingsTest, WritesTheWholeBlock) {
@@ -284,11 +281,8 @@ TEST(AddHistoryTest, RefusalsChangeNothing) {
     EXPECT_FALSE(AddHistory(block, HistoryKind::SavePath, t)) << TextToUtf8(t);
   }
   EXPECT_EQ(SerializeSettings(block), before);
-}
-
-TEST(AddHistoryTest, LongestTextIsKeptWhole) {
-  SettingsBlock block;
-  Text longest(399, u'y');
+  // One unit shorter than the slot is the longest text taken, and it is kept whole with its terminator.
+  const Text longest(399, u'y');
   EXPECT_TRUE(AddHistory(block, HistoryKind::Member, longest));
   EXPECT_EQ(SlotText(block.memberHistory[0]), longest);
   EXPECT_EQ(block.memberHistory[0][399], u'\0');

@@ -260,17 +260,6 @@ TEST_F(AlbumSiteTest, CountsEveryRequestPerPathExactly) {
   EXPECT_EQ(site().TotalRequests(), 100);
 }
 
-TEST_F(AlbumSiteTest, AddedMembersAreServed) {
-  SiteMember member;
-  member.key = "guest";
-  member.albums.push_back(SiteAlbum{"a42", u"客人", kCountActual, {SitePicture{PictureKind::Gif, ".gif", 3000, u"g"}}});
-  site().AddMember(member);
-  WalkedListPage walked = WalkListPage(FetchPage("/guest/photo-1"));
-  ASSERT_EQ(walked.albums.size(), 1u);
-  EXPECT_EQ(walked.albums[0].albumPath, u"guest/photo/a42");
-  EXPECT_EQ(DecodePicture(RawGet(site().Port(), "/pic/guest/a42/big.1.gif").body).kind, PictureKind::Gif);
-}
-
 TEST(AlbumSiteSeed, OneSeedGivesTheSameSiteTwice) {
   SiteOptions options;
   options.seed = 5;

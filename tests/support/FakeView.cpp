@@ -114,6 +114,12 @@ void FakeView::AddThumbnail(int index, const ThumbnailPixels&) {
   thumbnails_.push_back(index);
 }
 
+void FakeView::ShowThumbnail(const GridAlbum& cell) {
+  std::lock_guard<std::mutex> hold(lock_);
+  for (GridAlbum& row : rows_)
+    if (row.albumIndex == cell.albumIndex) row = cell;
+}
+
 std::vector<int> FakeView::ThumbnailIndices() const {
   std::lock_guard<std::mutex> hold(lock_);
   return thumbnails_;

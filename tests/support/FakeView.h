@@ -47,6 +47,8 @@ class FakeView : public MainWindowView {
   void RefreshGrid() override;
   void ClearThumbnails() override;
   void AddThumbnail(int index, const ThumbnailPixels& pixels) override;
+  // Replaces the recorded cell of the same album, as the grid replaces the cell at its place.
+  void ShowThumbnail(const GridAlbum& cell) override;
   void OpenFolder(const Text& path) override;
   void ShowProgress(std::int32_t done, std::size_t total) override;
 

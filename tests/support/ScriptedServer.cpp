@@ -1,13 +1,10 @@
 #include "support/ScriptedServer.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 namespace albatrix::test {
 
 namespace {
-
-constexpr std::size_t kMaxHead = 1 << 20;
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -105,26 +102,10 @@ bool RecordedRequest::HasHeader(std::string_view name) const {
   return FindHeader(head, name, value);
 }
 
-ScriptedServer::ScriptedServer() {
-  listener_ = ListenOnLoopback(port_);
-  if (listener_ == kNoSocket) throw std::runtime_error("cannot listen on loopback");
-  acceptThread_ = std::thread([this] { AcceptLoop(); });
-}
-
-ScriptedServer::~ScriptedServer() {
-  stop_.Raise();
-  acceptThread_.join();
-  std::vector<std::thread> threads;
-  {
-    std::lock_guard<std::mutex> hold(mutex_);
-    threads.swap(connections_);
-  }
-  for (std::thread& t : threads) t.join();
-  CloseSocket(listener_);
-}
+ScriptedServer::ScriptedServer() : listener_([this](Socket s, std::size_t n) { Serve(s, n); }) {}
 
 std::string ScriptedServer::Url(std::string_view target) const {
-  return "http://127.0.0.1:" + std::to_string(port_) + std::string(target);
+  return listener_.Url() + std::string(target);
 }
 
 void ScriptedServer::On(std::string target, std::vector<Reply> replies) {
@@ -151,38 +132,13 @@ std::size_t ScriptedServer::RequestCount(std::string_view target) const {
   return n;
 }
 
-bool ScriptedServer::AllDone() const {
-  std::lock_guard<std::mutex> hold(mutex_);
-  return open_ == 0;
-}
-
-void ScriptedServer::AcceptLoop() {
-  while (stop_.WaitFor(listener_, Readiness::Read)) {
-    Socket s = AcceptConnection(listener_);
-    if (s == kNoSocket) continue;
-    std::lock_guard<std::mutex> hold(mutex_);
-    ++open_;
-    connections_.emplace_back([this, s, n = ++accepted_] { Serve(s, n); });
-  }
-}
+bool ScriptedServer::AllDone() const { return listener_.AllEnded(); }
 
 bool ScriptedServer::ReadRequest(Socket s, RecordedRequest& out) {
   std::string data;
-  char buffer[16384];
-  auto readMore = [&]() {
-    for (;;) {
-      long n = ReceiveSome(s, buffer, sizeof buffer);
-      if (n > 0) {
-        data.append(buffer, static_cast<std::size_t>(n));
-        return true;
-      }
-      if (n != kWouldBlock || !stop_.WaitFor(s, Readiness::Read)) return false;
-    }
-  };
-  std::size_t headEnd;
-  while ((headEnd = data.find("\r\n\r\n")) == std::string::npos) {
-    if (data.size() > kMaxHead || !readMore()) return false;
-  }
+  auto readMore = [&] { return listener_.ReadMore(s, data); };
+  const std::size_t headEnd = listener_.ReadHead(s, data);
+  if (headEnd == std::string::npos) return false;
   std::size_t lineEnd = data.find("\r\n");
   out.requestLine = data.substr(0, lineEnd);
   out.head = data.substr(lineEnd + 2, headEnd + 2 - (lineEnd + 2));
@@ -219,19 +175,6 @@ bool ScriptedServer::ReadRequest(Socket s, RecordedRequest& out) {
   return true;
 }
 
-bool ScriptedServer::SendAll(Socket s, std::string_view bytes, std::uint64_t& sent) {
-  while (!bytes.empty()) {
-    long n = SendSome(s, bytes.data(), bytes.size());
-    if (n > 0) {
-      bytes.remove_prefix(static_cast<std::size_t>(n));
-      sent += static_cast<std::uint64_t>(n);
-      continue;
-    }
-    if (n != kWouldBlock || !stop_.WaitFor(s, Readiness::Write)) return false;
-  }
-  return true;
-}
-
 Reply ScriptedServer::ReplyFor(const std::string& target) {
   std::lock_guard<std::mutex> hold(mutex_);
   auto it = scripts_.find(target);
@@ -242,22 +185,23 @@ Reply ScriptedServer::ReplyFor(const std::string& target) {
 }
 
 bool ScriptedServer::Play(Socket s, const Reply& reply, RecordedRequest& record, bool& closed) {
+  const StopSignal& stop = listener_.Stop();
   std::uint64_t sent = 0;
   bool left = false;
   bool keepOpen = false;
   for (const Reply::Step& step : reply.steps()) {
-    if (stop_.Raised()) break;
+    if (stop.Raised()) break;
     if (step.kind == Reply::Kind::Send) {
-      if (!SendAll(s, step.bytes, sent)) {
-        left = !stop_.Raised();
+      if (!listener_.SendAll(s, step.bytes, &sent)) {
+        left = !stop.Raised();
         break;
       }
     } else if (step.kind == Reply::Kind::Pause) {
-      stop_.Sleep(step.ms);
+      stop.Sleep(step.ms);
     } else if (step.kind == Reply::Kind::Stall) {
       // Silent until the client hangs up; whatever else it sends is dropped.
       char sink[4096];
-      while (stop_.WaitFor(s, Readiness::Read)) {
+      while (stop.WaitFor(s, Readiness::Read)) {
         long n = ReceiveSome(s, sink, sizeof sink);
         if (n == 0 || n == kSocketFailed) {
           left = true;
@@ -270,9 +214,9 @@ bool ScriptedServer::Play(Socket s, const Reply& reply, RecordedRequest& record,
       closed = true;
       break;
     } else if (step.kind == Reply::Kind::Endless) {
-      while (!stop_.Raised() && SendAll(s, step.bytes, sent)) {
+      while (!stop.Raised() && listener_.SendAll(s, step.bytes, &sent)) {
       }
-      left = !stop_.Raised();
+      left = !stop.Raised();
       break;
     } else if (step.kind == Reply::Kind::KeepOpen) {
       keepOpen = true;
@@ -301,7 +245,6 @@ void ScriptedServer::Serve(Socket s, std::size_t connection) {
   if (!closed) CloseGracefully(s);
   std::lock_guard<std::mutex> hold(mutex_);
   for (auto& record : served) record->done = true;
-  --open_;
 }
 
 }  // namespace albatrix::test

@@ -10,12 +10,11 @@
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
 #include "support/Compress.h"
-#include "support/TestSocket.h"
+#include "support/LoopbackListener.h"
 
 namespace albatrix::test {
 
@@ -72,12 +71,12 @@ struct RecordedRequest {
 
 class ScriptedServer {
  public:
-  ScriptedServer();
-  ~ScriptedServer();  // stops every script in progress and closes every connection
+  ScriptedServer();  // listening once it returns; throws when it cannot
+  // Destroying it stops every script in progress and closes every connection.
   ScriptedServer(const ScriptedServer&) = delete;
   ScriptedServer& operator=(const ScriptedServer&) = delete;
 
-  int Port() const { return port_; }
+  int Port() const { return listener_.Port(); }
   std::string Url(std::string_view target) const;  // "http://127.0.0.1:<port>" + target
 
   // Replies for requests to `target` (path and query): the i-th request gets replies[i], the last one
@@ -97,24 +96,16 @@ class ScriptedServer {
     std::size_t served = 0;
   };
 
-  void AcceptLoop();
   void Serve(Socket s, std::size_t connection);
   // Plays `reply` on `s`; false when the connection is to be left (closed, or closed by a reset).
   bool Play(Socket s, const Reply& reply, RecordedRequest& record, bool& closed);
   bool ReadRequest(Socket s, RecordedRequest& out);
-  bool SendAll(Socket s, std::string_view bytes, std::uint64_t& sent);
   Reply ReplyFor(const std::string& target);
 
-  StopSignal stop_;
-  Socket listener_ = kNoSocket;
-  int port_ = 0;
-  std::thread acceptThread_;
   mutable std::mutex mutex_;
-  std::vector<std::thread> connections_;
   std::unordered_map<std::string, Script> scripts_;
   std::vector<std::shared_ptr<RecordedRequest>> records_;
-  std::size_t open_ = 0;
-  std::size_t accepted_ = 0;
+  LoopbackListener listener_;  // last: its connections use the members above until it has stopped
 };
 
 }  // namespace albatrix::test

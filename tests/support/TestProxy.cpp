@@ -1,14 +1,11 @@
 #include "support/TestProxy.h"
 
 #include <cctype>
-#include <stdexcept>
 #include <string_view>
 
 namespace albatrix::test {
 
 namespace {
-
-constexpr std::size_t kMaxHead = 1 << 20;
 
 std::string Lower(std::string_view text) {
   std::string out(text);
@@ -18,25 +15,7 @@ std::string Lower(std::string_view text) {
 
 }  // namespace
 
-TestProxy::TestProxy() {
-  listener_ = ListenOnLoopback(port_);
-  if (listener_ == kNoSocket) throw std::runtime_error("cannot listen on loopback");
-  acceptThread_ = std::thread([this] { AcceptLoop(); });
-}
-
-TestProxy::~TestProxy() {
-  stop_.Raise();
-  acceptThread_.join();
-  std::vector<std::thread> threads;
-  {
-    std::lock_guard<std::mutex> hold(mutex_);
-    threads.swap(connections_);
-  }
-  for (std::thread& t : threads) t.join();
-  CloseSocket(listener_);
-}
-
-std::string TestProxy::Url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+TestProxy::TestProxy() : listener_([this](Socket s, std::size_t) { Serve(s); }) {}
 
 void TestProxy::Map(const std::string& host, int port) {
   std::lock_guard<std::mutex> hold(mutex_);
@@ -53,47 +32,12 @@ void TestProxy::ClearLog() {
   log_.clear();
 }
 
-void TestProxy::AcceptLoop() {
-  while (stop_.WaitFor(listener_, Readiness::Read)) {
-    Socket s = AcceptConnection(listener_);
-    if (s == kNoSocket) continue;
-    std::lock_guard<std::mutex> hold(mutex_);
-    connections_.emplace_back([this, s] { Serve(s); });
-  }
-}
-
 void TestProxy::Serve(Socket client) {
-  char buffer[16384];
-  // Reads what `s` holds into `data`; false when it closed, failed or the proxy stops.
-  auto readMore = [&](Socket s, std::string& data) {
-    for (;;) {
-      const long n = ReceiveSome(s, buffer, sizeof buffer);
-      if (n > 0) {
-        data.append(buffer, static_cast<std::size_t>(n));
-        return true;
-      }
-      if (n != kWouldBlock || !stop_.WaitFor(s, Readiness::Read)) return false;
-    }
-  };
-  auto sendAll = [&](Socket s, std::string_view bytes) {
-    while (!bytes.empty()) {
-      const long n = SendSome(s, bytes.data(), bytes.size());
-      if (n > 0) {
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-      } else if (n != kWouldBlock || !stop_.WaitFor(s, Readiness::Write)) {
-        return false;
-      }
-    }
-    return true;
-  };
-
   std::string data;
-  std::size_t headEnd;
-  while ((headEnd = data.find("\r\n\r\n")) == std::string::npos) {
-    if (data.size() > kMaxHead || !readMore(client, data)) {
-      CloseSocket(client);
-      return;
-    }
+  const std::size_t headEnd = listener_.ReadHead(client, data);
+  if (headEnd == std::string::npos) {
+    CloseSocket(client);
+    return;
   }
   const std::size_t lineEnd = data.find("\r\n");
   const std::string line = data.substr(0, lineEnd);
@@ -120,7 +64,7 @@ void TestProxy::Serve(Socket client) {
   }
   head += "Connection: close\r\n\r\n";
   std::string body = data.substr(headEnd + 4);
-  while (body.size() < bodyLength && readMore(client, body)) {
+  while (body.size() < bodyLength && listener_.ReadMore(client, body)) {
   }
 
   int port = 0;
@@ -132,15 +76,15 @@ void TestProxy::Serve(Socket client) {
   }
   const Socket server = port ? ConnectToLoopback(port) : kNoSocket;
   if (server == kNoSocket) {
-    sendAll(client, "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+    listener_.SendAll(client, "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
     CloseGracefully(client);
     return;
   }
-  if (sendAll(server, head + body)) {
+  if (listener_.SendAll(server, head + body)) {
     // The reply, as it comes, until the server closes.
     std::string piece;
-    while (readMore(server, piece)) {
-      if (!sendAll(client, piece)) break;
+    while (listener_.ReadMore(server, piece)) {
+      if (!listener_.SendAll(client, piece)) break;
       piece.clear();
     }
   }

@@ -7,25 +7,23 @@
 #pragma once
 
 #include <map>
-#include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "support/TestSocket.h"
+#include "support/LoopbackListener.h"
 
 namespace albatrix::test {
 
 class TestProxy {
  public:
-  TestProxy();   // listening on 127.0.0.1, a port the system picks; throws when it cannot
-  ~TestProxy();  // stops, ending every forwarding in progress
+  TestProxy();  // listening on 127.0.0.1, a port the system picks; throws when it cannot
+  // Destroying it stops, ending every forwarding in progress.
   TestProxy(const TestProxy&) = delete;
   TestProxy& operator=(const TestProxy&) = delete;
 
-  int Port() const { return port_; }
-  std::string Url() const;  // "http://127.0.0.1:<port>"
+  int Port() const { return listener_.Port(); }
+  std::string Url() const { return listener_.Url(); }  // "http://127.0.0.1:<port>"
 
   // Requests for `host` ("name:port" as the request's address has it) go to 127.0.0.1:`port`.
   void Map(const std::string& host, int port);
@@ -35,17 +33,12 @@ class TestProxy {
   void ClearLog();
 
  private:
-  void AcceptLoop();
   void Serve(Socket client);
 
-  StopSignal stop_;
-  Socket listener_ = kNoSocket;
-  int port_ = 0;
-  std::thread acceptThread_;
   mutable std::mutex mutex_;
-  std::vector<std::thread> connections_;
   std::map<std::string, int> hosts_;
   std::vector<std::string> log_;
+  LoopbackListener listener_;  // last: its connections use the members above until it has stopped
 };
 
 }  // namespace albatrix::test

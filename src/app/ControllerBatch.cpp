@@ -1,0 +1,194 @@
+// The "<导入/导出>" commands: a job file saved from the current listing, a run over several job files one
+// member after another, and one list file of the chosen albums' picture addresses.
+#include <string>
+
+#include "MyCode/Trace.h"
+#include "app/AlbatrixController.h"
+#include "app/JobBatch.h"
+#include "app/JobPlans.h"
+#include "download/AlbumFiles.h"
+#include "download/DownProc.h"
+#include "discovery/SiteRecognition.h"
+
+namespace albatrix {
+
+bool AlbatrixController::ExportJob(const Text& file, const DownloadRequest& request, bool chosenOnly) {
+  if (Listing() || albums_.empty()) {
+    Trace("export job: no listing to save");
+    return false;
+  }
+  DownloadJob job;
+  job.runId = NewJobRunId();
+  {
+    std::lock_guard<std::mutex> hold(textsLock_);
+    job.memberAddress = listedMember_;
+  }
+  job.savePath = request.savePath;
+  job.memberKey = MemberKey();
+  job.subFolder = SubFolder();
+  job.siteCode = siteCode_;
+  job.listedAlbums = albums_.size();
+  job.retries = request.retries;
+  job.rule = CurrentNameRule();
+  job.limits = CurrentLimits();
+  job.allAlbums = !chosenOnly;
+  if (chosenOnly) {
+    for (std::size_t index : request.albums)
+      if (index < albums_.size()) job.albums.push_back(JobAlbum{albums_[index], JobAlbumState::Waiting, {}, {}});
+    if (job.albums.empty()) {
+      Trace("export job: no album chosen");
+      return false;
+    }
+  }
+  return WriteJobFileAt(file, job);
+}
+
+bool AlbatrixController::RunJobFiles(std::vector<Text> files) {
+  if (files.empty() || Listing() || Filling() || !states_.Begin(Activity::Running)) {
+    Trace("job files: a listing or a run is under way, or no file was given; nothing started");
+    return false;
+  }
+  WaitForDownload();
+  batchCancel_ = false;
+  if (!StartThread(downloadThread_, [this, files = std::move(files)] {
+        RunBatch(files);
+        Trace("job files: the batch ended");
+      })) {
+    states_.End(Activity::Running);
+    view_.Message(u"Create thread:GetListFunc failed.");
+    return false;
+  }
+  return true;
+}
+
+bool AlbatrixController::LoadMemberOfJob(DownloadJob& job, std::size_t position, std::size_t count, Text& problem) {
+  ClearListing();
+  siteCode_ = job.siteCode;
+  SetMemberFolders(job.memberKey, job.subFolder);
+  if (job.allAlbums) {
+    listingAbort_ = false;
+    view_.SetText(Control::Status, BatchPlaceText(position, count) + u"，正在获取相册列表，请稍等...");
+    const ListingResult result = ListInto(job.memberAddress);
+    if (batchCancel_) return false;
+    if (albums_.empty()) {
+      problem = result.end == ListingEnd::Unreadable && !result.failure.reason.empty()
+                    ? u"相册列表第" + DecimalText(result.endPage) + u"页读取失败: " + result.failure.reason
+                    : Text(u"没有获取到相册");
+      return false;
+    }
+    job.memberKey = MemberFolderText(result.memberKey);
+    job.subFolder.clear();
+    SetMemberFolders(job.memberKey, job.subFolder);
+    job.listedAlbums = albums_.size();
+    job.albums.clear();
+    for (std::size_t i = 0; i < albums_.size(); ++i) job.albums.push_back(JobAlbum{albums_[i], JobAlbumState::Waiting, {}, {}});
+  } else {
+    for (const JobAlbum& album : job.albums) AppendAlbum(album.record);
+  }
+  view_.RefreshGrid();
+  view_.SetText(Control::GridFrame, GridFrameText(albums_.size()));
+  view_.SetText(Control::Member, job.memberAddress);
+  view_.SetText(Control::SavePath, job.savePath);
+  {
+    std::lock_guard<std::mutex> hold(textsLock_);
+    listedMember_ = job.memberAddress;
+  }
+  return true;
+}
+
+void AlbatrixController::RunBatch(const std::vector<Text>& files) {
+  RunTally batch;
+  std::vector<SkippedJob> skipped;
+  for (std::size_t k = 0; k < files.size() && !batchCancel_; ++k) {
+    const Text& file = files[k];
+    JobFileRead read = ReadJobFileAt(file);
+    Text problem = JobFileProblemText(read, SITE_CODE_HUPU);
+    const Text place = BatchPlaceText(k + 1, files.size());
+    downloadPresenter_.SetBatchPlace(place);
+    DownloadJob& job = read.job;
+    if (problem.empty() && !LoadMemberOfJob(job, k + 1, files.size(), problem) && problem.empty()) break;  // a stop while listing
+    if (!problem.empty()) {
+      Trace("job file skipped: " + TextToUtf8(file) + ": " + TextToUtf8(problem));
+      skipped.push_back({file, problem});
+      continue;
+    }
+    job.runId = NewJobRunId();
+    std::vector<std::size_t> albumIndices;
+    for (std::size_t i = 0; i < albums_.size(); ++i) albumIndices.push_back(i);
+    // Albums an interrupted run of this member had begun go on from the pictures it saved.
+    RunPlan plan = PlanOfJob(job, AlbumCrawler(), programFolder_);
+    plan.savedBefore = PicturesOfUnfinishedAlbums(ReadJobFile(programFolder_), plan.albums);
+    view_.ChooseAllAlbums();
+    downloadPresenter_.BeginRun(std::move(albumIndices), plan.albums);
+    MemberRunEvents events(downloadPresenter_);
+    {
+      std::lock_guard<std::mutex> hold(sessionLock_);
+      session_ = std::make_unique<RunSession>(std::move(plan), events);
+    }
+    // A stop that came while the member's albums were listed holds for its run too.
+    if (batchCancel_) session_->flags.RequestCancel();
+    DownloadRun(*session_);
+    if (!events.Refusal().empty()) skipped.push_back({file, events.Refusal()});
+    AddMemberRun(batch, events.Ended(), job.memberAddress);
+    if (session_->flags.CancelRaised()) batchCancel_ = true;
+  }
+  downloadPresenter_.SetBatchPlace(Text());
+  {
+    std::lock_guard<std::mutex> hold(sessionLock_);
+    batchTally_ = batch;
+  }
+  if (!skipped.empty()) view_.Message(SkippedJobsText(skipped), Text(kPromptCaption));
+  downloadPresenter_.RunEnded(batch);
+}
+
+bool AlbatrixController::ExportPictureList(const Text& file, const std::vector<std::size_t>& albums) {
+  if (Listing() || Filling() || !states_.Begin(Activity::Running)) {
+    Trace("picture list: a listing or a run is under way; nothing started");
+    return false;
+  }
+  WaitForDownload();
+  std::vector<ST_PERLISTRECORD> chosen;
+  for (std::size_t index : albums)
+    if (index < albums_.size()) chosen.push_back(albums_[index]);
+  batchCancel_ = false;
+  pictureListWritten_ = false;
+  if (!StartThread(downloadThread_, [this, file, chosen = std::move(chosen)] { WritePictureList(file, chosen); })) {
+    states_.End(Activity::Running);
+    view_.Message(u"Create thread:GetListFunc failed.");
+    return false;
+  }
+  return true;
+}
+
+void AlbatrixController::WritePictureList(const Text& file, const std::vector<ST_PERLISTRECORD>& albums) {
+  view_.SetText(Control::Download, u"终止下载");
+  TextArray urls;
+  const ListPicturesFn list = AlbumCrawler();
+  RequestPacer pacer;
+  std::size_t unread = 0;
+  for (std::size_t i = 0; i < albums.size() && !batchCancel_; ++i) {
+    view_.SetText(Control::Status, u"正在读取第" + DecimalText(i + 1) + u"/" + DecimalText(albums.size()) + u"个图集");
+    const AlbumListing listing = list(
+        albums[i], [&](const PictureEntry& picture) { urls.push_back(picture.url); },
+        [this] { return batchCancel_.load(); }, RequestControl{&batchCancel_, &pacer});
+    if (listing.end == AlbumListingEnd::Unreadable) ++unread;
+    view_.SetText(Control::Progress, u"已获取到" + DecimalText(urls.size()) + u"张图片信息");
+  }
+  Text status;
+  if (batchCancel_) {
+    status = u"已停止，没有导出迅雷下载列表";
+  } else if (!WriteListFile(file, urls)) {
+    status = u"迅雷下载列表无法写入：" + file;
+  } else {
+    pictureListWritten_ = true;
+    status = u"已导出 " + DecimalText(urls.size()) + u" 个图片地址到 " + file;
+    if (unread > 0) status += u"（" + DecimalText(unread) + u" 个相册没有读完）";
+  }
+  view_.SetText(Control::Download, u"下载");
+  view_.SetText(Control::Status, status);
+  view_.SetText(Control::Progress, Text());
+  Trace("picture list: " + TextToUtf8(status));
+  states_.End(Activity::Running);
+}
+
+}  // namespace albatrix

@@ -1,0 +1,113 @@
+// Job files from the command line against the stand-in site: export-job and download --job over two
+// members (chosen albums and every album), a damaged file among good ones, an album added between two
+// runs of an "every album" job, and export-list's file byte for byte.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "cli/CliRun.h"
+#include "support/SiteFixture.h"
+#include "support/TestMembers.h"
+
+namespace albatrix {
+namespace {
+
+class JobFilesCliSiteTest : public test::SiteFixture {
+ protected:
+  SiteOptions Options() const override {
+    SiteOptions options;
+    options.requireLogin = false;
+    options.logRequests = true;
+    return options;
+  }
+  void SetUp() override {
+    test::SiteFixture::SetUp();
+    site().AddMember(test::MemberWith("kobe", {u"Trip", u"A & B", u"Trip"}, 2, 3, 2));
+    site().AddMember(test::MemberWith("yao", {u"Home", u"Away"}, 3, 2, 3));
+  }
+  test::CliRun Cli(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--site", site().BaseUrl()});
+    return test::RunCli(dir, args);
+  }
+  std::string Picture(const std::string& member, int album, int index) {
+    return site().PictureBytes(member, site().Member(member)->albums[static_cast<std::size_t>(album)].id, index, true);
+  }
+  std::string PictureUrl(const std::string& member, int album, int index) {
+    return site().PictureUrl(member, site().Member(member)->albums[static_cast<std::size_t>(album)], index, true);
+  }
+  // How often the site was asked for the pictures of `member`'s album.
+  int PictureRequests(const std::string& member, int album) {
+    int n = 0;
+    const int pictures = static_cast<int>(site().Member(member)->albums[static_cast<std::size_t>(album)].pictures.size());
+    for (int p = 1; p <= pictures; ++p) {
+      const std::string url = PictureUrl(member, album, p);
+      n += site().RequestCount(url.substr(site().BaseUrl().size()));
+    }
+    return n;
+  }
+  static bool Has(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+
+  test::TempDir dir;
+};
+
+TEST_F(JobFilesCliSiteTest, ABatchOfTwoMembersRunsEachIntoItsFolderAndNamesTheFileThatCannot) {
+  test::CliRun run = Cli({"export-job", site().MemberUrl("kobe"), "--save", "out", "--albums", "1,3", "--output", "kobe.albatrix"});
+  ASSERT_EQ(run.status, 0) << run.err.back();
+  run = Cli({"export-job", site().MemberUrl("yao"), "--save", "other", "--all", "--output", "yao.albatrix"});
+  ASSERT_EQ(run.status, 0) << run.err.back();
+  EXPECT_FALSE(test::PathExists(dir.file("out")));  // an export downloads nothing
+  test::WriteWholeFile(dir.file("cut.albatrix"), test::ReadWholeFile(dir.file("yao.albatrix")).substr(0, 40));
+
+  run = Cli({"download", "--job", "kobe.albatrix", "cut.albatrix", "yao.albatrix"});
+  ASSERT_EQ(run.status, 0) << run.err.back();
+  for (int p = 1; p <= 3; ++p) {
+    EXPECT_EQ(test::ReadWholeFile(dir.file("out/kobe/Trip/p" + std::to_string(p) + ".jpg")), Picture("kobe", 0, p));
+    EXPECT_EQ(test::ReadWholeFile(dir.file("out/kobe/Trip (1)/p" + std::to_string(p) + ".jpg")), Picture("kobe", 2, p));
+  }
+  EXPECT_FALSE(test::PathExists(dir.file("out/kobe/A & B")));
+  EXPECT_EQ(test::FolderEntries(dir.file("other/yao")), (std::vector<std::string>{"Away/", "Home/"}));
+  EXPECT_EQ(test::ReadWholeFile(dir.file("other/yao/Away/p2.jpg")), Picture("yao", 1, 2));
+  EXPECT_TRUE(Has(run.err, "成员 1/3，正在下载第2/2个图集"));
+  EXPECT_TRUE(Has(run.err, "成员 3/3，正在下载第1/2个图集"));
+  const auto named = std::find_if(run.err.begin(), run.err.end(), [](const std::string& line) {
+    return line.find("cut.albatrix：不是可用的下载文件") != std::string::npos;
+  });
+  EXPECT_NE(named, run.err.end());
+  EXPECT_EQ(run.err.back(), "4 albums, 10 pictures listed, 10 files saved, 0 left out by size limits, 0 failed");
+}
+
+TEST_F(JobFilesCliSiteTest, AnEveryAlbumJobFetchesAnAlbumAddedSinceAndNothingItHas) {
+  ASSERT_EQ(Cli({"settings", "set", "skip-downloaded=on"}).status, 0);
+  ASSERT_EQ(Cli({"export-job", site().MemberUrl("yao"), "--save", "out", "--all", "--output", "yao.albatrix"}).status, 0);
+  ASSERT_EQ(Cli({"download", "--job", "yao.albatrix"}).status, 0);
+  EXPECT_EQ(PictureRequests("yao", 0), 2);
+
+  site().AddMember(test::MemberWith("yao", {u"Home", u"Away", u"Finals"}, 3, 2, 3));
+  test::CliRun run = Cli({"download", "--job", "yao.albatrix"});
+  ASSERT_EQ(run.status, 0) << run.err.back();
+  EXPECT_EQ(test::ReadWholeFile(dir.file("out/yao/Finals/p1.jpg")), Picture("yao", 2, 1));
+  EXPECT_EQ(PictureRequests("yao", 0), 2);  // nothing asked again for the albums it had
+  EXPECT_EQ(PictureRequests("yao", 1), 2);
+  EXPECT_EQ(PictureRequests("yao", 2), 2);
+}
+
+TEST_F(JobFilesCliSiteTest, UsageAndAPictureListByteForByte) {
+  EXPECT_EQ(Cli({"download", "--job"}).status, 2);
+  EXPECT_EQ(Cli({"download", "--job", "a.albatrix", "--save", "out"}).status, 2);
+  EXPECT_EQ(Cli({"export-job", site().MemberUrl("yao"), "--save", "out", "--output", "x.albatrix"}).status, 2);
+  EXPECT_EQ(Cli({"download", "--job", "missing.albatrix"}).status, 1);  // nothing could run
+
+  test::CliRun run = Cli({"export-list", site().MemberUrl("kobe"), "--albums", "2-3", "--output", "kobe.lst"});
+  ASSERT_EQ(run.status, 0) << run.err.back();
+  std::string list;
+  for (int album : {1, 2})
+    for (int p = 1; p <= 3; ++p) list += PictureUrl("kobe", album, p) + "\r\n";
+  EXPECT_EQ(test::ReadWholeFile(dir.file("kobe.lst")), list);
+  EXPECT_FALSE(test::PathExists(dir.file("kobe")));  // no album folder was made
+  EXPECT_EQ(PictureRequests("kobe", 1), 0);
+}
+
+}  // namespace
+}  // namespace albatrix
