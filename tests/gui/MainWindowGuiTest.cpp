@@ -212,17 +212,13 @@ TEST_F(ListingWindowTest, ListingThroughTheWindowThenSelectAllAndExport) {
 TEST_F(MainWindowTest, ThePaceStandsWholeBesideTheBar) {
   CAlbatrixDlg& w = window();
   w.View().SetText(Control::Rate, u"12 张/秒，剩余约 1 小时 20 分钟");
-  ASSERT_TRUE(PumpUntil([&] { return !Label(IDC_RATE).empty(); }));
-  EXPECT_EQ(Label(IDC_RATE), U8("12 张/秒，剩余约 1 小时 20 分钟"));
-  wxWindow* pace = w.Control(IDC_RATE);
+  ASSERT_TRUE(PumpUntil([&] { return Label(IDC_RATE) == U8("12 张/秒，剩余约 1 小时 20 分钟"); }));
   wxWindow* bar = w.FindWindowByName(U8("下载进度"));
-  ASSERT_TRUE(pace && bar);
-  const wxRect paceRect = pace->GetScreenRect();
-  const wxRect barRect = bar->GetScreenRect();
-  EXPECT_GE(paceRect.GetWidth(), pace->GetTextExtent(Label(IDC_RATE)).x) << "the text is cut";
-  EXPECT_GT(paceRect.GetLeft(), barRect.GetRight());
-  EXPECT_TRUE(paceRect.GetTop() <= barRect.GetBottom() && barRect.GetTop() <= paceRect.GetBottom()) << "not on the bar's row";
-  EXPECT_TRUE(w.GetScreenRect().Contains(paceRect));
+  const wxRect pace = w.Control(IDC_RATE)->GetScreenRect(), barRect = bar->GetScreenRect();
+  EXPECT_GE(pace.GetWidth(), w.Control(IDC_RATE)->GetTextExtent(Label(IDC_RATE)).x) << "the text is cut";
+  EXPECT_GT(pace.GetLeft(), barRect.GetRight());
+  EXPECT_TRUE(pace.GetTop() <= barRect.GetBottom() && barRect.GetTop() <= pace.GetBottom()) << "off the bar's row";
+  EXPECT_TRUE(w.GetScreenRect().Contains(pace));
 }
 
 TEST_F(MainWindowTest, WorkerCallsCrossToTheInterfaceThreadInOrder) {
