@@ -15,9 +15,8 @@ constexpr Control kBusyControls[] = {Control::Site, Control::GetAlbums, Control:
 
 }  // namespace
 
-DownloadPresenter::DownloadPresenter(MainWindowView& view, std::function<void(const RunTally*)> ended,
-                                     std::function<Clock::time_point()> now)
-    : view_(view), ended_(std::move(ended)), now_(now ? std::move(now) : [] { return Clock::now(); }) {}
+DownloadPresenter::DownloadPresenter(MainWindowView& view, std::function<void(const RunTally*)> ended)
+    : view_(view), ended_(std::move(ended)) {}
 
 Text DownloadPresenter::DownloadingFolder() const {
   std::lock_guard<std::mutex> hold(lock_);
@@ -59,7 +58,7 @@ void DownloadPresenter::ShowRunFigure(bool withPace) {
   const std::size_t ended = RunPicturesEnded();
   view_.ShowProgress(static_cast<std::int32_t>(std::min<std::size_t>(ended, INT32_MAX)), total);
   if (!withPace) return;
-  if (std::optional<Text> pace = pace_.PicturesEnded(ended, total, now_())) {
+  if (std::optional<Text> pace = pace_.PicturesEnded(ended, total, RateLabel::Clock::now())) {
     view_.SetText(Control::Rate, *pace);
     paceShown_ = true;
   }

@@ -2,7 +2,6 @@
 // message boxes and progress of the window, exactly as the user reads them.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -19,11 +18,8 @@ namespace albatrix {
 class DownloadPresenter : public RunEvents {
  public:
   // `ended` runs once the window shows that a run is over (or never began: then with null): the
-  // controller's state goes back to idle there. The view must outlive the presenter. `now` is the clock
-  // the pace beside the bar is measured by (empty: the steady clock).
-  using Clock = std::chrono::steady_clock;
-  DownloadPresenter(MainWindowView& view, std::function<void(const RunTally* tally)> ended,
-                    std::function<Clock::time_point()> now = {});
+  // controller's state goes back to idle there. The view must outlive the presenter.
+  DownloadPresenter(MainWindowView& view, std::function<void(const RunTally* tally)> ended);
 
   // The folder the workers of an album save into while they run; empty between albums and runs.
   Text DownloadingFolder() const;
@@ -77,7 +73,6 @@ class DownloadPresenter : public RunEvents {
   Text batchPlace_;
 
   // The bar's figure over the run, from the run thread and the thread watching the workers.
-  std::function<Clock::time_point()> now_;
   std::mutex figureLock_;
   std::vector<std::int32_t> listedCounts_;  // by album of the run, as the listing gave them
   std::size_t position_ = 0;                // the album under way (1 for the first), 0 before

@@ -30,7 +30,10 @@ Text TimeLeftText(double seconds) {
 
 Text RateText(double perSecond, std::size_t left) {
   Text text = PaceText(perSecond) + u" 张/秒";
-  if (left > 0) text += u"，" + TimeLeftText(static_cast<double>(left) / perSecond);
+  if (left > 0) {
+    text += u"，";
+    text += TimeLeftText(static_cast<double>(left) / perSecond);
+  }
   return text;
 }
 
