@@ -1,5 +1,6 @@
 // The "<导入/导出>" commands: a job file saved from the current listing, a run over several job files one
 // member after another, and one list file of the chosen albums' picture addresses.
+#include <algorithm>
 #include <string>
 
 #include "MyCode/Trace.h"
@@ -97,14 +98,26 @@ bool AlbatrixController::LoadMemberOfJob(DownloadJob& job, std::size_t position,
 }
 
 void AlbatrixController::RunBatch(const std::vector<Text>& files) {
+  // Read up front, so the bar knows from the start how many pictures the chosen albums of every member hold.
+  std::vector<JobFileRead> reads;
+  for (const Text& file : files) reads.push_back(ReadJobFileAt(file));
+  auto picturesOf = [](const JobFileRead& read) {
+    std::size_t n = 0;
+    if (read.state == JobFileState::Ready)
+      for (const JobAlbum& album : read.job.albums) n += static_cast<std::size_t>(std::max<std::int32_t>(album.record.pictureCount, 0));
+    return n;
+  };
+  std::size_t toCome = 0;
+  for (const JobFileRead& read : reads) toCome += picturesOf(read);
+
   RunTally batch;
   std::vector<SkippedJob> skipped;
   for (std::size_t k = 0; k < files.size() && !batchCancel_; ++k) {
     const Text& file = files[k];
-    JobFileRead read = ReadJobFileAt(file);
+    JobFileRead& read = reads[k];
+    toCome -= picturesOf(read);
     Text problem = JobFileProblemText(read, SITE_CODE_HUPU);
-    const Text place = BatchPlaceText(k + 1, files.size());
-    downloadPresenter_.SetBatchPlace(place);
+    downloadPresenter_.BeginBatchMember(BatchPlaceText(k + 1, files.size()), toCome);
     DownloadJob& job = read.job;
     if (problem.empty() && !LoadMemberOfJob(job, k + 1, files.size(), problem) && problem.empty()) break;  // a stop while listing
     if (!problem.empty()) {
@@ -130,9 +143,10 @@ void AlbatrixController::RunBatch(const std::vector<Text>& files) {
     DownloadRun(*session_);
     if (!events.Refusal().empty()) skipped.push_back({file, events.Refusal()});
     AddMemberRun(batch, events.Ended(), job.memberAddress);
+    downloadPresenter_.MemberRunEnded(events.Ended());
     if (session_->flags.CancelRaised()) batchCancel_ = true;
   }
-  downloadPresenter_.SetBatchPlace(Text());
+  downloadPresenter_.EndBatch();
   {
     std::lock_guard<std::mutex> hold(sessionLock_);
     batchTally_ = batch;

@@ -54,8 +54,9 @@ std::size_t DownloadPresenter::RunPictures() const {
 std::size_t DownloadPresenter::RunPicturesEnded() const { return endedBefore_ + endedNow_; }
 
 void DownloadPresenter::ShowRunFigure(bool withPace) {
-  const std::size_t total = RunPictures();
-  const std::size_t ended = RunPicturesEnded();
+  // A batch's members before this one are whole, those after it count what their listings said.
+  const std::size_t total = batch_.ended + RunPictures() + batch_.toCome;
+  const std::size_t ended = batch_.ended + RunPicturesEnded();
   view_.ShowProgress(static_cast<std::int32_t>(std::min<std::size_t>(ended, INT32_MAX)), total);
   if (!withPace) return;
   if (std::optional<Text> pace = pace_.PicturesEnded(ended, total, RateLabel::Clock::now())) {
@@ -82,9 +83,31 @@ void DownloadPresenter::ForgetResults() {
   results_.clear();
 }
 
-void DownloadPresenter::SetBatchPlace(Text place) {
-  std::lock_guard<std::mutex> hold(lock_);
-  batchPlace_ = std::move(place);
+void DownloadPresenter::BeginBatchMember(Text place, std::size_t picturesToCome) {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    batchPlace_ = std::move(place);
+  }
+  std::lock_guard<std::mutex> hold(figureLock_);
+  batch_.active = true;
+  batch_.toCome = picturesToCome;
+}
+
+void DownloadPresenter::MemberRunEnded(const RunTally& tally) {
+  {
+    std::lock_guard<std::mutex> hold(figureLock_);
+    batch_.ended += static_cast<std::size_t>(std::max<std::int64_t>(tally.listed, 0));
+  }
+  view_.ShowResultColumn();
+}
+
+void DownloadPresenter::EndBatch() {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    batchPlace_.clear();
+  }
+  std::lock_guard<std::mutex> hold(figureLock_);
+  batch_ = BatchFigure{};
 }
 
 void DownloadPresenter::SetStatus(const Text& text) {
@@ -112,7 +135,7 @@ void DownloadPresenter::RunBegun(std::size_t albumCount, std::size_t retryCount)
     position_ = listedBefore_ = endedBefore_ = listedNow_ = endedNow_ = 0;
     listComplete_ = false;
     retrying_ = retryCount > 0;
-    pace_.Reset();
+    if (!batch_.active) pace_.Reset();  // a batch keeps its pace from member to member
   }
   view_.SetText(Control::Download, u"终止下载");
   for (Control id : kBusyControls) view_.Enable(id, false);

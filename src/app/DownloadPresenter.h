@@ -32,8 +32,15 @@ class DownloadPresenter : public RunEvents {
   Text ResultOf(std::size_t albumIndex) const;
   // A new listing: the albums' outcomes are gone with their list.
   void ForgetResults();
-  // In a batch of job files, the member's place ("成员 2/5") that leads the status line; empty otherwise.
-  void SetBatchPlace(Text place);
+  // In a batch of job files: the member about to run, its place ("成员 2/5") leading the status line, and
+  // the pictures the listings gave the albums of the members still to come (0 where a member is listed
+  // only when its turn comes). The bar and the pace then go over the whole batch.
+  void BeginBatchMember(Text place, std::size_t picturesToCome);
+  // A member's run inside a batch has ended with `tally`: its pictures count as ended on the bar, and its
+  // albums' outcomes show.
+  void MemberRunEnded(const RunTally& tally);
+  // The batch is over: its place and figure are gone (before RunEnded reports the batch's sum).
+  void EndBatch();
 
   void RunRefused(RunRefusal why, const Text& folder) override;
   void RunBegun(std::size_t albumCount, std::size_t retryCount) override;
@@ -84,6 +91,12 @@ class DownloadPresenter : public RunEvents {
   bool retrying_ = false;                   // a retry pass: the bar counts the pass's pictures
   RateLabel pace_;
   bool paceShown_ = false;
+  // The members of a batch before the one under way, and the counts of those to come.
+  struct BatchFigure {
+    bool active = false;
+    std::size_t ended = 0;
+    std::size_t toCome = 0;
+  } batch_;
 };
 
 }  // namespace albatrix

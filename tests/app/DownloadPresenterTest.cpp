@@ -72,6 +72,31 @@ TEST(DownloadPresenter, TheBarCountsTheWholeRunWithTheListingsCountForAlbumsToCo
                                         {0, 6}, {1, 6}, {2, 6}, {2, 6}, {2, 5}, {3, 5}, {4, 5}, {5, 5}, {5, 5}, {0, 0}}));
 }
 
+// Two members of a batch: the first member's bar already counts the second's listed pictures, the
+// second's starts where the first ended, and the status line names the member under way.
+TEST(DownloadPresenter, ABatchsBarGoesOverEveryMember) {
+  test::FakeView view;
+  DownloadPresenter presenter{view, nullptr};
+  auto member = [&](const char* place, std::size_t toCome) {
+    presenter.BeginBatchMember(Utf8ToText(place), toCome);
+    presenter.RunBegun(1, 0);
+    presenter.AlbumBegun(1, 1);
+    presenter.AlbumDownloadBegun(u"/f/", 2);
+    presenter.PicturesEnded(1, 2);
+    presenter.PicturesEnded(2, 2);
+    RunTally tally;
+    tally.listed = 2;
+    presenter.MemberRunEnded(tally);
+  };
+  member("成员 1/2", 3);
+  member("成员 2/2", 0);
+  presenter.EndBatch();
+  EXPECT_EQ(view.ProgressFigures(), (std::vector<std::pair<std::int32_t, std::size_t>>{
+                                        {0, 5}, {1, 5}, {2, 5}, {2, 4}, {3, 4}, {4, 4}}));
+  EXPECT_EQ(view.TextsSetOn(Control::Status), (TextArray{u"成员 1/2，正在下载第1/1个图集", u"成员 2/2，正在下载第1/1个图集"}));
+  EXPECT_EQ(view.ResultColumnShown(), 2);
+}
+
 TEST(DownloadPresenter, RefusedRunsSayWhyAndLeaveTheControlsAlone) {
   {
     PresenterRig p(1);

@@ -103,6 +103,16 @@ void FakeView::RefreshGrid() {
   ++refreshes_;
 }
 
+void FakeView::ShowResultColumn() {
+  std::lock_guard<std::mutex> hold(lock_);
+  ++resultColumns_;
+}
+
+int FakeView::ResultColumnShown() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return resultColumns_;
+}
+
 void FakeView::ClearThumbnails() {
   std::lock_guard<std::mutex> hold(lock_);
   ++thumbnailClears_;

@@ -72,6 +72,8 @@ class FakeView : public MainWindowView {
   int GridResets() const;
   bool GridIsPreview() const;
   int GridRefreshes() const;
+  void ShowResultColumn() override;
+  int ResultColumnShown() const;  // how often the outcome column was shown
   int ThumbnailClears() const;
   std::vector<int> ThumbnailIndices() const;  // AddThumbnail's indices since the last ClearThumbnails
   TextArray OpenedFolders() const;
@@ -96,7 +98,7 @@ class FakeView : public MainWindowView {
   std::vector<GridAlbum> rows_;
   std::vector<std::pair<Control, Text>> textLog_;
   MemberBoxPlace place_ = MemberBoxPlace::OverSubType;
-  int resets_ = 0, refreshes_ = 0, thumbnailClears_ = 0;
+  int resets_ = 0, refreshes_ = 0, thumbnailClears_ = 0, resultColumns_ = 0;
   std::vector<int> thumbnails_;
   bool preview_ = false;
   bool answer_ = false;
