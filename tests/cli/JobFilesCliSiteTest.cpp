@@ -58,10 +58,19 @@ TEST_F(JobFilesCliSiteTest, ABatchOfTwoMembersRunsEachIntoItsFolderAndNamesTheFi
   run = Cli({"export-job", site().MemberUrl("yao"), "--save", "other", "--all", "--output", "yao.albatrix"});
   ASSERT_EQ(run.status, 0) << run.err.back();
   EXPECT_FALSE(test::PathExists(dir.file("out")));  // an export downloads nothing
-  test::WriteWholeFile(dir.file("cut.albatrix"), test::ReadWholeFile(dir.file("yao.albatrix")).substr(0, 40));
+  const std::string yao = test::ReadWholeFile(dir.file("yao.albatrix"));
+  test::WriteWholeFile(dir.file("cut.albatrix"), yao.substr(0, 40));
+  // A save path under a plain file cannot be made.
+  test::WriteWholeFile(dir.file("plain"), "x");
+  std::string blocked = yao;
+  const std::string other = "\"savePath\": \"other\"";
+  blocked.replace(blocked.find(other), other.size(), "\"savePath\": \"plain/x\"");
+  test::WriteWholeFile(dir.file("blocked.albatrix"), blocked);
+  SiteFault gone;  // 404
+  site().SetFault(AlbumSite::PicturePath("yao", site().Member("yao")->albums[0], 1, true), gone);
 
-  run = Cli({"download", "--job", "kobe.albatrix", "cut.albatrix", "yao.albatrix"});
-  ASSERT_EQ(run.status, 0) << run.err.back();
+  run = Cli({"download", "--job", "kobe.albatrix", "cut.albatrix", "blocked.albatrix", "yao.albatrix"});
+  ASSERT_EQ(run.status, 3) << run.err.back();
   for (int p = 1; p <= 3; ++p) {
     EXPECT_EQ(test::ReadWholeFile(dir.file("out/kobe/Trip/p" + std::to_string(p) + ".jpg")), Picture("kobe", 0, p));
     EXPECT_EQ(test::ReadWholeFile(dir.file("out/kobe/Trip (1)/p" + std::to_string(p) + ".jpg")), Picture("kobe", 2, p));
@@ -69,13 +78,16 @@ TEST_F(JobFilesCliSiteTest, ABatchOfTwoMembersRunsEachIntoItsFolderAndNamesTheFi
   EXPECT_FALSE(test::PathExists(dir.file("out/kobe/A & B")));
   EXPECT_EQ(test::FolderEntries(dir.file("other/yao")), (std::vector<std::string>{"Away/", "Home/"}));
   EXPECT_EQ(test::ReadWholeFile(dir.file("other/yao/Away/p2.jpg")), Picture("yao", 1, 2));
-  EXPECT_TRUE(Has(run.err, "成员 1/3，正在下载第2/2个图集"));
-  EXPECT_TRUE(Has(run.err, "成员 3/3，正在下载第1/2个图集"));
-  const auto named = std::find_if(run.err.begin(), run.err.end(), [](const std::string& line) {
-    return line.find("cut.albatrix：不是可用的下载文件") != std::string::npos;
-  });
-  EXPECT_NE(named, run.err.end());
-  EXPECT_EQ(run.err.back(), "4 albums, 10 pictures listed, 10 files saved, 0 left out by size limits, 0 failed");
+  EXPECT_TRUE(Has(run.err, "成员 1/4，正在下载第2/2个图集"));
+  EXPECT_TRUE(Has(run.err, "成员 4/4，正在下载第1/2个图集"));
+  auto names = [&](const std::string& text) {
+    return std::any_of(run.err.begin(), run.err.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; });
+  };
+  EXPECT_TRUE(names("cut.albatrix：不是可用的下载文件"));
+  EXPECT_TRUE(names("blocked.albatrix：保存路径无法建立"));
+  ASSERT_GE(run.err.size(), 2u);
+  EXPECT_EQ(run.err[run.err.size() - 2], "4 albums, 10 pictures listed, 9 files saved, 0 left out by size limits, 1 failed");
+  EXPECT_EQ(run.err.back().rfind(site().MemberUrl("yao") + " / Home\t" + PictureUrl("yao", 0, 1) + "\t", 0), 0u) << run.err.back();
 }
 
 TEST_F(JobFilesCliSiteTest, AnEveryAlbumJobFetchesAnAlbumAddedSinceAndNothingItHas) {

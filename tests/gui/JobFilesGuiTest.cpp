@@ -96,6 +96,16 @@ TEST_F(JobFilesGuiTest, ABatchSavedAndRunFromTheMenuSavesWhatTheCommandLineSaves
   EXPECT_EQ(byWindow.count("kobe/A & B/"), 0u);
   EXPECT_EQ(byWindow.count("yao/Away/p2.jpg"), 1u);
 
+  // "导出迅雷下载列表" over the member shown: its chosen albums' addresses, nothing downloaded.
+  window().Grid()->SelectBlock(1, 0, 1, 0);
+  saveAs = wxString::FromUTF8(dir.file("away"));
+  Choose(ID_EXPORT_LIST);
+  ASSERT_TRUE(RunEnded());
+  const SiteAlbum away = site().Member("yao")->albums[1];
+  EXPECT_EQ(ReadWholeFile(dir.file("away.lst")),
+            site().PictureUrl("yao", away, 1, true) + "\r\n" + site().PictureUrl("yao", away, 2, true) + "\r\n");
+  EXPECT_EQ(filters.back(), u"迅雷下载列表 (*.lst)|*.lst");
+
   // The same files through the command line, into the same save path emptied first.
   std::filesystem::remove_all(save);
   CliRun run = RunCli(dir, {"--site", site().BaseUrl(), "--program-folder", dir.file("cli"), "download", "--job",
