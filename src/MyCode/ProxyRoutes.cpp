@@ -189,6 +189,9 @@ ProxyRoutes::ProxyRoutes() = default;
 ProxyRoutes::~ProxyRoutes() = default;
 
 void ProxyRoutes::Choose(ProxyChoice choice) {
+  // The system's settings are read afresh after a choice: what was read before may have changed since.
+  std::lock_guard<std::mutex> asking(askLock_);
+  system_.reset();
   std::lock_guard<std::mutex> hold(lock_);
   switch (choice.kind) {
     case ProxyChoice::Kind::System: Trace("proxy: the system's settings, asked once per host"); break;

@@ -83,7 +83,8 @@ class ProxyRoutes {
  public:
   ProxyRoutes();
   ~ProxyRoutes();
-  // Replaces the choice (and forgets every answer kept). The front ends call it before the first request.
+  // Replaces the choice and forgets every answer kept; the system's settings are read again at the next
+  // request. The front ends call it before the first request.
   void Choose(ProxyChoice choice);
   // The proxy for `url` (as libcurl takes it); empty: direct.
   std::string ProxyFor(std::string_view url);

@@ -27,6 +27,8 @@ const char kUsage[] =
     "  --album-page-size N  pictures per album page of the generated member (default 20)\n"
     "  --no-login           show albums without the session cookie\n"
     "  --no-gzip            never gzip pages\n"
+    "  --host-name NAME     call itself NAME in its addresses and links instead of 127.0.0.1 (a name that\n"
+    "                       only a proxy of the tests' resolves; it still listens on 127.0.0.1)\n"
     "  --control            also serve the control interface under /_control/ (for tests that drive the\n"
     "                       site from another process: reset, members, faults, request counts)\n"
     "  --latency-ms N       emulate a network's latency: a new connection waits N ms before its first\n"
@@ -66,6 +68,14 @@ int main(int argc, char** argv) {
     }
     if (arg == "--no-gzip") {
       options.gzip = false;
+      continue;
+    }
+    if (arg == "--host-name") {
+      if (i + 1 >= argc || !*argv[i + 1]) {
+        std::fprintf(stderr, "albatrix-site: --host-name needs a name\n%s", kUsage);
+        return 2;
+      }
+      options.hostName = argv[++i];
       continue;
     }
     long long value = 0;
