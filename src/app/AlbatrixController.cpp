@@ -24,12 +24,7 @@ void AlbatrixController::Initialize() {
   boxes.addCandidate = [this](HistoryKind which, const Text& text) {
     view_.AddCandidate(which == HistoryKind::Member ? Control::Member : Control::SavePath, text);
   };
-  Text newestPath;
-  {
-    std::lock_guard<std::mutex> hold(settingsLock_);
-    LoadSettings(settings_, programFolder_, boxes);
-    newestPath = SlotText(settings_.savePathHistory[0]);
-  }
+  const Text newestPath = settings_.Load(boxes);
   if (!newestPath.empty()) view_.SetText(Control::SavePath, newestPath);
 }
 
@@ -315,10 +310,7 @@ void AlbatrixController::ShowListReady() {
 }
 
 bool AlbatrixController::AddHistoryAndSave(HistoryKind which, TextView text) {
-  std::lock_guard<std::mutex> hold(settingsLock_);
-  if (!AddHistory(settings_, which, text)) return false;
-  albatrix::SaveSettings(settings_, programFolder_);
-  return true;
+  return settings_.AddHistoryAndSave(which, text);
 }
 
 }  // namespace albatrix

@@ -19,6 +19,7 @@
 #include "app/DownloadPresenter.h"
 #include "app/GridCells.h"
 #include "app/MainWindowView.h"
+#include "app/SettingsStore.h"
 #include "discovery/AlbumListCrawler.h"
 #include "discovery/AlbumPhotoCrawler.h"
 #include "discovery/SiteProfile.h"
@@ -218,7 +219,7 @@ class AlbatrixController {
   MainWindowView& View() { return view_; }
   const SiteProfile& Profile() const { return profile_; }
   // The albums of the last listing. Read them only while no listing runs.
-  AlbumList& Albums() { return albums_; }
+  const AlbumList& Albums() const { return albums_; }
   const Text& ProgramFolder() const { return programFolder_; }
   // The member folder text ("" or ending with the separator) and the sub-folder text the last listing
   // left, for the download run.
@@ -283,7 +284,7 @@ class AlbatrixController {
   const Text programFolder_;
   const SiteProfile profile_;
   AlbumList albums_;
-  SettingsBlock settings_{};
+  SettingsStore settings_{programFolder_};
 
   mutable std::mutex textsLock_;  // the texts below are written by one thread and read by another
   Text memberKey_;
@@ -302,7 +303,6 @@ class AlbatrixController {
   int nextThumbnail_ = 0;
   std::thread fillThread_;
 
-  mutable std::mutex settingsLock_;  // the run reads the current site's records while the interface edits
   DownloadPresenter downloadPresenter_;
   std::mutex sessionLock_;  // session_ is replaced on the command thread; a cancel may come from another
   std::unique_ptr<RunSession> session_;  // the last run; replaced only while no run thread exists

@@ -148,26 +148,13 @@ RunTally AlbatrixController::LastDownload() const {
   return session_ ? session_->tally : RunTally{};
 }
 
-NameRule AlbatrixController::CurrentNameRule() const {
-  std::lock_guard<std::mutex> hold(settingsLock_);
-  return settings_.nameRules.at(static_cast<std::size_t>(siteCode_.load()));
-}
+NameRule AlbatrixController::CurrentNameRule() const { return settings_.NameRuleOf(siteCode_.load()); }
 
-DownloadLimits AlbatrixController::CurrentLimits() const {
-  std::lock_guard<std::mutex> hold(settingsLock_);
-  return settings_.downloadLimits.at(static_cast<std::size_t>(siteCode_.load()));
-}
+DownloadLimits AlbatrixController::CurrentLimits() const { return settings_.LimitsOf(siteCode_.load()); }
 
-SettingsBlock AlbatrixController::SettingsCopy() const {
-  std::lock_guard<std::mutex> hold(settingsLock_);
-  return settings_;
-}
+SettingsBlock AlbatrixController::SettingsCopy() const { return settings_.Copy(); }
 
-bool AlbatrixController::EditSettings(const std::function<void(SettingsBlock&)>& edit) {
-  std::lock_guard<std::mutex> hold(settingsLock_);
-  edit(settings_);
-  return albatrix::SaveSettings(settings_, programFolder_);
-}
+bool AlbatrixController::EditSettings(const std::function<void(SettingsBlock&)>& edit) { return settings_.Edit(edit); }
 
 bool AlbatrixController::AddSavePathHistory(TextView path) {
   if (!AddHistoryAndSave(HistoryKind::SavePath, path)) return false;

@@ -205,7 +205,7 @@ TEST_F(ControllerTest, TheTitleCutKeepsAlbumsInFoldersOfTheirOwn) {
 TEST_F(ControllerTest, PreviewModePlacesSixAlbumsPerRow) {
   ST_PERLISTRECORD album;
   album.title = u"T";  // AppendAlbum leaves the caller's record as it was
-  for (int i = 0; i < 7; ++i) controller.Albums().AppendAlbum(album);
+  for (int i = 0; i < 7; ++i) controller.AppendAlbum(album);
   controller.SwitchPreview(true);  // the fill shows the seven albums
   controller.WaitForFill();
   EXPECT_TRUE(view.GridIsPreview());
