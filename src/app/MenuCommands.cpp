@@ -56,7 +56,11 @@ void MenuCommands::Tell(TextView message) {
 }
 
 std::optional<DownloadRequest> MenuCommands::ChosenAlbums(bool needChosen) {
-  if (controller_.Listing() || controller_.Running() || controller_.Albums().empty() || !actions_.downloadRequest) {
+  if (controller_.Listing() || controller_.Running()) {
+    Tell(u"请等当前的获取或下载结束后再导出");
+    return std::nullopt;
+  }
+  if (controller_.Albums().empty() || !actions_.downloadRequest) {
     Tell(u"请先获取相册列表");
     return std::nullopt;
   }
