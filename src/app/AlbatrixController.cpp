@@ -127,6 +127,10 @@ Text ListingStatusText(std::size_t albums, const ListingResult& result) {
 
 Text GridFrameText(std::size_t albums) { return CountText("相册列表(共", albums, "个)"); }
 
+Text UnreadListText(const ListingResult& result) {
+  return u"相册列表第" + DecimalText(result.endPage) + u"页读取失败: " + result.failure.reason;
+}
+
 void AlbatrixController::RunListing(const Text& memberText) {
   siteCode_ = SITE_CODE_HUPU;
   SetMemberFolders(Text(), Text());
@@ -144,8 +148,7 @@ void AlbatrixController::RunListing(const Text& memberText) {
   } else if (albums_.empty() && result.end == ListingEnd::Unreadable && result.failure.named) {
     // Logging in mends neither a proxy that cannot be reached nor a host no one can find: the message
     // names what failed, as the failure lines do.
-    view_.Message(u"相册列表第" + DecimalText(result.endPage) + u"页读取失败: " +
-                  result.failure.reason);
+    view_.Message(UnreadListText(result));
   } else if (albums_.empty()) {
     // Logging in mends no site that is down for maintenance.
     view_.Message(Text(result.end == ListingEnd::Maintenance ? kMaintenanceMessage : kLoginFirstMessage));

@@ -46,6 +46,9 @@ inline constexpr TextView kMaintenanceMessage = u"网站正在维护，请稍后
 // The grid frame's caption once the albums are in: "相册列表(共N个)".
 Text GridFrameText(std::size_t albums);
 
+// A listing whose page could not be read, as the message names it: "相册列表第N页读取失败: <reason>".
+Text UnreadListText(const ListingResult& result);
+
 // Caption of the window's own questions.
 inline constexpr TextView kPromptCaption = u"提示";
 
@@ -273,6 +276,9 @@ class AlbatrixController {
   // `position` of `count` is the member's place in the batch.
   bool LoadMemberOfJob(DownloadJob& job, std::size_t position, std::size_t count, Text& problem);
   void RunBatch(const std::vector<Text>& files);
+  // The grid's albums now those of `job` (appended already): the frame's count, the member and save-path
+  // boxes, the member folders and the member the export and the run name.
+  void ShowJobMember(const DownloadJob& job);
   void WritePictureList(const Text& file, const std::vector<ST_PERLISTRECORD>& albums);
   // The album photo crawler of this controller's site.
   ListPicturesFn AlbumCrawler() const;

@@ -18,28 +18,14 @@ bool AlbatrixController::ExportJob(const Text& file, const DownloadRequest& requ
     Trace("export job: no listing to save");
     return false;
   }
-  DownloadJob job;
-  job.runId = NewJobRunId();
-  {
-    std::lock_guard<std::mutex> hold(textsLock_);
-    job.memberAddress = listedMember_;
-  }
-  job.savePath = request.savePath;
-  job.memberKey = MemberKey();
-  job.subFolder = SubFolder();
-  job.siteCode = siteCode_;
-  job.listedAlbums = albums_.size();
-  job.retries = request.retries;
-  job.rule = CurrentNameRule();
-  job.limits = CurrentLimits();
+  // The job the download button would start now, as the run's own job file keeps it.
+  DownloadJob job = JobOfPlan(MakeRunPlan(request));
   job.allAlbums = !chosenOnly;
-  if (chosenOnly) {
-    for (std::size_t index : request.albums)
-      if (index < albums_.size()) job.albums.push_back(JobAlbum{albums_[index], JobAlbumState::Waiting, {}, {}});
-    if (job.albums.empty()) {
-      Trace("export job: no album chosen");
-      return false;
-    }
+  if (!chosenOnly) {
+    job.albums.clear();
+  } else if (job.albums.empty()) {
+    Trace("export job: no album chosen");
+    return false;
   }
   return WriteJobFileAt(file, job);
 }
@@ -72,28 +58,19 @@ bool AlbatrixController::LoadMemberOfJob(DownloadJob& job, std::size_t position,
     const ListingResult result = ListInto(job.memberAddress);
     if (batchCancel_) return false;
     if (albums_.empty()) {
-      problem = result.end == ListingEnd::Unreadable && !result.failure.reason.empty()
-                    ? u"相册列表第" + DecimalText(result.endPage) + u"页读取失败: " + result.failure.reason
-                    : Text(u"没有获取到相册");
+      problem = result.end == ListingEnd::Unreadable && !result.failure.reason.empty() ? UnreadListText(result)
+                                                                                       : Text(u"没有获取到相册");
       return false;
     }
     job.memberKey = MemberFolderText(result.memberKey);
     job.subFolder.clear();
-    SetMemberFolders(job.memberKey, job.subFolder);
     job.listedAlbums = albums_.size();
     job.albums.clear();
     for (std::size_t i = 0; i < albums_.size(); ++i) job.albums.push_back(JobAlbum{albums_[i], JobAlbumState::Waiting, {}, {}});
   } else {
     for (const JobAlbum& album : job.albums) AppendAlbum(album.record);
   }
-  view_.RefreshGrid();
-  view_.SetText(Control::GridFrame, GridFrameText(albums_.size()));
-  view_.SetText(Control::Member, job.memberAddress);
-  view_.SetText(Control::SavePath, job.savePath);
-  {
-    std::lock_guard<std::mutex> hold(textsLock_);
-    listedMember_ = job.memberAddress;
-  }
+  ShowJobMember(job);
   return true;
 }
 

@@ -34,22 +34,24 @@ void AlbatrixController::OfferUnfinishedRun() {
   if (goOn && !ResumeJob(read.job)) Trace("resume: a listing or a run is under way; nothing started");
 }
 
+void AlbatrixController::ShowJobMember(const DownloadJob& job) {
+  view_.RefreshGrid();
+  view_.SetText(Control::GridFrame, GridFrameText(albums_.size()));
+  view_.SetText(Control::Member, job.memberAddress);
+  view_.SetText(Control::SavePath, job.savePath);
+  SetMemberFolders(job.memberKey, job.subFolder);
+  std::lock_guard<std::mutex> hold(textsLock_);
+  listedMember_ = job.memberAddress;
+}
+
 bool AlbatrixController::ResumeJob(const DownloadJob& job) {
   if (Listing() || Filling() || !states_.Begin(Activity::Running)) return false;
   WaitForDownload();
   ClearListing();
   for (const JobAlbum& album : job.albums) AppendAlbum(album.record);
-  view_.RefreshGrid();
-  view_.SetText(Control::GridFrame, GridFrameText(albums_.size()));
+  ShowJobMember(job);
   view_.ChooseAllAlbums();
   ShowListReady();
-  view_.SetText(Control::Member, job.memberAddress);
-  view_.SetText(Control::SavePath, job.savePath);
-  SetMemberFolders(job.memberKey, job.subFolder);
-  {
-    std::lock_guard<std::mutex> hold(textsLock_);
-    listedMember_ = job.memberAddress;
-  }
   std::vector<std::size_t> albumIndices;
   for (std::size_t i = 0; i < job.albums.size(); ++i) albumIndices.push_back(i);
   StartRun(PlanOfJob(job, AlbumCrawler(), programFolder_), std::move(albumIndices));
