@@ -285,31 +285,24 @@ void AlbatrixController::SetMemberFolders(const Text& memberKey, const Text& sub
 }
 
 void AlbatrixController::EnterListing() {
-  for (Control id : {Control::Site, Control::Download, Control::Member, Control::Preview}) view_.Enable(id, false);
+  ShowInput(InputBusy::Listing);
   view_.Check(Control::SelectAll, false);
   view_.SetText(Control::GetAlbums, u"终止获取");
   view_.SetText(Control::GridFrame, u"相册列表");
   view_.SetText(Control::Status, u"正在获取相册列表，请稍等...");
   view_.SetText(Control::Progress, Text());
   view_.Show(Control::Notice, false);
-  for (Control id : {Control::Filter, Control::Find, Control::Export}) view_.Enable(id, false);
 }
 
 void AlbatrixController::LeaveListing() {
-  ShowListReady();
+  // Shown before the state ends: a run may begin the moment after, and its look must come last.
+  ShowInput(InputBusy::None);
+  view_.SetText(Control::GetAlbums, u"获取相册");
   states_.End(Activity::Listing);
 }
 
-void AlbatrixController::ShowListReady() {
-  view_.Enable(Control::Site, true);
-  view_.Enable(Control::Download, !albums_.empty());
-  view_.SetText(Control::GetAlbums, u"获取相册");
-  for (Control id : {Control::Member, Control::Preview, Control::Export}) view_.Enable(id, true);
-  // The preview switch turned "筛选" and "查找" off; a filter in preview mode would refill the list
-  // grid's rows over the thumbnails.
-  if (!previewMode_) {
-    for (Control id : {Control::Filter, Control::Find}) view_.Enable(id, true);
-  }
+void AlbatrixController::ShowInput(InputBusy busy) {
+  view_.ShowInput(InputLookOf(busy, previewMode_, !albums_.empty()));
 }
 
 bool AlbatrixController::AddHistoryAndSave(HistoryKind which, TextView text) {

@@ -18,6 +18,7 @@
 #include "app/CoverWorker.h"
 #include "app/DownloadPresenter.h"
 #include "app/GridCells.h"
+#include "app/InputLook.h"
 #include "app/MainWindowView.h"
 #include "app/SettingsStore.h"
 #include "discovery/AlbumListCrawler.h"
@@ -263,8 +264,8 @@ class AlbatrixController {
   void DownloadEnded(const RunTally* tally);
   // Starts the run thread over `plan`; the states say Running already.
   void StartRun(RunPlan plan, std::vector<std::size_t> albumIndices);
-  // The controls a list of albums offers, on again (the download button when there are albums).
-  void ShowListReady();
+  // The input controls as `busy` leaves them, in the current mode and with the albums listed now.
+  void ShowInput(InputBusy busy);
   // The album list, the grid, the outcomes and the thumbnails emptied for albums to come.
   void ClearListing();
   // The covers' thread: a thumbnail made for a cell of the grid as it is now becomes the next index.

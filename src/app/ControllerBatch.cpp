@@ -37,10 +37,12 @@ bool AlbatrixController::RunJobFiles(std::vector<Text> files) {
   }
   WaitForDownload();
   batchCancel_ = false;
+  ShowInput(InputBusy::Running);
   if (!StartThread(downloadThread_, [this, files = std::move(files)] {
         RunBatch(files);
         Trace("job files: the batch ended");
       })) {
+    ShowInput(InputBusy::None);
     states_.End(Activity::Running);
     view_.Message(u"Create thread:GetListFunc failed.");
     return false;
@@ -143,7 +145,9 @@ bool AlbatrixController::ExportPictureList(const Text& file, const std::vector<s
     if (index < albums_.size()) chosen.push_back(albums_[index]);
   batchCancel_ = false;
   pictureListWritten_ = false;
+  ShowInput(InputBusy::Running);
   if (!StartThread(downloadThread_, [this, file, chosen = std::move(chosen)] { WritePictureList(file, chosen); })) {
+    ShowInput(InputBusy::None);
     states_.End(Activity::Running);
     view_.Message(u"Create thread:GetListFunc failed.");
     return false;
@@ -179,6 +183,7 @@ void AlbatrixController::WritePictureList(const Text& file, const std::vector<ST
   view_.SetText(Control::Status, status);
   view_.SetText(Control::Progress, Text());
   Trace("picture list: " + TextToUtf8(status));
+  ShowInput(InputBusy::None);
   states_.End(Activity::Running);
 }
 

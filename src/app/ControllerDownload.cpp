@@ -102,6 +102,7 @@ void AlbatrixController::ShowFailures() {
 }
 
 void AlbatrixController::StartRun(RunPlan plan, std::vector<std::size_t> albumIndices) {
+  ShowInput(InputBusy::Running);
   lastRunAlbums_ = albumIndices;
   downloadPresenter_.BeginRun(std::move(albumIndices), plan.albums);
   {
@@ -114,6 +115,7 @@ void AlbatrixController::StartRun(RunPlan plan, std::vector<std::size_t> albumIn
         DownloadRun(session);
         Trace("download: the run ended");
       })) {
+    ShowInput(InputBusy::None);
     states_.End(Activity::Running);  // so that the next press starts a run instead of cancelling none
     view_.Message(u"Create thread:GetListFunc failed.");
   }
@@ -122,6 +124,8 @@ void AlbatrixController::StartRun(RunPlan plan, std::vector<std::size_t> albumIn
 void AlbatrixController::DownloadEnded(const RunTally* tally) {
   // The rule is read as the run ends: the user may have changed it while the run went on.
   if (tally && tally->listed > 0 && (CurrentNameRule().options & OPT_OPEN_FOLDER)) view_.OpenFolder(tally->lastFolder);
+  // Shown before the state ends: the next command may begin the moment after, and its look must come last.
+  ShowInput(InputBusy::None);
   states_.End(Activity::Running);
 }
 

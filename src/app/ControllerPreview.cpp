@@ -44,10 +44,10 @@ void AlbatrixController::SwitchPreview(bool checked) {
     return;
   }
   if (checked) view_.Show(Control::FindWindow, false);
-  for (Control id : {Control::Filter, Control::Find}) view_.Enable(id, !checked);
+  previewMode_ = checked;
+  ShowInput(Running() ? InputBusy::Running : InputBusy::None);
   WaitForFill();  // a last fill has ended already; its thread only returns
   states_.Begin(Activity::Filling);
-  previewMode_ = checked;
   ResetGrid();
   if (!StartThread(fillThread_, [this] { FillGrid(); })) {
     Trace("preview: the filler thread could not start");

@@ -51,7 +51,6 @@ bool AlbatrixController::ResumeJob(const DownloadJob& job) {
   for (const JobAlbum& album : job.albums) AppendAlbum(album.record);
   ShowJobMember(job);
   view_.ChooseAllAlbums();
-  ShowListReady();
   std::vector<std::size_t> albumIndices;
   for (std::size_t i = 0; i < job.albums.size(); ++i) albumIndices.push_back(i);
   StartRun(PlanOfJob(job, AlbumCrawler(), programFolder_), std::move(albumIndices));

@@ -7,14 +7,6 @@
 
 namespace albatrix {
 
-namespace {
-
-// The controls a run keeps the user away from, since they change what the run reads.
-constexpr Control kBusyControls[] = {Control::Site, Control::GetAlbums, Control::ChooseFolder, Control::Member, Control::SavePath};
-
-
-}  // namespace
-
 DownloadPresenter::DownloadPresenter(MainWindowView& view, std::function<void(const RunTally*)> ended)
     : view_(view), ended_(std::move(ended)) {}
 
@@ -138,7 +130,6 @@ void DownloadPresenter::RunBegun(std::size_t albumCount, std::size_t retryCount)
     if (!batch_.active) pace_.Reset();  // a batch keeps its pace from member to member
   }
   view_.SetText(Control::Download, u"终止下载");
-  for (Control id : kBusyControls) view_.Enable(id, false);
   view_.Show(Control::FailuresLink, false);
   if (albumCount == 0 && retryCount == 0) view_.Message(u"请先选择要下载的相册");
 }
@@ -236,7 +227,6 @@ void DownloadPresenter::RunEnded(const RunTally& tally) {
     ClearPace();
   }
   view_.SetText(Control::Download, u"下载");
-  for (Control id : kBusyControls) view_.Enable(id, true);
   // A run with failures says how many, beside the link that lists them.
   const Text summary = RunSummaryText(tally);
   view_.SetText(Control::Status, tally.failed > 0 ? summary : Text(u"下载完毕"));

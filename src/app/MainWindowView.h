@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "MyCode/StringCtrl.h"
@@ -69,6 +70,11 @@ struct ThumbnailPixels {
 // visible one (top, right and bottom edges kept either way).
 enum class MemberBoxPlace { OverSubType, BesideSubType };
 
+// The input controls' enabled states as one value (InputLookOf): each control once, in a fixed order.
+struct InputLook {
+  std::vector<std::pair<Control, bool>> enabled;
+};
+
 class MainWindowView {
  public:
   virtual ~MainWindowView() = default;
@@ -77,6 +83,11 @@ class MainWindowView {
   virtual void Enable(Control control, bool enabled) = 0;
   virtual void Show(Control control, bool visible) = 0;
   virtual void Check(Control control, bool checked) = 0;
+  // Which input controls take input now. A view that keeps no look of its own applies it control by
+  // control.
+  virtual void ShowInput(const InputLook& look) {
+    for (const auto& [control, enabled] : look.enabled) Enable(control, enabled);
+  }
 
   // A plain message box; with YesNo, true means Yes. An empty caption is the product title.
   virtual bool Message(const Text& text, const Text& caption = Text(),

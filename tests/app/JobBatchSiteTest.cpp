@@ -1,5 +1,6 @@
 // A batch of job files through the controller: a stop during the first member's download ends the whole
-// batch, so the second member is neither listed nor fetched, and the sum says it was cancelled.
+// batch, so the second member is neither listed nor fetched, and the sum says it was cancelled. The stop
+// button takes input through the batch even when the window had nothing listed before it.
 #include <gtest/gtest.h>
 
 #include "support/ControllerSiteFixture.h"
@@ -25,9 +26,13 @@ TEST_F(JobBatchSiteTest, AStopEndsTheWholeBatch) {
   stall.bytes = 10;
   site().SetFault(stalled, stall);
   const int yaoListings = site().RequestCount("/yao/photo-1");
+  List(Utf8ToText(site().MemberUrl("nobody")));  // nothing listed: "下载" is off
+  ASSERT_FALSE(view.IsEnabled(Control::Download));
 
   ASSERT_TRUE(controller->RunJobFiles({Utf8ToText(dir.file("kobe.albatrix")), Utf8ToText(dir.file("yao.albatrix"))}));
   ASSERT_TRUE(test::WaitFor([&] { return site().RequestCount(stalled) == 1; }));
+  EXPECT_TRUE(view.IsEnabled(Control::Download));  // "终止下载"
+  for (Control id : {Control::GetAlbums, Control::Site, Control::Member, Control::SavePath}) EXPECT_FALSE(view.IsEnabled(id)) << id;
   EXPECT_TRUE(controller->CancelDownload());
   controller->WaitForDownload();
   EXPECT_TRUE(controller->LastDownload().cancelled);

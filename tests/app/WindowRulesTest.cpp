@@ -1,10 +1,12 @@
 // The window's rules that need no window: start-up, the save path from a drop and its history, the CSV
-// export's bytes and the autocomplete list.
+// export's bytes, the autocomplete list and which input controls each activity leaves on.
 #include <gtest/gtest.h>
+#include <set>
 
 #include "app/AlbatrixController.h"
 #include "app/ComboFilter.h"
 #include "app/CsvExport.h"
+#include "app/InputLook.h"
 #include "app/SavePathRules.h"
 #include "app/StartupRules.h"
 #include "MyCode/FileSystem.h"
@@ -221,6 +223,40 @@ TEST(ComboFilterTest, Examples) {
   };
   for (const Case& c : cases) EXPECT_EQ(FilterCandidates(c.candidates, c.typed), c.shown) << TextToUtf8(c.typed);
   EXPECT_EQ(LowerText(u"ABC相册ÀΣЖＡ"), u"abc相册àσжａ");
+}
+
+}  // namespace
+}  // namespace albatrix
+
+namespace albatrix {
+namespace {
+
+// Every look names each input control once; the table gives the ones it turns off.
+TEST(InputLookTest, EachActivityTurnsOffWhatItEmptiesOrReads) {
+  using C = Control;
+  struct Case {
+    InputBusy busy;
+    bool preview;
+    bool hasAlbums;
+    std::set<Control> off;
+  } cases[] = {
+      {InputBusy::None, false, true, {}},
+      {InputBusy::None, false, false, {C::Download}},
+      {InputBusy::None, true, true, {C::Filter, C::Find}},
+      {InputBusy::Listing, false, true, {C::Site, C::Member, C::Download, C::Preview, C::Filter, C::Find, C::Export}},
+      {InputBusy::Running, false, false, {C::Site, C::Member, C::GetAlbums, C::SavePath, C::ChooseFolder}},
+      {InputBusy::Running, true, true, {C::Site, C::Member, C::GetAlbums, C::SavePath, C::ChooseFolder, C::Filter, C::Find}},
+  };
+  for (const Case& c : cases) {
+    const InputLook look = InputLookOf(c.busy, c.preview, c.hasAlbums);
+    std::set<Control> named, off;
+    for (const auto& [control, enabled] : look.enabled) {
+      EXPECT_TRUE(named.insert(control).second) << control << " twice";
+      if (!enabled) off.insert(control);
+    }
+    EXPECT_EQ(named.size(), 10u);
+    EXPECT_EQ(off, c.off) << "busy " << static_cast<int>(c.busy) << " preview " << c.preview;
+  }
 }
 
 }  // namespace
