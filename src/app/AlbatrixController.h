@@ -237,9 +237,6 @@ class AlbatrixController {
   // True while the workers of an album of the run fetch its pictures.
   bool WorkersRunning() const { return !downloadPresenter_.DownloadingFolder().empty(); }
 
-  // The activity states themselves, for a test that stages an activity without its thread.
-  ActivityStates& Activities() { return states_; }
-
   // Start-up has finished: the commands take input.
   bool ReadyForInput() const { return readyForInput_.load(); }
   // The grid shows covers ("预览图" on).

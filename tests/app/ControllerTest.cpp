@@ -140,15 +140,6 @@ TEST_F(ControllerTest, AMemberIdWithoutAddressIsRefusedAfterEnteringTheListingSt
   EXPECT_EQ(test::ReadWholeFile(dir.file("soft.dat")), settingsBefore);
 }
 
-TEST_F(ControllerTest, GetAlbumsWaitsWhileTheGridIsBeingFilled) {
-  StartUp();
-  controller.Activities().Begin(Activity::Filling);
-  ListOnce(u"kobe24");
-  EXPECT_EQ(view.GridResets(), 0);  // the album list under the filler stays untouched
-  EXPECT_TRUE(view.Messages().empty());
-  EXPECT_FALSE(controller.Listing());
-}
-
 // The command line's Ctrl-C: a cancel that reaches a run which has just ended must not start another.
 TEST_F(ControllerTest, CancelDownloadNeverStartsARun) {
   StartUp();

@@ -2,6 +2,8 @@
 // address and no thumbnail maker is set, so nothing reaches the network.
 #include <gtest/gtest.h>
 
+#include <future>
+
 #include "app/AlbatrixController.h"
 #include "support/FakeView.h"
 #include "support/TempDir.h"
@@ -25,6 +27,16 @@ class PreviewControllerTest : public ::testing::Test {
     controller.SwitchPreview(view.IsChecked(Control::Preview));
     ASSERT_TRUE(test::WaitFor([&] { return !controller.Filling(); }));
     controller.WaitForFill();
+  }
+  // Starts the switch into `checked` with the filler held at the first album it shows until the returned
+  // promise is set, so a test acts while a real fill runs.
+  std::promise<void> HoldFillAtFirstAlbum(bool checked) {
+    std::promise<void> release;
+    view.OnShowAlbum([held = release.get_future().share()](const GridAlbum&) { held.wait(); });
+    view.UserCheck(checked);
+    controller.SwitchPreview(checked);
+    EXPECT_TRUE(test::WaitFor([&] { return view.Rows().size() == 1; }));
+    return release;
   }
   std::vector<std::size_t> ShownIndices() const {
     std::vector<std::size_t> indices;
@@ -70,42 +82,50 @@ TEST_F(PreviewControllerTest, TheSwitchFillsTheGridInTheNewModeAndTurnsFilterAnd
   EXPECT_TRUE(view.Messages().empty());
 }
 
+// "否" lets the fill show every album; "是" stops it after the album it is at.
 TEST_F(PreviewControllerTest, AClickDuringAFillAsksAndPutsTheBoxBack) {
+  AddAlbums({u"a", u"b", u"c"});
   for (bool yes : {false, true}) {
-    controller.Activities().Begin(Activity::Filling);
+    const bool target = !controller.PreviewMode();
+    std::promise<void> release = HoldFillAtFirstAlbum(target);
     view.SetAnswer(yes);
-    int resets = view.GridResets();
-    view.UserCheck(true);
-    controller.SwitchPreview(view.IsChecked(Control::Preview));
-    ASSERT_EQ(view.Messages().size(), yes ? 2u : 1u);
-    const test::FakeView::MessageRecord asked = view.Messages().back();
-    EXPECT_EQ(asked.text, u"模式转换未完成,是否中断?");
-    EXPECT_EQ(asked.caption, u"提示");
-    EXPECT_EQ(asked.buttons, MessageButtons::YesNo);
-    EXPECT_FALSE(view.IsChecked(Control::Preview)) << "the box goes back as it was";
-    EXPECT_TRUE(controller.Filling());
-    EXPECT_EQ(controller.Activities().StopAsked(Activity::Filling), yes);
-    EXPECT_FALSE(controller.PreviewMode());
+    const int resets = view.GridResets();
+    const std::size_t asked = view.Messages().size();
+    view.UserCheck(!target);
+    controller.SwitchPreview(!target);
+    ASSERT_EQ(view.Messages().size(), asked + 1);
+    const test::FakeView::MessageRecord question = view.Messages().back();
+    EXPECT_EQ(question.text, u"模式转换未完成,是否中断?");
+    EXPECT_EQ(question.caption, u"提示");
+    EXPECT_EQ(question.buttons, MessageButtons::YesNo);
+    EXPECT_EQ(view.IsChecked(Control::Preview), target) << "the box goes back as it was";
+    EXPECT_EQ(controller.PreviewMode(), target);
     EXPECT_EQ(view.GridResets(), resets);
-    EXPECT_TRUE(view.IsEnabled(Control::Filter));
+    release.set_value();
+    ASSERT_TRUE(test::WaitFor([&] { return !controller.Filling(); }));
+    controller.WaitForFill();
+    EXPECT_EQ(view.Rows().size(), yes ? 1u : 3u);
   }
-  controller.Activities().End(Activity::Filling);
 }
 
 TEST_F(PreviewControllerTest, AFilterAndANewListingWaitForAFillThatRuns) {
   AddAlbums({u"trip", u"home"});
-  const std::size_t shown = view.Rows().size();
-  controller.Activities().Begin(Activity::Filling);
-  EXPECT_FALSE(controller.ApplyFilter(u"trip"));
-  EXPECT_EQ(view.GridResets(), 0);
-  EXPECT_EQ(view.Rows().size(), shown);  // the grid is left as it was
-  EXPECT_EQ(controller.FilterKeyword(), u"");
-  // "获取相册" starts nothing, and says why.
   controller.FinishStartup();
-  controller.GetAlbums(view.GetText(Control::Member));
+  std::promise<void> release = HoldFillAtFirstAlbum(true);
+  const int resets = view.GridResets();
+  EXPECT_FALSE(controller.ApplyFilter(u"trip"));
+  EXPECT_EQ(view.GridResets(), resets);
+  EXPECT_EQ(view.Rows().size(), 1u);  // the grid is left to the fill
+  EXPECT_EQ(controller.FilterKeyword(), u"");
+  // "获取相册" starts nothing, leaves the album list under the filler alone, and says why.
+  controller.GetAlbums(u"kobe24");
   EXPECT_FALSE(controller.Listing());
+  EXPECT_EQ(view.GridResets(), resets);
+  EXPECT_TRUE(view.Messages().empty());
   EXPECT_EQ(view.GetText(Control::Status), kTextWaitForPreview);
-  controller.Activities().End(Activity::Filling);
+  release.set_value();
+  ASSERT_TRUE(test::WaitFor([&] { return !controller.Filling(); }));
+  EXPECT_EQ(view.Rows().size(), 2u);
 }
 
 TEST_F(PreviewControllerTest, LeavingAListingInPreviewModeKeepsFilterAndFindOff) {
