@@ -14,7 +14,7 @@ AlbatrixController::AlbatrixController(MainWindowView& view, Text programFolder,
       programFolder_(std::move(programFolder)),
       profile_(std::move(profile)),
       downloadPresenter_(view, [this](const RunTally* tally) { DownloadEnded(tally); }),
-      covers_(programFolder_, [this](const CoverOrder& order, const ThumbnailPixels& pixels) { CoverMade(order, pixels); }) {}
+      grid_(view, programFolder_, [this](std::size_t albumIndex) { return downloadPresenter_.ResultOf(albumIndex); }) {}
 
 AlbatrixController::~AlbatrixController() { Shutdown(); }
 
@@ -84,17 +84,14 @@ void AlbatrixController::ClearListing() {
   albums_.ClearAlbums();
   downloadPresenter_.ForgetResults();
   lastRunAlbums_.clear();  // the rows those albums had are gone with the list
-  std::lock_guard<std::mutex> hold(thumbLock_);
-  thumbnails_.clear();
-  nextThumbnail_ = 0;
-  view_.ClearThumbnails();
+  grid_.ForgetThumbnails();
 }
 
 void AlbatrixController::StopListing() {
   // The abort flag is lowered when the next listing starts.
   if (!states_.AskStop(Activity::Listing)) return;
   listingAbort_ = true;  // the page in flight ends now, and the listing after the album it is at
-  covers_.Drop();        // and so do the covers
+  grid_.DropCovers();    // and so do the covers
 }
 
 namespace {
@@ -215,57 +212,8 @@ void AlbatrixController::ApplySiteSelection(int siteEntry) {
   view_.SelectEntry(Control::SubType, 0);
 }
 
-void AlbatrixController::ResetGrid() {
-  view_.Check(Control::SelectAll, false);
-  gridRows_ = 0;
-  covers_.Drop();
-  // Under the lock that a made cover takes: it either reaches the old grid before the reset or not at all.
-  std::lock_guard<std::mutex> hold(thumbLock_);
-  ++gridGeneration_;
-  view_.ResetGrid(previewMode_);
-}
-
 void AlbatrixController::ShowAlbumInGrid(std::size_t albumIndex) {
-  if (albumIndex >= albums_.size()) return;
-
-  GridAlbum cell;
-  cell.albumIndex = albumIndex;
-  if (!previewMode_) {
-    const ST_PERLISTRECORD& album = albums_[albumIndex];
-    Text filter = FilterKeyword();
-    if (!filter.empty() && album.title.find(filter) == Text::npos) return;
-    cell.row = ++gridRows_;
-    cell.number = GridNumberText(cell.row);
-    cell.title = album.title;
-    cell.count = GridCountText(album.pictureCount);
-    cell.note = GridNoteText(album.accessFlags);
-    cell.result = downloadPresenter_.ResultOf(albumIndex);
-    view_.ShowAlbum(cell);
-    return;
-  }
-  const ST_PERLISTRECORD& album = albums_[albumIndex];
-  cell.row = static_cast<int>(albumIndex / kThumbColumns);
-  cell.column = static_cast<int>(albumIndex % kThumbColumns);
-  cell.title = album.title;
-  cell.caption = GridCaptionText(albumIndex, album.title);
-  std::uint64_t generation = 0;
-  {
-    std::lock_guard<std::mutex> hold(thumbLock_);
-    if (albumIndex < thumbnails_.size()) cell.thumbIndex = thumbnails_[albumIndex];
-    generation = gridGeneration_;
-    view_.ShowAlbum(cell);
-  }
-  if (cell.thumbIndex == -1 && covers_.HasMaker()) covers_.Ask(CoverOrder{cell, album.coverUrl, generation});
-}
-
-void AlbatrixController::SetFilterKeyword(Text keyword) {
-  std::lock_guard<std::mutex> hold(textsLock_);
-  filterKeyword_ = std::move(keyword);
-}
-
-Text AlbatrixController::FilterKeyword() const {
-  std::lock_guard<std::mutex> hold(textsLock_);
-  return filterKeyword_;
+  if (albumIndex < albums_.size()) grid_.Show(albumIndex, albums_[albumIndex]);
 }
 
 Text AlbatrixController::MemberKey() const {
@@ -302,7 +250,7 @@ void AlbatrixController::LeaveListing() {
 }
 
 void AlbatrixController::ShowInput(InputBusy busy) {
-  view_.ShowInput(InputLookOf(busy, previewMode_, !albums_.empty()));
+  view_.ShowInput(InputLookOf(busy, grid_.PreviewMode(), !albums_.empty()));
 }
 
 bool AlbatrixController::AddHistoryAndSave(HistoryKind which, TextView text) {

@@ -15,7 +15,7 @@
 
 #include "MyCode/StringCtrl.h"
 #include "app/ActivityStates.h"
-#include "app/CoverWorker.h"
+#include "app/AlbumGrid.h"
 #include "app/DownloadPresenter.h"
 #include "app/GridCells.h"
 #include "app/InputLook.h"
@@ -102,8 +102,8 @@ class AlbatrixController {
   // Waits until the listing thread (if any) has ended. From the thread that drives the commands only.
   void WaitForListing();
 
-  // Empties the grid for the current mode (previewMode) and unchecks "全选".
-  void ResetGrid();
+  // Empties the grid for the current mode (PreviewMode) and unchecks "全选".
+  void ResetGrid() { grid_.Reset(); }
   // The listing look: the controls a listing changes off (and "终止获取"), then on again as the mode
   // allows; LeaveListing also ends the listing state.
   void EnterListing();
@@ -117,11 +117,9 @@ class AlbatrixController {
   // receives a copy; the record is not changed.
   void ShowAlbumInGrid(std::size_t albumIndex);
   // How covers become thumbnails; without one no cover is fetched. Set before the first listing.
-  void SetThumbnailMaker(ThumbnailMaker maker);
-  // The thumbnail index of album i in the view's thumbnail list, -1 while it has none. Preview mode asks
-  // the covers' thread for a cover once per album and listing; the album's cell gets it when it is made,
-  // in album order, numbered from 0 with each listing. A cover that cannot be fetched leaves none.
-  int ThumbnailOf(std::size_t albumIndex) const;
+  void SetThumbnailMaker(ThumbnailMaker maker) { grid_.SetThumbnailMaker(std::move(maker)); }
+  // The thumbnail index of album i in the view's thumbnail list, -1 while it has none (AlbumGrid).
+  int ThumbnailOf(std::size_t albumIndex) const { return grid_.ThumbnailOf(albumIndex); }
 
   // Box "预览图" was clicked; `checked` is the box's new state. While a fill runs: the question whether to stop it (Yes asks it to stop), and the box goes back as it was.
   // Otherwise the find window is hidden ("筛选" and "查找" off) for preview mode or "筛选" and "查找" on
@@ -217,8 +215,8 @@ class AlbatrixController {
   bool AddSavePathHistory(TextView path);
 
   // The filter of the list mode grid; empty for none.
-  void SetFilterKeyword(Text keyword);
-  Text FilterKeyword() const;
+  void SetFilterKeyword(Text keyword) { grid_.SetFilterKeyword(std::move(keyword)); }
+  Text FilterKeyword() const { return grid_.FilterKeyword(); }
 
   MainWindowView& View() { return view_; }
   const SiteProfile& Profile() const { return profile_; }
@@ -240,7 +238,7 @@ class AlbatrixController {
   // Start-up has finished: the commands take input.
   bool ReadyForInput() const { return readyForInput_.load(); }
   // The grid shows covers ("预览图" on).
-  bool PreviewMode() const { return previewMode_.load(); }
+  bool PreviewMode() const { return grid_.PreviewMode(); }
   // The site whose records the menu, the dialogs and the run use: 15 after start-up, every listing and
   // every change of the site selector.
   int SiteCode() const { return siteCode_.load(); }
@@ -265,8 +263,6 @@ class AlbatrixController {
   void ShowInput(InputBusy busy);
   // The album list, the grid, the outcomes and the thumbnails emptied for albums to come.
   void ClearListing();
-  // The covers' thread: a thumbnail made for a cell of the grid as it is now becomes the next index.
-  void CoverMade(const CoverOrder& order, const ThumbnailPixels& pixels);
   // Lists `memberText` into the album list and the grid; the listing thread's and a batch's step.
   ListingResult ListInto(const Text& memberText);
   // A batch: the member of `job` into the grid (listed first for a job of every album, which then names
@@ -283,7 +279,6 @@ class AlbatrixController {
 
   MainWindowView& view_;
   std::atomic<bool> readyForInput_{false};
-  std::atomic<bool> previewMode_{false};
   std::atomic<int> siteCode_;
   const Text programFolder_;
   const SiteProfile profile_;
@@ -294,20 +289,14 @@ class AlbatrixController {
   Text memberKey_;
   Text subFolder_;
   Text listedMember_;  // the member box's text of the last listing that found albums
-  Text filterKeyword_;
 
   ActivityStates states_;
   std::atomic<bool> listingAbort_{false};  // raised with a stop request; lowered when a listing starts
-  std::atomic<int> gridRows_{0};  // album rows of the list mode grid since its last reset
   std::thread listThread_;
-
-  mutable std::mutex thumbLock_;  // the grid's generation, the thumbnails and their assignment
-  std::uint64_t gridGeneration_ = 0;  // one more with every grid reset: covers asked before are stale
-  std::vector<int> thumbnails_;       // by album index; -1: none yet
-  int nextThumbnail_ = 0;
   std::thread fillThread_;
 
   DownloadPresenter downloadPresenter_;
+  AlbumGrid grid_;  // after the presenter, whose outcomes its rows show
   std::mutex sessionLock_;  // session_ is replaced on the command thread; a cancel may come from another
   std::unique_ptr<RunSession> session_;  // the last run; replaced only while no run thread exists
   std::optional<RunTally> batchTally_;    // the last run was a batch of job files: its sum
@@ -317,7 +306,6 @@ class AlbatrixController {
   int siteEntry_ = 15;           // the site selector's entry, as the window last reported or was told
   std::vector<std::size_t> lastRunAlbums_;  // the album index of each album of the last run, in its order
   std::thread downloadThread_;
-  CoverWorker covers_;  // last: its thread, which calls back into the members above, ends first
 };
 
 }  // namespace albatrix
