@@ -120,20 +120,16 @@ PictureResult DownloadPicture(RunSession& session, const PictureJob& job, const 
 // picture: what can be observed is the same (at most `threads` fetches in flight, a job counted as
 // finished when it ends, progress after each end), and an album of thousands of small pictures does not
 // pay for thousands of thread starts.
-void RunPictureJobs(RunSession& session, std::vector<PictureJob> jobs) {
+std::vector<PictureResult> RunPictureJobs(RunSession& session, std::vector<PictureJob> jobs) {
   RunFlags& flags = session.flags;
   flags.finishedCount = 0;
-  session.albumResults.clear();
 
   PoolJobs pool;
   pool.jobs = std::move(jobs);
   const std::size_t n = pool.jobs.size();
   pool.results.resize(n);
   const std::size_t w = std::min<std::size_t>(session.plan.limits.threads, n);
-  if (w == 0) {
-    session.albumResults = std::move(pool.results);
-    return;
-  }
+  if (w == 0) return std::move(pool.results);
 
   const auto started = std::chrono::steady_clock::now();
 
@@ -187,23 +183,24 @@ void RunPictureJobs(RunSession& session, std::vector<PictureJob> jobs) {
   // job; the list stays theirs until they have ended.
   pool.abort = true;
   for (std::thread& worker : workers) worker.join();
-  session.albumResults = std::move(pool.results);
 
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started);
   Trace("album downloaded: " + std::to_string(seconds.count()) + " s, " + std::to_string(n) + " pictures");
+  return std::move(pool.results);
 }
 
-void DownPicFunc(RunSession& session) {
-  const PictureList& pictures = session.pictures;
+std::vector<PictureResult> DownPicFunc(RunSession& session) {
+  PictureList& pictures = session.album.pictures;
   std::vector<PictureJob> jobs;
   jobs.reserve(pictures.size());
   for (std::size_t i = 0; i < pictures.size(); ++i)
     jobs.push_back({pictures.url(i), pictures.folder(), pictures.fileName(i), pictures.requestHeader(i),
-                    session.albumPosition});
-  RunPictureJobs(session, std::move(jobs));
+                    session.album.position});
+  std::vector<PictureResult> results = RunPictureJobs(session, std::move(jobs));
   // A picture whole under the name an earlier format fix gave it keeps that name in the list.
-  for (std::size_t i = 0; i < session.albumResults.size() && i < session.pictures.size(); ++i)
-    if (!session.albumResults[i].keptName.empty()) session.pictures.SetFileName(i, session.albumResults[i].keptName);
+  for (std::size_t i = 0; i < results.size() && i < pictures.size(); ++i)
+    if (!results[i].keptName.empty()) pictures.SetFileName(i, results[i].keptName);
+  return results;
 }
 
 }  // namespace albatrix

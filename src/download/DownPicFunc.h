@@ -22,13 +22,13 @@ struct PictureJob {
 // the run's token raised): then no further job starts, fetches in flight are abandoned (they leave no file),
 // and every worker has ended before this returns, so the list may be emptied or post-processed at once.
 // finishedCount counts the jobs that ended; PicturesEnded reports every count once, in order;
-// albumResults says afterwards how every job ended, by job index. A worker thread that cannot be started
+// The results say how every job ended, by job index. A worker thread that cannot be started
 // leaves its jobs to the others; when none can be started, every job counts as finished without a fetch
 // (NotTried).
-void RunPictureJobs(RunSession& session, std::vector<PictureJob> jobs);
+std::vector<PictureResult> RunPictureJobs(RunSession& session, std::vector<PictureJob> jobs);
 
-// RunPictureJobs over the session's picture list, the album at session.albumPosition.
-void DownPicFunc(RunSession& session);
+// RunPictureJobs over the picture list of the album under way, by picture index.
+std::vector<PictureResult> DownPicFunc(RunSession& session);
 
 // One job: a picture the run's journal knows as whole on disk is Saved without a request; otherwise the
 // picture is fetched into its folder and name, and when that fails, once more from the entry's

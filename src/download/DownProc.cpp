@@ -37,9 +37,10 @@ std::int64_t UnixNow(const RunSession& session) {
 // a picture that failed, -1 when none did. In a cancelled album the pictures the cancel kept from being
 // fetched count nowhere; otherwise a picture no worker took failed too. `orderNow` is the time the order
 // fix gives the album's first picture (0: no order fix).
-std::ptrdiff_t TallyAlbum(RunSession& session, const Text& albumTitle, AlbumTally& album, std::int64_t orderNow) {
+std::ptrdiff_t TallyAlbum(RunSession& session, const std::vector<PictureResult>& results, const Text& albumTitle,
+                          AlbumTally& album, std::int64_t orderNow) {
+  const PictureList& pictures = session.album.pictures;
   std::ptrdiff_t lastFailed = -1;
-  const std::vector<PictureResult>& results = session.albumResults;
   bool retryable = false;
   for (std::size_t i = 0; i < results.size(); ++i) {
     const PictureResult& result = results[i];
@@ -61,16 +62,16 @@ std::ptrdiff_t TallyAlbum(RunSession& session, const Text& albumTitle, AlbumTall
     ++album.failed;
     FailedPicture failed;
     failed.albumTitle = albumTitle;
-    failed.entry = session.pictures.url(i);
+    failed.entry = pictures.url(i);
     failed.url = FirstAddress(failed.entry);
     failed.reason = result.outcome == PictureOutcome::NotTried ? Text(u"not fetched") : result.reason;
-    failed.folder = session.pictures.folder();
-    failed.fileName = session.pictures.fileName(i);
+    failed.folder = pictures.folder();
+    failed.fileName = pictures.fileName(i);
     failed.albumPosition = album.position;
     failed.pictureIndex = i;
     failed.retryable = RetryMayMend(result);
     failed.retryAfterSeconds = result.retryAfterSeconds;
-    failed.fixFormat = (session.rule.options & OPT_FIX_FORMAT) != 0;
+    failed.fixFormat = (session.album.rule.options & OPT_FIX_FORMAT) != 0;
     failed.orderTime = orderNow > 0 ? orderNow - 60 * static_cast<std::int64_t>(i) : 0;
     retryable = retryable || failed.retryable;
     session.tally.failures.push_back(std::move(failed));
@@ -78,7 +79,7 @@ std::ptrdiff_t TallyAlbum(RunSession& session, const Text& albumTitle, AlbumTall
   }
   // The album's marker is written again once the retry passes are over.
   if (retryable && session.plan.retries > 0 && !album.cancelled && !album.incomplete)
-    session.retriedAlbums[album.position] = {session.pictures.folder(), session.pictures.urls()};
+    session.retriedAlbums[album.position] = {pictures.folder(), pictures.urls()};
   return lastFailed;
 }
 
@@ -105,31 +106,32 @@ AlbumListing ListAlbum(RunSession& session, const ST_PERLISTRECORD& album) {
 // listing never reached its end gets no marker: the pictures it could not list are still to come.
 void FetchAlbum(RunSession& session, const ST_PERLISTRECORD& album, AlbumTally& tally) {
   RunFlags& flags = session.flags;
-  const Text folder = session.pictures.folder();
-  if (session.rule.options & OPT_LIST_ONLY) {
-    WriteListFile(folder + AlbumSideFileName(album.title, u".lst"), session.pictures.urls());
+  AlbumUnderWay& now = session.album;
+  const Text folder = now.pictures.folder();
+  if (now.rule.options & OPT_LIST_ONLY) {
+    WriteListFile(folder + AlbumSideFileName(album.title, u".lst"), now.pictures.urls());
     tally.listOnly = true;
     return;
   }
 
   session.events.AlbumDownloadBegun(folder, tally.listed);
-  DownPicFunc(session);
+  const std::vector<PictureResult> results = DownPicFunc(session);
   tally.cancelled = Cancelled(flags);
-  const std::int64_t orderNow = (session.rule.options & OPT_FIX_ORDER) ? UnixNow(session) : 0;
-  const std::ptrdiff_t lastFailed = TallyAlbum(session, album.title, tally, orderNow);
+  const std::int64_t orderNow = (now.rule.options & OPT_FIX_ORDER) ? UnixNow(session) : 0;
+  const std::ptrdiff_t lastFailed = TallyAlbum(session, results, album.title, tally, orderNow);
   if (tally.cancelled) {
     Trace("album cancelled: no skip marker");
   } else if (tally.incomplete) {
     Trace("album listing did not reach its end: no skip marker");
   } else {
-    MarkAlbumDone(folder, session.pictures.urls(), lastFailed);
+    MarkAlbumDone(folder, now.pictures.urls(), lastFailed);
   }
-  if (session.rule.options & OPT_FIX_FORMAT) {
-    FixAlbumFormats(session.pictures, [&session, folder](std::size_t, const Text& before, const Text& after) {
-      session.journal.PictureRenamed(session.albumPosition, folder, before, after);
+  if (now.rule.options & OPT_FIX_FORMAT) {
+    FixAlbumFormats(now.pictures, [&session, folder](std::size_t, const Text& before, const Text& after) {
+      session.journal.PictureRenamed(session.album.position, folder, before, after);
     });
   }
-  if (orderNow > 0) FixAlbumOrder(session.pictures, orderNow);
+  if (orderNow > 0) FixAlbumOrder(now.pictures, orderNow);
 }
 
 // "相册第3页读取失败: HTTP 500": the failure entry of an album page that could not be read, with all a
@@ -142,7 +144,7 @@ void AddUnreadPage(RunSession& session, const ST_PERLISTRECORD& album, const Alb
   failed.reason = u"相册第" + DecimalText(listing.page) + u"页读取失败: " + listing.failure.reason;
   failed.pageUnread = true;
   failed.album = album;
-  if (tally.listed > 0) failed.folder = session.pictures.folder();
+  if (tally.listed > 0) failed.folder = session.album.pictures.folder();
   failed.albumPosition = tally.position;
   PictureResult asRead{PictureOutcome::Failed, listing.failure.reason, listing.failure.failure,
                        listing.failure.httpStatus};
@@ -153,30 +155,28 @@ void AddUnreadPage(RunSession& session, const ST_PERLISTRECORD& album, const Alb
 
 }  // namespace
 
-AlbumTally RunAlbum(RunSession& session, const ST_PERLISTRECORD& album, std::size_t position, bool announce) {
-  session.albumPosition = position;
-  session.pictures.Clear();
-  session.pictures.SetFolder(session.baseFolder);
+AlbumTally RunAlbum(RunSession& session, const ST_PERLISTRECORD& album, std::size_t position, bool announce,
+                    Text folderAgain) {
   if (announce) session.events.AlbumBegun(position, session.plan.albums.size());
   session.journal.AlbumBegun(position);
   MarkBusy(session.flags);
-  session.rule = session.plan.nameRule ? session.plan.nameRule() : NameRule{};
+  session.album.Start(position, session.plan.nameRule ? session.plan.nameRule() : NameRule{}, session.baseFolder,
+                      std::move(folderAgain));
 
   const AlbumListing listing = ListAlbum(session, album);
   AlbumTally tally;
   tally.position = position;
-  tally.listed = session.pictures.size();
+  tally.listed = session.album.pictures.size();
   tally.cancelled = Cancelled(session.flags);
   tally.markerMet = session.flags.runState.load() == RUN_ALBUM_STOP;
   tally.incomplete = listing.end == AlbumListingEnd::Unreadable && !tally.cancelled;
-  session.tally.lastFolder = session.pictures.folder();
+  session.tally.lastFolder = session.album.pictures.folder();
   if (tally.listed > 0 && !tally.cancelled) {
     tally.fetched = true;
     FetchAlbum(session, album, tally);
   }
   if (tally.incomplete) AddUnreadPage(session, album, listing, tally);
   session.journal.AlbumEnded(position, !tally.cancelled);
-  session.albumFolder.clear();
   return tally;
 }
 
@@ -244,7 +244,7 @@ void DownloadRun(RunSession& session) {
   run.started = true;
   run.lastFolder = baseFolder;
   session.baseFolder = baseFolder;
-  session.pictures.SetFolder(baseFolder);
+  session.album.pictures.SetFolder(baseFolder);
   session.journal.Begin(session.plan.jobFolder, JobOfPlan(session.plan), session.plan.savedBefore);
   session.albumFolders.Clear();
   session.albumTallies = session.plan.retryAlbums;

@@ -24,10 +24,10 @@ Text RunBaseFolder(TextView savePath, TextView memberKey, TextView subFolder);
 void DownloadRun(RunSession& session);
 
 // One album of the run at `position` (1 for the first), from its listing to its tally, into
-// session.albumFolder when that is set (else the folder its name gives under the base folder);
-// AlbumBegun first when `announce`. The caller adds the tally to the run's (AddAlbumTally) and reports
-// AlbumEnded.
-AlbumTally RunAlbum(RunSession& session, const ST_PERLISTRECORD& album, std::size_t position, bool announce);
+// `folderAgain` when that is set (else the folder its name gives under the base folder); AlbumBegun
+// first when `announce`. The caller adds the tally to the run's (AddAlbumTally) and reports AlbumEnded.
+AlbumTally RunAlbum(RunSession& session, const ST_PERLISTRECORD& album, std::size_t position, bool announce,
+                    Text folderAgain = Text());
 
 // Adds an album's figures to the run's (`sign` -1 takes them away again, for an album listed anew).
 void AddAlbumTally(RunSession& session, const AlbumTally& tally, int sign = 1);

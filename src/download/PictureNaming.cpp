@@ -38,12 +38,13 @@ bool IsAsciiLowerEqual(TextView text, TextView lower) {
 
 // Album setup that comes with the first picture: the folder, and the marker an earlier run left there.
 void EnterAlbumFolder(RunSession& session, const ST_PERLISTRECORD& album) {
-  Text folder = session.pictures.folder();
-  Text name = AlbumFolderName(session.rule, album);
-  if (!session.albumFolder.empty()) {
+  AlbumUnderWay& now = session.album;
+  Text folder = now.pictures.folder();
+  Text name = AlbumFolderName(now.rule, album);
+  if (!now.folderAgain.empty()) {
     // An album listed again goes back into the folder it had.
-    folder = session.albumFolder;
-    session.pictures.SetFolder(folder);
+    folder = now.folderAgain;
+    now.pictures.SetFolder(folder);
   } else if (!name.empty()) {
     // Titles are unique, but prefix, suffix and the length cap can still make two albums' folders one,
     // and a file system that ignores case makes "Trip" and "trip" one too.
@@ -53,14 +54,14 @@ void EnterAlbumFolder(RunSession& session, const ST_PERLISTRECORD& album) {
     session.albumFolders.Add(name);
     folder += name;
     folder += kPathSep;
-    session.pictures.SetFolder(folder);
+    now.pictures.SetFolder(folder);
   }
   if (!CreateFolders(folder)) Trace("album folder could not be made: " + TextToUtf8(folder));
   // A run that was killed left its pictures in flight behind as temporaries; this run writes here now.
   RemoveStaleTemporaries(folder);
-  session.skipMarker = ReadSkipMarker(folder);
-  session.takenNames.Clear();
-  session.journal.AlbumFolder(session.albumPosition, folder);
+  now.skipMarker = ReadSkipMarker(folder);
+  now.takenNames.Clear();
+  session.journal.AlbumFolder(now.position, folder);
 }
 
 }  // namespace
@@ -159,11 +160,12 @@ Text UniqueInAlbum(const PictureName& name, TakenNames& taken) {
 }
 
 void BuildPictureName(RunSession& session, const PictureEntry& picture, const ST_PERLISTRECORD& album) {
-  const NameRule& rule = session.rule;
-  const std::size_t listed = session.pictures.size();
+  AlbumUnderWay& now = session.album;
+  const NameRule& rule = now.rule;
+  const std::size_t listed = now.pictures.size();
   // The album's folder comes with its first picture, and with it the marker an earlier run left there.
   if (listed == 0) EnterAlbumFolder(session, album);
-  const Text folder = session.pictures.folder();
+  const Text folder = now.pictures.folder();
 
   PictureNameContext context;
   context.number = listed + 1;
@@ -172,17 +174,17 @@ void BuildPictureName(RunSession& session, const PictureEntry& picture, const ST
   context.memberKey = session.plan.memberKey;
   context.folderLength = folder.size();
   context.now = session.plan.now;
-  const Text fileName = UniqueInAlbum(NamePicture(picture, album, rule, context), session.takenNames);
+  const Text fileName = UniqueInAlbum(NamePicture(picture, album, rule, context), now.takenNames);
 
-  if ((rule.options & OPT_SKIP_DOWNLOADED) && !session.skipMarker.empty() && picture.url == session.skipMarker) {
+  if ((rule.options & OPT_SKIP_DOWNLOADED) && !now.skipMarker.empty() && picture.url == now.skipMarker) {
     // Only a running album stops here; a cancel that came in meanwhile must not be overwritten.
     std::uint8_t busy = RUN_BUSY;
     session.flags.runState.compare_exchange_strong(busy, RUN_ALBUM_STOP);
     return;
   }
 
-  session.pictures.Append(picture.url, fileName, Text());  // this site's pictures need no header of their own
-  session.takenNames.Add(fileName);
+  now.pictures.Append(picture.url, fileName, Text());  // this site's pictures need no header of their own
+  now.takenNames.Add(fileName);
   const std::size_t count = listed + 1;
   session.events.PictureListed(count);
 

@@ -76,8 +76,7 @@ void ListAlbumAgain(RunSession& session, const FailedPicture& page, std::set<std
   const bool known = position > 0 && position <= session.albumTallies.size();
   if (known) AddAlbumTally(session, session.albumTallies[position - 1], -1);
   session.retriedAlbums.erase(position);
-  session.albumFolder = page.folder;
-  const AlbumTally tally = RunAlbum(session, page.album, position, false);
+  const AlbumTally tally = RunAlbum(session, page.album, position, false, page.folder);
   AddAlbumTally(session, tally);
   if (known) {
     session.albumTallies[position - 1] = tally;
@@ -118,12 +117,12 @@ bool RetryFailures(RunSession& session, int pass) {
     for (std::size_t i : pictures)
       jobs.push_back({failures[i].entry, failures[i].folder, failures[i].fileName, Text(), failures[i].albumPosition});
     session.events.AlbumDownloadBegun(failures[pictures.front()].folder, pictures.size());
-    RunPictureJobs(session, std::move(jobs));
+    const std::vector<PictureResult> results = RunPictureJobs(session, std::move(jobs));
 
     std::vector<bool> mended(failures.size(), false);
-    for (std::size_t k = 0; k < pictures.size() && k < session.albumResults.size(); ++k) {
+    for (std::size_t k = 0; k < pictures.size() && k < results.size(); ++k) {
       FailedPicture& failure = failures[pictures[k]];
-      const PictureResult& result = session.albumResults[k];
+      const PictureResult& result = results[k];
       if (result.outcome == PictureOutcome::Saved) {
         Text path = failure.folder + failure.fileName;
         if (failure.fixFormat && FixPictureFormat(path))

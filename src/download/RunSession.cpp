@@ -17,6 +17,16 @@ bool RunFlags::RequestCancel() {
   return false;
 }
 
+void AlbumUnderWay::Start(std::size_t albumPosition, NameRule albumRule, const Text& baseFolder, Text albumFolderAgain) {
+  position = albumPosition;
+  folderAgain = std::move(albumFolderAgain);
+  rule = std::move(albumRule);
+  skipMarker.clear();
+  takenNames.Clear();
+  pictures.Clear();
+  pictures.SetFolder(baseFolder);
+}
+
 bool StartThread(std::thread& thread, std::function<void()> body) {
   try {
     thread = std::thread(std::move(body));

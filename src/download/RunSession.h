@@ -46,6 +46,23 @@ class RunFlags {
 // The clock a run's waits follow: its plan's, else the system's.
 inline WaitClock& WaitClockOf(const RunPlan& plan) { return plan.waitClock ? *plan.waitClock : SystemWaitClock(); }
 
+// The album the run is at. The run thread starts it afresh for each album (Start) and the naming step
+// fills it as pictures are found; the workers' jobs are made from its list.
+struct AlbumUnderWay {
+  // Back to no picture, in `baseFolder`, with the album's `rule`; `folderAgain` as below.
+  void Start(std::size_t albumPosition, NameRule albumRule, const Text& baseFolder, Text albumFolderAgain);
+
+  std::size_t position = 0;  // 1 for the run's first album
+  Text folderAgain;  // not empty: the album goes back into this folder (a retry lists an album again)
+  NameRule rule;     // read once as the album starts: a change meanwhile applies to the next album
+  Text skipMarker;   // the address that an earlier run of this album began with
+  TakenNames takenNames;
+  PictureList pictures;
+};
+
+// One download run: its plan and event sink, the album under way and what the run has done so far. The
+// run thread alone writes it; its workers get their jobs as copies and share only the flags, the pacer
+// and the journal, which are safe across threads themselves.
 struct RunSession {
   RunSession(RunPlan plan, RunEvents& events) : plan(std::move(plan)), events(events) {}
   RunSession(const RunSession&) = delete;
@@ -54,20 +71,11 @@ struct RunSession {
   RunPlan plan;
   RunEvents& events;
   RunFlags flags;
-  PictureList pictures;  // the album being downloaded
 
   Text baseFolder;  // the save path with the member's folders: where album folders are made
-
-  // The state of the album being listed (written by the run thread only).
-  std::size_t albumPosition = 0;  // 1 for the run's first album
-  Text albumFolder;     // not empty: the album goes into this folder (a retry lists an album again)
-  NameRule rule;        // the rules of the album being listed
-  Text skipMarker;      // the address that an earlier run of this album began with
-  TakenNames takenNames;
   TakenNames albumFolders;  // album folder names given in this run, so no two albums share one
-
-  // How each picture job of the current album ended, by picture index; DownPicFunc fills it.
-  std::vector<PictureResult> albumResults;
+  // The album being listed and downloaded.
+  AlbumUnderWay album;
 
   // Every request of the run waits here while the site asked for a pause.
   RequestPacer pacer;

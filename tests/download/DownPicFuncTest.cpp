@@ -32,8 +32,15 @@ struct WorkerRig : EngineRig {
   void Run(std::uint16_t threads) {
     session.plan.limits = limits;
     session.plan.limits.threads = threads;
-    DownPicFunc(session);
+    results = DownPicFunc(session);
   }
+  // How each picture job ended.
+  std::vector<PictureOutcome> Outcomes() const {
+    std::vector<PictureOutcome> outcomes;
+    for (const PictureResult& result : results) outcomes.push_back(result.outcome);
+    return outcomes;
+  }
+  std::vector<PictureResult> results;
 };
 
 TEST(DownPicFunc, FewerPicturesThanThreads) {
@@ -149,7 +156,7 @@ TEST(DownPicFunc, EachJobSaysHowItEnded) {
   rig.refusals["http://h/quiet.jpg"] = FetchFailure::None;  // a fetcher that names no reason
   rig.Run(2);
   std::vector<std::string> ended;
-  for (const PictureResult& r : rig.session.albumResults) {
+  for (const PictureResult& r : rig.results) {
     ended.push_back(std::to_string(static_cast<int>(r.outcome)) + " " + TextToUtf8(r.reason));
   }
   const auto failed = std::to_string(static_cast<int>(PictureOutcome::Failed)) + " ";

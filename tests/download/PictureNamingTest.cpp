@@ -28,7 +28,7 @@ struct NamingRig : EngineRig {
     ListAlbums();
     session.plan.listedAlbums = albumList.size();
     pictures.SetFolder(dir.folder());
-    session.rule = rule;
+    session.album.rule = rule;
     session.plan.now = FixedNow;
   }
   void Name(const std::string& url, const std::string& description, std::size_t album = 0) {
@@ -112,7 +112,7 @@ TEST(PictureNaming, NamesFollowTheRules) {
   }
   // Through the run's naming step, the same rule names alike.
   NamingRig rig;
-  rig.session.rule.nameSource = 0;
+  rig.session.album.rule.nameSource = 0;
   for (const char* description : {"Sunset", "Sunset"}) rig.Name("u", description);
   EXPECT_EQ(rig.Names(), (std::vector<std::string>{"Sunset.jpg", "Sunset(1).jpg"}));
 }
@@ -121,7 +121,7 @@ TEST(PictureNaming, PlaceholdersOfTheListAndTheRun) {
   NamingRig rig({"A", "B", "C"});
   rig.session.plan.albums.resize(2);  // two albums chosen for the run
   rig.session.plan.memberKey = T("member/");
-  SetRuleText(rig.session.rule.prefix, T("?9_?6_?7_?8_"));
+  SetRuleText(rig.session.album.rule.prefix, T("?9_?6_?7_?8_"));
   rig.Name("u1", "", 2);
   // "?8" brings the member key with its separator, which the cleaning removes.
   EXPECT_EQ(rig.Names(), std::vector<std::string>{"0003_2_3_member_1.jpg"});
@@ -131,8 +131,8 @@ TEST(PictureNaming, PlaceholdersOfTheListAndTheRun) {
 TEST(PictureNaming, AlbumFolderFromTheRules) {
   {
     NamingRig rig({"One", "Two"});
-    SetRuleText(rig.session.rule.albumPrefix, T("?9-"));
-    SetRuleText(rig.session.rule.albumSuffix, T("(?3)?2"));
+    SetRuleText(rig.session.album.rule.albumPrefix, T("?9-"));
+    SetRuleText(rig.session.album.rule.albumSuffix, T("(?3)?2"));
     rig.Name("u1", "", 1);
     // Only "?1", "?3" and "?9" are placeholders here; "?2" loses its "?" to the cleaning.
     EXPECT_EQ(TextToUtf8(rig.pictures.folder()), rig.dir.file(test::PlatformPath("0002-Two(2)2/")));
@@ -143,7 +143,7 @@ TEST(PictureNaming, AlbumFolderFromTheRules) {
     // dot and the space, so the folder is named without them.
     std::string title(166, 'x');  // with the 84-byte prefix, "长. " ends at byte 255
     NamingRig rig({title + "长. 尾"});
-    SetRuleText(rig.session.rule.albumPrefix, T("前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀"));
+    SetRuleText(rig.session.album.rule.albumPrefix, T("前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀"));
     rig.Name("u1", "");
     const std::string folder = TextToUtf8(rig.pictures.folder());
     EXPECT_EQ(folder, rig.dir.file(test::PlatformPath("前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀" + title + "长/")));
@@ -151,7 +151,7 @@ TEST(PictureNaming, AlbumFolderFromTheRules) {
   }
   {
     NamingRig rig;
-    rig.session.rule.albumFolderMode = 1;
+    rig.session.album.rule.albumFolderMode = 1;
     rig.Name("u1", "");
     EXPECT_EQ(rig.pictures.folder(), rig.dir.folder());
     EXPECT_EQ(test::FolderEntries(rig.dir.path()), std::vector<std::string>{});
@@ -161,7 +161,7 @@ TEST(PictureNaming, AlbumFolderFromTheRules) {
 // Page text must never choose where a file goes: every description stays one name inside the album.
 TEST(PictureNaming, DescriptionsAreNeverPaths) {
   NamingRig rig;
-  rig.session.rule.nameSource = 0;
+  rig.session.album.rule.nameSource = 0;
   const std::vector<std::string> descriptions = {"C:\\x\\y", "/etc/x", "..", "../../x", "..\\..\\y", "a/../../z"};
   for (std::size_t i = 0; i < descriptions.size(); ++i) rig.Name("u" + std::to_string(i), descriptions[i]);
   EXPECT_EQ(rig.Names(), (std::vector<std::string>{"Cxy.jpg", "etcx.jpg", "。。.jpg", "x.jpg", "y.jpg", "a....z.jpg"}));
@@ -202,8 +202,8 @@ TEST(PictureNaming, LengthCapCountsTheFolder) {
   for (const Cap& cap : caps) {
     SCOPED_TRACE(cap.folderLength);
     NamingRig rig;
-    rig.session.rule.nameSource = 0;
-    rig.session.rule.albumFolderMode = 1;
+    rig.session.album.rule.nameSource = 0;
+    rig.session.album.rule.albumFolderMode = 1;
     Text folder = T(folderOf(cap.folderLength));
     ASSERT_TRUE(CreateFolders(folder));
     rig.pictures.SetFolder(folder);
@@ -214,7 +214,7 @@ TEST(PictureNaming, LengthCapCountsTheFolder) {
 
 TEST(PictureNaming, LongNamesFitThePlatformsNameLimit) {
   NamingRig rig;
-  rig.session.rule.nameSource = 0;
+  rig.session.album.rule.nameSource = 0;
   std::string longName;
   for (int i = 0; i < 100; ++i) longName += "图";  // 300 bytes in UTF-8
   rig.Name("u1", longName);
@@ -230,7 +230,7 @@ TEST(PictureNaming, LongNamesFitThePlatformsNameLimit) {
 
 TEST(PictureNaming, ManyEqualNamesStayFast) {
   NamingRig rig;
-  rig.session.rule.nameSource = 0;
+  rig.session.album.rule.nameSource = 0;
   auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < 5000; ++i) rig.Name("u" + std::to_string(i), i % 2 ? "Sunset" : "SUNSET");
   auto elapsed = std::chrono::steady_clock::now() - start;
@@ -262,7 +262,7 @@ TEST(PictureNaming, SkipMarkerStopsTheAlbum) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     NamingRig rig;
-    if (c.option) rig.session.rule.options = OPT_SKIP_DOWNLOADED;
+    if (c.option) rig.session.album.rule.options = OPT_SKIP_DOWNLOADED;
     if (c.marked) {
       ASSERT_TRUE(CreateFolders(rig.dir.folder() + u"Trip"));
       ASSERT_TRUE(WriteSkipMarker(T(c.marked), rig.dir.folder() + test::PlatformPath(u"Trip/")));
@@ -284,7 +284,7 @@ TEST(PictureNaming, SkipMarkerStopsTheAlbum) {
 
 TEST(PictureNaming, DescriptionFileBytes) {
   NamingRig rig;
-  rig.session.rule.options = OPT_DESCRIPTION_FILE;
+  rig.session.album.rule.options = OPT_DESCRIPTION_FILE;
   rig.Name("u1", "x");
   rig.Name("u2", "y");
   rig.Name("u3", "z");
@@ -295,10 +295,10 @@ TEST(PictureNaming, DescriptionFileBytes) {
 
 TEST(PictureNaming, DescriptionFileStartsAnewAndKeepsTheRawText) {
   NamingRig rig;
-  rig.session.rule.options = OPT_DESCRIPTION_FILE;
+  rig.session.album.rule.options = OPT_DESCRIPTION_FILE;
   ASSERT_TRUE(CreateFolders(rig.dir.folder() + u"Trip"));
   test::WriteWholeFile(rig.dir.file("Trip/Trip.txt"), "old content");
-  rig.session.rule.nameSource = 0;
+  rig.session.album.rule.nameSource = 0;
   rig.Name("u1", "a&amp;b 图");
   const std::string text = test::ReadWholeFile(rig.dir.file("Trip/Trip.txt"));
   const Text expected = u"\uFEFFa&amp;b 图\r\n";

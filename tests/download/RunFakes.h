@@ -121,7 +121,7 @@ struct FakeAlbum {
 struct EngineRig {
   RecordingRunEvents events;
   RunSession session;
-  PictureList& pictures = session.pictures;
+  PictureList& pictures = session.album.pictures;
   RunFlags& flags = session.flags;
   DownloadLimits& limits = session.plan.limits;
   AlbumList albumList;
@@ -201,13 +201,6 @@ struct EngineRig {
     session.plan.listedAlbums = albumList.size();
     session.plan.savePath = savePath;
     DownloadRun(session);
-  }
-
-  // How each picture job of the last album ended.
-  std::vector<PictureOutcome> Outcomes() const {
-    std::vector<PictureOutcome> outcomes;
-    for (const PictureResult& result : session.albumResults) outcomes.push_back(result.outcome);
-    return outcomes;
   }
 
   std::vector<std::string> FetchedUrls() {
