@@ -32,8 +32,6 @@
 namespace albatrix::test {
 namespace {
 
-wxString U8(const char* text) { return wxString::FromUTF8(text); }
-
 using MainWindowTest = WindowFixture;
 
 TEST_F(MainWindowTest, InitialTextsAndStates) {
@@ -191,8 +189,7 @@ TEST_F(ListingWindowTest, ListingThroughTheWindowThenSelectAllAndExport) {
   EXPECT_EQ(w.Grid()->ChosenAlbums(), (std::vector<std::size_t>{2, 9}));
 
   desktop->chosenFile = ToWx(Utf8ToText(dir.file("albums")));  // no extension: ".csv" is added
-  wxHyperlinkEvent follow(w.Control(IDC_EXPORT), IDC_EXPORT, wxString());
-  w.Control(IDC_EXPORT)->ProcessWindowEvent(follow);
+  FollowLink(IDC_EXPORT);
   EXPECT_EQ(desktop->exportFilter, U8("导出后，自行调整列宽(*.csv)|*.csv"));
   // Every row as the grid shows it (the titles were cleaned for folder names on the way in).
   std::string expected;

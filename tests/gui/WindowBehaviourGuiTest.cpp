@@ -7,7 +7,6 @@
 
 #include <wx/dnd.h>
 #include <wx/gauge.h>
-#include <wx/hyperlink.h>
 #include <wx/menu.h>
 #include <wx/stockitem.h>
 #include <wx/msgdlg.h>
@@ -16,6 +15,7 @@
 #include <wx/uiaction.h>
 
 #include "GuiHarness.h"
+#include "GuiHelpers.h"
 #include "gui/ControlIds.h"
 #include "gui/CComboBox2.h"
 #include "gui/CDlgFind.h"
@@ -166,8 +166,7 @@ TEST_F(WindowBehaviourTest, ASuggestionListClosesWithItsBoxAndAClickElsewhereCha
 
 TEST_F(WindowBehaviourTest, TheFindWindowTakesTheKeysAndEscapeHidesOnlyIt) {
   ListWithEnter(3);
-  wxHyperlinkEvent follow(window().Control(IDC_FIND), IDC_FIND, wxString());
-  window().Control(IDC_FIND)->ProcessWindowEvent(follow);
+  FollowLink(IDC_FIND);
   wxWindow* find = window().Control(IDD_FIND);
   ASSERT_TRUE(find);
   wxWindow* keyword = find->FindWindow(IDC_FIND_KEYWORD);
@@ -184,30 +183,12 @@ TEST(WxLanguageTest, WxsOwnTextsSpeakTheSystemsLanguage) {
   EXPECT_EQ(wxGetStockLabel(wxID_CANCEL, wxSTOCK_NOFLAGS), "Cancel");
 }
 
-// Answers the question a close asks during a download, keeping its text.
-class AnswerQuestion : public wxExpectModalBase<wxMessageDialog, AnswerQuestion> {
- public:
-  AnswerQuestion(int answer, wxString* asked) : answer_(answer), asked_(asked) {}
-
- protected:
-  int OnInvoked(wxMessageDialog* dialog) const override {
-    *asked_ = dialog->GetMessage();
-    return answer_;
-  }
-
- private:
-  int answer_;
-  wxString* asked_;
-};
-
 TEST_F(WindowBehaviourTest, TheBarFollowsTheRunAndACloseDuringADownloadAsksFirst) {
   site().AddMember(MemberWith("kobe", {u"Trip", u"Home"}, 3, 4));
   SiteFault stall;
   stall.kind = SiteFaultKind::Stall;
   site().SetFault(AlbumSite::PicturePath("kobe", site().Member("kobe")->albums[0], 3, true), stall);
-  TypeInto(IDC_MEMBER, wxString::FromUTF8(site().MemberUrl("kobe").c_str()));
-  Press(IDC_GET_ALBUMS);
-  ASSERT_TRUE(PumpUntil([&] { return window().Grid()->AlbumRows() == 2 && Enabled(IDC_DOWNLOAD); }, 30s));
+  ASSERT_TRUE(List("kobe", 2));
   window().Grid()->SelectEveryAlbum(true);
   Press(IDC_DOWNLOAD);
   // Three of the first album's four pictures end; the fourth hangs, and the bar stands at three of the
@@ -217,14 +198,14 @@ TEST_F(WindowBehaviourTest, TheBarFollowsTheRunAndACloseDuringADownloadAsksFirst
   ASSERT_TRUE(PumpUntil([&] { return bar->GetRange() == 8 && bar->GetValue() == 3; }, 30s))
       << bar->GetValue() << "/" << bar->GetRange();
 
-  wxString asked;
-  wxTEST_DIALOG(window().Close(), AnswerQuestion(wxID_NO, &asked));
-  EXPECT_EQ(asked, wxString::FromUTF8("正在下载，确定要退出吗？"));
+  std::string asked;
+  wxTEST_DIALOG(window().Close(), ExpectMessage(&asked, wxID_NO));
+  EXPECT_EQ(asked, "正在下载，确定要退出吗？");
   ASSERT_TRUE(PumpUntil([] { return true; }));  // whatever the answer left queued runs now
   ASSERT_TRUE(WindowAlive()) << "\"否\" closed the window";
   EXPECT_EQ(Label(IDC_DOWNLOAD), wxString::FromUTF8("终止下载"));  // the run goes on
 
-  wxTEST_DIALOG(window().Close(), AnswerQuestion(wxID_YES, &asked));
+  wxTEST_DIALOG(window().Close(), ExpectMessage(&asked, wxID_YES));
   EXPECT_TRUE(PumpUntil([this] { return !WindowAlive(); }, 10s));
 }
 
