@@ -38,6 +38,7 @@ class FailuresWindowTest : public WindowFixture {
     site().SetFault(FailingPath(), fault);
     ASSERT_TRUE(ListAndChooseBoth());
     Press(IDC_DOWNLOAD);
+    EXPECT_TRUE(window().Controller().Running());  // the press made the run busy at once
     ASSERT_TRUE(RunEnded());
   }
   bool ListAndChooseBoth() {
