@@ -31,7 +31,6 @@
 #include "model/PictureList.h"
 #include "support/SiteFixture.h"
 #include "support/TestMembers.h"
-#include "support/WaitFor.h"
 
 namespace albatrix::test {
 

@@ -23,8 +23,6 @@
 namespace albatrix::test {
 namespace {
 
-using namespace std::chrono_literals;
-
 class JobFilesGuiTest : public WindowFixture {
  protected:
   void SetUp() override {

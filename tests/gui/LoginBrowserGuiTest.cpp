@@ -25,8 +25,6 @@
 #include "MyCode/CookieJar.h"
 #include "MyCode/URLSource2.h"
 #include "app/MenuBar.h"
-#include "discovery/AlbumListCrawler.h"
-#include "gui/BrowserCookies.h"
 #include "gui/CAlbatrixApp.h"
 #include "gui/CDlgWebOpen.h"
 #include "gui/ControlIds.h"
@@ -35,7 +33,6 @@
 #include "gui/WxText.h"
 #include "support/SiteFixture.h"
 #include "support/TestProxy.h"
-#include "support/WaitFor.h"
 
 namespace albatrix::test {
 
