@@ -2,6 +2,8 @@
 // err.txt there, and the cookie store is the folder's own, never the user's.
 #pragma once
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,6 +32,19 @@ inline CliRun RunCli(const TempDir& dir, const std::vector<std::string>& args,
   run.out = TextLines(ReadWholeFile(dir.file("out.txt")));
   run.err = TextLines(ReadWholeFile(dir.file("err.txt")));
   return run;
+}
+
+// The run wrote `line` to stderr, whole.
+inline bool Said(const CliRun& run, const std::string& line) {
+  return std::find(run.err.begin(), run.err.end(), line) != run.err.end();
+}
+
+// Every file under `root` with its bytes, by its path relative to `root`; folders as "path/" with "".
+inline std::map<std::string, std::string> FileTree(const std::string& root) {
+  std::map<std::string, std::string> tree;
+  for (const std::string& entry : FolderEntries(root, true))
+    tree[entry] = entry.back() == '/' ? std::string() : ReadWholeFile(root + "/" + entry);
+  return tree;
 }
 
 }  // namespace albatrix::test

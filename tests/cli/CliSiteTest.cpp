@@ -2,7 +2,6 @@
 // the status lines and messages on stderr.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <sstream>
 
 #include "app/AlbatrixController.h"
@@ -103,7 +102,7 @@ TEST_F(CliLoginSiteTest, ACookieFileCarriesTheLogin) {
   site().AddMember(test::NumberedMember("kobe", 2));
   CliRun anonymous = Cli({"--site", Base(), "list", site().MemberUrl("kobe")});
   EXPECT_EQ(anonymous.status, 1);
-  EXPECT_NE(std::find(anonymous.err.begin(), anonymous.err.end(), Utf8(kLoginFirstMessage)), anonymous.err.end());
+  EXPECT_TRUE(test::Said(anonymous, Utf8(kLoginFirstMessage)));
 
   std::string cookie = site().SessionCookie();
   std::size_t equals = cookie.find('=');

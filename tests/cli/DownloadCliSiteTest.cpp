@@ -9,6 +9,7 @@
 #include "download/AlbumFiles.h"
 #include "download/RunFakes.h"
 #include "model/Settings.h"
+#include "cli/CliRun.h"
 #include "support/ChildProcess.h"
 #include "support/SiteFixture.h"
 #include "support/TempDir.h"
@@ -18,13 +19,7 @@
 namespace albatrix {
 namespace {
 
-// Every file under `root` with its bytes, by its path relative to `root`; folders as "path/" with "".
-std::map<std::string, std::string> Tree(const std::string& root) {
-  std::map<std::string, std::string> tree;
-  for (const std::string& entry : test::FolderEntries(root, true))
-    tree[entry] = entry.back() == '/' ? std::string() : test::ReadWholeFile(root + "/" + entry);
-  return tree;
-}
+using test::FileTree;
 
 // albatrix-cli as a child process in the test's folder, its output in files there and a cookie store of
 // its own.
@@ -64,23 +59,38 @@ class DownloadCliSiteTest : public test::SiteFixture {
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
   }
-  std::string Picture(int album, int index) {
-    auto member = site().Member("kobe");
-    return site().PictureBytes("kobe", member->albums[static_cast<std::size_t>(album)].id, index, true);
-  }
-  std::string PictureUrl(int album, int index) {
-    auto member = site().Member("kobe");
-    return site().PictureUrl("kobe", member->albums[static_cast<std::size_t>(album)], index, true);
-  }
-  std::string Marker(int album) {
-    Text url = Utf8ToText(PictureUrl(album, 1));
+  SiteAlbum Album(int album) { return site().Member("kobe")->albums[static_cast<std::size_t>(album)]; }
+  std::string Picture(int album, int index) { return site().PictureBytes("kobe", Album(album).id, index, true); }
+  std::string PictureUrl(int album, int index) { return site().PictureUrl("kobe", Album(album), index, true); }
+  std::string PicturePath(int album, int index) { return AlbumSite::PicturePath("kobe", Album(album), index, true); }
+  // An album's skip marker naming picture `index`: its address in UTF-16LE.
+  std::string Marker(int album, int index = 1) {
     std::string bytes;
-    for (char16_t c : url) {
+    for (char16_t c : Utf8ToText(PictureUrl(album, index))) {
       bytes.push_back(static_cast<char>(c & 0xFF));
       bytes.push_back(static_cast<char>(c >> 8));
     }
     return bytes;
   }
+  static SiteFault Fault(SiteFaultKind kind, std::size_t bytes = 0, int status = 404) {
+    SiteFault fault;
+    fault.kind = kind;
+    fault.bytes = bytes;
+    fault.status = status;
+    return fault;
+  }
+  // The tree an uninterrupted run of every album saves.
+  std::map<std::string, std::string> WholeTree() {
+    std::map<std::string, std::string> whole = {{"kobe/", ""}};
+    for (int a = 0; a < 3; ++a) {
+      const std::string folder = std::string("kobe/") + kFolders[a];
+      whole[folder + "/"] = "";
+      for (int p = 1; p <= 3; ++p) whole[folder + "/p" + std::to_string(p) + ".jpg"] = Picture(a, p);
+      whole[folder + "/pic.zvk"] = Marker(a);
+    }
+    return whole;
+  }
+  static constexpr const char* kFolders[] = {"Trip", "A & B", "Trip (1)"};
 
   test::TempDir dir;
   std::unique_ptr<CliProcess> last_;
@@ -88,15 +98,7 @@ class DownloadCliSiteTest : public test::SiteFixture {
 
 TEST_F(DownloadCliSiteTest, DownloadsEveryAlbumIntoTheSavePath) {
   ASSERT_EQ(Cli(DownloadArgs()), 0) << last_->Err();
-  std::map<std::string, std::string> expected = {{"kobe/", ""}};
-  const char* folders[] = {"Trip", "A & B", "Trip (1)"};
-  for (int a = 0; a < 3; ++a) {
-    std::string folder = std::string("kobe/") + folders[a];
-    expected[folder + "/"] = "";
-    for (int p = 1; p <= 3; ++p) expected[folder + "/p" + std::to_string(p) + ".jpg"] = Picture(a, p);
-    expected[folder + "/pic.zvk"] = Marker(a);
-  }
-  EXPECT_EQ(Tree(dir.path() + "/out"), expected);
+  EXPECT_EQ(FileTree(dir.path() + "/out"), WholeTree());
   EXPECT_EQ(last_->OutLines(), (std::vector<std::string>{"0001\tTrip\t   3\t", "0002\tA & B\t   3\t",
                                                          "0003\tTrip (1)\t   3\t"}));
   auto err = last_->ErrLines();
@@ -132,7 +134,7 @@ TEST_F(DownloadCliSiteTest, ListOnlyFromTheSettingsWritesListFiles) {
   ASSERT_EQ(Cli(DownloadArgs({"--albums", "1"})), 0) << last_->Err();
   std::string list;
   for (int p = 1; p <= 3; ++p) list += PictureUrl(0, p) + "\r\n";
-  EXPECT_EQ(Tree(dir.path() + "/out"),
+  EXPECT_EQ(FileTree(dir.path() + "/out"),
             (std::map<std::string, std::string>{{"kobe/", ""}, {"kobe/Trip/", ""}, {"kobe/Trip/Trip.lst", list}}));
   EXPECT_EQ(last_->ErrLines().back(), "1 albums, 3 pictures listed, 0 files saved, 0 left out by size limits, 0 failed");
 }
@@ -141,43 +143,24 @@ TEST_F(DownloadCliSiteTest, ListOnlyFromTheSettingsWritesListFiles) {
 // reason after the summary, and the exit status says that some failed. Each album's marker names the
 // picture after its last failure, so the next run fetches exactly the failed pictures again.
 TEST_F(DownloadCliSiteTest, FaultsLeaveNoPartialFileAndAreReported) {
-  auto member = site().Member("kobe");
-  auto path = [&](int album, int index) {
-    return AlbumSite::PicturePath("kobe", member->albums[static_cast<std::size_t>(album)], index, true);
-  };
-  auto fault = [](SiteFaultKind kind, std::size_t bytes = 0, int status = 404) {
-    SiteFault f;
-    f.kind = kind;
-    f.bytes = bytes;
-    f.status = status;
-    return f;
-  };
-  site().SetFault(path(0, 1), fault(SiteFaultKind::Stall, 1000));
-  site().SetFault(path(0, 2), fault(SiteFaultKind::Truncate, 1000));
-  site().SetFault(path(1, 1), fault(SiteFaultKind::EndlessBody));
-  site().SetFault(path(1, 2), fault(SiteFaultKind::Status, 0, 404));
-  site().SetFault(path(1, 3), fault(SiteFaultKind::Status, 0, 500));
-  site().SetFault(path(2, 1), fault(SiteFaultKind::WrongLength, 100000));
+  site().SetFault(PicturePath(0, 1), Fault(SiteFaultKind::Stall, 1000));
+  site().SetFault(PicturePath(0, 2), Fault(SiteFaultKind::Truncate, 1000));
+  site().SetFault(PicturePath(1, 1), Fault(SiteFaultKind::EndlessBody));
+  site().SetFault(PicturePath(1, 2), Fault(SiteFaultKind::Status, 0, 404));
+  site().SetFault(PicturePath(1, 3), Fault(SiteFaultKind::Status, 0, 500));
+  site().SetFault(PicturePath(2, 1), Fault(SiteFaultKind::WrongLength, 100000));
   ASSERT_EQ(Cli({"settings", "set", "max-kb=200", "name-source=1", "skip-downloaded=on"}), 0);
   auto started = std::chrono::steady_clock::now();
   ASSERT_EQ(Cli(DownloadArgs()), 3) << last_->Err();
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
-  auto markerOf = [&](int album, int index) {
-    std::string bytes;
-    for (char16_t c : Utf8ToText(PictureUrl(album, index))) {
-      bytes.push_back(static_cast<char>(c & 0xFF));
-      bytes.push_back(static_cast<char>(c >> 8));
-    }
-    return bytes;
-  };
   std::map<std::string, std::string> expected = {
       {"kobe/", ""},           {"kobe/Trip/", ""},   {"kobe/A & B/", ""},           {"kobe/Trip (1)/", ""},
       {"kobe/Trip/3.jpg", Picture(0, 3)},            {"kobe/Trip (1)/2.jpg", Picture(2, 2)},
       {"kobe/Trip (1)/3.jpg", Picture(2, 3)},
-      {"kobe/Trip/pic.zvk", markerOf(0, 3)},         {"kobe/Trip (1)/pic.zvk", markerOf(2, 2)},
+      {"kobe/Trip/pic.zvk", Marker(0, 3)},         {"kobe/Trip (1)/pic.zvk", Marker(2, 2)},
   };
   // No partial file, no temporary file; "A & B" lost its last picture, so it has no marker.
-  EXPECT_EQ(Tree(dir.path() + "/out"), expected);
+  EXPECT_EQ(FileTree(dir.path() + "/out"), expected);
 
   auto err = last_->ErrLines();
   const std::string summary = "3 albums, 9 pictures listed, 3 files saved, ";
@@ -198,21 +181,15 @@ TEST_F(DownloadCliSiteTest, FaultsLeaveNoPartialFileAndAreReported) {
   site().ClearFaults();
   ASSERT_EQ(Cli(DownloadArgs()), 0) << last_->Err();
   EXPECT_EQ(last_->ErrLines().back(), "3 albums, 6 pictures listed, 6 files saved, 0 left out by size limits, 0 failed");
-  const auto tree = Tree(dir.path() + "/out");
-  const char* folders[] = {"Trip", "A & B", "Trip (1)"};
-  for (int a = 0; a < 3; ++a) {
-    EXPECT_EQ(tree.at(std::string("kobe/") + folders[a] + "/pic.zvk"), markerOf(a, 1)) << folders[a];
-  }
+  const auto tree = FileTree(dir.path() + "/out");
+  for (int a = 0; a < 3; ++a)
+    EXPECT_EQ(tree.at(std::string("kobe/") + kFolders[a] + "/pic.zvk"), Marker(a)) << kFolders[a];
 }
 
 // Ctrl-C during album 2 of 3 is the button's second press: album 2 stops without its marker, album 3 is
 // never started, the run ends with "下载完毕" and the exit status is 130.
 TEST_F(DownloadCliSiteTest, InterruptCancelsTheRun) {
-  auto member = site().Member("kobe");
-  SiteFault stall;
-  stall.kind = SiteFaultKind::Stall;
-  stall.bytes = 100;
-  site().SetFault(AlbumSite::PicturePath("kobe", member->albums[1], 2, true), stall);
+  site().SetFault(PicturePath(1, 2), Fault(SiteFaultKind::Stall, 100));
   ASSERT_EQ(Cli({"settings", "set", "threads=1", "name-source=1"}), 0);
   CliProcess run(dir, DownloadArgs());
   // Picture 2 of album 2 hangs; the press comes while it does.
@@ -237,13 +214,9 @@ TEST_F(DownloadCliSiteTest, InterruptCancelsTheRun) {
 // run exits 3 and writes no skip marker, so the next run (the page well again) fetches what was missing;
 // a retry pass lists the album again and fetches only the pictures that were not whole on disk.
 TEST_F(DownloadCliSiteTest, AnUnreadableAlbumPageIsAFailureAndNoMarker) {
-  auto member = site().Member("kobe");
-  const std::string pageUrl = site().AlbumPageUrl("kobe", member->albums[0].id, 2);
+  const std::string pageUrl = site().AlbumPageUrl("kobe", Album(0).id, 2);
   const std::string page = pageUrl.substr(site().BaseUrl().size());
-  auto picturePath = [&](int index) { return AlbumSite::PicturePath("kobe", member->albums[0], index, true); };
-  SiteFault fault;
-  fault.kind = SiteFaultKind::Status;
-  fault.status = 500;
+  SiteFault fault = Fault(SiteFaultKind::Status, 0, 500);
   site().SetFault(page, fault);
   ASSERT_EQ(Cli({"settings", "set", "skip-downloaded=on"}), 0);
   ASSERT_EQ(Cli(DownloadArgs({"--albums", "1"})), 3) << last_->Err();
@@ -265,8 +238,8 @@ TEST_F(DownloadCliSiteTest, AnUnreadableAlbumPageIsAFailureAndNoMarker) {
   site().SetFault(page, fault);
   ASSERT_EQ(Cli(DownloadArgs({"--albums", "1", "--retries", "1"})), 0) << last_->Err();
   EXPECT_EQ(last_->ErrLines().back(), "1 albums, 3 pictures listed, 3 files saved, 0 left out by size limits, 0 failed");
-  EXPECT_EQ(site().RequestCount(picturePath(1)), 1);
-  EXPECT_EQ(site().RequestCount(picturePath(2)), 1);
+  EXPECT_EQ(site().RequestCount(PicturePath(0, 1)), 1);
+  EXPECT_EQ(site().RequestCount(PicturePath(0, 2)), 1);
   EXPECT_EQ(test::ReadWholeFile(dir.path() + "/out/kobe/Trip/p3.jpg"), Picture(0, 3));
   EXPECT_EQ(test::ReadWholeFile(dir.path() + "/out/kobe/Trip/pic.zvk"), Marker(0));
 }
@@ -275,31 +248,20 @@ TEST_F(DownloadCliSiteTest, AnUnreadableAlbumPageIsAFailureAndNoMarker) {
 // file under a picture's name is whole, and download --resume saves exactly the tree an uninterrupted
 // run saves, leaves no temporary file, and never asks again for a picture that was whole on disk.
 TEST_F(DownloadCliSiteTest, AKilledRunGoesOnWithResume) {
-  auto member = site().Member("kobe");
   const std::string out = dir.path() + "/out";
-  std::map<std::string, std::string> whole = {{"kobe/", ""}};
-  const char* folders[] = {"Trip", "A & B", "Trip (1)"};
-  for (int a = 0; a < 3; ++a) {
-    const std::string folder = std::string("kobe/") + folders[a];
-    whole[folder + "/"] = "";
-    for (int p = 1; p <= 3; ++p) whole[folder + "/p" + std::to_string(p) + ".jpg"] = Picture(a, p);
-    whole[folder + "/pic.zvk"] = Marker(a);
-  }
+  std::map<std::string, std::string> whole = WholeTree();
   ASSERT_EQ(Cli({"settings", "set", "threads=1"}), 0);
   for (auto [album, index] : {std::pair{0, 2}, std::pair{1, 1}}) {
     std::filesystem::remove_all(std::filesystem::u8path(out));
     site().ResetCounts();
-    SiteFault stall;
-    stall.kind = SiteFaultKind::Stall;
-    stall.bytes = 1500;  // of 2048: the picture's temporary holds them when the kill comes
-    const std::string held = AlbumSite::PicturePath("kobe", member->albums[static_cast<std::size_t>(album)], index, true);
-    site().SetFault(held, stall);
+    const std::string held = PicturePath(album, index);
+    site().SetFault(held, Fault(SiteFaultKind::Stall, 1500));  // of 2048: in the temporary when the kill comes
     {
       CliProcess run(dir, DownloadArgs());
-      const std::string heldFolder = std::string("kobe/") + folders[album] + "/";
+      const std::string heldFolder = std::string("kobe/") + kFolders[album] + "/";
       ASSERT_TRUE(test::WaitFor([&] {
         if (site().RequestCount(held) != 1) return false;
-        for (const auto& [name, bytes] : Tree(out))  // (Windows lets no one else read a file in writing)
+        for (const auto& [name, bytes] : FileTree(out))  // (Windows lets no one else read a file in writing)
           if (name.rfind(heldFolder, 0) == 0 && name.find(".part") != std::string::npos) return true;
         return false;
       }));
@@ -308,7 +270,7 @@ TEST_F(DownloadCliSiteTest, AKilledRunGoesOnWithResume) {
     }
     site().ClearFaults();
     // What is there under a picture's name is a whole picture; remember what the site was asked for.
-    const std::map<std::string, std::string> before = Tree(out);
+    const std::map<std::string, std::string> before = FileTree(out);
     int temporaries = 0;
     for (const auto& [name, bytes] : before) {
       if (name.find(".part") != std::string::npos) ++temporaries;
@@ -320,14 +282,13 @@ TEST_F(DownloadCliSiteTest, AKilledRunGoesOnWithResume) {
     std::map<std::string, int> askedBefore;  // the pictures whole on disk, by their path on the site
     for (int a = 0; a < 3; ++a)
       for (int p = 1; p <= 3; ++p) {
-        if (!before.count(std::string("kobe/") + folders[a] + "/p" + std::to_string(p) + ".jpg")) continue;
-        const std::string path = AlbumSite::PicturePath("kobe", member->albums[static_cast<std::size_t>(a)], p, true);
-        askedBefore[path] = site().RequestCount(path);
+        if (before.count(std::string("kobe/") + kFolders[a] + "/p" + std::to_string(p) + ".jpg"))
+          askedBefore[PicturePath(a, p)] = site().RequestCount(PicturePath(a, p));
       }
     EXPECT_EQ(askedBefore.size(), album == 0 ? 1u : 3u);
 
     ASSERT_EQ(Cli({"--site", site().BaseUrl(), "download", "--resume"}), 0) << last_->Err();
-    EXPECT_EQ(Tree(out), whole) << "moment " << album << "/" << index;
+    EXPECT_EQ(FileTree(out), whole) << "moment " << album << "/" << index;
     for (const auto& [path, count] : askedBefore) EXPECT_EQ(site().RequestCount(path), count) << path << " was whole";
     EXPECT_FALSE(test::PathExists(dir.file("job.albatrix")));
   }
@@ -346,59 +307,38 @@ class CliInterruptSiteTest : public DownloadCliSiteTest {
     return options;
   }
   std::string PathOf(const std::string& url) { return url.substr(site().BaseUrl().size()); }
-  void StallAt(const std::string& path) {
-    SiteFault stall;
-    stall.kind = SiteFaultKind::Stall;
-    stall.bytes = 50;
-    site().SetFault(path, stall);
-  }
-  // Runs `args`, presses Ctrl-C once the site has seen the request for `path`, and gives the seconds
-  // from the press to the end of the process.
-  double InterruptWhileStalled(const std::vector<std::string>& args, const std::string& path, CliProcess*& out) {
+  // Runs `args` with the site holding `url`, presses Ctrl-C once the site has seen the request for it,
+  // and expects the process to end on its own, within a second of the press, with status 130.
+  CliProcess& InterruptWhileStalled(const std::vector<std::string>& args, const std::string& url) {
+    const std::string path = PathOf(url);
+    site().SetFault(path, Fault(SiteFaultKind::Stall, 50));
     run_ = std::make_unique<CliProcess>(dir, args);
-    out = run_.get();
     EXPECT_TRUE(test::WaitFor([&] { return site().RequestCount(path) == 1; }));
     const auto pressed = std::chrono::steady_clock::now();
     run_->Interrupt();
-    run_->Wait();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - pressed).count();
+    EXPECT_EQ(run_->Wait(), 130);
+    EXPECT_LT(std::chrono::steady_clock::now() - pressed, std::chrono::seconds(1));
+    EXPECT_FALSE(run_->Signalled());
+    return *run_;
   }
   std::unique_ptr<CliProcess> run_;
 };
 
 TEST_F(CliInterruptSiteTest, DuringAListPageOfList) {
   site().AddMember(test::NumberedMember("many", 7));  // three list pages of three
-  const std::string page = PathOf(site().ListPageUrl("many", 2));
-  StallAt(page);
-  CliProcess* run = nullptr;
-  const double seconds =
-      InterruptWhileStalled({"--site", site().BaseUrl(), "list", site().MemberUrl("many")}, page, run);
-  EXPECT_LT(seconds, 1.0);
-  EXPECT_FALSE(run->Signalled());
-  EXPECT_EQ(run->Wait(), 130);
-  EXPECT_EQ(run->OutLines().size(), 3u);  // the albums of page 1 were listed
+  CliProcess& run = InterruptWhileStalled({"--site", site().BaseUrl(), "list", site().MemberUrl("many")},
+                                          site().ListPageUrl("many", 2));
+  EXPECT_EQ(run.OutLines().size(), 3u);  // the albums of page 1 were listed
 }
 
 TEST_F(CliInterruptSiteTest, DuringAListPageOfDownload) {
-  const std::string page = PathOf(site().MemberUrl("kobe"));
-  StallAt(page);
-  CliProcess* run = nullptr;
-  const double seconds = InterruptWhileStalled(DownloadArgs(), page, run);
-  EXPECT_LT(seconds, 1.0);
-  EXPECT_FALSE(run->Signalled());
-  EXPECT_EQ(run->Wait(), 130);
+  InterruptWhileStalled(DownloadArgs(), site().MemberUrl("kobe"));
   EXPECT_FALSE(test::PathExists(dir.path() + "/out/kobe"));
 }
 
 TEST_F(CliInterruptSiteTest, DuringAnAlbumPageOfDownload) {
-  auto member = site().Member("kobe");
-  const std::string page = PathOf(site().AlbumPageUrl("kobe", member->albums[1].id, 1));
-  StallAt(page);
-  CliProcess* run = nullptr;
-  const double seconds = InterruptWhileStalled(DownloadArgs(), page, run);
-  EXPECT_LT(seconds, 1.0);
-  EXPECT_EQ(run->Wait(), 130);
-  auto err = run->ErrLines();
+  CliProcess& run = InterruptWhileStalled(DownloadArgs(), site().AlbumPageUrl("kobe", Album(1).id, 1));
+  auto err = run.ErrLines();
   ASSERT_FALSE(err.empty());
   EXPECT_EQ(err.back(), "2 albums, 3 pictures listed, 3 files saved, 0 left out by size limits, 0 failed");
   EXPECT_EQ(test::FolderEntries(dir.path() + "/out/kobe"), std::vector<std::string>{"Trip/"});
@@ -431,27 +371,19 @@ TEST_F(DownloadCliSiteTest, SettingsShowAndChange) {
 // A site that asks for pauses: no request reaches it before the moment it named, the retry passes save
 // what a retry may mend, and the 404 is asked for once and stays the one failure.
 TEST_F(DownloadCliSiteTest, RetriesWaitForThePausesTheSiteAskedFor) {
-  auto member = site().Member("kobe");
-  auto path = [&](int album, int index) {
-    return AlbumSite::PicturePath("kobe", member->albums[static_cast<std::size_t>(album)], index, true);
-  };
   auto refusal = [](int status, const char* retryAfter) {
-    SiteFault f;
-    f.kind = SiteFaultKind::Status;
-    f.status = status;
+    SiteFault f = Fault(SiteFaultKind::Status, 0, status);
     f.retryAfter = retryAfter;
     f.times = 1;
     return f;
   };
-  site().SetFault(path(0, 1), refusal(429, "2"));
-  site().SetFault(path(0, 2), refusal(503, "1"));
-  SiteFault missing;
-  missing.status = 404;
-  site().SetFault(path(1, 1), missing);
+  site().SetFault(PicturePath(0, 1), refusal(429, "2"));
+  site().SetFault(PicturePath(0, 2), refusal(503, "1"));
+  site().SetFault(PicturePath(1, 1), Fault(SiteFaultKind::Status, 0, 404));
   ASSERT_EQ(Cli({"settings", "set", "threads=1", "name-source=1"}), 0);
   ASSERT_EQ(Cli(DownloadArgs({"--retries", "2"})), 3) << last_->Err();
 
-  const auto tree = Tree(dir.path() + "/out");
+  const auto tree = FileTree(dir.path() + "/out");
   EXPECT_EQ(tree.at("kobe/Trip/1.jpg"), Picture(0, 1));
   EXPECT_EQ(tree.at("kobe/Trip/2.jpg"), Picture(0, 2));
   auto err = last_->ErrLines();
@@ -467,8 +399,8 @@ TEST_F(DownloadCliSiteTest, RetriesWaitForThePausesTheSiteAskedFor) {
       if (request.target == target) times.push_back(request.arrived);
     return times;
   };
-  EXPECT_EQ(asked(path(1, 1)).size(), 1u);
-  for (const auto& [target, pause] : {std::pair{path(0, 1), 2}, std::pair{path(0, 2), 1}}) {
+  EXPECT_EQ(asked(PicturePath(1, 1)).size(), 1u);
+  for (const auto& [target, pause] : {std::pair{PicturePath(0, 1), 2}, std::pair{PicturePath(0, 2), 1}}) {
     SCOPED_TRACE(target);
     const auto times = asked(target);
     ASSERT_EQ(times.size(), 2u);

@@ -45,9 +45,6 @@ class JobFilesCliSiteTest : public test::SiteFixture {
     }
     return n;
   }
-  static bool Has(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-  }
 
   test::TempDir dir;
 };
@@ -78,8 +75,8 @@ TEST_F(JobFilesCliSiteTest, ABatchOfTwoMembersRunsEachIntoItsFolderAndNamesTheFi
   EXPECT_FALSE(test::PathExists(dir.file("out/kobe/A & B")));
   EXPECT_EQ(test::FolderEntries(dir.file("other/yao")), (std::vector<std::string>{"Away/", "Home/"}));
   EXPECT_EQ(test::ReadWholeFile(dir.file("other/yao/Away/p2.jpg")), Picture("yao", 1, 2));
-  EXPECT_TRUE(Has(run.err, "成员 1/4，正在下载第2/2个图集"));
-  EXPECT_TRUE(Has(run.err, "成员 4/4，正在下载第1/2个图集"));
+  EXPECT_TRUE(test::Said(run, "成员 1/4，正在下载第2/2个图集"));
+  EXPECT_TRUE(test::Said(run, "成员 4/4，正在下载第1/2个图集"));
   auto names = [&](const std::string& text) {
     return std::any_of(run.err.begin(), run.err.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; });
   };

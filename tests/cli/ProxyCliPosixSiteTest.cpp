@@ -18,6 +18,7 @@ namespace {
 constexpr const char* kMadeUpHost = "albums.proxy-test.invalid";
 
 using test::CliRun;
+using test::Said;
 
 class ProxyCliSiteTest : public test::SiteFixture {
  protected:
@@ -41,9 +42,6 @@ class ProxyCliSiteTest : public test::SiteFixture {
     std::vector<std::string> args = {"--site", site().BaseUrl(), command, site().MemberUrl("kobe")};
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
-  }
-  bool Said(const CliRun& run, const std::string& line) {
-    return std::find(run.err.begin(), run.err.end(), line) != run.err.end();
   }
 
   // What the proxy forwarded and what the site received, "METHOD path" each, in one order.

@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -85,7 +84,7 @@ TEST_F(TerminalCliSiteTest, OnATerminalThePaceFollowsTheCount) {
   test::TempDir again;
   const test::CliRun piped = test::RunCli(again, args);
   ASSERT_EQ(piped.status, 0);
-  EXPECT_NE(std::find(piped.err.begin(), piped.err.end(), "已下载16/16......"), piped.err.end());
+  EXPECT_TRUE(test::Said(piped, "已下载16/16......"));
   for (const std::string& line : piped.err) EXPECT_EQ(line.find("张/秒"), std::string::npos) << line;
 }
 

@@ -8,24 +8,21 @@
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
 
-#include <fcntl.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <wx/checkbox.h>
 #include <wx/timer.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <wx/gauge.h>
 #include <wx/tooltip.h>
 #include <wx/uiaction.h>
 
 #include <filesystem>
-#include <thread>
 
 #include "GuiHarness.h"
+#include "GuiHelpers.h"
 #include "gui/ControlIds.h"
 #include "gui/CAlbatrixApp.h"
 #include "gui/CAlbatrixDlg.h"
@@ -34,7 +31,6 @@
 #include "model/PictureList.h"
 #include "support/SiteFixture.h"
 #include "support/TestMembers.h"
-#include "support/WaitFor.h"
 
 namespace albatrix::test {
 
@@ -147,33 +143,6 @@ class ScriptedApp : public CAlbatrixApp {
   bool pressedDownload_ = false;
 };
 
-struct Child {
-  pid_t pid = -1;
-  int output = -1;
-};
-
-Child StartChild(const std::string& phase, const AlbumSite& site, const std::string& folder,
-                 const std::string& programFolder) {
-  int pipeFds[2];
-  if (::pipe(pipeFds) != 0) return {};
-  std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  std::string base = site.BaseUrl();
-  std::string member = site.MemberUrl("m1");
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(pipeFds[1], 1);
-    ::close(pipeFds[0]);
-    ::close(pipeFds[1]);
-    if (::chdir(folder.c_str()) != 0) ::_exit(126);
-    ::unsetenv("GDK_GL");  // keeping GTK off OpenGL is the program's own doing, not this process's
-    ::execl(self.c_str(), self.c_str(), "--close-child", phase.c_str(), base.c_str(), member.c_str(),
-            programFolder.empty() ? nullptr : programFolder.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  ::close(pipeFds[1]);
-  return {pid, pipeFds[0]};
-}
-
 // Every file under `folder` whose name marks it as temporary (".<pid>.<n>.part") or hidden.
 std::vector<std::string> LeftOvers(const std::string& folder) {
   std::vector<std::string> found;
@@ -196,40 +165,25 @@ class CloseTest : public ::testing::Test {
 
   // `programFolder`: given to the window with --program-folder; empty for the start folder.
   void CloseDuring(const std::string& phase, const std::string& programFolder = "") {
-    Child child = StartChild(phase, *site_, dir.path(), programFolder);
-    ASSERT_GT(child.pid, 0);
-    // Wait for the child's "closing" line.
-    std::string said;
+    std::vector<std::string> args = {"--close-child", phase, site_->BaseUrl(), site_->MemberUrl("m1")};
+    if (!programFolder.empty()) args.push_back(programFolder);
+    SelfChild child(dir.path(), args);
+    ASSERT_TRUE(child.Started());
     std::string mapped;  // the child's memory map, last read before it began to close
-    ::fcntl(child.output, F_SETFL, O_NONBLOCK);
-    WaitFor([&] {
-      char buffer[256];
-      ssize_t got = ::read(child.output, buffer, sizeof buffer);
-      if (got > 0) said.append(buffer, static_cast<std::size_t>(got));
-      const bool over = said.find("closing\n") != std::string::npos || got == 0;
-      if (!over) mapped = ReadWholeFile("/proc/" + std::to_string(child.pid) + "/maps");
-      return over;
-    }, std::chrono::seconds(60));
+    const bool closing = child.ReadUntil("closing\n", std::chrono::seconds(60), [&] {
+      mapped = ReadWholeFile("/proc/" + std::to_string(child.Pid()) + "/maps");
+    });
     auto closed = std::chrono::steady_clock::now();
-    ::close(child.output);
-    if (said.find("closing\n") == std::string::npos) {
-      ::kill(child.pid, SIGKILL);
-      ::waitpid(child.pid, nullptr, 0);
-      FAIL() << "the child never closed its window";
-    }
+    ASSERT_TRUE(closing) << "the child never closed its window";
     // Once the window drew its texts (a font is mapped), GTK had opened the display without mapping a GL
     // driver: with Mesa's, about 50 MB of LLVM in a window that draws only with cairo.
     EXPECT_NE(mapped.find("/fonts/"), std::string::npos) << "the child's memory map was not read in time";
     EXPECT_EQ(mapped.find("_dri.so"), std::string::npos) << "GTK loaded a GL driver";
 
-    int status = 0;
-    bool ended = WaitFor([&] { return ::waitpid(child.pid, &status, WNOHANG) == child.pid; }, std::chrono::seconds(3));
+    const bool ended = child.Ended(std::chrono::seconds(3));
     auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - closed);
-    if (!ended) {
-      ::kill(child.pid, SIGKILL);
-      ::waitpid(child.pid, &status, 0);
-      FAIL() << "still running 3 s after the close";
-    }
+    ASSERT_TRUE(ended) << "still running 3 s after the close";
+    const int status = child.Status();
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_LT(took.count(), 3000);

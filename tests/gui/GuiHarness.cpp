@@ -4,6 +4,7 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/evtloop.h>
+#include <wx/hyperlink.h>
 #include <wx/textctrl.h>
 #include <wx/weakref.h>
 
@@ -11,6 +12,10 @@
 #include <thread>
 
 #include "gui/CComboBox2.h"
+#include "gui/CMyGridCtrl.h"
+#include "gui/ControlIds.h"
+#include "gui/MenuIds.h"
+#include "gui/WxMainView.h"
 #include "gui/WxText.h"
 #include "support/SiteFixture.h"
 
@@ -115,6 +120,37 @@ wxString WindowFixture::Label(int id) {
 bool WindowFixture::Enabled(int id) {
   wxWindow* control = window_->Control(id);
   return control && control->IsThisEnabled();
+}
+
+void WindowFixture::FollowLink(int id) {
+  wxWindow* link = window_->Control(id);
+  ASSERT_TRUE(link);
+  wxHyperlinkEvent follow(link, id, wxString());
+  link->ProcessWindowEvent(follow);
+}
+
+void WindowFixture::ChooseMenu(int commandId) {
+  wxCommandEvent choose(wxEVT_MENU, MenuWxId(commandId));
+  window_->HandleWindowEvent(choose);
+}
+
+bool WindowFixture::List(const std::string& member, int rows) {
+  TypeInto(IDC_MEMBER, wxString::FromUTF8(site_->MemberUrl(member)));
+  Press(IDC_GET_ALBUMS);
+  AlbatrixController& controller = window_->Controller();
+  if (!PumpUntil([&] {
+        const int listed = window_->Grid()->AlbumRows();
+        return !controller.Listing() && !controller.Filling() && (rows < 0 ? listed > 0 : listed == rows);
+      }, std::chrono::seconds(30)))
+    return false;
+  window_->View().Flush();
+  return true;
+}
+
+bool WindowFixture::RunEnded(std::chrono::milliseconds timeout) {
+  if (!PumpUntil([this] { return !window_->Controller().Running(); }, timeout)) return false;
+  window_->View().Flush();
+  return true;
 }
 
 }  // namespace albatrix::test

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "gui/CAlbatrixDlg.h"
@@ -60,6 +61,15 @@ class WindowFixture : public ::testing::Test {
   // The label a control shows.
   wxString Label(int id);
   bool Enabled(int id);
+  // Follows one of the window's links as a click does.
+  void FollowLink(int id);
+  // Chooses a menu command through the window's own event.
+  void ChooseMenu(int commandId);
+  // "获取相册" on `member` of the site; true once the listing and its filling have ended with `rows`
+  // albums in the grid (any number above none when `rows` is negative) and the view shows it all.
+  bool List(const std::string& member, int rows = -1);
+  // True once the run has ended; what it told the view by then is shown at once.
+  bool RunEnded(std::chrono::milliseconds timeout = std::chrono::seconds(60));
 
   AlbumSite& site() { return *site_; }
   CAlbatrixDlg& window() { return *window_; }

@@ -3,9 +3,12 @@
 // screenshots for a person to look at.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include <sys/types.h>
 
 #include <gtest/gtest.h>
 
@@ -34,6 +37,7 @@ class DisplayTest : public ::testing::Test {
 // check boxes, buttons and links.
 std::vector<std::string> LabelsOf(wxWindow* window);
 std::string Utf8(const wxString& text);
+inline wxString U8(const char* text) { return wxString::FromUTF8(text); }
 // What the about box and the window's bottom line show: "版本号：" and the first line of VERSION.
 std::string ShownVersion();
 
@@ -41,19 +45,51 @@ std::string ShownVersion();
 // $ALBATRIX_SCREENSHOT_DIR/<name>.png when that variable is set.
 void SaveScreenshot(wxWindow* window, const std::string& name);
 
-// A message box that must appear: records its text and answers OK.
+// This test program started again in `folder` with `args`, to run the window's own app in a process of
+// its own that the test watches from outside; what it writes to stdout comes through a pipe.
+class SelfChild {
+ public:
+  SelfChild(const std::string& folder, const std::vector<std::string>& args);
+  ~SelfChild();  // a child still running is killed and waited for
+  SelfChild(const SelfChild&) = delete;
+  SelfChild& operator=(const SelfChild&) = delete;
+
+  bool Started() const { return pid_ > 0; }
+  pid_t Pid() const { return pid_; }
+  // Reads until the child has said `marker`: false when it closed its output first or `timeout` passed.
+  // `meanwhile` runs after each read that brought no end.
+  bool ReadUntil(const std::string& marker, std::chrono::milliseconds timeout,
+                 const std::function<void()>& meanwhile = {});
+  // Waits at most `timeout` for the child's end, reading what it says meanwhile.
+  bool Ended(std::chrono::milliseconds timeout);
+  const std::string& Said() const { return said_; }
+  int Status() const { return status_; }  // as waitpid gave it, once Ended()
+
+ private:
+  // Reads what is there: false once the child closed its output.
+  bool Read();
+
+  pid_t pid_ = -1;
+  int output_ = -1;
+  bool ended_ = false;
+  int status_ = 0;
+  std::string said_;
+};
+
+// A message box that must appear: records its text and answers as told (OK unless told otherwise).
 class ExpectMessage : public wxExpectModalBase<wxMessageDialog, ExpectMessage> {
  public:
-  explicit ExpectMessage(std::string* text) : text_(text) {}
+  explicit ExpectMessage(std::string* text, int answer = wxID_OK) : text_(text), answer_(answer) {}
 
  protected:
   int OnInvoked(wxMessageDialog* dialog) const override {
     *text_ = Utf8(dialog->GetMessage());
-    return wxID_OK;
+    return answer_;
   }
 
  private:
   std::string* text_;
+  int answer_;
 };
 
 // A dialog of type D that must appear: answered with `code` without being shown.

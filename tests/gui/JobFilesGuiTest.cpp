@@ -23,8 +23,6 @@
 namespace albatrix::test {
 namespace {
 
-using namespace std::chrono_literals;
-
 class JobFilesGuiTest : public WindowFixture {
  protected:
   void SetUp() override {
@@ -40,29 +38,6 @@ class JobFilesGuiTest : public WindowFixture {
     recording.chooseOpenFiles = [this](wxWindow*, const wxString&) { return openFiles; };
     InstallMainMenu(window(), window().Controller(), DesktopMenuActions(recording));
   }
-  void Choose(int commandId) {
-    wxCommandEvent choose(wxEVT_MENU, MenuWxId(commandId));
-    window().HandleWindowEvent(choose);
-  }
-  bool List(const std::string& member) {
-    TypeInto(IDC_MEMBER, wxString::FromUTF8(site().MemberUrl(member)));
-    Press(IDC_GET_ALBUMS);
-    AlbatrixController& controller = window().Controller();
-    return PumpUntil([&] { return !controller.Listing() && window().Grid()->AlbumRows() > 0; }, 30s);
-  }
-  bool RunEnded() {
-    if (!PumpUntil([&] { return !window().Controller().Running(); }, 60s)) return false;
-    window().View().Flush();
-    return true;
-  }
-  // Every file of the folder `root` with its bytes, by its path below it.
-  std::map<std::string, std::string> Tree(const std::string& root) {
-    std::map<std::string, std::string> tree;
-    for (const std::string& entry : FolderEntries(root, true))
-      tree[entry] = entry.back() == '/' ? std::string() : ReadWholeFile(root + "/" + entry);
-    return tree;
-  }
-
   wxString saveAs;
   wxArrayString openFiles;
   TextArray filters;
@@ -72,26 +47,25 @@ TEST_F(JobFilesGuiTest, ABatchSavedAndRunFromTheMenuSavesWhatTheCommandLineSaves
   const std::string save = dir.file("out");
   TypeInto(IDC_SAVE_PATH, wxString::FromUTF8(save));
   ASSERT_TRUE(List("kobe"));
-  window().View().Flush();
   window().Grid()->SelectBlock(0, 0, 0, 0);
   window().Grid()->SelectBlock(2, 0, 2, 0, true);
   ASSERT_EQ(window().Grid()->ChosenAlbums().size(), 2u);
   saveAs = wxString::FromUTF8(dir.file("kobe"));  // no ending: the window adds it
-  wxTEST_DIALOG(Choose(ID_EXPORT_DOWNLOAD_FILE), wxExpectModal<wxMessageDialog>(wxID_YES));
+  wxTEST_DIALOG(ChooseMenu(ID_EXPORT_DOWNLOAD_FILE), wxExpectModal<wxMessageDialog>(wxID_YES));
   ASSERT_TRUE(PathExists(dir.file("kobe.albatrix")));
 
   ASSERT_TRUE(List("yao"));
   saveAs = wxString::FromUTF8(dir.file("yao.albatrix"));
-  wxTEST_DIALOG(Choose(ID_EXPORT_DOWNLOAD_FILE), wxExpectModal<wxMessageDialog>(wxID_NO));  // every album
+  wxTEST_DIALOG(ChooseMenu(ID_EXPORT_DOWNLOAD_FILE), wxExpectModal<wxMessageDialog>(wxID_NO));  // every album
   EXPECT_EQ(filters, (TextArray{u"Albatrix 下载文件 (*.albatrix)|*.albatrix", u"Albatrix 下载文件 (*.albatrix)|*.albatrix"}));
 
   openFiles.Add(wxString::FromUTF8(dir.file("kobe.albatrix")));
   openFiles.Add(wxString::FromUTF8(dir.file("yao.albatrix")));
-  Choose(ID_IMPORT_AND_DOWNLOAD);
+  ChooseMenu(ID_IMPORT_AND_DOWNLOAD);
   ASSERT_TRUE(RunEnded());
   EXPECT_EQ(FromWx(window().Control(IDC_STATUS)->GetLabel()), u"下载完毕");
   EXPECT_EQ(window().Grid()->AlbumRows(), 2);  // the member that ran last
-  const std::map<std::string, std::string> byWindow = Tree(save);
+  const std::map<std::string, std::string> byWindow = FileTree(save);
   EXPECT_EQ(byWindow.count("kobe/Trip (1)/p3.jpg"), 1u);
   EXPECT_EQ(byWindow.count("kobe/A & B/"), 0u);
   EXPECT_EQ(byWindow.count("yao/Away/p2.jpg"), 1u);
@@ -99,7 +73,7 @@ TEST_F(JobFilesGuiTest, ABatchSavedAndRunFromTheMenuSavesWhatTheCommandLineSaves
   // "导出迅雷下载列表" over the member shown: its chosen albums' addresses, nothing downloaded.
   window().Grid()->SelectBlock(1, 0, 1, 0);
   saveAs = wxString::FromUTF8(dir.file("away"));
-  Choose(ID_EXPORT_LIST);
+  ChooseMenu(ID_EXPORT_LIST);
   ASSERT_TRUE(RunEnded());
   const SiteAlbum away = site().Member("yao")->albums[1];
   EXPECT_EQ(ReadWholeFile(dir.file("away.lst")),
@@ -111,7 +85,7 @@ TEST_F(JobFilesGuiTest, ABatchSavedAndRunFromTheMenuSavesWhatTheCommandLineSaves
   CliRun run = RunCli(dir, {"--site", site().BaseUrl(), "--program-folder", dir.file("cli"), "download", "--job",
                             dir.file("kobe.albatrix"), dir.file("yao.albatrix")});
   ASSERT_EQ(run.status, 0);
-  EXPECT_EQ(Tree(save), byWindow);
+  EXPECT_EQ(FileTree(save), byWindow);
 }
 
 }  // namespace

@@ -4,13 +4,11 @@
 // browser ending with status 0 (run as a child process, this test program with "--login-child").
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <wx/button.h>
-#include <wx/msgdlg.h>
 #include <wx/stattext.h>
 #include <wx/testing.h>
 #include <wx/textctrl.h>
@@ -20,15 +18,13 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 
 #include "GuiHarness.h"
+#include "GuiHelpers.h"
 #include "MyCode/CookieJar.h"
 #include "MyCode/URLSource2.h"
 #include "app/MenuBar.h"
-#include "discovery/AlbumListCrawler.h"
-#include "gui/BrowserCookies.h"
 #include "gui/CAlbatrixApp.h"
 #include "gui/CDlgWebOpen.h"
 #include "gui/ControlIds.h"
@@ -37,7 +33,6 @@
 #include "gui/WxText.h"
 #include "support/SiteFixture.h"
 #include "support/TestProxy.h"
-#include "support/WaitFor.h"
 
 namespace albatrix::test {
 
@@ -54,8 +49,6 @@ void PrepareBrowserEnvironment() {
 }
 
 namespace {
-
-wxString U8(const char* text) { return wxString::FromUTF8(text); }
 
 // The session cookie line the store holds for `site`, or empty.
 std::string HeldLogin(const AlbumSite& site) {
@@ -88,21 +81,6 @@ void SubmitLogin(wxWebView& browser, bool remember) {
   script += "document.forms[0].submit();";
   browser.RunScriptAsync(script);
 }
-
-// Answers the message box a worker asks for, keeping its text.
-class ExpectMessage : public wxExpectModalBase<wxMessageDialog, ExpectMessage> {
- public:
-  explicit ExpectMessage(wxString* seen) : seen_(seen) {}
-
- protected:
-  int OnInvoked(wxMessageDialog* dialog) const override {
-    *seen_ = dialog->GetMessage();
-    return wxID_OK;
-  }
-
- private:
-  wxString* seen_;
-};
 
 // The window on a stand-in site that shows albums only after a login. Each test's site has a seed of its
 // own, so a login the browser kept from an earlier test is not this site's.
@@ -144,10 +122,10 @@ class LoginBrowserTest : public WindowFixture {
   }
   wxString LoginAddress() { return ToWx(window().Controller().Profile().LoginAddress()); }
   // "获取相册" on the demo member; the message box text when one came, else empty.
-  wxString ListDemo() {
+  std::string ListDemo() {
     TypeInto(IDC_MEMBER, wxString::FromUTF8(site().MemberUrl(AlbumSite::kDemoMember)));
     // The listing waits for its message box to be answered, so once it is idle any message has come.
-    wxString message;
+    std::string message;
     bool done = false;
     wxTEST_DIALOG(
         {
@@ -176,9 +154,6 @@ TEST_F(LoginBrowserTest, OpensAtTheStartAddressOverTheMainWindow) {
   EXPECT_EQ(dialog->GetClientSize(), dialog->ConvertDialogToPixels(wxSize(470, 381)));
   for (long flag : {wxRESIZE_BORDER, wxMINIMIZE_BOX, wxMAXIMIZE_BOX, wxCAPTION, wxSYSTEM_MENU})
     EXPECT_TRUE(dialog->HasFlag(flag)) << flag;
-  EXPECT_EQ(dialog->FindWindow(IDC_WEB_ADDRESS), dialog->AddressField());
-  EXPECT_EQ(dialog->FindWindow(IDC_WEB_OPEN), dialog->OpenButton());
-  EXPECT_EQ(dialog->FindWindow(IDC_WEB_BROWSER), dialog->Browser());
   EXPECT_EQ(dialog->OpenButton()->GetLabel(), U8("打开"));
   EXPECT_EQ(dialog->GetDefaultItem(), dialog->OpenButton());
   wxPoint centre = dialog->GetScreenRect().GetPosition() + dialog->GetSize() / 2;
@@ -201,9 +176,7 @@ TEST_F(LoginBrowserTest, WithoutAStartAddressShowsTheClipboardAndWaitsForOpen) {
   PumpFor(std::chrono::milliseconds(500));
   EXPECT_EQ(site().RequestCount("/login"), 0) << "loaded before 打开";
 
-  wxCommandEvent press(wxEVT_BUTTON, IDC_WEB_OPEN);
-  press.SetEventObject(dialog->OpenButton());
-  dialog->OpenButton()->ProcessWindowEvent(press);
+  test::Click(dialog, IDC_WEB_OPEN);
   ASSERT_TRUE(WaitLoads(1));
   EXPECT_EQ(site().RequestCount("/login"), 1);
 
@@ -223,9 +196,7 @@ TEST_F(LoginBrowserTest, WithoutAStartAddressShowsTheClipboardAndWaitsForOpen) {
   ASSERT_TRUE(dialog);
   EXPECT_EQ(dialog->AddressField()->GetValue(), wxString());
   wxWeakRef<CDlgWebOpen> alive(dialog);
-  wxKeyEvent escape(wxEVT_CHAR_HOOK);
-  escape.m_keyCode = WXK_ESCAPE;
-  dialog->ProcessWindowEvent(escape);
+  PressKey(dialog, WXK_ESCAPE);
   EXPECT_TRUE(PumpUntil([&] { return !alive; }, std::chrono::seconds(5)));
 }
 
@@ -296,12 +267,12 @@ TEST_F(LoginBrowserTest, WithoutAWebViewSaysSoAndTheWindowGoesOn) {
   dialog->OpenAddress();  // nothing to load into: no crash
   EXPECT_TRUE(CloseAndWait(dialog));
 
-  EXPECT_EQ(ListDemo(), ToWx(kLoginFirstMessage));  // the window still lists
+  EXPECT_EQ(ListDemo(), TextToUtf8(kLoginFirstMessage));  // the window still lists
 }
 
 TEST_F(LoginBrowserTest, LoginInTheBrowserReachesTheWindowsListing) {
   // Not logged in: the listing asks for a login first.
-  EXPECT_EQ(ListDemo(), ToWx(kLoginFirstMessage));
+  EXPECT_EQ(ListDemo(), TextToUtf8(kLoginFirstMessage));
   EXPECT_EQ(window().Grid()->GetNumberRows(), 0);
 
   // "虎扑" in the login menu: the site's login page in a login browser.
@@ -319,7 +290,7 @@ TEST_F(LoginBrowserTest, LoginInTheBrowserReachesTheWindowsListing) {
   EXPECT_EQ(HeldLogin(site()).rfind("#HttpOnly_127.0.0.1\tFALSE\t/\tFALSE\t0\t", 0), 0u) << HeldLogin(site());
 
   int listPages = site().RequestCount("/demo/photo-1");
-  EXPECT_EQ(ListDemo(), wxString());
+  EXPECT_EQ(ListDemo(), "");
   EXPECT_EQ(window().Grid()->GetNumberRows(), static_cast<int>(site().Member(AlbumSite::kDemoMember)->albums.size()));
   EXPECT_EQ(site().RequestCount("/demo/photo-1"), listPages + 1);
   EXPECT_TRUE(CloseAndWait(dialog));
@@ -383,36 +354,11 @@ TEST(LoginBrowserExit, TheProgramEndsCleanlyAfterALogin) {
   std::unique_ptr<AlbumSite> site = StartSite(options);
   ASSERT_TRUE(site);
   TempDir dir;
-  int pipeFds[2];
-  ASSERT_EQ(::pipe(pipeFds), 0);
-  std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  std::string base = site->BaseUrl();
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(pipeFds[1], 1);
-    ::close(pipeFds[0]);
-    ::close(pipeFds[1]);
-    if (::chdir(dir.path().c_str()) != 0) ::_exit(126);
-    ::execl(self.c_str(), self.c_str(), "--login-child", base.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  ::close(pipeFds[1]);
-  ASSERT_GT(pid, 0);
-  std::string said;
-  ::fcntl(pipeFds[0], F_SETFL, O_NONBLOCK);
-  int status = 0;
-  bool ended = WaitFor([&] {
-    char buffer[256];
-    ssize_t got = ::read(pipeFds[0], buffer, sizeof buffer);
-    if (got > 0) said.append(buffer, static_cast<std::size_t>(got));
-    return ::waitpid(pid, &status, WNOHANG) == pid;
-  }, std::chrono::seconds(60));
-  ::close(pipeFds[0]);
-  if (!ended) {
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, &status, 0);
-    FAIL() << "the child did not end; it said: " << said;
-  }
+  SelfChild child(dir.path(), {"--login-child", site->BaseUrl()});
+  ASSERT_TRUE(child.Started());
+  ASSERT_TRUE(child.Ended(std::chrono::seconds(60))) << "the child did not end; it said: " << child.Said();
+  const std::string& said = child.Said();
+  const int status = child.Status();
   EXPECT_NE(said.find("logged in\n"), std::string::npos) << said;
   EXPECT_NE(said.find("closing\n"), std::string::npos) << said;
   ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
@@ -422,11 +368,9 @@ TEST(LoginBrowserExit, TheProgramEndsCleanlyAfterALogin) {
 
 // The child: logs in through a login browser, opens a second one, closes the first, then closes the
 // window with the second still open.
-// With "show" it only shows the login page and says where the dialog stands ("shown X Y W H"), for a
-// screenshot.
 class LoginChildApp : public CAlbatrixApp {
  public:
-  LoginChildApp(const WindowOptions& options, bool show) : CAlbatrixApp(options), show_(show) {}
+  explicit LoginChildApp(const WindowOptions& options) : CAlbatrixApp(options) {}
 
  protected:
   void OnWindowReady(CAlbatrixDlg& window) override {
@@ -446,15 +390,6 @@ class LoginChildApp : public CAlbatrixApp {
     if (!first_->Browser()) {
       std::puts("no browser");
       window.Close();
-      return;
-    }
-    if (show_) {
-      first_->Browser()->Bind(wxEVT_WEBVIEW_LOADED, [this](wxWebViewEvent& event) {
-        wxRect where = first_->GetScreenRect();
-        std::printf("shown %d %d %d %d\n", where.x, where.y, where.width, where.height);
-        std::fflush(stdout);
-        event.Skip();
-      });
       return;
     }
     first_->Browser()->Bind(wxEVT_WEBVIEW_LOADED, [this](wxWebViewEvent& event) {
@@ -488,7 +423,6 @@ class LoginChildApp : public CAlbatrixApp {
     std::fflush(stdout);
   }
 
-  bool show_;
   CAlbatrixDlg* window_ = nullptr;
   CDlgWebOpen* first_ = nullptr;
   bool submitted_ = false;
@@ -497,13 +431,12 @@ class LoginChildApp : public CAlbatrixApp {
 
 }  // namespace
 
-// --login-child BASE [show]
+// --login-child BASE
 int RunLoginChild(int argc, char** argv) {
   if (argc < 3) return 2;
   std::string site = argv[2];
-  bool show = argc > 3 && std::strcmp(argv[3], "show") == 0;
   char* args[] = {argv[0], const_cast<char*>("--site"), site.data(), nullptr};
-  return RunAlbatrix(3, args, [show](const WindowOptions& options) { return new LoginChildApp(options, show); });
+  return RunAlbatrix(3, args, [](const WindowOptions& options) { return new LoginChildApp(options); });
 }
 
 }  // namespace albatrix::test

@@ -38,10 +38,6 @@ class MainMenuGuiTest : public test::WindowFixture {
     wxMenuEvent open(wxEVT_MENU_OPEN, 0, window().GetMenuBar()->GetMenu(index));
     window().HandleWindowEvent(open);
   }
-  void Choose(int commandId) {
-    wxCommandEvent choose(wxEVT_MENU, MenuWxId(commandId));
-    window().HandleWindowEvent(choose);
-  }
   wxMenuItem* Item(int commandId) { return window().GetMenuBar()->FindItem(MenuWxId(commandId)); }
   std::string SettingsFile() const { return test::ReadWholeFile(dir.file("soft.dat")); }
   TextArray Opened() const {
@@ -99,7 +95,7 @@ TEST_F(MainMenuGuiTest, ChecksFollowEachToggleWhenThePopupOpensAgain) {
   OpenPopup(1);
   EXPECT_FALSE(Item(32802)->IsChecked());
   ASSERT_EQ(std::remove(dir.file("soft.dat").c_str()), 0);
-  Choose(32802);  // "只生成迅雷下载列表"
+  ChooseMenu(32802);  // "只生成迅雷下载列表"
   EXPECT_EQ(ParseSettings(SettingsFile()).nameRules[15].options, OPT_LIST_ONLY);
   OpenPopup(1);
   EXPECT_TRUE(Item(32802)->IsChecked());
@@ -107,8 +103,8 @@ TEST_F(MainMenuGuiTest, ChecksFollowEachToggleWhenThePopupOpensAgain) {
   controller().SetSiteCode(11);  // the shop site: its items come alive
   OpenPopup(1);
   EXPECT_TRUE(Item(32808)->IsEnabled());
-  Choose(32808);
-  Choose(32814);
+  ChooseMenu(32808);
+  ChooseMenu(32814);
   OpenPopup(1);
   EXPECT_FALSE(Item(32808)->IsChecked());
   EXPECT_TRUE(Item(32814)->IsChecked());
@@ -116,27 +112,27 @@ TEST_F(MainMenuGuiTest, ChecksFollowEachToggleWhenThePopupOpensAgain) {
 
 TEST_F(MainMenuGuiTest, UnlistedIdsDoNothing) {
   ASSERT_EQ(std::remove(dir.file("soft.dat").c_str()), 0);
-  for (int id : {32777, 32780, 32796, 32823}) Choose(id);
+  for (int id : {32777, 32780, 32796, 32823}) ChooseMenu(id);
   EXPECT_TRUE(SettingsFile().empty());
   EXPECT_TRUE(Opened().empty());
 }
 
 TEST_F(MainMenuGuiTest, HelpAndLoginItemsOpenTheirAddresses) {
-  Choose(ID_INSTRUCTIONS);
-  Choose(ID_FEEDBACK);
-  Choose(ID_LOGIN_HUPU);
+  ChooseMenu(ID_INSTRUCTIONS);
+  ChooseMenu(ID_FEEDBACK);
+  ChooseMenu(ID_LOGIN_HUPU);
   EXPECT_EQ(Opened(), (TextArray{MakerPageAddress(ID_INSTRUCTIONS), MakerPageAddress(ID_FEEDBACK),
                                controller().Profile().LoginAddress()}));
 }
 
 TEST_F(MainMenuGuiTest, SettingsItemsRunTheirDialogsAndSaveOnlyOnOk) {
   ASSERT_EQ(std::remove(dir.file("soft.dat").c_str()), 0);
-  wxTEST_DIALOG(Choose(ID_DOWNLOAD_SETTINGS), test::ExpectDialog<CDlgDownSet>(wxID_CANCEL));
-  wxTEST_DIALOG(Choose(ID_NAME_SETTINGS), test::ExpectDialog<CDlgSaveSet>(wxID_CANCEL));
+  wxTEST_DIALOG(ChooseMenu(ID_DOWNLOAD_SETTINGS), test::ExpectDialog<CDlgDownSet>(wxID_CANCEL));
+  wxTEST_DIALOG(ChooseMenu(ID_NAME_SETTINGS), test::ExpectDialog<CDlgSaveSet>(wxID_CANCEL));
   EXPECT_TRUE(SettingsFile().empty());
-  wxTEST_DIALOG(Choose(ID_NAME_SETTINGS), test::ExpectDialog<CDlgSaveSet>(wxID_OK));
+  wxTEST_DIALOG(ChooseMenu(ID_NAME_SETTINGS), test::ExpectDialog<CDlgSaveSet>(wxID_OK));
   EXPECT_EQ(SettingsFile().size(), kSettingsFileSize);
-  wxTEST_DIALOG(Choose(ID_ABOUT), test::ExpectDialog<CAboutDlg>(wxID_OK));
+  wxTEST_DIALOG(ChooseMenu(ID_ABOUT), test::ExpectDialog<CAboutDlg>(wxID_OK));
 }
 
 using AboutBoxGuiTest = test::DisplayTest;

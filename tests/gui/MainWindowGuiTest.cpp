@@ -1,14 +1,10 @@
 // The main window under a display: its controls, the member box's place, a listing on the stand-in site
-// through the window, the export and the autocomplete box with real keystrokes.
+// through the window and the export.
 #include <gtest/gtest.h>
 
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/hyperlink.h>
-#include <wx/textctrl.h>
-#include <wx/msgdlg.h>
-#include <wx/testing.h>
-#include <wx/uiaction.h>
 
 #include <filesystem>
 
@@ -31,8 +27,6 @@
 
 namespace albatrix::test {
 namespace {
-
-wxString U8(const char* text) { return wxString::FromUTF8(text); }
 
 using MainWindowTest = WindowFixture;
 
@@ -78,12 +72,8 @@ TEST_F(MainWindowTest, InitialTextsAndStates) {
   CMyGridCtrl* grid = w.Grid();
   EXPECT_EQ(grid->GetRowLabelSize(), 0);
   const char* headers[] = {"序号", "名称", "数量", "备注", "", ""};
-  const int widths[] = {50, 575, 50, 100, 0, 0};
   ASSERT_EQ(grid->GetNumberCols(), 6);
-  for (int col = 0; col < 6; ++col) {
-    EXPECT_EQ(grid->GetColLabelValue(col), U8(headers[col]));
-    EXPECT_EQ(grid->GetColSize(col), grid->FromDIP(widths[col]));
-  }
+  for (int col = 0; col < 6; ++col) EXPECT_EQ(grid->GetColLabelValue(col), U8(headers[col]));
   EXPECT_EQ(grid->GetSelectionBackground(), wxColour(199, 227, 227));
   EXPECT_EQ(grid->GetSelectionForeground(), *wxBLACK);
   EXPECT_EQ(grid->GetNumberRows(), 0);
@@ -191,8 +181,7 @@ TEST_F(ListingWindowTest, ListingThroughTheWindowThenSelectAllAndExport) {
   EXPECT_EQ(w.Grid()->ChosenAlbums(), (std::vector<std::size_t>{2, 9}));
 
   desktop->chosenFile = ToWx(Utf8ToText(dir.file("albums")));  // no extension: ".csv" is added
-  wxHyperlinkEvent follow(w.Control(IDC_EXPORT), IDC_EXPORT, wxString());
-  w.Control(IDC_EXPORT)->ProcessWindowEvent(follow);
+  FollowLink(IDC_EXPORT);
   EXPECT_EQ(desktop->exportFilter, U8("导出后，自行调整列宽(*.csv)|*.csv"));
   // Every row as the grid shows it (the titles were cleaned for folder names on the way in).
   std::string expected;
@@ -260,36 +249,31 @@ TEST_F(MainWindowTest, AWorkersMessageBoxWaitEndsWhenClosingBegins) {
   EXPECT_EQ(Label(IDC_STATUS), wxString());
 }
 
-class StartupWindowTest : public WindowFixture {
+// The pictures go to the documents folder when the program folder is no place for them: a temporary
+// folder (true), or one named on the command line, the user's hidden data folder (false). The member box
+// takes the clipboard's address either way.
+class DocumentsFolderWindowTest : public WindowFixture, public ::testing::WithParamInterface<bool> {
  protected:
   void Prepare(WindowSetup& setup) override {
-    ASSERT_EQ(::mkdir(dir.file("Temp").c_str(), 0700), 0);
-    setup.programFolder = Utf8ToText(dir.file("Temp/"));
+    if (GetParam()) {
+      ASSERT_EQ(::mkdir(dir.file("Temp").c_str(), 0700), 0);
+      setup.programFolder = Utf8ToText(dir.file("Temp/"));
+    } else {
+      setup.programFolderNamed = true;
+    }
     desktop->clipboard = "  http://my.hupu.com/someone \n";
     desktop->documents = wxString::FromUTF8(dir.file("docs"));
   }
 };
 
-TEST_F(StartupWindowTest, ClipboardAndTemporaryFolderRules) {
+TEST_P(DocumentsFolderWindowTest, SavesToTheDocumentsFolder) {
   EXPECT_EQ(Label(IDC_MEMBER), "http://my.hupu.com/someone");
   EXPECT_EQ(Label(IDC_SAVE_PATH), wxString::FromUTF8(dir.file("docs/Albatrix/")));
   EXPECT_TRUE(std::filesystem::is_directory(dir.file("docs/Albatrix")));
-  EXPECT_EQ(ReadWholeFile(dir.file("Temp/soft.dat")).size(), 19808u);
+  EXPECT_EQ(ReadWholeFile(dir.file(GetParam() ? "Temp/soft.dat" : "soft.dat")).size(), 19808u);
 }
 
-// A program folder named on the command line is the user's hidden data folder: the pictures go to the
-// documents folder too.
-class NamedProgramFolderWindowTest : public WindowFixture {
- protected:
-  void Prepare(WindowSetup& setup) override {
-    setup.programFolderNamed = true;
-    desktop->documents = wxString::FromUTF8(dir.file("docs"));
-  }
-};
-
-TEST_F(NamedProgramFolderWindowTest, SavesToTheDocumentsFolder) {
-  EXPECT_EQ(Label(IDC_SAVE_PATH), wxString::FromUTF8(dir.file("docs/Albatrix/")));
-}
+INSTANTIATE_TEST_SUITE_P(TemporaryOrNamed, DocumentsFolderWindowTest, ::testing::Bool());
 
 TEST_F(MainWindowTest, ChosenFolderAndDropsFollowTheHistoryRule) {
   CAlbatrixDlg& w = window();
@@ -321,97 +305,6 @@ TEST_F(MainWindowTest, ChosenFolderAndDropsFollowTheHistoryRule) {
 
   Press(IDC_OPEN_FOLDER);
   EXPECT_EQ(desktop->openedFolders, std::vector<wxString>{ToWx(Utf8ToText(dir.file("my.pics/")))});
-}
-
-TEST_F(MainWindowTest, EnterPressesGetAlbumsAndEscapeCloses) {
-  CAlbatrixDlg& w = window();
-  // An empty member box: the listing thread refuses with a message box, which the interface thread shows
-  // for it and which is answered here.
-  w.Combo(IDC_MEMBER)->Edit()->SetFocus();
-  wxKeyEvent enter(wxEVT_CHAR_HOOK);
-  enter.m_keyCode = WXK_RETURN;
-  bool refused = false;
-  wxTEST_DIALOG(
-      {
-        w.ProcessWindowEvent(enter);
-        refused = PumpUntil([&] { return !w.Controller().Listing() && Enabled(IDC_SITE); });
-      },
-      wxExpectModal<wxMessageDialog>(wxID_OK));
-  EXPECT_TRUE(refused);
-  EXPECT_EQ(Label(IDC_GET_ALBUMS), U8("获取相册"));
-
-  wxKeyEvent escape(wxEVT_CHAR_HOOK);
-  escape.m_keyCode = WXK_ESCAPE;
-  w.ProcessWindowEvent(escape);
-  EXPECT_TRUE(PumpUntil([this] { return !WindowAlive(); }));
-}
-
-class DownloadWindowTest : public WindowFixture {};
-
-TEST_F(DownloadWindowTest, GetAlbumsThenDownloadSavesThePictures) {
-  CAlbatrixDlg& w = window();
-  site().AddMember(MemberWith("m2", {u"first", u"second"}, 3, 3));
-  TypeInto(IDC_MEMBER, wxString::FromUTF8(site().MemberUrl("m2")));
-  Press(IDC_GET_ALBUMS);
-  // Both rows must be in before "全选", or the run starts with nothing chosen and its message waits.
-  ASSERT_TRUE(PumpUntil([&] { return !w.Controller().Listing() && Enabled(IDC_DOWNLOAD) && w.Grid()->AlbumRows() == 2; }));
-  Click(IDC_SELECT_ALL, true);
-  Press(IDC_DOWNLOAD);
-  EXPECT_TRUE(w.Controller().Running());  // the press made the run busy at once
-  ASSERT_TRUE(PumpUntil([&] { return !w.Controller().Running() && Label(IDC_DOWNLOAD) == U8("下载"); },
-                        std::chrono::seconds(30)));
-  const std::vector<std::string> saved = FolderEntries(dir.path(), true);
-  EXPECT_EQ(std::count_if(saved.begin(), saved.end(), [](const std::string& e) { return e.ends_with(".jpg"); }), 6);
-  EXPECT_EQ(w.Controller().LastDownload().saved, 6);
-}
-
-// Real keys through the X server: the list opens on "p" and follows "i" and "c" while every key stays in
-// the text box.
-TEST_F(MainWindowTest, AutocompleteFollowsRealKeystrokes) {
-  CAlbatrixDlg& w = window();
-  CComboBox2* box = w.Combo(IDC_MEMBER);
-  for (const char16_t* candidate : {u"http://x/Pics", u"http://x/photos", u"http://x/epic"})
-    w.View().AddCandidate(Control::Member, candidate);
-  int edits = 0;
-  auto recognize = box->onEdited;
-  box->onEdited = [&] {
-    ++edits;
-    recognize();
-  };
-  box->Edit()->SetFocus();
-  wxUIActionSimulator keys;
-  wxRect edit = box->Edit()->GetScreenRect();
-  keys.MouseMove(edit.GetLeft() + 5, edit.GetTop() + edit.GetHeight() / 2);
-  keys.MouseClick();
-  PumpFor(std::chrono::milliseconds(100));
-  const char* typed[] = {"p", "pi", "pic"};
-  for (int i = 0; i < 3; ++i) {
-    keys.Char(typed[2][i]);
-    ASSERT_TRUE(PumpUntil([&] { return box->GetValue() == typed[i]; }, std::chrono::seconds(5)))
-        << "after key " << i << " the box reads '" << box->GetValue() << "'";
-    EXPECT_TRUE(box->IsListShown());
-  }
-  EXPECT_EQ(edits, 3);
-  EXPECT_EQ(box->Edit()->GetInsertionPoint(), 3);
-  wxArrayString shown = box->VisibleItems();
-  ASSERT_EQ(shown.size(), 2u);
-  EXPECT_EQ(shown[0], "http://x/Pics");  // matched ignoring case, shown as remembered
-  EXPECT_EQ(shown[1], "http://x/epic");
-
-  // Escape cancels the list and keeps the text (and the window).
-  keys.Char(WXK_ESCAPE);
-  ASSERT_TRUE(PumpUntil([&] { return !box->IsListShown(); }));
-  EXPECT_TRUE(box->VisibleItems().empty());
-  EXPECT_EQ(box->GetValue(), "pic");
-  EXPECT_TRUE(w.IsShown());
-
-  // The arrow shows every candidate as it was added.
-  box->ShowAllCandidates();
-  EXPECT_EQ(box->VisibleItems().size(), 3u);
-  EXPECT_EQ(box->VisibleItems()[0], "http://x/Pics");
-  box->Pick(2);
-  EXPECT_EQ(box->GetValue(), "http://x/epic");
-  EXPECT_FALSE(box->IsListShown());
 }
 
 }  // namespace

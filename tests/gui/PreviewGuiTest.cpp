@@ -5,11 +5,11 @@
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
-#include <wx/hyperlink.h>
 #include <wx/image.h>
 #include <wx/textctrl.h>
 
 #include "GuiHarness.h"
+#include "GuiHelpers.h"
 #include "gui/ControlIds.h"
 #include "app/CsvExport.h"
 #include "gui/CDlgFind.h"
@@ -22,8 +22,6 @@
 
 namespace albatrix::test {
 namespace {
-
-wxString U8(const char* text) { return wxString::FromUTF8(text); }
 
 // --- thumbnails from cover files -----------------------------------------------------------------------
 
@@ -85,30 +83,23 @@ class GridModesTest : public WindowFixture {
   // Lists a member of `count` albums "T1".. through the window.
   void ListNumbered(int count) {
     site().AddMember(NumberedMember("m", count, 20));
-    TypeInto(IDC_MEMBER, U8(site().MemberUrl("m").c_str()));
-    Press(IDC_GET_ALBUMS);
-    ASSERT_TRUE(PumpUntil([&] {
-      return !window().Controller().Listing() && window().Grid()->AlbumRows() == count;
-    }, std::chrono::seconds(30)));
-  }
-  void FollowLink(int id) {
-    wxHyperlinkEvent follow(window().Control(id), id, wxString());
-    window().Control(id)->ProcessWindowEvent(follow);
+    ASSERT_TRUE(List("m", count));
   }
   CDlgFind* Find() { return window().FindDialog(); }
   template <typename T>
   T* In(wxWindow* dialog, int id) {
     return dynamic_cast<T*>(dialog->FindWindow(id));
   }
-  void PressIn(wxWindow* dialog, int id) {
-    wxCommandEvent press(wxEVT_BUTTON, id);
-    press.SetEventObject(dialog->FindWindow(id));
-    dialog->FindWindow(id)->ProcessWindowEvent(press);
+  int CoverRequests() {
+    int covers = 0;
+    for (const auto& [path, count] : site().RequestCounts())
+      if (path.rfind("/cover/", 0) == 0) covers += count;
+    return covers;
   }
   // Types `keyword` and presses "下一个" (or "上一个"); the selected row afterwards.
   int Search(const char* keyword, bool next = true) {
     In<wxTextCtrl>(Find(), IDC_FIND_KEYWORD)->ChangeValue(U8(keyword));
-    PressIn(Find(), next ? IDC_FIND_NEXT : IDC_FIND_PREVIOUS);
+    test::Click(Find(), next ? IDC_FIND_NEXT : IDC_FIND_PREVIOUS);
     return window().Grid()->TopSelectedRow();
   }
 };
@@ -124,13 +115,12 @@ TEST_F(GridModesTest, TheFindWindowSearchesAndItsCrossLiftsSingleRowSelection) {
   EXPECT_FALSE(find->IsModal());
   EXPECT_FALSE(find->HasFlag(wxCAPTION));
   EXPECT_TRUE(grid->SingleRowSelection());
-  EXPECT_EQ(In<wxButton>(find, IDC_FIND_NEXT)->GetLabel(), U8("下一个"));
   EXPECT_EQ(find->GetDefaultItem(), find->FindWindow(IDC_FIND_NEXT));
-  for (int id : {IDC_FIND_CASE, IDC_FIND_WHOLE, IDC_FIND_PREVIOUS}) EXPECT_TRUE(find->FindWindow(id)->IsShown()) << id;
-  EXPECT_EQ(In<wxCheckBox>(find, IDC_FIND_CASE)->GetLabel(), U8("区分大小写"));
-  EXPECT_EQ(In<wxCheckBox>(find, IDC_FIND_WHOLE)->GetLabel(), U8("全字匹配"));
-  EXPECT_EQ(In<wxButton>(find, IDC_FIND_PREVIOUS)->GetLabel(), U8("上一个"));
-  EXPECT_EQ(In<wxButton>(find, IDC_FIND_CLOSE)->GetLabel(), U8("×"));
+  for (auto [id, label] : {std::pair{IDC_FIND_NEXT, "下一个"}, {IDC_FIND_CASE, "区分大小写"}, {IDC_FIND_WHOLE, "全字匹配"},
+                           {IDC_FIND_PREVIOUS, "上一个"}, {IDC_FIND_CLOSE, "×"}}) {
+    EXPECT_TRUE(find->FindWindow(id)->IsShown()) << id;
+    EXPECT_EQ(find->FindWindow(id)->GetLabel(), U8(label)) << id;
+  }
   // Centred over the main window.
   wxPoint centre = window().GetScreenRect().GetPosition() + window().GetSize() / 2;
   wxPoint findCentre = find->GetScreenRect().GetPosition() + find->GetSize() / 2;
@@ -153,7 +143,7 @@ TEST_F(GridModesTest, TheFindWindowSearchesAndItsCrossLiftsSingleRowSelection) {
   grid->ProcessWindowEvent(click);
   EXPECT_EQ(window().Grid()->ChosenAlbums(), (std::vector<std::size_t>{5}));
 
-  PressIn(find, IDC_FIND_CLOSE);
+  test::Click(find, IDC_FIND_CLOSE);
   EXPECT_FALSE(find->IsShown());
   EXPECT_FALSE(grid->SingleRowSelection());
   FollowLink(IDC_FIND);
@@ -189,8 +179,9 @@ TEST_F(GridModesTest, AFilterEndToEndKeepsHeaderAndWidthsAndNumbersAfresh) {
   PumpFor(std::chrono::milliseconds(50));  // mapped on the screen before "筛选" hides it
 
   bool sawFilterMode = false;
-  auto answer = [&](const char* keyword) {
-    wxTheApp->CallAfter([&, keyword] {
+  // "筛选", its prompt answered with `keyword` and `button`.
+  auto answer = [&](const char* keyword, int button = IDC_FIND_NEXT) {
+    wxTheApp->CallAfter([&, keyword, button] {
       for (wxWindow* top : wxTopLevelWindows) {
         auto* prompt = dynamic_cast<CDlgFind*>(top);
         if (!prompt || !prompt->IsModal()) continue;
@@ -199,7 +190,7 @@ TEST_F(GridModesTest, AFilterEndToEndKeepsHeaderAndWidthsAndNumbersAfresh) {
                         !prompt->FindWindow(IDC_FIND_PREVIOUS)->IsShown() &&
                         In<wxButton>(prompt, IDC_FIND_NEXT)->GetLabel() == U8("筛选");
         In<wxTextCtrl>(prompt, IDC_FIND_KEYWORD)->ChangeValue(U8(keyword));
-        PressIn(prompt, IDC_FIND_NEXT);
+        test::Click(prompt, button);
       }
     });
     FollowLink(IDC_FILTER);
@@ -226,14 +217,9 @@ TEST_F(GridModesTest, AFilterEndToEndKeepsHeaderAndWidthsAndNumbersAfresh) {
   EXPECT_EQ(grid->GetCellValue(19, 0), "0020");
 
   // "×" in filter mode changes nothing.
-  wxTheApp->CallAfter([&] {
-    for (wxWindow* top : wxTopLevelWindows)
-      if (auto* prompt = dynamic_cast<CDlgFind*>(top); prompt && prompt->IsModal()) {
-        In<wxTextCtrl>(prompt, IDC_FIND_KEYWORD)->ChangeValue(U8("T2"));
-        PressIn(prompt, IDC_FIND_CLOSE);
-      }
-  });
-  FollowLink(IDC_FILTER);
+  sawFilterMode = false;
+  answer("T2", IDC_FIND_CLOSE);
+  EXPECT_TRUE(sawFilterMode);
   EXPECT_EQ(grid->GetNumberRows(), 20);
 }
 
@@ -274,20 +260,14 @@ TEST_F(GridModesTest, PreviewModeShowsThumbnailsOfTheCovers) {
   EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 3);
 
   // Back to the list and to preview again: no cover is fetched twice.
-  int covers = 0;
-  for (const auto& [path, count] : site().RequestCounts())
-    if (path.rfind("/cover/", 0) == 0) covers += count;
-  EXPECT_EQ(covers, 14);
+  EXPECT_EQ(CoverRequests(), 14);
   Click(IDC_PREVIEW, false);
   ASSERT_TRUE(PumpUntil([&] { return !window().Controller().Filling() && grid->AlbumRows() == 14; }));
   EXPECT_TRUE(Enabled(IDC_FILTER));
   EXPECT_EQ(grid->GetColLabelValue(1), U8("名称"));
   Click(IDC_PREVIEW, true);
   ASSERT_TRUE(PumpUntil([&] { return !window().Controller().Filling() && grid->AlbumRows() == 3; }));
-  int again = 0;
-  for (const auto& [path, count] : site().RequestCounts())
-    if (path.rfind("/cover/", 0) == 0) again += count;
-  EXPECT_EQ(again, 14);
+  EXPECT_EQ(CoverRequests(), 14);
 }
 
 }  // namespace

@@ -22,22 +22,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The start-up question: records its text and answers as told.
-class AnswerQuestion : public wxExpectModalBase<wxMessageDialog, AnswerQuestion> {
- public:
-  AnswerQuestion(std::string* text, int answer) : text_(text), answer_(answer) {}
-
- protected:
-  int OnInvoked(wxMessageDialog* dialog) const override {
-    *text_ = Utf8(dialog->GetMessage());
-    return answer_;
-  }
-
- private:
-  std::string* text_;
-  int answer_;
-};
-
 class ResumeWindowTest : public WindowFixture {
  protected:
   // Before the window starts: a member of two albums, and the job file of a run over both that was
@@ -67,7 +51,7 @@ class ResumeWindowTest : public WindowFixture {
     job.albums[0].saved.push_back({Utf8ToText(site().PictureUrl("kobe", member.albums[0], 1, true)), u"p1.jpg", first.size()});
     ASSERT_TRUE(WriteJobFile(dir.folder(), job));
   }
-  void SetUp() override { wxTEST_DIALOG(WindowFixture::SetUp(), AnswerQuestion(&question, wxID_YES)); }
+  void SetUp() override { wxTEST_DIALOG(WindowFixture::SetUp(), ExpectMessage(&question, wxID_YES)); }
 
   TempDir save;
   SiteMember member;
@@ -77,8 +61,7 @@ class ResumeWindowTest : public WindowFixture {
 TEST_F(ResumeWindowTest, YesGoesOnWithTheRunThatWasKilled) {
   EXPECT_EQ(question, "上次的下载没有完成（2 个相册，已保存 1 张图片）。是否继续？");
   EXPECT_TRUE(Enabled(IDC_DOWNLOAD)) << "the run that goes on can be stopped";
-  ASSERT_TRUE(PumpUntil([&] { return !window().Controller().Running(); }, 30s));
-  window().View().Flush();
+  ASSERT_TRUE(RunEnded(30s));
   EXPECT_EQ(window().Grid()->AlbumRows(), 2);
   EXPECT_EQ(window().Grid()->ChosenAlbums(), (std::vector<std::size_t>{0, 1}));
   EXPECT_EQ(Utf8(Label(IDC_STATUS)), "下载完毕");

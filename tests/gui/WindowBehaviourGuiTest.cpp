@@ -1,13 +1,12 @@
 // What a user feels first, through real keys and clicks sent to the X server: Escape that closes a menu
-// keeps the window, the keys survive a listing started with Enter, a click chooses a thumbnail, and a
-// suggestion list never outlives its box.
+// keeps the window, the keys survive a listing started with Enter, a click chooses a thumbnail, and the
+// member box's suggestion list follows the keys and never outlives its box.
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include <wx/dnd.h>
 #include <wx/gauge.h>
-#include <wx/hyperlink.h>
 #include <wx/menu.h>
 #include <wx/stockitem.h>
 #include <wx/msgdlg.h>
@@ -16,6 +15,7 @@
 #include <wx/uiaction.h>
 
 #include "GuiHarness.h"
+#include "GuiHelpers.h"
 #include "gui/ControlIds.h"
 #include "gui/CComboBox2.h"
 #include "gui/CDlgFind.h"
@@ -130,25 +130,59 @@ TEST_F(WindowBehaviourTest, AClickChoosesAThumbnailAndCtrlAddsOne) {
   EXPECT_TRUE(ClickAt(cellCentre(1, 0), chosen({6})));
 }
 
-TEST_F(WindowBehaviourTest, ASuggestionListClosesWithItsBoxAndAClickElsewhereChangesNoBox) {
+// Real keys: the list opens on "p" and follows "i" and "c" while every key stays in the text box;
+// Escape cancels it, a click on another box closes it, and neither box loses its text.
+TEST_F(WindowBehaviourTest, TheSuggestionListFollowsRealKeysAndClosesWithItsBox) {
   CAlbatrixDlg& w = window();
   CComboBox2* member = w.Combo(IDC_MEMBER);
   CComboBox2* savePath = w.Combo(IDC_SAVE_PATH);
-  for (const char16_t* candidate : {u"http://x/Pics", u"http://x/epic"}) w.View().AddCandidate(Control::Member, candidate);
+  for (const char16_t* candidate : {u"http://x/Pics", u"http://x/photos", u"http://x/epic"})
+    w.View().AddCandidate(Control::Member, candidate);
+  int edits = 0;
+  auto recognize = member->onEdited;
+  member->onEdited = [&] {
+    ++edits;
+    recognize();
+  };
   const wxString pathBefore = savePath->GetValue();
   ASSERT_TRUE(Focus(member->Edit(), 5));
-  input.Text("pic");
-  ASSERT_TRUE(PumpUntil([&] { return member->IsListShown(); }));
+  const char* typed[] = {"p", "pi", "pic"};
+  for (int i = 0; i < 3; ++i) {
+    input.Char(typed[2][i]);
+    ASSERT_TRUE(PumpUntil([&] { return member->GetValue() == typed[i]; }, 5s))
+        << "after key " << i << " the box reads '" << member->GetValue() << "'";
+    EXPECT_TRUE(member->IsListShown());
+  }
+  EXPECT_EQ(edits, 3);
+  EXPECT_EQ(member->Edit()->GetInsertionPoint(), 3);
+  const wxArrayString shown = member->VisibleItems();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0], "http://x/Pics");  // matched ignoring case, shown as remembered
+  EXPECT_EQ(shown[1], "http://x/epic");
+
+  // Escape cancels the list and keeps the text (and the window).
+  input.Char(WXK_ESCAPE);
+  ASSERT_TRUE(PumpUntil([&] { return !member->IsListShown(); }));
+  EXPECT_TRUE(member->VisibleItems().empty());
+  EXPECT_EQ(member->GetValue(), "pic");
+  EXPECT_TRUE(w.IsShown());
+
   // A click on the save-path box, where the list could float: the list goes, both boxes keep their texts.
+  input.Char('s');
+  ASSERT_TRUE(PumpUntil([&] { return member->IsListShown(); }));
   ASSERT_TRUE(Focus(savePath->Edit(), 20));
   EXPECT_TRUE(PumpUntil([&] { return !member->IsListShown(); }));
-  EXPECT_EQ(member->GetValue(), "pic");
+  EXPECT_EQ(member->GetValue(), "pics");
   EXPECT_EQ(savePath->GetValue(), pathBefore);
-  // A picked suggestion is the candidate's own text, not a lower-cased copy.
+
+  // The arrow shows every candidate as it was added; a picked one is its own text, not a lower-cased copy.
   ASSERT_TRUE(ClickOn(member->Edit(), 5));
   member->ShowAllCandidates();
+  ASSERT_EQ(member->VisibleItems().size(), 3u);
+  EXPECT_EQ(member->VisibleItems()[2], "http://x/epic");
   member->Pick(0);
   EXPECT_EQ(member->GetValue(), "http://x/Pics");
+  EXPECT_FALSE(member->IsListShown());
   // A folder dropped on either box becomes the save path, as on the rest of the window.
   wxArrayString dropped;
   dropped.push_back(wxString::FromUTF8(dir.path()));
@@ -166,8 +200,7 @@ TEST_F(WindowBehaviourTest, ASuggestionListClosesWithItsBoxAndAClickElsewhereCha
 
 TEST_F(WindowBehaviourTest, TheFindWindowTakesTheKeysAndEscapeHidesOnlyIt) {
   ListWithEnter(3);
-  wxHyperlinkEvent follow(window().Control(IDC_FIND), IDC_FIND, wxString());
-  window().Control(IDC_FIND)->ProcessWindowEvent(follow);
+  FollowLink(IDC_FIND);
   wxWindow* find = window().Control(IDD_FIND);
   ASSERT_TRUE(find);
   wxWindow* keyword = find->FindWindow(IDC_FIND_KEYWORD);
@@ -184,30 +217,12 @@ TEST(WxLanguageTest, WxsOwnTextsSpeakTheSystemsLanguage) {
   EXPECT_EQ(wxGetStockLabel(wxID_CANCEL, wxSTOCK_NOFLAGS), "Cancel");
 }
 
-// Answers the question a close asks during a download, keeping its text.
-class AnswerQuestion : public wxExpectModalBase<wxMessageDialog, AnswerQuestion> {
- public:
-  AnswerQuestion(int answer, wxString* asked) : answer_(answer), asked_(asked) {}
-
- protected:
-  int OnInvoked(wxMessageDialog* dialog) const override {
-    *asked_ = dialog->GetMessage();
-    return answer_;
-  }
-
- private:
-  int answer_;
-  wxString* asked_;
-};
-
 TEST_F(WindowBehaviourTest, TheBarFollowsTheRunAndACloseDuringADownloadAsksFirst) {
   site().AddMember(MemberWith("kobe", {u"Trip", u"Home"}, 3, 4));
   SiteFault stall;
   stall.kind = SiteFaultKind::Stall;
   site().SetFault(AlbumSite::PicturePath("kobe", site().Member("kobe")->albums[0], 3, true), stall);
-  TypeInto(IDC_MEMBER, wxString::FromUTF8(site().MemberUrl("kobe").c_str()));
-  Press(IDC_GET_ALBUMS);
-  ASSERT_TRUE(PumpUntil([&] { return window().Grid()->AlbumRows() == 2 && Enabled(IDC_DOWNLOAD); }, 30s));
+  ASSERT_TRUE(List("kobe", 2));
   window().Grid()->SelectEveryAlbum(true);
   Press(IDC_DOWNLOAD);
   // Three of the first album's four pictures end; the fourth hangs, and the bar stands at three of the
@@ -217,14 +232,14 @@ TEST_F(WindowBehaviourTest, TheBarFollowsTheRunAndACloseDuringADownloadAsksFirst
   ASSERT_TRUE(PumpUntil([&] { return bar->GetRange() == 8 && bar->GetValue() == 3; }, 30s))
       << bar->GetValue() << "/" << bar->GetRange();
 
-  wxString asked;
-  wxTEST_DIALOG(window().Close(), AnswerQuestion(wxID_NO, &asked));
-  EXPECT_EQ(asked, wxString::FromUTF8("正在下载，确定要退出吗？"));
+  std::string asked;
+  wxTEST_DIALOG(window().Close(), ExpectMessage(&asked, wxID_NO));
+  EXPECT_EQ(asked, "正在下载，确定要退出吗？");
   ASSERT_TRUE(PumpUntil([] { return true; }));  // whatever the answer left queued runs now
   ASSERT_TRUE(WindowAlive()) << "\"否\" closed the window";
   EXPECT_EQ(Label(IDC_DOWNLOAD), wxString::FromUTF8("终止下载"));  // the run goes on
 
-  wxTEST_DIALOG(window().Close(), AnswerQuestion(wxID_YES, &asked));
+  wxTEST_DIALOG(window().Close(), ExpectMessage(&asked, wxID_YES));
   EXPECT_TRUE(PumpUntil([this] { return !WindowAlive(); }, 10s));
 }
 
