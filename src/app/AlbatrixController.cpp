@@ -67,7 +67,7 @@ void AlbatrixController::GetAlbums(Text memberText) {
   WaitForDownload();
 
   ClearListing();
-  listingAbort_ = false;
+  member_.LowerStop();
   states_.Begin(Activity::Listing);
   siteCode_ = SITE_CODE_HUPU;
   if (!StartThread(listThread_, [this, memberText = TrimBlanks(memberText)] {
@@ -81,7 +81,7 @@ void AlbatrixController::GetAlbums(Text memberText) {
 
 void AlbatrixController::ClearListing() {
   ResetGrid();
-  albums_.ClearAlbums();
+  member_.ClearAlbums();
   downloadPresenter_.ForgetResults();
   lastRunAlbums_.clear();  // the rows those albums had are gone with the list
   grid_.ForgetThumbnails();
@@ -90,7 +90,7 @@ void AlbatrixController::ClearListing() {
 void AlbatrixController::StopListing() {
   // The abort flag is lowered when the next listing starts.
   if (!states_.AskStop(Activity::Listing)) return;
-  listingAbort_ = true;  // the page in flight ends now, and the listing after the album it is at
+  member_.RaiseStop();  // the page in flight ends now, and the listing after the album it is at
   grid_.DropCovers();    // and so do the covers
 }
 
@@ -130,7 +130,7 @@ Text UnreadListText(const ListingResult& result) {
 
 void AlbatrixController::RunListing(const Text& memberText) {
   siteCode_ = SITE_CODE_HUPU;
-  SetMemberFolders(Text(), Text());
+  member_.SetFolders(Text(), Text());
   if (memberText.empty()) {
     // Nothing typed: back to idle without touching the controls.
     view_.Message(Text(kNeedAddressMessage));
@@ -142,28 +142,25 @@ void AlbatrixController::RunListing(const Text& memberText) {
   const ListingResult result = ListInto(memberText);
   if (result.end == ListingEnd::NoAddress) {
     view_.Message(Text(kNeedAddressMessage));
-  } else if (albums_.empty() && result.end == ListingEnd::Unreadable && result.failure.named) {
+  } else if (Albums().empty() && result.end == ListingEnd::Unreadable && result.failure.named) {
     // Logging in mends neither a proxy that cannot be reached nor a host no one can find: the message
     // names what failed, as the failure lines do.
     view_.Message(UnreadListText(result));
-  } else if (albums_.empty()) {
+  } else if (Albums().empty()) {
     // Logging in mends no site that is down for maintenance.
     view_.Message(Text(result.end == ListingEnd::Maintenance ? kMaintenanceMessage : kLoginFirstMessage));
   }
   const Text subFolder;  // nothing in this site's listing names a sub-folder
-  SetMemberFolders(MemberFolderText(result.memberKey), MemberFolderText(subFolder));
+  member_.SetFolders(MemberFolderText(result.memberKey), MemberFolderText(subFolder));
 
   view_.RefreshGrid();
-  const std::size_t n = albums_.size();
+  const std::size_t n = Albums().size();
   view_.SetText(Control::GridFrame, GridFrameText(n));
   view_.SetText(Control::Status, ListingStatusText(n, result));
   LeaveListing();
 
   if (n > 0) {
-    {
-      std::lock_guard<std::mutex> hold(textsLock_);
-      listedMember_ = memberText;
-    }
+    member_.SetAddress(memberText);
     // The box is off while the listing runs, so this is the text the listing read.
     if (AddHistoryAndSave(HistoryKind::Member, memberText)) view_.AddCandidate(Control::Member, memberText);
   }
@@ -171,18 +168,16 @@ void AlbatrixController::RunListing(const Text& memberText) {
 
 ListingResult AlbatrixController::ListInto(const Text& memberText) {
   ListingToController events(*this);
-  return ListMemberAlbums(memberText, profile_, events, &listingAbort_);
+  return member_.List(memberText, profile_, events);
 }
 
 bool AlbatrixController::AppendAlbum(const ST_PERLISTRECORD& album) {
-  const std::int32_t count = albums_.AppendAlbum(album);
-  if (count <= 0) {
+  const std::optional<std::size_t> index = member_.Append(album, kGridTitleLength);
+  if (!index) {
     view_.Message(u"内存分配失败");
     return false;
   }
-  const std::size_t index = static_cast<std::size_t>(count) - 1;
-  albums_.CutTitle(index, kGridTitleLength);
-  ShowAlbumInGrid(index);
+  ShowAlbumInGrid(*index);
   return true;
 }
 
@@ -213,23 +208,7 @@ void AlbatrixController::ApplySiteSelection(int siteEntry) {
 }
 
 void AlbatrixController::ShowAlbumInGrid(std::size_t albumIndex) {
-  if (albumIndex < albums_.size()) grid_.Show(albumIndex, albums_[albumIndex]);
-}
-
-Text AlbatrixController::MemberKey() const {
-  std::lock_guard<std::mutex> hold(textsLock_);
-  return memberKey_;
-}
-
-Text AlbatrixController::SubFolder() const {
-  std::lock_guard<std::mutex> hold(textsLock_);
-  return subFolder_;
-}
-
-void AlbatrixController::SetMemberFolders(const Text& memberKey, const Text& subFolder) {
-  std::lock_guard<std::mutex> hold(textsLock_);
-  memberKey_ = memberKey;
-  subFolder_ = subFolder;
+  if (albumIndex < Albums().size()) grid_.Show(albumIndex, Albums()[albumIndex]);
 }
 
 void AlbatrixController::EnterListing() {
@@ -250,7 +229,7 @@ void AlbatrixController::LeaveListing() {
 }
 
 void AlbatrixController::ShowInput(InputBusy busy) {
-  view_.ShowInput(InputLookOf(busy, grid_.PreviewMode(), !albums_.empty()));
+  view_.ShowInput(InputLookOf(busy, grid_.PreviewMode(), !Albums().empty()));
 }
 
 bool AlbatrixController::AddHistoryAndSave(HistoryKind which, TextView text) {

@@ -1,7 +1,9 @@
-// Everything the main window decides: the album list, the settings block, what is under way (listing,
-// grid fill, download run), the member folder texts, the commands and the threads they start. The
-// engines report events; the controller turns them into what the window shows, through MainWindowView,
-// so every front end (wx, command line, the tests' fake) gets the same rules.
+// Everything the main window decides: the commands, what is under way (listing, grid fill, download run)
+// and the threads they start, over the parts that keep their own state: the listed member and its albums
+// (ListedMember), the grid (AlbumGrid), the settings (SettingsStore) and the download's side of the
+// window (DownloadPresenter). The engines report events; the controller turns them into what the window
+// shows, through MainWindowView, so every front end (wx, command line, the tests' fake) gets the same
+// rules.
 #pragma once
 
 #include <atomic>
@@ -19,6 +21,7 @@
 #include "app/DownloadPresenter.h"
 #include "app/GridCells.h"
 #include "app/InputLook.h"
+#include "app/ListedMember.h"
 #include "app/MainWindowView.h"
 #include "app/SettingsStore.h"
 #include "discovery/AlbumListCrawler.h"
@@ -221,12 +224,12 @@ class AlbatrixController {
   MainWindowView& View() { return view_; }
   const SiteProfile& Profile() const { return profile_; }
   // The albums of the last listing. Read them only while no listing runs.
-  const AlbumList& Albums() const { return albums_; }
+  const AlbumList& Albums() const { return member_.Albums(); }
   const Text& ProgramFolder() const { return programFolder_; }
   // The member folder text ("" or ending with the separator) and the sub-folder text the last listing
   // left, for the download run.
-  Text MemberKey() const;
-  Text SubFolder() const;
+  Text MemberKey() const { return member_.MemberKey(); }
+  Text SubFolder() const { return member_.SubFolder(); }
 
   // What is under way. Any thread may ask; the answer may change the moment after.
   bool Listing() const { return states_.Active(Activity::Listing); }
@@ -254,7 +257,6 @@ class AlbatrixController {
   void RunListing(const Text& memberText);
   // The site selector to `entry`, on the view and in the controller's own copy.
   void SelectSite(int entry);
-  void SetMemberFolders(const Text& memberKey, const Text& subFolder);
   // The window's side of a run's end (also of a run that never began).
   void DownloadEnded(const RunTally* tally);
   // Starts the run thread over `plan`; the states say Running already.
@@ -282,16 +284,10 @@ class AlbatrixController {
   std::atomic<int> siteCode_;
   const Text programFolder_;
   const SiteProfile profile_;
-  AlbumList albums_;
+  ListedMember member_;
   SettingsStore settings_{programFolder_};
 
-  mutable std::mutex textsLock_;  // the texts below are written by one thread and read by another
-  Text memberKey_;
-  Text subFolder_;
-  Text listedMember_;  // the member box's text of the last listing that found albums
-
   ActivityStates states_;
-  std::atomic<bool> listingAbort_{false};  // raised with a stop request; lowered when a listing starts
   std::thread listThread_;
   std::thread fillThread_;
 

@@ -14,7 +14,7 @@
 namespace albatrix {
 
 bool AlbatrixController::ExportJob(const Text& file, const DownloadRequest& request, bool chosenOnly) {
-  if (Listing() || albums_.empty()) {
+  if (Listing() || Albums().empty()) {
     Trace("export job: no listing to save");
     return false;
   }
@@ -53,22 +53,22 @@ bool AlbatrixController::RunJobFiles(std::vector<Text> files) {
 bool AlbatrixController::LoadMemberOfJob(DownloadJob& job, std::size_t position, std::size_t count, Text& problem) {
   ClearListing();
   siteCode_ = job.siteCode;
-  SetMemberFolders(job.memberKey, job.subFolder);
+  member_.SetFolders(job.memberKey, job.subFolder);
   if (job.allAlbums) {
-    listingAbort_ = false;
+    member_.LowerStop();
     view_.SetText(Control::Status, BatchPlaceText(position, count) + u"，正在获取相册列表，请稍等...");
     const ListingResult result = ListInto(job.memberAddress);
     if (batchCancel_) return false;
-    if (albums_.empty()) {
+    if (Albums().empty()) {
       problem = result.end == ListingEnd::Unreadable && !result.failure.reason.empty() ? UnreadListText(result)
                                                                                        : Text(u"没有获取到相册");
       return false;
     }
     job.memberKey = MemberFolderText(result.memberKey);
     job.subFolder.clear();
-    job.listedAlbums = albums_.size();
+    job.listedAlbums = Albums().size();
     job.albums.clear();
-    for (std::size_t i = 0; i < albums_.size(); ++i) job.albums.push_back(JobAlbum{albums_[i], JobAlbumState::Waiting, {}, {}});
+    for (std::size_t i = 0; i < Albums().size(); ++i) job.albums.push_back(JobAlbum{Albums()[i], JobAlbumState::Waiting, {}, {}});
   } else {
     for (const JobAlbum& album : job.albums) AppendAlbum(album.record);
   }
@@ -106,7 +106,7 @@ void AlbatrixController::RunBatch(const std::vector<Text>& files) {
     }
     job.runId = NewJobRunId();
     std::vector<std::size_t> albumIndices;
-    for (std::size_t i = 0; i < albums_.size(); ++i) albumIndices.push_back(i);
+    for (std::size_t i = 0; i < Albums().size(); ++i) albumIndices.push_back(i);
     // Albums an interrupted run of this member had begun go on from the pictures it saved.
     RunPlan plan = PlanOfJob(job, AlbumCrawler(), programFolder_);
     plan.savedBefore = PicturesOfUnfinishedAlbums(ReadJobFile(programFolder_), plan.albums);
@@ -142,7 +142,7 @@ bool AlbatrixController::ExportPictureList(const Text& file, const std::vector<s
   WaitForDownload();
   std::vector<ST_PERLISTRECORD> chosen;
   for (std::size_t index : albums)
-    if (index < albums_.size()) chosen.push_back(albums_[index]);
+    if (index < Albums().size()) chosen.push_back(Albums()[index]);
   batchCancel_ = false;
   pictureListWritten_ = false;
   ShowInput(InputBusy::Running);

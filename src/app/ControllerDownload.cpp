@@ -13,14 +13,14 @@ namespace albatrix {
 RunPlan AlbatrixController::MakeRunPlan(const DownloadRequest& request, std::vector<std::size_t>* albumIndices) {
   RunPlan plan;
   for (std::size_t index : request.albums) {
-    if (index < albums_.size()) {
-      plan.albums.push_back(albums_[index]);
+    if (index < Albums().size()) {
+      plan.albums.push_back(Albums()[index]);
       if (albumIndices) albumIndices->push_back(index);
     } else {
       Trace("chosen album " + std::to_string(index) + " is not in the list");
     }
   }
-  plan.listedAlbums = albums_.size();
+  plan.listedAlbums = Albums().size();
   plan.savePath = request.savePath;
   plan.memberKey = MemberKey();
   plan.subFolder = SubFolder();
@@ -30,10 +30,7 @@ RunPlan AlbatrixController::MakeRunPlan(const DownloadRequest& request, std::vec
   plan.listPictures = AlbumCrawler();
   plan.retries = request.retries;
   plan.jobFolder = programFolder_;
-  {
-    std::lock_guard<std::mutex> hold(textsLock_);
-    plan.memberAddress = listedMember_;
-  }
+  plan.memberAddress = member_.Address();
   return plan;
 }
 
@@ -133,7 +130,7 @@ bool AlbatrixController::CancelDownload() {
   // A Ctrl-C asks from a thread of its own: session_ may be replaced by the command thread meanwhile.
   std::lock_guard<std::mutex> hold(sessionLock_);
   if (!Running()) return false;
-  if (!batchCancel_.exchange(true)) listingAbort_ = true;  // a batch may be listing a member now
+  if (!batchCancel_.exchange(true)) member_.RaiseStop();  // a batch may be listing a member now
   return session_ && session_->flags.RequestCancel();
 }
 

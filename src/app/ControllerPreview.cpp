@@ -33,7 +33,7 @@ void AlbatrixController::SwitchPreview(bool checked) {
 }
 
 void AlbatrixController::FillGrid() {
-  for (std::size_t i = 0; i < albums_.size() && !states_.StopAsked(Activity::Filling); ++i) ShowAlbumInGrid(i);
+  for (std::size_t i = 0; i < Albums().size() && !states_.StopAsked(Activity::Filling); ++i) ShowAlbumInGrid(i);
   // The mode switch is over once its thumbnails are in, as the user sees it: the cells fill as they come.
   if (grid_.PreviewMode()) grid_.WaitForCovers([this] { return states_.StopAsked(Activity::Filling); });
   view_.RefreshGrid();

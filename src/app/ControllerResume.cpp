@@ -36,12 +36,11 @@ void AlbatrixController::OfferUnfinishedRun() {
 
 void AlbatrixController::ShowJobMember(const DownloadJob& job) {
   view_.RefreshGrid();
-  view_.SetText(Control::GridFrame, GridFrameText(albums_.size()));
+  view_.SetText(Control::GridFrame, GridFrameText(Albums().size()));
   view_.SetText(Control::Member, job.memberAddress);
   view_.SetText(Control::SavePath, job.savePath);
-  SetMemberFolders(job.memberKey, job.subFolder);
-  std::lock_guard<std::mutex> hold(textsLock_);
-  listedMember_ = job.memberAddress;
+  member_.SetFolders(job.memberKey, job.subFolder);
+  member_.SetAddress(job.memberAddress);
 }
 
 bool AlbatrixController::ResumeJob(const DownloadJob& job) {
