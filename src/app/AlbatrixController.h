@@ -22,6 +22,7 @@
 #include "app/GridCells.h"
 #include "app/InputLook.h"
 #include "app/ListedMember.h"
+#include "app/RunKeeper.h"
 #include "app/MainWindowView.h"
 #include "app/SettingsStore.h"
 #include "discovery/AlbumListCrawler.h"
@@ -293,15 +294,11 @@ class AlbatrixController {
 
   DownloadPresenter downloadPresenter_;
   AlbumGrid grid_;  // after the presenter, whose outcomes its rows show
-  std::mutex sessionLock_;  // session_ is replaced on the command thread; a cancel may come from another
-  std::unique_ptr<RunSession> session_;  // the last run; replaced only while no run thread exists
-  std::optional<RunTally> batchTally_;    // the last run was a batch of job files: its sum
-  std::atomic<bool> batchCancel_{false};  // ends a batch or a picture list export
   std::atomic<bool> pictureListWritten_{false};
   DownloadRequest lastRequest_;  // of the last run started with Download
   int siteEntry_ = 15;           // the site selector's entry, as the window last reported or was told
   std::vector<std::size_t> lastRunAlbums_;  // the album index of each album of the last run, in its order
-  std::thread downloadThread_;
+  RunKeeper runs_;  // last: its thread, which reports into the members above, ends first
 };
 
 }  // namespace albatrix

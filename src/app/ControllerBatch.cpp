@@ -36,9 +36,8 @@ bool AlbatrixController::RunJobFiles(std::vector<Text> files) {
     return false;
   }
   WaitForDownload();
-  batchCancel_ = false;
   ShowInput(InputBusy::Running);
-  if (!StartThread(downloadThread_, [this, files = std::move(files)] {
+  if (!runs_.Start([this, files = std::move(files)] {
         RunBatch(files);
         Trace("job files: the batch ended");
       })) {
@@ -58,7 +57,7 @@ bool AlbatrixController::LoadMemberOfJob(DownloadJob& job, std::size_t position,
     member_.LowerStop();
     view_.SetText(Control::Status, BatchPlaceText(position, count) + u"，正在获取相册列表，请稍等...");
     const ListingResult result = ListInto(job.memberAddress);
-    if (batchCancel_) return false;
+    if (runs_.StopRaised()) return false;
     if (Albums().empty()) {
       problem = result.end == ListingEnd::Unreadable && !result.failure.reason.empty() ? UnreadListText(result)
                                                                                        : Text(u"没有获取到相册");
@@ -91,7 +90,7 @@ void AlbatrixController::RunBatch(const std::vector<Text>& files) {
 
   RunTally batch;
   std::vector<SkippedJob> skipped;
-  for (std::size_t k = 0; k < files.size() && !batchCancel_; ++k) {
+  for (std::size_t k = 0; k < files.size() && !runs_.StopRaised(); ++k) {
     const Text& file = files[k];
     JobFileRead& read = reads[k];
     toCome -= picturesOf(read);
@@ -113,23 +112,13 @@ void AlbatrixController::RunBatch(const std::vector<Text>& files) {
     view_.ChooseAllAlbums();
     downloadPresenter_.BeginRun(std::move(albumIndices), plan.albums);
     MemberRunEvents events(downloadPresenter_);
-    {
-      std::lock_guard<std::mutex> hold(sessionLock_);
-      session_ = std::make_unique<RunSession>(std::move(plan), events);
-    }
-    // A stop that came while the member's albums were listed holds for its run too.
-    if (batchCancel_) session_->flags.RequestCancel();
-    DownloadRun(*session_);
+    DownloadRun(runs_.NewSession(std::move(plan), events, true));
     if (!events.Refusal().empty()) skipped.push_back({file, events.Refusal()});
     AddMemberRun(batch, events.Ended(), job.memberAddress);
     downloadPresenter_.MemberRunEnded(events.Ended());
-    if (session_->flags.CancelRaised()) batchCancel_ = true;
   }
   downloadPresenter_.EndBatch();
-  {
-    std::lock_guard<std::mutex> hold(sessionLock_);
-    batchTally_ = batch;
-  }
+  runs_.EndBatch(batch);
   if (!skipped.empty()) view_.Message(SkippedJobsText(skipped), Text(kPromptCaption));
   downloadPresenter_.RunEnded(batch);
 }
@@ -143,10 +132,9 @@ bool AlbatrixController::ExportPictureList(const Text& file, const std::vector<s
   std::vector<ST_PERLISTRECORD> chosen;
   for (std::size_t index : albums)
     if (index < Albums().size()) chosen.push_back(Albums()[index]);
-  batchCancel_ = false;
   pictureListWritten_ = false;
   ShowInput(InputBusy::Running);
-  if (!StartThread(downloadThread_, [this, file, chosen = std::move(chosen)] { WritePictureList(file, chosen); })) {
+  if (!runs_.Start([this, file, chosen = std::move(chosen)] { WritePictureList(file, chosen); })) {
     ShowInput(InputBusy::None);
     states_.End(Activity::Running);
     view_.Message(u"Create thread:GetListFunc failed.");
@@ -161,16 +149,16 @@ void AlbatrixController::WritePictureList(const Text& file, const std::vector<ST
   const ListPicturesFn list = AlbumCrawler();
   RequestPacer pacer;
   std::size_t unread = 0;
-  for (std::size_t i = 0; i < albums.size() && !batchCancel_; ++i) {
+  for (std::size_t i = 0; i < albums.size() && !runs_.StopRaised(); ++i) {
     view_.SetText(Control::Status, u"正在读取第" + DecimalText(i + 1) + u"/" + DecimalText(albums.size()) + u"个图集");
     const AlbumListing listing = list(
         albums[i], [&](const PictureEntry& picture) { urls.push_back(picture.url); },
-        [this] { return batchCancel_.load(); }, RequestControl{&batchCancel_, &pacer});
+        [this] { return runs_.StopRaised(); }, RequestControl{runs_.StopFlag(), &pacer});
     if (listing.end == AlbumListingEnd::Unreadable) ++unread;
     view_.SetText(Control::Progress, u"已获取到" + DecimalText(urls.size()) + u"张图片信息");
   }
   Text status;
-  if (batchCancel_) {
+  if (runs_.StopRaised()) {
     status = u"已停止，没有导出迅雷下载列表";
   } else if (!WriteListFile(file, urls)) {
     status = u"迅雷下载列表无法写入：" + file;

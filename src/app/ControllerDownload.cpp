@@ -70,7 +70,7 @@ void AlbatrixController::RetryFailures() {
     return;
   }
   WaitForDownload();
-  if (batchTally_) {
+  if (runs_.LastWasBatch()) {
     // The failures of a batch belong to several members' folders and rules; running its job files
     // again fetches what is missing.
     states_.End(Activity::Running);
@@ -81,10 +81,10 @@ void AlbatrixController::RetryFailures() {
   RunPlan plan = MakeRunPlan(DownloadRequest{{}, lastRequest_.savePath, lastRequest_.retries});
   // A retry is no run to go on with: it keeps no job file of its own.
   plan.jobFolder.clear();
-  if (session_) {
-    plan.retryOnly = session_->tally.failures;
-    plan.retryAlbums = session_->albumTallies;
-    plan.savedBefore = session_->journal.KnownPictures();
+  if (const RunSession* last = runs_.LastSession()) {
+    plan.retryOnly = last->tally.failures;
+    plan.retryAlbums = last->albumTallies;
+    plan.savedBefore = last->journal.KnownPictures();
   }
   if (plan.retryOnly.empty()) {
     states_.End(Activity::Running);
@@ -102,13 +102,8 @@ void AlbatrixController::StartRun(RunPlan plan, std::vector<std::size_t> albumIn
   ShowInput(InputBusy::Running);
   lastRunAlbums_ = albumIndices;
   downloadPresenter_.BeginRun(std::move(albumIndices), plan.albums);
-  {
-    std::lock_guard<std::mutex> hold(sessionLock_);
-    session_ = std::make_unique<RunSession>(std::move(plan), downloadPresenter_);
-    batchTally_.reset();
-  }
-  RunSession& session = *session_;
-  if (!StartThread(downloadThread_, [&session] {
+  RunSession& session = runs_.NewSession(std::move(plan), downloadPresenter_);
+  if (!runs_.Start([&session] {
         DownloadRun(session);
         Trace("download: the run ended");
       })) {
@@ -127,15 +122,14 @@ void AlbatrixController::DownloadEnded(const RunTally* tally) {
 }
 
 bool AlbatrixController::CancelDownload() {
-  // A Ctrl-C asks from a thread of its own: session_ may be replaced by the command thread meanwhile.
-  std::lock_guard<std::mutex> hold(sessionLock_);
   if (!Running()) return false;
-  if (!batchCancel_.exchange(true)) member_.RaiseStop();  // a batch may be listing a member now
-  return session_ && session_->flags.RequestCancel();
+  const RunKeeper::Stopped stopped = runs_.Stop();
+  if (stopped.first) member_.RaiseStop();  // a batch may be listing a member now
+  return stopped.runAsked;
 }
 
 void AlbatrixController::WaitForDownload() {
-  if (downloadThread_.joinable()) downloadThread_.join();
+  runs_.Wait();
 }
 
 void AlbatrixController::OpenSaveFolder(const Text& savePathText) {
@@ -145,8 +139,7 @@ void AlbatrixController::OpenSaveFolder(const Text& savePathText) {
 }
 
 RunTally AlbatrixController::LastDownload() const {
-  if (batchTally_) return *batchTally_;
-  return session_ ? session_->tally : RunTally{};
+  return runs_.LastTally();
 }
 
 NameRule AlbatrixController::CurrentNameRule() const { return settings_.NameRuleOf(siteCode_.load()); }
