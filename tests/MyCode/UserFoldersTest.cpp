@@ -20,7 +20,8 @@ std::string Lower(Text text) {
 // The running program's folder and the current one: absolute folders that exist, written with their
 // trailing separator.
 TEST(UserFolders, ProgramAndCurrentFoldersExistWithTheirSeparator) {
-  for (const auto& [which, folder] : {std::pair{"program", ExecutableFolder()}, std::pair{"current", CurrentFolder()}}) {
+  const std::pair<const char*, Text> folders[] = {{"program", ExecutableFolder()}, {"current", CurrentFolder()}};
+  for (const auto& [which, folder] : folders) {
     ASSERT_FALSE(folder.empty()) << which;
     EXPECT_EQ(folder.back(), kPathSep) << which;
     EXPECT_TRUE(IsAbsolutePath(folder)) << TextToUtf8(folder);
