@@ -131,7 +131,8 @@ TEST_F(CookieJarSiteTest, MergedBrowserLoginOpensTheAlbumSitesLists) {
   EXPECT_EQ(jar().Cookies().size(), 1u);
 }
 
-TEST_F(CookieJarSiteTest, SetCookieRepliesAreKeptForTheNextRequest) {
+// Cookies a reply sets go with the next request, into the saved file, and back from it.
+TEST_F(CookieJarSiteTest, SetCookieRepliesAreKeptSavedAndLoadedBack) {
   ScriptedServer server;
   server.On("/login", Respond(200, "welcome", {"Set-Cookie: token=T42; Path=/", "Set-Cookie: lang=zh; Path=/"}));
   server.On("/albums", Respond(200, "list"));
@@ -140,12 +141,6 @@ TEST_F(CookieJarSiteTest, SetCookieRepliesAreKeptForTheNextRequest) {
   EXPECT_NE(cookie.find("token=T42"), std::string::npos) << cookie;
   EXPECT_NE(cookie.find("lang=zh"), std::string::npos) << cookie;
   EXPECT_EQ(jar().Cookies().size(), 2u);
-}
-
-TEST_F(CookieJarSiteTest, SavedFileLoadsBack) {
-  ScriptedServer server;
-  server.On("/login", Respond(200, "welcome", {"Set-Cookie: token=T42; Path=/"}));
-  CookieSent(server, "/login");
 
   jar().SetFile(Utf8ToText(dir_.file(test::PlatformPath("deeper/albatrix/cookies.txt"))));
   ASSERT_TRUE(jar().Save());

@@ -62,16 +62,25 @@ class Probe {
   test::ChildProcess child_;
 };
 
-struct PageCase {
-  const char* name;
-  Reply reply;
-  int exitCode;  // 0: the page was read, 1: the fetch failed
-};
-
-// Each page read by a probe of its own: it must end by itself, in bounded memory, and the server must see
-// it leave by the page limit at the latest.
-void ExpectBoundedPages(const std::vector<PageCase>& cases) {
-  for (const PageCase& c : cases) {
+// Each page read by a probe of its own: a page that inflates to a gigabyte, a gigabyte of spaces with or
+// without its length, and the largest page there may be. Each must end by itself, in bounded memory, and
+// the server must see it leave by the page limit at the latest.
+TEST(FetchMemory, GigabytePagesFailInBoundedMemory) {
+  if (kSanitized) GTEST_SKIP() << "peak memory is not ours under a sanitizer";
+  const std::string spaces(65536, ' ');
+  struct Case {
+    const char* name;
+    Reply reply;
+    int exitCode;  // 0: the page was read, 1: the fetch failed
+  };
+  const Case cases[] = {
+      {"a page that inflates to 1 GiB of zeros",
+       test::Respond(200, GzipBomb(1u << 30), {"Content-Encoding: gzip", "Content-Type: text/html"}), 1},
+      {"the largest page there may be", test::Respond(200, Bytes(kPageCapBytes - 1024, 'a')), 0},
+      {"1 GiB of spaces, announced", Reply().Send(HttpHead(200, {"Content-Length: 1073741824"})).Endless(spaces), 1},
+      {"spaces without end, unannounced", Reply().Send(HttpHead(200)).Endless(spaces), 1},
+  };
+  for (const Case& c : cases) {
     ScriptedServer server;
     server.On("/page", c.reply);
     Probe probe({"page", server.Url("/page")});
@@ -84,24 +93,6 @@ void ExpectBoundedPages(const std::vector<PageCase>& cases) {
     EXPECT_TRUE(test::WaitFor([&] { return server.AllDone(); })) << c.name;
     EXPECT_LT(server.Requests().at(0).bytesSent, kPageCapBytes + (16u << 20)) << c.name;
   }
-}
-
-TEST(FetchMemory, PageThatInflatesToAGigabyteFailsInBoundedMemory) {
-  if (kSanitized) GTEST_SKIP() << "peak memory is not ours under a sanitizer";
-  ExpectBoundedPages({
-      {"a page that inflates to 1 GiB of zeros",
-       test::Respond(200, GzipBomb(1u << 30), {"Content-Encoding: gzip", "Content-Type: text/html"}), 1},
-      {"the largest page there may be", test::Respond(200, Bytes(kPageCapBytes - 1024, 'a')), 0},
-  });
-}
-
-TEST(FetchMemory, GigabytePageOfSpacesFailsAtThePageLimit) {
-  if (kSanitized) GTEST_SKIP() << "peak memory is not ours under a sanitizer";
-  const std::string spaces(65536, ' ');
-  ExpectBoundedPages({
-      {"1 GiB of spaces, announced", Reply().Send(HttpHead(200, {"Content-Length: 1073741824"})).Endless(spaces), 1},
-      {"spaces without end, unannounced", Reply().Send(HttpHead(200)).Endless(spaces), 1},
-  });
 }
 
 TEST(FetchMemory, EndlessPictureWithoutALimitStreamsToDiskInBoundedMemory) {

@@ -210,14 +210,6 @@ TEST(FileSystemTest, CreateFolders) {
   EXPECT_FALSE(CreateFolders(u""));
 }
 
-TEST(FileSystemTest, CurrentFolderEndsWithSeparator) {
-  Text folder = CurrentFolder();
-  ASSERT_FALSE(folder.empty());
-  EXPECT_EQ(folder.back(), kPathSep);
-  EXPECT_TRUE(IsAbsolutePath(folder));
-  EXPECT_TRUE(FolderExists(folder));
-}
-
 // Album folders under a long save path with long titles pass the classic 260-character limit of Windows
 // paths; every file call must still reach them (through "\\?\" there).
 TEST(FileSystemTest, PathsBeyondTwoHundredSixtyCharactersWork) {

@@ -54,41 +54,32 @@ TEST(TextBetween, ConsumingWalksThroughEveryOccurrence) {
   EXPECT_EQ(page, u"/333\">C</a></li>");
 }
 
-struct MarkerCase {
-  const char16_t* text;
-  const char16_t* marker;
-  bool removeMarker;  // SkipPast only
-  long position;
-  const char16_t* textAfter;
-};
-
-TEST(SkipPast, DropsTheTextBeforeTheFirstMarker) {
-  const MarkerCase cases[] = {
-      {u"ab:cd", u":", false, 2, u":cd"},
-      {u"ab:cd", u":", true, 2, u"cd"},
-      {u"ab:cd:ef", u":", true, 2, u"cd:ef"},
-      {u"ab:cd", u"::", true, -1, u"ab:cd"},
-      {u":cd", u":", true, 0, u"cd"},
-      {u"ab<br>", u"<br>", true, 2, u""},
+// SkipPast drops the text before the first marker (and the marker when asked); CutBefore keeps it.
+TEST(SkipPastAndCutBefore, TheFirstMarkerSplitsTheText) {
+  struct Case {
+    bool cut;           // CutBefore; SkipPast otherwise
+    bool removeMarker;  // SkipPast only
+    const char16_t* text;
+    const char16_t* marker;
+    long position;
+    const char16_t* textAfter;
+  } const cases[] = {
+      {false, false, u"ab:cd", u":", 2, u":cd"},
+      {false, true, u"ab:cd", u":", 2, u"cd"},
+      {false, true, u"ab:cd:ef", u":", 2, u"cd:ef"},
+      {false, true, u"ab:cd", u"::", -1, u"ab:cd"},
+      {false, true, u":cd", u":", 0, u"cd"},
+      {false, true, u"ab<br>", u"<br>", 2, u""},
+      {true, false, u"ab:cd", u":", 2, u"ab"},
+      {true, false, u"ab:cd:ef", u":", 2, u"ab"},
+      {true, false, u"ab:cd", u";", -1, u"ab:cd"},
+      {true, false, u":cd", u":", 0, u""},
   };
-  for (const MarkerCase& c : cases) {
+  for (const Case& c : cases) {
     Text text = c.text;
-    EXPECT_EQ(SkipPast(text, c.marker, c.removeMarker), c.position) << TextToUtf8(c.text);
-    EXPECT_EQ(text, c.textAfter) << TextToUtf8(c.text);
-  }
-}
-
-TEST(CutBefore, KeepsTheTextBeforeTheFirstMarker) {
-  const MarkerCase cases[] = {
-      {u"ab:cd", u":", false, 2, u"ab"},
-      {u"ab:cd:ef", u":", false, 2, u"ab"},
-      {u"ab:cd", u";", false, -1, u"ab:cd"},
-      {u":cd", u":", false, 0, u""},
-  };
-  for (const MarkerCase& c : cases) {
-    Text text = c.text;
-    EXPECT_EQ(CutBefore(text, c.marker), c.position) << TextToUtf8(c.text);
-    EXPECT_EQ(text, c.textAfter) << TextToUtf8(c.text);
+    EXPECT_EQ(c.cut ? CutBefore(text, c.marker) : SkipPast(text, c.marker, c.removeMarker), c.position)
+        << TextToUtf8(c.text) << (c.cut ? " cut" : " skip");
+    EXPECT_EQ(text, c.textAfter) << TextToUtf8(c.text) << (c.cut ? " cut" : " skip");
   }
 }
 

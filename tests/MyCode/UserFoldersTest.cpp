@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "MyCode/CookieJar.h"
 #include "MyCode/FileSystem.h"
 
@@ -15,12 +17,16 @@ std::string Lower(Text text) {
   return s;
 }
 
-TEST(UserFolders, ExecutableFolderHoldsTheRunningProgram) {
-  const Text folder = ExecutableFolder();
-  ASSERT_FALSE(folder.empty());
-  EXPECT_EQ(folder.back(), kPathSep);
-  EXPECT_TRUE(IsAbsolutePath(folder)) << TextToUtf8(folder);
-  EXPECT_TRUE(FolderExists(folder)) << TextToUtf8(folder);
+// The running program's folder and the current one: absolute folders that exist, written with their
+// trailing separator.
+TEST(UserFolders, ProgramAndCurrentFoldersExistWithTheirSeparator) {
+  const std::pair<const char*, Text> folders[] = {{"program", ExecutableFolder()}, {"current", CurrentFolder()}};
+  for (const auto& [which, folder] : folders) {
+    ASSERT_FALSE(folder.empty()) << which;
+    EXPECT_EQ(folder.back(), kPathSep) << which;
+    EXPECT_TRUE(IsAbsolutePath(folder)) << TextToUtf8(folder);
+    EXPECT_TRUE(FolderExists(folder)) << TextToUtf8(folder);
+  }
 }
 
 TEST(UserFolders, DocumentsFolderIsAnAbsoluteFolderWhenTheSystemNamesOne) {

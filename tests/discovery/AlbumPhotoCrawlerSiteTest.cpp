@@ -2,6 +2,8 @@
 // handed to the naming step with its large address, and the run's stop honoured after a picture.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "discovery/AlbumPhotoCrawler.h"
 #include "support/SiteFixture.h"
 #include "support/TestMembers.h"
@@ -28,29 +30,23 @@ class AlbumPhotoCrawlerSiteTest : public test::SiteFixture {
   }
 };
 
-TEST_F(AlbumPhotoCrawlerSiteTest, AOnePageAlbumIsReadWithOneRequest) {
-  SiteMember member = test::MemberWith("m", {u"One"}, 3, 2);
-  site().AddMember(member);
-  site().ResetCounts();
-  std::vector<Named> named = Crawl(u"m/photo/a1");
-  EXPECT_EQ(site().TotalRequests(), 1);
-  EXPECT_EQ(site().RequestCount("/m/photo/a1-1.html"), 1);
-  ASSERT_EQ(named.size(), 2u);
-  EXPECT_EQ(named[0].url, BigUrl(member, 0, 1));
-  EXPECT_EQ(named[1].url, BigUrl(member, 0, 2));
-  EXPECT_EQ(named[1].description, u"p2");
-}
-
+// One page or three: each page asked for once, each picture with its large address and description.
 TEST_F(AlbumPhotoCrawlerSiteTest, PagesAreReadInOrderUntilTheLast) {
-  SiteMember member = test::MemberWith("m", {u"Long"}, 3, 7, 3);
-  site().AddMember(member);
-  site().ResetCounts();
-  std::vector<Named> named = Crawl(u"m/photo/a1");
-  ASSERT_EQ(named.size(), 7u);
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(named[i].url, BigUrl(member, 0, i + 1)) << i;
-  for (int page = 1; page <= 3; ++page)
-    EXPECT_EQ(site().RequestCount("/m/photo/a1-" + std::to_string(page) + ".html"), 1) << page;
-  EXPECT_EQ(site().TotalRequests(), 3);
+  for (const auto& [pictures, pages] : {std::pair{2, 1}, std::pair{7, 3}}) {
+    SCOPED_TRACE(pictures);
+    SiteMember member = test::MemberWith("m" + std::to_string(pictures), {u"Album"}, 3, pictures, 3);
+    site().AddMember(member);
+    site().ResetCounts();
+    std::vector<Named> named = Crawl(Utf8ToText(member.key + "/photo/a1"));
+    ASSERT_EQ(named.size(), static_cast<std::size_t>(pictures));
+    for (int i = 0; i < pictures; ++i) {
+      EXPECT_EQ(named[i].url, BigUrl(member, 0, i + 1)) << i;
+      EXPECT_EQ(named[i].description, Utf8ToText("p" + std::to_string(i + 1))) << i;
+    }
+    for (int page = 1; page <= pages; ++page)
+      EXPECT_EQ(site().RequestCount("/" + member.key + "/photo/a1-" + std::to_string(page) + ".html"), 1) << page;
+    EXPECT_EQ(site().TotalRequests(), pages);
+  }
 }
 
 TEST_F(AlbumPhotoCrawlerSiteTest, TheRunsStopEndsTheCrawlAfterThePictureBeingNamed) {

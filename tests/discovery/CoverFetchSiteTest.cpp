@@ -44,28 +44,22 @@ TEST_F(CoverFetchTest, AnErrorReplyNeverBecomesACover) {
   EXPECT_EQ(server.RequestCount(), 1u);  // one attempt, no retry
   // Nothing half-written is left beside it either.
   EXPECT_TRUE(std::filesystem::is_empty(dir.file("tmp")));
+  // An empty address makes no request at all.
+  EXPECT_FALSE(FetchCover(dir.folder(), 1, Text(), nullptr));
+  EXPECT_EQ(server.RequestCount(), 1u);
+  EXPECT_FALSE(test::PathExists(CoverFile(1)));
 }
 
-TEST_F(CoverFetchTest, ALaterCoverReplacesTheOneOfTheSameIndex) {
+// A later cover replaces the one of its index, and a removed "tmp" is made again for any album.
+TEST_F(CoverFetchTest, ALaterCoverReplacesTheOneOfTheSameIndexAndTmpIsMadeAgain) {
   server.On("/a.jpg", Respond(200, "first picture", {"Content-Type: image/jpeg"}));
   server.On("/b.jpg", Respond(200, "second picture", {"Content-Type: image/jpeg"}));
   ASSERT_TRUE(Fetch(3, "/a.jpg"));
   ASSERT_TRUE(Fetch(3, "/b.jpg"));
   EXPECT_EQ(ReadWholeFile(CoverFile(3)), "second picture");
-}
-
-TEST_F(CoverFetchTest, AnEmptyAddressMakesNoRequest) {
-  EXPECT_FALSE(FetchCover(dir.folder(), 0, Text(), nullptr));
-  EXPECT_EQ(server.RequestCount(), 0u);
-  EXPECT_FALSE(test::PathExists(CoverFile(0)));
-}
-
-TEST_F(CoverFetchTest, ARemovedTmpFolderIsMadeAgainForAnyAlbum) {
-  server.On("/c.jpg", Respond(200, "cover bytes", {"Content-Type: image/jpeg"}));
-  ASSERT_TRUE(Fetch(0, "/c.jpg"));
   std::filesystem::remove_all(dir.file("tmp"));
-  ASSERT_TRUE(Fetch(5, "/c.jpg"));  // not album 0, and still saved
-  EXPECT_EQ(ReadWholeFile(CoverFile(5)), "cover bytes");
+  ASSERT_TRUE(Fetch(5, "/a.jpg"));  // not album 0, and still saved
+  EXPECT_EQ(ReadWholeFile(CoverFile(5)), "first picture");
 }
 
 TEST_F(CoverFetchTest, RaisingTheAbortFlagEndsAStalledCoverAtOnce) {

@@ -41,17 +41,6 @@ TEST(SiteProfile, LoginAddressIsTheCommunitysPassportOrTheBasesOwnForm) {
   EXPECT_EQ(SiteProfile(u"http://hupu.com.example.org").LoginAddress(), u"http://hupu.com.example.org/login");
 }
 
-TEST(SiteRecognition, TableKeepsThePartsOrderAndEndsWithTheCommunity) {
-  int last = -1;
-  for (const SiteRow& row : SITE_TABLE) {
-    EXPECT_GE(row.siteCode, last);
-    last = row.siteCode;
-  }
-  EXPECT_EQ(SITE_TABLE.back().siteCode, SITE_CODE_HUPU);
-  EXPECT_EQ(RowFragment(SITE_TABLE.back(), SiteProfile()), u"hupu.com/");
-  EXPECT_EQ(SITE_ENTRY_NAMES[SITE_CODE_HUPU], u"虎扑");
-}
-
 TEST(SiteRecognition, MatchesTypedAddresses) {
   const SiteProfile hupu;
   const SiteProfile standIn(u"http://127.0.0.1:8123");

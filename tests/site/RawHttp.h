@@ -2,17 +2,14 @@
 // (announced lengths, cut bodies, stalls) without a client library smoothing it over.
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <string>
+
+#include "support/TestSocket.h"
 
 namespace albatrix::test {
 
@@ -40,45 +37,35 @@ struct RawReply {
 
 class RawConnection {
  public:
-  explicit RawConnection(int port) {
-    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<unsigned short>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-      ::close(fd_);
-      fd_ = -1;
-    }
-  }
+  explicit RawConnection(int port) : socket_(ConnectToLoopback(port)) {}
   ~RawConnection() {
-    if (fd_ >= 0) ::close(fd_);
+    if (socket_ != kNoSocket) CloseSocket(socket_);
   }
   RawConnection(const RawConnection&) = delete;
   RawConnection& operator=(const RawConnection&) = delete;
 
+  // A request this short fits the new connection's send buffer at once.
   bool Send(const std::string& method, const std::string& path, const std::string& extraHeaders = "") {
     std::string request = method + " " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" +
                           extraHeaders + "\r\n";
-    return fd_ >= 0 && ::send(fd_, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size());
+    return socket_ != kNoSocket &&
+           SendSome(socket_, request.data(), request.size()) == static_cast<long>(request.size());
   }
 
   // Reads until `enough` holds for what arrived, the peer closes, or nothing comes for `timeoutMs`.
   void ReadUntil(const std::function<bool(const RawReply&)>& enough, int timeoutMs) {
     char buffer[65536];
     while (!reply_.closed && !enough(reply_)) {
-      pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, timeoutMs) <= 0) {
+      const long n = ReceiveSome(socket_, buffer, sizeof buffer);
+      if (n > 0) {
+        raw_.append(buffer, static_cast<std::size_t>(n));
+        Split();
+      } else if (n != kWouldBlock) {
+        reply_.closed = true;
+      } else if (!wait_.WaitFor(socket_, Readiness::Read, timeoutMs)) {
         reply_.timedOut = true;
         return;
       }
-      ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
-      if (n <= 0) {
-        reply_.closed = true;
-        break;
-      }
-      raw_.append(buffer, static_cast<std::size_t>(n));
-      Split();
     }
   }
 
@@ -98,7 +85,8 @@ class RawConnection {
     if (space != std::string::npos) reply_.status = std::atoi(reply_.head.c_str() + space + 1);
   }
 
-  int fd_ = -1;
+  Socket socket_;
+  StopSignal wait_;  // never raised: only its waits are used
   std::string raw_;
   RawReply reply_;
 };
