@@ -1,15 +1,12 @@
-// Test helpers: the album-list and album-page walks as the program's crawlers make them, through the
-// program's own page parsers (whose rules tests/discovery checks against hand-written pages), so that the
-// site is checked against what the program reads and not against its own templates.
+// Test helpers: the album-list and album-page walks exactly as the program's crawlers make them, written
+// from their description with the text toolkit, so that the site is checked against the walk and not
+// against its own templates.
 #pragma once
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "MyCode/StringCtrl.h"
-#include "discovery/AlbumPageParser.h"
-#include "discovery/ListPageParser.h"
 
 namespace albatrix::test {
 
@@ -20,8 +17,23 @@ inline Text PageText(const std::string& gbk) {
   return text;
 }
 
-using WalkedAlbum = ST_PERLISTRECORD;
-using WalkedPicture = PictureEntry;
+inline unsigned ReadCount(const Text& text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\r' || text[i] == u'\n')) ++i;
+  unsigned n = 0;
+  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) n = n * 10 + (text[i] - u'0');
+  return n;
+}
+
+inline bool ContainsAfterFirst(const Text& text, TextView marker) {
+  auto at = text.find(marker);
+  return at != Text::npos && at >= 1;
+}
+
+struct WalkedAlbum {
+  Text albumPath, coverUrl, title;
+  unsigned pictureCount = 0;
+};
 
 struct WalkedListPage {
   bool maintenance = false;
@@ -30,22 +42,57 @@ struct WalkedListPage {
   std::vector<WalkedAlbum> albums;
 };
 
+// The list of a page between `listMarker` and "</ul>", split at "<li": the piece before the first "<li"
+// comes first and is no entry. Empty when no "<li" occurs.
+inline TextArray EntriesAfter(Text text, TextView listMarker) {
+  SkipPast(text, listMarker, true);
+  CutBefore(text, u"</ul>");
+  TextArray pieces;
+  SplitText(text, u"<li", pieces);
+  return pieces;
+}
+
 inline WalkedListPage WalkListPage(Text text) {
-  const ListPageScan scan = ScanListPage(std::move(text));
-  WalkedListPage page{scan.maintenance, scan.morePages, !scan.entries.empty(), {}};
-  for (const Text& entry : scan.entries) {
-    ParseListEntry(entry, page.albums.emplace_back());
+  WalkedListPage page;
+  if (ContainsAfterFirst(text, u"当前页面正在维护中")) {
+    page.maintenance = true;
+    return page;
+  }
+  page.more = text.find(u"id=\"j_next") != Text::npos;
+  TextArray pieces = EntriesAfter(text, u"class=\"album_list");
+  if (pieces.empty()) return page;
+  page.hasEntries = true;
+  for (std::size_t i = 1; i < pieces.size(); ++i) {
+    Text entry = pieces[i];
+    WalkedAlbum album;
+    album.albumPath = TextBetween(entry, u"href=\"", u"\"", BETWEEN_CONSUME);
+    CutBefore(album.albumPath, u"-");
+    CutBefore(album.albumPath, u".htm");
+    album.coverUrl = TextBetween(entry, u"src=\"", u"\"", BETWEEN_CONSUME);
+    album.title = TextBetween(entry, u"title=\"", u"\"", BETWEEN_CONSUME);
+    album.pictureCount = ReadCount(TextBetween(entry, u"(共", u"张", BETWEEN_CONSUME));
+    page.albums.push_back(album);
   }
   return page;
 }
 
-// The single-album branch: `address` is the typed album address.
-inline WalkedAlbum WalkSingleAlbum(Text text, const Text& address, const SiteProfile& profile) {
+// The single-album branch: `address` is the typed album address, `ending` the host fragment's ending.
+inline WalkedAlbum WalkSingleAlbum(Text text, const Text& address, TextView ending) {
   WalkedAlbum album;
-  ParseSingleAlbumPage(std::move(text), album);
-  album.albumPath = SingleAlbumPathOf(address, profile);
+  SkipPast(text, u"class=\"albumlist", true);
+  album.coverUrl = TextBetween(text, u"src=\"", u"\"", BETWEEN_CONSUME);
+  album.title = TextBetween(text, u"alt=\"", u"\"", BETWEEN_CONSUME);
+  album.albumPath = address;
+  SkipPast(album.albumPath, ending, true);
+  CutBefore(album.albumPath, u"-");
+  CutBefore(album.albumPath, u".htm");
+  album.pictureCount = ReadCount(TextBetween(text, u">共", u"张", BETWEEN_CONSUME));
   return album;
 }
+
+struct WalkedPicture {
+  Text url, description;
+};
 
 struct WalkedAlbumPage {
   bool more = false;
@@ -54,9 +101,19 @@ struct WalkedAlbumPage {
 };
 
 inline WalkedAlbumPage WalkAlbumPage(Text text) {
-  const AlbumPageScan scan = ScanAlbumPage(std::move(text));
-  WalkedAlbumPage page{scan.morePages, !scan.entries.empty(), {}};
-  for (const Text& entry : scan.entries) page.pictures.push_back(ParsePictureEntry(entry));
+  WalkedAlbumPage page;
+  page.more = text.find(u"class=\"next") != Text::npos;
+  TextArray pieces = EntriesAfter(text, u"class=\"albumlist_list");
+  if (pieces.empty()) return page;
+  page.hasEntries = true;
+  for (std::size_t i = 1; i < pieces.size(); ++i) {
+    Text entry = pieces[i];
+    WalkedPicture picture;
+    picture.url = TextBetween(entry, u"src=\"", u"\"", BETWEEN_CONSUME);
+    ReplaceAll(picture.url, u"small.", u"big.");
+    picture.description = TextBetween(entry, u"title=\"", u"\"", BETWEEN_CONSUME);
+    page.pictures.push_back(picture);
+  }
   return page;
 }
 
