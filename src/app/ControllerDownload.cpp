@@ -84,6 +84,7 @@ void AlbatrixController::RetryFailures() {
   if (const RunSession* last = runs_.LastSession()) {
     plan.retryOnly = last->tally.failures;
     plan.retryAlbums = last->albumTallies;
+    plan.retriedAlbums = last->retriedAlbums;
     plan.savedBefore = last->journal.KnownPictures();
   }
   if (plan.retryOnly.empty()) {

@@ -77,8 +77,8 @@ std::ptrdiff_t TallyAlbum(RunSession& session, const std::vector<PictureResult>&
     session.tally.failures.push_back(std::move(failed));
     lastFailed = static_cast<std::ptrdiff_t>(i);
   }
-  // The album's marker is written again once the retry passes are over.
-  if (retryable && session.plan.retries > 0 && !album.cancelled && !album.incomplete)
+  // The album's marker is written again once the retry passes are over, this run's or a later retry's.
+  if (retryable && !album.cancelled && !album.incomplete)
     session.retriedAlbums[album.position] = {pictures.folder(), pictures.urls()};
   return lastFailed;
 }
@@ -248,7 +248,7 @@ void DownloadRun(RunSession& session) {
   session.journal.Begin(session.plan.jobFolder, JobOfPlan(session.plan), session.plan.savedBefore);
   session.albumFolders.Clear();
   session.albumTallies = session.plan.retryAlbums;
-  session.retriedAlbums.clear();
+  session.retriedAlbums = session.plan.retriedAlbums;
   session.pacer.onHold = [&session](long long seconds) { session.events.HoldBegun(seconds); };
   session.pacer.SetClock(WaitClockOf(session.plan));
 
@@ -258,6 +258,7 @@ void DownloadRun(RunSession& session) {
     run.failures = session.plan.retryOnly;
     run.failed = static_cast<std::int64_t>(run.failures.size());
     RetryFailures(session, 1);
+    RemarkRetriedAlbums(session);
   } else {
     session.events.RunBegun(chosen.size(), 0);
     for (std::size_t i = 0; i < chosen.size() && !Cancelled(flags); ++i) {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <thread>
 #include <vector>
 
@@ -43,6 +44,13 @@ using ThreadStarter = std::function<bool(std::thread& thread, std::function<void
 // std::thread, with a failure to start reported as false rather than thrown.
 bool StartThread(std::thread& thread, std::function<void()> body);
 
+// An album with a picture a retry may mend, by its position in the run: its folder and listed addresses,
+// so its skip marker can follow the final outcome.
+struct RetriedAlbum {
+  Text folder;
+  TextArray urls;
+};
+
 struct RunPlan {
   std::vector<ST_PERLISTRECORD> albums;  // copies of the chosen albums, in the order they are taken
   std::size_t listedAlbums = 0;          // albums in the list they were chosen from ("?7" of a name)
@@ -59,9 +67,11 @@ struct RunPlan {
   // may mend (0: none).
   int retries = 0;
   // When not empty, the run is one retry pass over these pictures of an earlier run, and takes no album;
-  // the earlier run's album tallies then come along, so each album's outcome moves with its pictures.
+  // the earlier run's album tallies then come along, so each album's outcome moves with its pictures,
+  // and so do its albums with a picture a retry may mend, so their skip markers follow the outcome.
   std::vector<FailedPicture> retryOnly;
   std::vector<AlbumTally> retryAlbums;
+  std::map<std::size_t, RetriedAlbum> retriedAlbums;
 
   // The job file: kept in this folder (the program folder; empty: none) while the run goes on, with the
   // member address the albums were listed from. Pictures earlier runs saved are not fetched again while

@@ -86,12 +86,7 @@ struct RunSession {
   RunTally tally;
   // Each album's tally, by position - 1, kept for the retry passes.
   std::vector<AlbumTally> albumTallies;
-  // Each album with a picture a retry may mend, by position: its folder and listed addresses, so its skip
-  // marker can follow the final outcome.
-  struct RetriedAlbum {
-    Text folder;
-    TextArray urls;
-  };
+  // Each album with a picture a retry may mend, by position.
   std::map<std::size_t, RetriedAlbum> retriedAlbums;
 };
 

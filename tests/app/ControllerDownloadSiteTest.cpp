@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "app/AlbatrixController.h"
+#include "download/AlbumFiles.h"
 #include "download/DownProc.h"
 #include "model/DownloadJob.h"
 #include "support/FakeView.h"
@@ -171,9 +172,15 @@ TEST_F(ControllerDownloadSiteTest, EmptySavePathIsRefusedAndTheNextPressStartsAg
 }
 
 // "重试失败的图片": one pass over the last run's failures, into the same folders and names, and the
-// album's row follows.
+// album's row and its skip marker follow: once all is saved, the marker is a clean run's.
 TEST_F(ControllerDownloadSiteTest, RetryingTheFailuresSavesThemWhereTheyBelong) {
   auto member = site().Member("kobe");
+  const Text albumFolder = Utf8ToText(saveDir.path() + test::PlatformPath("/kobe/Two/"));
+  auto markerNames = [&](int picture) {
+    const Text marker = ReadSkipMarker(albumFolder);
+    const Text path = Utf8ToText(AlbumSite::PicturePath("kobe", member->albums[1], picture, true));
+    return marker.size() >= path.size() && marker.compare(marker.size() - path.size(), path.size(), path) == 0;
+  };
   SiteFault broken;
   broken.status = 500;
   site().SetFault(AlbumSite::PicturePath("kobe", member->albums[1], 2, true), broken);
@@ -185,6 +192,7 @@ TEST_F(ControllerDownloadSiteTest, RetryingTheFailuresSavesThemWhereTheyBelong) 
   controller->ResetGrid();
   controller->ShowAlbumInGrid(1);
   EXPECT_EQ(view.Rows().back().result, u"失败 1/3");
+  EXPECT_TRUE(markerNames(3));  // the picture after the one that failed
 
   site().ClearFaults();
   controller->RetryFailures();
@@ -196,6 +204,7 @@ TEST_F(ControllerDownloadSiteTest, RetryingTheFailuresSavesThemWhereTheyBelong) 
   controller->ResetGrid();
   controller->ShowAlbumInGrid(1);
   EXPECT_EQ(view.Rows().back().result, u"完成 3");
+  EXPECT_TRUE(markerNames(1));
 }
 
 // "终止下载" keeps the run's job file; the next start asks whether to go on, and "是" finishes the albums
