@@ -9,12 +9,17 @@
 #include <wx/log.h>
 #include <wx/msw/registry.h>
 #include <wx/msw/webview_ie.h>
+#include <wininet.h>
+#include <urlmon.h>
 #endif
 
 #if defined(__WXGTK__) && wxUSE_WEBVIEW_WEBKIT2
 #define ALBATRIX_WEBKIT 1
 #include <webkit2/webkit2.h>
 #endif
+
+#include <string>
+#include <string_view>
 
 #include "MyCode/Trace.h"
 #include "MyCode/URLSource2.h"
@@ -47,6 +52,37 @@ bool AskForNewestEngine() {
   if (!key.Exists() && !key.Create(false)) return false;
   return wxWebViewIE::MSWSetEmulationLevel(wxWEBVIEWIE_EMU_IE11);
 }
+
+// The IE control asks through the process's URL session, which follows the system's settings unless told
+// otherwise before its first page: a --proxy is handed to it in WinINet's words ("host:port" for every
+// scheme, "socks=host:port" for a SOCKS proxy), loopback kept direct as for the program's own requests;
+// --proxy none makes it connect directly.
+void RouteBrowser(const ProxyChoice& choice) {
+  std::string proxy;
+  INTERNET_PROXY_INFO info{};
+  info.dwAccessType = INTERNET_OPEN_TYPE_DIRECT;
+  if (choice.kind == ProxyChoice::Kind::Fixed) {
+    std::string_view address = choice.proxy;
+    const std::size_t schemeEnd = address.find("://");
+    const std::string_view scheme = schemeEnd == std::string_view::npos ? "http" : address.substr(0, schemeEnd);
+    if (schemeEnd != std::string_view::npos) address.remove_prefix(schemeEnd + 3);
+    if (const std::size_t at = address.rfind('@'); at != std::string_view::npos) address.remove_prefix(at + 1);
+    if (const std::size_t slash = address.find('/'); slash != std::string_view::npos) address = address.substr(0, slash);
+    proxy = (scheme.starts_with("socks") ? "socks=" : "") + std::string(address);
+    info.dwAccessType = INTERNET_OPEN_TYPE_PROXY;
+  }
+  static const char kDirect[] = "localhost;*.localhost;127.*;[::1]";
+  // The session reads the structure's two texts as ANSI strings, whatever the structure's declared type.
+  info.lpszProxy = reinterpret_cast<decltype(info.lpszProxy)>(proxy.empty() ? nullptr : proxy.c_str());
+  info.lpszProxyBypass = reinterpret_cast<decltype(info.lpszProxyBypass)>(proxy.empty() ? nullptr : kDirect);
+  const HRESULT result = ::UrlMkSetSessionOption(INTERNET_OPTION_PROXY, &info, sizeof info, 0);
+  const std::string way = proxy.empty() ? "no proxy (--proxy none)" : "through " + proxy + " (--proxy)";
+  if (SUCCEEDED(result))
+    Trace("login browser: " + way);
+  else
+    Trace("login browser: the URL session refused " + way + " (" + std::to_string(static_cast<long>(result)) +
+          "); it keeps the system's proxy settings");
+}
 #endif
 
 #ifdef ALBATRIX_WEBKIT
@@ -78,8 +114,9 @@ wxWebView* MakeSystemBrowser(wxWindow* parent, int id, const wxString& address) 
 #ifdef __WXMSW__
   static const bool newestEngine = AskForNewestEngine();
   if (!newestEngine) Trace("login browser: the newest engine could not be asked for; pages may render as IE 7");
-  if (proxy.kind != ProxyChoice::Kind::System)
-    Trace("login browser: keeps the system's proxy settings; --proxy holds for the program's own requests");
+  // Once for the process: every login dialog's control shares the session.
+  static const bool routed = proxy.kind != ProxyChoice::Kind::System && (RouteBrowser(proxy), true);
+  (void)routed;
 #endif
 #ifdef ALBATRIX_WEBKIT
   if (proxy.kind != ProxyChoice::Kind::System) {

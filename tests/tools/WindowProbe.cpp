@@ -10,6 +10,8 @@
 //   window-probe TITLE menubar -     "x y width height" of the menu bar on the screen: the band over the
 //                                    client area (another process's menu items cannot be asked for
 //                                    their places under wine), whose first title starts at its left
+//   window-probe TITLE popup -       "1" while a menu's pop-up (the system's class "#32768") shows, else "0"
+//   window-probe TITLE active -      "1" when the window is the active (foreground) one, else "0"
 // ID 0 is the window itself. Exit status 1 when the window or the control is not there.
 #include "MyCode/Win32.h"
 
@@ -47,7 +49,7 @@ int main() {
   int count = 0;
   LPWSTR* args = ::CommandLineToArgvW(::GetCommandLineW(), &count);
   if (!args || count != 4) {
-    std::fputs("usage: window-probe TITLE rect|text|edit|enabled|shown ID\n", stderr);
+    std::fputs("usage: window-probe TITLE rect|text|edit|enabled|shown ID, menubar|popup|active -\n", stderr);
     return 2;
   }
   HWND window = ::FindWindowW(nullptr, args[1]);
@@ -59,6 +61,15 @@ int main() {
     if (!::GetMenu(window) || !::GetClientRect(window, &client) || !::ClientToScreen(window, &origin)) return 1;
     int height = ::GetSystemMetrics(SM_CYMENU);
     std::printf("%ld %ld %ld %d\n", origin.x, origin.y - height, client.right, height);
+    return 0;
+  }
+  if (what == L"active") {
+    std::puts(::GetForegroundWindow() == window ? "1" : "0");
+    return 0;
+  }
+  if (what == L"popup") {
+    HWND popup = ::FindWindowW(L"#32768", nullptr);
+    std::puts(popup && ::IsWindowVisible(popup) ? "1" : "0");
     return 0;
   }
   HWND control = window;
