@@ -50,6 +50,9 @@ class AlbumGrid {
   // covers come. A cover that cannot be fetched leaves none.
   int ThumbnailOf(std::size_t albumIndex) const;
 
+  // The album rows of the list mode grid since its last reset or ClearRows.
+  int Rows() const { return rows_.load(); }
+
   // The list mode's filter; empty for none.
   void SetFilterKeyword(Text keyword);
   Text FilterKeyword() const;

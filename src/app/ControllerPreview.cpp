@@ -52,6 +52,7 @@ bool AlbatrixController::ApplyFilter(TextView keyword) {
   SetFilterKeyword(TrimBlanks(keyword));
   grid_.ClearRows();
   FillGrid();
+  Trace("filter: " + std::to_string(grid_.Rows()) + " of " + std::to_string(Albums().size()) + " albums shown");
   return true;
 }
 
