@@ -1,7 +1,7 @@
 // Everything the main window decides: the commands, what is under way (listing, grid fill, download run)
 // and the threads they start, over the parts that keep their own state: the listed member and its albums
-// (ListedMember), the grid (AlbumGrid), the settings (SettingsStore) and the download's side of the
-// window (DownloadPresenter). The engines report events; the controller turns them into what the window
+// (ListedMember), the grid (AlbumGrid), the settings (SettingsStore), the run thread and what the last
+// run left (RunKeeper), and the download's side of the window (DownloadPresenter). The engines report events; the controller turns them into what the window
 // shows, through MainWindowView, so every front end (wx, command line, the tests' fake) gets the same
 // rules.
 #pragma once
