@@ -8,11 +8,13 @@
 
 namespace albatrix {
 
-AlbatrixController::AlbatrixController(MainWindowView& view, Text programFolder, SiteProfile profile)
+AlbatrixController::AlbatrixController(MainWindowView& view, Text programFolder, SiteProfile profile,
+                                       ListAlbumsFn listAlbums)
     : view_(view),
       siteCode_(SITE_CODE_HUPU),
       programFolder_(std::move(programFolder)),
       profile_(std::move(profile)),
+      member_(std::move(listAlbums)),
       downloadPresenter_(view, [this](const RunTally* tally) { DownloadEnded(tally); }),
       grid_(view, programFolder_, [this](std::size_t albumIndex) { return downloadPresenter_.ResultOf(albumIndex); }) {}
 
@@ -80,7 +82,7 @@ void AlbatrixController::GetAlbums(Text memberText) {
 }
 
 void AlbatrixController::ClearListing() {
-  ResetGrid();
+  grid_.Reset();
   member_.ClearAlbums();
   downloadPresenter_.ForgetResults();
   lastRunAlbums_.clear();  // the rows those albums had are gone with the list
@@ -94,10 +96,7 @@ void AlbatrixController::StopListing() {
   grid_.DropCovers();    // and so do the covers
 }
 
-namespace {
-
-// The listing's events as the controller takes them: every album found is appended and shown at once.
-class ListingToController : public ListingEvents {
+class AlbatrixController::ListingToController : public ListingEvents {
  public:
   explicit ListingToController(AlbatrixController& controller) : controller_(controller) {}
   void AlbumFound(const ST_PERLISTRECORD& album) override { controller_.AppendAlbum(album); }
@@ -105,6 +104,8 @@ class ListingToController : public ListingEvents {
  private:
   AlbatrixController& controller_;
 };
+
+namespace {
 
 Text CountText(const char* before, std::size_t n, const char* after) {
   return Utf8ToText(before) + DecimalText(n) + Utf8ToText(after);

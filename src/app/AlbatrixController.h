@@ -71,8 +71,9 @@ struct DownloadRequest {
 class AlbatrixController {
  public:
   // `programFolder` ends with the path separator: soft.dat lives there. The view must outlive the
-  // controller.
-  AlbatrixController(MainWindowView& view, Text programFolder, SiteProfile profile = SiteProfile());
+  // controller. `listAlbums` empty: listings read the site's pages (tests hand albums as data).
+  AlbatrixController(MainWindowView& view, Text programFolder, SiteProfile profile = SiteProfile(),
+                     ListAlbumsFn listAlbums = {});
   // Asks a running listing or download to stop, cutting their requests short, and waits for their
   // threads: no thread outlives the controller.
   ~AlbatrixController();
@@ -106,20 +107,6 @@ class AlbatrixController {
   // Waits until the listing thread (if any) has ended. From the thread that drives the commands only.
   void WaitForListing();
 
-  // Empties the grid for the current mode (PreviewMode) and unchecks "全选".
-  void ResetGrid() { grid_.Reset(); }
-  // The listing look: the controls a listing changes off (and "终止获取"), then on again as the mode
-  // allows; LeaveListing also ends the listing state.
-  void EnterListing();
-  void LeaveListing();
-  // Appends an album the listing found: the title cut to the grid's 80 units and kept unique
-  // (AlbumList::CutTitle) in the record itself, then shown. False when it could not be stored (the
-  // message is shown).
-  bool AppendAlbum(const ST_PERLISTRECORD& album);
-  // The grid's per-album step: in list mode the album gets the next row unless a filter keyword rules it
-  // out; in preview mode it shows the thumbnail it has and asks for its cover when it has none. The view
-  // receives a copy; the record is not changed.
-  void ShowAlbumInGrid(std::size_t albumIndex);
   // How covers become thumbnails; without one no cover is fetched. Set before the first listing.
   void SetThumbnailMaker(ThumbnailMaker maker) { grid_.SetThumbnailMaker(std::move(maker)); }
   // The thumbnail index of album i in the view's thumbnail list, -1 while it has none (AlbumGrid).
@@ -129,9 +116,6 @@ class AlbatrixController {
   // Otherwise the find window is hidden ("筛选" and "查找" off) for preview mode or "筛选" and "查找" on
   // for list mode, the grid is reset to the new mode and the filler thread shows every album in it.
   void SwitchPreview(bool checked);
-  // The fill pass: albums 0..N-1 shown until a stop is asked, then the grid refreshed, the fill ended and
-  // the filter keyword emptied. Runs on the filler thread, or on the interface thread for a filter.
-  void FillGrid();
   // "筛选" ended with OK: the list keeps its header and widths, and shows only the albums whose title
   // contains the trimmed keyword (case-sensitive), numbered from "0001"; an empty keyword shows all.
   // Refused (false) while a fill or a listing runs, since both write the same grid.
@@ -218,19 +202,14 @@ class AlbatrixController {
   // settings saved. True when it changed.
   bool AddSavePathHistory(TextView path);
 
-  // The filter of the list mode grid; empty for none.
-  void SetFilterKeyword(Text keyword) { grid_.SetFilterKeyword(std::move(keyword)); }
-  Text FilterKeyword() const { return grid_.FilterKeyword(); }
 
-  MainWindowView& View() { return view_; }
   const SiteProfile& Profile() const { return profile_; }
   // The albums of the last listing. Read them only while no listing runs.
   const AlbumList& Albums() const { return member_.Albums(); }
-  const Text& ProgramFolder() const { return programFolder_; }
-  // The member folder text ("" or ending with the separator) and the sub-folder text the last listing
-  // left, for the download run.
+  // The member folder text the last listing left ("" or ending with the separator), for the download run.
   Text MemberKey() const { return member_.MemberKey(); }
-  Text SubFolder() const { return member_.SubFolder(); }
+  // The list mode grid's filter keyword while a filter pass shows its albums; empty otherwise.
+  Text FilterKeyword() const { return grid_.FilterKeyword(); }
 
   // What is under way. Any thread may ask; the answer may change the moment after.
   bool Listing() const { return states_.Active(Activity::Listing); }
@@ -249,11 +228,29 @@ class AlbatrixController {
   // Another site's records until the next listing or selection change (the menu's rules differ by site).
   void SetSiteCode(int code) { siteCode_ = code; }
 
+ private:
+  // The listing's events as the controller takes them: every album found is appended and shown at once.
+  class ListingToController;
+
+  // The listing look: the controls a listing changes off (and "终止获取"), then on again as the mode
+  // allows; LeaveListing also ends the listing state.
+  void EnterListing();
+  void LeaveListing();
+  // Appends an album the listing found: the title cut to the grid's 80 units and kept unique
+  // (AlbumList::CutTitle) in the record itself, then shown. False when it could not be stored (the
+  // message is shown).
+  bool AppendAlbum(const ST_PERLISTRECORD& album);
+  // The grid's per-album step: in list mode the album gets the next row unless a filter keyword rules it
+  // out; in preview mode it shows the thumbnail it has and asks for its cover when it has none. The view
+  // receives a copy; the record is not changed.
+  void ShowAlbumInGrid(std::size_t albumIndex);
+  // The fill pass: albums 0..N-1 shown until a stop is asked, then the grid refreshed, the fill ended and
+  // the filter keyword emptied. Runs on the filler thread, or on the interface thread for a filter.
+  void FillGrid();
+
   // One history's rule under the settings lock: `text` goes first unless AddHistory refuses it, and only
   // a history that changed is saved. True when it changed.
   bool AddHistoryAndSave(HistoryKind which, TextView text);
-
- private:
   // The listing thread's body: lists `memberText` (trimmed) and shows the outcome.
   void RunListing(const Text& memberText);
   // The site selector to `entry`, on the view and in the controller's own copy.

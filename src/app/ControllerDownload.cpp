@@ -23,7 +23,7 @@ RunPlan AlbatrixController::MakeRunPlan(const DownloadRequest& request, std::vec
   plan.listedAlbums = Albums().size();
   plan.savePath = request.savePath;
   plan.memberKey = MemberKey();
-  plan.subFolder = SubFolder();
+  plan.subFolder = member_.SubFolder();
   plan.siteCode = siteCode_;
   plan.nameRule = [this] { return CurrentNameRule(); };
   plan.limits = CurrentLimits();

@@ -25,7 +25,7 @@ void AlbatrixController::SwitchPreview(bool checked) {
   ShowInput(Running() ? InputBusy::Running : InputBusy::None);
   WaitForFill();  // a last fill has ended already; its thread only returns
   states_.Begin(Activity::Filling);
-  ResetGrid();
+  grid_.Reset();
   if (!StartThread(fillThread_, [this] { FillGrid(); })) {
     Trace("preview: the filler thread could not start");
     states_.End(Activity::Filling);
@@ -38,7 +38,7 @@ void AlbatrixController::FillGrid() {
   if (grid_.PreviewMode()) grid_.WaitForCovers([this] { return states_.StopAsked(Activity::Filling); });
   view_.RefreshGrid();
   // The keyword goes before the fill counts as ended: a filter may start from then on and sets its own.
-  SetFilterKeyword(Text());
+  grid_.SetFilterKeyword(Text());
   states_.End(Activity::Filling);
 }
 
@@ -49,7 +49,7 @@ bool AlbatrixController::ApplyFilter(TextView keyword) {
     return false;
   }
   WaitForFill();
-  SetFilterKeyword(TrimBlanks(keyword));
+  grid_.SetFilterKeyword(TrimBlanks(keyword));
   grid_.ClearRows();
   FillGrid();
   Trace("filter: " + std::to_string(grid_.Rows()) + " of " + std::to_string(Albums().size()) + " albums shown");

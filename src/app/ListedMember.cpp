@@ -11,6 +11,7 @@ std::optional<std::size_t> ListedMember::Append(const ST_PERLISTRECORD& album, s
 }
 
 ListingResult ListedMember::List(const Text& memberText, const SiteProfile& profile, ListingEvents& events) {
+  if (listAlbums_) return listAlbums_(memberText, profile, events, &stop_);
   return ListMemberAlbums(memberText, profile, events, &stop_);
 }
 

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -15,8 +16,16 @@
 
 namespace albatrix {
 
+// How a listing reads a member's albums: the ListMemberAlbums contract (`memberText` trimmed and not
+// empty, every album to `events`, ended by `stop` after the album it is at).
+using ListAlbumsFn = std::function<ListingResult(TextView memberText, const SiteProfile& profile,
+                                                 ListingEvents& events, const std::atomic<bool>* stop)>;
+
 class ListedMember {
  public:
+  // `listAlbums` empty: the site's album list pages (ListMemberAlbums). The tests hand albums as data.
+  explicit ListedMember(ListAlbumsFn listAlbums = {}) : listAlbums_(std::move(listAlbums)) {}
+
   // The albums. Only the thread that lists appends to them: read them while no listing runs, or from
   // that thread.
   const AlbumList& Albums() const { return albums_; }
@@ -42,6 +51,7 @@ class ListedMember {
   Text Address() const;
 
  private:
+  const ListAlbumsFn listAlbums_;
   AlbumList albums_;
   std::atomic<bool> stop_{false};
   mutable std::mutex lock_;  // the texts are written by the listing thread and read by others

@@ -7,6 +7,7 @@
 #include "app/AlbatrixController.h"
 #include "app/GridCells.h"
 #include "discovery/SiteRecognition.h"
+#include "support/FakeListing.h"
 #include "support/FakeView.h"
 #include "support/TempDir.h"
 
@@ -31,7 +32,12 @@ class ControllerTest : public ::testing::Test {
 
   TempDir dir;
   FakeView view;
-  AlbatrixController controller{view, dir.folder()};
+  std::vector<ST_PERLISTRECORD> listed{test::ListedAlbum(u"Trip")};  // what a listing of an address finds
+  AlbatrixController controller{view, dir.folder(), SiteProfile(),
+                                [this](TextView text, const SiteProfile& profile, ListingEvents& events,
+                                       const std::atomic<bool>* stop) {
+                                  return test::ListsAlbums(listed)(text, profile, events, stop);
+                                }};
 };
 
 TEST_F(ControllerTest, StartUpWritesTheSettingsAndFillsTheSelector) {
@@ -152,61 +158,25 @@ TEST_F(ControllerTest, CancelDownloadNeverStartsARun) {
   EXPECT_TRUE(view.Messages().empty());
 }
 
-TEST_F(ControllerTest, AppendingCutsTitlesAndTheGridFollowsTheFilter) {
-  ST_PERLISTRECORD album;
-  for (const Text& title : {Text(81, u'x'), Text(u"Trip"), Text(u"Sea trip"), Text(u"Home")}) {
-    album.title = title;
-    album.pictureCount = title == u"Home" ? -1 : 3;
-    controller.AppendAlbum(album);
-  }
-  controller.ResetGrid();
-  controller.SetFilterKeyword(u"trip");
-  for (std::size_t i = 0; i < controller.Albums().size(); ++i) controller.ShowAlbumInGrid(i);
-  EXPECT_EQ(controller.Albums()[0].title, Text(80, u'x'));  // cut in the record as it was appended
-  std::vector<GridAlbum> rows = view.Rows();
-  ASSERT_EQ(rows.size(), 1u);  // case-sensitive: only "Sea trip"
-  EXPECT_EQ(rows[0].albumIndex, 2u);
-  EXPECT_EQ(rows[0].number, u"0001");
-  EXPECT_EQ(rows[0].count, u"   3");
-
-  controller.SetFilterKeyword(Text());
-  controller.ResetGrid();
-  for (std::size_t i = 0; i < controller.Albums().size(); ++i) controller.ShowAlbumInGrid(i);
-  rows = view.Rows();
-  ASSERT_EQ(rows.size(), 4u);
-  EXPECT_EQ(rows[3].number, u"0004");
-  EXPECT_EQ(rows[3].row, 4);
-  EXPECT_EQ(rows[3].count, u"未知");
-  EXPECT_FALSE(view.IsChecked(Control::SelectAll));
-}
-
-TEST_F(ControllerTest, TheTitleCutKeepsAlbumsInFoldersOfTheirOwn) {
-  ST_PERLISTRECORD album;
-  album.title = Text(90, u'x');
-  for (int i = 0; i < 2; ++i) controller.AppendAlbum(album);
-  controller.ResetGrid();
-  for (std::size_t i = 0; i < 2; ++i) controller.ShowAlbumInGrid(i);
+// A listing's titles are cut to the grid's 80 units in the records themselves and kept unique, so no two
+// albums share a folder; the rows are numbered from "0001" and an unknown count reads "未知".
+TEST_F(ControllerTest, AListingCutsTitlesKeepsThemUniqueAndNumbersTheRows) {
+  listed = {test::ListedAlbum(Text(81, u'x')), test::ListedAlbum(Text(90, u'x')), test::ListedAlbum(u"Home", -1)};
+  StartUp();
+  ListOnce(u"http://my.hupu.com/kobe");
+  ASSERT_EQ(controller.Albums().size(), 3u);
   EXPECT_EQ(controller.Albums()[0].title, Text(80, u'x'));
   EXPECT_EQ(controller.Albums()[1].title, Text(76, u'x') + u" (1)");
-  std::vector<GridAlbum> rows = view.Rows();
-  ASSERT_EQ(rows.size(), 2u);
+  const std::vector<GridAlbum> rows = view.Rows();
+  ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[1].title, controller.Albums()[1].title);
-}
-
-TEST_F(ControllerTest, PreviewModePlacesSixAlbumsPerRow) {
-  ST_PERLISTRECORD album;
-  album.title = u"T";  // AppendAlbum leaves the caller's record as it was
-  for (int i = 0; i < 7; ++i) controller.AppendAlbum(album);
-  controller.SwitchPreview(true);  // the fill shows the seven albums
-  controller.WaitForFill();
-  EXPECT_TRUE(view.GridIsPreview());
-  std::vector<GridAlbum> rows = view.Rows();
-  ASSERT_EQ(rows.size(), 7u);
-  EXPECT_EQ(rows[5].row, 0);
-  EXPECT_EQ(rows[5].column, 5);
-  EXPECT_EQ(rows[6].row, 1);
-  EXPECT_EQ(rows[6].column, 0);
-  EXPECT_EQ(rows[6].caption, u"7.T (6)");
+  EXPECT_EQ(rows[0].number, u"0001");
+  EXPECT_EQ(rows[0].count, u"   3");
+  EXPECT_EQ(rows[2].number, u"0003");
+  EXPECT_EQ(rows[2].row, 3);
+  EXPECT_EQ(rows[2].count, u"未知");
+  EXPECT_EQ(view.GetText(Control::GridFrame), u"相册列表(共3个)");
+  EXPECT_EQ(controller.MemberKey(), MemberFolderText(u"kobe"));
 }
 
 // The listing thread's member history and a settings change made at the same moment (a menu toggle,
@@ -215,11 +185,6 @@ TEST_F(ControllerTest, PreviewModePlacesSixAlbumsPerRow) {
 TEST_F(ControllerTest, AHistoryAddAndASettingsChangeAtOnceBothReachTheFile) {
   StartUp();
   constexpr int kRounds = 30;
-  std::thread listing([&] {
-    for (int i = 0; i < kRounds; ++i) {
-      EXPECT_TRUE(controller.AddHistoryAndSave(HistoryKind::Member, Utf8ToText("http://my.hupu.com/member" + std::to_string(i))));
-    }
-  });
   std::thread settings([&] {
     for (int i = 0; i < kRounds; ++i) {
       EXPECT_TRUE(controller.EditSettings([i](SettingsBlock& block) {
@@ -228,7 +193,7 @@ TEST_F(ControllerTest, AHistoryAddAndASettingsChangeAtOnceBothReachTheFile) {
       }));
     }
   });
-  listing.join();
+  for (int i = 0; i < kRounds; ++i) ListOnce(Utf8ToText("http://my.hupu.com/member" + std::to_string(i)));
   settings.join();
   const SettingsBlock saved = ParseSettings(test::ReadWholeFile(dir.file("soft.dat")));
   EXPECT_EQ(SlotText(saved.memberHistory[0]), Utf8ToText("http://my.hupu.com/member" + std::to_string(kRounds - 1)));
@@ -237,7 +202,11 @@ TEST_F(ControllerTest, AHistoryAddAndASettingsChangeAtOnceBothReachTheFile) {
   EXPECT_EQ(saved.nameRules[SITE_CODE_HUPU].options & OPT_FIX_ORDER, 0);  // toggled an even number of times
   EXPECT_EQ(SerializeSettings(saved), SerializeSettings(controller.SettingsCopy()));
   // A text the history holds already is refused and writes nothing.
-  EXPECT_FALSE(controller.AddHistoryAndSave(HistoryKind::Member, u"HTTP://MY.HUPU.COM/MEMBER29"));
+  const std::size_t offered = view.Candidates(Control::Member).size();
+  const std::string before = test::ReadWholeFile(dir.file("soft.dat"));
+  ListOnce(u"HTTP://MY.HUPU.COM/MEMBER29");
+  EXPECT_EQ(view.Candidates(Control::Member).size(), offered);
+  EXPECT_EQ(test::ReadWholeFile(dir.file("soft.dat")), before);
 }
 
 }  // namespace

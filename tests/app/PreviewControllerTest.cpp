@@ -5,6 +5,7 @@
 #include <future>
 
 #include "app/AlbatrixController.h"
+#include "support/FakeListing.h"
 #include "support/FakeView.h"
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
@@ -14,12 +15,12 @@ namespace {
 
 class PreviewControllerTest : public ::testing::Test {
  protected:
+  // A listing that finds albums of these titles.
   void AddAlbums(std::initializer_list<const char16_t*> titles) {
-    ST_PERLISTRECORD album;
-    for (const char16_t* title : titles) {
-      album.title = title;
-      controller.AppendAlbum(album);
-    }
+    listed = titles;
+    if (!controller.ReadyForInput()) controller.FinishStartup();
+    controller.GetAlbums(u"http://my.hupu.com/kobe");
+    controller.WaitForListing();
   }
   // The user clicks 1014 into `checked`; returns once a fill that started has ended.
   void ClickPreview(bool checked) {
@@ -50,7 +51,12 @@ class PreviewControllerTest : public ::testing::Test {
 
   test::TempDir dir;
   View view;
-  AlbatrixController controller{view, dir.folder()};
+  std::vector<const char16_t*> listed;
+  AlbatrixController controller{view, dir.folder(), SiteProfile(),
+                                [this](TextView text, const SiteProfile& profile, ListingEvents& events,
+                                       const std::atomic<bool>* stop) {
+                                  return test::ListsTitles(listed)(text, profile, events, stop);
+                                }};
 };
 
 TEST_F(PreviewControllerTest, TheSwitchFillsTheGridInTheNewModeAndTurnsFilterAndFindOffAndOn) {
@@ -110,7 +116,6 @@ TEST_F(PreviewControllerTest, AClickDuringAFillAsksAndPutsTheBoxBack) {
 
 TEST_F(PreviewControllerTest, AFilterAndANewListingWaitForAFillThatRuns) {
   AddAlbums({u"trip", u"home"});
-  controller.FinishStartup();
   std::promise<void> release = HoldFillAtFirstAlbum(true);
   const int resets = view.GridResets();
   EXPECT_FALSE(controller.ApplyFilter(u"trip"));
@@ -128,27 +133,22 @@ TEST_F(PreviewControllerTest, AFilterAndANewListingWaitForAFillThatRuns) {
   EXPECT_EQ(view.Rows().size(), 2u);
 }
 
-TEST_F(PreviewControllerTest, LeavingAListingInPreviewModeKeepsFilterAndFindOff) {
+TEST_F(PreviewControllerTest, TheEndOfAListingLeavesFilterAndFindAsTheModeAllows) {
   ClickPreview(true);
-  controller.EnterListing();
-  controller.LeaveListing();
+  AddAlbums({u"a"});
   EXPECT_FALSE(view.IsEnabled(Control::Filter));
   EXPECT_FALSE(view.IsEnabled(Control::Find));
   EXPECT_TRUE(view.IsEnabled(Control::Preview));
   EXPECT_TRUE(view.IsEnabled(Control::Export));
 
   ClickPreview(false);
-  controller.EnterListing();
-  EXPECT_FALSE(view.IsEnabled(Control::Filter));
-  controller.LeaveListing();
+  AddAlbums({u"a"});
   EXPECT_TRUE(view.IsEnabled(Control::Filter));
   EXPECT_TRUE(view.IsEnabled(Control::Find));
 }
 
 TEST_F(PreviewControllerTest, AFilterNumbersTheMatchesAfreshAndKeepsTheirAlbums) {
   AddAlbums({u"Sea trip", u"Home", u"trip 2", u"Trip", u"round trip"});
-  controller.ResetGrid();
-  for (std::size_t i = 0; i < controller.Albums().size(); ++i) controller.ShowAlbumInGrid(i);
   view.Check(Control::SelectAll, true);
 
   ASSERT_TRUE(controller.ApplyFilter(u"  trip "));
