@@ -19,7 +19,7 @@ constexpr auto kCancelPoll = std::chrono::milliseconds(50);
 constexpr std::uint32_t kWorkerConstructTimeoutMs = 20000;
 
 bool CancelSeen(const RunFlags& flags) {
-  return flags.CancelRaised() || flags.runState.load() == RUN_CANCEL;
+  return flags.CancelRaised() || flags.State() == RUN_CANCEL;
 }
 
 bool Raised(const std::atomic<bool>* abort) { return abort && abort->load(); }
@@ -41,6 +41,7 @@ struct PoolJobs {
   std::atomic<std::size_t> next{0};
   std::atomic<bool> abort{false};
   std::mutex mutex;
+  std::int32_t finished = 0;  // jobs that have ended, under the mutex
   std::condition_variable jobEnded;
 };
 
@@ -61,7 +62,7 @@ void WorkerLoop(RunSession& session, PoolJobs& pool) {
     session.events.PictureEnded(i, result);
     {
       std::lock_guard<std::mutex> lock(pool.mutex);
-      ++session.flags.finishedCount;
+      ++pool.finished;
     }
     pool.jobEnded.notify_one();
   }
@@ -121,9 +122,7 @@ PictureResult DownloadPicture(RunSession& session, const PictureJob& job, const 
 // finished when it ends, progress after each end), and an album of thousands of small pictures does not
 // pay for thousands of thread starts.
 std::vector<PictureResult> RunPictureJobs(RunSession& session, std::vector<PictureJob> jobs) {
-  RunFlags& flags = session.flags;
-  flags.finishedCount = 0;
-
+  const RunFlags& flags = session.flags;
   PoolJobs pool;
   pool.jobs = std::move(jobs);
   const std::size_t n = pool.jobs.size();
@@ -148,7 +147,7 @@ std::vector<PictureResult> RunPictureJobs(RunSession& session, std::vector<Pictu
   if (workers.empty()) {
     // Nobody can fetch: every job ends unfetched, so the album still finishes.
     std::lock_guard<std::mutex> lock(pool.mutex);
-    flags.finishedCount = static_cast<std::int32_t>(n);
+    pool.finished = static_cast<std::int32_t>(n);
   }
 
   std::int64_t shown = static_cast<std::int64_t>(n) + 1;
@@ -158,11 +157,11 @@ std::vector<PictureResult> RunPictureJobs(RunSession& session, std::vector<Pictu
     // A poll that saw neither an ended job nor a cancel shows nothing: the first text comes when a
     // worker ends.
     if (!pool.jobEnded.wait_for(lock, kCancelPoll,
-                                [&] { return flags.finishedCount.load() != seen || CancelSeen(flags); })) {
+                                [&] { return pool.finished != seen || CancelSeen(flags); })) {
       continue;
     }
     if (CancelSeen(flags)) break;
-    const std::int32_t done = flags.finishedCount.load();
+    const std::int32_t done = pool.finished;
     const bool allDone = static_cast<std::size_t>(done) >= n;
     // Pool workers take their next job without waiting for this loop, so several jobs can end between
     // two wake-ups; every count is still shown once, in order, as a supervisor that hands out each job

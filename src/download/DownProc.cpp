@@ -19,14 +19,7 @@ Text WithSeparator(Text path) {
   return path;
 }
 
-// The run thread marks the album busy again, but a cancel the button wrote meanwhile stays.
-void MarkBusy(RunFlags& flags) {
-  std::uint8_t state = flags.runState.load();
-  while (state != RUN_CANCEL && !flags.runState.compare_exchange_weak(state, RUN_BUSY)) {
-  }
-}
-
-bool Cancelled(const RunFlags& flags) { return flags.runState.load() == RUN_CANCEL; }
+bool Cancelled(const RunFlags& flags) { return flags.State() == RUN_CANCEL; }
 
 std::int64_t UnixNow(const RunSession& session) {
   auto now = session.plan.now ? session.plan.now() : std::chrono::system_clock::now();
@@ -88,12 +81,12 @@ std::ptrdiff_t TallyAlbum(RunSession& session, const std::vector<PictureResult>&
 AlbumListing ListAlbum(RunSession& session, const ST_PERLISTRECORD& album) {
   if (session.plan.siteCode == kCrawledSiteCode) {
     if (!session.plan.listPictures) return AlbumListing{};
-    RunFlags& flags = session.flags;
+    const RunFlags& flags = session.flags;
     PictureFoundFn found = [&session, &album](const PictureEntry& picture) {
       BuildPictureName(session, picture, album);
     };
     std::function<bool()> stop = [&flags] {
-      std::uint8_t state = flags.runState.load();
+      std::uint8_t state = flags.State();
       return state == RUN_ALBUM_STOP || state == RUN_CANCEL;
     };
     return session.plan.listPictures(album, found, stop, RequestControl{flags.CancelToken(), &session.pacer});
@@ -159,7 +152,7 @@ AlbumTally RunAlbum(RunSession& session, const ST_PERLISTRECORD& album, std::siz
                     Text folderAgain) {
   if (announce) session.events.AlbumBegun(position, session.plan.albums.size());
   session.journal.AlbumBegun(position);
-  MarkBusy(session.flags);
+  session.flags.MarkBusy();
   session.album.Start(position, session.plan.nameRule ? session.plan.nameRule() : NameRule{}, session.baseFolder,
                       std::move(folderAgain));
 
@@ -168,7 +161,7 @@ AlbumTally RunAlbum(RunSession& session, const ST_PERLISTRECORD& album, std::siz
   tally.position = position;
   tally.listed = session.album.pictures.size();
   tally.cancelled = Cancelled(session.flags);
-  tally.markerMet = session.flags.runState.load() == RUN_ALBUM_STOP;
+  tally.markerMet = session.flags.State() == RUN_ALBUM_STOP;
   tally.incomplete = listing.end == AlbumListingEnd::Unreadable && !tally.cancelled;
   session.tally.lastFolder = session.album.pictures.folder();
   if (tally.listed > 0 && !tally.cancelled) {
@@ -228,19 +221,19 @@ void DownloadRun(RunSession& session) {
   run = RunTally{};
   const Text savePath = TrimBlanks(session.plan.savePath);
   if (savePath.empty()) {
-    flags.runState = RUN_IDLE;
+    flags.MarkIdle();
     session.events.RunRefused(RunRefusal::NoSavePath, Text());
     return;
   }
   const Text baseFolder = RunBaseFolder(savePath, session.plan.memberKey, session.plan.subFolder);
   Text failedFolder;
   if (!MakeFolderPath(baseFolder, &failedFolder)) {
-    flags.runState = RUN_IDLE;
+    flags.MarkIdle();
     session.events.RunRefused(RunRefusal::FolderNotMade, failedFolder);
     return;
   }
 
-  MarkBusy(flags);
+  flags.MarkBusy();
   run.started = true;
   run.lastFolder = baseFolder;
   session.baseFolder = baseFolder;
@@ -276,7 +269,7 @@ void DownloadRun(RunSession& session) {
 
   run.cancelled = Cancelled(flags);
   session.journal.RunEnded(run.cancelled);
-  flags.runState = RUN_IDLE;
+  flags.MarkIdle();
   session.events.RunEnded(run);
 }
 

@@ -177,9 +177,7 @@ void BuildPictureName(RunSession& session, const PictureEntry& picture, const ST
   const Text fileName = UniqueInAlbum(NamePicture(picture, album, rule, context), now.takenNames);
 
   if ((rule.options & OPT_SKIP_DOWNLOADED) && !now.skipMarker.empty() && picture.url == now.skipMarker) {
-    // Only a running album stops here; a cancel that came in meanwhile must not be overwritten.
-    std::uint8_t busy = RUN_BUSY;
-    session.flags.runState.compare_exchange_strong(busy, RUN_ALBUM_STOP);
+    session.flags.StopAlbum();
     return;
   }
 

@@ -146,7 +146,7 @@ bool RetryFailures(RunSession& session, int pass) {
     failures = std::move(left);
   }
   for (const FailedPicture& page : pages) {
-    if (flags.runState.load() == RUN_CANCEL) break;
+    if (flags.State() == RUN_CANCEL) break;
     ListAlbumAgain(session, page, changed);
   }
   Trace("retry pass " + std::to_string(pass) + ": " + std::to_string(picks.size()) + " tried, " +

@@ -6,10 +6,21 @@
 
 namespace albatrix {
 
+void RunFlags::MarkBusy() {
+  std::uint8_t state = runState_.load();
+  while (state != RUN_CANCEL && !runState_.compare_exchange_weak(state, RUN_BUSY)) {
+  }
+}
+
+void RunFlags::StopAlbum() {
+  std::uint8_t busy = RUN_BUSY;
+  runState_.compare_exchange_strong(busy, RUN_ALBUM_STOP);
+}
+
 bool RunFlags::RequestCancel() {
-  std::uint8_t state = runState.load();
+  std::uint8_t state = runState_.load();
   while (state != RUN_IDLE) {
-    if (runState.compare_exchange_weak(state, RUN_CANCEL)) {
+    if (runState_.compare_exchange_weak(state, RUN_CANCEL)) {
       cancel_ = true;
       return true;
     }

@@ -19,19 +19,23 @@
 
 namespace albatrix {
 
-// runState: one byte that the run thread, the naming step and a cancel write and others poll.
+// The run's state: one byte that the run thread, the naming step and a cancel write and others poll.
 constexpr std::uint8_t RUN_IDLE = 0;        // the run is over
 constexpr std::uint8_t RUN_BUSY = 1;        // the run is active
 constexpr std::uint8_t RUN_ALBUM_STOP = 2;  // the skip marker was met: stop listing the current album
 constexpr std::uint8_t RUN_CANCEL = 3;      // a cancel came: stop soon
 
-// The flags of one run that several threads share: its observable state, the count of ended jobs, and
-// the run's one cancel token.
+// The flags of one run that several threads share: its observable state and the run's one cancel token.
 class RunFlags {
  public:
-  std::atomic<std::uint8_t> runState{RUN_BUSY};
-  std::atomic<std::int32_t> finishedCount{0};  // picture jobs of the current album that have ended
-
+  // RUN_BUSY until the run is over, with the steps below in between.
+  std::uint8_t State() const { return runState_.load(); }
+  // The run thread takes up the run or its next album: RUN_BUSY, but a cancel that came meanwhile stays.
+  void MarkBusy();
+  // The skip marker was met: RUN_ALBUM_STOP, only from RUN_BUSY, so a cancel is never overwritten.
+  void StopAlbum();
+  // The run is over.
+  void MarkIdle() { runState_ = RUN_IDLE; }
   // A cancel: RUN_CANCEL and the token raised. False when the run is over already.
   bool RequestCancel();
   bool CancelRaised() const { return cancel_.load(); }
@@ -40,6 +44,7 @@ class RunFlags {
   const std::atomic<bool>* CancelToken() const { return &cancel_; }
 
  private:
+  std::atomic<std::uint8_t> runState_{RUN_BUSY};
   std::atomic<bool> cancel_{false};
 };
 

@@ -51,7 +51,7 @@ TEST(DownloadRun, DownloadsEveryChosenAlbumIntoItsFolder) {
   EXPECT_EQ(rig.crawled, (std::vector<std::int32_t>{1, 0}));
   EXPECT_EQ(rig.events.Lines("album "), (std::vector<std::string>{"album 1/2", "album ended 1 saved 3 failed 0",
                                                                    "album 2/2", "album ended 2 saved 3 failed 0"}));
-  EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
+  EXPECT_EQ(rig.flags.State(), RUN_IDLE);
   EXPECT_TRUE(rig.session.tally.started);
   EXPECT_EQ(rig.session.tally.lastFolder, T(rig.Base() + PlatformPath("Album 1/")));
 }
@@ -71,7 +71,7 @@ TEST(DownloadRun, EmptySavePathEndsAtOnce) {
   rig.savePath = u"  \t ";
   rig.Run();
   EXPECT_EQ(rig.events.Lines(), std::vector<std::string>{"refused no save path "});
-  EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
+  EXPECT_EQ(rig.flags.State(), RUN_IDLE);
   EXPECT_FALSE(rig.session.tally.started);
   EXPECT_TRUE(rig.crawled.empty());
 }
@@ -82,7 +82,7 @@ TEST(DownloadRun, BaseFolderThatCannotBeMade) {
   rig.savePath = T(rig.dir.file(PlatformPath("file/sub")));
   rig.Run();
   EXPECT_EQ(rig.events.Lines(), std::vector<std::string>{"refused folder " + rig.dir.file("file")});
-  EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
+  EXPECT_EQ(rig.flags.State(), RUN_IDLE);
 }
 
 TEST(DownloadRun, BaseFolderTakesTheMemberKeyAndEveryMissingLevel) {
@@ -170,7 +170,7 @@ TEST(DownloadRun, SkipMarkerNamesThePictureAfterTheLastFailure) {
 
     // The next run, with every picture there, lists down to the marked one and marks the album done.
     rig.refusals.clear();
-    rig.flags.runState = RUN_BUSY;
+    rig.flags.MarkBusy();
     rig.Run();
     EXPECT_EQ(rig.pictures.size(), c.listedNext);
     if (c.listedNext > 0) {
@@ -204,7 +204,7 @@ TEST(DownloadRun, CountsLeftOutApartFromFailedAndKeepsEachFailure) {
                                                 "Album 2 | http://h/2/3.jpg | not a picture"}));
   // A second run starts its counts afresh.
   rig.refusals.clear();
-  rig.flags.runState = RUN_BUSY;
+  rig.flags.MarkBusy();
   rig.Run();
   EXPECT_EQ(rig.session.tally.saved, 6);
   EXPECT_EQ(rig.session.tally.failed, 0);
@@ -238,7 +238,7 @@ TEST(DownloadRun, EveryAlbumOfARunGetsAFolderOfItsOwn) {
   EXPECT_EQ(test::ReadWholeFile(rig.Base() + prefix + "trip (1)/1.jpg"), "\xFF\xD8 picture 4/1");
 
   // The next run gives every album the same folder again.
-  rig.flags.runState = RUN_BUSY;
+  rig.flags.MarkBusy();
   rig.Run();
   EXPECT_EQ(test::FolderEntries(rig.dir.path()).size(), 4u);
 }
@@ -257,7 +257,7 @@ TEST(DownloadRun, NoAlbumChosen) {
   rig.chosen.clear();
   rig.Run();
   EXPECT_EQ(rig.events.Lines(), (std::vector<std::string>{"begun 0", "run ended"}));
-  EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
+  EXPECT_EQ(rig.flags.State(), RUN_IDLE);
 }
 
 TEST(DownloadRun, SiteCodes) {
@@ -289,15 +289,15 @@ TEST(DownloadRun, SecondRunStopsAtTheMarkedPicture) {
   pictures.insert(pictures.begin(), {{"http://h/1/new2.jpg", ""}, {"http://h/1/new1.jpg", ""}});
   rig.bodies["http://h/1/new1.jpg"] = "n1";
   rig.bodies["http://h/1/new2.jpg"] = "n2";
-  rig.flags.runState = RUN_BUSY;
+  rig.flags.MarkBusy();
   rig.Run();
   EXPECT_EQ(rig.pictures.urls(), (TextArray{u"http://h/1/new2.jpg", u"http://h/1/new1.jpg"}));
   EXPECT_EQ(ReadSkipMarker(T(rig.Base() + PlatformPath("Album 1/"))), u"http://h/1/new2.jpg");
   EXPECT_EQ(rig.FetchedUrls().size(), 5u);
-  EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
+  EXPECT_EQ(rig.flags.State(), RUN_IDLE);
 
   // A third run meets the marker at the first picture: nothing is listed or fetched.
-  rig.flags.runState = RUN_BUSY;
+  rig.flags.MarkBusy();
   rig.Run();
   EXPECT_EQ(rig.pictures.size(), 0u);
   EXPECT_EQ(rig.FetchedUrls().size(), 5u);
@@ -337,7 +337,7 @@ TEST(DownloadRun, CancelDuringTheSecondOfFiveAlbums) {
   EXPECT_EQ(first - second, 60);
   EXPECT_EQ(rig.events.Last("album ended 2"), "album ended 2 saved 2 failed 0 cancelled");
   EXPECT_TRUE(rig.session.tally.cancelled);
-  EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
+  EXPECT_EQ(rig.flags.State(), RUN_IDLE);
 }
 
 TEST(DownloadRun, OrderFixStampsAMinuteApart) {
@@ -353,14 +353,15 @@ TEST(DownloadRun, OrderFixStampsAMinuteApart) {
 }
 
 TEST(DownloadRun, RequestCancelOnlyDuringARun) {
-  RunFlags flags;
-  flags.runState = RUN_IDLE;  // the run is over
-  EXPECT_FALSE(flags.RequestCancel());
-  EXPECT_FALSE(flags.CancelRaised());
-  flags.runState = RUN_ALBUM_STOP;
-  EXPECT_TRUE(flags.RequestCancel());
-  EXPECT_EQ(flags.runState.load(), RUN_CANCEL);
-  EXPECT_TRUE(flags.CancelRaised());
+  RunFlags over;
+  over.MarkIdle();
+  EXPECT_FALSE(over.RequestCancel());
+  EXPECT_FALSE(over.CancelRaised());
+  RunFlags stopped;
+  stopped.StopAlbum();
+  EXPECT_TRUE(stopped.RequestCancel());
+  EXPECT_EQ(stopped.State(), RUN_CANCEL);
+  EXPECT_TRUE(stopped.CancelRaised());
 }
 
 // A retry pass writes a picture as its first try would have (the format fix follows), and the album's

@@ -267,15 +267,15 @@ TEST(PictureNaming, SkipMarkerStopsTheAlbum) {
       ASSERT_TRUE(CreateFolders(rig.dir.folder() + u"Trip"));
       ASSERT_TRUE(WriteSkipMarker(T(c.marked), rig.dir.folder() + test::PlatformPath(u"Trip/")));
     }
-    rig.flags.runState = c.before;
+    if (c.before == RUN_CANCEL) rig.flags.RequestCancel();
     for (std::size_t i = 0; i < c.addresses.size(); ++i) {
       // Before the marked picture the run goes on.
       if (i > 0) {
-        EXPECT_EQ(rig.flags.runState.load(), RUN_BUSY);
+        EXPECT_EQ(rig.flags.State(), RUN_BUSY);
       }
       rig.Name(c.addresses[i], "");
     }
-    EXPECT_EQ(rig.flags.runState.load(), c.after);
+    EXPECT_EQ(rig.flags.State(), c.after);
     if (c.listed >= 0) {
       EXPECT_EQ(rig.pictures.size(), static_cast<std::size_t>(c.listed));
     }
