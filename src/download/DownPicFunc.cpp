@@ -59,7 +59,7 @@ void WorkerLoop(RunSession& session, PoolJobs& pool) {
       Trace(std::string("picture job ended by an error: ") + e.what());
       result = {PictureOutcome::Failed, Utf8ToText(std::string("error: ") + e.what())};
     }
-    session.events.PictureEnded(i, result);
+    session.Events().PictureEnded(i, result);
     {
       std::lock_guard<std::mutex> lock(pool.mutex);
       ++pool.finished;
@@ -81,7 +81,7 @@ PictureResult DownloadPicture(RunSession& session, const PictureJob& job, const 
   }
   // The name was cleaned when it was given, so it never leads out of the album folder.
   const Text target = job.folder + job.fileName;
-  if (const std::optional<Text> kept = session.journal.WholeAs(target, address)) {
+  if (const std::optional<Text> kept = session.Journal().WholeAs(target, address)) {
     Trace("picture already whole on disk, not fetched again: " + TextToUtf8(job.folder + *kept));
     PictureResult result{PictureOutcome::Saved, Text()};
     if (*kept != job.fileName) result.keptName = *kept;
@@ -91,20 +91,21 @@ PictureResult DownloadPicture(RunSession& session, const PictureJob& job, const 
   request.url = address;
   request.extraHeaders = job.requestHeader;
   request.targetFile = target;
-  request.readTimeoutMs = static_cast<std::uint32_t>(session.plan.limits.timeoutSeconds) * 1000u;
-  request.minSizeK = session.plan.limits.minKB;
-  request.maxSizeK = session.plan.limits.maxKB;
+  const DownloadLimits& limits = session.Plan().limits;
+  request.readTimeoutMs = static_cast<std::uint32_t>(limits.timeoutSeconds) * 1000u;
+  request.minSizeK = limits.minKB;
+  request.maxSizeK = limits.maxKB;
   request.abort = abort;
-  request.pacer = &session.pacer;
+  request.pacer = &session.Pacer();
 
-  const FetchFn& fetch = session.plan.fetch;
+  const FetchFn& fetch = session.Plan().fetch;
   const unsigned options = FETCH_ALLOW_CACHE | FETCH_NO_RELOAD;
   // A picture streams to its file, so the fetch's result, not the body, says whether it came.
   auto fetchOnce = [&](UrlResponse& response) {
     return fetch ? fetch(request, response, options) : Fetch(request, response, options);
   };
   auto saved = [&]() -> PictureResult {
-    session.journal.PictureSaved(job.albumPosition, job.folder, job.fileName, address);
+    session.Journal().PictureSaved(job.albumPosition, job.folder, job.fileName, address);
     return {PictureOutcome::Saved, Text()};
   };
   UrlResponse response;
@@ -122,12 +123,13 @@ PictureResult DownloadPicture(RunSession& session, const PictureJob& job, const 
 // finished when it ends, progress after each end), and an album of thousands of small pictures does not
 // pay for thousands of thread starts.
 std::vector<PictureResult> RunPictureJobs(RunSession& session, std::vector<PictureJob> jobs) {
-  const RunFlags& flags = session.flags;
+  const RunFlags& flags = session.Flags();
+  const RunPlan& plan = session.Plan();
   PoolJobs pool;
   pool.jobs = std::move(jobs);
   const std::size_t n = pool.jobs.size();
   pool.results.resize(n);
-  const std::size_t w = std::min<std::size_t>(session.plan.limits.threads, n);
+  const std::size_t w = std::min<std::size_t>(plan.limits.threads, n);
   if (w == 0) return std::move(pool.results);
 
   const auto started = std::chrono::steady_clock::now();
@@ -137,7 +139,7 @@ std::vector<PictureResult> RunPictureJobs(RunSession& session, std::vector<Pictu
   for (std::size_t k = 0; k < w; ++k) {
     std::thread thread;
     auto body = [&session, &pool] { WorkerLoop(session, pool); };
-    bool ok = session.plan.startThread ? session.plan.startThread(thread, body) : StartThread(thread, body);
+    bool ok = plan.startThread ? plan.startThread(thread, body) : StartThread(thread, body);
     if (ok) {
       workers.push_back(std::move(thread));
     } else {
@@ -169,7 +171,7 @@ std::vector<PictureResult> RunPictureJobs(RunSession& session, std::vector<Pictu
     for (std::int32_t count = seen + 1; count <= done; ++count) {
       if (count == shown) continue;
       lock.unlock();
-      session.events.PicturesEnded(static_cast<std::size_t>(count), n);
+      session.Events().PicturesEnded(static_cast<std::size_t>(count), n);
       lock.lock();
       shown = count;
     }
@@ -189,12 +191,12 @@ std::vector<PictureResult> RunPictureJobs(RunSession& session, std::vector<Pictu
 }
 
 std::vector<PictureResult> DownPicFunc(RunSession& session) {
-  PictureList& pictures = session.album.pictures;
+  PictureList& pictures = session.Album().Pictures();
   std::vector<PictureJob> jobs;
   jobs.reserve(pictures.size());
   for (std::size_t i = 0; i < pictures.size(); ++i)
     jobs.push_back({pictures.url(i), pictures.folder(), pictures.fileName(i), pictures.requestHeader(i),
-                    session.album.position});
+                    session.Album().Position()});
   std::vector<PictureResult> results = RunPictureJobs(session, std::move(jobs));
   // A picture whole under the name an earlier format fix gave it keeps that name in the list.
   for (std::size_t i = 0; i < results.size() && i < pictures.size(); ++i)
