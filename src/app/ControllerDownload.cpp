@@ -82,10 +82,10 @@ void AlbatrixController::RetryFailures() {
   // A retry is no run to go on with: it keeps no job file of its own.
   plan.jobFolder.clear();
   if (const RunSession* last = runs_.LastSession()) {
-    plan.retryOnly = last->tally.failures;
-    plan.retryAlbums = last->albumTallies;
-    plan.retriedAlbums = last->retriedAlbums;
-    plan.savedBefore = last->journal.KnownPictures();
+    plan.retryOnly = last->Tally().failures;
+    plan.retryAlbums = last->AlbumTallies();
+    plan.retriedAlbums = last->RetriedAlbums();
+    plan.savedBefore = last->Journal().KnownPictures();
   }
   if (plan.retryOnly.empty()) {
     states_.End(Activity::Running);

@@ -16,7 +16,7 @@ RunSession& RunKeeper::NewSession(RunPlan plan, RunEvents& events, bool batchMem
   session_ = std::make_unique<RunSession>(std::move(plan), events);
   if (!batchMember) batchSum_.reset();
   // A stop that came while a batch listed its member holds for the member's run too.
-  if (batchMember && stop_) session_->flags.RequestCancel();
+  if (batchMember && stop_) session_->Flags().RequestCancel();
   return *session_;
 }
 
@@ -29,14 +29,14 @@ RunKeeper::Stopped RunKeeper::Stop() {
   std::lock_guard<std::mutex> hold(lock_);
   Stopped stopped;
   stopped.first = !stop_.exchange(true);
-  stopped.runAsked = session_ && session_->flags.RequestCancel();
+  stopped.runAsked = session_ && session_->Flags().RequestCancel();
   return stopped;
 }
 
 RunTally RunKeeper::LastTally() const {
   std::lock_guard<std::mutex> hold(lock_);
   if (batchSum_) return *batchSum_;
-  return session_ ? session_->tally : RunTally{};
+  return session_ ? session_->Tally() : RunTally{};
 }
 
 bool RunKeeper::LastWasBatch() const {

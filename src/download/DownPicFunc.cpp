@@ -19,7 +19,7 @@ constexpr auto kCancelPoll = std::chrono::milliseconds(50);
 constexpr std::uint32_t kWorkerConstructTimeoutMs = 20000;
 
 bool CancelSeen(const RunFlags& flags) {
-  return flags.CancelRaised() || flags.runState.load() == RUN_CANCEL;
+  return flags.CancelRaised() || flags.State() == RUN_CANCEL;
 }
 
 bool Raised(const std::atomic<bool>* abort) { return abort && abort->load(); }
@@ -41,6 +41,7 @@ struct PoolJobs {
   std::atomic<std::size_t> next{0};
   std::atomic<bool> abort{false};
   std::mutex mutex;
+  std::int32_t finished = 0;  // jobs that have ended, under the mutex
   std::condition_variable jobEnded;
 };
 
@@ -58,10 +59,10 @@ void WorkerLoop(RunSession& session, PoolJobs& pool) {
       Trace(std::string("picture job ended by an error: ") + e.what());
       result = {PictureOutcome::Failed, Utf8ToText(std::string("error: ") + e.what())};
     }
-    session.events.PictureEnded(i, result);
+    session.Events().PictureEnded(i, result);
     {
       std::lock_guard<std::mutex> lock(pool.mutex);
-      ++session.flags.finishedCount;
+      ++pool.finished;
     }
     pool.jobEnded.notify_one();
   }
@@ -80,7 +81,7 @@ PictureResult DownloadPicture(RunSession& session, const PictureJob& job, const 
   }
   // The name was cleaned when it was given, so it never leads out of the album folder.
   const Text target = job.folder + job.fileName;
-  if (const std::optional<Text> kept = session.journal.WholeAs(target, address)) {
+  if (const std::optional<Text> kept = session.Journal().WholeAs(target, address)) {
     Trace("picture already whole on disk, not fetched again: " + TextToUtf8(job.folder + *kept));
     PictureResult result{PictureOutcome::Saved, Text()};
     if (*kept != job.fileName) result.keptName = *kept;
@@ -90,20 +91,21 @@ PictureResult DownloadPicture(RunSession& session, const PictureJob& job, const 
   request.url = address;
   request.extraHeaders = job.requestHeader;
   request.targetFile = target;
-  request.readTimeoutMs = static_cast<std::uint32_t>(session.plan.limits.timeoutSeconds) * 1000u;
-  request.minSizeK = session.plan.limits.minKB;
-  request.maxSizeK = session.plan.limits.maxKB;
+  const DownloadLimits& limits = session.Plan().limits;
+  request.readTimeoutMs = static_cast<std::uint32_t>(limits.timeoutSeconds) * 1000u;
+  request.minSizeK = limits.minKB;
+  request.maxSizeK = limits.maxKB;
   request.abort = abort;
-  request.pacer = &session.pacer;
+  request.pacer = &session.Pacer();
 
-  const FetchFn& fetch = session.plan.fetch;
+  const FetchFn& fetch = session.Plan().fetch;
   const unsigned options = FETCH_ALLOW_CACHE | FETCH_NO_RELOAD;
   // A picture streams to its file, so the fetch's result, not the body, says whether it came.
   auto fetchOnce = [&](UrlResponse& response) {
     return fetch ? fetch(request, response, options) : Fetch(request, response, options);
   };
   auto saved = [&]() -> PictureResult {
-    session.journal.PictureSaved(job.albumPosition, job.folder, job.fileName, address);
+    session.Journal().PictureSaved(job.albumPosition, job.folder, job.fileName, address);
     return {PictureOutcome::Saved, Text()};
   };
   UrlResponse response;
@@ -121,14 +123,13 @@ PictureResult DownloadPicture(RunSession& session, const PictureJob& job, const 
 // finished when it ends, progress after each end), and an album of thousands of small pictures does not
 // pay for thousands of thread starts.
 std::vector<PictureResult> RunPictureJobs(RunSession& session, std::vector<PictureJob> jobs) {
-  RunFlags& flags = session.flags;
-  flags.finishedCount = 0;
-
+  const RunFlags& flags = session.Flags();
+  const RunPlan& plan = session.Plan();
   PoolJobs pool;
   pool.jobs = std::move(jobs);
   const std::size_t n = pool.jobs.size();
   pool.results.resize(n);
-  const std::size_t w = std::min<std::size_t>(session.plan.limits.threads, n);
+  const std::size_t w = std::min<std::size_t>(plan.limits.threads, n);
   if (w == 0) return std::move(pool.results);
 
   const auto started = std::chrono::steady_clock::now();
@@ -138,7 +139,7 @@ std::vector<PictureResult> RunPictureJobs(RunSession& session, std::vector<Pictu
   for (std::size_t k = 0; k < w; ++k) {
     std::thread thread;
     auto body = [&session, &pool] { WorkerLoop(session, pool); };
-    bool ok = session.plan.startThread ? session.plan.startThread(thread, body) : StartThread(thread, body);
+    bool ok = plan.startThread ? plan.startThread(thread, body) : StartThread(thread, body);
     if (ok) {
       workers.push_back(std::move(thread));
     } else {
@@ -148,7 +149,7 @@ std::vector<PictureResult> RunPictureJobs(RunSession& session, std::vector<Pictu
   if (workers.empty()) {
     // Nobody can fetch: every job ends unfetched, so the album still finishes.
     std::lock_guard<std::mutex> lock(pool.mutex);
-    flags.finishedCount = static_cast<std::int32_t>(n);
+    pool.finished = static_cast<std::int32_t>(n);
   }
 
   std::int64_t shown = static_cast<std::int64_t>(n) + 1;
@@ -158,11 +159,11 @@ std::vector<PictureResult> RunPictureJobs(RunSession& session, std::vector<Pictu
     // A poll that saw neither an ended job nor a cancel shows nothing: the first text comes when a
     // worker ends.
     if (!pool.jobEnded.wait_for(lock, kCancelPoll,
-                                [&] { return flags.finishedCount.load() != seen || CancelSeen(flags); })) {
+                                [&] { return pool.finished != seen || CancelSeen(flags); })) {
       continue;
     }
     if (CancelSeen(flags)) break;
-    const std::int32_t done = flags.finishedCount.load();
+    const std::int32_t done = pool.finished;
     const bool allDone = static_cast<std::size_t>(done) >= n;
     // Pool workers take their next job without waiting for this loop, so several jobs can end between
     // two wake-ups; every count is still shown once, in order, as a supervisor that hands out each job
@@ -170,7 +171,7 @@ std::vector<PictureResult> RunPictureJobs(RunSession& session, std::vector<Pictu
     for (std::int32_t count = seen + 1; count <= done; ++count) {
       if (count == shown) continue;
       lock.unlock();
-      session.events.PicturesEnded(static_cast<std::size_t>(count), n);
+      session.Events().PicturesEnded(static_cast<std::size_t>(count), n);
       lock.lock();
       shown = count;
     }
@@ -190,12 +191,12 @@ std::vector<PictureResult> RunPictureJobs(RunSession& session, std::vector<Pictu
 }
 
 std::vector<PictureResult> DownPicFunc(RunSession& session) {
-  PictureList& pictures = session.album.pictures;
+  PictureList& pictures = session.Album().Pictures();
   std::vector<PictureJob> jobs;
   jobs.reserve(pictures.size());
   for (std::size_t i = 0; i < pictures.size(); ++i)
     jobs.push_back({pictures.url(i), pictures.folder(), pictures.fileName(i), pictures.requestHeader(i),
-                    session.album.position});
+                    session.Album().Position()});
   std::vector<PictureResult> results = RunPictureJobs(session, std::move(jobs));
   // A picture whole under the name an earlier format fix gave it keeps that name in the list.
   for (std::size_t i = 0; i < results.size() && i < pictures.size(); ++i)

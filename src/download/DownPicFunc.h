@@ -18,13 +18,12 @@ struct PictureJob {
   std::size_t albumPosition = 0;  // 1 for the run's first album
 };
 
-// Downloads `jobs` and returns when every job has ended, or soon after a cancel (runState RUN_CANCEL,
-// the run's token raised): then no further job starts, fetches in flight are abandoned (they leave no file),
-// and every worker has ended before this returns, so the list may be emptied or post-processed at once.
-// finishedCount counts the jobs that ended; PicturesEnded reports every count once, in order;
-// The results say how every job ended, by job index. A worker thread that cannot be started
-// leaves its jobs to the others; when none can be started, every job counts as finished without a fetch
-// (NotTried).
+// Downloads `jobs` and returns when every job has ended, or soon after a cancel (RUN_CANCEL, the run's
+// token raised): then no further job starts, fetches in flight are abandoned (they leave no file), and
+// every worker has ended before this returns, so the list may be emptied or post-processed at once.
+// PicturesEnded reports every count of ended jobs once, in order; the results say how every job ended,
+// by job index. A worker thread that cannot be started leaves its jobs to the others; when none can be
+// started, every job counts as finished without a fetch (NotTried).
 std::vector<PictureResult> RunPictureJobs(RunSession& session, std::vector<PictureJob> jobs);
 
 // RunPictureJobs over the picture list of the album under way, by picture index.

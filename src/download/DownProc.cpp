@@ -19,17 +19,10 @@ Text WithSeparator(Text path) {
   return path;
 }
 
-// The run thread marks the album busy again, but a cancel the button wrote meanwhile stays.
-void MarkBusy(RunFlags& flags) {
-  std::uint8_t state = flags.runState.load();
-  while (state != RUN_CANCEL && !flags.runState.compare_exchange_weak(state, RUN_BUSY)) {
-  }
-}
-
-bool Cancelled(const RunFlags& flags) { return flags.runState.load() == RUN_CANCEL; }
+bool Cancelled(const RunFlags& flags) { return flags.State() == RUN_CANCEL; }
 
 std::int64_t UnixNow(const RunSession& session) {
-  auto now = session.plan.now ? session.plan.now() : std::chrono::system_clock::now();
+  auto now = session.Plan().now ? session.Plan().now() : std::chrono::system_clock::now();
   return std::chrono::duration_cast<std::chrono::seconds>(now.time_since_epoch()).count();
 }
 
@@ -39,7 +32,7 @@ std::int64_t UnixNow(const RunSession& session) {
 // fix gives the album's first picture (0: no order fix).
 std::ptrdiff_t TallyAlbum(RunSession& session, const std::vector<PictureResult>& results, const Text& albumTitle,
                           AlbumTally& album, std::int64_t orderNow) {
-  const PictureList& pictures = session.album.pictures;
+  const PictureList& pictures = session.Album().Pictures();
   std::ptrdiff_t lastFailed = -1;
   bool retryable = false;
   for (std::size_t i = 0; i < results.size(); ++i) {
@@ -71,67 +64,67 @@ std::ptrdiff_t TallyAlbum(RunSession& session, const std::vector<PictureResult>&
     failed.pictureIndex = i;
     failed.retryable = RetryMayMend(result);
     failed.retryAfterSeconds = result.retryAfterSeconds;
-    failed.fixFormat = (session.album.rule.options & OPT_FIX_FORMAT) != 0;
+    failed.fixFormat = (session.Album().Rule().options & OPT_FIX_FORMAT) != 0;
     failed.orderTime = orderNow > 0 ? orderNow - 60 * static_cast<std::int64_t>(i) : 0;
     retryable = retryable || failed.retryable;
-    session.tally.failures.push_back(std::move(failed));
+    session.AddFailure(std::move(failed));
     lastFailed = static_cast<std::ptrdiff_t>(i);
   }
   // The album's marker is written again once the retry passes are over, this run's or a later retry's.
   if (retryable && !album.cancelled && !album.incomplete)
-    session.retriedAlbums[album.position] = {pictures.folder(), pictures.urls()};
+    session.NoteRetriedAlbum(album.position, {pictures.folder(), pictures.urls()});
   return lastFailed;
 }
 
 // Lists the album through the naming step until its last picture, the skip marker, a cancel or a page
 // that cannot be read.
 AlbumListing ListAlbum(RunSession& session, const ST_PERLISTRECORD& album) {
-  if (session.plan.siteCode == kCrawledSiteCode) {
-    if (!session.plan.listPictures) return AlbumListing{};
-    RunFlags& flags = session.flags;
+  const RunPlan& plan = session.Plan();
+  if (plan.siteCode == kCrawledSiteCode) {
+    if (!plan.listPictures) return AlbumListing{};
+    const RunFlags& flags = session.Flags();
     PictureFoundFn found = [&session, &album](const PictureEntry& picture) {
       BuildPictureName(session, picture, album);
     };
     std::function<bool()> stop = [&flags] {
-      std::uint8_t state = flags.runState.load();
+      std::uint8_t state = flags.State();
       return state == RUN_ALBUM_STOP || state == RUN_CANCEL;
     };
-    return session.plan.listPictures(album, found, stop, RequestControl{flags.CancelToken(), &session.pacer});
+    return plan.listPictures(album, found, stop, RequestControl{flags.CancelToken(), &session.Pacer()});
   }
-  if (session.plan.siteCode > kLastListedSiteCode) session.events.ListTypeUnknown();
+  if (plan.siteCode > kLastListedSiteCode) session.Events().ListTypeUnknown();
   return AlbumListing{};
 }
 
 // The album after its listing: its list file, or its download, skip marker and fixes. An album whose
 // listing never reached its end gets no marker: the pictures it could not list are still to come.
 void FetchAlbum(RunSession& session, const ST_PERLISTRECORD& album, AlbumTally& tally) {
-  RunFlags& flags = session.flags;
-  AlbumUnderWay& now = session.album;
-  const Text folder = now.pictures.folder();
-  if (now.rule.options & OPT_LIST_ONLY) {
-    WriteListFile(folder + AlbumSideFileName(album.title, u".lst"), now.pictures.urls());
+  AlbumUnderWay& now = session.Album();
+  const Text folder = now.Pictures().folder();
+  if (now.Rule().options & OPT_LIST_ONLY) {
+    WriteListFile(folder + AlbumSideFileName(album.title, u".lst"), now.Pictures().urls());
     tally.listOnly = true;
     return;
   }
 
-  session.events.AlbumDownloadBegun(folder, tally.listed);
+  session.Events().AlbumDownloadBegun(folder, tally.listed);
   const std::vector<PictureResult> results = DownPicFunc(session);
-  tally.cancelled = Cancelled(flags);
-  const std::int64_t orderNow = (now.rule.options & OPT_FIX_ORDER) ? UnixNow(session) : 0;
+  tally.cancelled = Cancelled(session.Flags());
+  const std::int64_t orderNow = (now.Rule().options & OPT_FIX_ORDER) ? UnixNow(session) : 0;
   const std::ptrdiff_t lastFailed = TallyAlbum(session, results, album.title, tally, orderNow);
   if (tally.cancelled) {
     Trace("album cancelled: no skip marker");
   } else if (tally.incomplete) {
     Trace("album listing did not reach its end: no skip marker");
   } else {
-    MarkAlbumDone(folder, now.pictures.urls(), lastFailed);
+    MarkAlbumDone(folder, now.Pictures().urls(), lastFailed);
   }
-  if (now.rule.options & OPT_FIX_FORMAT) {
-    FixAlbumFormats(now.pictures, [&session, folder](std::size_t, const Text& before, const Text& after) {
-      session.journal.PictureRenamed(session.album.position, folder, before, after);
+  if (now.Rule().options & OPT_FIX_FORMAT) {
+    FixAlbumFormats(now.Pictures(), [&session, folder](std::size_t, const Text& before, const Text& after) {
+      session.Journal().PictureRenamed(session.Album().Position(), folder, before, after);
     });
   }
-  if (orderNow > 0) FixAlbumOrder(now.pictures, orderNow);
+  if (orderNow > 0) FixAlbumOrder(now.Pictures(), orderNow);
 }
 
 // "相册第3页读取失败: HTTP 500": the failure entry of an album page that could not be read, with all a
@@ -144,12 +137,12 @@ void AddUnreadPage(RunSession& session, const ST_PERLISTRECORD& album, const Alb
   failed.reason = u"相册第" + DecimalText(listing.page) + u"页读取失败: " + listing.failure.reason;
   failed.pageUnread = true;
   failed.album = album;
-  if (tally.listed > 0) failed.folder = session.album.pictures.folder();
+  if (tally.listed > 0) failed.folder = session.Album().Pictures().folder();
   failed.albumPosition = tally.position;
   PictureResult asRead{PictureOutcome::Failed, listing.failure.reason, listing.failure.failure,
                        listing.failure.httpStatus};
   failed.retryable = RetryMayMend(asRead);
-  session.tally.failures.push_back(std::move(failed));
+  session.AddFailure(std::move(failed));
   ++tally.failed;
 }
 
@@ -157,35 +150,25 @@ void AddUnreadPage(RunSession& session, const ST_PERLISTRECORD& album, const Alb
 
 AlbumTally RunAlbum(RunSession& session, const ST_PERLISTRECORD& album, std::size_t position, bool announce,
                     Text folderAgain) {
-  if (announce) session.events.AlbumBegun(position, session.plan.albums.size());
-  session.journal.AlbumBegun(position);
-  MarkBusy(session.flags);
-  session.album.Start(position, session.plan.nameRule ? session.plan.nameRule() : NameRule{}, session.baseFolder,
-                      std::move(folderAgain));
+  if (announce) session.Events().AlbumBegun(position, session.Plan().albums.size());
+  session.Journal().AlbumBegun(position);
+  session.Flags().MarkBusy();
+  session.StartAlbum(position, std::move(folderAgain));
 
   const AlbumListing listing = ListAlbum(session, album);
   AlbumTally tally;
   tally.position = position;
-  tally.listed = session.album.pictures.size();
-  tally.cancelled = Cancelled(session.flags);
-  tally.markerMet = session.flags.runState.load() == RUN_ALBUM_STOP;
+  tally.listed = session.Album().Pictures().size();
+  tally.cancelled = Cancelled(session.Flags());
+  tally.markerMet = session.Flags().State() == RUN_ALBUM_STOP;
   tally.incomplete = listing.end == AlbumListingEnd::Unreadable && !tally.cancelled;
-  session.tally.lastFolder = session.album.pictures.folder();
   if (tally.listed > 0 && !tally.cancelled) {
     tally.fetched = true;
     FetchAlbum(session, album, tally);
   }
   if (tally.incomplete) AddUnreadPage(session, album, listing, tally);
-  session.journal.AlbumEnded(position, !tally.cancelled);
+  session.Journal().AlbumEnded(position, !tally.cancelled);
   return tally;
-}
-
-void AddAlbumTally(RunSession& session, const AlbumTally& tally, int sign) {
-  RunTally& run = session.tally;
-  run.listed += sign * static_cast<std::int64_t>(tally.fetched ? tally.listed : 0);
-  run.saved += sign * static_cast<std::int64_t>(tally.saved);
-  run.leftOut += sign * static_cast<std::int64_t>(tally.leftOut);
-  run.failed += sign * static_cast<std::int64_t>(tally.failed);
 }
 
 DownloadJob JobOfPlan(const RunPlan& plan) {
@@ -223,61 +206,48 @@ bool MakeFolderPath(TextView path, Text* failedFolder) {
 }
 
 void DownloadRun(RunSession& session) {
-  RunFlags& flags = session.flags;
-  RunTally& run = session.tally;
-  run = RunTally{};
-  const Text savePath = TrimBlanks(session.plan.savePath);
+  const RunPlan& plan = session.Plan();
+  RunEvents& events = session.Events();
+  RunFlags& flags = session.Flags();
+  const Text savePath = TrimBlanks(plan.savePath);
   if (savePath.empty()) {
-    flags.runState = RUN_IDLE;
-    session.events.RunRefused(RunRefusal::NoSavePath, Text());
+    flags.MarkIdle();
+    events.RunRefused(RunRefusal::NoSavePath, Text());
     return;
   }
-  const Text baseFolder = RunBaseFolder(savePath, session.plan.memberKey, session.plan.subFolder);
+  const Text baseFolder = RunBaseFolder(savePath, plan.memberKey, plan.subFolder);
   Text failedFolder;
   if (!MakeFolderPath(baseFolder, &failedFolder)) {
-    flags.runState = RUN_IDLE;
-    session.events.RunRefused(RunRefusal::FolderNotMade, failedFolder);
+    flags.MarkIdle();
+    events.RunRefused(RunRefusal::FolderNotMade, failedFolder);
     return;
   }
 
-  MarkBusy(flags);
-  run.started = true;
-  run.lastFolder = baseFolder;
-  session.baseFolder = baseFolder;
-  session.album.pictures.SetFolder(baseFolder);
-  session.journal.Begin(session.plan.jobFolder, JobOfPlan(session.plan), session.plan.savedBefore);
-  session.albumFolders.Clear();
-  session.albumTallies = session.plan.retryAlbums;
-  session.retriedAlbums = session.plan.retriedAlbums;
-  session.pacer.onHold = [&session](long long seconds) { session.events.HoldBegun(seconds); };
-  session.pacer.SetClock(WaitClockOf(session.plan));
+  flags.MarkBusy();
+  session.Begin(baseFolder);
+  session.Journal().Begin(plan.jobFolder, JobOfPlan(plan), plan.savedBefore);
 
-  const std::vector<ST_PERLISTRECORD>& chosen = session.plan.albums;
-  if (!session.plan.retryOnly.empty()) {
-    session.events.RunBegun(0, session.plan.retryOnly.size());
-    run.failures = session.plan.retryOnly;
-    run.failed = static_cast<std::int64_t>(run.failures.size());
+  if (!plan.retryOnly.empty()) {
+    events.RunBegun(0, plan.retryOnly.size());
     RetryFailures(session, 1);
-    RemarkRetriedAlbums(session);
   } else {
-    session.events.RunBegun(chosen.size(), 0);
-    for (std::size_t i = 0; i < chosen.size() && !Cancelled(flags); ++i) {
-      const AlbumTally tally = RunAlbum(session, chosen[i], i + 1, true);
-      ++run.albums;
-      AddAlbumTally(session, tally);
-      session.albumTallies.push_back(tally);
-      session.events.AlbumEnded(tally);
+    events.RunBegun(plan.albums.size(), 0);
+    for (std::size_t i = 0; i < plan.albums.size() && !Cancelled(flags); ++i) {
+      const AlbumTally tally = RunAlbum(session, plan.albums[i], i + 1, true);
+      session.RecordAlbum(tally);
+      events.AlbumEnded(tally);
     }
-    for (int pass = 1; pass <= session.plan.retries && !Cancelled(flags); ++pass) {
+    for (int pass = 1; pass <= plan.retries && !Cancelled(flags); ++pass) {
       if (!RetryFailures(session, pass)) break;
     }
-    RemarkRetriedAlbums(session);
   }
+  RemarkRetriedAlbums(session);
 
-  run.cancelled = Cancelled(flags);
-  session.journal.RunEnded(run.cancelled);
-  flags.runState = RUN_IDLE;
-  session.events.RunEnded(run);
+  const bool cancelled = Cancelled(flags);
+  session.End(cancelled);
+  session.Journal().RunEnded(cancelled);
+  flags.MarkIdle();
+  events.RunEnded(session.Tally());
 }
 
 }  // namespace albatrix

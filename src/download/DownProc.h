@@ -20,17 +20,14 @@ Text RunBaseFolder(TextView savePath, TextView memberKey, TextView subFolder);
 // comes first and RunEnded last, with every album's events between. After an album that was not
 // cancelled, its skip marker names the picture after the last one that failed (pictures left out by the
 // size limits count as done); when the last picture failed the marker is left as it is. The run's flags
-// end RUN_IDLE, and session.tally says what the run did.
+// end RUN_IDLE, and session.Tally() says what the run did.
 void DownloadRun(RunSession& session);
 
 // One album of the run at `position` (1 for the first), from its listing to its tally, into
 // `folderAgain` when that is set (else the folder its name gives under the base folder); AlbumBegun
-// first when `announce`. The caller adds the tally to the run's (AddAlbumTally) and reports AlbumEnded.
+// first when `announce`. The caller records the tally in the session and reports AlbumEnded.
 AlbumTally RunAlbum(RunSession& session, const ST_PERLISTRECORD& album, std::size_t position, bool announce,
                     Text folderAgain = Text());
-
-// Adds an album's figures to the run's (`sign` -1 takes them away again, for an album listed anew).
-void AddAlbumTally(RunSession& session, const AlbumTally& tally, int sign = 1);
 
 // The job file's first form for a run over `plan`: its plan, every album waiting, a new run id.
 DownloadJob JobOfPlan(const RunPlan& plan);

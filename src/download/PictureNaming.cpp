@@ -38,30 +38,21 @@ bool IsAsciiLowerEqual(TextView text, TextView lower) {
 
 // Album setup that comes with the first picture: the folder, and the marker an earlier run left there.
 void EnterAlbumFolder(RunSession& session, const ST_PERLISTRECORD& album) {
-  AlbumUnderWay& now = session.album;
-  Text folder = now.pictures.folder();
-  Text name = AlbumFolderName(now.rule, album);
-  if (!now.folderAgain.empty()) {
+  AlbumUnderWay& now = session.Album();
+  Text folder = now.Pictures().folder();
+  const Text name = AlbumFolderName(now.Rule(), album);
+  if (!now.FolderAgain().empty()) {
     // An album listed again goes back into the folder it had.
-    folder = now.folderAgain;
-    now.pictures.SetFolder(folder);
+    folder = now.FolderAgain();
   } else if (!name.empty()) {
-    // Titles are unique, but prefix, suffix and the length cap can still make two albums' folders one,
-    // and a file system that ignores case makes "Trip" and "trip" one too.
-    name = FirstFreeNumberedName(
-        name, [&session](const Text& taken) { return session.albumFolders.Contains(taken); },
-        [](TextView base, TextView number) { return FitNameToPlatform(base, number); });
-    session.albumFolders.Add(name);
-    folder += name;
+    folder += session.ClaimAlbumFolder(name);
     folder += kPathSep;
-    now.pictures.SetFolder(folder);
   }
   if (!CreateFolders(folder)) Trace("album folder could not be made: " + TextToUtf8(folder));
   // A run that was killed left its pictures in flight behind as temporaries; this run writes here now.
   RemoveStaleTemporaries(folder);
-  now.skipMarker = ReadSkipMarker(folder);
-  now.takenNames.Clear();
-  session.journal.AlbumFolder(now.position, folder);
+  now.EnterFolder(folder, ReadSkipMarker(folder));
+  session.Journal().AlbumFolder(now.Position(), folder);
 }
 
 }  // namespace
@@ -160,33 +151,31 @@ Text UniqueInAlbum(const PictureName& name, TakenNames& taken) {
 }
 
 void BuildPictureName(RunSession& session, const PictureEntry& picture, const ST_PERLISTRECORD& album) {
-  AlbumUnderWay& now = session.album;
-  const NameRule& rule = now.rule;
-  const std::size_t listed = now.pictures.size();
+  AlbumUnderWay& now = session.Album();
+  const NameRule& rule = now.Rule();
+  const std::size_t listed = now.Pictures().size();
   // The album's folder comes with its first picture, and with it the marker an earlier run left there.
   if (listed == 0) EnterAlbumFolder(session, album);
-  const Text folder = now.pictures.folder();
+  const Text folder = now.Pictures().folder();
 
+  const RunPlan& plan = session.Plan();
   PictureNameContext context;
   context.number = listed + 1;
-  context.chosenAlbums = static_cast<std::int32_t>(session.plan.albums.size());
-  context.listedAlbums = session.plan.listedAlbums;
-  context.memberKey = session.plan.memberKey;
+  context.chosenAlbums = static_cast<std::int32_t>(plan.albums.size());
+  context.listedAlbums = plan.listedAlbums;
+  context.memberKey = plan.memberKey;
   context.folderLength = folder.size();
-  context.now = session.plan.now;
-  const Text fileName = UniqueInAlbum(NamePicture(picture, album, rule, context), now.takenNames);
+  context.now = plan.now;
+  const Text fileName = UniqueInAlbum(NamePicture(picture, album, rule, context), now.Names());
 
-  if ((rule.options & OPT_SKIP_DOWNLOADED) && !now.skipMarker.empty() && picture.url == now.skipMarker) {
-    // Only a running album stops here; a cancel that came in meanwhile must not be overwritten.
-    std::uint8_t busy = RUN_BUSY;
-    session.flags.runState.compare_exchange_strong(busy, RUN_ALBUM_STOP);
+  if ((rule.options & OPT_SKIP_DOWNLOADED) && now.MeetsSkipMarker(picture.url)) {
+    session.Flags().StopAlbum();
     return;
   }
 
-  now.pictures.Append(picture.url, fileName, Text());  // this site's pictures need no header of their own
-  now.takenNames.Add(fileName);
+  now.Add(picture.url, fileName);
   const std::size_t count = listed + 1;
-  session.events.PictureListed(count);
+  session.Events().PictureListed(count);
 
   if (rule.options & OPT_DESCRIPTION_FILE) {
     if (!AppendDescription(folder, album.title, count, picture.description)) {

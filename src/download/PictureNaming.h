@@ -72,7 +72,7 @@ Text UniqueInAlbum(const PictureName& name, TakenNames& taken);
 //    already has, ignoring case, gets " (1)", " (2)", ... within the limit of one name), the temporaries
 //    a killed run left there removed, and its skip marker read;
 //  - the name made unique in the album (UniqueInAlbum);
-//  - with OPT_SKIP_DOWNLOADED, the address that an earlier run began with sets runState to RUN_ALBUM_STOP
+//  - with OPT_SKIP_DOWNLOADED, the address that an earlier run began with sets the run state to RUN_ALBUM_STOP
 //    and the picture is not listed;
 //  - otherwise the picture is appended to the picture list, PictureListed is reported with the album's
 //    count so far, and with OPT_DESCRIPTION_FILE the description is added to the album's description

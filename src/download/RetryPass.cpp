@@ -22,18 +22,6 @@ long long PassWait(const std::vector<FailedPicture>& failures, const std::vector
   return std::min<long long>(1LL << std::min(pass, 6), kLongestOwnPause.count());
 }
 
-// Moves one picture out of the failures into `saved` or `leftOut` of the run and its album.
-void CountMended(RunSession& session, const FailedPicture& failure, bool saved, std::set<std::size_t>& changed) {
-  RunTally& run = session.tally;
-  --run.failed;
-  ++(saved ? run.saved : run.leftOut);
-  if (failure.albumPosition == 0 || failure.albumPosition > session.albumTallies.size()) return;
-  AlbumTally& album = session.albumTallies[failure.albumPosition - 1];
-  --album.failed;
-  ++(saved ? album.saved : album.leftOut);
-  changed.insert(failure.albumPosition);
-}
-
 }  // namespace
 
 bool RetryMayMend(const PictureResult& result) {
@@ -69,26 +57,15 @@ namespace {
 // and figures give way to the new ones.
 void ListAlbumAgain(RunSession& session, const FailedPicture& page, std::set<std::size_t>& changed) {
   const std::size_t position = page.albumPosition;
-  std::vector<FailedPicture>& failures = session.tally.failures;
-  failures.erase(std::remove_if(failures.begin(), failures.end(),
-                                [position](const FailedPicture& f) { return f.albumPosition == position; }),
-                 failures.end());
-  const bool known = position > 0 && position <= session.albumTallies.size();
-  if (known) AddAlbumTally(session, session.albumTallies[position - 1], -1);
-  session.retriedAlbums.erase(position);
-  const AlbumTally tally = RunAlbum(session, page.album, position, false, page.folder);
-  AddAlbumTally(session, tally);
-  if (known) {
-    session.albumTallies[position - 1] = tally;
-    changed.insert(position);
-  }
+  session.ForgetAlbum(position);
+  if (session.RecordAlbumAgain(RunAlbum(session, page.album, position, false, page.folder))) changed.insert(position);
 }
 
 }  // namespace
 
 bool RetryFailures(RunSession& session, int pass) {
-  RunFlags& flags = session.flags;
-  std::vector<FailedPicture>& failures = session.tally.failures;
+  const RunFlags& flags = session.Flags();
+  const std::vector<FailedPicture>& failures = session.Tally().failures;
   std::vector<std::size_t> picks;
   std::set<std::size_t> relisted;  // positions of albums listed again: their pictures come with them
   for (std::size_t i = 0; i < failures.size(); ++i) {
@@ -99,9 +76,9 @@ bool RetryFailures(RunSession& session, int pass) {
   if (picks.empty()) return false;
 
   const long long wait = PassWait(failures, picks, pass);
-  session.events.RetryPassBegun(pass, picks.size(), wait);
+  session.Events().RetryPassBegun(pass, picks.size(), wait);
   // A cancel raises the run's abort flag with it, which ends the wait at once.
-  if (!WaitClockOf(session.plan).PauseUnlessRaised(std::chrono::seconds(wait), flags.CancelToken())) return false;
+  if (!WaitClockOf(session.Plan()).PauseUnlessRaised(std::chrono::seconds(wait), flags.CancelToken())) return false;
 
   std::vector<FailedPicture> pages;
   std::vector<std::size_t> pictures;
@@ -116,49 +93,34 @@ bool RetryFailures(RunSession& session, int pass) {
     std::vector<PictureJob> jobs;
     for (std::size_t i : pictures)
       jobs.push_back({failures[i].entry, failures[i].folder, failures[i].fileName, Text(), failures[i].albumPosition});
-    session.events.AlbumDownloadBegun(failures[pictures.front()].folder, pictures.size());
+    session.Events().AlbumDownloadBegun(failures[pictures.front()].folder, pictures.size());
     const std::vector<PictureResult> results = RunPictureJobs(session, std::move(jobs));
 
-    std::vector<bool> mended(failures.size(), false);
     for (std::size_t k = 0; k < pictures.size() && k < results.size(); ++k) {
-      FailedPicture& failure = failures[pictures[k]];
-      const PictureResult& result = results[k];
-      if (result.outcome == PictureOutcome::Saved) {
-        Text path = failure.folder + failure.fileName;
-        if (failure.fixFormat && FixPictureFormat(path))
-          session.journal.PictureRenamed(failure.albumPosition, failure.folder, failure.fileName,
+      if (results[k].outcome != PictureOutcome::Saved) continue;
+      const FailedPicture& failure = failures[pictures[k]];
+      Text path = failure.folder + failure.fileName;
+      if (failure.fixFormat && FixPictureFormat(path))
+        session.Journal().PictureRenamed(failure.albumPosition, failure.folder, failure.fileName,
                                          path.substr(failure.folder.size()));
-        if (failure.orderTime > 0) SetPictureTime(path, failure.orderTime);
-        CountMended(session, failure, true, changed);
-        mended[pictures[k]] = true;
-      } else if (result.outcome == PictureOutcome::LeftOut) {
-        CountMended(session, failure, false, changed);
-        mended[pictures[k]] = true;
-      } else if (result.outcome == PictureOutcome::Failed) {
-        failure.reason = result.reason;
-        failure.retryable = RetryMayMend(result);
-        failure.retryAfterSeconds = result.retryAfterSeconds;
-      }
+      if (failure.orderTime > 0) SetPictureTime(path, failure.orderTime);
     }
-    std::vector<FailedPicture> left;
-    for (std::size_t i = 0; i < failures.size(); ++i)
-      if (!mended[i]) left.push_back(std::move(failures[i]));
-    failures = std::move(left);
+    changed = session.RecordRetry(pictures, results);
   }
   for (const FailedPicture& page : pages) {
-    if (flags.runState.load() == RUN_CANCEL) break;
+    if (flags.State() == RUN_CANCEL) break;
     ListAlbumAgain(session, page, changed);
   }
   Trace("retry pass " + std::to_string(pass) + ": " + std::to_string(picks.size()) + " tried, " +
         std::to_string(failures.size()) + " failures left");
-  for (std::size_t position : changed) session.events.AlbumEnded(session.albumTallies[position - 1]);
+  for (std::size_t position : changed) session.Events().AlbumEnded(session.AlbumTallies()[position - 1]);
   return true;
 }
 
 void RemarkRetriedAlbums(RunSession& session) {
-  for (const auto& [position, album] : session.retriedAlbums) {
+  for (const auto& [position, album] : session.RetriedAlbums()) {
     std::ptrdiff_t lastFailed = -1;
-    for (const FailedPicture& failure : session.tally.failures) {
+    for (const FailedPicture& failure : session.Tally().failures) {
       if (failure.albumPosition == position)
         lastFailed = std::max(lastFailed, static_cast<std::ptrdiff_t>(failure.pictureIndex));
     }

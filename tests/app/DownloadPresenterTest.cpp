@@ -30,7 +30,7 @@ struct PresenterRig {
     rig.ListAlbums();
     rig.chosen = {0};
     rig.savePath = dir.folder();
-    rig.limits.threads = 1;
+    rig.plan.limits.threads = 1;
   }
 };
 
@@ -59,7 +59,7 @@ TEST(DownloadPresenter, TheBarCountsTheWholeRunWithTheListingsCountForAlbumsToCo
   rig.ListAlbums();
   rig.chosen = {0, 1};
   rig.savePath = dir.folder();
-  rig.limits.threads = 1;
+  rig.plan.limits.threads = 1;
   std::vector<ST_PERLISTRECORD> listed(2);
   listed[0].pictureCount = 2;
   listed[1].pictureCount = 4;  // the listing said 4 of "Two", which lists 3

@@ -17,22 +17,23 @@ using test::T;
 using test::TempDir;
 using test::WaitFor;
 
+// Picture jobs into one folder, run by the workers of a session of their own.
 struct WorkerRig : EngineRig {
   TempDir dir;
-  WorkerRig() {
-    pictures.SetFolder(dir.folder());
+  std::vector<PictureJob> jobs;
+  void Add(const Text& entry, const Text& fileName, const Text& header = Text()) {
+    jobs.push_back({entry, dir.folder(), fileName, header, 1});
   }
   void AddPictures(int n, const std::string& body = "picture") {
     for (int i = 0; i < n; ++i) {
       std::string url = "http://h/" + std::to_string(i) + ".jpg";
-      pictures.Append(T(url), T(std::to_string(i) + ".jpg"), Text());
+      Add(T(url), T(std::to_string(i) + ".jpg"));
       bodies[url] = body;
     }
   }
   void Run(std::uint16_t threads) {
-    session.plan.limits = limits;
-    session.plan.limits.threads = threads;
-    results = DownPicFunc(session);
+    plan.limits.threads = threads;
+    results = RunPictureJobs(NewSession(), jobs);
   }
   // How each picture job ended.
   std::vector<PictureOutcome> Outcomes() const {
@@ -48,7 +49,6 @@ TEST(DownPicFunc, FewerPicturesThanThreads) {
   rig.AddPictures(3);
   rig.Run(10);
   EXPECT_EQ(rig.FetchedUrls().size(), 3u);
-  EXPECT_EQ(rig.flags.finishedCount.load(), 3);
   EXPECT_EQ(rig.events.Last("ended"), "ended 3/3");
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"0.jpg", "1.jpg", "2.jpg"}));
   EXPECT_EQ(rig.Outcomes(), std::vector<PictureOutcome>(3, PictureOutcome::Saved));
@@ -63,8 +63,8 @@ TEST(DownPicFunc, NeverMoreFetchesInFlightThanThreads) {
   std::condition_variable changed;
   int inFlight = 0;
   int most = 0;
-  auto inner = rig.session.plan.fetch;
-  rig.session.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
+  auto inner = rig.plan.fetch;
+  rig.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
     {
       std::unique_lock<std::mutex> lock(mutex);
       most = std::max(most, ++inFlight);
@@ -92,8 +92,8 @@ TEST(DownPicFunc, NeverMoreFetchesInFlightThanThreads) {
 TEST(DownPicFunc, SlowFetchesShowNoProgressBeforeAJobEnds) {
   WorkerRig rig;
   rig.AddPictures(2);
-  auto inner = rig.session.plan.fetch;
-  rig.session.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
+  auto inner = rig.plan.fetch;
+  rig.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
     std::this_thread::sleep_for(std::chrono::milliseconds(150));  // a slow server
     return inner(request, response, options);
   };
@@ -103,11 +103,11 @@ TEST(DownPicFunc, SlowFetchesShowNoProgressBeforeAJobEnds) {
 
 TEST(DownPicFunc, RequestCarriesTheRunsLimits) {
   WorkerRig rig;
-  rig.pictures.Append(u"http://h/a.jpg", u"a.jpg", u"Referer: http://h/");
-  rig.limits = {3, 7, 1, 12};
+  rig.Add(u"http://h/a.jpg", u"a.jpg", u"Referer: http://h/");
+  rig.plan.limits = {3, 7, 1, 12};
   std::vector<UrlRequest> seen;
   std::vector<unsigned> options;
-  rig.session.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned o) {
+  rig.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned o) {
     seen.push_back(request);
     options.push_back(o);
     response.body = "x";
@@ -129,14 +129,13 @@ TEST(DownPicFunc, RequestCarriesTheRunsLimits) {
 
 TEST(DownPicFunc, EmptyReplyTriesTheAlternativeOnce) {
   WorkerRig rig;
-  rig.pictures.Append(u"http://h/a.jpg\r\nhttp://h/b.jpg", u"a.jpg", Text());
-  rig.pictures.Append(u"http://h/c.jpg", u"c.jpg", Text());
+  rig.Add(u"http://h/a.jpg\r\nhttp://h/b.jpg", u"a.jpg");
+  rig.Add(u"http://h/c.jpg", u"c.jpg");
   rig.bodies["http://h/b.jpg"] = "from b";
   rig.Run(1);
   EXPECT_EQ(rig.FetchedUrls(), (std::vector<std::string>{"http://h/a.jpg", "http://h/b.jpg", "http://h/c.jpg", ""}));
   EXPECT_EQ(test::ReadWholeFile(rig.dir.file("a.jpg")), "from b");
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), std::vector<std::string>{"a.jpg"});
-  EXPECT_EQ(rig.flags.finishedCount.load(), 2);
   EXPECT_EQ(rig.Outcomes(), (std::vector<PictureOutcome>{PictureOutcome::Saved, PictureOutcome::Failed}));
 }
 
@@ -144,11 +143,11 @@ TEST(DownPicFunc, EmptyReplyTriesTheAlternativeOnce) {
 // empty alternative address tells nothing new, so the first reply's reason stands.
 TEST(DownPicFunc, EachJobSaysHowItEnded) {
   WorkerRig rig;
-  rig.pictures.Append(u"http://h/small.jpg", u"1.jpg", Text());
-  rig.pictures.Append(u"http://h/gone.jpg", u"2.jpg", Text());
-  rig.pictures.Append(u"http://h/slow.jpg\r\nhttp://h/html.jpg", u"3.jpg", Text());
-  rig.pictures.Append(u"http://h/disk.jpg", u"4.jpg", Text());
-  rig.pictures.Append(u"http://h/quiet.jpg", u"5.jpg", Text());
+  rig.Add(u"http://h/small.jpg", u"1.jpg");
+  rig.Add(u"http://h/gone.jpg", u"2.jpg");
+  rig.Add(u"http://h/slow.jpg\r\nhttp://h/html.jpg", u"3.jpg");
+  rig.Add(u"http://h/disk.jpg", u"4.jpg");
+  rig.Add(u"http://h/quiet.jpg", u"5.jpg");
   rig.refusals["http://h/small.jpg"] = FetchFailure::SizeLimit;
   rig.refusals["http://h/slow.jpg"] = FetchFailure::Timeout;
   rig.refusals["http://h/html.jpg"] = FetchFailure::NotPicture;
@@ -168,13 +167,12 @@ TEST(DownPicFunc, EachJobSaysHowItEnded) {
 TEST(DownPicFunc, ErrorRaisedByTheFetcherStillFinishesTheJob) {
   WorkerRig rig;
   rig.AddPictures(4);
-  auto inner = rig.session.plan.fetch;
-  rig.session.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) -> bool {
+  auto inner = rig.plan.fetch;
+  rig.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) -> bool {
     if (request.url == u"http://h/1.jpg") throw std::runtime_error("broken");
     return inner(request, response, options);
   };
   rig.Run(2);
-  EXPECT_EQ(rig.flags.finishedCount.load(), 4);
   EXPECT_EQ(rig.events.Last("ended"), "ended 4/4");
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"0.jpg", "2.jpg", "3.jpg"}));
 }
@@ -183,17 +181,16 @@ TEST(DownPicFunc, WorkersThatCannotStart) {
   {
     WorkerRig rig;
     rig.AddPictures(4);
-    rig.session.plan.startThread = [](std::thread&, std::function<void()>) { return false; };
+    rig.plan.startThread = [](std::thread&, std::function<void()>) { return false; };
     rig.Run(3);
     EXPECT_TRUE(rig.FetchedUrls().empty());
-    EXPECT_EQ(rig.flags.finishedCount.load(), 4);
     EXPECT_EQ(rig.events.Last("ended"), "ended 4/4");
     }
   {
     WorkerRig rig;
     rig.AddPictures(6);
     int starts = 0;
-    rig.session.plan.startThread = [&starts](std::thread& thread, std::function<void()> body) {
+    rig.plan.startThread = [&starts](std::thread& thread, std::function<void()> body) {
       if (++starts > 1) return false;
       return StartThread(thread, std::move(body));
     };
@@ -207,18 +204,17 @@ TEST(DownPicFunc, NothingToDo) {
   WorkerRig rig;
   rig.Run(5);
   EXPECT_TRUE(rig.events.Lines().empty());
-  EXPECT_EQ(rig.flags.finishedCount.load(), 0);
 }
 
 // A cancel during a fetch that never ends by itself: the supervisor leaves, the fetch in flight is
-// abandoned, no further job starts, and every worker has ended when DownPicFunc returns.
+// abandoned, no further job starts, and every worker has ended when the jobs return.
 TEST(DownPicFunc, CancelAbandonsFetchesInFlightAndWaitsForTheWorkers) {
   WorkerRig rig;
   rig.AddPictures(20);
   std::atomic<int> inFlight{0};
   std::atomic<bool> stuckStarted{false};
-  auto inner = rig.session.plan.fetch;
-  rig.session.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
+  auto inner = rig.plan.fetch;
+  rig.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
     ++inFlight;
     bool ok = false;
     if (request.url == u"http://h/2.jpg") {
@@ -239,7 +235,7 @@ TEST(DownPicFunc, CancelAbandonsFetchesInFlightAndWaitsForTheWorkers) {
     returned = true;
   });
   ASSERT_TRUE(WaitFor([&] { return stuckStarted.load(); }));
-  EXPECT_TRUE(rig.flags.RequestCancel());
+  EXPECT_TRUE(rig.Session().Flags().RequestCancel());
   EXPECT_TRUE(WaitFor([&] { return returned.load(); }, std::chrono::seconds(3)));
   supervisor.join();
   // Pictures 0 and 1 were complete before the cancel and stay; 2 was abandoned; nothing after it ran.

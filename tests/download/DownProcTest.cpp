@@ -51,14 +51,14 @@ TEST(DownloadRun, DownloadsEveryChosenAlbumIntoItsFolder) {
   EXPECT_EQ(rig.crawled, (std::vector<std::int32_t>{1, 0}));
   EXPECT_EQ(rig.events.Lines("album "), (std::vector<std::string>{"album 1/2", "album ended 1 saved 3 failed 0",
                                                                    "album 2/2", "album ended 2 saved 3 failed 0"}));
-  EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
-  EXPECT_TRUE(rig.session.tally.started);
-  EXPECT_EQ(rig.session.tally.lastFolder, T(rig.Base() + PlatformPath("Album 1/")));
+  EXPECT_EQ(rig.Session().Flags().State(), RUN_IDLE);
+  EXPECT_TRUE(rig.Tally().started);
+  EXPECT_EQ(rig.Tally().lastFolder, T(rig.Base() + PlatformPath("Album 1/")));
 }
 
 TEST(DownloadRun, EventsOfOneAlbum) {
   RunRig rig(1, 2);
-  rig.limits.threads = 1;
+  rig.plan.limits.threads = 1;
   rig.Run();
   EXPECT_EQ(rig.events.Lines(), (std::vector<std::string>{"begun 1", "album 1/1", "listed 1", "listed 2", "download 2",
                                                            "ended 1/2", "ended 2/2", "album ended 1 saved 2 failed 0",
@@ -71,8 +71,8 @@ TEST(DownloadRun, EmptySavePathEndsAtOnce) {
   rig.savePath = u"  \t ";
   rig.Run();
   EXPECT_EQ(rig.events.Lines(), std::vector<std::string>{"refused no save path "});
-  EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
-  EXPECT_FALSE(rig.session.tally.started);
+  EXPECT_EQ(rig.Session().Flags().State(), RUN_IDLE);
+  EXPECT_FALSE(rig.Tally().started);
   EXPECT_TRUE(rig.crawled.empty());
 }
 
@@ -82,17 +82,17 @@ TEST(DownloadRun, BaseFolderThatCannotBeMade) {
   rig.savePath = T(rig.dir.file(PlatformPath("file/sub")));
   rig.Run();
   EXPECT_EQ(rig.events.Lines(), std::vector<std::string>{"refused folder " + rig.dir.file("file")});
-  EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
+  EXPECT_EQ(rig.Session().Flags().State(), RUN_IDLE);
 }
 
 TEST(DownloadRun, BaseFolderTakesTheMemberKeyAndEveryMissingLevel) {
   RunRig rig;
   rig.savePath = T(" " + rig.dir.file(PlatformPath("x/y ")));
-  rig.session.plan.memberKey = PlatformPath(u"member/");
+  rig.plan.memberKey = PlatformPath(u"member/");
   rig.Run();
   EXPECT_EQ(test::FolderEntries(rig.Base() + PlatformPath("x/y/member/Album 1")),
             (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg", "pic.zvk"}));
-  EXPECT_EQ(rig.session.tally.lastFolder, T(rig.Base() + PlatformPath("x/y/member/Album 1/")));
+  EXPECT_EQ(rig.Tally().lastFolder, T(rig.Base() + PlatformPath("x/y/member/Album 1/")));
 }
 
 TEST(DownloadRun, ListOnlyWritesListFilesAndNothingElse) {
@@ -107,7 +107,7 @@ TEST(DownloadRun, ListOnlyWritesListFilesAndNothingElse) {
   }
   EXPECT_TRUE(rig.FetchedUrls().empty());
   EXPECT_EQ(rig.events.Lines("download"), std::vector<std::string>{});
-  EXPECT_EQ(rig.session.tally.listed, 6);
+  EXPECT_EQ(rig.Tally().listed, 6);
 }
 
 // A description of 100 CJK characters: the name is cut to fit one name's limit, and the picture is
@@ -122,7 +122,7 @@ TEST(DownloadRun, PictureWithALongDescriptionIsSaved) {
   const std::string name = description.substr(0, 83 * 3) + ".jpg";
   EXPECT_EQ(test::FolderEntries(rig.Base() + "Album 1"), (std::vector<std::string>{"pic.zvk", name}));
   EXPECT_EQ(test::ReadWholeFile(rig.Base() + PlatformPath("Album 1/") + name), "\xFF\xD8 picture 1/1");
-  EXPECT_EQ(rig.session.tally.saved, 1);
+  EXPECT_EQ(rig.Tally().saved, 1);
 }
 
 // The marker says "done from here on down": it names the picture after the last one that failed, so the
@@ -170,9 +170,8 @@ TEST(DownloadRun, SkipMarkerNamesThePictureAfterTheLastFailure) {
 
     // The next run, with every picture there, lists down to the marked one and marks the album done.
     rig.refusals.clear();
-    rig.flags.runState = RUN_BUSY;
     rig.Run();
-    EXPECT_EQ(rig.pictures.size(), c.listedNext);
+    EXPECT_EQ(rig.Session().Album().Pictures().size(), c.listedNext);
     if (c.listedNext > 0) {
       EXPECT_EQ(ReadSkipMarker(T(rig.Base() + PlatformPath("Album 1/"))), u"http://h/1/1.jpg");
     }
@@ -188,27 +187,20 @@ TEST(DownloadRun, CountsLeftOutApartFromFailedAndKeepsEachFailure) {
   rig.refusals["http://h/2/2.jpg"] = FetchFailure::Timeout;
   rig.refusals["http://h/2/3.jpg"] = FetchFailure::NotPicture;
   rig.Run();
-  EXPECT_EQ(rig.session.tally.albums, 2);
-  EXPECT_EQ(rig.session.tally.listed, 6);
-  EXPECT_EQ(rig.session.tally.saved, 2);
-  EXPECT_EQ(rig.session.tally.leftOut, 1);
-  EXPECT_EQ(rig.session.tally.failed, 3);
+  EXPECT_EQ(rig.Tally().albums, 2);
+  EXPECT_EQ(rig.Tally().listed, 6);
+  EXPECT_EQ(rig.Tally().saved, 2);
+  EXPECT_EQ(rig.Tally().leftOut, 1);
+  EXPECT_EQ(rig.Tally().failed, 3);
   EXPECT_EQ(rig.events.Lines("album ended"),
             (std::vector<std::string>{"album ended 1 saved 1 failed 1", "album ended 2 saved 1 failed 2"}));
   std::vector<std::string> failures;
-  for (const FailedPicture& f : rig.session.tally.failures) {
+  for (const FailedPicture& f : rig.Tally().failures) {
     failures.push_back(TextToUtf8(f.albumTitle + u" | " + f.url + u" | " + f.reason));
   }
   EXPECT_EQ(failures, (std::vector<std::string>{"Album 1 | http://h/1/1.jpg | HTTP 404",
                                                 "Album 2 | http://h/2/2.jpg | time-out",
                                                 "Album 2 | http://h/2/3.jpg | not a picture"}));
-  // A second run starts its counts afresh.
-  rig.refusals.clear();
-  rig.flags.runState = RUN_BUSY;
-  rig.Run();
-  EXPECT_EQ(rig.session.tally.saved, 6);
-  EXPECT_EQ(rig.session.tally.failed, 0);
-  EXPECT_TRUE(rig.session.tally.failures.empty());
 }
 
 // Prefix, suffix and the 255-byte cap can give two albums with different titles one folder, and titles
@@ -238,7 +230,6 @@ TEST(DownloadRun, EveryAlbumOfARunGetsAFolderOfItsOwn) {
   EXPECT_EQ(test::ReadWholeFile(rig.Base() + prefix + "trip (1)/1.jpg"), "\xFF\xD8 picture 4/1");
 
   // The next run gives every album the same folder again.
-  rig.flags.runState = RUN_BUSY;
   rig.Run();
   EXPECT_EQ(test::FolderEntries(rig.dir.path()).size(), 4u);
 }
@@ -248,7 +239,7 @@ TEST(DownloadRun, AlbumWithoutPicturesLeavesNothingAndOpensNothing) {
   rig.rule.options = OPT_LIST_ONLY | OPT_OPEN_FOLDER;
   rig.Run();
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), std::vector<std::string>{});
-  EXPECT_EQ(rig.session.tally.listed, 0);  // nothing to open
+  EXPECT_EQ(rig.Tally().listed, 0);  // nothing to open
   EXPECT_EQ(rig.events.Last("run"), "run ended");
 }
 
@@ -257,20 +248,20 @@ TEST(DownloadRun, NoAlbumChosen) {
   rig.chosen.clear();
   rig.Run();
   EXPECT_EQ(rig.events.Lines(), (std::vector<std::string>{"begun 0", "run ended"}));
-  EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
+  EXPECT_EQ(rig.Session().Flags().State(), RUN_IDLE);
 }
 
 TEST(DownloadRun, SiteCodes) {
   {
     RunRig rig(2, 1);
-    rig.session.plan.siteCode = 17;
+    rig.plan.siteCode = 17;
     rig.Run();
     EXPECT_EQ(rig.events.Lines("unknown"), (std::vector<std::string>{"unknown list type", "unknown list type"}));
     EXPECT_TRUE(rig.crawled.empty());
   }
   {
     RunRig rig(2, 1);
-    rig.session.plan.siteCode = 3;
+    rig.plan.siteCode = 3;
     rig.Run();
     EXPECT_TRUE(rig.events.Lines("unknown").empty());
     EXPECT_TRUE(rig.crawled.empty());
@@ -289,17 +280,15 @@ TEST(DownloadRun, SecondRunStopsAtTheMarkedPicture) {
   pictures.insert(pictures.begin(), {{"http://h/1/new2.jpg", ""}, {"http://h/1/new1.jpg", ""}});
   rig.bodies["http://h/1/new1.jpg"] = "n1";
   rig.bodies["http://h/1/new2.jpg"] = "n2";
-  rig.flags.runState = RUN_BUSY;
   rig.Run();
-  EXPECT_EQ(rig.pictures.urls(), (TextArray{u"http://h/1/new2.jpg", u"http://h/1/new1.jpg"}));
+  EXPECT_EQ(rig.Session().Album().Pictures().urls(), (TextArray{u"http://h/1/new2.jpg", u"http://h/1/new1.jpg"}));
   EXPECT_EQ(ReadSkipMarker(T(rig.Base() + PlatformPath("Album 1/"))), u"http://h/1/new2.jpg");
   EXPECT_EQ(rig.FetchedUrls().size(), 5u);
-  EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
+  EXPECT_EQ(rig.Session().Flags().State(), RUN_IDLE);
 
   // A third run meets the marker at the first picture: nothing is listed or fetched.
-  rig.flags.runState = RUN_BUSY;
   rig.Run();
-  EXPECT_EQ(rig.pictures.size(), 0u);
+  EXPECT_EQ(rig.Session().Album().Pictures().size(), 0u);
   EXPECT_EQ(rig.FetchedUrls().size(), 5u);
 }
 
@@ -307,22 +296,22 @@ TEST(DownloadRun, SecondRunStopsAtTheMarkedPicture) {
 // albums 3 to 5 are never touched.
 TEST(DownloadRun, CancelDuringTheSecondOfFiveAlbums) {
   RunRig rig(5, 4);
-  rig.limits.threads = 1;
+  rig.plan.limits.threads = 1;
   rig.rule.options = OPT_FIX_ORDER | OPT_FIX_FORMAT;
   rig.bodies["http://h/2/2.jpg"] = "\x89PNG";  // a PNG in a .jpg: the format fix must still see it
-  auto inner = rig.session.plan.fetch;
-  rig.session.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
+  auto inner = rig.plan.fetch;
+  rig.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
     if (request.url != u"http://h/2/3.jpg") return inner(request, response, options);
     // The button is pressed while this picture hangs; only the abandoning of the fetch ends it.
-    rig.flags.RequestCancel();
+    rig.Session().Flags().RequestCancel();
     while (!request.abort->load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     response.body.clear();
     return false;
   };
   rig.Run();
   EXPECT_EQ(rig.crawled, (std::vector<std::int32_t>{0, 1}));
-  EXPECT_EQ(rig.session.tally.albums, 2);
-  EXPECT_EQ(rig.session.tally.failed, 0);  // the abandoned picture is no failure
+  EXPECT_EQ(rig.Tally().albums, 2);
+  EXPECT_EQ(rig.Tally().failed, 0);  // the abandoned picture is no failure
   EXPECT_EQ(test::FolderEntries(rig.dir.path()), (std::vector<std::string>{"Album 1/", "Album 2/"}));
   EXPECT_EQ(test::FolderEntries(rig.Base() + "Album 1"),
             (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg", "4.jpg", "pic.zvk"}));
@@ -336,14 +325,14 @@ TEST(DownloadRun, CancelDuringTheSecondOfFiveAlbums) {
   ASSERT_TRUE(GetFileWriteTime(T(rig.Base() + PlatformPath("Album 2/2.png")), second));
   EXPECT_EQ(first - second, 60);
   EXPECT_EQ(rig.events.Last("album ended 2"), "album ended 2 saved 2 failed 0 cancelled");
-  EXPECT_TRUE(rig.session.tally.cancelled);
-  EXPECT_EQ(rig.flags.runState.load(), RUN_IDLE);
+  EXPECT_TRUE(rig.Tally().cancelled);
+  EXPECT_EQ(rig.Session().Flags().State(), RUN_IDLE);
 }
 
 TEST(DownloadRun, OrderFixStampsAMinuteApart) {
   RunRig rig(1, 3);
   rig.rule.options = OPT_FIX_ORDER;
-  rig.session.plan.now = [] { return std::chrono::system_clock::time_point(std::chrono::seconds(1650000000)); };
+  rig.plan.now = [] { return std::chrono::system_clock::time_point(std::chrono::seconds(1650000000)); };
   rig.Run();
   for (int p = 1; p <= 3; ++p) {
     std::int64_t t = 0;
@@ -353,14 +342,15 @@ TEST(DownloadRun, OrderFixStampsAMinuteApart) {
 }
 
 TEST(DownloadRun, RequestCancelOnlyDuringARun) {
-  RunFlags flags;
-  flags.runState = RUN_IDLE;  // the run is over
-  EXPECT_FALSE(flags.RequestCancel());
-  EXPECT_FALSE(flags.CancelRaised());
-  flags.runState = RUN_ALBUM_STOP;
-  EXPECT_TRUE(flags.RequestCancel());
-  EXPECT_EQ(flags.runState.load(), RUN_CANCEL);
-  EXPECT_TRUE(flags.CancelRaised());
+  RunFlags over;
+  over.MarkIdle();
+  EXPECT_FALSE(over.RequestCancel());
+  EXPECT_FALSE(over.CancelRaised());
+  RunFlags stopped;
+  stopped.StopAlbum();
+  EXPECT_TRUE(stopped.RequestCancel());
+  EXPECT_EQ(stopped.State(), RUN_CANCEL);
+  EXPECT_TRUE(stopped.CancelRaised());
 }
 
 // A retry pass writes a picture as its first try would have (the format fix follows), and the album's
@@ -368,7 +358,7 @@ TEST(DownloadRun, RequestCancelOnlyDuringARun) {
 TEST(DownloadRun, ARetryPassMendsWhatATryMayMendAndRemarksTheAlbum) {
   RunRig rig(1, 3);
   rig.rule.options = OPT_SKIP_DOWNLOADED | OPT_FIX_FORMAT;
-  rig.session.plan.retries = 2;
+  rig.plan.retries = 2;
   rig.bodies["http://h/1/2.jpg"] = "\x89PNG";
   rig.refusals["http://h/1/1.jpg"] = FetchFailure::NotPicture;
   rig.refusals["http://h/1/2.jpg"] = FetchFailure::Timeout;
@@ -385,9 +375,9 @@ TEST(DownloadRun, ARetryPassMendsWhatATryMayMendAndRemarksTheAlbum) {
             (std::vector<std::string>{"album ended 1 saved 1 failed 2", "album ended 1 saved 2 failed 1"}));
   const auto fetched = rig.FetchedUrls();
   EXPECT_EQ(std::count(fetched.begin(), fetched.end(), "http://h/1/1.jpg"), 1);
-  ASSERT_EQ(rig.session.tally.failures.size(), 1u);
-  EXPECT_EQ(rig.session.tally.failures[0].reason, u"not a picture");
-  EXPECT_EQ(rig.session.tally.saved, 2);
+  ASSERT_EQ(rig.Tally().failures.size(), 1u);
+  EXPECT_EQ(rig.Tally().failures[0].reason, u"not a picture");
+  EXPECT_EQ(rig.Tally().saved, 2);
 }
 
 // A run stopped after its first album, the format fix on, goes on from its job file: the picture the
@@ -398,9 +388,9 @@ TEST(DownloadRun, AStoppedRunGoesOnWithoutFetchingAgainWhatTheFixRenamed) {
   RunRig first(2, 2);
   first.rule.options = OPT_FIX_FORMAT;
   first.bodies["http://h/1/1.jpg"] = "\x89PNG picture 1/1";
-  first.session.plan.jobFolder = program.folder();
+  first.plan.jobFolder = program.folder();
   first.events.onEvent = [&](const std::string& line) {
-    if (line == "album 2/2") first.flags.RequestCancel();
+    if (line == "album 2/2") first.Session().Flags().RequestCancel();
   };
   first.Run();
   const JobFileRead read = ReadJobFile(program.folder());
@@ -411,13 +401,13 @@ TEST(DownloadRun, AStoppedRunGoesOnWithoutFetchingAgainWhatTheFixRenamed) {
   next.rule = first.rule;
   next.bodies = first.bodies;
   next.savePath = first.savePath;
-  next.session.plan.jobFolder = program.folder();
-  next.session.plan.savedBefore = PlanOfJob(read.job, nullptr, program.folder()).savedBefore;
+  next.plan.jobFolder = program.folder();
+  next.plan.savedBefore = PlanOfJob(read.job, nullptr, program.folder()).savedBefore;
   next.Run();
   EXPECT_EQ(next.FetchedUrls(), (std::vector<std::string>{"http://h/2/1.jpg", "http://h/2/2.jpg"}));
   EXPECT_EQ(test::FolderEntries(first.Base() + "Album 1"), (std::vector<std::string>{"1.png", "2.jpg", "pic.zvk"}));
   EXPECT_EQ(test::FolderEntries(first.Base() + "Album 2"), (std::vector<std::string>{"1.jpg", "2.jpg", "pic.zvk"}));
-  EXPECT_EQ(next.session.tally.saved, 4);
+  EXPECT_EQ(next.Tally().saved, 4);
   EXPECT_EQ(ReadJobFile(program.folder()).state, JobFileState::None);
 }
 

@@ -36,7 +36,7 @@ TEST_F(DownloadSiteTest, SizeLimitsKeepOnlyPicturesWithinThem) {
   site().AddMember(member);
   SiteRun run(site(), "sizes");
   run.rig.rule.nameSource = 0;
-  run.rig.limits = {5, 9, 2, 10};
+  run.rig.plan.limits = {5, 9, 2, 10};
   run.rig.Run();
   // The 2k and 12k pictures are left out by the limits, which counts as done: the skip marker is written.
   EXPECT_EQ(test::FolderEntries(run.Album("Sizes")), (std::vector<std::string>{"5k.jpg", "9k.jpg", "pic.zvk"}));
@@ -78,15 +78,15 @@ TEST_F(DownloadSiteTest, ATricklingPictureCannotHoldTheRun) {
   drip.delayMs = 100;
   site().SetFault(AlbumSite::PicturePath("slow", member->albums[0], 2, true), drip);
   SiteRun run(site(), "slow");
-  run.rig.limits.timeoutSeconds = 1;
+  run.rig.plan.limits.timeoutSeconds = 1;
   const auto began = std::chrono::steady_clock::now();
   run.rig.Run();
   // Twice the time-out at most for the trickle, and the fetcher's pause of a second after each of its two
   // failed attempts (the address, then the empty alternative).
   EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(4500));
-  ASSERT_EQ(run.rig.session.tally.failures.size(), 1u);
-  EXPECT_EQ(run.rig.session.tally.failures[0].reason, u"time-out");
-  EXPECT_EQ(run.rig.session.tally.saved, 2);
+  ASSERT_EQ(run.rig.Tally().failures.size(), 1u);
+  EXPECT_EQ(run.rig.Tally().failures[0].reason, u"time-out");
+  EXPECT_EQ(run.rig.Tally().saved, 2);
 }
 
 }  // namespace

@@ -21,24 +21,32 @@ std::chrono::system_clock::time_point FixedNow() {
   return std::chrono::system_clock::time_point(std::chrono::seconds(1700000000));
 }
 
+// The naming step of a run's first album, begun in `base` with the rig's rule as it is at Start.
 struct NamingRig : EngineRig {
   TempDir dir;
+  Text base = dir.folder();
   explicit NamingRig(const std::vector<std::string>& titles = {"Trip"}) {
     for (const std::string& title : titles) albums.push_back({title, {}});
     ListAlbums();
-    session.plan.listedAlbums = albumList.size();
-    pictures.SetFolder(dir.folder());
-    session.album.rule = rule;
-    session.plan.now = FixedNow;
+    plan.now = FixedNow;
+  }
+  void Start() {
+    RunSession& session = NewSession();
+    session.Begin(base);
+    session.StartAlbum(1, Text());
+    started = true;
   }
   void Name(const std::string& url, const std::string& description, std::size_t album = 0) {
-    BuildPictureName(session, PictureEntry{T(url), T(description)}, albumList[album]);
+    if (!started) Start();
+    BuildPictureName(Session(), PictureEntry{T(url), T(description)}, albumList[album]);
   }
-  std::vector<std::string> Names() const {
+  Text Folder() { return Session().Album().Pictures().folder(); }
+  std::vector<std::string> Names() {
     std::vector<std::string> out;
-    for (const Text& name : pictures.fileNames()) out.push_back(TextToUtf8(name));
+    for (const Text& name : Session().Album().Pictures().fileNames()) out.push_back(TextToUtf8(name));
     return out;
   }
+  bool started = false;
 };
 
 struct NamingCase {
@@ -112,16 +120,16 @@ TEST(PictureNaming, NamesFollowTheRules) {
   }
   // Through the run's naming step, the same rule names alike.
   NamingRig rig;
-  rig.session.album.rule.nameSource = 0;
+  rig.rule.nameSource = 0;
   for (const char* description : {"Sunset", "Sunset"}) rig.Name("u", description);
   EXPECT_EQ(rig.Names(), (std::vector<std::string>{"Sunset.jpg", "Sunset(1).jpg"}));
 }
 
 TEST(PictureNaming, PlaceholdersOfTheListAndTheRun) {
   NamingRig rig({"A", "B", "C"});
-  rig.session.plan.albums.resize(2);  // two albums chosen for the run
-  rig.session.plan.memberKey = T("member/");
-  SetRuleText(rig.session.album.rule.prefix, T("?9_?6_?7_?8_"));
+  rig.chosen = {0, 1};  // two albums chosen for the run
+  rig.plan.memberKey = T("member/");
+  SetRuleText(rig.rule.prefix, T("?9_?6_?7_?8_"));
   rig.Name("u1", "", 2);
   // "?8" brings the member key with its separator, which the cleaning removes.
   EXPECT_EQ(rig.Names(), std::vector<std::string>{"0003_2_3_member_1.jpg"});
@@ -131,29 +139,29 @@ TEST(PictureNaming, PlaceholdersOfTheListAndTheRun) {
 TEST(PictureNaming, AlbumFolderFromTheRules) {
   {
     NamingRig rig({"One", "Two"});
-    SetRuleText(rig.session.album.rule.albumPrefix, T("?9-"));
-    SetRuleText(rig.session.album.rule.albumSuffix, T("(?3)?2"));
+    SetRuleText(rig.rule.albumPrefix, T("?9-"));
+    SetRuleText(rig.rule.albumSuffix, T("(?3)?2"));
     rig.Name("u1", "", 1);
     // Only "?1", "?3" and "?9" are placeholders here; "?2" loses its "?" to the cleaning.
-    EXPECT_EQ(TextToUtf8(rig.pictures.folder()), rig.dir.file(test::PlatformPath("0002-Two(2)2/")));
-    EXPECT_TRUE(FolderExists(rig.pictures.folder()));
+    EXPECT_EQ(TextToUtf8(rig.Folder()), rig.dir.file(test::PlatformPath("0002-Two(2)2/")));
+    EXPECT_TRUE(FolderExists(rig.Folder()));
   }
   {
     // Prefix, title and suffix over 255 bytes: the cut lands after "长. " and Windows would drop the
     // dot and the space, so the folder is named without them.
     std::string title(166, 'x');  // with the 84-byte prefix, "长. " ends at byte 255
     NamingRig rig({title + "长. 尾"});
-    SetRuleText(rig.session.album.rule.albumPrefix, T("前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀"));
+    SetRuleText(rig.rule.albumPrefix, T("前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀"));
     rig.Name("u1", "");
-    const std::string folder = TextToUtf8(rig.pictures.folder());
+    const std::string folder = TextToUtf8(rig.Folder());
     EXPECT_EQ(folder, rig.dir.file(test::PlatformPath("前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀前缀" + title + "长/")));
-    EXPECT_TRUE(FolderExists(rig.pictures.folder()));
+    EXPECT_TRUE(FolderExists(rig.Folder()));
   }
   {
     NamingRig rig;
-    rig.session.album.rule.albumFolderMode = 1;
+    rig.rule.albumFolderMode = 1;
     rig.Name("u1", "");
-    EXPECT_EQ(rig.pictures.folder(), rig.dir.folder());
+    EXPECT_EQ(rig.Folder(), rig.dir.folder());
     EXPECT_EQ(test::FolderEntries(rig.dir.path()), std::vector<std::string>{});
   }
 }
@@ -161,7 +169,7 @@ TEST(PictureNaming, AlbumFolderFromTheRules) {
 // Page text must never choose where a file goes: every description stays one name inside the album.
 TEST(PictureNaming, DescriptionsAreNeverPaths) {
   NamingRig rig;
-  rig.session.album.rule.nameSource = 0;
+  rig.rule.nameSource = 0;
   const std::vector<std::string> descriptions = {"C:\\x\\y", "/etc/x", "..", "../../x", "..\\..\\y", "a/../../z"};
   for (std::size_t i = 0; i < descriptions.size(); ++i) rig.Name("u" + std::to_string(i), descriptions[i]);
   EXPECT_EQ(rig.Names(), (std::vector<std::string>{"Cxy.jpg", "etcx.jpg", "。。.jpg", "x.jpg", "y.jpg", "a....z.jpg"}));
@@ -202,11 +210,11 @@ TEST(PictureNaming, LengthCapCountsTheFolder) {
   for (const Cap& cap : caps) {
     SCOPED_TRACE(cap.folderLength);
     NamingRig rig;
-    rig.session.album.rule.nameSource = 0;
-    rig.session.album.rule.albumFolderMode = 1;
+    rig.rule.nameSource = 0;
+    rig.rule.albumFolderMode = 1;
     Text folder = T(folderOf(cap.folderLength));
     ASSERT_TRUE(CreateFolders(folder));
-    rig.pictures.SetFolder(folder);
+    rig.base = folder;
     rig.Name("u1", cap.description);
     EXPECT_EQ(rig.Names(), std::vector<std::string>{cap.expected});
   }
@@ -214,7 +222,7 @@ TEST(PictureNaming, LengthCapCountsTheFolder) {
 
 TEST(PictureNaming, LongNamesFitThePlatformsNameLimit) {
   NamingRig rig;
-  rig.session.album.rule.nameSource = 0;
+  rig.rule.nameSource = 0;
   std::string longName;
   for (int i = 0; i < 100; ++i) longName += "图";  // 300 bytes in UTF-8
   rig.Name("u1", longName);
@@ -225,12 +233,12 @@ TEST(PictureNaming, LongNamesFitThePlatformsNameLimit) {
   EXPECT_EQ(names[0], std::string(longName.substr(0, 83 * 3)) + ".jpg");
   EXPECT_EQ(names[1], std::string(longName.substr(0, 82 * 3)) + "(1).jpg");
   // The file can really be made.
-  EXPECT_TRUE(CreateFileWith(rig.pictures.folder() + T(names[1]), "x"));
+  EXPECT_TRUE(CreateFileWith(rig.Folder() + T(names[1]), "x"));
 }
 
 TEST(PictureNaming, ManyEqualNamesStayFast) {
   NamingRig rig;
-  rig.session.album.rule.nameSource = 0;
+  rig.rule.nameSource = 0;
   auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < 5000; ++i) rig.Name("u" + std::to_string(i), i % 2 ? "Sunset" : "SUNSET");
   auto elapsed = std::chrono::steady_clock::now() - start;
@@ -262,29 +270,30 @@ TEST(PictureNaming, SkipMarkerStopsTheAlbum) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     NamingRig rig;
-    if (c.option) rig.session.album.rule.options = OPT_SKIP_DOWNLOADED;
+    if (c.option) rig.rule.options = OPT_SKIP_DOWNLOADED;
     if (c.marked) {
       ASSERT_TRUE(CreateFolders(rig.dir.folder() + u"Trip"));
       ASSERT_TRUE(WriteSkipMarker(T(c.marked), rig.dir.folder() + test::PlatformPath(u"Trip/")));
     }
-    rig.flags.runState = c.before;
+    rig.Start();
+    if (c.before == RUN_CANCEL) rig.Session().Flags().RequestCancel();
     for (std::size_t i = 0; i < c.addresses.size(); ++i) {
       // Before the marked picture the run goes on.
       if (i > 0) {
-        EXPECT_EQ(rig.flags.runState.load(), RUN_BUSY);
+        EXPECT_EQ(rig.Session().Flags().State(), RUN_BUSY);
       }
       rig.Name(c.addresses[i], "");
     }
-    EXPECT_EQ(rig.flags.runState.load(), c.after);
+    EXPECT_EQ(rig.Session().Flags().State(), c.after);
     if (c.listed >= 0) {
-      EXPECT_EQ(rig.pictures.size(), static_cast<std::size_t>(c.listed));
+      EXPECT_EQ(rig.Session().Album().Pictures().size(), static_cast<std::size_t>(c.listed));
     }
   }
 }
 
 TEST(PictureNaming, DescriptionFileBytes) {
   NamingRig rig;
-  rig.session.album.rule.options = OPT_DESCRIPTION_FILE;
+  rig.rule.options = OPT_DESCRIPTION_FILE;
   rig.Name("u1", "x");
   rig.Name("u2", "y");
   rig.Name("u3", "z");
@@ -295,10 +304,10 @@ TEST(PictureNaming, DescriptionFileBytes) {
 
 TEST(PictureNaming, DescriptionFileStartsAnewAndKeepsTheRawText) {
   NamingRig rig;
-  rig.session.album.rule.options = OPT_DESCRIPTION_FILE;
+  rig.rule.options = OPT_DESCRIPTION_FILE;
   ASSERT_TRUE(CreateFolders(rig.dir.folder() + u"Trip"));
   test::WriteWholeFile(rig.dir.file("Trip/Trip.txt"), "old content");
-  rig.session.album.rule.nameSource = 0;
+  rig.rule.nameSource = 0;
   rig.Name("u1", "a&amp;b 图");
   const std::string text = test::ReadWholeFile(rig.dir.file("Trip/Trip.txt"));
   const Text expected = u"\uFEFFa&amp;b 图\r\n";

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,6 @@
 #include "support/FakeWaitClock.h"
 #include "support/TempDir.h"
 #include "model/AlbumRecords.h"
-#include "model/PictureList.h"
 
 namespace albatrix::test {
 
@@ -114,16 +114,14 @@ struct FakeAlbum {
   int unreadableAfter = -1;
 };
 
-// Everything one engine test needs: a run session with a recording event sink, wired to a fake crawler
-// over `albums` and a fake fetcher that serves `bodies` (address -> bytes). An address in `refusals`
-// fails with that reason (HttpStatus as a 404); an unknown one fails as a 404 would. The album list and
-// `chosen` become the plan's albums when Run() starts the run.
+// Everything one engine test needs: a plan wired to a fake crawler over `albums` and a fake fetcher that
+// serves `bodies` (address -> bytes), and sessions over it with a recording event sink. An address in
+// `refusals` fails with that reason (HttpStatus as a 404); an unknown one fails as a 404 would. The
+// album list and `chosen` become the plan's albums when a session is made.
 struct EngineRig {
   RecordingRunEvents events;
-  RunSession session;
-  PictureList& pictures = session.album.pictures;
-  RunFlags& flags = session.flags;
-  DownloadLimits& limits = session.plan.limits;
+  RunEvents& sink;
+  RunPlan plan;
   AlbumList albumList;
   std::vector<std::size_t> chosen;  // album indices, in the order the run takes them
   Text savePath;
@@ -137,11 +135,11 @@ struct EngineRig {
   FakeWaitClock waitClock;  // the run's pauses move it on at once
 
   // `sink` (may be null: the recorder) receives the run's events.
-  explicit EngineRig(RunEvents* sink = nullptr) : session(RunPlan{}, sink ? *sink : events) {
+  explicit EngineRig(RunEvents* sink = nullptr) : sink(sink ? *sink : events) {
     rule.nameSource = 1;
-    session.plan.waitClock = &waitClock;
-    session.plan.nameRule = [this] { return rule; };
-    session.plan.listPictures = [this](const ST_PERLISTRECORD& album, const PictureFoundFn& found,
+    plan.waitClock = &waitClock;
+    plan.nameRule = [this] { return rule; };
+    plan.listPictures = [this](const ST_PERLISTRECORD& album, const PictureFoundFn& found,
                                        const std::function<bool()>& stop, const RequestControl&) {
       crawled.push_back(album.ordinal);
       const FakeAlbum& fake = albums.at(static_cast<std::size_t>(album.ordinal));
@@ -163,7 +161,7 @@ struct EngineRig {
       }
       return listing;
     };
-    session.plan.fetch = [this](UrlRequest& request, UrlResponse& response, unsigned) {
+    plan.fetch = [this](UrlRequest& request, UrlResponse& response, unsigned) {
       std::string url = TextToUtf8(request.url);
       {
         std::lock_guard<std::mutex> lock(fetchMutex);
@@ -194,19 +192,29 @@ struct EngineRig {
     }
   }
 
-  // The plan's albums from the list and `chosen`, then the whole run on this thread.
-  void Run() {
-    session.plan.albums.clear();
-    for (std::size_t index : chosen) session.plan.albums.push_back(albumList[index]);
-    session.plan.listedAlbums = albumList.size();
-    session.plan.savePath = savePath;
-    DownloadRun(session);
+  // A session over the plan, its albums from the list and `chosen`, in place of the last one.
+  RunSession& NewSession() {
+    plan.albums.clear();
+    for (std::size_t index : chosen) plan.albums.push_back(albumList[index]);
+    plan.listedAlbums = albumList.size();
+    plan.savePath = savePath;
+    session_.emplace(plan, sink);
+    return *session_;
   }
+  // The last session made.
+  RunSession& Session() { return *session_; }
+  const RunTally& Tally() { return Session().Tally(); }
+
+  // A new session, then the whole run on this thread.
+  void Run() { DownloadRun(NewSession()); }
 
   std::vector<std::string> FetchedUrls() {
     std::lock_guard<std::mutex> lock(fetchMutex);
     return fetchedUrls;
   }
+
+ private:
+  std::optional<RunSession> session_;
 };
 
 }  // namespace albatrix::test

@@ -26,8 +26,8 @@ struct SiteRun {
       rig.albumList.AppendAlbum(record);
       rig.chosen.push_back(rig.chosen.size());
     }
-    rig.session.plan.fetch = nullptr;  // the real fetcher
-    rig.session.plan.listPictures = [this](const ST_PERLISTRECORD& album, const PictureFoundFn& found,
+    rig.plan.fetch = nullptr;  // the real fetcher
+    rig.plan.listPictures = [this](const ST_PERLISTRECORD& album, const PictureFoundFn& found,
                                            const std::function<bool()>& stop, const RequestControl& control) {
       return ListAlbumPictures(profile, album.albumPath, found, stop, control.abort, control.pacer);
     };
