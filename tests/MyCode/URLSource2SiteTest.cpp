@@ -219,51 +219,42 @@ TEST(FetchSite, NoReplyFailsAfterTheConnectTimeOut) {
   EXPECT_LT(SecondsSince(began), 2.0);
 }
 
+// The abort flag ends a stalled transfer and the pause between attempts; raised before, it sends nothing.
 TEST(FetchSite, AbortFlagEndsAStalledFetchAndThePauseBetweenAttempts) {
-  ScriptedServer server;
-  server.On("/stall", Reply().Send(HttpHead(200, {"Content-Length: 1000"})).Stall());
-  server.On("/busy", Respond(200, "busy"));
-
-  auto abortAfter = [](std::atomic<bool>& flag, int ms) {
-    return std::thread([&flag, ms] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-      flag = true;
-    });
+  struct Case {
+    const char* name;
+    const char* target;
+    int abortAfterMs;  // -1: raised before the fetch
+    double within;
+    std::size_t requests;
+  } const cases[] = {
+      {"a stalled transfer", "/stall", 200, 1.0, 1},
+      {"the pause after a busy reply", "/busy", 300, 1.5, 1},
+      {"raised before", "/busy", -1, 1.0, 0},
   };
-  {
-    std::atomic<bool> abort{false};
-    UrlRequest request = PageRequest(server, "/stall");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedServer server;
+    server.On("/stall", Reply().Send(HttpHead(200, {"Content-Length: 1000"})).Stall());
+    server.On("/busy", Respond(200, "busy"));
+    std::atomic<bool> abort{c.abortAfterMs < 0};
+    UrlRequest request = PageRequest(server, c.target);
     request.readTimeoutMs = 30000;
-    request.abort = &abort;
-    UrlResponse response;
-    auto began = Clock::now();
-    std::thread setter = abortAfter(abort, 200);
-    EXPECT_FALSE(Fetch(request, response, 0));
-    setter.join();
-    EXPECT_LT(SecondsSince(began), 1.0);
-  }
-  {
-    std::atomic<bool> abort{false};
-    UrlRequest request = PageRequest(server, "/busy");
     request.retryMarker = "busy";
     request.attempts = 3;
     request.retryDelaySec = 10;
     request.abort = &abort;
     UrlResponse response;
     auto began = Clock::now();
-    std::thread setter = abortAfter(abort, 300);
+    std::thread setter([&] {
+      if (c.abortAfterMs < 0) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(c.abortAfterMs));  // the fetch is blocked by then
+      abort = true;
+    });
     EXPECT_FALSE(Fetch(request, response, 0));
     setter.join();
-    EXPECT_LT(SecondsSince(began), 1.5);
-    EXPECT_EQ(server.RequestCount("/busy"), 1u);
-  }
-  {
-    std::atomic<bool> abort{true};
-    UrlRequest request = PageRequest(server, "/busy");
-    request.abort = &abort;
-    UrlResponse response;
-    EXPECT_FALSE(Fetch(request, response, 0));
-    EXPECT_EQ(server.RequestCount("/busy"), 1u);  // no new request
+    EXPECT_LT(SecondsSince(began), c.within);
+    EXPECT_EQ(server.RequestCount(), c.requests);
   }
 }
 
