@@ -33,11 +33,7 @@ class AlbumPhotoCrawlerSiteTest : public test::SiteFixture {
 TEST_F(AlbumPhotoCrawlerSiteTest, PagesAreReadInOrderUntilTheLastOrTheEnd) {
   struct Case {
     const char* name;
-    int pictures;
-    std::size_t stopAfter;
-    int brokenPage;  // 0: none
-    int named;
-    int pagesAsked;
+    int pictures, stopAfter, brokenPage, named, pagesAsked;  // brokenPage 0: none
   } const cases[] = {
       {"one page", 2, 0, 0, 2, 1},
       {"three pages", 7, 0, 0, 7, 3},
@@ -57,7 +53,7 @@ TEST_F(AlbumPhotoCrawlerSiteTest, PagesAreReadInOrderUntilTheLastOrTheEnd) {
       site().SetFault(album + "-" + std::to_string(c.brokenPage) + ".html", truncated);
     }
     site().ResetCounts();
-    std::vector<Named> named = Crawl(Utf8ToText(album.substr(1)), c.stopAfter);
+    std::vector<Named> named = Crawl(Utf8ToText(album.substr(1)), static_cast<std::size_t>(c.stopAfter));
     ASSERT_EQ(named.size(), static_cast<std::size_t>(c.named));
     for (int i = 0; i < c.named; ++i) {
       EXPECT_EQ(named[i].url, BigUrl(member, 0, i + 1)) << i;
