@@ -34,31 +34,24 @@ TEST(DefaultCookieFile, FollowsXdgDataHomeThenHome) {
   ::setenv("HOME", savedHome.c_str(), 1);
 }
 
-TEST(CookieJarFile, SavedFileIsTheOwnersAlone) {
+// The folder is made private before the browser writes there, or narrowed when it was open; the file the
+// store saves is the owner's alone.
+TEST(CookieJarFolder, FolderAndFileAreTheOwnersAlone) {
   CookieJar& jar = CookieJar::Instance();
-  Text saved = jar.File();
-  test::TempDir dir;
-  test::WriteWholeFile(dir.file("browser.txt"), "127.0.0.1\tFALSE\t/\tFALSE\t0\ttoken\tT42\n");
-  jar.SetFile(Utf8ToText(dir.file("browser.txt")));
-  jar.Clear();
-  ASSERT_TRUE(jar.Load());
-  jar.SetFile(Utf8ToText(dir.file("deeper/albatrix/cookies.txt")));
-  ASSERT_TRUE(jar.Save());
-  EXPECT_EQ(Mode(dir.file("deeper/albatrix/cookies.txt")), 0600);
-  EXPECT_NE(test::ReadWholeFile(dir.file("deeper/albatrix/cookies.txt")).find("\ttoken\tT42"), std::string::npos);
-  jar.Clear();
-  jar.SetFile(saved);
-}
-
-TEST(CookieJarFolder, IsMadePrivateBeforeTheBrowserWritesThere) {
-  CookieJar& jar = CookieJar::Instance();
-  Text saved = jar.File();
+  const Text saved = jar.File();
   test::TempDir dir;
 
   jar.SetFile(Utf8ToText(dir.file("new/albatrix/cookies.txt")));
   ASSERT_TRUE(jar.PrepareFolder());
   EXPECT_EQ(Mode(dir.file("new/albatrix")), 0700);
   EXPECT_FALSE(test::PathExists(dir.file("new/albatrix/cookies.txt")));  // the browser writes the file
+  jar.Clear();
+  ASSERT_EQ(jar.Merge({"127.0.0.1\tFALSE\t/\tFALSE\t0\ttoken\tT42"}), 1u);
+  jar.SetFile(Utf8ToText(dir.file("deeper/albatrix/cookies.txt")));
+  ASSERT_TRUE(jar.Save());
+  EXPECT_EQ(Mode(dir.file("deeper/albatrix/cookies.txt")), 0600);
+  EXPECT_NE(test::ReadWholeFile(dir.file("deeper/albatrix/cookies.txt")).find("\ttoken\tT42"), std::string::npos);
+  jar.Clear();
 
   ASSERT_EQ(::mkdir(dir.file("open").c_str(), 0755), 0);
   ASSERT_EQ(::chmod(dir.file("open").c_str(), 0755), 0);
@@ -67,12 +60,10 @@ TEST(CookieJarFolder, IsMadePrivateBeforeTheBrowserWritesThere) {
   EXPECT_EQ(Mode(dir.file("open")), 0700);
 
   test::WriteWholeFile(dir.file("plainfile"), "x");
-  jar.SetFile(Utf8ToText(dir.file("plainfile/cookies.txt")));
-  EXPECT_FALSE(jar.PrepareFolder());
-  jar.SetFile(u"cookies.txt");
-  EXPECT_FALSE(jar.PrepareFolder());
-  jar.SetFile(u"");
-  EXPECT_FALSE(jar.PrepareFolder());
+  for (const Text& file : {Utf8ToText(dir.file("plainfile/cookies.txt")), Text(u"cookies.txt"), Text()}) {
+    jar.SetFile(file);
+    EXPECT_FALSE(jar.PrepareFolder()) << TextToUtf8(file);
+  }
   jar.SetFile(saved);
 }
 

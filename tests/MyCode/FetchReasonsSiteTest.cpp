@@ -29,6 +29,7 @@ using test::PictureRequest;
 using test::Reply;
 using test::Respond;
 using test::ScriptedServer;
+using test::SecondsSince;
 using test::TempDir;
 using Clock = std::chrono::steady_clock;
 using Files = std::vector<std::string>;
@@ -46,8 +47,6 @@ Bytes Compressible(std::size_t size) {
 std::string Reason(const UrlResponse& response) {
   return TextToUtf8(DescribeFetchFailure(response.failure, response.httpStatus));
 }
-
-double SecondsSince(Clock::time_point began) { return std::chrono::duration<double>(Clock::now() - began).count(); }
 
 SiteFault Fault(SiteFaultKind kind, std::size_t bytes = 0) {
   SiteFault fault;

@@ -42,18 +42,6 @@ TEST(TextBetween, CutsTheValueAndConsumesOnlyWhenAsked) {
   }
 }
 
-TEST(TextBetween, ConsumingWalksThroughEveryOccurrence) {
-  Text page = u"<li><a href=\"/1\">A</a></li><li><a href=\"/22\">B</a></li><li><a href=\"/333\">C</a></li>";
-  std::vector<Text> found;
-  for (;;) {
-    Text href = TextBetween(page, u"<a href=\"", u"\"", BETWEEN_CONSUME);
-    if (href.empty()) break;
-    found.push_back(href);
-  }
-  EXPECT_EQ(found, (std::vector<Text>{u"/1", u"/22", u"/333"}));
-  EXPECT_EQ(page, u"/333\">C</a></li>");
-}
-
 // SkipPast drops the text before the first marker (and the marker when asked); CutBefore keeps it.
 TEST(SkipPastAndCutBefore, TheFirstMarkerSplitsTheText) {
   struct Case {

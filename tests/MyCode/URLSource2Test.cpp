@@ -60,11 +60,6 @@ TEST(InflateBody, GzipBombStopsAtTheOutputLimit) {
   EXPECT_EQ(out.size(), 1000000u);
   EXPECT_EQ(out.find_first_not_of('\0'), Bytes::npos);
 
-  // Below the limit the whole stream decodes, checksum and length included.
-  Bytes whole;
-  EXPECT_TRUE(InflateBody(bomb.data(), bomb.size(), whole, 8u << 20));
-  EXPECT_EQ(whole, Bytes(4u << 20, '\0'));
-
   // Exactly at the limit is still a complete stream.
   Bytes small = test::Compress(Bytes(5000, 'x'));
   Bytes out2;

@@ -2,8 +2,6 @@
 // handed to the naming step with its large address, and the run's stop honoured after a picture.
 #include <gtest/gtest.h>
 
-#include <utility>
-
 #include "discovery/AlbumPhotoCrawler.h"
 #include "support/SiteFixture.h"
 #include "support/TestMembers.h"
@@ -30,32 +28,43 @@ class AlbumPhotoCrawlerSiteTest : public test::SiteFixture {
   }
 };
 
-// One page or three: each page asked for once, each picture with its large address and description.
-TEST_F(AlbumPhotoCrawlerSiteTest, PagesAreReadInOrderUntilTheLast) {
-  for (const auto& [pictures, pages] : {std::pair{2, 1}, std::pair{7, 3}}) {
-    SCOPED_TRACE(pictures);
-    SiteMember member = test::MemberWith("m" + std::to_string(pictures), {u"Album"}, 3, pictures, 3);
+// One page or three, each asked for once, each picture with its large address and description; the run's
+// stop after the fourth picture, or a page that cannot be read, ends the crawl with the pages before it.
+TEST_F(AlbumPhotoCrawlerSiteTest, PagesAreReadInOrderUntilTheLastOrTheEnd) {
+  struct Case {
+    const char* name;
+    int pictures, stopAfter, brokenPage, named, pagesAsked;  // brokenPage 0: none
+  } const cases[] = {
+      {"one page", 2, 0, 0, 2, 1},
+      {"three pages", 7, 0, 0, 7, 3},
+      {"stopped after the fourth picture", 9, 4, 0, 4, 2},
+      {"the second page cut short", 7, 0, 2, 3, 2},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SiteMember member = test::MemberWith("m" + std::to_string(++n), {u"Album"}, 3, c.pictures, 3);
     site().AddMember(member);
+    const std::string album = "/" + member.key + "/photo/a1";
+    if (c.brokenPage > 0) {
+      SiteFault truncated;
+      truncated.kind = SiteFaultKind::Truncate;
+      truncated.bytes = 10;
+      site().SetFault(album + "-" + std::to_string(c.brokenPage) + ".html", truncated);
+    }
     site().ResetCounts();
-    std::vector<Named> named = Crawl(Utf8ToText(member.key + "/photo/a1"));
-    ASSERT_EQ(named.size(), static_cast<std::size_t>(pictures));
-    for (int i = 0; i < pictures; ++i) {
+    std::vector<Named> named = Crawl(Utf8ToText(album.substr(1)), static_cast<std::size_t>(c.stopAfter));
+    ASSERT_EQ(named.size(), static_cast<std::size_t>(c.named));
+    for (int i = 0; i < c.named; ++i) {
       EXPECT_EQ(named[i].url, BigUrl(member, 0, i + 1)) << i;
       EXPECT_EQ(named[i].description, Utf8ToText("p" + std::to_string(i + 1))) << i;
     }
-    for (int page = 1; page <= pages; ++page)
-      EXPECT_EQ(site().RequestCount("/" + member.key + "/photo/a1-" + std::to_string(page) + ".html"), 1) << page;
-    EXPECT_EQ(site().TotalRequests(), pages);
+    for (int page = 1; page <= c.pagesAsked + 1; ++page)
+      EXPECT_EQ(site().RequestCount(album + "-" + std::to_string(page) + ".html"), page <= c.pagesAsked ? 1 : 0)
+          << page;
+    EXPECT_EQ(site().TotalRequests(), c.pagesAsked);
   }
-}
-
-TEST_F(AlbumPhotoCrawlerSiteTest, TheRunsStopEndsTheCrawlAfterThePictureBeingNamed) {
-  site().AddMember(test::MemberWith("m", {u"Long"}, 3, 9, 3));
-  site().ResetCounts();
-  std::vector<Named> named = Crawl(u"m/photo/a1", 4);
-  EXPECT_EQ(named.size(), 4u);
-  EXPECT_EQ(site().RequestCount("/m/photo/a1-2.html"), 1);
-  EXPECT_EQ(site().RequestCount("/m/photo/a1-3.html"), 0);
+  EXPECT_TRUE(Crawl(u"m1/photo/a404").empty());  // the site's error page holds no picture list
 }
 
 TEST_F(AlbumPhotoCrawlerSiteTest, HandWrittenPagesFollowTheMarkerRules) {
@@ -83,19 +92,6 @@ TEST_F(AlbumPhotoCrawlerSiteTest, HandWrittenPagesFollowTheMarkerRules) {
   EXPECT_EQ(named[2].url, u"");          // an entry without an address still reaches the naming step
   EXPECT_EQ(named[3].url, u"http://p/3.jpg");
   EXPECT_EQ(named[3].description, u"三");
-}
-
-TEST_F(AlbumPhotoCrawlerSiteTest, AnUnreadablePageEndsTheCrawlQuietly) {
-  SiteMember member = test::MemberWith("m", {u"Long"}, 3, 7, 3);
-  site().AddMember(member);
-  SiteFault truncated;
-  truncated.kind = SiteFaultKind::Truncate;
-  truncated.bytes = 10;
-  site().SetFault("/m/photo/a1-2.html", truncated);
-  std::vector<Named> named = Crawl(u"m/photo/a1");
-  EXPECT_EQ(named.size(), 3u);
-  EXPECT_EQ(site().RequestCount("/m/photo/a1-3.html"), 0);
-  EXPECT_TRUE(Crawl(u"m/photo/a404").empty());  // the site's error page holds no picture list
 }
 
 }  // namespace

@@ -108,41 +108,49 @@ struct BoxLog {
   }
 };
 
-TEST(LoadSettingsTest, MissingFileGetsFirstRunValuesAndIsWritten) {
-  TempDir dir;
-  SettingsBlock block = KnownBlock();  // whatever was in memory goes
-  SettingsLoadResult result = LoadSettings(block, dir.folder());
-  EXPECT_FALSE(result.filePresent);
-  EXPECT_TRUE(result.saved);
-  for (std::size_t site = 0; site < kSiteCount; ++site) {
-    EXPECT_EQ(block.downloadLimits[site].threads, 5);
-    EXPECT_EQ(block.downloadLimits[site].timeoutSeconds, 30);
-    EXPECT_EQ(block.downloadLimits[site].minKB, 0);
-    std::uint16_t options = site == 7 ? 0x082 : (site == 11 || site == 16) ? 0x002 : 0;
-    EXPECT_EQ(block.nameRules[site].options, options) << site;
-    EXPECT_EQ(block.nameRules[site].nameSource, site == 8 ? 1 : 0) << site;
-    EXPECT_EQ(RuleText(block.nameRules[site].prefix), u"");
+// Without a file the first-run values are taken and written; an empty file counts as present, so it gets
+// the repaired values without the first-run bits. Where no file can be written (a missing folder, a folder
+// in the file's place), the values stay in memory and nothing is made.
+TEST(LoadSettingsTest, ValuesOfAMissingOrEmptyFileAndWhereTheyGo) {
+  enum class Start { NoFile, EmptyFile, MissingFolder, FolderInPlace };
+  struct Case {
+    const char* name;
+    Start start;
+    bool present;
+    bool saved;
+  } const cases[] = {
+      {"no file", Start::NoFile, false, true},
+      {"an empty file", Start::EmptyFile, true, true},
+      {"a missing folder", Start::MissingFolder, false, false},
+      {"a folder in the file's place", Start::FolderInPlace, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    if (c.start == Start::EmptyFile) WriteWholeFile(dir.file("soft.dat"), "");
+    if (c.start == Start::FolderInPlace) std::filesystem::create_directory(dir.file("soft.dat"));
+    SettingsBlock block = KnownBlock();  // whatever was in memory goes
+    const SettingsLoadResult result =
+        LoadSettings(block, c.start == Start::MissingFolder ? dir.folder() + u"missing/" : dir.folder());
+    EXPECT_EQ(result.filePresent, c.present);
+    EXPECT_EQ(result.saved, c.saved);
+    for (std::size_t site = 0; site < kSiteCount; ++site) {
+      EXPECT_EQ(block.downloadLimits[site].threads, 5);
+      EXPECT_EQ(block.downloadLimits[site].timeoutSeconds, 30);
+      EXPECT_EQ(block.downloadLimits[site].minKB, 0);
+      std::uint16_t options = site == 7 ? 0x082 : (site == 11 || site == 16) ? OPT_FIX_ORDER : 0;
+      EXPECT_EQ(block.nameRules[site].options, c.present ? 0 : options) << site;
+      EXPECT_EQ(block.nameRules[site].nameSource, !c.present && site == 8 ? 1 : 0) << site;
+      EXPECT_EQ(RuleText(block.nameRules[site].prefix), u"");
+    }
+    EXPECT_FALSE(test::PathExists(dir.file("missing")));
+    if (!c.saved) continue;
+    const std::string bytes = ReadWholeFile(dir.file("soft.dat"));
+    ASSERT_EQ(bytes.size(), 19808u);
+    EXPECT_EQ(bytes, SerializeSettings(block));
+    EXPECT_EQ(U16At(bytes, 192 + 7 * 484 + 480), c.present ? 0 : 0x082);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[192 + 8 * 484 + 482]), c.present ? 0 : 1);
   }
-  const std::string bytes = ReadWholeFile(dir.file("soft.dat"));
-  ASSERT_EQ(bytes.size(), 19808u);
-  EXPECT_EQ(bytes, SerializeSettings(block));
-  EXPECT_EQ(U16At(bytes, 192 + 7 * 484 + 480), 0x082);
-  EXPECT_EQ(static_cast<unsigned char>(bytes[192 + 8 * 484 + 482]), 1);
-}
-
-TEST(LoadSettingsTest, EmptyFileCountsAsPresent) {
-  TempDir dir;
-  WriteWholeFile(dir.file("soft.dat"), "");
-  SettingsBlock block;
-  SettingsLoadResult result = LoadSettings(block, dir.folder());
-  EXPECT_TRUE(result.filePresent);
-  for (std::size_t site = 0; site < kSiteCount; ++site) {
-    EXPECT_EQ(block.downloadLimits[site].threads, 5);
-    EXPECT_EQ(block.downloadLimits[site].timeoutSeconds, 30);
-    EXPECT_EQ(block.nameRules[site].options, 0) << "no first-run bits for a present file";
-    EXPECT_EQ(block.nameRules[site].nameSource, 0);
-  }
-  EXPECT_EQ(ReadWholeFile(dir.file("soft.dat")).size(), 19808u);
 }
 
 TEST(LoadSettingsTest, ShortFileIsRepairedAndCompleted) {
@@ -211,24 +219,6 @@ TEST(LoadSettingsTest, HandsHistoriesToTheBoxesNewestFirst) {
   const std::vector<std::pair<HistoryKind, Text>> expected = {
       {HistoryKind::Member, u"http://new"}, {HistoryKind::Member, u"http://old"}, {HistoryKind::SavePath, u"/save/a/"}};
   EXPECT_EQ(log.added, expected);
-}
-
-// A folder that is missing, or a folder standing where the file belongs: the first-run values stay in
-// memory, and nothing is made.
-TEST(LoadSettingsTest, AFileThatCannotBeWrittenKeepsSettingsInMemory) {
-  for (bool folderInPlace : {false, true}) {
-    SCOPED_TRACE(folderInPlace ? "a folder in the file's place" : "a missing folder");
-    TempDir dir;
-    if (folderInPlace) std::filesystem::create_directory(dir.file("soft.dat"));
-    SettingsBlock block;
-    SettingsLoadResult result = LoadSettings(block, folderInPlace ? dir.folder() : dir.folder() + u"missing/");
-    EXPECT_FALSE(result.filePresent);
-    EXPECT_FALSE(result.saved);
-    EXPECT_EQ(block.downloadLimits[15].threads, 5);
-    EXPECT_EQ(block.nameRules[16].options, OPT_FIX_ORDER);
-    EXPECT_EQ(block.nameRules[7].options, 0x082);
-    EXPECT_FALSE(test::PathExists(dir.file("missing")));
-  }
 }
 
 TEST(SaveSettingsTest, WritesTheWholeBlock) {

@@ -1,6 +1,7 @@
 // What the fetcher's loopback tests share: a request as the crawlers make it, and picture-like bytes.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,11 @@ inline UrlRequest PictureRequest(const std::string& url, const TempDir& dir, con
 inline UrlRequest PictureRequest(const ScriptedServer& server, std::string_view target, const TempDir& dir,
                                  const std::string& name) {
   return PictureRequest(server.Url(target), dir, name);
+}
+
+// How long a fetch took, for the tests that bound its wait.
+inline double SecondsSince(std::chrono::steady_clock::time_point began) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
 }
 
 // Bytes that compress poorly and show any shift or loss.
