@@ -158,7 +158,9 @@ TEST_F(ListingSiteTest, MaintenanceEndsTheListingQuietly) {
 
 TEST_F(ListingSiteTest, AnUnreadableLaterPageSaysTheListMayBeShort) {
   site().AddMember(NumberedMember("kept", 7));  // three list pages
-  site().SetFault("/kept/photo-2", SiteFault{SiteFaultKind::Status, 0, 1024, 0, 500});
+  SiteFault broken;
+  broken.status = 500;
+  site().SetFault("/kept/photo-2", broken);
   List(MemberAddress("kept"));
   EXPECT_EQ(view.RowCount(), 3u);
   EXPECT_EQ(site().RequestCount("/kept/photo-3"), 0);

@@ -48,7 +48,7 @@ class ResumeWindowTest : public WindowFixture {
     const std::string first = site().PictureBytes("kobe", member.albums[0].id, 1, true);
     std::filesystem::create_directories(std::filesystem::u8path(save.path() + "/kobe/One"));
     WriteWholeFile(save.path() + "/kobe/One/p1.jpg", first);
-    job.albums[0].saved.push_back({Utf8ToText(site().PictureUrl("kobe", member.albums[0], 1, true)), u"p1.jpg", first.size()});
+    job.albums[0].saved.push_back({Utf8ToText(site().PictureUrl("kobe", member.albums[0], 1, true)), u"p1.jpg", first.size(), Text()});
     ASSERT_TRUE(WriteJobFile(dir.folder(), job));
   }
   void SetUp() override { wxTEST_DIALOG(WindowFixture::SetUp(), ExpectMessage(&question, wxID_YES)); }
