@@ -529,6 +529,11 @@ bool Attempt(UrlResponse& response, const UrlRequest& request, const PictureAcce
     response.detail = Utf8ToText("cannot find the host " + host);
     return fail(FetchFailure::Network, "cannot find the host " + host);
   }
+  // A site that is down says so in the listing's message, not as a login to try.
+  if (rc == CURLE_COULDNT_CONNECT) {
+    response.detail = Utf8ToText("cannot connect to " + HostOf(url));
+    return fail(FetchFailure::Network, "cannot connect to " + HostOf(url));
+  }
   if (rc != CURLE_OK && !(rc == CURLE_WRITE_ERROR && t.endMarkerHit))
     return fail(FailureOf(rc), curl_easy_strerror(rc));
   // A reply without a single body byte is judged now.

@@ -127,8 +127,9 @@ struct UrlResponse {
   Bytes endMarker;
   bool gzip = false;   // rawHeaders contains "gzip"
   // The failure in more words, naming what failed, when the fetcher knows it: the proxy, for
-  // FetchFailure::Proxy ("cannot connect to the proxy http://host:port"), or a host name that could not
-  // be resolved ("cannot find the host example.invalid"); empty otherwise.
+  // FetchFailure::Proxy ("cannot connect to the proxy http://host:port"), a host name that could not
+  // be resolved ("cannot find the host example.invalid"), or a host that took no connection ("cannot
+  // connect to 127.0.0.1:9"); empty otherwise.
   Text detail;
 };
 

@@ -56,13 +56,18 @@ StartupDocuments DocumentsAtStartup(TextView programFolder, bool programFolderNa
   return {DocumentsSavePath(documentsFolder), newestSavePath.empty()};
 }
 
-Text ProgramFolderPath(TextView named, TextView currentFolder) {
+Text TypedFolderPath(TextView named, TextView currentFolder) {
   Text path(named);
   // A Windows user may type either separator; on POSIX this changes nothing.
   for (char16_t& c : path)
     if (c == u'/') c = kPathSep;
   // A leading separator also marks a network share ("\\server\share") as absolute on Windows.
   if (!IsAbsolutePath(path) && (path.empty() || path.front() != kPathSep)) path = Text(currentFolder) + path;
+  return path;
+}
+
+Text ProgramFolderPath(TextView named, TextView currentFolder) {
+  Text path = TypedFolderPath(named, currentFolder);
   if (path.empty() || path.back() != kPathSep) path += kPathSep;
   return path;
 }

@@ -37,8 +37,12 @@ struct StartupDocuments {
 StartupDocuments DocumentsAtStartup(TextView programFolder, bool programFolderNamed, TextView documentsFolder,
                                     TextView newestSavePath);
 
-// The folder `named` by --program-folder as the program keeps it: separators as this platform writes them,
-// a relative one taken from `currentFolder` (which ends with the separator), and the separator at its end.
+// A folder typed on the command line as the program keeps it: separators as this platform writes them, and
+// a relative one taken from `currentFolder` (which ends with the separator), so a job file that names it
+// still names the same folder when the program is started from elsewhere.
+Text TypedFolderPath(TextView named, TextView currentFolder);
+
+// The folder `named` by --program-folder: TypedFolderPath with the separator at its end.
 Text ProgramFolderPath(TextView named, TextView currentFolder);
 
 // The program folder of this run, or why there is none.

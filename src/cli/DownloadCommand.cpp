@@ -56,7 +56,7 @@ int ParseArguments(const std::vector<std::string>& arguments, DownloadArguments&
       if (out.jobs.empty()) return UsageError("--job needs one or more job files");
     } else if (arg == "--resume") {
       out.resume = true;
-    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+    } else if (LooksLikeOption(arg)) {
       return UsageError("download: unknown option '" + arg + "'");
     } else if (!haveAddress) {
       out.address = arg;
@@ -166,7 +166,7 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
   AlbatrixController controller(view, context.programFolder, context.profile);
   InterruptCatcher catcher(InterruptStops(controller));
   if (int status = ListAndChooseRows(controller, view, address, *rows); status >= 0) return status;
-  controller.Download(DownloadRequest{view.ChosenAlbums(), Utf8ToText(args.save), args.retries});
+  controller.Download(DownloadRequest{view.ChosenAlbums(), SaveFolderOf(args.save), args.retries});
   return FinishDownload(controller, view);
 }
 

@@ -33,7 +33,7 @@ int ParseExport(const char* command, bool withSave, const std::vector<std::strin
     const std::string& arg = arguments[i];
     if (withSave && arg == "--all") {
       out.all = true;
-    } else if (!arg.empty() && arg[0] == '-') {
+    } else if (LooksLikeOption(arg)) {
       return UsageError(std::string(command) + ": unknown option '" + arg + "'");
     } else if (out.address.empty()) {
       out.address = arg;
@@ -67,7 +67,7 @@ int RunExportJob(CliContext& context, const std::vector<std::string>& arguments)
   InterruptCatcher catcher(InterruptStops(controller));
   if (int status = ListAndChoose(context, controller, view, args); status >= 0) return status;
   const Text file = Utf8ToText(args.output);
-  if (!controller.ExportJob(file, DownloadRequest{view.ChosenAlbums(), Utf8ToText(args.save), 0}, !all)) {
+  if (!controller.ExportJob(file, DownloadRequest{view.ChosenAlbums(), SaveFolderOf(args.save), 0}, !all)) {
     view.Note(u"albatrix-cli: the job file could not be written: " + file);
     return kExitNothing;
   }

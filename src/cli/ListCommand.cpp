@@ -37,6 +37,8 @@ int ListAndChooseRows(AlbatrixController& controller, ProgressView& view, const 
 }
 
 int RunList(CliContext& context, const std::vector<std::string>& arguments) {
+  for (const std::string& arg : arguments)
+    if (LooksLikeOption(arg)) return UsageError("list: unknown option '" + arg + "'");
   if (arguments.size() > 1) return UsageError("list takes at most one address");
   Text address = arguments.empty() ? context.defaultAddress : Utf8ToText(arguments[0]);
 

@@ -14,7 +14,7 @@ struct PageFailure {
   FetchFailure failure = FetchFailure::None;  // the fetcher's reason; HttpStatus for a reply outside 2xx
   long httpStatus = 0;                        // the reply's status, 0 when none came
   Text reason;                                // in a few words: "HTTP 500", "time-out", "empty page", ...
-  bool named = false;  // the reason names what failed: the proxy, or a host no one could resolve
+  bool named = false;  // the reason names what failed: the proxy, a host no one could resolve or reach
 };
 
 class PageReader {

@@ -12,6 +12,7 @@
 #include "support/SiteFixture.h"
 #include "support/TempDir.h"
 #include "support/TestMembers.h"
+#include "support/TestSocket.h"
 
 namespace albatrix {
 namespace {
@@ -126,6 +127,7 @@ TEST_F(CliSiteTest, CommandLineMistakesAreStatusTwo) {
       {{"--cookies"}, "--cookies needs a value"},
       {{"fetch"}, "unknown command 'fetch'"},
       {{"list", "a", "b"}, "list takes at most one address"},
+      {{"list", "http://x/kobe", "--bogus"}, "list: unknown option '--bogus'"},
       {{"--site", "ftp://x", "list"}, "--site needs an http:// or https:// address"},
       {{"--demo", "--site", "http://x", "list"}, "--demo and --site cannot be used together"},
       {{"--cookies", "/nonexistent/cookies.txt", "list"}, "cannot read the cookie file"},
@@ -144,6 +146,17 @@ TEST_F(CliSiteTest, CommandLineMistakesAreStatusTwo) {
   }
   EXPECT_EQ(site().TotalRequests(), 0);
   EXPECT_FALSE(test::PathExists(dir.file("soft.dat"))) << "a command ran";
+}
+
+// A site that is down is named in the message, rather than taken for a login the user still owes.
+TEST_F(CliSiteTest, ASiteThatTakesNoConnectionIsNamed) {
+  int closedPort = 0;
+  test::CloseSocket(test::ListenOnLoopback(closedPort));
+  const std::string base = "http://127.0.0.1:" + std::to_string(closedPort);
+  CliRun run = Cli({"--site", base, "list", base + "/kobe"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(test::Said(run, "相册列表第1页读取失败: cannot connect to 127.0.0.1:" + std::to_string(closedPort)))
+      << (run.err.empty() ? "" : run.err.back());
 }
 
 TEST_F(CliSiteTest, HelpNamesEveryOption) {

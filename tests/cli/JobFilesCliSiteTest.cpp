@@ -60,8 +60,9 @@ TEST_F(JobFilesCliSiteTest, ABatchOfTwoMembersRunsEachIntoItsFolderAndNamesTheFi
   // A save path under a plain file cannot be made.
   test::WriteWholeFile(dir.file("plain"), "x");
   std::string blocked = yao;
-  const std::string other = "\"savePath\": \"other\"";
-  blocked.replace(blocked.find(other), other.size(), "\"savePath\": \"plain/x\"");
+  const std::string key = "\"savePath\": \"";  // the folder "other" meant where the export ran
+  const std::size_t value = blocked.find(key) + key.size();
+  blocked.replace(value, blocked.find('"', value) - value, "plain/x");
   test::WriteWholeFile(dir.file("blocked.albatrix"), blocked);
   SiteFault gone;  // 404
   site().SetFault(AlbumSite::PicturePath("yao", site().Member("yao")->albums[0], 1, true), gone);
