@@ -49,6 +49,7 @@ ListingResult ListPages(TextView memberText, const SiteProfile& profile, Listing
   ListingResult result;
   result.memberKey = MemberKeyOf(memberText, profile);
   ST_PERLISTRECORD working;  // one record, refilled for every album
+  TextArray previous;        // the entries of the page before
   for (int page = 1;; ++page) {
     Text text;
     result.endPage = page;
@@ -69,6 +70,14 @@ ListingResult ListPages(TextView memberText, const SiteProfile& profile, Listing
       result.end = ListingEnd::LastPage;
       return result;
     }
+    // A site that answers every page number past its last with the last page, marker and all, would
+    // otherwise hold the listing for ever; the same albums again are no new ones.
+    if (scan.entries == previous) {
+      Trace("list: page " + std::to_string(page) + " repeats the page before; the list ends");
+      result.end = ListingEnd::LastPage;
+      return result;
+    }
+    previous = scan.entries;
     for (Text& entry : scan.entries) {
       ParseListEntry(std::move(entry), working);
       events.AlbumFound(working);

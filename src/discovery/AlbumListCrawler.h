@@ -44,9 +44,9 @@ struct ListingResult {
 Text MemberFolderText(TextView key);
 
 // Reads the albums of the member or the single album that `memberText` (trimmed, not empty) names,
-// reporting each to `events`, until the last page, a page that cannot be read, or `stop` (may be null),
-// which is read after every album and also ends a page in flight when it is raised. `fetch` (empty:
-// Fetch) makes the page requests.
+// reporting each to `events`, until the last page (or one with the very albums of the page before), a
+// page that cannot be read, or `stop` (may be null), which is read after every album and also ends a page
+// in flight when it is raised. `fetch` (empty: Fetch) makes the page requests.
 ListingResult ListMemberAlbums(TextView memberText, const SiteProfile& profile, ListingEvents& events,
                                const std::atomic<bool>* stop, FetchFn fetch = {});
 

@@ -12,6 +12,7 @@ AlbumListing ListAlbumPictures(const SiteProfile& profile, TextView albumPath, c
                                FetchFn fetch) {
   PageReader reader(abort, pacer, std::move(fetch));
   AlbumListing listing;
+  TextArray previous;  // the entries of the page before
   for (int page = 1;; ++page) {
     listing.page = page;
     listing.pageAddress = profile.AlbumPageAddress(albumPath, page);
@@ -28,6 +29,13 @@ AlbumListing ListAlbumPictures(const SiteProfile& profile, TextView albumPath, c
     }
     AlbumPageScan scan = ScanAlbumPage(std::move(text));
     if (scan.entries.empty()) return listing;
+    // A site that answers every page number past the album's last with the last page, marker and all,
+    // would otherwise hold the run for ever; the same pictures again are no new ones.
+    if (scan.entries == previous) {
+      Trace("album: page " + std::to_string(page) + " repeats the page before; the album ends");
+      return listing;
+    }
+    previous = scan.entries;
     for (Text& entry : scan.entries) {
       found(ParsePictureEntry(std::move(entry)));
       if (stop && stop()) {

@@ -32,7 +32,7 @@ struct AlbumListing {
 };
 
 // Reads the album pages of `albumPath` from page 1 until the last page, a page that cannot be read, or a
-// page without pictures, handing each picture to `found` in page order, and says how it ended. Shows no
+// page without pictures or with the very pictures of the page before, handing each picture to `found` in page order, and says how it ended. Shows no
 // message. `abort` (may be null) ends a page fetch in flight when it is raised, and with it the crawl;
 // `pacer` (may be null) holds the pages while the site asked for a pause; `fetch` (empty: Fetch) makes
 // the requests.

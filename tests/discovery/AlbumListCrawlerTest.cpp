@@ -1,6 +1,7 @@
 // The album-list pipeline with its pages replayed as data: the exact requests it makes, the albums and
-// pages it reports, and how it says it ended.
+// pages it reports, and how it says it ended; and both crawlers against a site that repeats a page.
 #include "discovery/AlbumListCrawler.h"
+#include "discovery/AlbumPhotoCrawler.h"
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,34 @@ TEST(AlbumListCrawler, PagesInOrderUntilTheLastOneAndEveryWayToEnd) {
     EXPECT_EQ(ListMemberAlbums(u"kobe24", profile, events, nullptr, site.Fetcher()).end, ListingEnd::NoAddress);
     EXPECT_TRUE(site.asked.empty());
   }
+}
+
+// Page numbers past the last give the last page again, "next" marker and all: both crawls end at the
+// first repeat, with nothing reported twice.
+TEST(AlbumListCrawler, ASiteThatRepeatsItsLastPageEndsBothCrawls) {
+  const SiteProfile profile(u"http://h");
+  Replay site;
+  const std::string last = "<a id=\"j_next\"><ul class=\"album_list\">" + Entry("a2", "Two") + "</ul>";
+  site.pages["http://h/kobe/photo-1"] = "<a id=\"j_next\"><ul class=\"album_list\">" + Entry("a1", "One") + "</ul>";
+  site.pages["http://h/kobe/photo-2"] = last;
+  site.pages["http://h/kobe/photo-3"] = last;
+  Recorder events;
+  EXPECT_EQ(ListMemberAlbums(u"http://h/kobe", profile, events, nullptr, site.Fetcher()).end, ListingEnd::LastPage);
+  EXPECT_EQ(site.asked.size(), 3u);
+  EXPECT_EQ(events.seen, (std::vector<std::string>{"album One kobe/photo/a1", "page 1 1", "album Two kobe/photo/a2",
+                                                   "page 2 1"}));
+
+  const std::string page = "<a class=\"next\"><ul class=\"albumlist_list\"><li><img src=\"http://p/small.1.jpg\"></li></ul>";
+  site.pages["http://h/kobe/photo/a1-1.html"] = page;
+  site.pages["http://h/kobe/photo/a1-2.html"] = page;
+  site.asked.clear();
+  std::vector<Text> found;
+  const AlbumListing listing = ListAlbumPictures(
+      profile, u"kobe/photo/a1", [&](const PictureEntry& picture) { found.push_back(picture.url); }, {}, nullptr,
+      nullptr, site.Fetcher());
+  EXPECT_EQ(listing.end, AlbumListingEnd::LastPage);
+  EXPECT_EQ(site.asked.size(), 2u);
+  EXPECT_EQ(found, std::vector<Text>{u"http://p/big.1.jpg"});
 }
 
 }  // namespace
