@@ -182,6 +182,10 @@ void DownloadPresenter::HoldBegun(long long seconds) {
   view_.SetText(Control::Progress, u"服务器要求暂停 " + DecimalText(seconds) + u" 秒");
 }
 
+void DownloadPresenter::JobFileUnwritable(const Text& path) {
+  view_.WarnJobFileUnwritable(path, u"无法写入下载记录文件，中断后将无法从中断处继续下载");
+}
+
 void DownloadPresenter::RetryPassBegun(int pass, std::size_t pictures, long long waitSeconds) {
   {
     // The bar and the pace count the pass's pictures; the pace of the run before its wait is no guide.

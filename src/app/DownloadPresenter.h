@@ -56,6 +56,8 @@ class DownloadPresenter : public RunEvents {
   // In a retry pass both count the pass's pictures.
   void PicturesEnded(std::size_t done, std::size_t total) override;
   void HoldBegun(long long seconds) override;
+  // The status line says so until the next album's text; the command line says it in its own words.
+  void JobFileUnwritable(const Text& path) override;
   void RetryPassBegun(int pass, std::size_t pictures, long long waitSeconds) override;
   void AlbumEnded(const AlbumTally& tally) override;
   void RunEnded(const RunTally& tally) override;

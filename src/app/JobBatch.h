@@ -47,6 +47,7 @@ class MemberRunEvents : public RunEvents {
   void PictureEnded(std::size_t index, const PictureResult& result) override { window_.PictureEnded(index, result); }
   void PicturesEnded(std::size_t done, std::size_t total) override { window_.PicturesEnded(done, total); }
   void HoldBegun(long long seconds) override { window_.HoldBegun(seconds); }
+  void JobFileUnwritable(const Text& path) override { window_.JobFileUnwritable(path); }
   void RetryPassBegun(int pass, std::size_t pictures, long long waitSeconds) override {
     window_.RetryPassBegun(pass, pictures, waitSeconds);
   }

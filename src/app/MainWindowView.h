@@ -141,6 +141,9 @@ class MainWindowView {
   virtual void ShowFailureList(const std::vector<FailedPicture>& /*failures*/) {}
   // A run has ended: a desktop notification with `summary` when the window is not the active one.
   virtual void NotifyRunEnded(const Text& /*summary*/) {}
+  // The run's job file at `path` cannot be written, so a stop would not go on from where the run stands:
+  // the window shows the controller's `text` on the status line; the command line warns in its own words.
+  virtual void WarnJobFileUnwritable(const Text& /*path*/, const Text& text) { SetText(Control::Status, text); }
 };
 
 }  // namespace albatrix

@@ -51,6 +51,11 @@ bool ProgressView::Message(const Text& text, const Text& caption, MessageButtons
   return CliView::Message(text, caption, buttons);
 }
 
+void ProgressView::WarnJobFileUnwritable(const Text& path, const Text&) {
+  Note(u"albatrix-cli: warning: the job file " + path +
+       u" cannot be written: after a stop this download cannot go on from where it stopped");
+}
+
 std::vector<std::size_t> ProgressView::ChosenAlbums() {
   std::vector<std::size_t> shown = CliView::ShownAlbums();
   std::lock_guard<std::mutex> hold(lock_);

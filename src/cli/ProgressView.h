@@ -17,6 +17,8 @@ class ProgressView : public CliView {
 
   void SetText(Control control, const Text& text) override;
   bool Message(const Text& text, const Text& caption, MessageButtons buttons) override;
+  // One warning line of the command's own, naming the file.
+  void WarnJobFileUnwritable(const Text& path, const Text& text) override;
   // The albums of the chosen rows, in grid order.
   std::vector<std::size_t> ChosenAlbums();
 

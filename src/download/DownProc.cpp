@@ -225,13 +225,14 @@ void DownloadRun(RunSession& session) {
 
   flags.MarkBusy();
   session.Begin(baseFolder);
+  const bool retryOnly = !plan.retryOnly.empty();
+  events.RunBegun(retryOnly ? 0 : plan.albums.size(), plan.retryOnly.size());
+  // After RunBegun, so a job file that cannot be written is told as part of the run.
   session.Journal().Begin(plan.jobFolder, JobOfPlan(plan), plan.savedBefore);
 
-  if (!plan.retryOnly.empty()) {
-    events.RunBegun(0, plan.retryOnly.size());
+  if (retryOnly) {
     RetryFailures(session, 1);
   } else {
-    events.RunBegun(plan.albums.size(), 0);
     for (std::size_t i = 0; i < plan.albums.size() && !Cancelled(flags); ++i) {
       const AlbumTally tally = RunAlbum(session, plan.albums[i], i + 1, true);
       session.RecordAlbum(tally);

@@ -87,8 +87,8 @@ enum class RunRefusal {
   FolderNotMade,  // a folder of the run's base folder could not be made
 };
 
-// Called from the run's thread; PicturesEnded from the thread that watches the workers, PictureEnded and
-// HoldBegun from the workers, so a receiver must take them from any thread.
+// Called from the run's thread; PicturesEnded from the thread that watches the workers, PictureEnded,
+// HoldBegun and JobFileUnwritable from the workers, so a receiver must take them from any thread.
 class RunEvents {
  public:
   virtual ~RunEvents() = default;
@@ -110,6 +110,10 @@ class RunEvents {
   virtual void PictureEnded(std::size_t index, const PictureResult& result) = 0;
   // `done` of the album's `total` picture jobs have ended: every count once, in order.
   virtual void PicturesEnded(std::size_t done, std::size_t total) = 0;
+  // The job file at `path`, which lets a stopped run go on, cannot be written (the program folder is full
+  // or refuses writing): the run goes on, but after a stop it cannot go on from where it stands. At most
+  // once a run, after RunBegun.
+  virtual void JobFileUnwritable(const Text& path) = 0;
   // The site asked for a pause: every request to it waits `seconds` (or until a cancel).
   virtual void HoldBegun(long long seconds) = 0;
   // Retry pass `pass` (1 for the first) over `pictures` failed pictures begins after a wait of

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
@@ -29,6 +30,12 @@ class RunJournal {
   // How often at most the job file is written again while pictures are saved; every picture reaches the
   // journal beside it at once.
   static constexpr std::chrono::seconds kRewriteEvery{3};
+
+  // Called once a run, the first time the job file at `path`, or a picture's line in its journal, cannot
+  // be written: from then on a stop does not go on from where the run stands. The file on disk stays the
+  // last one written whole, if any. Called on the thread of the step that failed, with no lock held.
+  // Set before the run begins.
+  std::function<void(const Text& path)> onUnwritable;
 
   // `known`: pictures earlier runs saved, which count as whole while their file is there with that size.
   // `programFolder` empty: no job file is kept (the pictures are still known for this run).
@@ -57,7 +64,14 @@ class RunJournal {
   std::vector<KnownPicture> KnownPictures() const;
 
  private:
-  void WriteLocked();
+  // With the lock held: the whole job into its file; false when it could not be written.
+  bool WriteLocked();
+  // With the lock held: the picture onto the journal beside this run's job file.
+  void AppendLocked(std::size_t position, const JobPicture& picture);
+  // With the lock held: the job file could not be written (`what` says which step, for the trace).
+  void FailedLocked(const char* what);
+  // Lets go of the lock, then calls onUnwritable when a step under it failed for the first time.
+  void Release(std::unique_lock<std::mutex>& hold);
   JobAlbum* AlbumLocked(std::size_t position);
 
   mutable std::mutex lock_;
@@ -65,6 +79,10 @@ class RunJournal {
   DownloadJob job_;
   std::unordered_map<Text, KnownPicture> whole_;  // by folder + the name the naming gives
   std::chrono::steady_clock::time_point lastWrite_{};
+  bool fileWritten_ = false;  // a job file of this run is on disk: journal lines complete it
+  bool journalTorn_ = false;  // the last append failed, maybe half done: no line goes after it
+  bool failed_ = false;       // a write failed in this run
+  bool reportDue_ = false;    // and onUnwritable has yet to hear of it
 };
 
 }  // namespace albatrix

@@ -55,6 +55,7 @@ void AlbumUnderWay::Add(const Text& url, const Text& fileName) {
 RunSession::RunSession(RunPlan plan, RunEvents& events)
     : plan_(std::move(plan)), events_(events), pacer_(WaitClockOf(plan_)) {
   pacer_.onHold = [this](long long seconds) { events_.HoldBegun(seconds); };
+  journal_.onUnwritable = [this](const Text& path) { events_.JobFileUnwritable(path); };
 }
 
 void RunSession::Begin(const Text& baseFolder) {

@@ -109,6 +109,18 @@ TEST_F(DownloadCliSiteTest, DownloadsEveryAlbumIntoTheSavePath) {
   EXPECT_NE(std::find(err.begin(), err.end(), "已下载3/3......"), err.end());
 }
 
+// A job file that cannot be written (a folder holds its name) is warned of once; every picture is saved.
+TEST_F(DownloadCliSiteTest, AJobFileThatCannotBeWrittenIsWarnedOfOnce) {
+  std::filesystem::create_directory(std::filesystem::u8path(dir.file("job.albatrix")));
+  ASSERT_EQ(Cli(DownloadArgs()), 0) << last_->Err();
+  EXPECT_EQ(FileTree(dir.path() + "/out"), WholeTree());
+  const std::string err = last_->Err();
+  const std::string warning = "albatrix-cli: warning: the job file ";
+  EXPECT_EQ(err.find(warning), err.rfind(warning)) << err;
+  EXPECT_NE(err.find(" cannot be written: after a stop this download cannot go on from where it stopped"),
+            std::string::npos) << err;
+}
+
 TEST_F(DownloadCliSiteTest, ChosenRowsOnly) {
   ASSERT_EQ(Cli(DownloadArgs({"--albums", "3,2-2"})), 0) << last_->Err();
   EXPECT_EQ(test::FolderEntries(dir.path() + "/out/kobe"), (std::vector<std::string>{"A & B/", "Trip (1)/"}));

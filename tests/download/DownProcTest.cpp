@@ -8,6 +8,7 @@
 #include "app/JobPlans.h"
 #include "download/AlbumFiles.h"
 #include "download/RunFakes.h"
+#include "support/DiskFull.h"
 #include "support/TempDir.h"
 
 namespace albatrix {
@@ -409,6 +410,24 @@ TEST(DownloadRun, AStoppedRunGoesOnWithoutFetchingAgainWhatTheFixRenamed) {
   EXPECT_EQ(test::FolderEntries(first.Base() + "Album 2"), (std::vector<std::string>{"1.jpg", "2.jpg", "pic.zvk"}));
   EXPECT_EQ(next.Tally().saved, 4);
   EXPECT_EQ(ReadJobFile(program.folder()).state, JobFileState::None);
+}
+
+// A program folder too full for the job file: the run says so once and saves every picture it would, and a
+// stop leaves nothing there that a later start would take for a run to go on with.
+TEST(DownloadRun, AJobFileThatCannotBeWrittenIsToldOnceAndTheRunGoesOn) {
+  test::TempDir program;
+  RunRig rig(2, 2);
+  rig.plan.jobFolder = program.folder();
+  rig.events.onEvent = [&](const std::string& line) {
+    if (line == "album 2/2") rig.Session().Flags().RequestCancel();
+  };
+  test::WithFileSizeLimit(256, [&] {  // the pictures fit, the job file and its journal lines do not
+    rig.Run();
+    return true;
+  });
+  EXPECT_EQ(rig.events.Lines("job file"), std::vector<std::string>{"job file unwritable " + program.file("job.albatrix")});
+  EXPECT_EQ(rig.Tally().saved, 2);
+  EXPECT_EQ(test::FolderEntries(program.path()), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -23,7 +23,8 @@ namespace albatrix::test {
 
 // Records every event of a run as one line of text: "refused <why> <folder>", "begun <albums>",
 // "album <i>/<n>", "unknown list type", "listed <k>", "download <n>", "ended <done>/<total>",
-// "album ended <i> saved <s> failed <f>", "hold <s>", "retry pass <k> of <n> after <s>", "run ended".
+// "album ended <i> saved <s> failed <f>", "hold <s>", "retry pass <k> of <n> after <s>",
+// "job file unwritable <path>", "run ended".
 class RecordingRunEvents : public RunEvents {
  public:
   // Called after every event, outside the recorder's lock (a test may cancel from there).
@@ -36,6 +37,7 @@ class RecordingRunEvents : public RunEvents {
     Add("begun " + std::to_string(albums) + (retries ? " retry " + std::to_string(retries) : std::string()));
   }
   void HoldBegun(long long seconds) override { Add("hold " + std::to_string(seconds)); }
+  void JobFileUnwritable(const Text& path) override { Add("job file unwritable " + TextToUtf8(path)); }
   void RetryPassBegun(int pass, std::size_t pictures, long long wait) override {
     Add("retry pass " + std::to_string(pass) + " of " + std::to_string(pictures) + " after " + std::to_string(wait));
   }
