@@ -24,26 +24,16 @@ bool CancelSeen(const RunFlags& flags) {
 
 bool Raised(const std::atomic<bool>* abort) { return abort && abort->load(); }
 
-// How a picture job ended, field by field.
-PictureResult Ended(PictureOutcome outcome, Text reason = Text(), FetchFailure failure = FetchFailure::None,
-                    long httpStatus = 0, std::int64_t retryAfterSeconds = -1) {
-  PictureResult result;
-  result.outcome = outcome;
-  result.reason = std::move(reason);
-  result.failure = failure;
-  result.httpStatus = httpStatus;
-  result.retryAfterSeconds = retryAfterSeconds;
-  return result;
-}
-
 // What a fetch that left no file means for the picture.
 PictureResult Unsaved(const UrlResponse& response, const std::atomic<bool>* abort) {
-  if (Raised(abort) || response.failure == FetchFailure::Cancelled) return Ended(PictureOutcome::Cancelled, u"cancelled");
-  if (response.failure == FetchFailure::SizeLimit) return Ended(PictureOutcome::LeftOut);
+  if (Raised(abort) || response.failure == FetchFailure::Cancelled)
+    return MakePictureResult(PictureOutcome::Cancelled, u"cancelled");
+  if (response.failure == FetchFailure::SizeLimit) return MakePictureResult(PictureOutcome::LeftOut);
   // A fetcher that gives no reason still gave no picture.
-  if (response.failure == FetchFailure::None) return Ended(PictureOutcome::Failed, u"nothing received", FetchFailure::Network);
-  return Ended(PictureOutcome::Failed, DescribeFetchFailure(response), response.failure, response.httpStatus,
-               response.retryAfterSeconds);
+  if (response.failure == FetchFailure::None)
+    return MakePictureResult(PictureOutcome::Failed, u"nothing received", FetchFailure::Network);
+  return MakePictureResult(PictureOutcome::Failed, DescribeFetchFailure(response), response.failure,
+                           response.httpStatus, response.retryAfterSeconds);
 }
 
 // The jobs of one pool and what the workers and the supervisor share about them.
@@ -69,7 +59,7 @@ void WorkerLoop(RunSession& session, PoolJobs& pool) {
       result = DownloadPicture(session, pool.jobs[i], &pool.abort);
     } catch (const std::exception& e) {
       Trace(std::string("picture job ended by an error: ") + e.what());
-      result = Ended(PictureOutcome::Failed, Utf8ToText(std::string("error: ") + e.what()));
+      result = MakePictureResult(PictureOutcome::Failed, Utf8ToText(std::string("error: ") + e.what()));
     }
     session.Events().PictureEnded(i, result);
     {
@@ -95,7 +85,7 @@ PictureResult DownloadPicture(RunSession& session, const PictureJob& job, const 
   const Text target = job.folder + job.fileName;
   if (const std::optional<Text> kept = session.Journal().WholeAs(target, address)) {
     Trace("picture already whole on disk, not fetched again: " + TextToUtf8(job.folder + *kept));
-    PictureResult result = Ended(PictureOutcome::Saved);
+    PictureResult result = MakePictureResult(PictureOutcome::Saved);
     if (*kept != job.fileName) result.keptName = *kept;
     return result;
   }
@@ -118,7 +108,7 @@ PictureResult DownloadPicture(RunSession& session, const PictureJob& job, const 
   };
   auto saved = [&]() -> PictureResult {
     session.Journal().PictureSaved(job.albumPosition, job.folder, job.fileName, address);
-    return Ended(PictureOutcome::Saved);
+    return MakePictureResult(PictureOutcome::Saved);
   };
   UrlResponse response;
   if (fetchOnce(response)) return saved();

@@ -139,8 +139,8 @@ void AddUnreadPage(RunSession& session, const ST_PERLISTRECORD& album, const Alb
   failed.album = album;
   if (tally.listed > 0) failed.folder = session.Album().Pictures().folder();
   failed.albumPosition = tally.position;
-  PictureResult asRead{PictureOutcome::Failed, listing.failure.reason, listing.failure.failure,
-                       listing.failure.httpStatus};
+  const PictureResult asRead = MakePictureResult(PictureOutcome::Failed, listing.failure.reason,
+                                                 listing.failure.failure, listing.failure.httpStatus);
   failed.retryable = RetryMayMend(asRead);
   session.AddFailure(std::move(failed));
   ++tally.failed;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "MyCode/StringCtrl.h"
@@ -30,6 +31,18 @@ struct PictureResult {
   std::int64_t retryAfterSeconds = -1;        // the pause the reply asked for; -1 when it named none
   Text keptName;  // for Saved without a fetch: the name it is whole under, when a format fix renamed it
 };
+
+inline PictureResult MakePictureResult(PictureOutcome outcome, Text reason = Text(),
+                                       FetchFailure failure = FetchFailure::None, long httpStatus = 0,
+                                       std::int64_t retryAfterSeconds = -1) {
+  PictureResult result;
+  result.outcome = outcome;
+  result.reason = std::move(reason);
+  result.failure = failure;
+  result.httpStatus = httpStatus;
+  result.retryAfterSeconds = retryAfterSeconds;
+  return result;
+}
 
 // A picture of the run that could not be saved, or an album page that could not be read (pageUnread):
 // for the report at the end, and all a retry needs.
