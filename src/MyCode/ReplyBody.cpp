@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "MyCode/FileSystem.h"
+#include "MyCode/SniffContent.h"
 #include "MyCode/StreamInflater.h"
 
 namespace albatrix {
@@ -65,12 +66,13 @@ class PageBody : public ReplyBody {
 
 class PictureBody : public ReplyBody {
  public:
-  PictureBody(const UrlRequest& request, bool encoded, const PictureAcceptance* acceptance)
+  PictureBody(const UrlRequest& request, const PictureHead& head, const PictureAcceptance* acceptance)
       : file_(request.targetFile),
+        head_(head),
         limit_(PictureLimitBytes(request)),
         minBytes_(KiB(request.minSizeK)),
         acceptance_(acceptance) {
-    if (encoded) inflater_ = std::make_unique<StreamInflater>();
+    if (head.encoded) inflater_ = std::make_unique<StreamInflater>();
   }
 
   bool Take(std::string_view bytes) override {
@@ -92,6 +94,7 @@ class PictureBody : public ReplyBody {
   bool Finish() override {
     if (inflater_ && inflater_->state() != StreamInflater::State::End)
       return Fail(FetchFailure::Network, "compressed body ended before its stream did");
+    if (!judged_ && !Judge()) return false;  // shorter than the bytes a judgement looks at
     if (written_ < minBytes_) return Fail(FetchFailure::SizeLimit, "body smaller than the size limit");
     // An empty picture file would only be mistaken for a picture later.
     if (written_ == 0) return Fail(FetchFailure::NotPicture, "empty body for a file");
@@ -102,12 +105,26 @@ class PictureBody : public ReplyBody {
   }
 
  private:
-  // Writes decoded bytes to the temporary file, judging the size on the way.
+  // Writes decoded bytes to the temporary file, judging the first bytes and the size on the way.
   bool Keep(std::string_view piece) {
+    if (!judged_) {
+      firstBytes_.append(piece.substr(0, kSniffBytes - firstBytes_.size()));
+      if (firstBytes_.size() == kSniffBytes && !Judge()) return false;
+    }
     if (written_ + piece.size() > limit_) return Fail(FetchFailure::SizeLimit, "body larger than the size limit");
     LookForRetryMarker(piece);
     if (!file_.Write(piece)) return Fail(FetchFailure::CannotWrite, "cannot write the temporary file");
     written_ += piece.size();
+    return true;
+  }
+
+  // What the first bytes say, against what the headers said.
+  bool Judge() {
+    judged_ = true;
+    const ContentKind kind = SniffContent(firstBytes_);
+    if (kind == ContentKind::HtmlPage || (kind == ContentKind::Unknown && head_.htmlType))
+      return Fail(FetchFailure::NotPicture, "an HTML page where a picture was expected");
+    if (head_.lengthOutside) return Fail(FetchFailure::SizeLimit, "announced length outside the size limits");
     return true;
   }
 
@@ -122,6 +139,7 @@ class PictureBody : public ReplyBody {
   }
 
   FileReplacer file_;
+  const PictureHead head_;
   bool opened_ = false;
   std::unique_ptr<StreamInflater> inflater_;
   const std::uint64_t limit_;
@@ -131,6 +149,8 @@ class PictureBody : public ReplyBody {
   std::uint64_t received_ = 0;
   std::string tail_;
   bool markerSeen_ = false;
+  std::string firstBytes_;  // until judged
+  bool judged_ = false;
 };
 
 }  // namespace
@@ -143,9 +163,9 @@ std::unique_ptr<ReplyBody> MakePageBody(const UrlRequest& request, UrlResponse& 
   return std::make_unique<PageBody>(request, response);
 }
 
-std::unique_ptr<ReplyBody> MakePictureBody(const UrlRequest& request, bool encoded,
+std::unique_ptr<ReplyBody> MakePictureBody(const UrlRequest& request, const PictureHead& head,
                                            const PictureAcceptance* acceptance) {
-  return std::make_unique<PictureBody>(request, encoded, acceptance);
+  return std::make_unique<PictureBody>(request, head, acceptance);
 }
 
 }  // namespace albatrix

@@ -163,8 +163,10 @@ using FetchFn = std::function<bool(UrlRequest& request, UrlResponse& response, u
 // Page fetches (no targetFile) do not judge the HTTP status: an error page is read like any other and the
 // body of a failed attempt stays in the response; beyond kPageCapBytes of text (as received, or as a gzip
 // page inflates) a page fails. With a targetFile the attempt also fails on a final status outside 2xx, a
-// Content-Type of text/html, an empty body, compressed data that does not decode, and when the file
-// cannot be written. A picture streams to a temporary name beside its target as it arrives, inflated on
+// body that is no picture by its first (decoded) bytes (SniffContent: the beginning of an HTML page, or
+// of no known picture format under a Content-Type of text/html; a known picture format is kept whatever
+// the Content-Type says), an empty body, compressed data that does not decode, and when the file cannot
+// be written. A picture streams to a temporary name beside its target as it arrives, inflated on
 // the way when the reply says Content-Encoding gzip or deflate (its size limits are judged on the decoded
 // bytes), and is renamed into place only when the whole of it arrived and was judged good: the file is
 // complete or absent, and the response's body stays empty either way.

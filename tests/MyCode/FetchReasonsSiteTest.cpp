@@ -1,5 +1,5 @@
 // Why a fetch failed, for every way it can, and what a picture reply must be to become a file: judged by
-// its headers before any byte is kept, streamed to disk while it arrives, sized by what it decodes to.
+// its headers and its first bytes, streamed to disk while it arrives, sized by what it decodes to.
 // The faults the stand-in site scripts come from the site itself, so that what the run's and the
 // window's tests provoke with them is the failure named here; what only broken bytes on the wire can
 // show comes from the scripted server.
@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -287,6 +288,48 @@ TEST(FetchReasons, BrokenRepliesFailAndLeaveNoFile) {
   EXPECT_FALSE(Fetch(nowhere, response, 3));
   EXPECT_EQ(response.failure, FetchFailure::Network);
   EXPECT_EQ(response.httpStatus, 0);
+}
+
+// A picture reply is judged by its first (decoded) bytes before its Content-Type: a picture the server
+// calls a page is saved, a page it calls a picture is refused, and a refused reply leaves the older file.
+TEST(FetchReasons, APictureIsJudgedByItsFirstBytes) {
+  const std::string html = "Content-Type: text/html";
+  const Bytes jpeg = "\xFF\xD8\xFF\xE0" + test::Pattern(5000);
+  const Bytes page = "\r\n<!DOCTYPE html><html><body>the picture is gone</body></html>";
+  struct Case {
+    const char* name;
+    Bytes body;
+    std::vector<std::string> head;
+    FetchFailure expected;
+    int minSizeK = 0;
+  };
+  const Case cases[] = {
+      {"a JPEG called a page", jpeg, {html}, FetchFailure::None},
+      {"a compressed JPEG called a page", test::Compress(jpeg), {html, kGzip}, FetchFailure::None},
+      {"a GIF shorter than what is looked at, called a page", "GIF89a\x01\x01", {html}, FetchFailure::None},
+      {"a page called a JPEG", page, {kJpeg}, FetchFailure::NotPicture},
+      {"a page without a Content-Type", "\xEF\xBB\xBF<html>", {}, FetchFailure::NotPicture},
+      {"a compressed page called a JPEG", test::Compress(page), {kJpeg, kGzip}, FetchFailure::NotPicture},
+      {"no known format, called a page", test::Pattern(3000), {html}, FetchFailure::NotPicture},
+      {"a JPEG called a page, announced below the minimum", jpeg, {html}, FetchFailure::SizeLimit, 100},
+      {"a page announced below the minimum", page, {html}, FetchFailure::NotPicture, 100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedServer server;
+    server.On("/pic.jpg", Respond(200, c.body, c.head));
+    TempDir dir;
+    test::WriteWholeFile(dir.file("pic.jpg"), "the older picture");
+    UrlRequest request = PictureRequest(server, "/pic.jpg", dir, "pic.jpg");
+    request.minSizeK = c.minSizeK;
+    UrlResponse response;
+    EXPECT_EQ(Fetch(request, response, 3), c.expected == FetchFailure::None);
+    EXPECT_EQ(response.failure, c.expected) << Reason(response);
+    const bool packed = std::find(c.head.begin(), c.head.end(), kGzip) != c.head.end();
+    EXPECT_EQ(test::ReadWholeFile(dir.file("pic.jpg")),
+              c.expected != FetchFailure::None ? "the older picture" : packed ? jpeg : c.body);
+    EXPECT_EQ(FolderEntries(dir.path()), Files{"pic.jpg"});
+  }
 }
 
 // A compressed picture's limits apply to the picture, not to the compressed bytes, and with no upper limit
