@@ -10,6 +10,14 @@ namespace albatrix {
 
 namespace {
 
+// A compressed picture that inflates past both of these is no picture: the formats photos come in are
+// compressed already and barely shrink again (a JPEG by a few percent, even a plain bitmap of a photo by a
+// few times), while deflate makes a thousand bytes of a million zeros. The floor leaves small pictures
+// with a flat surface or a large plain header alone; past it, the ratio stops a bomb a few megabytes in
+// instead of at the picture limit.
+constexpr std::uint64_t kInflateFloorBytes = 8u << 20;
+constexpr std::uint64_t kInflateRatio = 100;
+
 std::uint64_t KiB(std::int32_t k) { return static_cast<std::uint64_t>(std::max(k, 0)) * 1024; }
 
 class PageBody : public ReplyBody {
@@ -112,10 +120,16 @@ class PictureBody : public ReplyBody {
       if (firstBytes_.size() == kSniffBytes && !Judge()) return false;
     }
     if (written_ + piece.size() > limit_) return Fail(FetchFailure::SizeLimit, "body larger than the size limit");
+    if (InflatesTooFar(written_ + piece.size()))
+      return Fail(FetchFailure::NotPicture, "compressed data that inflates far beyond any picture");
     LookForRetryMarker(piece);
     if (!file_.Write(piece)) return Fail(FetchFailure::CannotWrite, "cannot write the temporary file");
     written_ += piece.size();
     return true;
+  }
+
+  bool InflatesTooFar(std::uint64_t decoded) const {
+    return inflater_ && decoded > kInflateFloorBytes && decoded / kInflateRatio > received_;
   }
 
   // What the first bytes say, against what the headers said.

@@ -65,8 +65,9 @@ struct PictureHead {
 
 // The body of a picture for `request.targetFile`. Its first bytes (decoded; SniffContent) decide before
 // the rest is judged: the beginning of an HTML page is NotPicture, so is that of no known picture format
-// under `head.htmlType`; a known picture format is a picture whatever the headers said. `acceptance`
-// may be null.
+// under `head.htmlType`; a known picture format is a picture whatever the headers said. Compressed data
+// that inflates far beyond what it came as (past a few megabytes, a hundred times its compressed size) is
+// NotPicture as soon as it does. `acceptance` may be null.
 std::unique_ptr<ReplyBody> MakePictureBody(const UrlRequest& request, const PictureHead& head,
                                            const PictureAcceptance* acceptance);
 
