@@ -74,8 +74,10 @@ class PageBody : public ReplyBody {
 
 class PictureBody : public ReplyBody {
  public:
-  PictureBody(const UrlRequest& request, const PictureHead& head, const PictureAcceptance* acceptance)
-      : file_(request.targetFile),
+  PictureBody(const UrlRequest& request, UrlResponse& response, const PictureHead& head,
+              const PictureAcceptance* acceptance)
+      : response_(response),
+        file_(request.targetFile),
         head_(head),
         limit_(PictureLimitBytes(request)),
         minBytes_(KiB(request.minSizeK)),
@@ -85,7 +87,7 @@ class PictureBody : public ReplyBody {
 
   bool Take(std::string_view bytes) override {
     if (!opened_) {
-      if (!file_.Open()) return Fail(FetchFailure::CannotWrite, "cannot create the temporary file");
+      if (!file_.Open()) return CannotWrite("cannot create the temporary file");
       opened_ = true;
     }
     if (!inflater_) return Keep(bytes);
@@ -108,7 +110,7 @@ class PictureBody : public ReplyBody {
     if (written_ == 0) return Fail(FetchFailure::NotPicture, "empty body for a file");
     if (acceptance_ && (written_ <= acceptance_->minBodyLength || markerSeen_))
       return Fail(FetchFailure::NotPicture, "reply not accepted (too short or retry marker found)");
-    if (!file_.Commit()) return Fail(FetchFailure::CannotWrite, "cannot write the file");
+    if (!file_.Commit()) return CannotWrite("cannot write the file");
     return true;
   }
 
@@ -123,9 +125,18 @@ class PictureBody : public ReplyBody {
     if (InflatesTooFar(written_ + piece.size()))
       return Fail(FetchFailure::NotPicture, "compressed data that inflates far beyond any picture");
     LookForRetryMarker(piece);
-    if (!file_.Write(piece)) return Fail(FetchFailure::CannotWrite, "cannot write the temporary file");
+    if (!file_.Write(piece)) return CannotWrite("cannot write the temporary file");
     written_ += piece.size();
     return true;
+  }
+
+  // The file failed us; a full disk is named in the response, as the user can do something about it.
+  bool CannotWrite(std::string why) {
+    if (file_.OutOfRoom()) {
+      response_.detail = DescribeFetchFailure(FetchFailure::CannotWrite, 0) + u": the disk is full";
+      why += ": the disk is full";
+    }
+    return Fail(FetchFailure::CannotWrite, std::move(why));
   }
 
   bool InflatesTooFar(std::uint64_t decoded) const {
@@ -152,6 +163,7 @@ class PictureBody : public ReplyBody {
     if (tail_.size() >= marker.size()) tail_.erase(0, tail_.size() - (marker.size() - 1));
   }
 
+  UrlResponse& response_;
   FileReplacer file_;
   const PictureHead head_;
   bool opened_ = false;
@@ -177,9 +189,9 @@ std::unique_ptr<ReplyBody> MakePageBody(const UrlRequest& request, UrlResponse& 
   return std::make_unique<PageBody>(request, response);
 }
 
-std::unique_ptr<ReplyBody> MakePictureBody(const UrlRequest& request, const PictureHead& head,
-                                           const PictureAcceptance* acceptance) {
-  return std::make_unique<PictureBody>(request, head, acceptance);
+std::unique_ptr<ReplyBody> MakePictureBody(const UrlRequest& request, UrlResponse& response,
+                                           const PictureHead& head, const PictureAcceptance* acceptance) {
+  return std::make_unique<PictureBody>(request, response, head, acceptance);
 }
 
 }  // namespace albatrix

@@ -67,9 +67,10 @@ struct PictureHead {
 // the rest is judged: the beginning of an HTML page is NotPicture, so is that of no known picture format
 // under `head.htmlType`; a known picture format is a picture whatever the headers said. Compressed data
 // that inflates far beyond what it came as (past a few megabytes, a hundred times its compressed size) is
-// NotPicture as soon as it does. `acceptance` may be null.
-std::unique_ptr<ReplyBody> MakePictureBody(const UrlRequest& request, const PictureHead& head,
-                                           const PictureAcceptance* acceptance);
+// NotPicture as soon as it does. A file that cannot be written for a full disk says so in
+// `response.detail`. `acceptance` may be null.
+std::unique_ptr<ReplyBody> MakePictureBody(const UrlRequest& request, UrlResponse& response,
+                                           const PictureHead& head, const PictureAcceptance* acceptance);
 
 // The largest picture a request accepts, in decoded bytes: its maxSizeK, never beyond kPictureCapBytes.
 std::uint64_t PictureLimitBytes(const UrlRequest& request);

@@ -171,7 +171,7 @@ bool Transfer::BeginBody() {
     if (picture.lengthOutside && !picture.htmlType)
       return Stop(FetchFailure::SizeLimit, "announced length outside the size limits");
   }
-  body = ToFile() ? MakePictureBody(request, picture, acceptance) : MakePageBody(request, response);
+  body = ToFile() ? MakePictureBody(request, response, picture, acceptance) : MakePageBody(request, response);
   return true;
 }
 

@@ -129,8 +129,9 @@ struct UrlResponse {
   Bytes endMarker;
   bool gzip = false;   // rawHeaders contains "gzip"
   // The failure in more words, naming what failed, when the fetcher knows it: the proxy, for
-  // FetchFailure::Proxy ("cannot connect to the proxy http://host:port"), or a host name that could not
-  // be resolved ("cannot find the host example.invalid"); empty otherwise.
+  // FetchFailure::Proxy ("cannot connect to the proxy http://host:port"), a host name that could not be
+  // resolved ("cannot find the host example.invalid"), or a full disk for FetchFailure::CannotWrite
+  // ("cannot write the file: the disk is full"); empty otherwise.
   Text detail;
 };
 

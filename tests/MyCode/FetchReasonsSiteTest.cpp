@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "site/SiteGzip.h"
+#include "support/DiskFull.h"
 #include "support/FetchKit.h"
 #include "support/ScriptedServer.h"
 #include "support/SiteFixture.h"
@@ -333,6 +334,26 @@ TEST(FetchReasons, APictureIsJudgedByItsFirstBytes) {
               c.expected != FetchFailure::None ? "the older picture" : packed ? jpeg : c.body);
     EXPECT_EQ(FolderEntries(dir.path()), Files{"pic.jpg"});
   }
+}
+
+// A picture the disk has no room for says so where the reason is shown, and leaves the older file whole;
+// any other write failure keeps the short reason.
+TEST(FetchReasons, AFullDiskIsNamed) {
+  ScriptedServer server;
+  server.On("/pic.jpg", Respond(200, test::Pattern(50000), {kJpeg}));
+  TempDir dir;
+  test::WriteWholeFile(dir.file("pic.jpg"), "the older picture");
+  UrlRequest request = PictureRequest(server, "/pic.jpg", dir, "pic.jpg");
+  UrlResponse response;
+  EXPECT_FALSE(test::WithFileSizeLimit(4096, [&] { return Fetch(request, response, 3); }));
+  EXPECT_EQ(response.failure, FetchFailure::CannotWrite);
+  EXPECT_EQ(TextToUtf8(DescribeFetchFailure(response)), "cannot write the file: the disk is full");
+  EXPECT_EQ(test::ReadWholeFile(dir.file("pic.jpg")), "the older picture");
+  EXPECT_EQ(FolderEntries(dir.path()), Files{"pic.jpg"});
+
+  UrlRequest nowhere = PictureRequest(server, "/pic.jpg", dir, "missing/pic.jpg");
+  EXPECT_FALSE(Fetch(nowhere, response, 3));
+  EXPECT_EQ(TextToUtf8(DescribeFetchFailure(response)), "cannot write the file");
 }
 
 // A compressed picture's limits apply to the picture, not to the compressed bytes, and with no upper limit
