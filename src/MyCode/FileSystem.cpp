@@ -79,21 +79,33 @@ FileReplacer::~FileReplacer() { Discard(); }
 
 bool FileReplacer::Open() {
   Discard();
+  outOfRoom_ = false;
   temp_ = TemporaryNameBeside(path_);
   file_ = CreateTemporary(temp_, access_);
-  if (file_ == kNoFile) temp_.clear();
-  return file_ != kNoFile;
+  if (file_ != kNoFile) return true;
+  outOfRoom_ = FailedForWantOfRoom();
+  temp_.clear();
+  return false;
 }
 
-bool FileReplacer::Write(std::string_view bytes) { return file_ != kNoFile && WriteAll(file_, bytes); }
+bool FileReplacer::Write(std::string_view bytes) {
+  if (file_ == kNoFile) return false;
+  if (WriteAll(file_, bytes)) return true;
+  outOfRoom_ = FailedForWantOfRoom();
+  return false;
+}
 
 bool FileReplacer::Commit() {
   if (file_ == kNoFile) return false;
   bool ok = FlushAndClose(file_);
   file_ = kNoFile;
   if (ok) ok = MoveIntoPlace(temp_, path_);
-  if (ok) temp_.clear();
-  else Discard();
+  if (ok) {
+    temp_.clear();
+  } else {
+    outOfRoom_ = FailedForWantOfRoom();  // before the removal can change what the system last said
+    Discard();
+  }
   return ok;
 }
 

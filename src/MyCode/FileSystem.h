@@ -65,6 +65,9 @@ class FileReplacer {
   // Flushes the bytes to the disk and renames the temporary into place. False (and nothing left behind)
   // when any step fails.
   bool Commit();
+  // After Open, Write or Commit gave false: whether the system refused for want of room (a full disk or quota,
+  // or a file grown past what the system lets it be).
+  bool OutOfRoom() const { return outOfRoom_; }
   // Removes the temporary now.
   void Discard();
 
@@ -81,6 +84,8 @@ class FileReplacer {
   // to the disk and closes it; false when any step fails. Closed either way.
   static bool FlushAndClose(NativeFile file);
   static void Close(NativeFile file);
+  // Whether the call on this thread that has just failed was refused for want of room.
+  static bool FailedForWantOfRoom();
   // Renames `temp` to `path`, replacing what is there, and makes the rename itself durable where the
   // system lets the caller ask for that.
   static bool MoveIntoPlace(TextView temp, TextView path);
@@ -95,6 +100,7 @@ class FileReplacer {
   FileAccess access_;
   Text temp_;
   NativeFile file_ = kNoFile;
+  bool outOfRoom_ = false;
 };
 
 // The temporary name WriteFileReplacing and the fetcher use beside `path`: a hidden name in the same

@@ -76,6 +76,8 @@ bool FileReplacer::FlushAndClose(NativeFile file) {
 
 void FileReplacer::Close(NativeFile file) { ::close(static_cast<int>(file)); }
 
+bool FileReplacer::FailedForWantOfRoom() { return errno == ENOSPC || errno == EDQUOT || errno == EFBIG; }
+
 bool FileReplacer::MoveIntoPlace(TextView temp, TextView path) { return RenameFile(temp, path); }
 
 FileReplacer::Removal FileReplacer::RemoveUnlessWritten(TextView temp) {

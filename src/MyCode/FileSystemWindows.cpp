@@ -120,6 +120,11 @@ bool FileReplacer::FlushAndClose(NativeFile file) {
 
 void FileReplacer::Close(NativeFile file) { ::CloseHandle(reinterpret_cast<HANDLE>(file)); }
 
+bool FileReplacer::FailedForWantOfRoom() {
+  const DWORD error = ::GetLastError();
+  return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
+}
+
 bool FileReplacer::MoveIntoPlace(TextView temp, TextView path) {
   return ::MoveFileExW(WidePath(temp).c_str(), WidePath(path).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;

@@ -53,10 +53,24 @@ struct PictureAcceptance {
 // kPageCapBytes of received or decoded text (Network); a kept body under minSizeK is SizeLimit at the end.
 std::unique_ptr<ReplyBody> MakePageBody(const UrlRequest& request, UrlResponse& response);
 
-// The body of a picture for `request.targetFile`; `encoded` when it must be inflated (Content-Encoding).
-// `acceptance` may be null.
-std::unique_ptr<ReplyBody> MakePictureBody(const UrlRequest& request, bool encoded,
-                                           const PictureAcceptance* acceptance);
+// What the final reply's headers said of a picture's body; its first bytes have the last word.
+struct PictureHead {
+  bool encoded = false;   // Content-Encoding: inflated on the way
+  bool htmlType = false;  // Content-Type text/html: refused unless the body begins as a picture does
+  // The announced length lies outside the size limits, left to be judged with the first bytes: only
+  // with htmlType (otherwise the headers alone refuse the reply), a picture being left out by its limits
+  // and a page refused as one.
+  bool lengthOutside = false;
+};
+
+// The body of a picture for `request.targetFile`. Its first bytes (decoded; SniffContent) decide before
+// the rest is judged: the beginning of an HTML page is NotPicture, so is that of no known picture format
+// under `head.htmlType`; a known picture format is a picture whatever the headers said. Compressed data
+// that inflates far beyond what it came as (past a few megabytes, a hundred times its compressed size) is
+// NotPicture as soon as it does. A file that cannot be written for a full disk says so in
+// `response.detail`. `acceptance` may be null.
+std::unique_ptr<ReplyBody> MakePictureBody(const UrlRequest& request, UrlResponse& response,
+                                           const PictureHead& head, const PictureAcceptance* acceptance);
 
 // The largest picture a request accepts, in decoded bytes: its maxSizeK, never beyond kPictureCapBytes.
 std::uint64_t PictureLimitBytes(const UrlRequest& request);

@@ -143,7 +143,8 @@ struct Transfer {
     return false;
   }
 
-  // Judges the final reply by its headers, before any body byte is kept, and makes the body's sink.
+  // Judges the final reply by its headers, before any body byte is kept, and makes the body's sink (which
+  // judges a picture's first bytes).
   bool BeginBody();
 };
 
@@ -156,18 +157,21 @@ bool Transfer::BeginBody() {
   const AnnouncedLength length = ContentLengthOf(head, announced);
   // Whichever length we believed, part of the body could be lost or another reply's bytes taken for it.
   if (length == AnnouncedLength::Conflicting) return Stop(FetchFailure::Network, "conflicting Content-Length values");
-  if (ToFile() && IsHtmlContentType(head))
-    return Stop(FetchFailure::NotPicture, "an HTML page where a picture was expected");
+  PictureHead picture;
+  picture.htmlType = ToFile() && IsHtmlContentType(head);
   // A compressed picture is judged by what it inflates to, as it inflates: its announced length is not
   // the picture's.
-  const bool encoded = ToFile() && IsContentEncoded(head);
-  if (length == AnnouncedLength::One && !encoded) {
+  picture.encoded = ToFile() && IsContentEncoded(head);
+  if (length == AnnouncedLength::One && !picture.encoded) {
     std::uint64_t upper = ToFile() ? PictureLimitBytes(request)
                                    : (request.maxSizeK > 0 ? KiB(request.maxSizeK) : UINT64_MAX);
-    if (announced < KiB(request.minSizeK) || announced > upper)
+    picture.lengthOutside = announced < KiB(request.minSizeK) || announced > upper;
+    // A picture the server calls a page is left out by its limits, a page is refused as one: which of the
+    // two came waits for the first bytes.
+    if (picture.lengthOutside && !picture.htmlType)
       return Stop(FetchFailure::SizeLimit, "announced length outside the size limits");
   }
-  body = ToFile() ? MakePictureBody(request, encoded, acceptance) : MakePageBody(request, response);
+  body = ToFile() ? MakePictureBody(request, response, picture, acceptance) : MakePageBody(request, response);
   return true;
 }
 

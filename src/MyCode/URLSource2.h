@@ -31,8 +31,9 @@ inline constexpr char16_t kAcceptGzipHeader[] = u"Accept-Encoding: gzip, deflate
 
 // Bounds no server can push us past, whatever the request's own limits say. A page's text, as received and
 // as decoded, never exceeds kPageCapBytes (a page that would fails as a broken reply; InflateBody stops
-// there by default). A picture never exceeds kPictureCapBytes decoded: with maxSizeK 0 it is the only cap,
-// and a larger reply is left out as by a size limit.
+// there by default). A picture never exceeds kPictureCapBytes decoded: with maxSizeK 0 it is the only cap
+// on its size, and a larger reply is left out as by a size limit (a compressed one that inflates as no
+// picture does is refused long before; see FetchOnce).
 inline constexpr std::size_t kPageCapBytes = 32u << 20;
 inline constexpr std::uint64_t kPictureCapBytes = 4ull << 30;
 
@@ -102,7 +103,8 @@ enum class FetchFailure : std::uint8_t {
                 // refused by Fetch's acceptance check
   Timeout,      // no reply or a stall longer than the request's time-outs
   NotPicture,   // the reply cannot be a whole picture: an HTML page, an empty body, compressed data that
-                // does not decode, a reply refused by Fetch's acceptance check
+                // does not decode or inflates as no picture does, a reply refused by Fetch's acceptance
+                // check
   CannotWrite,  // the target file could not be written
   Cancelled,    // the request's abort flag was raised
   Proxy,        // the proxy the request went through could not be found or reached, gave no answer,
@@ -127,9 +129,10 @@ struct UrlResponse {
   Bytes endMarker;
   bool gzip = false;   // rawHeaders contains "gzip"
   // The failure in more words, naming what failed, when the fetcher knows it: the proxy, for
-  // FetchFailure::Proxy ("cannot connect to the proxy http://host:port"), a host name that could not
-  // be resolved ("cannot find the host example.invalid"), or a host that took no connection ("cannot
-  // connect to 127.0.0.1:9"); empty otherwise.
+  // FetchFailure::Proxy ("cannot connect to the proxy http://host:port"), a host name that could not be
+  // resolved ("cannot find the host example.invalid"), a host that took no connection ("cannot connect
+  // to 127.0.0.1:9"), or a full disk for FetchFailure::CannotWrite ("cannot write the file: the disk is
+  // full"); empty otherwise.
   Text detail;
 };
 
@@ -164,8 +167,10 @@ using FetchFn = std::function<bool(UrlRequest& request, UrlResponse& response, u
 // Page fetches (no targetFile) do not judge the HTTP status: an error page is read like any other and the
 // body of a failed attempt stays in the response; beyond kPageCapBytes of text (as received, or as a gzip
 // page inflates) a page fails. With a targetFile the attempt also fails on a final status outside 2xx, a
-// Content-Type of text/html, an empty body, compressed data that does not decode, and when the file
-// cannot be written. A picture streams to a temporary name beside its target as it arrives, inflated on
+// body that is no picture by its first (decoded) bytes (SniffContent: the beginning of an HTML page, or
+// of no known picture format under a Content-Type of text/html; a known picture format is kept whatever
+// the Content-Type says), an empty body, compressed data that does not decode or that inflates far beyond
+// what it came as (as no picture does), and when the file cannot be written. A picture streams to a temporary name beside its target as it arrives, inflated on
 // the way when the reply says Content-Encoding gzip or deflate (its size limits are judged on the decoded
 // bytes), and is renamed into place only when the whole of it arrived and was judged good: the file is
 // complete or absent, and the response's body stays empty either way.

@@ -1,5 +1,5 @@
 // Why a fetch failed, for every way it can, and what a picture reply must be to become a file: judged by
-// its headers before any byte is kept, streamed to disk while it arrives, sized by what it decodes to.
+// its headers and its first bytes, streamed to disk while it arrives, sized by what it decodes to.
 // The faults the stand-in site scripts come from the site itself, so that what the run's and the
 // window's tests provoke with them is the failure named here; what only broken bytes on the wire can
 // show comes from the scripted server.
@@ -7,13 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <random>
 #include <thread>
 
 #include "site/SiteGzip.h"
+#include "support/DiskFull.h"
 #include "support/FetchKit.h"
 #include "support/ScriptedServer.h"
 #include "support/SiteFixture.h"
@@ -246,6 +249,8 @@ TEST(FetchReasons, BrokenRepliesFailAndLeaveNoFile) {
       {"500 without a body", Respond(500, ""), FetchFailure::HttpStatus, 500},
       {"empty", Respond(200, "", {kJpeg}), FetchFailure::NotPicture},
       {"compressed data that does not decode", Respond(200, "not gzip at all", {kGzip}), FetchFailure::NotPicture},
+      {"300 KB inflating to 300 MB of zeros", Respond(200, GzipBomb(300u << 20), {kJpeg, kGzip}),
+       FetchFailure::NotPicture},
       {"compressed data cut short", Respond(200, packed.substr(0, packed.size() / 2), {kGzip}),
        FetchFailure::Network, 200, 0, true},
       {"two lengths that differ",
@@ -289,6 +294,68 @@ TEST(FetchReasons, BrokenRepliesFailAndLeaveNoFile) {
   EXPECT_EQ(response.httpStatus, 0);
 }
 
+// A picture reply is judged by its first (decoded) bytes before its Content-Type: a picture the server
+// calls a page is saved, a page it calls a picture is refused, and a refused reply leaves the older file.
+TEST(FetchReasons, APictureIsJudgedByItsFirstBytes) {
+  const std::string html = "Content-Type: text/html";
+  const Bytes jpeg = "\xFF\xD8\xFF\xE0" + test::Pattern(5000);
+  const Bytes page = "\r\n<!DOCTYPE html><html><body>the picture is gone</body></html>";
+  struct Case {
+    const char* name;
+    Bytes body;
+    std::vector<std::string> head;
+    FetchFailure expected;
+    int minSizeK = 0;
+  };
+  const Case cases[] = {
+      {"a JPEG called a page", jpeg, {html}, FetchFailure::None},
+      {"a compressed JPEG called a page", test::Compress(jpeg), {html, kGzip}, FetchFailure::None},
+      {"a GIF shorter than what is looked at, called a page", "GIF89a\x01\x01", {html}, FetchFailure::None},
+      {"a page called a JPEG", page, {kJpeg}, FetchFailure::NotPicture},
+      {"a page without a Content-Type", "\xEF\xBB\xBF<html>", {}, FetchFailure::NotPicture},
+      {"a compressed page called a JPEG", test::Compress(page), {kJpeg, kGzip}, FetchFailure::NotPicture},
+      {"no known format, called a page", test::Pattern(3000), {html}, FetchFailure::NotPicture},
+      {"a JPEG called a page, announced below the minimum", jpeg, {html}, FetchFailure::SizeLimit, 100},
+      {"a page announced below the minimum", page, {html}, FetchFailure::NotPicture, 100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedServer server;
+    server.On("/pic.jpg", Respond(200, c.body, c.head));
+    TempDir dir;
+    test::WriteWholeFile(dir.file("pic.jpg"), "the older picture");
+    UrlRequest request = PictureRequest(server, "/pic.jpg", dir, "pic.jpg");
+    request.minSizeK = c.minSizeK;
+    UrlResponse response;
+    EXPECT_EQ(Fetch(request, response, 3), c.expected == FetchFailure::None);
+    EXPECT_EQ(response.failure, c.expected) << Reason(response);
+    const bool packed = std::find(c.head.begin(), c.head.end(), kGzip) != c.head.end();
+    EXPECT_EQ(test::ReadWholeFile(dir.file("pic.jpg")),
+              c.expected != FetchFailure::None ? "the older picture" : packed ? jpeg : c.body);
+    EXPECT_EQ(FolderEntries(dir.path()), Files{"pic.jpg"});
+  }
+}
+
+// A picture the disk has no room for says so where the reason is shown, and leaves the older file whole;
+// any other write failure keeps the short reason.
+TEST(FetchReasons, AFullDiskIsNamed) {
+  ScriptedServer server;
+  server.On("/pic.jpg", Respond(200, test::Pattern(50000), {kJpeg}));
+  TempDir dir;
+  test::WriteWholeFile(dir.file("pic.jpg"), "the older picture");
+  UrlRequest request = PictureRequest(server, "/pic.jpg", dir, "pic.jpg");
+  UrlResponse response;
+  EXPECT_FALSE(test::WithFileSizeLimit(4096, [&] { return Fetch(request, response, 3); }));
+  EXPECT_EQ(response.failure, FetchFailure::CannotWrite);
+  EXPECT_EQ(TextToUtf8(DescribeFetchFailure(response)), "cannot write the file: the disk is full");
+  EXPECT_EQ(test::ReadWholeFile(dir.file("pic.jpg")), "the older picture");
+  EXPECT_EQ(FolderEntries(dir.path()), Files{"pic.jpg"});
+
+  UrlRequest nowhere = PictureRequest(server, "/pic.jpg", dir, "missing/pic.jpg");
+  EXPECT_FALSE(Fetch(nowhere, response, 3));
+  EXPECT_EQ(TextToUtf8(DescribeFetchFailure(response)), "cannot write the file");
+}
+
 // A compressed picture's limits apply to the picture, not to the compressed bytes, and with no upper limit
 // of the caller's a picture may be far larger than any page.
 TEST(FetchReasons, CompressedPictureIsJudgedByWhatItDecodesTo) {
@@ -327,14 +394,18 @@ TEST(FetchReasons, CompressedPictureIsJudgedByWhatItDecodesTo) {
   }
 
   // Larger than any page may be, and than the bound pictures once had (64 MiB): with no upper limit of
-  // the caller's, only the picture limit applies.
+  // the caller's, only the picture limit applies to bytes that shrink no more than a flat bitmap's do
+  // (runs of 64 like bytes: some twenty times).
+  std::mt19937 noise(7);
+  Bytes large(70u << 20, '\0');
+  for (std::size_t i = 0; i < large.size(); i += 64) std::fill_n(&large[i], 64, static_cast<char>(noise()));
   ScriptedServer server;
-  server.On("/big.jpg", Respond(200, GzipBomb(70u << 20), {kJpeg, kGzip}));
+  server.On("/big.jpg", Respond(200, test::Compress(large), {kJpeg, kGzip}));
   TempDir dir;
   UrlRequest request = PictureRequest(server, "/big.jpg", dir, "big.jpg");
   UrlResponse response;
   ASSERT_TRUE(Fetch(request, response, 3)) << Reason(response);
-  EXPECT_EQ(std::filesystem::file_size(dir.file("big.jpg")), 70u << 20);
+  EXPECT_TRUE(test::ReadWholeFile(dir.file("big.jpg")) == large);
 }
 
 // The picture is on disk, under its temporary name, while the rest is still on the way; only the whole of

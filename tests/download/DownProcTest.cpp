@@ -299,7 +299,7 @@ TEST(DownloadRun, CancelDuringTheSecondOfFiveAlbums) {
   RunRig rig(5, 4);
   rig.plan.limits.threads = 1;
   rig.rule.options = OPT_FIX_ORDER | OPT_FIX_FORMAT;
-  rig.bodies["http://h/2/2.jpg"] = "\x89PNG";  // a PNG in a .jpg: the format fix must still see it
+  rig.bodies["http://h/2/2.jpg"] = "\x89PNG\r\n\x1A\n";  // a PNG in a .jpg: the format fix must still see it
   auto inner = rig.plan.fetch;
   rig.plan.fetch = [&](UrlRequest& request, UrlResponse& response, unsigned options) {
     if (request.url != u"http://h/2/3.jpg") return inner(request, response, options);
@@ -360,7 +360,7 @@ TEST(DownloadRun, ARetryPassMendsWhatATryMayMendAndRemarksTheAlbum) {
   RunRig rig(1, 3);
   rig.rule.options = OPT_SKIP_DOWNLOADED | OPT_FIX_FORMAT;
   rig.plan.retries = 2;
-  rig.bodies["http://h/1/2.jpg"] = "\x89PNG";
+  rig.bodies["http://h/1/2.jpg"] = "\x89PNG\r\n\x1A\n";
   rig.refusals["http://h/1/1.jpg"] = FetchFailure::NotPicture;
   rig.refusals["http://h/1/2.jpg"] = FetchFailure::Timeout;
   rig.events.onEvent = [&](const std::string& line) {
@@ -388,7 +388,7 @@ TEST(DownloadRun, AStoppedRunGoesOnWithoutFetchingAgainWhatTheFixRenamed) {
   test::TempDir program;
   RunRig first(2, 2);
   first.rule.options = OPT_FIX_FORMAT;
-  first.bodies["http://h/1/1.jpg"] = "\x89PNG picture 1/1";
+  first.bodies["http://h/1/1.jpg"] = "\x89PNG\r\n\x1A\n picture 1/1";
   first.plan.jobFolder = program.folder();
   first.events.onEvent = [&](const std::string& line) {
     if (line == "album 2/2") first.Session().Flags().RequestCancel();
