@@ -7,31 +7,19 @@ namespace {
 
 using namespace std::string_view_literals;
 
-struct Signature {
-  std::string_view pattern;  // '?' stands for any byte: no signature holds a literal one
-  const char16_t* extension;
-};
-
-// The first match stands: a Targa header with an image count of 0 reads as a cursor's otherwise.
-constexpr Signature kSignatures[] = {
-    {"\xFF\xD8\xFF"sv, u".jpg"},
-    {"\x89PNG\r\n\x1A\n"sv, u".png"},
-    {"GIF87a"sv, u".gif"},
-    {"GIF89a"sv, u".gif"},
-    {"BM"sv, u".bmp"},
-    {"RIFF????WEBP"sv, u".webp"},
-    {"II*\0"sv, u".tiff"},
-    {"MM\0*"sv, u".tiff"},
-    {"\0\0\x02\0\0"sv, u".tga"},
-    {"\0\0\x10\0\0"sv, u".tga"},
-    {"\0\0\x01\0"sv, u".ico"},
-    {"\0\0\x02\0"sv, u".cur"},
-    {"????ftypavif"sv, u".avif"},
-    {"????ftypavis"sv, u".avif"},
-    {"????ftypheic"sv, u".heic"},
-    {"????ftypheix"sv, u".heic"},
-    {"????ftypmif1"sv, u".heif"},
-    {"????ftypmsf1"sv, u".heif"},
+// '?' stands for any byte: no signature holds a literal one.
+constexpr std::string_view kSignatures[] = {
+    "\xFF\xD8\xFF"sv,                          // JPEG
+    "\x89PNG\r\n\x1A\n"sv,                     // PNG
+    "GIF87a"sv, "GIF89a"sv,                    // GIF
+    "BM"sv,                                    // bitmap
+    "RIFF????WEBP"sv,                          // WebP
+    "II*\0"sv, "MM\0*"sv,                      // TIFF
+    "\0\0\x02\0\0"sv, "\0\0\x10\0\0"sv,          // Targa
+    "\0\0\x01\0"sv, "\0\0\x02\0"sv,              // icon, cursor
+    "????ftypavif"sv, "????ftypavis"sv,        // AVIF
+    "????ftypheic"sv, "????ftypheix"sv,        // HEIC
+    "????ftypmif1"sv, "????ftypmsf1"sv,        // HEIF
 };
 
 bool Matches(std::string_view bytes, std::string_view pattern) {
@@ -42,11 +30,11 @@ bool Matches(std::string_view bytes, std::string_view pattern) {
   return true;
 }
 
-const Signature* SignatureOf(std::string_view bytes) {
-  for (const Signature& signature : kSignatures) {
-    if (Matches(bytes, signature.pattern)) return &signature;
+bool BeginsAPicture(std::string_view bytes) {
+  for (std::string_view signature : kSignatures) {
+    if (Matches(bytes, signature)) return true;
   }
-  return nullptr;
+  return false;
 }
 
 bool BeginsAPage(std::string_view bytes) {
@@ -61,13 +49,8 @@ bool BeginsAPage(std::string_view bytes) {
 }  // namespace
 
 ContentKind SniffContent(std::string_view firstBytes) {
-  if (SignatureOf(firstBytes)) return ContentKind::Picture;
+  if (BeginsAPicture(firstBytes)) return ContentKind::Picture;
   return BeginsAPage(firstBytes) ? ContentKind::HtmlPage : ContentKind::Unknown;
-}
-
-Text PictureExtension(std::string_view firstBytes) {
-  const Signature* signature = SignatureOf(firstBytes);
-  return signature ? Text(signature->extension) : Text();
 }
 
 }  // namespace albatrix

@@ -1,6 +1,6 @@
-// What the first bytes of a file or a reply say it holds, whatever its name or its headers claim: the
-// fetcher judges a picture reply by them, and the format fix gives a saved picture the extension they call
-// for.
+// What the first bytes of a reply say it holds, whatever its headers claim: the fetcher judges a picture
+// reply by them. Whole signatures only, so a page is never taken for a picture by two bytes; the format
+// fix keeps its own looser table (ExtensionForContent), which names the extension of a picture saved.
 #pragma once
 
 #include <cstddef>
@@ -15,7 +15,7 @@ namespace albatrix {
 inline constexpr std::size_t kSniffBytes = 64;
 
 enum class ContentKind {
-  Picture,   // begins with the signature of a picture format known here (PictureExtension names it)
+  Picture,   // begins with the whole signature of a picture format known here
   HtmlPage,  // after an optional UTF-8 byte-order mark and ASCII white space, begins with "<!DOCTYPE html",
              // "<html", "<head" or "<body" in any case; an SVG or other XML is no page
   Unknown,   // anything else, a picture format not known here among it
@@ -23,10 +23,5 @@ enum class ContentKind {
 
 // What content beginning with `firstBytes` (its first kSniffBytes bytes, or all of it when shorter) is.
 ContentKind SniffContent(std::string_view firstBytes);
-
-// The extension the picture format that `firstBytes` begin with calls for: ".jpg", ".png", ".gif",
-// ".bmp", ".webp", ".tiff", ".ico", ".cur", ".tga", ".avif", ".heic" or ".heif". Empty when they begin no
-// format known here; a signature counts only when all of it is there.
-Text PictureExtension(std::string_view firstBytes);
 
 }  // namespace albatrix

@@ -3,12 +3,12 @@
 #include "MyCode/FileOps.h"
 #include "MyCode/FileSystem.h"
 #include "MyCode/FileTimes.h"
-#include "MyCode/SniffContent.h"
 #include "MyCode/Trace.h"
 
 namespace albatrix {
 namespace {
 
+constexpr std::size_t kSniffBytes = 7;
 constexpr std::int64_t kOrderStepSeconds = 60;
 
 Bytes Utf16Le(TextView text) {
@@ -23,6 +23,24 @@ Bytes Utf16Le(TextView text) {
 
 }  // namespace
 
+Text ExtensionForContent(std::string_view firstBytes) {
+  unsigned char b[kSniffBytes] = {};
+  for (std::size_t i = 0; i < kSniffBytes && i < firstBytes.size(); ++i) {
+    b[i] = static_cast<unsigned char>(firstBytes[i]);
+  }
+  if (b[0] == 0xFF && b[1] == 0xD8) return u".jpg";
+  if (b[0] == 0x89 && b[1] == 0x50) return u".png";
+  if (b[0] == 'G' && b[1] == 'I' && b[2] == 'F') return u".gif";
+  if (b[0] == 'B' && b[1] == 'M') return u".bmp";
+  if (b[0] == 0 && b[1] == 0) {
+    if (b[3] == 0 && b[4] == 0 && (b[2] == 0x02 || b[2] == 0x10)) return u".tga";
+    if (b[2] == 0x01 && b[3] == 0 && b[4] == 0x01) return u".ico";
+    if (b[2] == 0x02 && b[3] == 0 && b[4] == 0x01) return u".cur";
+  }
+  if ((b[0] == 'I' && b[1] == 'I') || (b[0] == 'M' && b[1] == 'M')) return u".tiff";
+  return Text();
+}
+
 bool FixPictureFormat(Text& path) {
   if (!FileExists(path)) return false;
   std::size_t nameStart = path.rfind(kPathSep);
@@ -32,7 +50,7 @@ bool FixPictureFormat(Text& path) {
 
   Bytes head;
   if (!ReadFileBytes(path, head, kSniffBytes)) return false;
-  Text extension = PictureExtension(head);
+  Text extension = ExtensionForContent(head);
   if (extension.empty()) return false;
 
   Text renamed = path.substr(0, stemEnd) + extension;

@@ -14,7 +14,11 @@
 
 namespace albatrix {
 
-// Renames the file at `path` to the extension its content calls for (PictureExtension of its first bytes). The extension is what follows the
+// The extension the first bytes of a picture call for (".jpg", ".png", ".gif", ".bmp", ".tga", ".ico",
+// ".cur", ".tiff"), or empty when they match none. Missing bytes count as 0; up to 7 are looked at.
+Text ExtensionForContent(std::string_view firstBytes);
+
+// Renames the file at `path` to the extension its content calls for. The extension is what follows the
 // last "." of the file's own name (a "." in a folder name never counts). True, with `path` changed, only
 // when the rename took place; a file of the new name that already exists is never replaced.
 bool FixPictureFormat(Text& path);

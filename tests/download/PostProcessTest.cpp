@@ -19,6 +19,33 @@ std::string Bytes(std::initializer_list<int> values) {
   return out;
 }
 
+TEST(PostProcess, ExtensionForContent) {
+  struct Row {
+    std::string head;
+    std::string extension;
+  };
+  const std::vector<Row> rows = {
+      {Bytes({0xFF, 0xD8, 0xFF, 0xE0}), ".jpg"},
+      {Bytes({0x89, 0x50, 0x4E, 0x47}), ".png"},
+      {"GIF89a", ".gif"},
+      {"GIX", ""},
+      {"BM\x10", ".bmp"},
+      {Bytes({0, 0, 2, 0, 0}), ".tga"},
+      {Bytes({0, 0, 0x10, 0, 0}), ".tga"},
+      {Bytes({0, 0, 2, 0, 1}), ".cur"},
+      {Bytes({0, 0, 1, 0, 1}), ".ico"},
+      {Bytes({0, 0, 1, 0, 2}), ""},
+      {Bytes({0, 0, 2}), ".tga"},  // missing bytes count as 0
+      {"II*\0", ".tiff"},
+      {"MM\0*", ".tiff"},
+      {"", ""},
+      {"<html>", ""},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(TextToUtf8(ExtensionForContent(row.head)), row.extension) << row.extension;
+  }
+}
+
 struct Album {
   TempDir dir;
   PictureList pictures;
@@ -30,7 +57,7 @@ struct Album {
 };
 
 TEST(PostProcess, FormatFixRenamesByContent) {
-  const std::string png = Bytes({0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A});
+  const std::string png = Bytes({0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A});
   const std::string jpeg = Bytes({0xFF, 0xD8, 0xFF});
   Album album;
   album.Add("a.jpg", &png);     // a PNG saved as .jpg
@@ -51,7 +78,7 @@ TEST(PostProcess, FormatFixRenamesByContent) {
 TEST(PostProcess, FormatFixNeverTakesADotInAFolderForTheExtension) {
   TempDir dir;
   ASSERT_TRUE(CreateFolders(dir.folder() + u"x.y"));
-  test::WriteWholeFile(dir.file(test::PlatformPath("x.y/noext")), Bytes({0xFF, 0xD8, 0xFF}));
+  test::WriteWholeFile(dir.file(test::PlatformPath("x.y/noext")), Bytes({0xFF, 0xD8}));
   Text path = dir.folder() + test::PlatformPath(u"x.y/noext");
   EXPECT_TRUE(FixPictureFormat(path));
   EXPECT_EQ(TextToUtf8(path), dir.file(test::PlatformPath("x.y/noext.jpg")));
@@ -81,7 +108,7 @@ TEST(PostProcess, OrderFixStepsBackAMinuteByListPosition) {
 
 TEST(PostProcess, FormatFixThenOrderFixStampsTheRenamedFile) {
   Album album;
-  const std::string png = Bytes({0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A});
+  const std::string png = Bytes({0x89, 0x50});
   album.Add("a.jpg", &png);
   FixAlbumFormats(album.pictures);
   FixAlbumOrder(album.pictures, 1600000000);
