@@ -127,9 +127,10 @@ class AlbatrixController {
   // then every thread joined. Idempotent.
   void Shutdown();
 
-  // The run plan of a download over the request's albums: copies of them, its save path, the member
-  // folders of the last listing, the current site's rules and limits, its retry passes, and the album
-  // photo crawler of this controller's site. `albumIndices` (may be null) receives the album index of
+  // The run plan of a download over the request's albums: copies of them, its save path (trimmed, and a
+  // relative one made whole from the current folder), the member folders of the last listing, the
+  // current site's rules and limits, its retry passes, and the album photo crawler of this controller's
+  // site. `albumIndices` (may be null) receives the album index of
   // each album of the plan, in its order.
   RunPlan MakeRunPlan(const DownloadRequest& request, std::vector<std::size_t>* albumIndices = nullptr);
   // "查看失败": the view lists the last run's failed pictures. Nothing while a run is under way.

@@ -2,9 +2,11 @@
 // of the download engine.
 #include <chrono>
 
+#include "MyCode/FileSystem.h"
 #include "MyCode/Trace.h"
 #include "app/AlbatrixController.h"
 #include "app/JobPlans.h"
+#include "app/StartupRules.h"
 #include "download/DownProc.h"
 #include "discovery/AlbumPhotoCrawler.h"
 
@@ -21,8 +23,12 @@ RunPlan AlbatrixController::MakeRunPlan(const DownloadRequest& request, std::vec
     }
   }
   plan.listedAlbums = Albums().size();
-  plan.savePath = request.savePath;
-  plan.memberKey = MemberKey();
+  // Blanks around the text are no part of the path, and blanks alone name none (the run refuses it). A
+  // relative path is kept as the whole one it means here, so the job file names the same folder from
+  // wherever the run goes on.
+  const Text typed = TrimBlanks(request.savePath);
+  plan.savePath = typed.empty() ? typed : TypedFolderPath(typed, CurrentFolder());
+  plan.memberKey = member_.MemberKey();
   plan.subFolder = member_.SubFolder();
   plan.siteCode = siteCode_;
   plan.nameRule = [this] { return CurrentNameRule(); };

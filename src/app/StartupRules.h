@@ -37,8 +37,8 @@ struct StartupDocuments {
 StartupDocuments DocumentsAtStartup(TextView programFolder, bool programFolderNamed, TextView documentsFolder,
                                     TextView newestSavePath);
 
-// A folder typed on the command line as the program keeps it: separators as this platform writes them, and
-// a relative one taken from `currentFolder` (which ends with the separator), so a job file that names it
+// A folder typed by the user as the program keeps it: separators as this platform writes them, and a
+// relative one taken from `currentFolder` (which ends with the separator), so a job file that names it
 // still names the same folder when the program is started from elsewhere.
 Text TypedFolderPath(TextView named, TextView currentFolder);
 

@@ -44,10 +44,6 @@ OptionTake TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
 // address. "-" alone is no option.
 inline bool LooksLikeOption(const std::string& arg) { return arg.size() > 1 && arg[0] == '-'; }
 
-// The folder of --save as the run and its job file keep it: a relative one under the current directory,
-// so that --resume and a job file go on in that folder from wherever they are started.
-Text SaveFolderOf(const std::string& typed);
-
 // Prints "albatrix-cli: <message>" and the hint to --help on stderr; returns kExitUsage.
 int UsageError(const std::string& message);
 

@@ -166,7 +166,7 @@ int RunDownload(CliContext& context, const std::vector<std::string>& arguments) 
   AlbatrixController controller(view, context.programFolder, context.profile);
   InterruptCatcher catcher(InterruptStops(controller));
   if (int status = ListAndChooseRows(controller, view, address, *rows); status >= 0) return status;
-  controller.Download(DownloadRequest{view.ChosenAlbums(), SaveFolderOf(args.save), args.retries});
+  controller.Download(DownloadRequest{view.ChosenAlbums(), Utf8ToText(args.save), args.retries});
   return FinishDownload(controller, view);
 }
 

@@ -67,7 +67,7 @@ int RunExportJob(CliContext& context, const std::vector<std::string>& arguments)
   InterruptCatcher catcher(InterruptStops(controller));
   if (int status = ListAndChoose(context, controller, view, args); status >= 0) return status;
   const Text file = Utf8ToText(args.output);
-  if (!controller.ExportJob(file, DownloadRequest{view.ChosenAlbums(), SaveFolderOf(args.save), 0}, !all)) {
+  if (!controller.ExportJob(file, DownloadRequest{view.ChosenAlbums(), Utf8ToText(args.save), 0}, !all)) {
     view.Note(u"albatrix-cli: the job file could not be written: " + file);
     return kExitNothing;
   }
