@@ -33,11 +33,7 @@ class ControllerTest : public ::testing::Test {
   TempDir dir;
   FakeView view;
   std::vector<ST_PERLISTRECORD> listed{test::ListedAlbum(u"Trip")};  // what a listing of an address finds
-  AlbatrixController controller{view, dir.folder(), SiteProfile(),
-                                [this](TextView text, const SiteProfile& profile, ListingEvents& events,
-                                       const std::atomic<bool>* stop) {
-                                  return test::ListsAlbums(listed)(text, profile, events, stop);
-                                }};
+  AlbatrixController controller{view, dir.folder(), SiteProfile(), test::ListsAlbumsOf(listed)};
 };
 
 TEST_F(ControllerTest, StartUpWritesTheSettingsAndFillsTheSelector) {

@@ -17,7 +17,8 @@ class PreviewControllerTest : public ::testing::Test {
  protected:
   // A listing that finds albums of these titles.
   void AddAlbums(std::initializer_list<const char16_t*> titles) {
-    listed = titles;
+    listed.clear();
+    for (const char16_t* title : titles) listed.push_back(test::ListedAlbum(title));
     if (!controller.ReadyForInput()) controller.FinishStartup();
     controller.GetAlbums(u"http://my.hupu.com/kobe");
     controller.WaitForListing();
@@ -51,12 +52,8 @@ class PreviewControllerTest : public ::testing::Test {
 
   test::TempDir dir;
   View view;
-  std::vector<const char16_t*> listed;
-  AlbatrixController controller{view, dir.folder(), SiteProfile(),
-                                [this](TextView text, const SiteProfile& profile, ListingEvents& events,
-                                       const std::atomic<bool>* stop) {
-                                  return test::ListsTitles(listed)(text, profile, events, stop);
-                                }};
+  std::vector<ST_PERLISTRECORD> listed;
+  AlbatrixController controller{view, dir.folder(), SiteProfile(), test::ListsAlbumsOf(listed)};
 };
 
 TEST_F(PreviewControllerTest, TheSwitchFillsTheGridInTheNewModeAndTurnsFilterAndFindOffAndOn) {

@@ -16,11 +16,11 @@ inline ST_PERLISTRECORD ListedAlbum(Text title, std::int32_t pictureCount = 3) {
   return album;
 }
 
-// Lists `albums` for every member text holding "://", as the member "kobe", and stops after the album
-// it is at when asked; a text without it names no address, as on the site.
-inline ListAlbumsFn ListsAlbums(std::vector<ST_PERLISTRECORD> albums) {
-  return [albums = std::move(albums)](TextView memberText, const SiteProfile&, ListingEvents& events,
-                                      const std::atomic<bool>* stop) {
+// Lists `albums` as they are at the listing (the test may change them between listings) for every
+// member text holding "://", as the member "kobe", and stops after the album it is at when asked; a text
+// without it names no address, as on the site. `albums` must outlive the controller.
+inline ListAlbumsFn ListsAlbumsOf(const std::vector<ST_PERLISTRECORD>& albums) {
+  return [&albums](TextView memberText, const SiteProfile&, ListingEvents& events, const std::atomic<bool>* stop) {
     ListingResult result;
     if (memberText.find(u"://") == TextView::npos) return result;
     result.memberKey = u"kobe";
@@ -34,12 +34,6 @@ inline ListAlbumsFn ListsAlbums(std::vector<ST_PERLISTRECORD> albums) {
     result.end = ListingEnd::LastPage;
     return result;
   };
-}
-
-inline ListAlbumsFn ListsTitles(const std::vector<const char16_t*>& titles) {
-  std::vector<ST_PERLISTRECORD> albums;
-  for (const char16_t* title : titles) albums.push_back(ListedAlbum(title));
-  return ListsAlbums(std::move(albums));
 }
 
 }  // namespace albatrix::test
